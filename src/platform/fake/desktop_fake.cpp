@@ -1,0 +1,52 @@
+#include "fake_desktop.h"
+
+#include "keys.h"
+#include "program.h"
+#include "wallpaper.h"
+
+namespace sarvo::fake {
+
+Desktop& TheDesktop() {
+    static Desktop desktop;
+    return desktop;
+}
+
+void ResetDesktop() { TheDesktop() = Desktop{}; }
+
+}  // namespace sarvo::fake
+
+namespace sarvo::platform {
+
+bool IsKeyDown(Key key) {
+    auto& d = fake::TheDesktop();
+    d.keysProbed.push_back(key);
+    switch (key) {
+        case Key::Space: return d.spaceDown;
+        case Key::D: return d.dDown;
+        case Key::N: return d.nDown;
+    }
+    return false;
+}
+
+bool StartProgram(const std::string& program, const std::string& arguments, WindowStyle style,
+                  std::string& why) {
+    auto& d = fake::TheDesktop();
+    if (!d.startSucceeds) {
+        why = "cannot start " + program;
+        return false;
+    }
+    d.started.push_back({program, arguments, style});
+    return true;
+}
+
+bool ApplyWallpaper(const std::string& path, std::string& why) {
+    auto& d = fake::TheDesktop();
+    if (!d.applySucceeds) {
+        why = d.applyFailure;
+        return false;
+    }
+    d.applied.push_back(path);
+    return true;
+}
+
+}  // namespace sarvo::platform

@@ -1,0 +1,37 @@
+// Folder listing for the picture catalogue.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sarvo::platform {
+
+// Identifies a folder on the machine (device and index), so that a walk that
+// follows links can tell a folder it has already entered.
+struct FolderIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FolderIdentity&) const = default;
+};
+
+struct FolderEntry {
+    std::string name;  // the entry's own name, never "." or ".."
+    bool isFolder;     // a folder, or a link that leads to one
+};
+
+// One folder's listing: its entries in the platform's listing order, with
+// hidden (and on Windows system) entries left out.
+struct FolderListing {
+    FolderIdentity identity;
+    std::vector<FolderEntry> entries;
+};
+
+// Lists `folder` (a path with or without a trailing separator). Returns false
+// when the folder cannot be opened; `listing` is then empty.
+bool ListFolder(const std::string& folder, FolderListing& listing);
+
+// True when `path` names an existing folder (the changer's folder test).
+bool FolderExists(const std::string& path);
+
+}  // namespace sarvo::platform

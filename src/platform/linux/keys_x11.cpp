@@ -1,0 +1,3 @@
+// placeholder: to be written
+#include "keys.h"
+namespace sarvo::platform { bool IsKeyDown(Key) { return false; } }

@@ -1,0 +1,33 @@
+// The running program: where it lives, what it was started with, and how it
+// starts another program of the suite.
+#pragma once
+
+#include <string>
+
+namespace sarvo::platform {
+
+// The directory that holds the running executable, without a trailing
+// separator (except for a root such as "C:\" or "/"). Empty when unknown.
+std::string ProgramDirectory();
+
+// The command line's argument text as one string, as the suite's programs
+// expect it: on Windows the raw text after the program name; elsewhere the
+// arguments rebuilt the way the Windows shell hands a file to a program (an
+// argument naming an existing file becomes its absolute path in double
+// quotes, other arguments pass as they are, joined by one blank).
+// argc/argv are main's; platforms that keep the raw text ignore them.
+std::string ArgumentText(int argc, char** argv);
+
+// How the started program's window should first appear.
+enum class WindowStyle {
+    Normal = 1,     // shown normally and activated
+    Minimized = 2,  // shown minimised and activated
+};
+
+// Starts `program` (a full path) with `arguments` as its argument text and
+// does not wait for it. No shell ever sees either text. Returns false and
+// fills `why` when the program could not be started.
+bool StartProgram(const std::string& program, const std::string& arguments,
+                  WindowStyle style, std::string& why);
+
+}  // namespace sarvo::platform

@@ -1,0 +1,25 @@
+// The per-user store of named text values under key paths, as the Windows
+// registry holds them below HKEY_CURRENT_USER. Key paths use '\' between
+// their parts on every platform ("Control Panel\Desktop"). Key paths and
+// value names match without regard to case.
+#pragma once
+
+#include <string>
+
+namespace sarvo::platform {
+
+// Reads a text value. Returns false (and leaves `value` empty) when the key
+// or the value does not exist or cannot be read.
+bool RegistryReadString(const std::string& keyPath, const std::string& name, std::string& value);
+
+// Writes a text value; the key must exist (see RegistryCreateKey), except
+// that "Control Panel\Desktop" always exists. Returns false on failure.
+bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value);
+
+// Removes a value. A value that is not there counts as removed.
+bool RegistryDeleteValue(const std::string& keyPath, const std::string& name);
+
+// Makes sure the key exists. Returns false when it cannot be created.
+bool RegistryCreateKey(const std::string& keyPath);
+
+}  // namespace sarvo::platform

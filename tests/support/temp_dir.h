@@ -1,0 +1,32 @@
+// A fresh folder under the system's temporary folder, removed with all its
+// contents when the object goes out of scope; and small file helpers for tests.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sarvo::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The folder as the suite writes paths: a string without a trailing separator.
+    std::string str() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes `bytes` to `path`, making its parent folders.
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+void WriteFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+// The whole file, or an empty text when it does not exist.
+std::string ReadFile(const std::filesystem::path& path);
+
+}  // namespace sarvo::test
