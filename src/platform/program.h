@@ -18,6 +18,10 @@ std::string ProgramDirectory();
 // argc/argv are main's; platforms that keep the raw text ignore them.
 std::string ArgumentText(int argc, char** argv);
 
+// The file name of the suite's program `name` on this platform
+// ("SarvoSetTool" gives "SarvoSetTool.exe" on Windows).
+std::string ExecutableName(const std::string& name);
+
 // How the started program's window should first appear.
 enum class WindowStyle {
     Normal = 1,     // shown normally and activated

@@ -1,0 +1,193 @@
+#include "changer/Form1.h"
+
+#include <chrono>
+#include <cmath>
+#include <random>
+
+#include "core/GetFolderPath.h"
+#include "core/Search.h"
+#include "core/iniRead.h"
+#include "core/iniWrite.h"
+#include "core/rules.h"
+#include "files.h"
+#include "folders.h"
+#include "keys.h"
+#include "paths.h"
+#include "picture.h"
+#include "program.h"
+#include "ui.h"
+#include "wallpaper.h"
+
+namespace sarvo::changer {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+const std::string kSep(1, platform::kPathSeparator);
+
+}  // namespace
+
+std::size_t SelectPosition(const std::vector<std::string>& files, const std::string& oldWallpaper,
+                           const std::function<double()>& next) {
+    const std::size_t n = files.size();
+    if (n <= 1) return 0;
+    const std::string oldName = GetFileBaseName(oldWallpaper);
+    bool anyCanPass = false;
+    for (const std::string& f : files) {
+        if (GetFileBaseName(f) != oldName) {
+            anyCanPass = true;
+            break;
+        }
+    }
+    for (;;) {
+        double r = next();
+        if (!(r >= 0.0 && r < 1.0)) r = 0.0;
+        const auto position = static_cast<std::size_t>(std::floor(r * static_cast<double>(n)));
+        const std::size_t drawn = position < n ? position : n - 1;
+        // When every entry carries the previous picture's name, redrawing
+        // could never stop: the draw stands.
+        if (!anyCanPass || GetFileBaseName(files[drawn]) != oldName) return drawn;
+    }
+}
+
+Form1::Form1(std::string programDirectory, std::string commandLine)
+    : programDirectory_(std::move(programDirectory)), commandLine_(std::move(commandLine)) {}
+
+RunEnd Form1::Form_Load() {
+    gIniFilePath = programDirectory_ + kSep + "sarvoset.ini";
+
+    if (!commandLine_.empty() && HandOverPicture()) return end_;
+    if (commandLine_ != "/nokey" && StartByKey()) return end_;
+
+    // The picture is converted in memory; the clipboard is never touched.
+    if (!GetWindowsPath()) return end_;
+    if (!iniRead()) return end_;
+    ListCreate();
+    if (gcolFile.empty()) {
+        return Stop(std::string("指定したフォルダに画像がありません。") + kCrLf +
+                    "以下の指定されたフォルダをご確認ください。" + kCrLf + kCrLf + gLoadFolderPath);
+    }
+    RandomSelect();
+    if (!PicLoad()) return end_;
+    if (!SavePicture()) return end_;
+    if (!SarvoSet()) return end_;
+    EndCommand();
+    return end_;
+}
+
+RunEnd Form1::Stop(const std::string& text) {
+    platform::ShowMessage(kApplicationTitle, text, platform::kIconError);
+    end_ = RunEnd::StoppedWithMessage;
+    return end_;
+}
+
+bool Form1::StartSettingTool(const std::string& arguments, int style) {
+    const std::string program = programDirectory_ + kSep + platform::ExecutableName("SarvoSetTool");
+    std::string why;
+    if (platform::StartProgram(program, arguments, static_cast<platform::WindowStyle>(style), why)) {
+        end_ = RunEnd::HandedOver;
+    } else {
+        Stop(std::string("SarvoSetToolを起動できませんでした。") + kCrLf + program + kCrLf + why);
+    }
+    return true;
+}
+
+// A picture handed to the changer (opened with it, or dropped on it) goes
+// to the settings tool to be added to the collection.
+bool Form1::HandOverPicture() {
+    const auto picture = PictureHandOverPath(commandLine_);
+    if (!picture) return false;
+    return StartSettingTool("/add" + *picture, 1);
+}
+
+// Space opens the settings, D deletes the current picture and skips to
+// another, N switches the wallpaper off; the first key held wins.
+bool Form1::StartByKey() {
+    if (platform::IsKeyDown(platform::Key::Space)) return StartSettingTool("", 1);
+    if (platform::IsKeyDown(platform::Key::D)) return StartSettingTool("/delskip", 2);
+    if (platform::IsKeyDown(platform::Key::N)) return StartSettingTool("/nowall", 2);
+    return false;
+}
+
+bool Form1::GetWindowsPath() {
+    gWindowsPath = platform::WindowsFolder();
+    if (gWindowsPath.empty()) {
+        Stop("壁紙の画像ファイルを置くフォルダが見つかりません。");
+        return false;
+    }
+    gSarvoChangerGraphicPath = gWindowsPath + kSep + "SarvoChangerGraphic.bmp";
+    return true;
+}
+
+bool Form1::iniRead() {
+    gLoadFolderPath = IniReadString(gIniFilePath, kSection, "FolderPath", programDirectory_ + kSep + "WallPaper");
+    gOldWallpaper = IniReadString(gIniFilePath, kSection, "WallPaper", "");
+    if (!platform::FolderExists(gLoadFolderPath)) {
+        Stop(std::string("指定したフォルダがありません。") + kCrLf + "SettingToolでもう一度指定しなおしてください。");
+        return false;
+    }
+    return true;
+}
+
+bool Form1::ListCreate() {
+    FolderWalk walk;
+    walk.folders.push_back(gLoadFolderPath);
+    SearchFolders(gLoadFolderPath, walk);
+    gcolFile.clear();
+    SearchFiles(walk, gcolFile);
+    gcolFolder = std::move(walk.folders);
+    return true;
+}
+
+void Form1::RandomSelect() {
+    // A fresh seed on every run, from the clock and the system's entropy.
+    std::seed_seq seed{static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()),
+                       std::random_device{}()};
+    std::mt19937_64 generator(seed);
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    const std::size_t position = SelectPosition(gcolFile, gOldWallpaper, [&] { return uniform(generator); });
+    txtWallpaperFilePath.SetText(gcolFile[position]);
+}
+
+bool Form1::PicLoad() {
+    std::string why;
+    if (!platform::LoadPicture(txtWallpaperFilePath.Text(), picture_, why)) {
+        Stop(std::string("以下の画像ファイルは壊れています。") + kCrLf + txtWallpaperFilePath.Text());
+        return false;
+    }
+    return true;
+}
+
+bool Form1::SavePicture() {
+    std::string why;
+    const bool saved =
+        platform::WriteFileReplacing(gSarvoChangerGraphicPath, picture_.FileData(), picture_.FileSize(), why);
+    // The desktop reads the file back; the copy in memory is no longer needed.
+    picture_.Release();
+    if (!saved) {
+        Stop(std::string("壁紙の画像ファイルを保存できませんでした。") + kCrLf + gSarvoChangerGraphicPath + kCrLf +
+             why);
+        return false;
+    }
+    return true;
+}
+
+bool Form1::SarvoSet() {
+    std::string why;
+    if (!platform::ApplyWallpaper(gSarvoChangerGraphicPath, why)) {
+        // The picture is not recorded as applied, so the next run may still
+        // choose it.
+        Stop(std::string("壁紙を設定できませんでした。") + kCrLf + why);
+        return false;
+    }
+    return true;
+}
+
+void Form1::EndCommand() {
+    IniWriteString(gIniFilePath, kSection, "WallPaper", txtWallpaperFilePath.Text());
+    gcolFolder.clear();
+    gcolFile.clear();
+    end_ = RunEnd::Completed;
+}
+
+}  // namespace sarvo::changer

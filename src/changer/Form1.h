@@ -1,0 +1,74 @@
+// The changer: one run that hands a picture to the settings tool, starts the
+// settings tool because a key is held, or changes the wallpaper to a picture
+// drawn at random from the picture folder tree. Its window is never shown;
+// the whole run happens in Form_Load.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/bitmap.h"
+#include "core/controls.h"
+
+namespace sarvo::changer {
+
+// How a run ended.
+enum class RunEnd {
+    Completed,         // the wallpaper was changed and recorded
+    HandedOver,        // the settings tool was started
+    StoppedWithMessage // the user was told why nothing changed
+};
+
+inline constexpr const char* kApplicationTitle = "SarvoBackdropChanger";
+inline constexpr const char* kCaption = "Sarvo Changer Ver.1.0Beta";
+inline constexpr const char* kSection = "Sarvo Changer";
+
+// Picks one position (0-based) of `files` at random: drawn uniformly and
+// drawn again while the file name equals that of `oldWallpaper`. A single
+// entry is taken without a draw. When no entry can pass the rule, the first
+// draw is kept. `next` yields uniform numbers in [0, 1).
+std::size_t SelectPosition(const std::vector<std::string>& files, const std::string& oldWallpaper,
+                           const std::function<double()>& next);
+
+class Form1 {
+public:
+    // `programDirectory` is where the suite's programs and settings file are;
+    // `commandLine` the run's argument text.
+    Form1(std::string programDirectory, std::string commandLine);
+
+    RunEnd Form_Load();
+
+    TextBox txtWallpaperFilePath;
+
+    // The run's state, kept for the steps that follow and for tests.
+    std::string gIniFilePath;
+    std::vector<std::string> gcolFolder;
+    std::vector<std::string> gcolFile;
+    std::string gWindowsPath;
+    std::string gSarvoChangerGraphicPath;
+    std::string gOldWallpaper;
+    std::string gLoadFolderPath;
+
+private:
+    bool HandOverPicture();
+    bool StartByKey();
+    bool ListCreate();
+    bool iniRead();
+    void RandomSelect();
+    bool PicLoad();
+    bool SavePicture();
+    bool SarvoSet();
+    bool GetWindowsPath();
+    void EndCommand();
+
+    bool StartSettingTool(const std::string& arguments, int style);
+    RunEnd Stop(const std::string& text);
+
+    std::string programDirectory_;
+    std::string commandLine_;
+    Bitmap picture_;
+    RunEnd end_ = RunEnd::Completed;
+};
+
+}  // namespace sarvo::changer

@@ -1,0 +1,10 @@
+// SarvoChanger: changes the desktop wallpaper once and ends.
+#include "changer/Form1.h"
+#include "program.h"
+
+int main(int argc, char** argv) {
+    sarvo::changer::Form1 form(sarvo::platform::ProgramDirectory(),
+                               sarvo::platform::ArgumentText(argc, argv));
+    const auto end = form.Form_Load();
+    return end == sarvo::changer::RunEnd::StoppedWithMessage ? 1 : 0;
+}

@@ -1,0 +1,16 @@
+#include "core/GetFolderPath.h"
+
+#include "core/rules.h"
+#include "paths.h"
+
+namespace sarvo {
+
+std::string GetFileBaseName(const std::string& path) {
+    return LastComponent(path, platform::kPathSeparator);
+}
+
+std::string GetFileExtension(const std::string& path) {
+    return ExtensionOf(path, platform::kPathSeparator);
+}
+
+}  // namespace sarvo

@@ -1,0 +1,50 @@
+#include "folders.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sarvo::platform {
+
+bool ListFolder(const std::string& folder, FolderListing& listing) {
+    listing.entries.clear();
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+        close(fd);
+        return false;
+    }
+    listing.identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+        close(fd);
+        return false;
+    }
+    while (const dirent* e = readdir(dir)) {
+        // Names beginning with a dot are hidden (and "." and ".." among them).
+        if (e->d_name[0] == '.') continue;
+        bool isFolder = e->d_type == DT_DIR;
+        bool isFile = e->d_type == DT_REG;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            // Links count as what they lead to; a dangling link is nothing.
+            struct stat target {};
+            if (fstatat(dirfd(dir), e->d_name, &target, 0) != 0) continue;
+            isFolder = S_ISDIR(target.st_mode);
+            isFile = S_ISREG(target.st_mode);
+        }
+        // Pipes, sockets and devices are left out: reading one as a picture
+        // could block or never end.
+        if (isFolder || isFile) listing.entries.push_back({e->d_name, isFolder});
+    }
+    closedir(dir);
+    return true;
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace sarvo::platform
