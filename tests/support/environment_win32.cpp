@@ -1,0 +1,9 @@
+#include <cstdlib>
+
+#include "support/environment.h"
+
+namespace sarvo::test {
+
+void SetEnvironment(const std::string& name, const std::string& value) { _putenv_s(name.c_str(), value.c_str()); }
+
+}  // namespace sarvo::test

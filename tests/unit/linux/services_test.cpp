@@ -1,0 +1,134 @@
+// The Linux services that the core reaches through the seam, on real files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "files.h"
+#include "paths.h"
+#include "program.h"
+#include "registry.h"
+#include "support/temp_dir.h"
+#include "xdg_dirs.h"
+
+using namespace sarvo;
+namespace fs = std::filesystem;
+using sarvo::test::ReadFile;
+using sarvo::test::TempDir;
+using sarvo::test::WriteFile;
+
+TEST(Xdg, OnlyAbsoluteValuesCount) {
+    using platform::linux_xdg::ResolveBaseDir;
+    EXPECT_EQ(ResolveBaseDir("/x/data", "/home/u", ".local/share"), "/x/data");
+    EXPECT_EQ(ResolveBaseDir(nullptr, "/home/u", ".local/share"), "/home/u/.local/share");
+    EXPECT_EQ(ResolveBaseDir("", "/home/u", ".config"), "/home/u/.config");
+    EXPECT_EQ(ResolveBaseDir("rel/dir", "/home/u", ".config"), "/home/u/.config");
+}
+
+// Points the user's XDG folders into a temporary folder for one test.
+class PrivateXdg : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+    }
+    TempDir home;
+};
+
+TEST_F(PrivateXdg, TheBitmapFolderIsMadeInTheDataFolder) {
+    const std::string folder = platform::WindowsFolder();
+    EXPECT_EQ(folder, (home.path() / "data" / "sarvo-backdrop-changer").string());
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+TEST_F(PrivateXdg, TheBitmapFolderIsEmptyWhenItCannotBeMade) {
+    WriteFile(home.path() / "data", "a file where the folder should be");
+    EXPECT_EQ(platform::WindowsFolder(), "");
+}
+
+TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
+    std::string value;
+    EXPECT_FALSE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value));
+    ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "TileWallpaper", "1"));
+    ASSERT_TRUE(platform::RegistryWriteString("control panel\\desktop", "WallpaperStyle", "0"));
+    ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", ""));
+    EXPECT_TRUE(platform::RegistryReadString("CONTROL PANEL\\DESKTOP", "tilewallpaper", value));
+    EXPECT_EQ(value, "1");
+    EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value));
+    EXPECT_EQ(value, "");  // an empty value exists
+    EXPECT_EQ(ReadFile(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"),
+              "[Control Panel\\Desktop]\r\nTileWallpaper=1\r\nWallpaperStyle=0\r\nWallpaper=\r\n");
+
+    // Other keys must be created first; deleting what is not there is fine.
+    EXPECT_FALSE(platform::RegistryWriteString("Software\\Sarvo", "x", "1"));
+    ASSERT_TRUE(platform::RegistryCreateKey("Software\\Sarvo"));
+    EXPECT_TRUE(platform::RegistryWriteString("Software\\Sarvo", "x", "1"));
+    EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x"));
+    EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x"));
+    EXPECT_FALSE(platform::RegistryReadString("Software\\Sarvo", "x", value));
+    EXPECT_FALSE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", "a\nb"));
+}
+
+TEST(Files, ReplacingKeepsTheModeAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const std::string path = (dir.path() / "SarvoChangerGraphic.bmp").string();
+    std::string why;
+    ASSERT_TRUE(platform::WriteFileReplacing(path, "first", 5, why)) << why;
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(platform::WriteFileReplacing(path, "second", 6, why)) << why;
+    EXPECT_EQ(ReadFile(path), "second");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(Files, AFailedReplaceLeavesTheOldFile) {
+    TempDir dir;
+    const std::string missingFolder = (dir.path() / "gone" / "x.bmp").string();
+    std::string why;
+    EXPECT_FALSE(platform::WriteFileReplacing(missingFolder, "x", 1, why));
+    EXPECT_FALSE(why.empty());
+}
+
+TEST(Files, ReadingRefusesFoldersPipesAndLargeFiles) {
+    TempDir dir;
+    std::vector<unsigned char> bytes;
+    std::string why;
+    EXPECT_FALSE(platform::ReadWholeFile(dir.str(), bytes, 100, why));
+    ASSERT_EQ(mkfifo((dir.path() / "p").c_str(), 0600), 0);
+    EXPECT_FALSE(platform::ReadWholeFile((dir.path() / "p").string(), bytes, 100, why));
+    WriteFile(dir.path() / "big", std::string(101, 'x'));
+    EXPECT_FALSE(platform::ReadWholeFile((dir.path() / "big").string(), bytes, 100, why));
+    EXPECT_TRUE(platform::ReadWholeFile((dir.path() / "big").string(), bytes, 101, why));
+    EXPECT_EQ(bytes.size(), 101u);
+}
+
+TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
+    TempDir dir;
+    WriteFile(dir.path() / "a b.jpg", "x");
+    WriteFile(dir.path() / "写真 $x.jpg", "x");
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir.path());
+    std::string a1 = "a b.jpg", a2 = "./写真 $x.jpg", a3 = "/nokey", a4 = "missing.jpg";
+    char prog[] = "SarvoChanger";
+    char* argv1[] = {prog, a1.data(), nullptr};
+    char* argv2[] = {prog, a2.data(), a3.data(), a4.data(), nullptr};
+    char* argv0[] = {prog, nullptr};
+    const std::string d = fs::current_path().string();
+    EXPECT_EQ(platform::ArgumentText(2, argv1), "\"" + d + "/a b.jpg\"");
+    EXPECT_EQ(platform::ArgumentText(4, argv2), "\"" + d + "/写真 $x.jpg\" /nokey missing.jpg");
+    EXPECT_EQ(platform::ArgumentText(1, argv0), "");
+    char* argv3[] = {prog, a3.data(), nullptr};
+    EXPECT_EQ(platform::ArgumentText(2, argv3), "/nokey");
+    fs::current_path(cwd);
+}
+
+TEST(ProgramDirectory, IsTheFolderOfTheRunningProgram) {
+    const std::string dir = platform::ProgramDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_TRUE(fs::exists(dir + "/sarvo_linux_services_test"));
+}
