@@ -1,0 +1,136 @@
+// Whole files through the Win32 file API, with ANSI paths. Reading shares the
+// file with writers and deleters, so a picture being copied or moved by
+// another program does not make the suite fail or block it.
+#include <windows.h>
+
+#include "ansi_win32.h"
+#include "files.h"
+#include "replace_win32.h"
+
+namespace sarvo::platform {
+
+namespace {
+
+std::string Failure(const std::string& path, DWORD error) {
+    return path + ": " + win32::SystemErrorText(error);
+}
+
+// Writes all of `size` bytes, in pieces the API can count.
+bool WriteAll(HANDLE file, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const DWORD piece = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(file, data, piece, &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::size_t limit,
+                   std::string& why) {
+    bytes.clear();
+    std::string ansi;
+    if (!win32::ToAnsi(path, ansi)) {
+        why = path + ": the name cannot be written in this system's code page";
+        return false;
+    }
+    HANDLE file = CreateFileA(ansi.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        why = Failure(path, GetLastError());
+        return false;
+    }
+    bool ok = true;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        why = Failure(path, GetLastError());
+        ok = false;
+    } else if (static_cast<unsigned long long>(size.QuadPart) > limit) {
+        why = path + ": the file is too large (" + std::to_string(size.QuadPart) + " bytes)";
+        ok = false;
+    } else {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const std::size_t left = bytes.size() - done;
+            const DWORD piece = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+            DWORD read = 0;
+            if (!ReadFile(file, bytes.data() + done, piece, &read, nullptr)) {
+                why = Failure(path, GetLastError());
+                ok = false;
+                break;
+            }
+            if (read == 0) break;  // the file shrank while being read
+            done += read;
+        }
+        bytes.resize(done);
+    }
+    CloseHandle(file);
+    if (!ok) bytes.clear();
+    return ok;
+}
+
+bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size,
+                        std::string& why) {
+    std::string target;
+    if (!win32::ToAnsi(path, target)) {
+        why = path + ": the name cannot be written in this system's code page";
+        return false;
+    }
+    std::string temp;
+    if (!win32::CreateTempBeside(path, temp, why)) return false;
+    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = file != INVALID_HANDLE_VALUE;
+    DWORD error = ok ? 0 : GetLastError();
+    if (ok) {
+        ok = WriteAll(file, static_cast<const unsigned char*>(data), size) && FlushFileBuffers(file);
+        if (!ok) error = GetLastError();
+        CloseHandle(file);
+    }
+    if (!ok) {
+        DeleteFileA(temp.c_str());
+        why = Failure(path, error);
+        return false;
+    }
+    return win32::MoveOver(temp, target, why);
+}
+
+}  // namespace sarvo::platform
+
+namespace sarvo::win32 {
+
+bool CreateTempBeside(const std::string& utf8Target, std::string& ansiTemp, std::string& why) {
+    // The folder is cut off in UTF-8, where no byte of a character can be
+    // taken for a separator, and only then converted.
+    const std::size_t cut = utf8Target.find_last_of("\\/");
+    const std::string folder = cut == std::string::npos ? "." : utf8Target.substr(0, cut + 1);
+    std::string ansiFolder;
+    if (!ToAnsi(folder, ansiFolder)) {
+        why = utf8Target + ": the name cannot be written in this system's code page";
+        return false;
+    }
+    char name[MAX_PATH] = {};
+    if (GetTempFileNameA(ansiFolder.c_str(), "sbc", 0, name) == 0) {
+        why = utf8Target + ": " + SystemErrorText(GetLastError());
+        return false;
+    }
+    ansiTemp = name;
+    return true;
+}
+
+bool MoveOver(const std::string& ansiTemp, const std::string& ansiTarget, std::string& why) {
+    if (MoveFileExA(ansiTemp.c_str(), ansiTarget.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    const DWORD error = GetLastError();
+    DeleteFileA(ansiTemp.c_str());
+    why = FromAnsi(ansiTarget) + ": " + SystemErrorText(error);
+    return false;
+}
+
+}  // namespace sarvo::win32

@@ -1,0 +1,79 @@
+// Folder listings through FindFirstFileA/FindNextFileA, in the order the file
+// system gives. Entries with the hidden or the system attribute are left out,
+// as the suite's listings always did.
+//
+// Links to folders (junctions, symbolic links) are followed like folders,
+// since picture collections are often spread over drives that way. Loops are
+// caught by the walk, which enters no folder twice: a folder's identity is
+// its volume serial number and file index, which every link to it shares.
+#include <windows.h>
+
+#include "ansi_win32.h"
+#include "folders.h"
+
+namespace sarvo::platform {
+
+namespace {
+
+constexpr DWORD kLeftOut = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// The folder's identity as the file system keeps it. Some file systems (a
+// few network shares) report no file index; the path then stands in for it,
+// which keeps distinct folders distinct, and a loop through links still ends
+// where paths grow past what the ANSI functions accept.
+FolderIdentity IdentityOf(const std::string& ansiFolder) {
+    FolderIdentity identity;
+    HANDLE handle = CreateFileA(ansiFolder.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (GetFileInformationByHandle(handle, &info)) {
+            identity.volume = info.dwVolumeSerialNumber;
+            identity.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+        }
+        CloseHandle(handle);
+    }
+    if (identity.index == 0) {
+        std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the path
+        for (const char c : ansiFolder) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        identity.volume = ~std::uint64_t{0};
+        identity.index = hash;
+    }
+    return identity;
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, FolderListing& listing) {
+    listing = FolderListing{};
+    std::string ansiFolder;
+    if (folder.empty() || !win32::ToAnsi(folder, ansiFolder)) return false;
+    // The separator is added in UTF-8: in Shift-JIS the last byte of a path
+    // can be a trail byte equal to '\'.
+    const bool endsWithSeparator = folder.back() == '\\' || folder.back() == '/';
+    const std::string pattern = win32::ToAnsiLossy(endsWithSeparator ? folder + "*" : folder + "\\*");
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & kLeftOut) continue;
+        listing.entries.push_back(
+            {win32::FromAnsi(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    listing.identity = IdentityOf(ansiFolder);
+    return true;
+}
+
+bool FolderExists(const std::string& path) {
+    std::string ansi;
+    if (path.empty() || !win32::ToAnsi(path, ansi)) return false;
+    const DWORD attributes = GetFileAttributesA(ansi.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace sarvo::platform

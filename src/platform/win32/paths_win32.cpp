@@ -1,0 +1,51 @@
+// The folder for the suite's bitmap. The suite has always kept it in the
+// Windows folder, but since Windows Vista a standard user may not create
+// files there (and older versions of the suite then failed silently). From
+// Vista on, the bitmap lives in the user's local application-data folder.
+// The rule depends only on the Windows version, never on who is running the
+// program, so the changer, the settings tool and the uninstaller, elevated or
+// not, all find the same file.
+#include <windows.h>
+#include <shlobj.h>
+#include <versionhelpers.h>
+
+#include "ansi_win32.h"
+#include "paths.h"
+
+namespace sarvo::platform {
+
+const char kPathSeparator = '\\';
+
+namespace {
+
+// The folder's own name inside the local application-data folder.
+constexpr char kAppDataFolder[] = "Sarvo Backdrop Changer";
+
+// SHGetFolderPathA (from shfolder.dll) for `csidl`, created when missing;
+// empty on failure.
+std::string KnownFolder(int csidl) {
+    char buffer[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                                buffer)))
+        return {};
+    buffer[MAX_PATH - 1] = '\0';
+    return win32::FromAnsi(buffer);
+}
+
+}  // namespace
+
+std::string WindowsFolder() {
+    if (!IsWindowsVistaOrGreater()) return KnownFolder(CSIDL_WINDOWS);
+    const std::string appData = KnownFolder(CSIDL_LOCAL_APPDATA);
+    if (appData.empty()) return {};
+    std::string folder = appData;
+    if (folder.back() != '\\') folder += '\\';
+    folder += kAppDataFolder;
+    std::string aFolder;
+    if (!win32::ToAnsi(folder, aFolder)) return {};
+    if (!CreateDirectoryA(aFolder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return {};
+    return folder;
+}
+
+}  // namespace sarvo::platform

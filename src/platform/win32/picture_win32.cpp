@@ -1,0 +1,196 @@
+// Pictures through the system's own picture loader: OleLoadPicture reads BMP,
+// GIF and JPEG from a stream over the file's bytes, the picture is drawn into
+// a 24-bit device-independent bitmap, and its rows are copied into the
+// suite's Bitmap, which is the BMP file as it will be written. No clipboard
+// is involved, so nothing the user copied is lost.
+//
+// The file's bytes are read first and the stream made from memory: the
+// loader never holds the file open, and a path in any code page works.
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/exif.h"
+#include "files.h"
+#include "picture.h"
+#include "picture_size_win32.h"
+
+namespace sarvo::platform {
+
+namespace {
+
+// Enough for the largest bitmap the suite accepts, with its headers and palette.
+constexpr std::size_t kMaxFileBytes = Bitmap::kMaxBytes + (std::size_t{1} << 20);
+// The Exif block lies in the first 64 KiB of a JPEG file.
+constexpr std::size_t kHeadBytes = std::size_t{1} << 17;
+
+// COM for this thread, for as long as a picture is being loaded.
+class ComScope {
+public:
+    ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComScope() {
+        if (ok_) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool ok_;
+};
+
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() {
+        if (p_ != nullptr) p_->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    T** out() { return &p_; }
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+
+private:
+    T* p_ = nullptr;
+};
+
+std::string HresultText(HRESULT hr) {
+    char text[16];
+    wsprintfA(text, "0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
+
+// A stream over a copy of `bytes` in movable global memory, which the
+// stream frees when it is released.
+bool MakeStream(const std::vector<unsigned char>& bytes, ComPtr<IStream>& stream,
+                std::string& why) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size());
+    if (memory == nullptr) {
+        why = "not enough memory for the file";
+        return false;
+    }
+    void* target = GlobalLock(memory);
+    if (target == nullptr) {
+        GlobalFree(memory);
+        why = "not enough memory for the file";
+        return false;
+    }
+    if (!bytes.empty()) std::memcpy(target, bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+    const HRESULT hr = CreateStreamOnHGlobal(memory, TRUE, stream.out());
+    if (FAILED(hr)) {
+        GlobalFree(memory);
+        why = "cannot make a stream: " + HresultText(hr);
+        return false;
+    }
+    return true;
+}
+
+// Draws `picture` (width x height pixels) into `bitmap`, allocated to that
+// size. The DIB is laid out bottom-up with rows padded to four bytes, exactly
+// as the bitmap holds its pixels, so the copy is one block.
+bool Draw(IPicture* picture, long width, long height, Bitmap& bitmap, std::string& why) {
+    if (!bitmap.Allocate(width, height, why)) return false;
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    picture->get_Width(&hmWidth);
+    picture->get_Height(&hmHeight);
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP dib = dc != nullptr ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0)
+                                : nullptr;
+    bool ok = dib != nullptr && bits != nullptr;
+    if (!ok) {
+        why = "not enough memory to draw the picture";
+    } else {
+        const std::size_t size = bitmap.Stride() * static_cast<std::size_t>(height);
+        std::memset(bits, 0xFF, size);  // transparent parts show white
+        HGDIOBJ old = SelectObject(dc, dib);
+        const HRESULT hr =
+            picture->Render(dc, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
+        GdiFlush();
+        SelectObject(dc, old);
+        if (FAILED(hr)) {
+            why = "the picture cannot be drawn: " + HresultText(hr);
+            ok = false;
+        } else {
+            std::memcpy(bitmap.Row(height - 1), bits, size);
+        }
+    }
+    if (dib != nullptr) DeleteObject(dib);
+    if (dc != nullptr) DeleteDC(dc);
+    if (!ok) bitmap.Release();
+    return ok;
+}
+
+}  // namespace
+
+bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
+    bitmap.Release();
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(path, bytes, kMaxFileBytes, why)) return false;
+
+    // A size too large to hold is refused before the decoder sees the file.
+    win32::DeclaredSize declared;
+    if (win32::ReadDeclaredSize(bytes.data(), bytes.size(), declared) &&
+        Bitmap::FileSizeFor(declared.width, declared.height) == 0) {
+        why = path + ": picture size " + std::to_string(declared.width) + " x " +
+              std::to_string(declared.height) + " is empty or too large";
+        return false;
+    }
+    const std::vector<unsigned char> head(bytes.begin(),
+                                          bytes.begin() + static_cast<std::ptrdiff_t>(
+                                                              std::min(bytes.size(), kHeadBytes)));
+
+    ComScope com;
+    ComPtr<IStream> stream;
+    if (!MakeStream(bytes, stream, why)) return false;
+    const auto size = static_cast<LONG>(bytes.size());
+    bytes = {};  // the stream holds its own copy
+
+    ComPtr<IPicture> picture;
+    const HRESULT hr = OleLoadPicture(stream.get(), size, FALSE, IID_IPicture,
+                                      reinterpret_cast<void**>(picture.out()));
+    if (FAILED(hr) || picture.get() == nullptr) {
+        why = path + ": not a picture that can be read (" + HresultText(hr) + ")";
+        return false;
+    }
+    SHORT type = PICTYPE_UNINITIALIZED;
+    OLE_HANDLE handle = 0;
+    BITMAP info{};
+    if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP ||
+        FAILED(picture->get_Handle(&handle)) ||
+        GetObjectA(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof info, &info) == 0) {
+        why = path + ": not a BMP, GIF or JPEG picture";
+        return false;
+    }
+    // The size in pixels comes from the bitmap itself: the picture's size in
+    // HIMETRIC depends on the resolution stored in the file.
+    if (!Draw(picture.get(), info.bmWidth, info.bmHeight, bitmap, why)) {
+        why = path + ": " + why;
+        return false;
+    }
+
+    const int orientation = JpegExifOrientation(head.data(), head.size());
+    if (!ApplyExifOrientation(bitmap, orientation, why)) {
+        bitmap.Release();
+        why = path + ": " + why;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sarvo::platform
