@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the Linux build with its unit and
+# integration tests (under a private Xvfb), then the Windows build under Wine.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+scripts/setup.sh
+
+cmake --preset linux -DSARVO_WERROR=ON
+cmake --build --preset linux -j"$(nproc)"
+ctest --preset linux -j"$(nproc)"
+
+scripts/test-win32.sh
