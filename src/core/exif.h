@@ -1,0 +1,24 @@
+// The orientation a camera records in a JPEG file's Exif block, and turning a
+// decoded picture upright by it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "core/bitmap.h"
+
+namespace sarvo {
+
+// The Exif orientation (1 to 8) of the JPEG file in `data`, or 1 when the file
+// has no Exif block, no orientation tag, or an unreadable or out-of-range one.
+// Never reads outside `data`.
+int JpegExifOrientation(const unsigned char* data, std::size_t size);
+
+// Turns `bitmap`, decoded as stored, upright for an Exif `orientation`:
+// 2 mirror, 3 half turn, 4 flip, 5 transpose, 6 quarter turn clockwise,
+// 7 transverse, 8 quarter turn anticlockwise; 5 to 8 swap width and height.
+// 1 and values out of range leave it as it is. Returns false and fills `why`
+// only when the turned copy cannot be made; `bitmap` is then unchanged.
+bool ApplyExifOrientation(Bitmap& bitmap, int orientation, std::string& why);
+
+}  // namespace sarvo

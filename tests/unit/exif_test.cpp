@@ -1,0 +1,156 @@
+#include "core/exif.h"
+
+#include <cstdint>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "picture_test_support.h"
+
+namespace sarvo {
+namespace {
+
+using test::Colours;
+using Bytes = std::vector<unsigned char>;
+
+void Put16(Bytes& b, std::uint32_t v, bool bigEndian) {
+    const auto hi = static_cast<unsigned char>(v >> 8), lo = static_cast<unsigned char>(v);
+    b.insert(b.end(), bigEndian ? std::initializer_list<unsigned char>{hi, lo}
+                                : std::initializer_list<unsigned char>{lo, hi});
+}
+void Put32(Bytes& b, std::uint32_t v, bool bigEndian) {
+    Put16(b, bigEndian ? v >> 16 : v & 0xFFFF, bigEndian);
+    Put16(b, bigEndian ? v & 0xFFFF : v >> 16, bigEndian);
+}
+
+// A TIFF block whose IFD0 holds a camera make and then the orientation.
+Bytes Tiff(bool bigEndian, std::uint32_t orientation, std::uint32_t ifdOffset = 8) {
+    Bytes t = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
+    Put32(t, ifdOffset, bigEndian);
+    Put16(t, 2, bigEndian);
+    Put16(t, 0x010F, bigEndian);  // Make, ASCII, 4 bytes held in the entry
+    Put16(t, 2, bigEndian);
+    Put32(t, 4, bigEndian);
+    t.insert(t.end(), {'C', 'a', 'm', 0});
+    Put16(t, 0x0112, bigEndian);  // Orientation, SHORT, one value
+    Put16(t, 3, bigEndian);
+    Put32(t, 1, bigEndian);
+    Put16(t, orientation, bigEndian);
+    Put16(t, 0, bigEndian);
+    Put32(t, 0, bigEndian);  // no next IFD
+    return t;
+}
+
+Bytes Segment(unsigned char marker, const Bytes& body) {
+    Bytes s = {0xFF, marker, static_cast<unsigned char>((body.size() + 2) >> 8),
+               static_cast<unsigned char>(body.size() + 2)};
+    s.insert(s.end(), body.begin(), body.end());
+    return s;
+}
+
+Bytes Exif(const Bytes& tiff) {
+    Bytes body = {'E', 'x', 'i', 'f', 0, 0};
+    body.insert(body.end(), tiff.begin(), tiff.end());
+    return Segment(0xE1, body);
+}
+
+// A JPEG file's markers around the given segments, with a token scan.
+Bytes Jpeg(const std::vector<Bytes>& segments) {
+    Bytes j = {0xFF, 0xD8};
+    j.insert(j.end(), {0xFF, 0xE0, 0, 6, 'J', 'F', 'I', 'F'});
+    for (const Bytes& s : segments) j.insert(j.end(), s.begin(), s.end());
+    j.insert(j.end(), {0xFF, 0xDA, 0, 2, 0x12, 0x34, 0xFF, 0xD9});
+    return j;
+}
+
+int Orientation(const Bytes& file) { return JpegExifOrientation(file.data(), file.size()); }
+
+TEST(JpegExifOrientation, ReadsTheTagInEitherByteOrder) {
+    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(false, 6))})), 6);
+    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(true, 8))})), 8);
+    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(true, 3))})), 3);
+    // An XMP block in another APP1 segment comes first.
+    const Bytes xmp = Segment(0xE1, Bytes{'h', 't', 't', 'p', ':', '/', '/'});
+    EXPECT_EQ(Orientation(Jpeg({xmp, Exif(Tiff(false, 5))})), 5);
+    // Fill bytes before a marker are allowed.
+    Bytes filled = Jpeg({Exif(Tiff(false, 7))});
+    filled.insert(filled.begin() + 2, {0xFF, 0xFF});
+    EXPECT_EQ(Orientation(filled), 7);
+}
+
+TEST(JpegExifOrientation, IsUprightWhenAbsentOrUnreadable) {
+    EXPECT_EQ(Orientation(Jpeg({})), 1);
+    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(false, 0))})), 1);
+    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(false, 9))})), 1);
+    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(false, 6, 4000))})), 1);  // IFD0 past the block
+    Bytes badOrder = Tiff(false, 6);
+    badOrder[0] = 'X';
+    EXPECT_EQ(Orientation(Jpeg({Exif(badOrder)})), 1);
+    // After the first scan nothing is metadata any more.
+    Bytes late = Jpeg({});
+    const Bytes exif = Exif(Tiff(false, 6));
+    late.insert(late.end() - 2, exif.begin(), exif.end());
+    EXPECT_EQ(Orientation(late), 1);
+    const Bytes notJpeg = {'G', 'I', 'F', '8', '9', 'a'};
+    EXPECT_EQ(Orientation(notJpeg), 1);
+}
+
+TEST(JpegExifOrientation, NeverReadsPastACutFile) {
+    const Bytes whole = Jpeg({Exif(Tiff(true, 6))});
+    const std::size_t exifEnd = whole.size() - 8;  // the token scan follows it
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(size));
+        // The segment's length covers the whole TIFF block, so a cut inside it hides the tag.
+        EXPECT_EQ(Orientation(cut), size < exifEnd ? 1 : 6) << "cut at " << size;
+    }
+}
+
+// A 3 x 2 picture, each pixel its own colour:   A B C
+//                                               D E F
+constexpr std::uint32_t A = 0x100000, B = 0x200000, C = 0x300000, D = 0x400000, E = 0x500000,
+                        F = 0x600000;
+
+TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
+    struct Case {
+        int orientation;
+        int width, height;
+        Colours upright;
+    };
+    const Case cases[] = {
+        {0, 3, 2, {A, B, C, D, E, F}},        {1, 3, 2, {A, B, C, D, E, F}},
+        {2, 3, 2, {C, B, A, F, E, D}},        {3, 3, 2, {F, E, D, C, B, A}},
+        {4, 3, 2, {D, E, F, A, B, C}},        {5, 2, 3, {A, D, B, E, C, F}},
+        {6, 2, 3, {D, A, E, B, F, C}},        {7, 2, 3, {F, C, E, B, D, A}},
+        {8, 2, 3, {C, F, B, E, A, D}},        {9, 3, 2, {A, B, C, D, E, F}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("orientation " + std::to_string(c.orientation));
+        Bitmap bitmap = test::BitmapOf(3, 2, {A, B, C, D, E, F});
+        std::string why;
+        ASSERT_TRUE(ApplyExifOrientation(bitmap, c.orientation, why)) << why;
+        EXPECT_EQ(bitmap.Width(), c.width);
+        EXPECT_EQ(bitmap.Height(), c.height);
+        EXPECT_EQ(test::ColoursOf(bitmap), c.upright);
+    }
+}
+
+TEST(ApplyExifOrientation, QuarterTurnOfALargerPictureMatchesPixelByPixel) {
+    // Larger than one tile of the turning loop, and not a multiple of it.
+    const int w = 131, h = 70;
+    Colours colours;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) colours.push_back(static_cast<std::uint32_t>(y << 12 | x));
+    Bitmap bitmap = test::BitmapOf(w, h, colours);
+    std::string why;
+    ASSERT_TRUE(ApplyExifOrientation(bitmap, 6, why)) << why;
+    ASSERT_EQ(bitmap.Width(), h);
+    ASSERT_EQ(bitmap.Height(), w);
+    // Turned clockwise: the stored left column, read bottom to top, is the top row.
+    for (int y = 0; y < w; ++y)
+        for (int x = 0; x < h; ++x)
+            ASSERT_EQ(test::ColourAt(bitmap, x, y), static_cast<std::uint32_t>((h - 1 - x) << 12 | y))
+                << x << "," << y;
+}
+
+}  // namespace
+}  // namespace sarvo
