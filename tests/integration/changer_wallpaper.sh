@@ -1,0 +1,89 @@
+#!/bin/bash
+# The changer shows the picture on the X root window with the placement in
+# the registry store, and records it. One case per run:
+#   centre | tile | stretch | no-pair | larger | replace | stale
+. "$(dirname "$0")/lib.sh"
+
+new_program_folder
+use_display
+quadrants "$PICS/quad.bmp"
+
+# A completed run: exit 0, the picture recorded in sarvoset.ini, the bitmap
+# recorded in the registry store, both root properties naming one pixmap.
+assert_completed() {
+    assert_eq "$RC" 0 "exit code of a completed run (stderr: $ERR)"
+    assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$1" "WallPaper in sarvoset.ini"
+    assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
+    [[ $(root_pixmap) != none ]] || fail "_XROOTPMAP_ID is not set"
+    assert_eq "$(setroot_pixmap)" "$(root_pixmap)" "ESETROOT_PMAP_ID and _XROOTPMAP_ID"
+}
+
+case ${1:?case} in
+centre)
+    set_placement 0 0
+    run_changer
+    assert_completed "$PICS/quad.bmp"
+    "$IM_CONVERT" -size 320x240 xc:black "$PICS/quad.bmp" -gravity center -composite "$T/expected.png"
+    assert_root_shows "$T/expected.png" "centred picture"
+    ;;
+tile)
+    set_placement 1 0
+    run_changer
+    assert_completed "$PICS/quad.bmp"
+    "$IM_CONVERT" -size 320x240 "tile:$PICS/quad.bmp" "$T/expected.png"
+    assert_root_shows "$T/expected.png" "tiled picture"
+    ;;
+stretch)
+    set_placement 0 2
+    run_changer
+    assert_completed "$PICS/quad.bmp"
+    "$IM_CONVERT" "$PICS/quad.bmp" -filter point -resize '320x240!' "$T/expected.png"
+    assert_root_shows "$T/expected.png" "stretched picture"
+    ;;
+no-pair)
+    # Nothing stored yet: centred, and the store gains "Wallpaper".
+    run_changer
+    assert_completed "$PICS/quad.bmp"
+    "$IM_CONVERT" -size 320x240 xc:black "$PICS/quad.bmp" -gravity center -composite "$T/expected.png"
+    assert_root_shows "$T/expected.png" "picture with no placement stored"
+    ;;
+larger)
+    # A JPEG larger than the screen, centred: cut on every side.
+    rm "$PICS/quad.bmp"
+    quadrants "$T/large.bmp" 400 300
+    "$IM_CONVERT" "$T/large.bmp" -quality 100 -sampling-factor 1x1 "$PICS/large photo.jpg"
+    set_placement 0 0
+    run_changer
+    assert_completed "$PICS/large photo.jpg"
+    "$IM_CONVERT" "$T/large.bmp" -crop 320x240+40+30 +repage "$T/expected.png"
+    # JPEG is lossy: compare with the tolerance of its rounding.
+    "$SARVO_ROOT_TOOL" dump "$T/root.ppm" || fail "cannot read the root window"
+    differing=$("$IM_COMPARE" -metric AE -fuzz 4% "$T/root.ppm" "$T/expected.png" null: 2>&1)
+    assert_eq "$differing" 0 "pixels of the cut picture off by more than 4%"
+    ;;
+replace)
+    # A second run frees the first run's pixmap and publishes its own.
+    quadrants "$PICS/second.bmp" 32 32
+    run_changer
+    first_picture=$(ini_value "$SETTINGS" WallPaper)
+    first=$(root_pixmap)
+    run_changer
+    assert_completed "$([[ $first_picture == "$PICS/quad.bmp" ]] && echo "$PICS/second.bmp" || echo "$PICS/quad.bmp")"
+    second=$(root_pixmap)
+    [[ $second != "$first" ]] || fail "the second run did not publish a new pixmap"
+    "$SARVO_ROOT_TOOL" alive "$second" || fail "the new pixmap $second does not exist"
+    if "$SARVO_ROOT_TOOL" alive "$first"; then fail "the old pixmap $first was not freed"; fi
+    ;;
+stale)
+    # Both properties name a pixmap whose owner is gone: the kill fails, and
+    # the changer must neither die of it nor give up.
+    stale=$("$SARVO_ROOT_TOOL" stale) || fail "cannot leave stale properties"
+    assert_eq "$(root_pixmap)" "$stale" "stale _XROOTPMAP_ID in place"
+    set_placement 1 0
+    run_changer
+    assert_completed "$PICS/quad.bmp"
+    "$IM_CONVERT" -size 320x240 "tile:$PICS/quad.bmp" "$T/expected.png"
+    assert_root_shows "$T/expected.png" "tiled picture over stale properties"
+    ;;
+*) fail "unknown case $1" ;;
+esac

@@ -1,0 +1,180 @@
+# Helpers of the changer's integration tests, sourced by each test script.
+#
+# The tests run the real SarvoChanger copied into a fresh program folder with
+# a stand-in SarvoSetTool beside it, with private XDG folders. CTest passes:
+#   SARVO_CHANGER, SARVO_MESSAGE_BOX  the built changer and its box module
+#   SARVO_STANDIN                     the stand-in settings tool
+#   SARVO_ROOT_TOOL                   x11_root_tool
+#   SARVO_APPLY_TOOL                  apply_wallpaper
+#   SARVO_XVFB_STATE                  the Xvfb fixture's state file (X tests)
+set -u
+set -o pipefail
+
+IM_CONVERT=convert-im6.q16
+IM_COMPARE=compare-im6.q16
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# assert_eq ACTUAL EXPECTED WHAT
+assert_eq() {
+    [[ $1 == "$2" ]] || fail "$3"$'\n'"  expected: [$2]"$'\n'"  actual:   [$1]"
+}
+
+# assert_contains TEXT PART WHAT
+assert_contains() {
+    [[ $1 == *"$2"* ]] || fail "$3: [$2] not in [$1]"
+}
+
+# is_one_of VALUE CHOICE...: true when VALUE is one of the choices.
+is_one_of() {
+    local value=$1 choice
+    shift
+    for choice; do [[ $value == "$choice" ]] && return 0; done
+    return 1
+}
+
+# A fresh program folder and private per-user folders; removed on exit.
+#   T       the test's scratch folder
+#   PROG    the program folder: SarvoChanger, the box module, SarvoSetTool
+#   PICS    an empty picture folder, named in sarvoset.ini
+#   BITMAP  where the changer writes its bitmap
+#   LAUNCHES  the stand-in's record of its starts
+new_program_folder() {
+    T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
+    trap cleanup EXIT
+    PROG=$T/prog
+    PICS=$T/pictures
+    mkdir -p "$PROG" "$PICS" "$T/home"
+    cp "$SARVO_CHANGER" "$PROG/SarvoChanger"
+    cp "$SARVO_MESSAGE_BOX" "$PROG/"
+    cp "$SARVO_STANDIN" "$PROG/SarvoSetTool"
+    export HOME=$T/home XDG_CONFIG_HOME=$T/config XDG_DATA_HOME=$T/data
+    export SARVO_STANDIN_LOG=$T/launches.log
+    LAUNCHES=$SARVO_STANDIN_LOG
+    BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
+    REGISTRY=$XDG_CONFIG_HOME/sarvo-backdrop-changer/registry.ini
+    SETTINGS=$PROG/sarvoset.ini
+    unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
+    set_folder "$PICS"
+}
+
+CLEANUPS=()
+cleanup() {
+    local c
+    for c in "${CLEANUPS[@]}"; do eval "$c"; done
+    [[ -n ${T:-} ]] && rm -rf "$T"
+}
+
+# Leaves the message-box module out of the program folder: messages then go
+# to standard error even with a display, followed by a line saying why no
+# box was shown. For runs that may stop with a message while a display is
+# needed for the wallpaper.
+without_box_module() {
+    rm -f "$PROG/$(basename "$SARVO_MESSAGE_BOX")"
+}
+
+# set_folder FOLDER: sarvoset.ini names FOLDER as the picture folder.
+set_folder() {
+    printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$1" >"$SETTINGS"
+}
+
+# set_placement TILE STYLE: the pair in the registry store.
+set_placement() {
+    mkdir -p "$(dirname "$REGISTRY")"
+    printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
+}
+
+# ini_value FILE KEY: the value of KEY (the first line "KEY=..."), without CR.
+ini_value() {
+    [[ -f $1 ]] || return 0
+    sed -n "s/^$2=//p" "$1" | head -n 1 | tr -d '\r'
+}
+
+# quadrants FILE [WIDTH HEIGHT]: a 24-bit picture in four solid colours.
+quadrants() {
+    local w=${2:-64} h=${3:-48}
+    "$IM_CONVERT" -size "$((w / 2))x$((h / 2))" xc:'#ff0000' -size "$((w - w / 2))x$((h / 2))" xc:'#00ff00' +append \
+        \( -size "$((w / 2))x$((h - h / 2))" xc:'#0000ff' -size "$((w - w / 2))x$((h - h / 2))" xc:'#ffff00' +append \) \
+        -append -type TrueColor "BMP3:$1" || fail "cannot make $1"
+}
+
+# run_changer [ARGUMENT...]: runs the changer in the program folder (from the
+# current folder), with a time limit; sets RC, OUT and ERR.
+run_changer() {
+    timeout ${SARVO_RUN_LIMIT:-60} "$PROG/SarvoChanger" "$@" >"$T/stdout" 2>"$T/stderr"
+    RC=$?
+    OUT=$(cat "$T/stdout")
+    ERR=$(cat "$T/stderr")
+    [[ $RC -ne 124 ]] || fail "the changer did not end within its time limit"
+}
+
+# Runs without any display, as from cron or a text console.
+no_display() {
+    unset DISPLAY
+}
+
+# Uses the fixture's Xvfb, with no key held at the start.
+use_display() {
+    [[ -f ${SARVO_XVFB_STATE:-} ]] || fail "no Xvfb fixture state at ${SARVO_XVFB_STATE:-}"
+    # shellcheck source=/dev/null
+    . "$SARVO_XVFB_STATE"
+    export DISPLAY=$SARVO_TEST_DISPLAY
+    release_keys
+}
+
+release_keys() {
+    xdotool keyup space d n 2>/dev/null || true
+}
+
+# hold_keys KEY...: held until the test ends.
+hold_keys() {
+    CLEANUPS+=("release_keys")
+    xdotool keydown "$@" || fail "xdotool cannot press $*"
+}
+
+# wait_for_launch: waits up to 10 s for the stand-in's record; sets LAUNCH.
+wait_for_launch() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        if [[ -s $LAUNCHES ]]; then
+            LAUNCH=$(cat "$LAUNCHES")
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "SarvoSetTool was not started"
+}
+
+# assert_no_launch: the stand-in was not started (given half a second to show).
+assert_no_launch() {
+    sleep 0.5
+    [[ ! -e $LAUNCHES ]] || fail "SarvoSetTool was started: $(cat "$LAUNCHES")"
+}
+
+# root_pixmap: the pixmap _XROOTPMAP_ID names, or "none".
+root_pixmap() {
+    local p
+    p=$(xprop -root _XROOTPMAP_ID 2>/dev/null | sed -n 's/.*pixmap id # //p')
+    echo "${p:-none}"
+}
+
+setroot_pixmap() {
+    local p
+    p=$(xprop -root ESETROOT_PMAP_ID 2>/dev/null | sed -n 's/.*pixmap id # //p')
+    echo "${p:-none}"
+}
+
+# assert_root_shows EXPECTED_IMAGE WHAT: the root window equals the image
+# pixel for pixel.
+assert_root_shows() {
+    "$SARVO_ROOT_TOOL" dump "$T/root.ppm" || fail "cannot read the root window"
+    local differing
+    differing=$("$IM_COMPARE" -metric AE "$T/root.ppm" "$1" null: 2>&1)
+    [[ $differing == 0 ]] || {
+        cp "$T/root.ppm" "${TMPDIR:-/tmp}/sarvo-failed-root.ppm"
+        fail "$2: $differing pixels differ from the expected screen (root kept as ${TMPDIR:-/tmp}/sarvo-failed-root.ppm)"
+    }
+}
