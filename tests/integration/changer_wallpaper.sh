@@ -1,7 +1,7 @@
 #!/bin/bash
 # The changer shows the picture on the X root window with the placement in
 # the registry store, and records it. One case per run:
-#   centre | tile | stretch | no-pair | larger | replace | stale
+#   centre | tile | stretch | no-pair | larger | replace | stale | huge
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -84,6 +84,23 @@ stale)
     assert_completed "$PICS/quad.bmp"
     "$IM_CONVERT" -size 320x240 "tile:$PICS/quad.bmp" "$T/expected.png"
     assert_root_shows "$T/expected.png" "tiled picture over stale properties"
+    ;;
+huge)
+    # A 6000 x 4000 photo: the changer holds the picture once while
+    # converting, and draws the wallpaper from the file without a second
+    # copy, so its peak memory stays within 1.3 times the bitmap's size.
+    rm "$PICS/quad.bmp"
+    "$IM_CONVERT" -size 6000x4000 gradient:red-blue -quality 90 "$PICS/huge.jpg" || fail "no huge picture"
+    set_placement 0 2
+    /usr/bin/time -f %M -o "$T/peak" "$PROG/SarvoChanger" 2>"$T/stderr"
+    RC=$?
+    ERR=$(cat "$T/stderr")
+    assert_completed "$PICS/huge.jpg"
+    bitmap_bytes=$(stat -c %s "$BITMAP")
+    assert_eq "$bitmap_bytes" 72000054 "size of the bitmap"
+    peak_bytes=$(($(tail -n 1 "$T/peak") * 1024))
+    echo "peak memory $peak_bytes bytes for a bitmap of $bitmap_bytes bytes"
+    ((peak_bytes * 10 < bitmap_bytes * 13)) || fail "peak memory $peak_bytes is more than 1.3 x $bitmap_bytes"
     ;;
 *) fail "unknown case $1" ;;
 esac
