@@ -1,7 +1,8 @@
 #!/bin/bash
 # The changer shows the picture on the X root window with the placement in
 # the registry store, and records it. One case per run:
-#   centre | tile | stretch | no-pair | larger | replace | stale | huge
+#   centre | tile | stretch | no-pair | larger | replace | stale | huge |
+#   two-monitors
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -84,6 +85,23 @@ stale)
     assert_completed "$PICS/quad.bmp"
     "$IM_CONVERT" -size 320x240 "tile:$PICS/quad.bmp" "$T/expected.png"
     assert_root_shows "$T/expected.png" "tiled picture over stale properties"
+    ;;
+two-monitors)
+    # Each monitor shows the picture by itself: tiled from its own corner,
+    # and stretched to its own size.
+    "$SARVO_ROOT_TOOL" split || fail "cannot make two monitors"
+    CLEANUPS+=('"$SARVO_ROOT_TOOL" unsplit')
+    set_placement 1 0
+    run_changer
+    assert_completed "$PICS/quad.bmp"
+    "$IM_CONVERT" -size 160x240 "tile:$PICS/quad.bmp" -size 160x240 "tile:$PICS/quad.bmp" +append "$T/expected.png"
+    assert_root_shows "$T/expected.png" "picture tiled on each monitor"
+    set_placement 0 2
+    run_changer
+    assert_eq "$RC" 0 "exit code of the second run (stderr: $ERR)"
+    "$IM_CONVERT" "$PICS/quad.bmp" -filter point -resize '160x240!' "$T/half.png"
+    "$IM_CONVERT" "$T/half.png" "$T/half.png" +append "$T/expected.png"
+    assert_root_shows "$T/expected.png" "picture stretched on each monitor"
     ;;
 huge)
     # A 6000 x 4000 photo: the changer holds the picture once while

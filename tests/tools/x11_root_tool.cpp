@@ -6,10 +6,14 @@
 //   x11_root_tool stale           points _XROOTPMAP_ID and ESETROOT_PMAP_ID
 //                                 at a pixmap that is freed when this tool
 //                                 ends, as a setter that died leaves them
+//   x11_root_tool split           makes the screen two monitors side by side
+//                                 (left and right halves)
+//   x11_root_tool unsplit         removes them again
 // The display is the one DISPLAY names. Exit 2 on any other failure.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,10 +89,47 @@ int Stale(Display* d) {
     return 0;  // closing the connection frees the pixmap
 }
 
+constexpr const char* kMonitorNames[] = {"SARVO-LEFT", "SARVO-RIGHT"};
+
+// The left half takes over the screen's first output, so that RandR lists
+// no monitor of its own for it; the right half has none.
+int Split(Display* d) {
+    const Window root = DefaultRootWindow(d);
+    XRRScreenResources* resources = XRRGetScreenResources(d, root);
+    if (resources == nullptr || resources->noutput < 1) return Fail("no RandR output");
+    RROutput output = resources->outputs[0];
+    const int width = DisplayWidth(d, DefaultScreen(d));
+    const int height = DisplayHeight(d, DefaultScreen(d));
+    for (int i = 0; i < 2; ++i) {
+        XRRMonitorInfo* monitor = XRRAllocateMonitor(d, i == 0 ? 1 : 0);
+        monitor->name = XInternAtom(d, kMonitorNames[i], False);
+        monitor->primary = i == 0;
+        monitor->x = i == 0 ? 0 : width / 2;
+        monitor->y = 0;
+        monitor->width = i == 0 ? width / 2 : width - width / 2;
+        monitor->height = height;
+        monitor->mwidth = monitor->width;
+        monitor->mheight = monitor->height;
+        if (i == 0) monitor->outputs[0] = output;
+        XRRSetMonitor(d, root, monitor);
+        XRRFreeMonitors(monitor);
+    }
+    XRRFreeScreenResources(resources);
+    XSync(d, False);
+    return gError ? Fail("cannot set the monitors") : 0;
+}
+
+int Unsplit(Display* d) {
+    for (const char* name : kMonitorNames)
+        XRRDeleteMonitor(d, DefaultRootWindow(d), XInternAtom(d, name, False));
+    XSync(d, False);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Fail("usage: x11_root_tool dump FILE | alive PIXMAP | stale");
+    if (argc < 2) return Fail("usage: x11_root_tool dump FILE | alive PIXMAP | stale | split | unsplit");
     Display* d = XOpenDisplay(nullptr);
     if (d == nullptr) return Fail("cannot open the display");
     XSetErrorHandler(NoteError);
@@ -100,6 +141,10 @@ int main(int argc, char** argv) {
         result = Alive(d, argv[2]);
     else if (command == "stale" && argc == 2)
         result = Stale(d);
+    else if (command == "split" && argc == 2)
+        result = Split(d);
+    else if (command == "unsplit" && argc == 2)
+        result = Unsplit(d);
     else
         result = Fail("unknown command " + command);
     XCloseDisplay(d);
