@@ -6,6 +6,7 @@
 #   SARVO_STANDIN                     the stand-in settings tool
 #   SARVO_ROOT_TOOL                   x11_root_tool
 #   SARVO_APPLY_TOOL                  apply_wallpaper
+#   SARVO_SHOW_TOOL                   show_message
 #   SARVO_XVFB_STATE                  the Xvfb fixture's state file (X tests)
 set -u
 set -o pipefail

@@ -1,0 +1,63 @@
+#!/bin/bash
+# The Linux message boxes (show_message, run from the build's program
+# folder beside the box module). One case per run:
+#   no-display | module-missing        the text on standard error
+#   box-ok | box-yes | box-no          a real box, answered with the keyboard
+. "$(dirname "$0")/lib.sh"
+
+T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
+trap cleanup EXIT
+export HOME=$T XDG_RUNTIME_DIR=$T
+chmod 700 "$T"
+text='一行目\r\n二行目 "quoted" $HOME'
+expected_text=$'一行目\n二行目 "quoted" $HOME'
+
+# answer_box TOOL STYLE KEY: shows a box, waits for it, answers with KEY; sets
+# ANSWER.
+answer_box() {
+    "$1" "Sarvo Box Test" "$text" "$2" >"$T/answer" 2>"$T/stderr" &
+    local shower=$! box
+    CLEANUPS+=("kill $shower 2>/dev/null")
+    box=$(timeout 30 xdotool search --sync --name '^Sarvo Box Test$' | head -n 1)
+    [[ -n $box ]] || fail "no box titled \"Sarvo Box Test\" appeared"
+    xdotool windowfocus --sync "$box" key "$3" || fail "cannot answer the box"
+    wait "$shower"
+    ANSWER=$(cat "$T/answer")
+}
+
+case ${1:?case} in
+no-display)
+    no_display
+    answer=$("$SARVO_SHOW_TOOL" "Sarvo Box Test" "$text" 16 2>"$T/stderr")
+    assert_eq "$answer" 1 "answer of an error box nobody can see"
+    assert_eq "$(cat "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "standard error"
+    answer=$("$SARVO_SHOW_TOOL" "Sarvo Box Test" "$text" 4 2>/dev/null)
+    assert_eq "$answer" 7 "answer of a question nobody can see"
+    ;;
+module-missing)
+    # With a display but without the module beside the program, the text
+    # still reaches the user, with the reason no box was shown.
+    use_display
+    cp "$SARVO_SHOW_TOOL" "$T/show_message"
+    answer=$("$T/show_message" "Sarvo Box Test" "$text" 4 2>"$T/stderr")
+    assert_eq "$answer" 7 "answer of a question nobody can see"
+    assert_eq "$(sed -n 1,3p "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "standard error"
+    assert_contains "$(sed -n 4p "$T/stderr")" "(no message box: " "reason on standard error"
+    ;;
+box-ok)
+    use_display
+    answer_box "$SARVO_SHOW_TOOL" 16 Return
+    assert_eq "$ANSWER" 1 "answer of an error box"
+    ;;
+box-yes)
+    use_display
+    answer_box "$SARVO_SHOW_TOOL" 4 Return
+    assert_eq "$ANSWER" 6 "answer of a question confirmed with Return"
+    ;;
+box-no)
+    use_display
+    answer_box "$SARVO_SHOW_TOOL" 4 Escape
+    assert_eq "$ANSWER" 7 "answer of a question dismissed with Escape"
+    ;;
+*) fail "unknown case $1" ;;
+esac
