@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the variables set here are read by the test scripts
 # Helpers of the changer's integration tests, sourced by each test script.
 #
 # The tests run the real SarvoChanger copied into a fresh program folder with
