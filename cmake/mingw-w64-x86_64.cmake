@@ -29,10 +29,8 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # creates the prefix and keeps one wineserver running for the whole test run.
 find_program(SARVO_WINE NAMES wine)
 if(SARVO_WINE)
-  set(SARVO_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
-  set(SARVO_WINEHOME "${CMAKE_BINARY_DIR}/winehome")
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      env "WINEPREFIX=${SARVO_WINEPREFIX}" "HOME=${SARVO_WINEHOME}" WINEDEBUG=-all
-      "WINEDLLOVERRIDES=mscoree,mshtml=" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-      ${SARVO_WINE})
+  set(SARVO_WINE_ENVIRONMENT
+      "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "HOME=${CMAKE_BINARY_DIR}/winehome" WINEDEBUG=-all
+      "WINEDLLOVERRIDES=mscoree,mshtml=" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
+  set(CMAKE_CROSSCOMPILING_EMULATOR env ${SARVO_WINE_ENVIRONMENT} ${SARVO_WINE})
 endif()

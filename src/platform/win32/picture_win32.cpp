@@ -92,8 +92,8 @@ bool MakeStream(const std::vector<unsigned char>& bytes, ComPtr<IStream>& stream
 }
 
 // Draws `picture` (width x height pixels) into `bitmap`, allocated to that
-// size. The DIB is laid out bottom-up with rows padded to four bytes, exactly
-// as the bitmap holds its pixels, so the copy is one block.
+// size. The DIB is laid out bottom-up with rows padded to four bytes, as the
+// bitmap holds its pixels.
 bool Draw(IPicture* picture, long width, long height, Bitmap& bitmap, std::string& why) {
     if (!bitmap.Allocate(width, height, why)) return false;
     OLE_XSIZE_HIMETRIC hmWidth = 0;
@@ -127,7 +127,12 @@ bool Draw(IPicture* picture, long width, long height, Bitmap& bitmap, std::strin
             why = "the picture cannot be drawn: " + HresultText(hr);
             ok = false;
         } else {
-            std::memcpy(bitmap.Row(height - 1), bits, size);
+            // Row by row, so that the padding at the end of each row keeps
+            // the zeros the bitmap gave it.
+            const auto* row = static_cast<const unsigned char*>(bits);
+            const std::size_t pixels = static_cast<std::size_t>(width) * 3;
+            for (long y = height - 1; y >= 0; --y, row += bitmap.Stride())
+                std::memcpy(bitmap.Row(static_cast<int>(y)), row, pixels);
         }
     }
     if (dib != nullptr) DeleteObject(dib);

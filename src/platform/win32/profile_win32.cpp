@@ -63,6 +63,13 @@ long ProfileReadInt(const std::string& file, const std::string& section, const s
 
 bool ProfileWriteString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& value) {
+    // The profile functions write a line break in a value as it is: the
+    // value would be cut and the rest would become a line of its own, even a
+    // key of ours. Such texts are refused, and so are keys holding '='.
+    if (value.find_first_of("\r\n") != std::string::npos ||
+        key.find_first_of("\r\n=") != std::string::npos ||
+        section.find_first_of("\r\n]") != std::string::npos)
+        return false;
     std::string aFile, aSection, aKey, aValue;
     if (!win32::ToAnsi(file, aFile) || !win32::ToAnsi(section, aSection) ||
         !win32::ToAnsi(key, aKey) || !win32::ToAnsi(value, aValue))

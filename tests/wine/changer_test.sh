@@ -1,0 +1,282 @@
+#!/usr/bin/env bash
+# SarvoChanger.exe under Wine in a temporary program folder, one scenario per
+# call, checked from outside as a user would see the result: the settings
+# file's bytes, the desktop's registry value, the bitmap's pixels, the
+# message boxes (recorded by the test build) and the programs it started.
+#
+#   changer_test.sh SCENARIO
+#
+# Environment (set by CTest): WINEPREFIX and the other Wine settings,
+# SARVO_WINE (the wine program), SARVO_BIN (the built programs) and
+# SARVO_PICTURES (sample pictures made by ImageMagick).
+set -euo pipefail
+
+scenario=${1:?scenario}
+: "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine.XXXXXX")
+cleanup() { rm -rf "$work"; }
+trap cleanup EXIT
+cd "$work"  # no reg.exe or other program of the same name here
+
+# Blanks and Japanese in the program's own folder.
+program="$work/プログラム フォルダ"
+mkdir -p "$program/TrashBox"
+ui_log="$work/ui.log"
+fails=0
+
+fail() { echo "FAIL: $*" >&2; fails=$((fails + 1)); }
+expect_eq() {  # ACTUAL EXPECTED WHAT
+    if [[ "$1" != "$2" ]]; then
+        fail "$3"
+        printf '  expected: %q\n  actual:   %q\n' "$2" "$1" >&2
+    fi
+}
+# The Windows form of a host path (Wine's Z: drive is the host's root).
+win() { printf 'Z:%s' "${1//\//\\}"; }
+# Text in the ANSI code page (Shift-JIS), as Windows programs write it.
+sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+wine_() { "$SARVO_WINE" "$@"; }
+
+# Installs the shipped changer, or the test build with scripted message boxes.
+install_changer() {  # shipped|scripted
+    if [[ $1 == shipped ]]; then
+        cp "$SARVO_BIN/SarvoChanger.exe" "$program/SarvoChanger.exe"
+    else
+        cp "$SARVO_BIN/SarvoChanger_scripted.exe" "$program/SarvoChanger.exe"
+    fi
+    cp "$SARVO_BIN/sarvo_stand_in_settool.exe" "$program/SarvoSetTool.exe"
+}
+
+# Runs the changer with an exact argument text; sets `status`.
+run_changer() {  # [ARGUMENT-TEXT]
+    status=0
+    SARVO_TEST_UI_LOG=$(win "$ui_log") \
+        wine_ "$SARVO_BIN/sarvo_run_raw.exe" "$(win "$program/SarvoChanger.exe")" "$@" || status=$?
+}
+
+write_settings() {  # LINE... (UTF-8, written as CRLF Shift-JIS lines)
+    local line
+    for line in "$@"; do sjis "$line"; printf '\r\n'; done > "$program/sarvoset.ini"
+}
+expect_settings() {  # WHAT LINE...
+    local what=$1 line
+    shift
+    for line in "$@"; do sjis "$line"; printf '\r\n'; done > "$work/expected.ini"
+    if ! cmp -s "$work/expected.ini" "$program/sarvoset.ini"; then
+        fail "$what: settings file"
+        echo "  expected:" >&2; od -c "$work/expected.ini" | sed 's/^/    /' >&2
+        echo "  actual:" >&2; od -c "$program/sarvoset.ini" 2>&1 | sed 's/^/    /' >&2
+    fi
+}
+
+# The desktop's "Wallpaper" value as Windows recorded it, in UTF-8.
+registry_wallpaper() {
+    wine_ reg query 'HKCU\Control Panel\Desktop' /v Wallpaper 2>/dev/null | tr -d '\r' |
+        iconv -f CP932 -t UTF-8 | sed -n 's/^ *Wallpaper *REG_SZ *//p'
+}
+set_registry_wallpaper() {
+    wine_ reg add 'HKCU\Control Panel\Desktop' /v Wallpaper /t REG_SZ /d "$1" /f >/dev/null 2>&1
+}
+
+# Where the bitmap goes on Windows versions from Vista on: the user's local
+# application-data folder.
+user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
+bitmap="$user_dir/AppData/Local/Sarvo Backdrop Changer/SarvoChangerGraphic.bmp"
+bitmap_win="C:\\users\\$(id -un)\\AppData\\Local\\Sarvo Backdrop Changer\\SarvoChangerGraphic.bmp"
+# Whatever an earlier test left in the bitmap's place goes.
+rm -rf "$bitmap"
+
+# Pixels differing between two pictures beyond FUZZ (a percentage).
+differing_pixels() {  # A B FUZZ
+    compare -metric AE -fuzz "$3%" "$1" "$2" null: 2>&1 || true
+}
+expect_bitmap_of() {  # SOURCE FUZZ WHAT
+    [[ -f "$bitmap" ]] || { fail "$3: no bitmap at $bitmap"; return; }
+    expect_eq "$(head -c 2 "$bitmap")" "BM" "$3: the bitmap is a BMP file"
+    expect_eq "$(od -An -tu2 -j28 -N2 "$bitmap" | tr -d ' ')" "24" "$3: 24 bits a pixel"
+    expect_eq "$(differing_pixels "$bitmap" "$1" "$2")" "0" "$3: the bitmap shows the picture"
+}
+expect_ui_log() {  # WHAT TEXT (the text's lines joined by CR LF)
+    local expected
+    expected=$(printf 'SarvoBackdropChanger\n%s\n16\n--\nEND' "$2")
+    expect_eq "$(cat "$ui_log" 2>/dev/null; printf 'END')" "$expected" "$1: the message box"
+}
+expect_no_start() {
+    [[ ! -e "$program/SarvoSetTool.log" ]] || fail "$1: the settings tool was started: $(cat "$program/SarvoSetTool.log")"
+}
+# The stand-in's record once it has written one (it is not waited for).
+stand_in_log() {
+    local i
+    for i in $(seq 100); do
+        [[ -s "$program/SarvoSetTool.log" ]] && break
+        sleep 0.05
+    done
+    cat "$program/SarvoSetTool.log" 2>/dev/null || true
+}
+
+crlf=$'\r\n'
+
+case $scenario in
+completed)
+    # The shipped program, a picture folder named in Japanese with blanks,
+    # one JPEG among other files.
+    pictures="$work/写真 フォルダ"
+    mkdir -p "$pictures"
+    cp "$SARVO_PICTURES/sample.jpg" "$pictures/表 1.jpg"
+    echo notes > "$pictures/notes.txt"
+    install_changer shipped
+    write_settings '[Sarvo Changer]' "FolderPath=$(win "$pictures")"
+    set_registry_wallpaper ''
+    for run in 1 2; do
+        run_changer
+        expect_eq "$status" 0 "run $run ends normally"
+        expect_settings "run $run" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" \
+            "WallPaper=$(win "$pictures")\\表 1.jpg"
+        expect_eq "$(registry_wallpaper)" "$bitmap_win" "run $run: the desktop shows the bitmap"
+        expect_bitmap_of "$pictures/表 1.jpg" 2 "run $run"
+    done
+    expect_eq "$(ls -A "$program" | sort | tr '\n' ' ')" "SarvoChanger.exe SarvoSetTool.exe TrashBox sarvoset.ini " \
+        "nothing else is left in the program folder"
+    expect_no_start completed
+    ;;
+
+alternating)
+    # No settings file: the default folder "WallPaper" beside the program.
+    # With two pictures, each run takes the one not shown last.
+    mkdir -p "$program/WallPaper"
+    convert "$SARVO_PICTURES/sample.png" -type TrueColor BMP3:"$program/WallPaper/a.bmp"
+    cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/b.gif"
+    install_changer shipped
+    previous=""
+    for run in 1 2 3 4; do
+        run_changer
+        expect_eq "$status" 0 "run $run ends normally"
+        shown=$(iconv -f CP932 -t UTF-8 "$program/sarvoset.ini" | tr -d '\r' | sed -n 's/^WallPaper=.*\\//p')
+        [[ "$shown" == a.bmp || "$shown" == b.gif ]] || fail "run $run: recorded picture '$shown'"
+        [[ "$shown" != "$previous" ]] || fail "run $run: the picture of the run before came again"
+        expect_settings "run $run" '[Sarvo Changer]' "WallPaper=$(win "$program")\\WallPaper\\$shown"
+        expect_bitmap_of "$program/WallPaper/$shown" 0 "run $run ($shown)"
+        previous=$shown
+    done
+    ;;
+
+broken_picture)
+    pictures="$work/pics"
+    mkdir -p "$pictures"
+    echo "this is no picture" > "$pictures/壊れ た.jpg"
+    install_changer scripted
+    write_settings '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'WallPaper=C:\old\前.jpg'
+    cp "$program/sarvoset.ini" "$work/before.ini"
+    set_registry_wallpaper 'C:\old\wall.bmp'
+    mkdir -p "$(dirname "$bitmap")"
+    echo previous > "$bitmap"
+    run_changer
+    expect_eq "$status" 1 "the run stops"
+    expect_ui_log broken "以下の画像ファイルは壊れています。$crlf$(win "$pictures")\\壊れ た.jpg"
+    cmp -s "$work/before.ini" "$program/sarvoset.ini" || fail "the settings file changed"
+    expect_eq "$(registry_wallpaper)" 'C:\old\wall.bmp' "the wallpaper is kept"
+    expect_eq "$(cat "$bitmap")" previous "the bitmap is kept"
+    ;;
+
+empty_catalogue)
+    pictures="$work/pics"
+    mkdir -p "$pictures/sub"
+    echo x > "$pictures/notes.txt"
+    convert -size 2x2 xc:red "$pictures/sub/x.png"
+    install_changer scripted
+    write_settings '[Sarvo Changer]' "FolderPath=$(win "$pictures")"
+    cp "$program/sarvoset.ini" "$work/before.ini"
+    run_changer
+    expect_eq "$status" 1 "the run stops"
+    expect_ui_log empty "指定したフォルダに画像がありません。${crlf}以下の指定されたフォルダをご確認ください。$crlf$crlf$(win "$pictures")\\"
+    cmp -s "$work/before.ini" "$program/sarvoset.ini" || fail "the settings file changed"
+    ;;
+
+folder_missing)
+    install_changer scripted
+    write_settings '[Sarvo Changer]' "FolderPath=$(win "$work/nope")"
+    run_changer
+    expect_eq "$status" 1 "the run stops"
+    expect_ui_log missing "指定したフォルダがありません。${crlf}SettingToolでもう一度指定しなおしてください。"
+    ;;
+
+hand_over)
+    # A picture opened with the changer goes to the settings tool, its path
+    # without the quotes, with a normal window.
+    pictures="$work/写真 フォルダ"
+    mkdir -p "$pictures"
+    cp "$SARVO_PICTURES/sample.jpg" "$pictures/Photo 1.JPG"
+    install_changer scripted
+    run_changer "\"$(win "$pictures")\\Photo 1.JPG\""
+    expect_eq "$status" 0 "the run ends normally"
+    expect_eq "$(stand_in_log)" "text=/add$(win "$pictures")\\Photo 1.JPG"$'\n'"show=1" \
+        "the settings tool is started with /add and the path"
+    [[ ! -e "$program/sarvoset.ini" ]] || fail "the settings file was written"
+    [[ ! -e "$ui_log" ]] || fail "a message was shown: $(cat "$ui_log")"
+    ;;
+
+command_lines)
+    # Texts that are no quoted picture path: no hand-over, a normal run.
+    mkdir -p "$program/WallPaper"
+    cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/only.gif"
+    echo notes > "$program/WallPaper/notes.txt"
+    install_changer scripted
+    for text in "/nokey" "/NOKEY" "$(win "$program")\\WallPaper\\only.gif" \
+                "\"$(win "$program")\\WallPaper\\notes.txt\""; do
+        rm -f "$program/sarvoset.ini"
+        run_changer "$text"
+        expect_eq "$status" 0 "[$text] ends normally"
+        expect_settings "[$text]" '[Sarvo Changer]' "WallPaper=$(win "$program")\\WallPaper\\only.gif"
+        expect_no_start "[$text]"
+    done
+    [[ ! -e "$ui_log" ]] || fail "a message was shown: $(cat "$ui_log")"
+    ;;
+
+link_loops)
+    # Links followed, loops not: a link back up the tree, and a second link
+    # to a folder already walked.
+    root="$work/pics"
+    mkdir -p "$root/sub"
+    cp "$SARVO_PICTURES/sample.gif" "$root/a.gif"
+    cp "$SARVO_PICTURES/sample.gif" "$root/sub/b.gif"
+    ln -s .. "$root/sub/up"
+    ln -s sub "$root/link"
+    catalogue=$(timeout 60 "$SARVO_WINE" "$SARVO_BIN/sarvo_catalogue_tool.exe" "$(win "$root")" | tr -d '\r' |
+                sed 's/.*\\//' | sort | tr '\n' ' ')
+    expect_eq "$catalogue" "a.gif b.gif " "each picture is in the catalogue once"
+    install_changer shipped
+    write_settings '[Sarvo Changer]' "FolderPath=$(win "$root")"
+    run_changer
+    expect_eq "$status" 0 "the changer ends normally over the links"
+    ;;
+
+windows_xp)
+    # Where a standard user may write to the Windows folder, the bitmap
+    # stays there.
+    key='HKCU\Software\Wine\AppDefaults\SarvoChanger.exe'
+    trap 'wine_ reg delete "$key" /f >/dev/null 2>&1; cleanup' EXIT
+    wine_ reg add "$key" /v Version /t REG_SZ /d winxp64 /f >/dev/null 2>&1
+    mkdir -p "$program/WallPaper"
+    cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/only.gif"
+    install_changer shipped
+    rm -f "$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"
+    run_changer
+    expect_eq "$status" 0 "the run ends normally"
+    expect_eq "$(registry_wallpaper)" 'C:\windows\SarvoChangerGraphic.bmp' "the desktop shows the bitmap"
+    bitmap="$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"
+    expect_bitmap_of "$program/WallPaper/only.gif" 0 "Windows folder"
+    rm -f "$bitmap"
+    ;;
+
+*)
+    echo "unknown scenario: $scenario" >&2
+    exit 2
+    ;;
+esac
+
+if ((fails > 0)); then
+    echo "$scenario: $fails check(s) failed" >&2
+    exit 1
+fi
+echo "$scenario: passed"

@@ -1,0 +1,223 @@
+// The Win32 picture loader against ImageMagick's decodes of the same files
+// (made on the build machine), and the header check that refuses pictures
+// too large to hold before the system's decoder sees them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "core/bitmap.h"
+#include "core/bmp_reader.h"
+#include "files.h"
+#include "picture.h"
+#include "picture_size_win32.h"
+#include "support/temp_dir.h"
+
+using namespace sarvo;
+using sarvo::test::TempDir;
+using sarvo::test::WriteFile;
+
+namespace {
+
+std::string Sample(const std::string& name) {
+    std::string folder = SARVO_TEST_PICTURES;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    return folder + "\\" + name;
+}
+
+std::vector<unsigned char> Bytes(const std::string& path) {
+    std::vector<unsigned char> bytes;
+    std::string why;
+    EXPECT_TRUE(platform::ReadWholeFile(path, bytes, 1u << 24, why)) << why;
+    return bytes;
+}
+
+// ImageMagick's decode, read by our own BMP reader.
+Bitmap Reference(const std::string& name) {
+    const auto bytes = Bytes(Sample(name));
+    Bitmap bitmap;
+    std::string why;
+    EXPECT_TRUE(DecodeBmp(bytes.data(), bytes.size(), bitmap, why)) << why;
+    return bitmap;
+}
+
+std::uint32_t At(const Bitmap& b, int x, int y) {
+    const unsigned char* p = b.Row(y) + x * 3;
+    return (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+}
+
+// The number of pixels whose channels differ by more than `tolerance`.
+int Differing(const Bitmap& a, const Bitmap& b, int tolerance) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+    int count = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int d = static_cast<int>((At(a, x, y) >> shift) & 0xFF) -
+                              static_cast<int>((At(b, x, y) >> shift) & 0xFF);
+                if (d > tolerance || d < -tolerance) {
+                    ++count;
+                    break;
+                }
+            }
+    return count;
+}
+
+Bitmap Load(const std::string& path) {
+    Bitmap bitmap;
+    std::string why;
+    EXPECT_TRUE(platform::LoadPicture(path, bitmap, why)) << why;
+    return bitmap;
+}
+
+// `jpeg` with an Exif block recording `orientation`, placed after its start marker.
+std::vector<unsigned char> WithOrientation(const std::vector<unsigned char>& jpeg, unsigned char orientation) {
+    const unsigned char app1[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,
+                                  'M', 'M', 0x00, 0x2A, 0x00, 0x00, 0x00, 0x08,  // big-endian TIFF
+                                  0x00, 0x01,                                    // one entry
+                                  0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01, 0x00, orientation, 0, 0,
+                                  0x00, 0x00, 0x00, 0x00};                        // no next IFD
+    std::vector<unsigned char> out(jpeg.size() + sizeof app1);
+    std::copy_n(jpeg.begin(), 2, out.begin());
+    std::copy(std::begin(app1), std::end(app1), out.begin() + 2);
+    std::copy(jpeg.begin() + 2, jpeg.end(), out.begin() + 2 + sizeof app1);
+    return out;
+}
+
+}  // namespace
+
+TEST(LoadPicture, BmpIsReadExactly) {
+    Bitmap source;
+    std::string why;
+    ASSERT_TRUE(source.Allocate(61, 37, why));  // odd width: rows carry padding
+    for (int y = 0; y < 37; ++y)
+        for (int x = 0; x < 61; ++x) {
+            unsigned char* p = source.Row(y) + x * 3;
+            p[0] = static_cast<unsigned char>(x * 4);
+            p[1] = static_cast<unsigned char>(y * 6);
+            p[2] = static_cast<unsigned char>(x ^ y);
+        }
+    TempDir dir;
+    const std::string file = dir.str() + "\\写真 1.bmp";
+    ASSERT_TRUE(platform::WriteFileReplacing(file, source.FileData(), source.FileSize(), why)) << why;
+    const Bitmap loaded = Load(file);
+    EXPECT_EQ(Differing(loaded, source, 0), 0);
+    // The bitmap in memory is the BMP file as it will be written.
+    ASSERT_EQ(loaded.FileSize(), source.FileSize());
+    EXPECT_TRUE(std::equal(loaded.FileData(), loaded.FileData() + loaded.FileSize(), source.FileData()));
+}
+
+TEST(LoadPicture, GifAndJpegMatchAnotherDecoder) {
+    EXPECT_EQ(Differing(Load(Sample("sample.gif")), Reference("sample_gif_ref.bmp"), 0), 0);
+    // JPEG decoders may round differently by a level or two.
+    EXPECT_EQ(Differing(Load(Sample("sample.jpg")), Reference("sample_jpg_ref.bmp"), 3), 0);
+}
+
+TEST(LoadPicture, TransparentPartsOfAGifAreWhite) {
+    const Bitmap b = Load(Sample("transparent.gif"));
+    ASSERT_EQ(b.Width(), 4);
+    ASSERT_EQ(b.Height(), 2);
+    EXPECT_EQ(At(b, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(At(b, 1, 1), 0xFFFFFFu);
+    EXPECT_EQ(At(b, 2, 0), 0x0000FFu);
+    EXPECT_EQ(At(b, 3, 1), 0x0000FFu);
+}
+
+TEST(LoadPicture, AnExifOrientationIsTurnedUpright) {
+    const Bitmap plain = Load(Sample("sample.jpg"));
+    TempDir dir;
+    WriteFile(dir.path() / "turned.jpg", WithOrientation(Bytes(Sample("sample.jpg")), 6));
+    const Bitmap turned = Load(dir.str() + "\\turned.jpg");
+    // 6: stored turned a quarter anticlockwise, shown a quarter clockwise.
+    ASSERT_EQ(turned.Width(), plain.Height());
+    ASSERT_EQ(turned.Height(), plain.Width());
+    int wrong = 0;
+    for (int y = 0; y < turned.Height(); ++y)
+        for (int x = 0; x < turned.Width(); ++x)
+            if (At(turned, x, y) != At(plain, y, plain.Height() - 1 - x)) ++wrong;
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(LoadPicture, DamagedMissingAndEmptyFilesAreRefused) {
+    TempDir dir;
+    const auto jpeg = Bytes(Sample("sample.jpg"));
+    WriteFile(dir.path() / "text.jpg", "this is no picture");
+    WriteFile(dir.path() / "cut.jpg", std::vector<unsigned char>(jpeg.begin(), jpeg.begin() + 100));
+    WriteFile(dir.path() / "empty.gif", "");
+    for (const char* name : {"text.jpg", "cut.jpg", "empty.gif", "missing.bmp"}) {
+        Bitmap bitmap;
+        std::string why;
+        EXPECT_FALSE(platform::LoadPicture(dir.str() + "\\" + name, bitmap, why)) << name;
+        EXPECT_TRUE(bitmap.Empty()) << name;
+        EXPECT_NE(why.find(name), std::string::npos) << why;
+    }
+}
+
+TEST(LoadPicture, APictureTooLargeToHoldIsRefusedBeforeDecoding) {
+    TempDir dir;
+    // A JPEG frame header declaring 60000 x 60000 pixels, then nothing useful.
+    std::vector<unsigned char> jpeg = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0xEA, 0x60, 0xEA, 0x60, 0x03,
+                                       0x01, 0x11, 0x00, 0x02, 0x11, 0x01, 0x03, 0x11, 0x01};
+    jpeg.resize(4096, 0);
+    WriteFile(dir.path() / "huge.jpg", jpeg);
+    Bitmap bitmap;
+    std::string why;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(platform::LoadPicture(dir.str() + "\\huge.jpg", bitmap, why));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_NE(why.find("60000 x 60000"), std::string::npos) << why;
+}
+
+TEST(DeclaredSize, IsReadFromEachKindOfHeader) {
+    win32::DeclaredSize d;
+    const auto gif = Bytes(Sample("sample.gif"));
+    ASSERT_TRUE(win32::ReadDeclaredSize(gif.data(), gif.size(), d));
+    EXPECT_EQ(d.width, 61);
+    EXPECT_EQ(d.height, 37);
+    const auto jpeg = Bytes(Sample("sample.jpg"));  // with JFIF and other blocks before the frame
+    ASSERT_TRUE(win32::ReadDeclaredSize(jpeg.data(), jpeg.size(), d));
+    EXPECT_EQ(d.width, 61);
+    EXPECT_EQ(d.height, 37);
+
+    // A top-down BMP stores a negative height.
+    const unsigned char bmp[26] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
+                                   0x10, 0x27, 0, 0, 0xF6, 0xFF, 0xFF, 0xFF};
+    ASSERT_TRUE(win32::ReadDeclaredSize(bmp, sizeof bmp, d));
+    EXPECT_EQ(d.width, 10000);
+    EXPECT_EQ(d.height, 10);
+    // The OS/2 core header has 16-bit sizes.
+    const unsigned char os2[26] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0, 3, 0, 2, 0};
+    ASSERT_TRUE(win32::ReadDeclaredSize(os2, sizeof os2, d));
+    EXPECT_EQ(d.width, 3);
+    EXPECT_EQ(d.height, 2);
+    const unsigned char png[24] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                   0, 1, 0, 0, 0, 0, 0, 7};
+    ASSERT_TRUE(win32::ReadDeclaredSize(png, sizeof png, d));
+    EXPECT_EQ(d.width, 65536);
+    EXPECT_EQ(d.height, 7);
+}
+
+TEST(DeclaredSize, AGifFrameBeyondTheScreenCounts) {
+    // A 2 x 2 screen without a colour table, then a frame at (1, 1) of 40000 x 3.
+    const unsigned char gif[] = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x00, 0, 0,
+                                 0x21, 0xF9, 4, 0, 0, 0, 0, 0,              // graphic control extension
+                                 0x2C, 1, 0, 1, 0, 0x40, 0x9C, 3, 0, 0x00,  // image descriptor
+                                 2, 1, 0x44, 0, 0x3B};
+    win32::DeclaredSize d;
+    ASSERT_TRUE(win32::ReadDeclaredSize(gif, sizeof gif, d));
+    EXPECT_EQ(d.width, 40001);
+    EXPECT_EQ(d.height, 4);
+}
+
+TEST(DeclaredSize, UnknownOrCutShortHeadersAreNotRead) {
+    win32::DeclaredSize d;
+    const unsigned char text[] = {'h', 'e', 'l', 'l', 'o'};
+    EXPECT_FALSE(win32::ReadDeclaredSize(text, sizeof text, d));
+    const unsigned char cutBmp[] = {'B', 'M', 0, 0, 0, 0};
+    EXPECT_FALSE(win32::ReadDeclaredSize(cutBmp, sizeof cutBmp, d));
+    const unsigned char jpegWithoutFrame[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0, 0, 0xFF, 0xDA, 0x00, 0x02};
+    EXPECT_FALSE(win32::ReadDeclaredSize(jpegWithoutFrame, sizeof jpegWithoutFrame, d));
+    EXPECT_FALSE(win32::ReadDeclaredSize(nullptr, 0, d));
+}

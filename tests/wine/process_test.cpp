@@ -1,0 +1,139 @@
+// The program's command line, program starts, the wallpaper and message
+// boxes, with the real Win32 services under Wine.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "command_line_win32.h"
+#include "core/bitmap.h"
+#include "files.h"
+#include "program.h"
+#include "registry.h"
+#include "support/temp_dir.h"
+#include "ui.h"
+#include "wallpaper.h"
+
+using namespace sarvo;
+namespace fs = std::filesystem;
+using sarvo::test::ReadFile;
+using sarvo::test::TempDir;
+
+namespace {
+
+fs::path Utf8Path(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// The stand-in's log once it holds `records` records (it is not waited
+// for), or what it holds after ten seconds.
+std::string WaitForLog(const fs::path& log, int records) {
+    std::string text;
+    for (int i = 0; i < 200; ++i) {
+        text = ReadFile(log);
+        int count = 0;
+        for (std::size_t at = text.find("show="); at != std::string::npos; at = text.find("show=", at + 1)) ++count;
+        if (count >= records && text.back() == '\n') break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(ArgumentText, IsWhatFollowsTheProgramNameAndItsBlanks) {
+    using win32::ArgumentsAfterProgramName;
+    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\Program Files\\Sarvo\\SarvoChanger.exe\" /nokey"), "/nokey");
+    EXPECT_EQ(ArgumentsAfterProgramName("C:\\Sarvo\\SarvoChanger.exe   \"D:\\a b\\photo.JPG\""),
+              "\"D:\\a b\\photo.JPG\"");
+    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\a b\\x.exe\"\t  /nokey  "), "/nokey  ");
+    EXPECT_EQ(ArgumentsAfterProgramName("x.exe \"a\"\"b\""), "\"a\"\"b\"");
+}
+
+TEST(ArgumentText, OddCommandLinesGiveWhatTheSystemsStartUpCodeGives) {
+    using win32::ArgumentsAfterProgramName;
+    EXPECT_EQ(ArgumentsAfterProgramName(""), "");
+    EXPECT_EQ(ArgumentsAfterProgramName("SarvoChanger.exe"), "");
+    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\a b\\x.exe\""), "");
+    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\a b\\x.exe\"/nokey"), "/nokey");  // stuck to the quote
+    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\unclosed /nokey"), "");
+    EXPECT_EQ(ArgumentsAfterProgramName("x.exe\t\t"), "");
+}
+
+TEST(ProgramDirectory, HoldsTheRunningProgram) {
+    const std::string folder = platform::ProgramDirectory();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), '\\');
+    std::vector<unsigned char> bytes;
+    std::string why;
+    EXPECT_TRUE(platform::ReadWholeFile(folder + "\\sarvo_wine_process_test.exe", bytes, 1u << 30, why)) << why;
+    EXPECT_EQ(platform::ExecutableName("SarvoSetTool"), "SarvoSetTool.exe");
+}
+
+class StartProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(Utf8Path(folder));
+        fs::copy_file(Utf8Path(platform::ProgramDirectory() + "\\sarvo_stand_in_settool.exe"),
+                      Utf8Path(program));
+    }
+    TempDir dir;
+    // Blanks and Japanese in the program's own path.
+    const std::string folder = dir.str() + "\\プログラム フォルダ";
+    const std::string program = folder + "\\SarvoSetTool.exe";
+    const fs::path log = Utf8Path(folder + "\\SarvoSetTool.log");
+};
+
+TEST_F(StartProgram, TheArgumentTextArrivesAsItIsWithTheWindowStyle) {
+    std::string why;
+    ASSERT_TRUE(platform::StartProgram(program, "/addC:\\写真 1\\a.JPG", platform::WindowStyle::Normal, why))
+        << why;
+    EXPECT_EQ(WaitForLog(log, 1), "text=/addC:\\写真 1\\a.JPG\nshow=1\n");
+    ASSERT_TRUE(platform::StartProgram(program, "/delskip", platform::WindowStyle::Minimized, why)) << why;
+    ASSERT_TRUE(platform::StartProgram(program, "", platform::WindowStyle::Normal, why)) << why;
+    const std::string text = WaitForLog(log, 3);
+    // The two later starts run side by side; either may write first.
+    EXPECT_NE(text.find("text=/delskip\nshow=2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("text=\nshow=1\n"), std::string::npos) << text;
+}
+
+TEST_F(StartProgram, AProgramThatCannotBeStartedSaysWhy) {
+    std::string why;
+    EXPECT_FALSE(platform::StartProgram(folder + "\\Missing.exe", "", platform::WindowStyle::Normal, why));
+    EXPECT_NE(why.find("Missing.exe"), std::string::npos) << why;
+    why.clear();
+    EXPECT_FALSE(platform::StartProgram(folder + "\\a\"b.exe", "", platform::WindowStyle::Normal, why));
+    EXPECT_FALSE(why.empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(log));
+}
+
+TEST(Wallpaper, TheAppliedPathIsWhatTheDesktopRecords) {
+    TempDir dir;
+    const std::string folder = dir.str() + "\\表示";
+    fs::create_directory(Utf8Path(folder));
+    const std::string file = folder + "\\SarvoChangerGraphic.bmp";
+    Bitmap bitmap;
+    std::string why;
+    ASSERT_TRUE(bitmap.Allocate(2, 2, why));
+    ASSERT_TRUE(platform::WriteFileReplacing(file, bitmap.FileData(), bitmap.FileSize(), why)) << why;
+
+    ASSERT_TRUE(platform::ApplyWallpaper(file, why)) << why;
+    std::string recorded;
+    ASSERT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", recorded));
+    EXPECT_EQ(recorded, file);
+    ASSERT_TRUE(platform::ApplyWallpaper("", why)) << why;
+    ASSERT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", recorded));
+    EXPECT_EQ(recorded, "");
+}
+
+TEST(MessageBox, WithNoDesktopTheBoxCountsAsCancelled) {
+    if (std::getenv("DISPLAY") != nullptr) GTEST_SKIP() << "a display is open: the box would wait for a person";
+    EXPECT_EQ(platform::ShowMessage("SarvoBackdropChanger", "指定したフォルダがありません。", platform::kIconError),
+              platform::kAnswerOk);
+    EXPECT_EQ(platform::ShowMessage("SarvoSettingTool", "削除しますか？", platform::kYesNo), platform::kAnswerNo);
+}
