@@ -107,8 +107,7 @@ expect_no_start() {
 }
 # The stand-in's record once it has written one (it is not waited for).
 stand_in_log() {
-    local i
-    for i in $(seq 100); do
+    for _ in $(seq 100); do
         [[ -s "$program/SarvoSetTool.log" ]] && break
         sleep 0.05
     done
@@ -136,7 +135,7 @@ completed)
         expect_eq "$(registry_wallpaper)" "$bitmap_win" "run $run: the desktop shows the bitmap"
         expect_bitmap_of "$pictures/表 1.jpg" 2 "run $run"
     done
-    expect_eq "$(ls -A "$program" | sort | tr '\n' ' ')" "SarvoChanger.exe SarvoSetTool.exe TrashBox sarvoset.ini " \
+    expect_eq "$(find "$program" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | tr '\n' ' ')" "SarvoChanger.exe SarvoSetTool.exe TrashBox sarvoset.ini " \
         "nothing else is left in the program folder"
     expect_no_start completed
     ;;

@@ -30,8 +30,11 @@ install)
             '^(kernel32|user32|gdi32|advapi32|shell32|shfolder|ole32|oleaut32|comctl32|comdlg32|msvcrt|version|shlwapi)\.dll$' || true)
         [[ -z "$own" ]] || fail "$(basename "$exe") needs DLLs that are not part of Windows: $own"
     done
-    extra=$(cd "$folder" && ls -A | grep -v -E '^(Sarvo[A-Za-z]*\.exe|TrashBox|WallPaper)$' || true)
-    [[ -z "$extra" ]] || fail "unexpected files in the program folder: $extra"
+    for entry in "$folder"/* "$folder"/.[!.]*; do
+        [[ -e "$entry" ]] || continue
+        name=$(basename "$entry")
+        [[ "$name" =~ ^(Sarvo[A-Za-z]*\.exe|TrashBox|WallPaper)$ ]] || fail "unexpected in the program folder: $name"
+    done
     ;;
 version)
     exe=${2:?} windres=${3:?}
