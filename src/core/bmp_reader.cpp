@@ -2,7 +2,6 @@
 
 #include <array>
 #include <bit>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -71,6 +70,9 @@ bool IsKnownHeaderSize(std::uint32_t size) {
 }
 
 bool CheckBitsAndCompression(const Layout& l, std::uint32_t headerSize, std::string& why) {
+    // OS/2 2.x files give two of the numbers other meanings.
+    if (headerSize == 64 && (l.compression == kBitFields || l.compression == kJpeg))
+        return Fail(why, "BMP file uses OS/2 Huffman or RLE24 compression, which is not read");
     switch (l.compression) {
     case kRgb:
         if (l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8 || l.bits == 16 ||
@@ -86,8 +88,6 @@ bool CheckBitsAndCompression(const Layout& l, std::uint32_t headerSize, std::str
         return Fail(why, "BMP file uses RLE4 compression with a bit depth other than 4");
     case kBitFields:
     case kAlphaBitFields:
-        if (headerSize == 64)  // the same numbers mean Huffman and RLE24 in OS/2 files
-            return Fail(why, "BMP file uses OS/2 Huffman or RLE24 compression, which is not read");
         if (l.bits == 16 || l.bits == 32) return true;
         return Fail(why, "BMP file uses bit fields with a bit depth other than 16 or 32");
     case kJpeg:
@@ -189,7 +189,7 @@ bool ReadLayout(const unsigned char* data, std::size_t size, Layout& l, std::str
 }
 
 // Row `fileRow` as the file orders its rows, in the bitmap's top-first count.
-int TargetRow(const Layout& l, long fileRow) {
+int TargetRow(const Layout& l, std::int64_t fileRow) {
     return static_cast<int>(l.topDown ? fileRow : l.height - 1 - fileRow);
 }
 
@@ -275,8 +275,10 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, Bit
 
     const bool rle8 = l.compression == kRle8;
     std::size_t pos = l.pixelOffset;
-    long x = 0;
-    long fileRow = 0;
+    // 64 bits: a long run of codes without an end of line pushes x far past
+    // any width, and a 32-bit count could wrap round into the picture.
+    std::int64_t x = 0;
+    std::int64_t fileRow = 0;
     unsigned char* line = out.Row(TargetRow(l, 0));
     auto put = [&](unsigned index) {
         if (x < l.width) {

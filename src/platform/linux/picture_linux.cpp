@@ -4,11 +4,13 @@
 // The kind of picture is told by its first bytes, never by its name, since
 // files are often saved under the wrong extension.
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "core/bmp_reader.h"
 #include "picture.h"
