@@ -5,7 +5,8 @@
 // which writes into the same rows scanline by scanline.
 //
 // Damaged files: a file that ends before its picture does is refused, since
-// showing a half-grey wallpaper helps no one. Lesser defects that libjpeg
+// showing a half-grey wallpaper helps no one; so is one that lacks only its
+// end marker, which libjpeg reports the same way. Lesser defects that libjpeg
 // only warns about (stray bytes between markers, a corrupt stretch of
 // entropy-coded data) still leave a picture worth showing, so those files
 // are decoded and shown. TurboJPEG is asked to stop at the first warning; if
