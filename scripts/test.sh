@@ -11,4 +11,4 @@ cmake --preset linux -DSARVO_WERROR=ON
 cmake --build --preset linux -j"$(nproc)"
 ctest --preset linux -j"$(nproc)"
 
-scripts/test-win32.sh
+scripts/test-win32.sh build/win32 -DSARVO_WERROR=ON

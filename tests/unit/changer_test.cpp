@@ -54,6 +54,13 @@ protected:
         pictures = programDir + S + "WallPaper";
     }
 
+    // The bitmap's folder belongs to the user (on Windows, to every test of
+    // the run): leave it as a later test expects to find it.
+    void TearDown() override {
+        std::error_code ec;
+        if (!graphic.empty() && fs::is_directory(graphic, ec)) fs::remove_all(graphic, ec);
+    }
+
     RunEnd Run(const std::string& commandLine = "") {
         Form1 form(programDir, commandLine);
         const RunEnd end = form.Form_Load();
@@ -192,7 +199,8 @@ TEST_F(ChangerRun, AnEmptyCatalogueShowsTheFolderWithItsSeparator) {
 TEST_F(ChangerRun, ABrokenPictureIsNamedAndTheOldStateKept) {
     WriteFile(fs::path(pictures) / "broken.jpg", "this is no picture");
     IniWriteString(ini, "Sarvo Changer", "WallPaper", "/old.jpg");
-    WriteFile(fs::path(home.path() / "data" / "sarvo-backdrop-changer" / "SarvoChangerGraphic.bmp"), "previous");
+    graphic = platform::WindowsFolder() + S + "SarvoChangerGraphic.bmp";
+    WriteFile(fs::path(graphic), "previous");
     EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].text, "以下の画像ファイルは壊れています。\r\n" + pictures + S + "broken.jpg");

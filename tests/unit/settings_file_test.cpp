@@ -51,14 +51,6 @@ TEST(SettingsFile, NumbersAreReadLeniently) {
     EXPECT_EQ(IniReadInt(ini, kSection, "Absent", 3), 3);
 }
 
-TEST(SettingsFile, LinesOfOthersAndTheLineEndsAreKept) {
-    TempDir dir;
-    const std::string ini = Join(dir, "sarvoset.ini");
-    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n; a note\n[Mine]\nx=1\n");
-    ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "/pics/a.jpg"));
-    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
-}
-
 TEST(SettingsFile, JapaneseAndOddTextsRoundTrip) {
     TempDir dir;
     const std::string ini = Join(dir, "sarvoset.ini");

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/iniWrite.h"
 #include "files.h"
 #include "paths.h"
 #include "program.h"
@@ -70,6 +71,16 @@ TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
     EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x"));
     EXPECT_FALSE(platform::RegistryReadString("Software\\Sarvo", "x", value));
     EXPECT_FALSE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", "a\nb"));
+}
+
+// Windows rewrites the whole file with its own line ends; our writer
+// changes only the line it must.
+TEST(SettingsFileLinux, LinesOfOthersAndTheLineEndsAreKept) {
+    TempDir dir;
+    const std::string ini = (dir.path() / "sarvoset.ini").string();
+    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n; a note\n[Mine]\nx=1\n");
+    ASSERT_TRUE(sarvo::IniWriteString(ini, "Sarvo Changer", "WallPaper", "/pics/a.jpg"));
+    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
 }
 
 TEST(Files, ReplacingKeepsTheModeAndLeavesNoTemporaryFile) {
