@@ -1,0 +1,350 @@
+#!/usr/bin/env bash
+# bench/run.sh [BUILD-DIR]
+#
+# Times the changer against reference tools in one run, on one machine, with
+# warm caches, and prints the ratios:
+#   walk     our catalogue walk against a plain readdir walker, find and fd
+#   convert  our JPEG-to-BMP conversion against a plain TurboJPEG program
+#            and djpeg
+#   run      a whole changer run under Xvfb against feh on the same tree
+#   memory   the changer's peak memory on a 6000x4000 JPEG against the size
+#            of the bitmap it must hold
+# then one PASS or FAIL line per target, and exits non-zero when a target is
+# missed. BUILD-DIR (default: build-bench beside this folder's parent) is
+# configured as a Release build when it holds none yet, and the programs the
+# benchmark needs are built in it.
+#
+# The picture trees and JPEGs are made once, in BUILD-DIR/bench-work, and
+# made again when their parameters or makers change. Smaller settings for a
+# trial of the script itself: BENCH_FILES, BENCH_FOLDERS, BENCH_JPEG_WIDTH,
+# BENCH_JPEG_HEIGHT; BENCH_RUNS and BENCH_ROUNDS set the repetitions.
+set -euo pipefail
+
+here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
+repo=$(dirname -- "$here")
+build=$(realpath -m -- "${1:-$repo/build-bench}")
+work=$build/bench-work
+
+files=${BENCH_FILES:-100000}
+folders=${BENCH_FOLDERS:-5000}
+jpeg_width=${BENCH_JPEG_WIDTH:-6000}
+jpeg_height=${BENCH_JPEG_HEIGHT:-4000}
+quality=90
+small_size=(800 600)     # the real pictures behind the linked tree
+small_count=4            # ext4 allows 65,000 links to one file
+# Several short rounds rather than one long one: when other work loads the
+# machine for a while, it slows every command of a comparison alike.
+rounds=${BENCH_ROUNDS:-5}
+runs=${BENCH_RUNS:-6}    # timed runs of each command per round
+warmup=2                 # untimed runs of each command per round
+screen=1920x1080x24
+
+die() {
+    echo "run.sh: $*" >&2
+    exit 2
+}
+
+need() {
+    command -v "$1" >/dev/null || die "$1 is missing (Debian package $2)"
+}
+need cmake cmake
+need hyperfine hyperfine
+need jq jq
+need fdfind fd-find
+need djpeg libjpeg-turbo-progs
+need feh feh
+need Xvfb xvfb
+need xprop x11-utils
+[[ -x /usr/bin/time ]] || die "/usr/bin/time is missing (Debian package time)"
+
+# --- build -------------------------------------------------------------------
+
+if [[ ! -f $build/CMakeCache.txt ]]; then
+    cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSARVO_BUILD_TESTS=OFF >/dev/null
+fi
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+if [[ $build_type != Release && $build_type != RelWithDebInfo ]]; then
+    echo "warning: $build is a '$build_type' build; the figures are only meaningful for an optimised build" >&2
+fi
+cmake --build "$build" -j2 --target SarvoChanger sarvo_message_box sarvo-bench-walk sarvo-bench-convert \
+    sarvo-bench-plain-walk sarvo-bench-tj-reference sarvo-bench-make-jpeg sarvo-bench-make-tree >/dev/null
+bin=$build/bin
+
+# --- pictures and trees (made once) ------------------------------------------
+
+params="files=$files folders=$folders jpeg=${jpeg_width}x$jpeg_height quality=$quality"
+params+=" small=${small_size[0]}x${small_size[1]}x$small_count"
+params+=" makers=$(cat "$here/make_tree.cpp" "$here/make_jpeg.cpp" | sha256sum | cut -c1-16)"
+
+if [[ ! -f $work/params || $(<"$work/params") != "$params" ]]; then
+    echo "making the picture trees in $work ..."
+    rm -rf -- "$work"
+    mkdir -p -- "$work/big"
+    "$bin/sarvo-bench-make-jpeg" "$jpeg_width" "$jpeg_height" "$quality" 1 "$work/big/photo.jpg"
+    links=()
+    for ((i = 1; i <= small_count; i++)); do
+        "$bin/sarvo-bench-make-jpeg" "${small_size[@]}" "$quality" $((i + 1)) "$work/small-$i.jpg"
+        links+=(--link "$work/small-$i.jpg")
+    done
+    "$bin/sarvo-bench-make-tree" "$work/tree" "$folders" "$files" >"$work/tree.made"
+    "$bin/sarvo-bench-make-tree" "${links[@]}" "$work/linked" "$folders" "$files" >"$work/linked.made"
+    # Written last: a run broken off while making leaves no params, so the
+    # next run starts again from nothing.
+    printf '%s' "$params" >"$work/params"
+fi
+pictures=$(sed -n 's/.*files, \([0-9]*\) pictures$/\1/p' "$work/tree.made")
+[[ -n $pictures ]] || die "cannot read the picture count from $work/tree.made"
+
+scratch=$work/scratch
+rm -rf -- "$scratch"
+mkdir -p -- "$scratch"
+
+# --- measuring ---------------------------------------------------------------
+
+# A path as one word of hyperfine's command line (split as a POSIX shell
+# would split it, but no shell runs it).
+word() {
+    printf "'%s'" "${1//\'/\'\\\'\'}"
+}
+
+load() {
+    cut -d' ' -f1-3 /proc/loadavg
+}
+
+# measure NAME LABEL=COMMAND...
+# Runs the commands in `rounds` rounds, each command `runs` times per round,
+# and keeps for command i: label[i]; median_ms[i], the median wall-clock
+# time of all its runs; spread[i], the range of its per-round medians in per
+# cent of median_ms[i]; cpu_ms[i], its mean user plus system time.
+# hyperfine options in `prepare` run before every timed run, untimed.
+declare -a label median_ms spread cpu_ms prepare=()
+measure() {
+    local name=$1
+    shift
+    local -a commands=()
+    label=()
+    local pair
+    for pair; do
+        label+=("${pair%%=*}")
+        commands+=("${pair#*=}")
+    done
+    local r
+    for ((r = 1; r <= rounds; r++)); do
+        # hyperfine's own advice on noise is left out: the spread printed
+        # for every figure says the same.
+        hyperfine -N --style none --warmup "$warmup" --runs "$runs" "${prepare[@]}" \
+            --export-json "$scratch/$name.$r.json" "${commands[@]}" >/dev/null 2>"$scratch/$name.$r.log" || {
+            cat "$scratch/$name.$r.log" >&2
+            die "a $name command failed"
+        }
+    done
+    local i
+    for ((i = 0; i < ${#commands[@]}; i++)); do
+        read -r "median_ms[i]" "spread[i]" "cpu_ms[i]" < <(jq -rs --argjson i "$i" '
+            def median: sort | if length % 2 == 1 then .[length / 2 | floor]
+                               else (.[length / 2 - 1] + .[length / 2]) / 2 end;
+            [.[].results[$i]] as $rounds
+            | ([$rounds[].times[]] | median) as $all
+            | [$rounds[].times | median] as $per
+            | ([$rounds[] | .user + .system] | add / length) as $cpu
+            | "\($all * 1000) \((($per | max) - ($per | min)) / $all * 100) \($cpu * 1000)"' \
+            "$scratch/$name".*.json)
+    done
+}
+
+ms() { printf '%.1f ms' "$1"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+pct() { printf '%.0f%%' "$1"; }
+
+# The figures of the last measure: "NAME: first T, second T (R), ..." with
+# every ratio taken as the first command's time over the other's, then a
+# line on noise and CPU time. NOTES[i], when set, follows command i's ratio.
+declare -a notes
+report() {
+    local line="$1:" i
+    for ((i = 0; i < ${#label[@]}; i++)); do
+        line+=" ${label[i]} $(ms "${median_ms[i]}")"
+        if ((i > 0)); then
+            line+=" ($(ratio "${median_ms[0]}" "${median_ms[i]}")x${notes[i]:+; ${notes[i]}})"
+        fi
+        if ((i + 1 < ${#label[@]})); then line+=","; fi
+    done
+    echo "$line"
+    line="  spread of the $rounds round medians:"
+    for ((i = 0; i < ${#label[@]}; i++)); do line+=" ${label[i]} $(pct "${spread[i]}")"; done
+    line+="; CPU time (user+sys):"
+    for ((i = 0; i < ${#label[@]}; i++)); do line+=" ${label[i]} $(ms "${cpu_ms[i]}")"; done
+    echo "$line"
+    notes=()
+}
+
+# One row of the results table for the last measure.
+table_row() {
+    local what=$1 i others=""
+    for ((i = 2; i < ${#label[@]}; i++)); do
+        others+="${others:+, }${label[i]} $(ms "${median_ms[i]}") ($(ratio "${median_ms[0]}" "${median_ms[i]}")x)"
+    done
+    echo "| $what | $(ms "${median_ms[0]}") | ${label[1]} $(ms "${median_ms[1]}") | $(ratio "${median_ms[0]}" "${median_ms[1]}")x | ${others:-} |" >>"$summary"
+}
+
+failed=0
+verdicts=()
+# verdict TARGET RATIO LIMIT OP: passes when RATIO OP LIMIT holds (OP is "<"
+# for "under" and "faster than", "<=" for "within").
+verdict() {
+    local target=$1 value=$2 limit=$3 op=$4
+    if awk -v v="$value" -v l="$limit" -v op="$op" 'BEGIN { exit !(op == "<=" ? v <= l : v < l) }'; then
+        verdicts+=("PASS $target: ${value}x (target $op ${limit}x)")
+    else
+        verdicts+=("FAIL $target: ${value}x (target $op ${limit}x)")
+        failed=1
+    fi
+}
+
+summary=$scratch/results.md
+{
+    echo "| comparison | sarvo | reference | ratio | other tools |"
+    echo "|---|---|---|---|---|"
+} >"$summary"
+
+echo "load at start: $(load) (2 cores); $(nproc) processors online"
+
+# --- the walk ----------------------------------------------------------------
+
+tree=$work/tree
+find_filter=(-type f \( -iname '*.jpg' -o -iname '*.jpeg' -o -iname '*.gif' -o -iname '*.bmp' \))
+fd_filter=(-t f -e jpg -e jpeg -e gif -e bmp .)
+
+# Every walker must find the same pictures before their times mean anything.
+"$bin/sarvo-bench-walk" --list "$tree" | LC_ALL=C sort >"$scratch/sarvo.list"
+"$bin/sarvo-bench-plain-walk" --list "$tree" | LC_ALL=C sort >"$scratch/plain.list"
+find "$tree" "${find_filter[@]}" | LC_ALL=C sort >"$scratch/find.list"
+fdfind "${fd_filter[@]}" "$tree" | LC_ALL=C sort >"$scratch/fd.list"
+for other in plain find fd; do
+    cmp -s "$scratch/sarvo.list" "$scratch/$other.list" ||
+        die "the walks disagree: sarvo and $other found different files (see $scratch)"
+done
+found=$(wc -l <"$scratch/sarvo.list")
+[[ $found -eq $pictures ]] || die "the walk found $found pictures, the tree holds $pictures"
+
+find_cmd="find $(word "$tree") -type f ( -iname '*.jpg' -o -iname '*.jpeg' -o -iname '*.gif' -o -iname '*.bmp' )"
+measure walk \
+    "sarvo=$(word "$bin/sarvo-bench-walk") $(word "$tree")" \
+    "plain=$(word "$bin/sarvo-bench-plain-walk") $(word "$tree")" \
+    "find=$find_cmd" \
+    "fd=fdfind ${fd_filter[*]} $(word "$tree")"
+notes[3]="fd walks with $(nproc) threads"
+report "walk ($found pictures of $files files, $folders folders)"
+verdict "walk within 1.1x of the plain walker" "$(ratio "${median_ms[0]}" "${median_ms[1]}")" 1.10 "<="
+table_row "catalogue walk, $files files in $folders folders (fd: $(nproc) threads)"
+
+# --- JPEG to BMP ---------------------------------------------------------------
+
+photo=$work/big/photo.jpg
+"$bin/sarvo-bench-convert" "$photo" "$scratch/sarvo.bmp"
+"$bin/sarvo-bench-tj-reference" "$photo" "$scratch/reference.bmp"
+djpeg -bmp -outfile "$scratch/djpeg.bmp" "$photo"
+cmp -s "$scratch/sarvo.bmp" "$scratch/reference.bmp" ||
+    die "the conversion differs from the TurboJPEG reference (see $scratch)"
+bitmap_bytes=$((jpeg_width * jpeg_height * 3 + 54))
+[[ $(stat -c %s "$scratch/sarvo.bmp") -eq $bitmap_bytes ]] || die "the bitmap is not $bitmap_bytes bytes"
+
+# Each conversion writes the whole bitmap (72 MB at full size). Without a
+# sync before every run, the disk is still writing the previous run's file
+# back while the next one runs, and each command pays for the one before it.
+prepare=(--prepare sync)
+measure convert \
+    "sarvo=$(word "$bin/sarvo-bench-convert") $(word "$photo") $(word "$scratch/sarvo.bmp")" \
+    "reference=$(word "$bin/sarvo-bench-tj-reference") $(word "$photo") $(word "$scratch/reference.bmp")" \
+    "djpeg=djpeg -bmp -outfile $(word "$scratch/djpeg.bmp") $(word "$photo")"
+report "convert (${jpeg_width}x$jpeg_height JPEG of $(stat -c %s "$photo") bytes to BMP)"
+verdict "convert within 1.1x of the TurboJPEG reference" "$(ratio "${median_ms[0]}" "${median_ms[1]}")" 1.10 "<="
+table_row "JPEG to BMP, ${jpeg_width}x$jpeg_height (sync before each run)"
+prepare=()
+
+# --- whole runs under Xvfb -----------------------------------------------------
+
+xvfb_pid=
+# shellcheck disable=SC2317 # called by the EXIT trap
+cleanup() {
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
+
+# -noreset: the root window keeps its background when a client disconnects.
+Xvfb -displayfd 9 -noreset -nolisten tcp -screen 0 "$screen" 9>"$scratch/display" 2>"$scratch/xvfb.log" &
+xvfb_pid=$!
+for ((i = 0; i < 100; i++)); do
+    [[ -s $scratch/display ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || die "Xvfb did not start (see $scratch/xvfb.log)"
+    sleep 0.1
+done
+[[ -s $scratch/display ]] || die "Xvfb did not start within 10 seconds"
+display=:$(head -n1 "$scratch/display")
+
+# A program folder with the changer and its settings file.
+make_program() {
+    local folder=$1 pictures_folder=$2
+    mkdir -p -- "$folder/TrashBox" "$folder/WallPaper"
+    cp -- "$bin/SarvoChanger" "$bin/sarvo-message-box.so" "$folder/"
+    printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$pictures_folder" >"$folder/sarvoset.ini"
+}
+make_program "$scratch/program" "$work/linked"
+make_program "$scratch/program-big" "$work/big"
+
+# From here on everything runs on the private display, with private folders
+# for whatever the changer and feh write, and the plain root-window backend.
+mkdir -p -- "$scratch/home" "$scratch/data" "$scratch/config"
+unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE
+export DISPLAY=$display HOME=$scratch/home XDG_DATA_HOME=$scratch/data XDG_CONFIG_HOME=$scratch/config
+export SARVO_DESKTOP_BACKEND=x11
+
+root_pixmap() {
+    xprop -root _XROOTPMAP_ID 2>/dev/null || true
+}
+
+# One run of each first: both must really set the root window's background.
+"$scratch/program/SarvoChanger" || die "the changer failed on $work/linked"
+grep -qF "WallPaper=$work/linked/" "$scratch/program/sarvoset.ini" ||
+    die "the changer did not record its picture in $scratch/program/sarvoset.ini"
+sarvo_pixmap=$(root_pixmap)
+[[ $sarvo_pixmap == *"# 0x"* ]] || die "the changer left no root pixmap ($sarvo_pixmap)"
+feh --no-fehbg --bg-center --randomize --recursive "$work/linked" || die "feh failed on $work/linked"
+[[ $(root_pixmap) != "$sarvo_pixmap" ]] || die "feh did not replace the root pixmap"
+
+measure run \
+    "sarvo=$(word "$scratch/program/SarvoChanger")" \
+    "feh=feh --no-fehbg --bg-center --randomize --recursive $(word "$work/linked")"
+report "run (tree of $files hard-linked ${small_size[0]}x${small_size[1]} JPEGs, Xvfb $screen)"
+verdict "whole run faster than feh" "$(ratio "${median_ms[0]}" "${median_ms[1]}")" 1.00 "<"
+table_row "whole changer run, $files files, Xvfb $screen"
+
+# --- peak memory -------------------------------------------------------------
+
+# The largest of a few runs: the peak hardly varies, and the largest is the
+# one a user could meet.
+peak_kib=0
+for ((i = 1; i <= 3; i++)); do
+    /usr/bin/time -f %M -o "$scratch/rss" "$scratch/program-big/SarvoChanger" ||
+        die "the changer failed on $work/big"
+    kib=$(tail -n1 "$scratch/rss")
+    if ((kib > peak_kib)); then peak_kib=$kib; fi
+done
+[[ $(stat -c %s "$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp") -eq $bitmap_bytes ]] ||
+    die "the changer's bitmap is not $bitmap_bytes bytes"
+peak_bytes=$((peak_kib * 1024))
+memory_ratio=$(ratio "$peak_bytes" "$bitmap_bytes")
+mib() { awk -v b="$1" 'BEGIN { printf "%.1f MiB", b / 1048576 }'; }
+echo "memory (${jpeg_width}x$jpeg_height JPEG, Xvfb $screen): sarvo peak RSS $(mib "$peak_bytes"), bitmap $(mib "$bitmap_bytes") (${memory_ratio}x)"
+verdict "peak memory under 1.3x the bitmap" "$memory_ratio" 1.30 "<"
+echo "| peak memory (max RSS), ${jpeg_width}x$jpeg_height JPEG | $(mib "$peak_bytes") | bitmap $(mib "$bitmap_bytes") | ${memory_ratio}x | |" >>"$summary"
+
+# --- verdict -----------------------------------------------------------------
+
+echo "load at end: $(load)"
+printf '%s\n' "${verdicts[@]}"
+echo "table: $summary"
+exit "$failed"
