@@ -18,7 +18,9 @@
 # made again when their parameters or makers change. Smaller settings for a
 # trial of the script itself: BENCH_FILES, BENCH_FOLDERS, BENCH_JPEG_WIDTH,
 # BENCH_JPEG_HEIGHT; BENCH_RUNS and BENCH_ROUNDS set the repetitions.
-set -euo pipefail
+set -Eeuo pipefail
+# A failure anywhere means nothing was measured: exit 2 (1 is a missed target).
+trap 'echo "run.sh: failed at line $LINENO" >&2; exit 2' ERR
 
 here=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
 repo=$(dirname -- "$here")
