@@ -4,19 +4,25 @@ namespace sarvo {
 
 namespace {
 
-// The last `count` characters of `text` lower-cased (all of it when shorter).
-std::string LowerTail(std::string_view text, std::size_t count) {
-    std::string tail(text.size() > count ? text.substr(text.size() - count) : text);
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return tail;
+// Whether `text` ends with `lowerTail` (given in lower case), ignoring the
+// letter case of `text`. Compared in place: the catalogue walk asks this of
+// every file name in the tree.
+bool EndsWithLower(std::string_view text, std::string_view lowerTail) {
+    if (text.size() < lowerTail.size()) return false;
+    const std::string_view end = text.substr(text.size() - lowerTail.size());
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        const char c = end[i];
+        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        if (lower != lowerTail[i]) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
 bool IsPictureFileName(std::string_view name) {
-    const std::string three = LowerTail(name, 3);
-    return three == "bmp" || three == "gif" || three == "jpg" || LowerTail(name, 4) == "jpeg";
+    return EndsWithLower(name, "jpg") || EndsWithLower(name, "bmp") || EndsWithLower(name, "gif") ||
+           EndsWithLower(name, "jpeg");
 }
 
 std::optional<std::string> PictureHandOverPath(std::string_view argumentText) {

@@ -80,6 +80,18 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
     }
     struct stat old {};
     const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    // Reserving the whole size first lets the file system lay the file out in
+    // one piece, which makes both the write and the flush markedly cheaper for
+    // a large bitmap, and a full disk shows up before anything is written.
+    // File systems that cannot reserve simply write as usual.
+    if (size > 0 && fallocate(fd, 0, 0, static_cast<off_t>(size)) != 0 && errno == ENOSPC) {
+        why = ErrorText("cannot write", temp);
+        close(fd);
+        unlink(temp.c_str());
+        return false;
+    }
+    // Flushed before the rename, so that after a crash the name holds either
+    // the old file or the whole new one.
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, static_cast<const unsigned char*>(data), size) &&
               fsync(fd) == 0;
     if (!ok) why = ErrorText("cannot write", temp);
