@@ -13,7 +13,7 @@ packages=(
   # the Windows build, run under Wine with a Japanese locale
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales fonts-ipafont-gothic
   # the benchmark's reference tools
-  fd-find feh hyperfine libjpeg-turbo-progs time
+  fd-find feh hyperfine jq libjpeg-turbo-progs time
 )
 
 missing=()
