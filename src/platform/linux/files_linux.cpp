@@ -33,7 +33,8 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::size_t limit,
                    std::string& why) {
     bytes.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Non-blocking, so that opening a named pipe does not wait for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         why = ErrorText("cannot open", path);
         return false;
@@ -46,7 +47,7 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
         return false;
     }
     if (static_cast<unsigned long long>(st.st_size) > limit) {
-        why = path + " is too large";
+        why = path + " is larger than " + std::to_string(limit) + " bytes";
         close(fd);
         return false;
     }
