@@ -17,7 +17,7 @@ clear)
     [[ $shown != none ]] || fail "no pixmap after applying"
     "$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
     assert_eq "$(root_pixmap)" none "_XROOTPMAP_ID after removing"
-    assert_eq "$(setroot_pixmap)" none "ESETROOT_PMAP_ID after removing"
+    assert_eq "$(root_pixmap ESETROOT_PMAP_ID)" none "ESETROOT_PMAP_ID after removing"
     if "$SARVO_ROOT_TOOL" alive "$shown"; then fail "the removed wallpaper's pixmap $shown was not freed"; fi
     "$IM_CONVERT" -size 320x240 xc:black "$T/black.png"
     assert_root_shows "$T/black.png" "root after removing the wallpaper"

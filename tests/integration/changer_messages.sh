@@ -16,38 +16,31 @@ mkdir -p "$(dirname "$BITMAP")"
 quadrants "$BITMAP" 8 8
 cp "$BITMAP" "$T/bitmap-before"
 
-stopped_with() {
-    assert_eq "$RC" 1 "exit code of a run stopped with a message"
-    assert_eq "$ERR" "$1" "standard error"
-    assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$T/old/last.jpg" "WallPaper in sarvoset.ini"
-    assert_no_launch
-}
-
 bitmap_untouched() {
     cmp -s "$BITMAP" "$T/bitmap-before" || fail "the bitmap was changed"
 }
 
 case ${1:?case} in
-folder-missing)
+folder-missing | empty-catalogue | broken-picture)
+    case $1 in
+    folder-missing)
+        rmdir "$PICS"
+        text=$'指定したフォルダがありません。\nSettingToolでもう一度指定しなおしてください。' ;;
+    empty-catalogue)
+        printf 'no picture' >"$PICS/readme.txt"
+        mkdir "$PICS/sub"
+        printf 'x' >"$PICS/sub/photo.png"
+        text=$'指定したフォルダに画像がありません。\n以下の指定されたフォルダをご確認ください。\n\n'"$PICS/" ;;
+    broken-picture)
+        printf 'this is no JPEG' >"$PICS/broken photo.jpg"
+        text=$'以下の画像ファイルは壊れています。\n'"$PICS/broken photo.jpg" ;;
+    esac
     settings_before=$(cat "$SETTINGS")
-    rmdir "$PICS"
     run_changer
-    stopped_with $'SarvoBackdropChanger\n指定したフォルダがありません。\nSettingToolでもう一度指定しなおしてください。'
+    assert_eq "$RC" 1 "exit code of a run stopped with a message"
+    assert_eq "$ERR" "SarvoBackdropChanger"$'\n'"$text" "standard error"
     assert_eq "$(cat "$SETTINGS")" "$settings_before" "sarvoset.ini"
-    bitmap_untouched
-    ;;
-empty-catalogue)
-    printf 'no picture' >"$PICS/readme.txt"
-    mkdir "$PICS/sub"
-    printf 'x' >"$PICS/sub/photo.png"
-    run_changer
-    stopped_with $'SarvoBackdropChanger\n指定したフォルダに画像がありません。\n以下の指定されたフォルダをご確認ください。\n\n'"$PICS/"
-    bitmap_untouched
-    ;;
-broken-picture)
-    printf 'this is no JPEG' >"$PICS/broken photo.jpg"
-    run_changer
-    stopped_with $'SarvoBackdropChanger\n以下の画像ファイルは壊れています。\n'"$PICS/broken photo.jpg"
+    assert_no_launch
     bitmap_untouched
     ;;
 box)

@@ -16,38 +16,26 @@ assert_completed() {
     assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$1" "WallPaper in sarvoset.ini"
     assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
     [[ $(root_pixmap) != none ]] || fail "_XROOTPMAP_ID is not set"
-    assert_eq "$(setroot_pixmap)" "$(root_pixmap)" "ESETROOT_PMAP_ID and _XROOTPMAP_ID"
+    assert_eq "$(root_pixmap ESETROOT_PMAP_ID)" "$(root_pixmap)" "ESETROOT_PMAP_ID and _XROOTPMAP_ID"
+}
+
+# shows TILE STYLE IMAGE-ARGUMENT...: a run with that placement pair (none
+# when TILE is "-") completes and the root shows what ImageMagick makes of
+# the picture with the arguments.
+shows() {
+    [[ $1 == - ]] || set_placement "$1" "$2"
+    run_changer
+    assert_completed "$PICS/quad.bmp"
+    "$IM_CONVERT" "${@:3}" "$T/expected.png"
+    assert_root_shows "$T/expected.png" "picture with placement $1/$2"
 }
 
 case ${1:?case} in
-centre)
-    set_placement 0 0
-    run_changer
-    assert_completed "$PICS/quad.bmp"
-    "$IM_CONVERT" -size 320x240 xc:black "$PICS/quad.bmp" -gravity center -composite "$T/expected.png"
-    assert_root_shows "$T/expected.png" "centred picture"
-    ;;
-tile)
-    set_placement 1 0
-    run_changer
-    assert_completed "$PICS/quad.bmp"
-    "$IM_CONVERT" -size 320x240 "tile:$PICS/quad.bmp" "$T/expected.png"
-    assert_root_shows "$T/expected.png" "tiled picture"
-    ;;
-stretch)
-    set_placement 0 2
-    run_changer
-    assert_completed "$PICS/quad.bmp"
-    "$IM_CONVERT" "$PICS/quad.bmp" -filter point -resize '320x240!' "$T/expected.png"
-    assert_root_shows "$T/expected.png" "stretched picture"
-    ;;
-no-pair)
-    # Nothing stored yet: centred, and the store gains "Wallpaper".
-    run_changer
-    assert_completed "$PICS/quad.bmp"
-    "$IM_CONVERT" -size 320x240 xc:black "$PICS/quad.bmp" -gravity center -composite "$T/expected.png"
-    assert_root_shows "$T/expected.png" "picture with no placement stored"
-    ;;
+centre) shows 0 0 -size 320x240 xc:black "$PICS/quad.bmp" -gravity center -composite ;;
+tile) shows 1 0 -size 320x240 "tile:$PICS/quad.bmp" ;;
+stretch) shows 0 2 "$PICS/quad.bmp" -filter point -resize '320x240!' ;;
+# Nothing stored yet: centred, and the store gains "Wallpaper".
+no-pair) shows - - -size 320x240 xc:black "$PICS/quad.bmp" -gravity center -composite ;;
 larger)
     # A JPEG larger than the screen, centred: cut on every side.
     rm "$PICS/quad.bmp"

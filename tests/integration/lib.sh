@@ -41,7 +41,7 @@ is_one_of() {
 # A fresh program folder and private per-user folders; removed on exit.
 #   T       the test's scratch folder
 #   PROG    the program folder: SarvoChanger, the box module, SarvoSetTool
-#   PICS    an empty picture folder, named in sarvoset.ini
+#   PICS    an empty picture folder, named in sarvoset.ini (SETTINGS)
 #   BITMAP  where the changer writes its bitmap
 #   LAUNCHES  the stand-in's record of its starts
 new_program_folder() {
@@ -60,7 +60,7 @@ new_program_folder() {
     REGISTRY=$XDG_CONFIG_HOME/sarvo-backdrop-changer/registry.ini
     SETTINGS=$PROG/sarvoset.ini
     unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
-    set_folder "$PICS"
+    printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$PICS" >"$SETTINGS"
 }
 
 CLEANUPS=()
@@ -76,11 +76,6 @@ cleanup() {
 # needed for the wallpaper.
 without_box_module() {
     rm -f "$PROG/$(basename "$SARVO_MESSAGE_BOX")"
-}
-
-# set_folder FOLDER: sarvoset.ini names FOLDER as the picture folder.
-set_folder() {
-    printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$1" >"$SETTINGS"
 }
 
 # set_placement TILE STYLE: the pair in the registry store.
@@ -156,16 +151,10 @@ assert_no_launch() {
     [[ ! -e $LAUNCHES ]] || fail "SarvoSetTool was started: $(cat "$LAUNCHES")"
 }
 
-# root_pixmap: the pixmap _XROOTPMAP_ID names, or "none".
+# root_pixmap [PROPERTY]: the pixmap _XROOTPMAP_ID (or PROPERTY) names, or "none".
 root_pixmap() {
     local p
-    p=$(xprop -root _XROOTPMAP_ID 2>/dev/null | sed -n 's/.*pixmap id # //p')
-    echo "${p:-none}"
-}
-
-setroot_pixmap() {
-    local p
-    p=$(xprop -root ESETROOT_PMAP_ID 2>/dev/null | sed -n 's/.*pixmap id # //p')
+    p=$(xprop -root "${1:-_XROOTPMAP_ID}" 2>/dev/null | sed -n 's/.*pixmap id # //p')
     echo "${p:-none}"
 }
 

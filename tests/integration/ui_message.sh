@@ -12,17 +12,18 @@ chmod 700 "$T"
 text='一行目\r\n二行目 "quoted" $HOME'
 expected_text=$'一行目\n二行目 "quoted" $HOME'
 
-# answer_box TOOL STYLE KEY: shows a box, waits for it, answers with KEY; sets
-# ANSWER.
+# answer_box STYLE KEY EXPECTED-ANSWER: shows a box, waits for it, answers
+# with KEY.
 answer_box() {
-    "$1" "Sarvo Box Test" "$text" "$2" >"$T/answer" 2>"$T/stderr" &
+    use_display
+    "$SARVO_SHOW_TOOL" "Sarvo Box Test" "$text" "$1" >"$T/answer" 2>"$T/stderr" &
     local shower=$! box
     CLEANUPS+=("kill $shower 2>/dev/null")
     box=$(timeout 30 xdotool search --sync --name '^Sarvo Box Test$' | head -n 1)
     [[ -n $box ]] || fail "no box titled \"Sarvo Box Test\" appeared"
-    xdotool windowfocus --sync "$box" key "$3" || fail "cannot answer the box"
+    xdotool windowfocus --sync "$box" key "$2" || fail "cannot answer the box"
     wait "$shower"
-    ANSWER=$(cat "$T/answer")
+    assert_eq "$(cat "$T/answer")" "$3" "answer of a box of style $1 answered with $2"
 }
 
 case ${1:?case} in
@@ -44,20 +45,8 @@ module-missing)
     assert_eq "$(sed -n 1,3p "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "standard error"
     assert_contains "$(sed -n 4p "$T/stderr")" "(no message box: " "reason on standard error"
     ;;
-box-ok)
-    use_display
-    answer_box "$SARVO_SHOW_TOOL" 16 Return
-    assert_eq "$ANSWER" 1 "answer of an error box"
-    ;;
-box-yes)
-    use_display
-    answer_box "$SARVO_SHOW_TOOL" 4 Return
-    assert_eq "$ANSWER" 6 "answer of a question confirmed with Return"
-    ;;
-box-no)
-    use_display
-    answer_box "$SARVO_SHOW_TOOL" 4 Escape
-    assert_eq "$ANSWER" 7 "answer of a question dismissed with Escape"
-    ;;
+box-ok) answer_box 16 Return 1 ;;   # an error box
+box-yes) answer_box 4 Return 6 ;;   # a question confirmed
+box-no) answer_box 4 Escape 7 ;;    # a question dismissed
 *) fail "unknown case $1" ;;
 esac

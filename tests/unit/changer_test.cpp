@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "changer/Form1.h"
@@ -11,6 +12,7 @@
 #include "core/iniRead.h"
 #include "core/iniWrite.h"
 #include "paths.h"
+#include "picture_test_support.h"
 #include "scripted_ui.h"
 #include "ui.h"
 #include "support/environment.h"
@@ -29,16 +31,8 @@ namespace {
 const std::string S(1, platform::kPathSeparator);
 
 // A small real picture: a 24-bit BMP file of one colour.
-std::string BmpBytes(unsigned char blue, unsigned char green, unsigned char red) {
-    Bitmap b;
-    std::string why;
-    EXPECT_TRUE(b.Allocate(3, 2, why));
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) {
-            b.Row(y)[x * 3] = blue;
-            b.Row(y)[x * 3 + 1] = green;
-            b.Row(y)[x * 3 + 2] = red;
-        }
+std::string BmpBytes(std::uint32_t colour) {
+    const Bitmap b = test::BitmapOf(3, 2, test::Colours(6, colour));
     return std::string(reinterpret_cast<const char*>(b.FileData()), b.FileSize());
 }
 
@@ -81,7 +75,7 @@ protected:
 }  // namespace
 
 TEST_F(ChangerRun, CompletedRunWritesTheBitmapAppliesItAndRecordsThePicture) {
-    const std::string red = BmpBytes(0, 0, 255);
+    const std::string red = BmpBytes(0xFF0000);
     WriteFile(fs::path(pictures) / "only.bmp", red);
     EXPECT_EQ(Run(), RunEnd::Completed);
     EXPECT_TRUE(Shown().empty());
@@ -95,21 +89,11 @@ TEST_F(ChangerRun, CompletedRunWritesTheBitmapAppliesItAndRecordsThePicture) {
     EXPECT_EQ(Desk().applied, (std::vector<std::string>{graphic, graphic}));
 }
 
-TEST_F(ChangerRun, TwoPicturesAlternate) {
-    WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(1, 2, 3));
-    WriteFile(fs::path(pictures) / "sub" / "b.jpg", BmpBytes(4, 5, 6));  // read by content, not by name
-    std::string previous;
-    for (int run = 0; run < 12; ++run) {
-        ASSERT_EQ(Run(), RunEnd::Completed);
-        EXPECT_NE(chosen, previous);
-        previous = chosen;
-    }
-}
-
 TEST_F(ChangerRun, EveryPictureNamedLikeThePreviousOneIsAvoided) {
-    WriteFile(fs::path(pictures) / "a.jpg", BmpBytes(1, 1, 1));
-    WriteFile(fs::path(pictures) / "sub" / "a.jpg", BmpBytes(2, 2, 2));
-    WriteFile(fs::path(pictures) / "b.jpg", BmpBytes(3, 3, 3));
+    // All three are BMP files: the kind is read from the content, not the name.
+    WriteFile(fs::path(pictures) / "a.jpg", BmpBytes(0x010101));
+    WriteFile(fs::path(pictures) / "sub" / "a.jpg", BmpBytes(0x020202));
+    WriteFile(fs::path(pictures) / "b.jpg", BmpBytes(0x030303));
     for (int run = 0; run < 10; ++run) {
         IniWriteString(ini, "Sarvo Changer", "WallPaper", "/gone/elsewhere" + S + "a.jpg");
         ASSERT_EQ(Run(), RunEnd::Completed);
@@ -119,7 +103,7 @@ TEST_F(ChangerRun, EveryPictureNamedLikeThePreviousOneIsAvoided) {
 
 TEST_F(ChangerRun, TheFolderPathSettingIsSearchedAndEveryPictureCanComeUp) {
     TempDir elsewhere;
-    for (const char* name : {"1.bmp", "2.bmp", "3.bmp"}) WriteFile(elsewhere.path() / name, BmpBytes(9, 9, 9));
+    for (const char* name : {"1.bmp", "2.bmp", "3.bmp"}) WriteFile(elsewhere.path() / name, BmpBytes(0x090909));
     IniWriteString(ini, "Sarvo Changer", "FolderPath", elsewhere.str());
     std::set<std::string> seen;
     for (int run = 0; run < 60 && seen.size() < 3; ++run) {
@@ -140,18 +124,16 @@ TEST_F(ChangerRun, AQuotedPictureIsHandedToTheSettingTool) {
 }
 
 TEST_F(ChangerRun, HeldKeysAreProbedInOrderAndTheFirstWins) {
-    struct Case {
+    const struct {
         bool space, d, n;
-        std::string arguments;
+        const char* arguments;
         platform::WindowStyle style;
-    };
-    for (const Case& c : {Case{true, true, true, "", platform::WindowStyle::Normal},
-                          Case{false, true, true, "/delskip", platform::WindowStyle::Minimized},
-                          Case{false, false, true, "/nowall", platform::WindowStyle::Minimized}}) {
+    } cases[] = {{true, true, true, "", platform::WindowStyle::Normal},
+                 {false, true, true, "/delskip", platform::WindowStyle::Minimized},
+                 {false, false, true, "/nowall", platform::WindowStyle::Minimized}};
+    for (const auto& c : cases) {
         fake::ResetDesktop();
-        Desk().spaceDown = c.space;
-        Desk().dDown = c.d;
-        Desk().nDown = c.n;
+        Desk().spaceDown = c.space, Desk().dDown = c.d, Desk().nDown = c.n;
         EXPECT_EQ(Run("ignored text"), RunEnd::HandedOver);
         ASSERT_EQ(Desk().started.size(), 1u);
         EXPECT_EQ(Desk().started[0].arguments, c.arguments);
@@ -159,14 +141,12 @@ TEST_F(ChangerRun, HeldKeysAreProbedInOrderAndTheFirstWins) {
         EXPECT_TRUE(Desk().applied.empty());
     }
     // Space is asked first, then D, then N.
-    fake::ResetDesktop();
-    Desk().nDown = true;
-    Run();
-    EXPECT_EQ(Desk().keysProbed, (std::vector<platform::Key>{platform::Key::Space, platform::Key::D, platform::Key::N}));
+    const std::vector<platform::Key> order = {platform::Key::Space, platform::Key::D, platform::Key::N};
+    EXPECT_EQ(Desk().keysProbed, order);
 }
 
 TEST_F(ChangerRun, NoKeySkipsTheProbeOnlyWhenSpeltExactly) {
-    WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(1, 2, 3));
+    WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(0x030201));
     Desk().spaceDown = true;
     EXPECT_EQ(Run("/nokey"), RunEnd::Completed);
     EXPECT_TRUE(Desk().keysProbed.empty());
@@ -176,96 +156,90 @@ TEST_F(ChangerRun, NoKeySkipsTheProbeOnlyWhenSpeltExactly) {
     EXPECT_EQ(Desk().started[0].arguments, "");
 }
 
-TEST_F(ChangerRun, AMissingFolderIsReportedAndNothingWritten) {
-    EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);  // the default folder does not exist
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].caption, "SarvoBackdropChanger");
-    EXPECT_EQ(Shown()[0].text, "指定したフォルダがありません。\r\nSettingToolでもう一度指定しなおしてください。");
-    EXPECT_EQ(Shown()[0].style, platform::kIconError);
-    EXPECT_FALSE(fs::exists(ini));
-    EXPECT_TRUE(Desk().applied.empty());
+// Every step that can fail before the wallpaper changes tells why in an error
+// box and leaves the settings file, the bitmap and the wallpaper as they were.
+TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
+    const std::string picture = pictures + S + "a.bmp";
+    const std::string bitmap = platform::WindowsFolder() + S + "SarvoChangerGraphic.bmp";
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        std::function<std::string()> text;  // known after the run, which tells where the bitmap goes
+        bool whole;                         // else the system's reason follows the text
+        bool bitmapKept;
+    } stops[] = {
+        {"the folder is missing", [] {},
+         [] { return "指定したフォルダがありません。\r\nSettingToolでもう一度指定しなおしてください。"; }, true, true},
+        {"the catalogue is empty", [&] { WriteFile(fs::path(pictures) / "notes.txt", "x"); },
+         [&] {
+             return "指定したフォルダに画像がありません。\r\n以下の指定されたフォルダをご確認ください。\r\n\r\n" +
+                    pictures + S;
+         },
+         true, true},
+        {"the picture is broken", [&] { WriteFile(fs::path(pictures) / "broken.jpg", "this is no picture"); },
+         [&] { return "以下の画像ファイルは壊れています。\r\n" + pictures + S + "broken.jpg"; }, true, true},
+        {"the wallpaper cannot be applied",
+         [&] {
+             WriteFile(picture, BmpBytes(0x030201));
+             Desk().applySucceeds = false, Desk().applyFailure = "no session";
+         },
+         [] { return "壁紙を設定できませんでした。\r\nno session"; }, true, false},
+        {"the bitmap cannot be written",
+         [&] {
+             WriteFile(picture, BmpBytes(0x030201));
+             Run();  // puts the bitmap in its place; a folder there cannot be replaced
+             fs::remove(graphic), fs::create_directory(graphic), Desk().applied.clear();
+         },
+         [&] { return "壁紙の画像ファイルを保存できませんでした。\r\n" + graphic + "\r\n"; }, false, false},
+        {"the settings tool cannot start", [&] { Desk().spaceDown = true, Desk().startSucceeds = false; },
+         [] { return "SarvoSetToolを起動できませんでした。\r\n"; }, false, true},
+    };
+    for (const auto& stop : stops) {
+        SCOPED_TRACE(stop.what);
+        fake::ResetDesktop();
+        fake::ResetScriptedUi();
+        for (const auto& entry : fs::directory_iterator(program.path())) fs::remove_all(entry);
+        fs::remove_all(bitmap);
+        WriteFile(bitmap, "previous");
+        stop.arrange();
+        IniWriteString(ini, "Sarvo Changer", "WallPaper", "/old.jpg");
+        const std::string settings = ReadFile(ini);
+        EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
+        ASSERT_EQ(Shown().size(), 1u);
+        EXPECT_EQ(Shown()[0].caption, "SarvoBackdropChanger");
+        EXPECT_EQ(Shown()[0].style, platform::kIconError);
+        const std::string& shown = Shown()[0].text;
+        EXPECT_EQ(stop.whole ? shown : shown.substr(0, stop.text().size()), stop.text());
+        EXPECT_EQ(ReadFile(ini), settings);
+        EXPECT_TRUE(Desk().applied.empty());
+        if (stop.bitmapKept) {
+            EXPECT_EQ(ReadFile(bitmap), "previous");
+        }
+    }
 }
 
-TEST_F(ChangerRun, AnEmptyCatalogueShowsTheFolderWithItsSeparator) {
-    WriteFile(fs::path(pictures) / "notes.txt", "x");
-    IniWriteString(ini, "Sarvo Changer", "WallPaper", "/old.jpg");
-    EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].text, "指定したフォルダに画像がありません。\r\n以下の指定されたフォルダをご確認ください。\r\n\r\n" +
-                                   pictures + S);
-    EXPECT_EQ(Setting("WallPaper"), "/old.jpg");
-}
-
-TEST_F(ChangerRun, ABrokenPictureIsNamedAndTheOldStateKept) {
-    WriteFile(fs::path(pictures) / "broken.jpg", "this is no picture");
-    IniWriteString(ini, "Sarvo Changer", "WallPaper", "/old.jpg");
-    graphic = platform::WindowsFolder() + S + "SarvoChangerGraphic.bmp";
-    WriteFile(fs::path(graphic), "previous");
-    EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].text, "以下の画像ファイルは壊れています。\r\n" + pictures + S + "broken.jpg");
-    EXPECT_EQ(Setting("WallPaper"), "/old.jpg");
-    EXPECT_EQ(ReadFile(graphic), "previous");
-    EXPECT_TRUE(Desk().applied.empty());
-}
-
-TEST_F(ChangerRun, AFailedApplyIsReportedAndNotRecorded) {
-    WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(1, 2, 3));
-    Desk().applySucceeds = false;
-    Desk().applyFailure = "no graphical session";
-    EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].text, "壁紙を設定できませんでした。\r\nno graphical session");
-    EXPECT_EQ(Setting("WallPaper"), "<none>");
-}
-
-TEST_F(ChangerRun, ABitmapThatCannotBeWrittenIsReportedAndNotApplied) {
-    WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(1, 2, 3));
-    Run();  // learn where the bitmap goes
-    fs::remove(graphic);
-    fs::create_directory(graphic);  // a folder in the bitmap's place cannot be replaced
-    Desk().applied.clear();
-    IniWriteString(ini, "Sarvo Changer", "WallPaper", "/old.jpg");
-    EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].text.rfind("壁紙の画像ファイルを保存できませんでした。\r\n" + graphic + "\r\n", 0), 0u);
-    EXPECT_TRUE(Desk().applied.empty());
-    EXPECT_EQ(Setting("WallPaper"), "/old.jpg");
-}
-
-TEST_F(ChangerRun, ASettingToolThatCannotStartIsReported) {
-    Desk().spaceDown = true;
-    Desk().startSucceeds = false;
-    EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].text.rfind("SarvoSetToolを起動できませんでした。\r\n", 0), 0u);
-}
-
-TEST(SelectPosition, RedrawsWhileTheNameIsThePreviousOne) {
-    const std::vector<std::string> files = {"p" + S + "a.jpg", "p" + S + "b.jpg", "q" + S + "a.jpg"};
-    std::vector<double> draws = {0.1, 0.9, 0.5};  // a (rejected), q/a (rejected), b
-    std::size_t i = 0;
-    EXPECT_EQ(changer::SelectPosition(files, "old" + S + "a.jpg", [&] { return draws[i++]; }), 1u);
-    EXPECT_EQ(i, 3u);
-    // Another letter case or no folder part is not the same picture.
-    i = 0;
-    EXPECT_EQ(changer::SelectPosition(files, "old" + S + "A.jpg", [&] { return draws[i++]; }), 0u);
-    i = 0;
-    EXPECT_EQ(changer::SelectPosition(files, "a.jpg", [&] { return draws[i++]; }), 0u);
-}
-
-TEST(SelectPosition, OneEntryIsTakenWithoutADrawAndAnImpossibleRuleKeepsTheDraw) {
-    int calls = 0;
-    EXPECT_EQ(changer::SelectPosition({"p" + S + "a.jpg"}, "p" + S + "a.jpg", [&] { ++calls; return 0.5; }), 0u);
-    EXPECT_EQ(calls, 0);
-    const std::vector<std::string> same = {"p" + S + "a.jpg", "q" + S + "a.jpg"};
-    EXPECT_EQ(changer::SelectPosition(same, "r" + S + "a.jpg", [&] { ++calls; return 0.75; }), 1u);
-    EXPECT_EQ(calls, 1);
-}
-
-TEST(SelectPosition, EveryAcceptableEntryIsReachableAtTheEdges) {
-    const std::vector<std::string> files = {"a", "b", "c", "d"};  // no separator: no name, nothing rejected
-    EXPECT_EQ(changer::SelectPosition(files, "", [] { return 0.0; }), 0u);
-    EXPECT_EQ(changer::SelectPosition(files, "", [] { return 0.999999; }), 3u);
-    EXPECT_EQ(changer::SelectPosition(files, "", [] { return 0.25; }), 1u);
+TEST(SelectPosition, DrawsAgainWhileTheNameIsThePreviousOne) {
+    const std::string a = "p" + S + "a.jpg", b = "p" + S + "b.jpg", qa = "q" + S + "a.jpg";
+    const std::vector<std::string> letters = {"a", "b", "c", "d"};  // no separator: no name, nothing rejected
+    const struct {
+        std::vector<std::string> files;
+        std::string old;
+        std::vector<double> draws;
+        std::size_t position, drawn;
+    } cases[] = {
+        {{a, b, qa}, "old" + S + "a.jpg", {0.1, 0.9, 0.5}, 1, 3},  // a and q/a are refused
+        {{a, b, qa}, "old" + S + "A.jpg", {0.1}, 0, 1},            // another letter case is another picture
+        {{a, b, qa}, "a.jpg", {0.1}, 0, 1},                        // so is a name without a folder part
+        {{a}, a, {}, 0, 0},                                        // a lone entry is taken without a draw
+        {{a, qa}, "r" + S + "a.jpg", {0.75}, 1, 1},                // no entry can pass: the first draw stands
+        {letters, "", {0.0}, 0, 1},
+        {letters, "", {0.999999}, 3, 1},
+        {letters, "", {0.25}, 1, 1},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        std::size_t drawn = 0;
+        const auto next = [&] { return cases[i].draws.at(drawn++); };
+        EXPECT_EQ(changer::SelectPosition(cases[i].files, cases[i].old, next), cases[i].position) << "case " << i;
+        EXPECT_EQ(drawn, cases[i].drawn) << "case " << i;
+    }
 }

@@ -65,34 +65,25 @@ Bytes Jpeg(const std::vector<Bytes>& segments) {
 
 int Orientation(const Bytes& file) { return JpegExifOrientation(file.data(), file.size()); }
 
-TEST(JpegExifOrientation, ReadsTheTagInEitherByteOrder) {
-    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(false, 6))})), 6);
-    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(true, 8))})), 8);
-    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(true, 3))})), 3);
-    // An XMP block in another APP1 segment comes first.
+TEST(JpegExifOrientation, ReadsTheTagInEitherByteOrderAndIsUprightWhenAbsentOrUnreadable) {
     const Bytes xmp = Segment(0xE1, Bytes{'h', 't', 't', 'p', ':', '/', '/'});
-    EXPECT_EQ(Orientation(Jpeg({xmp, Exif(Tiff(false, 5))})), 5);
-    // Fill bytes before a marker are allowed.
-    Bytes filled = Jpeg({Exif(Tiff(false, 7))});
+    Bytes filled = Jpeg({Exif(Tiff(false, 7))});  // fill bytes before a marker are allowed
     filled.insert(filled.begin() + 2, {0xFF, 0xFF});
-    EXPECT_EQ(Orientation(filled), 7);
-}
-
-TEST(JpegExifOrientation, IsUprightWhenAbsentOrUnreadable) {
-    EXPECT_EQ(Orientation(Jpeg({})), 1);
-    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(false, 0))})), 1);
-    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(false, 9))})), 1);
-    EXPECT_EQ(Orientation(Jpeg({Exif(Tiff(false, 6, 4000))})), 1);  // IFD0 past the block
     Bytes badOrder = Tiff(false, 6);
     badOrder[0] = 'X';
-    EXPECT_EQ(Orientation(Jpeg({Exif(badOrder)})), 1);
-    // After the first scan nothing is metadata any more.
-    Bytes late = Jpeg({});
+    Bytes late = Jpeg({});  // after the first scan nothing is metadata any more
     const Bytes exif = Exif(Tiff(false, 6));
     late.insert(late.end() - 2, exif.begin(), exif.end());
-    EXPECT_EQ(Orientation(late), 1);
-    const Bytes notJpeg = {'G', 'I', 'F', '8', '9', 'a'};
-    EXPECT_EQ(Orientation(notJpeg), 1);
+    const std::pair<Bytes, int> cases[] = {
+        {Jpeg({Exif(Tiff(false, 6))}), 6},         {Jpeg({Exif(Tiff(true, 8))}), 8},
+        {Jpeg({Exif(Tiff(true, 3))}), 3},          {Jpeg({xmp, Exif(Tiff(false, 5))}), 5},
+        {filled, 7},                               {Jpeg({}), 1},
+        {Jpeg({Exif(Tiff(false, 0))}), 1},         {Jpeg({Exif(Tiff(false, 9))}), 1},
+        {Jpeg({Exif(Tiff(false, 6, 4000))}), 1},  // IFD0 past the block
+        {Jpeg({Exif(badOrder)}), 1},               {late, 1},
+        {Bytes{'G', 'I', 'F', '8', '9', 'a'}, 1},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(Orientation(cases[i].first), cases[i].second) << i;
 }
 
 TEST(JpegExifOrientation, NeverReadsPastACutFile) {

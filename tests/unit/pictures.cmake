@@ -1,7 +1,7 @@
 # The picture readers. The BMP reader and the Exif orientation are plain
 # code; LoadPicture's decoders use the platform's JPEG and GIF libraries,
 # and its tests write real files with them.
-sarvo_unit_test(sarvo_picture_core_test bmp_reader_test.cpp exif_test.cpp)
+sarvo_unit_test(sarvo_picture_core_test bmp_reader_test.cpp exif_test.cpp picture_load_test.cpp)
 
 if(SARVO_PLATFORM STREQUAL "linux")
   find_package(PkgConfig REQUIRED)

@@ -13,7 +13,9 @@ TEST(ProfileText, NamesMatchWithoutCaseAndValuesLoseBlanksAndQuotes) {
     EXPECT_FALSE(t.Find("Sarvo Changer", "Folder"));
 }
 
-TEST(ProfileText, KeysBelongToTheirOwnSection) {
+TEST(ProfileText, KeysBelongToTheirOwnSectionAndLfAndCrLfReadAlike) {
+    for (const char* text : {"[S]\nk=v\n", "[S]\r\nk=v\r\n", "[S]\r\nk=v"})
+        EXPECT_EQ(ProfileText(text).Find("S", "k"), "v") << text;
     const ProfileText t("top=1\n[A]\nk=a\n[B]\nk=b\nonly=b\n");
     EXPECT_EQ(t.Find("A", "k"), "a");
     EXPECT_EQ(t.Find("B", "k"), "b");
@@ -21,19 +23,14 @@ TEST(ProfileText, KeysBelongToTheirOwnSection) {
     EXPECT_FALSE(t.Find("A", "top"));
 }
 
-TEST(ProfileText, LfAndCrLfReadAlike) {
-    EXPECT_EQ(ProfileText("[S]\nk=v\n").Find("S", "k"), "v");
-    EXPECT_EQ(ProfileText("[S]\r\nk=v\r\n").Find("S", "k"), "v");
-    EXPECT_EQ(ProfileText("[S]\r\nk=v").Find("S", "k"), "v");
-}
-
 TEST(ProfileText, FirstWritesMakeTheSectionAndKeepTheirOrder) {
     ProfileText t;
     t.Set("Sarvo Changer", "FolderPath", "/pics");
     t.Set("Sarvo Changer", "WallPaper", "/pics/a.jpg");
     t.Set("sarvo changer", "folderpath", "/other");  // rewrite keeps place and spelling
-    t.Set("Sarvo Changer", "StartUp", "1");
-    EXPECT_EQ(t.Text(), "[Sarvo Changer]\r\nFolderPath=/other\r\nWallPaper=/pics/a.jpg\r\nStartUp=1\r\n");
+    t.Set("Sarvo Changer", "StartUp", "");  // an empty value stays an empty key
+    EXPECT_EQ(t.Find("Sarvo Changer", "StartUp"), "");
+    EXPECT_EQ(t.Text(), "[Sarvo Changer]\r\nFolderPath=/other\r\nWallPaper=/pics/a.jpg\r\nStartUp=\r\n");
 }
 
 TEST(ProfileText, EditsKeepEveryOtherByte) {
@@ -57,13 +54,6 @@ TEST(ProfileText, RemoveAndAddSection) {
     t.AddSection("Run");
     EXPECT_TRUE(t.HasSection("run"));
     EXPECT_EQ(t.Text(), "[K]\r\nb=2\r\n[Run]\r\n");
-}
-
-TEST(ProfileText, EmptyValuesStayAsEmptyKeys) {
-    ProfileText t;
-    t.Set("S", "FolderPath", "");
-    EXPECT_EQ(t.Find("S", "FolderPath"), "");
-    EXPECT_EQ(t.Text(), "[S]\r\nFolderPath=\r\n");
 }
 
 TEST(ProfileText, DamagedTextStillReadsWhatItCan) {

@@ -12,58 +12,49 @@ TEST(PictureFileName, ExtensionsCountInAnyCaseWithoutADot) {
         EXPECT_FALSE(IsPictureFileName(name)) << name;
 }
 
-TEST(PictureHandOver, QuotedPictureInAnyCaseIsHandedOverWithoutItsQuotes) {
-    EXPECT_EQ(PictureHandOverPath("\"C:\\Pics\\Sea.JPG\""), "C:\\Pics\\Sea.JPG");
-    EXPECT_EQ(PictureHandOverPath("\"/home/u/a b/x.Gif\""), "/home/u/a b/x.Gif");
-    EXPECT_EQ(PictureHandOverPath("\"/p/photo.jpeg\""), "/p/photo.jpeg");
-    EXPECT_EQ(PictureHandOverPath("\"/p/c.BMP\""), "/p/c.BMP");
-}
-
-TEST(PictureHandOver, OtherTextsAreNoPicture) {
-    EXPECT_FALSE(PictureHandOverPath("/p/photo.jpg"));       // unquoted: last char is part of the extension
-    EXPECT_FALSE(PictureHandOverPath("\"/p/notes.txt\""));   // not a picture
-    EXPECT_FALSE(PictureHandOverPath("\"/p/a.jpg\" extra"));
-    EXPECT_FALSE(PictureHandOverPath("/nokey"));
-    EXPECT_FALSE(PictureHandOverPath(""));
-    // Shorter than five characters: never looked at, even when it ends like one.
-    EXPECT_FALSE(PictureHandOverPath("jpg\""));
-    EXPECT_FALSE(PictureHandOverPath("x"));
-    EXPECT_EQ(PictureHandOverPath("\"jpg\""), "jpg");  // the shortest text that passes
+TEST(PictureHandOver, OnlyAQuotedPictureIsHandedOverWithoutItsQuotes) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"\"C:\\Pics\\Sea.JPG\"", "C:\\Pics\\Sea.JPG"}, {"\"/home/u/a b/x.Gif\"", "/home/u/a b/x.Gif"},
+        {"\"/p/photo.jpeg\"", "/p/photo.jpeg"},         {"\"/p/c.BMP\"", "/p/c.BMP"},
+        {"\"jpg\"", "jpg"},  // the shortest text that passes
+        {"/p/photo.jpg", std::nullopt},  // unquoted: the last character is part of the extension
+        {"\"/p/notes.txt\"", std::nullopt}, {"\"/p/a.jpg\" extra", std::nullopt}, {"/nokey", std::nullopt},
+        {"", std::nullopt}, {"jpg\"", std::nullopt}, {"x", std::nullopt},  // shorter than five: never looked at
+    };
+    for (const auto& [text, path] : cases) EXPECT_EQ(PictureHandOverPath(text), path) << text;
 }
 
 TEST(PathHelpers, LastComponentAndExtension) {
-    EXPECT_EQ(LastComponent("C:\\a.jpg", '\\'), "a.jpg");
-    EXPECT_EQ(LastComponent("C:\\Pictures\\sea.jpg", '\\'), "sea.jpg");
-    EXPECT_EQ(LastComponent("a.jpg", '\\'), "");
-    EXPECT_EQ(LastComponent("C:\\Pictures\\", '\\'), "");
-    EXPECT_EQ(LastComponent("/home/u/sea.jpg", '/'), "sea.jpg");
-    EXPECT_EQ(LastComponent("C:\\dir/x.jpg", '/'), "x.jpg");
-
-    EXPECT_EQ(ExtensionOf("C:\\Pictures\\photo.JPG", '\\'), "JPG");
-    EXPECT_EQ(ExtensionOf("C:\\Pictures\\archive.tar.gz", '\\'), "gz");
-    EXPECT_EQ(ExtensionOf("C:\\Pictures.old\\readme", '\\'), "");
-    EXPECT_EQ(ExtensionOf("photo.jpg", '\\'), "");
-    EXPECT_EQ(ExtensionOf("C:\\Pictures\\name.", '\\'), "");
-    EXPECT_EQ(ExtensionOf("/p.d/q/photo.jpeg", '/'), "jpeg");
+    const struct {
+        const char* path;
+        char separator;
+        const char *last, *extension;
+    } cases[] = {
+        {"C:\\Pictures\\sea.jpg", '\\', "sea.jpg", "jpg"},
+        {"a.jpg", '\\', "", ""},
+        {"C:\\Pictures\\", '\\', "", ""},
+        {"/home/u/sea.JPG", '/', "sea.JPG", "JPG"},
+        {"C:\\dir/x.jpg", '/', "x.jpg", "jpg"},
+        {"C:\\Pictures\\archive.tar.gz", '\\', "archive.tar.gz", "gz"},
+        {"C:\\Pictures.old\\readme", '\\', "readme", ""},
+        {"C:\\Pictures\\name.", '\\', "name.", ""},
+        {"/p.d/q/photo.jpeg", '/', "photo.jpeg", "jpeg"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LastComponent(c.path, c.separator), c.last) << c.path;
+        EXPECT_EQ(ExtensionOf(c.path, c.separator), c.extension) << c.path;
+    }
 }
 
-TEST(Numbers, ClampToSixteenBits) {
-    EXPECT_EQ(ClampToInt16(1), 1);
-    EXPECT_EQ(ClampToInt16(-32768), -32768);
-    EXPECT_EQ(ClampToInt16(70000), 32767);
-    EXPECT_EQ(ClampToInt16(-70000), -32768);
-}
-
-TEST(Numbers, ProfileNumbersReadAsTheProfileFunctionReadsThem) {
-    EXPECT_EQ(ProfileNumber("abc", -7), 0);
-    EXPECT_EQ(ProfileNumber("12abc", -7), 12);
-    EXPECT_EQ(ProfileNumber("70000", -7), 70000);
-    EXPECT_EQ(ProfileNumber("-5", -7), -5);
-    EXPECT_EQ(ProfileNumber("0x10", -7), 16);
-    EXPECT_EQ(ProfileNumber("  42  ", -7), 42);
-    EXPECT_EQ(ProfileNumber("5000000000", -7), 705032704);  // wraps at 32 bits
-    EXPECT_EQ(ProfileNumber("", -7), -7);
-    EXPECT_EQ(ProfileNumber("1", 0), 1);
+TEST(Numbers, ProfileNumbersReadAsTheProfileFunctionReadsThemAndClampToSixteenBits) {
+    const std::pair<const char*, long> numbers[] = {
+        {"abc", 0}, {"12abc", 12}, {"70000", 70000}, {"-5", -5}, {"0x10", 16}, {"  42  ", 42},
+        {"5000000000", 705032704},  // wraps at 32 bits
+        {"", -7},
+    };
+    for (const auto& [text, value] : numbers) EXPECT_EQ(ProfileNumber(text, -7), value) << text;
+    for (const auto& [value, clamped] : {std::pair{1L, 1}, {-32768L, -32768}, {70000L, 32767}, {-70000L, -32768}})
+        EXPECT_EQ(ClampToInt16(value), clamped) << value;
 }
 
 TEST(Texts, DefaultsLoseTrailingBlanksAndCutsKeepCharactersWhole) {

@@ -1,11 +1,12 @@
 // The settings file through the suite's own reading and writing functions,
-// on real files.
+// and the whole-file reading and replacing beneath the bitmap, on real files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "core/iniRead.h"
 #include "core/iniWrite.h"
+#include "files.h"
 #include "paths.h"
 #include "support/temp_dir.h"
 
@@ -15,16 +16,30 @@ using sarvo::test::TempDir;
 using sarvo::test::WriteFile;
 
 namespace {
+
 const std::string kSection = "Sarvo Changer";
-std::string Join(const TempDir& dir, const std::string& name) {
-    return dir.str() + platform::kPathSeparator + name;
-}
+
+class SettingsFile : public ::testing::Test {
+protected:
+    std::string In(const std::string& name) const { return dir.str() + platform::kPathSeparator + name; }
+    // The names in the folder, in UTF-8.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+            const std::u8string name = e.path().filename().u8string();
+            names.emplace_back(name.begin(), name.end());
+        }
+        return names;
+    }
+    TempDir dir;
+    const std::string ini = In("sarvoset.ini");
+};
+using Files = SettingsFile;
+
 }  // namespace
 
-TEST(SettingsFile, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
-    TempDir dir;
-    const std::string ini = Join(dir, "sarvoset.ini");
-    EXPECT_EQ(IniReadString(ini, kSection, "FolderPath", "dflt"), "dflt");
+TEST_F(SettingsFile, MissingFileGivesDefaultsAndFirstWritesCreateItInTheirOrder) {
+    EXPECT_EQ(IniReadString(ini, kSection, "FolderPath", "C:\\表  "), "C:\\表");  // without trailing blanks
     EXPECT_EQ(IniReadString(ini, kSection, "WallPaper", ""), "");
     EXPECT_EQ(IniReadInt(ini, kSection, "StartUp", 0), 0);
     EXPECT_FALSE(std::filesystem::exists(ini));  // reading never creates the file
@@ -36,53 +51,91 @@ TEST(SettingsFile, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\r\nFolderPath=P2\r\nWallPaper=W1\r\nStartUp=1\r\n");
     EXPECT_EQ(IniReadString(ini, "SARVO CHANGER", "folderpath", "dflt"), "P2");
     EXPECT_EQ(IniReadInt(ini, kSection, "StartUp", 0), 1);
-    // Nothing but the file itself is left in the folder.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(Names(), std::vector<std::string>{"sarvoset.ini"});  // nothing but the file is left
 }
 
-TEST(SettingsFile, NumbersAreReadLeniently) {
-    TempDir dir;
-    const std::string ini = Join(dir, "sarvoset.ini");
-    WriteFile(ini, "[Sarvo Changer]\nStartUp=yes\nBig=70000\nNeg=-70000\nEmpty=\n");
-    EXPECT_EQ(IniReadInt(ini, kSection, "StartUp", 0), 0);
-    EXPECT_EQ(IniReadInt(ini, kSection, "Big", 0), 32767);
-    EXPECT_EQ(IniReadInt(ini, kSection, "Neg", 0), -32768);
-    EXPECT_EQ(IniReadInt(ini, kSection, "Empty", 5), 5);
-    EXPECT_EQ(IniReadInt(ini, kSection, "Absent", 3), 3);
+TEST_F(SettingsFile, ARewriteKeepsPlaceAndSpellingAndOtherLines) {
+    WriteFile(ini, "[sarvo changer]\r\nfolderpath=a\r\nOther=b\r\n[Mine]\r\nx=1\r\n");
+    EXPECT_EQ(IniReadString(ini, "Other", "FolderPath", "d"), "d");
+    ASSERT_TRUE(IniWriteString(ini, kSection, "FolderPath", "c"));
+    ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "w"));
+    EXPECT_EQ(ReadFile(ini), "[sarvo changer]\r\nfolderpath=c\r\nOther=b\r\nWallPaper=w\r\n[Mine]\r\nx=1\r\n");
+    EXPECT_EQ(IniReadString(ini, "SARVO CHANGER", "FOLDERPATH", "d"), "c");
 }
 
-TEST(SettingsFile, JapaneseAndOddTextsRoundTrip) {
-    TempDir dir;
-    const std::string ini = Join(dir, "sarvoset.ini");
+TEST_F(SettingsFile, NumbersAreReadLenientlyAndClampedToSixteenBits) {
+    WriteFile(ini, "[Sarvo Changer]\r\nA=yes\r\nB=70000\r\nC=-70000\r\nD=\r\nE=-5\r\nF=0x10\r\nG=4294967297\r\n");
+    const std::pair<const char*, short> cases[] = {
+        {"A", 0}, {"B", 32767}, {"C", -32768}, {"D", 5}, {"Absent", 5}, {"E", -5}, {"F", 16},
+        {"G", 1},  // wraps at 32 bits first
+    };
+    for (const auto& [key, value] : cases) EXPECT_EQ(IniReadInt(ini, kSection, key, 5), value) << key;
+}
+
+TEST_F(SettingsFile, JapaneseAndOddTextsRoundTrip) {
     for (const std::string value : {"/写真/海 の 絵.jpg", "/p/$HOME \"q\" 'a'.jpg", "C:\\a\\b.jpg", ""}) {
         ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", value));
         EXPECT_EQ(IniReadString(ini, kSection, "WallPaper", "dflt"), value);
     }
 }
 
-TEST(SettingsFile, ALineBreakInAValueIsRefusedAndTheFileKept) {
-    TempDir dir;
-    const std::string ini = Join(dir, "sarvoset.ini");
+TEST_F(SettingsFile, AWriteThatCannotBeMadeChangesNothing) {
     ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "/p/a.jpg"));
     const std::string before = ReadFile(ini);
-    EXPECT_FALSE(IniWriteString(ini, kSection, "WallPaper", "/p/x\nStartUp=1.jpg"));
+    EXPECT_FALSE(IniWriteString(ini, kSection, "WallPaper", "/p/x\nStartUp=1.jpg"));  // a line break
+    EXPECT_FALSE(IniWriteString(ini, kSection, "WallPaper", "a\r\nStartUp=1"));
+    EXPECT_FALSE(IniWriteString(ini, kSection, "Wall=Paper", "x"));
     EXPECT_EQ(ReadFile(ini), before);
+    const std::string elsewhere = In("no such folder") + platform::kPathSeparator + "sarvoset.ini";
+    EXPECT_FALSE(IniWriteString(elsewhere, kSection, "WallPaper", "x"));
+    EXPECT_EQ(Names(), std::vector<std::string>{"sarvoset.ini"});
 }
 
-TEST(SettingsFile, LongValuesAreCutAtTheReadLimit) {
-    TempDir dir;
-    const std::string ini = Join(dir, "sarvoset.ini");
+TEST_F(SettingsFile, LongValuesAreCutAtTheReadLimit) {
     const std::string longValue(5000, 'a');
     ASSERT_TRUE(IniWriteString(ini, kSection, "FolderPath", longValue));
     const std::string read = IniReadString(ini, kSection, "FolderPath", "");
-    // 4095 bytes here; the Windows build keeps its 255.
+    // 4095 bytes on Linux; the Windows build keeps its 255.
     EXPECT_TRUE(read.size() == 4095 || read.size() == 255) << read.size();
     EXPECT_EQ(read, longValue.substr(0, read.size()));
 }
 
-TEST(SettingsFile, AFolderThatCannotBeWrittenLeavesNothingBehind) {
-    TempDir dir;
-    const std::string ini = Join(dir, "no such folder") + platform::kPathSeparator + "sarvoset.ini";
-    EXPECT_FALSE(IniWriteString(ini, kSection, "WallPaper", "x"));
-    EXPECT_FALSE(std::filesystem::exists(ini));
+TEST_F(Files, ReplacingWritesTheWholeFileAndLeavesNothingElse) {
+    const std::string file = In("表.bmp");
+    std::string why;
+    ASSERT_TRUE(platform::WriteFileReplacing(file, "first", 5, why)) << why;
+    ASSERT_TRUE(platform::WriteFileReplacing(file, "2nd", 3, why)) << why;
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(platform::ReadWholeFile(file, bytes, 100, why)) << why;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "2nd");
+    EXPECT_EQ(Names(), std::vector<std::string>{"表.bmp"});
+}
+
+TEST_F(Files, AFailedReplaceSaysWhyAndKeepsWhatWasThere) {
+    const std::string folder = In("SarvoChangerGraphic.bmp");
+    WriteFile(std::filesystem::path(folder) / "keep", "k");
+    std::string why;
+    EXPECT_FALSE(platform::WriteFileReplacing(folder, "x", 1, why));
+    EXPECT_NE(why.find(folder), std::string::npos) << why;
+    EXPECT_EQ(ReadFile(std::filesystem::path(folder) / "keep"), "k");
+    EXPECT_EQ(Names(), std::vector<std::string>{"SarvoChangerGraphic.bmp"});
+    why.clear();
+    EXPECT_FALSE(platform::WriteFileReplacing(In("missing") + platform::kPathSeparator + "x.bmp", "x", 1, why));
+    EXPECT_FALSE(why.empty());
+}
+
+TEST_F(Files, ReadingRefusesMissingFilesFoldersAndFilesOverTheLimit) {
+    WriteFile(dir.path() / "ten", std::string(10, 'x'));
+    std::vector<unsigned char> bytes;
+    std::string why;
+    EXPECT_FALSE(platform::ReadWholeFile(In("ten"), bytes, 9, why));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_NE(why.find("large"), std::string::npos) << why;
+    EXPECT_TRUE(platform::ReadWholeFile(In("ten"), bytes, 10, why));
+    EXPECT_EQ(bytes.size(), 10u);
+    for (const std::string& path : {In("missing"), dir.str()}) {
+        why.clear();
+        EXPECT_FALSE(platform::ReadWholeFile(path, bytes, 10, why)) << path;
+        EXPECT_NE(why, "") << path;
+    }
 }

@@ -160,10 +160,23 @@ alternating)
     done
     ;;
 
-broken_picture)
+broken_picture | empty_catalogue | folder_missing)
+    # A run that stops shows its message and keeps the settings file, the
+    # desktop's wallpaper and the bitmap as they were.
     pictures="$work/pics"
-    mkdir -p "$pictures"
-    echo "this is no picture" > "$pictures/壊れ た.jpg"
+    mkdir -p "$pictures/sub"
+    case $scenario in
+    broken_picture)
+        echo "this is no picture" > "$pictures/壊れ た.jpg"
+        text="以下の画像ファイルは壊れています。$crlf$(win "$pictures")\\壊れ た.jpg" ;;
+    empty_catalogue)
+        echo x > "$pictures/notes.txt"
+        convert -size 2x2 xc:red "$pictures/sub/x.png"
+        text="指定したフォルダに画像がありません。${crlf}以下の指定されたフォルダをご確認ください。$crlf$crlf$(win "$pictures")\\" ;;
+    folder_missing)
+        rm -r "$pictures"
+        text="指定したフォルダがありません。${crlf}SettingToolでもう一度指定しなおしてください。" ;;
+    esac
     install_changer scripted
     write_settings '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'WallPaper=C:\old\前.jpg'
     cp "$program/sarvoset.ini" "$work/before.ini"
@@ -172,32 +185,10 @@ broken_picture)
     echo previous > "$bitmap"
     run_changer
     expect_eq "$status" 1 "the run stops"
-    expect_ui_log broken "以下の画像ファイルは壊れています。$crlf$(win "$pictures")\\壊れ た.jpg"
+    expect_ui_log "$scenario" "$text"
     cmp -s "$work/before.ini" "$program/sarvoset.ini" || fail "the settings file changed"
     expect_eq "$(registry_wallpaper)" 'C:\old\wall.bmp' "the wallpaper is kept"
     expect_eq "$(cat "$bitmap")" previous "the bitmap is kept"
-    ;;
-
-empty_catalogue)
-    pictures="$work/pics"
-    mkdir -p "$pictures/sub"
-    echo x > "$pictures/notes.txt"
-    convert -size 2x2 xc:red "$pictures/sub/x.png"
-    install_changer scripted
-    write_settings '[Sarvo Changer]' "FolderPath=$(win "$pictures")"
-    cp "$program/sarvoset.ini" "$work/before.ini"
-    run_changer
-    expect_eq "$status" 1 "the run stops"
-    expect_ui_log empty "指定したフォルダに画像がありません。${crlf}以下の指定されたフォルダをご確認ください。$crlf$crlf$(win "$pictures")\\"
-    cmp -s "$work/before.ini" "$program/sarvoset.ini" || fail "the settings file changed"
-    ;;
-
-folder_missing)
-    install_changer scripted
-    write_settings '[Sarvo Changer]' "FolderPath=$(win "$work/nope")"
-    run_changer
-    expect_eq "$status" 1 "the run stops"
-    expect_ui_log missing "指定したフォルダがありません。${crlf}SettingToolでもう一度指定しなおしてください。"
     ;;
 
 hand_over)

@@ -45,33 +45,20 @@ std::string WaitForLog(const fs::path& log, int records) {
 
 }  // namespace
 
-TEST(ArgumentText, IsWhatFollowsTheProgramNameAndItsBlanks) {
-    using win32::ArgumentsAfterProgramName;
-    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\Program Files\\Sarvo\\SarvoChanger.exe\" /nokey"), "/nokey");
-    EXPECT_EQ(ArgumentsAfterProgramName("C:\\Sarvo\\SarvoChanger.exe   \"D:\\a b\\photo.JPG\""),
-              "\"D:\\a b\\photo.JPG\"");
-    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\a b\\x.exe\"\t  /nokey  "), "/nokey  ");
-    EXPECT_EQ(ArgumentsAfterProgramName("x.exe \"a\"\"b\""), "\"a\"\"b\"");
-}
-
-TEST(ArgumentText, OddCommandLinesGiveWhatTheSystemsStartUpCodeGives) {
-    using win32::ArgumentsAfterProgramName;
-    EXPECT_EQ(ArgumentsAfterProgramName(""), "");
-    EXPECT_EQ(ArgumentsAfterProgramName("SarvoChanger.exe"), "");
-    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\a b\\x.exe\""), "");
-    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\a b\\x.exe\"/nokey"), "/nokey");  // stuck to the quote
-    EXPECT_EQ(ArgumentsAfterProgramName("\"C:\\unclosed /nokey"), "");
-    EXPECT_EQ(ArgumentsAfterProgramName("x.exe\t\t"), "");
-}
-
-TEST(ProgramDirectory, HoldsTheRunningProgram) {
-    const std::string folder = platform::ProgramDirectory();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_NE(folder.back(), '\\');
-    std::vector<unsigned char> bytes;
-    std::string why;
-    EXPECT_TRUE(platform::ReadWholeFile(folder + "\\sarvo_wine_process_test.exe", bytes, 1u << 30, why)) << why;
-    EXPECT_EQ(platform::ExecutableName("SarvoSetTool"), "SarvoSetTool.exe");
+TEST(ArgumentText, IsWhatFollowsTheProgramNameAndItsBlanksAsTheSystemsStartUpCodeCutsIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"C:\\Program Files\\Sarvo\\SarvoChanger.exe\" /nokey", "/nokey"},
+        {"C:\\Sarvo\\SarvoChanger.exe   \"D:\\a b\\photo.JPG\"", "\"D:\\a b\\photo.JPG\""},
+        {"\"C:\\a b\\x.exe\"\t  /nokey  ", "/nokey  "},
+        {"x.exe \"a\"\"b\"", "\"a\"\"b\""},
+        {"", ""},
+        {"SarvoChanger.exe", ""},
+        {"\"C:\\a b\\x.exe\"", ""},
+        {"\"C:\\a b\\x.exe\"/nokey", "/nokey"},  // stuck to the quote
+        {"\"C:\\unclosed /nokey", ""},
+        {"x.exe\t\t", ""},
+    };
+    for (const auto& [line, text] : cases) EXPECT_EQ(win32::ArgumentsAfterProgramName(line), text) << line;
 }
 
 class StartProgram : public ::testing::Test {
