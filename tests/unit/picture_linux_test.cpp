@@ -161,11 +161,7 @@ TEST(LoadPicture, JpegWithAnExifOrientationIsShownUpright) {
     // 32 x 16: red left, blue right; turned a quarter clockwise it is 16 x 32, red on top.
     Colours colours;
     for (int i = 0; i < 32 * 16; ++i) colours.push_back(i % 32 < 16 ? kRed : kBlue);
-    Bytes jpeg = Jpeg(test::BitmapOf(32, 16, colours));
-    const Bytes exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,  // IFD0 at 8
-                        1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};  // orientation 6
-    jpeg.insert(jpeg.begin() + 2, exif.begin(), exif.end());
-    const Loaded l = LoadBytes(dir, "turned.jpg", jpeg);
+    const Loaded l = LoadBytes(dir, "turned.jpg", test::WithOrientation(Jpeg(test::BitmapOf(32, 16, colours)), 6));
     ASSERT_TRUE(l.ok) << l.why;
     ASSERT_EQ(l.bitmap.Width(), 16);
     ASSERT_EQ(l.bitmap.Height(), 32);

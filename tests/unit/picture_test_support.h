@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,24 @@ inline bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
         if (std::abs(d) > tolerance) return false;
     }
     return true;
+}
+
+// The pixels whose channels differ by more than `tolerance`; -1 when the sizes differ.
+inline int Differing(const Bitmap& a, const Bitmap& b, int tolerance) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+    int count = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) count += !Near(ColourAt(a, x, y), ColourAt(b, x, y), tolerance);
+    return count;
+}
+
+// `jpeg` with an Exif block recording only `orientation` after its start marker.
+inline std::vector<unsigned char> WithOrientation(std::vector<unsigned char> jpeg, unsigned char orientation) {
+    // Little-endian TIFF, IFD0 at 8 holding one entry.
+    const unsigned char app1[] = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
+                                  1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, orientation, 0, 0, 0, 0, 0, 0, 0};
+    jpeg.insert(jpeg.begin() + 2, std::begin(app1), std::end(app1));
+    return jpeg;
 }
 
 }  // namespace sarvo::test

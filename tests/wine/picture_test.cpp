@@ -13,9 +13,11 @@
 #include "files.h"
 #include "picture.h"
 #include "picture_size_win32.h"
+#include "picture_test_support.h"
 #include "support/temp_dir.h"
 
 using namespace sarvo;
+using sarvo::test::Differing;
 using sarvo::test::TempDir;
 using sarvo::test::WriteFile;
 
@@ -43,47 +45,11 @@ Bitmap Reference(const std::string& name) {
     return bitmap;
 }
 
-std::uint32_t At(const Bitmap& b, int x, int y) {
-    const unsigned char* p = b.Row(y) + x * 3;
-    return (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
-}
-
-// The number of pixels whose channels differ by more than `tolerance`.
-int Differing(const Bitmap& a, const Bitmap& b, int tolerance) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
-    int count = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            for (int shift = 0; shift < 24; shift += 8) {
-                const int d = static_cast<int>((At(a, x, y) >> shift) & 0xFF) -
-                              static_cast<int>((At(b, x, y) >> shift) & 0xFF);
-                if (d > tolerance || d < -tolerance) {
-                    ++count;
-                    break;
-                }
-            }
-    return count;
-}
-
 Bitmap Load(const std::string& path) {
     Bitmap bitmap;
     std::string why;
     EXPECT_TRUE(platform::LoadPicture(path, bitmap, why)) << why;
     return bitmap;
-}
-
-// `jpeg` with an Exif block recording `orientation`, placed after its start marker.
-std::vector<unsigned char> WithOrientation(const std::vector<unsigned char>& jpeg, unsigned char orientation) {
-    const unsigned char app1[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,
-                                  'M', 'M', 0x00, 0x2A, 0x00, 0x00, 0x00, 0x08,  // big-endian TIFF
-                                  0x00, 0x01,                                    // one entry
-                                  0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01, 0x00, orientation, 0, 0,
-                                  0x00, 0x00, 0x00, 0x00};                        // no next IFD
-    std::vector<unsigned char> out(jpeg.size() + sizeof app1);
-    std::copy_n(jpeg.begin(), 2, out.begin());
-    std::copy(std::begin(app1), std::end(app1), out.begin() + 2);
-    std::copy(jpeg.begin() + 2, jpeg.end(), out.begin() + 2 + sizeof app1);
-    return out;
 }
 
 }  // namespace
@@ -98,16 +64,16 @@ TEST(LoadPicture, TransparentPartsOfAGifAreWhite) {
     const Bitmap b = Load(Sample("transparent.gif"));
     ASSERT_EQ(b.Width(), 4);
     ASSERT_EQ(b.Height(), 2);
-    EXPECT_EQ(At(b, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(At(b, 1, 1), 0xFFFFFFu);
-    EXPECT_EQ(At(b, 2, 0), 0x0000FFu);
-    EXPECT_EQ(At(b, 3, 1), 0x0000FFu);
+    EXPECT_EQ(test::ColourAt(b, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(test::ColourAt(b, 1, 1), 0xFFFFFFu);
+    EXPECT_EQ(test::ColourAt(b, 2, 0), 0x0000FFu);
+    EXPECT_EQ(test::ColourAt(b, 3, 1), 0x0000FFu);
 }
 
 TEST(LoadPicture, AnExifOrientationIsTurnedUpright) {
     const Bitmap plain = Load(Sample("sample.jpg"));
     TempDir dir;
-    WriteFile(dir.path() / "turned.jpg", WithOrientation(Bytes(Sample("sample.jpg")), 6));
+    WriteFile(dir.path() / "turned.jpg", test::WithOrientation(Bytes(Sample("sample.jpg")), 6));
     const Bitmap turned = Load(dir.str() + "\\turned.jpg");
     // 6: stored turned a quarter anticlockwise, shown a quarter clockwise.
     ASSERT_EQ(turned.Width(), plain.Height());
@@ -115,7 +81,7 @@ TEST(LoadPicture, AnExifOrientationIsTurnedUpright) {
     int wrong = 0;
     for (int y = 0; y < turned.Height(); ++y)
         for (int x = 0; x < turned.Width(); ++x)
-            if (At(turned, x, y) != At(plain, y, plain.Height() - 1 - x)) ++wrong;
+            if (test::ColourAt(turned, x, y) != test::ColourAt(plain, y, plain.Height() - 1 - x)) ++wrong;
     EXPECT_EQ(wrong, 0);
 }
 
