@@ -40,11 +40,7 @@ wine_() { "$SARVO_WINE" "$@"; }
 
 # Installs the shipped changer, or the test build with scripted message boxes.
 install_changer() {  # shipped|scripted
-    if [[ $1 == shipped ]]; then
-        cp "$SARVO_BIN/SarvoChanger.exe" "$program/SarvoChanger.exe"
-    else
-        cp "$SARVO_BIN/SarvoChanger_scripted.exe" "$program/SarvoChanger.exe"
-    fi
+    cp "$SARVO_BIN/SarvoChanger$([[ $1 == shipped ]] || echo _scripted).exe" "$program/SarvoChanger.exe"
     cp "$SARVO_BIN/sarvo_stand_in_settool.exe" "$program/SarvoSetTool.exe"
 }
 
@@ -55,14 +51,15 @@ run_changer() {  # [ARGUMENT-TEXT]
         wine_ "$SARVO_BIN/sarvo_run_raw.exe" "$(win "$program/SarvoChanger.exe")" "$@" || status=$?
 }
 
-write_settings() {  # LINE... (UTF-8, written as CRLF Shift-JIS lines)
+ini_lines() {  # LINE... (UTF-8) as CRLF Shift-JIS lines
     local line
-    for line in "$@"; do sjis "$line"; printf '\r\n'; done > "$program/sarvoset.ini"
+    for line in "$@"; do sjis "$line"; printf '\r\n'; done
 }
+write_settings() { ini_lines "$@" > "$program/sarvoset.ini"; }  # LINE...
 expect_settings() {  # WHAT LINE...
-    local what=$1 line
+    local what=$1
     shift
-    for line in "$@"; do sjis "$line"; printf '\r\n'; done > "$work/expected.ini"
+    ini_lines "$@" > "$work/expected.ini"
     if ! cmp -s "$work/expected.ini" "$program/sarvoset.ini"; then
         fail "$what: settings file"
         echo "  expected:" >&2; od -c "$work/expected.ini" | sed 's/^/    /' >&2
@@ -87,15 +84,12 @@ bitmap_win="C:\\users\\$(id -un)\\AppData\\Local\\Sarvo Backdrop Changer\\SarvoC
 # Whatever an earlier test left in the bitmap's place goes.
 rm -rf "$bitmap"
 
-# Pixels differing between two pictures beyond FUZZ (a percentage).
-differing_pixels() {  # A B FUZZ
-    compare -metric AE -fuzz "$3%" "$1" "$2" null: 2>&1 || true
-}
-expect_bitmap_of() {  # SOURCE FUZZ WHAT
+expect_bitmap_of() {  # SOURCE FUZZ WHAT: no pixel differs beyond FUZZ (a percentage)
     [[ -f "$bitmap" ]] || { fail "$3: no bitmap at $bitmap"; return; }
     expect_eq "$(head -c 2 "$bitmap")" "BM" "$3: the bitmap is a BMP file"
     expect_eq "$(od -An -tu2 -j28 -N2 "$bitmap" | tr -d ' ')" "24" "$3: 24 bits a pixel"
-    expect_eq "$(differing_pixels "$bitmap" "$1" "$2")" "0" "$3: the bitmap shows the picture"
+    expect_eq "$(compare -metric AE -fuzz "$2%" "$bitmap" "$1" null: 2>&1 || true)" "0" \
+        "$3: the bitmap shows the picture"
 }
 expect_ui_log() {  # WHAT TEXT (the text's lines joined by CR LF)
     local expected
