@@ -40,6 +40,10 @@ TEST(LoadPicture, WhatIsNoPictureIsRefusedNamingTheFile) {
         std::string why;
         EXPECT_FALSE(platform::LoadPicture(dir.str() + platform::kPathSeparator + name, bitmap, why)) << name;
         EXPECT_TRUE(bitmap.Empty()) << name;
+        // A picture loaded before is kept.
+        ASSERT_TRUE(bitmap.Allocate(2, 1, why));
+        EXPECT_FALSE(platform::LoadPicture(dir.str() + platform::kPathSeparator + name, bitmap, why)) << name;
+        EXPECT_EQ(bitmap.Width(), 2) << name;
         EXPECT_NE(why.find(name), std::string::npos) << why;
     }
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -97,9 +96,7 @@ TEST(LoadPicture, ACutJpegAndOneTooLargeToHoldAreRefusedBeforeDecoding) {
     for (const auto& [name, reason] : {std::pair{"cut.jpg", ""}, {"huge.jpg", "60000 x 60000"}}) {
         Bitmap bitmap;
         std::string why;
-        const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(platform::LoadPicture(dir.str() + "\\" + name, bitmap, why)) << name;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << name;
         EXPECT_TRUE(bitmap.Empty()) << name;
         EXPECT_NE(why.find(name), std::string::npos) << why;
         EXPECT_NE(why.find(reason), std::string::npos) << why;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/exif.h"
@@ -144,7 +145,6 @@ bool Draw(IPicture* picture, long width, long height, Bitmap& bitmap, std::strin
 }  // namespace
 
 bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
-    bitmap.Release();
     std::vector<unsigned char> bytes;
     if (!ReadWholeFile(path, bytes, kMaxFileBytes, why)) return false;
 
@@ -184,17 +184,19 @@ bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
     }
     // The size in pixels comes from the bitmap itself: the picture's size in
     // HIMETRIC depends on the resolution stored in the file.
-    if (!Draw(picture.get(), info.bmWidth, info.bmHeight, bitmap, why)) {
+    Bitmap decoded;
+    if (!Draw(picture.get(), info.bmWidth, info.bmHeight, decoded, why)) {
         why = path + ": " + why;
         return false;
     }
 
     const int orientation = JpegExifOrientation(head.data(), head.size());
-    if (!ApplyExifOrientation(bitmap, orientation, why)) {
-        bitmap.Release();
+    if (!ApplyExifOrientation(decoded, orientation, why)) {
         why = path + ": " + why;
         return false;
     }
+    // The caller's bitmap is replaced only by a complete picture.
+    bitmap = std::move(decoded);
     return true;
 }
 
