@@ -1,7 +1,7 @@
 #!/bin/bash
 # The wallpaper service by itself (apply_wallpaper), for what the changer
 # never asks of it. One case per run:
-#   clear | unsupported-visual | wayland | unknown-override
+#   clear | unsupported-visual | wayland | broken-bitmap
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -51,6 +51,12 @@ wayland)
     WAYLAND_DISPLAY=wayland-0 SARVO_DESKTOP_BACKEND=x11 "$SARVO_APPLY_TOOL" "$T/quad.bmp" ||
         fail "the x11 override was not followed"
     [[ $(root_pixmap) != "$before" ]] || fail "the override did not change the root"
+    # ... or has chosen it for good in the registry store.
+    before=$(root_pixmap)
+    mkdir -p "$(dirname "$REGISTRY")"
+    printf '[Software\\Sarvo Backdrop Changer]\nDesktopBackend=X11\n' >"$REGISTRY"
+    WAYLAND_DISPLAY=wayland-0 "$SARVO_APPLY_TOOL" "$T/quad.bmp" || fail "the stored choice was not followed"
+    [[ $(root_pixmap) != "$before" ]] || fail "the stored choice did not change the root"
     ;;
 broken-bitmap)
     use_display

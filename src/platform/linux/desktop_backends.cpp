@@ -71,17 +71,22 @@ bool DetectX11Root(const Environment& environment) {
 
 const DesktopBackend* ChooseDesktopBackend(const Environment& environment,
                                            std::span<const DesktopBackend> backends,
-                                           std::string& why) {
+                                           std::string& why, std::string_view storedChoice) {
     if (Value(environment, "DISPLAY").empty() && Value(environment, "WAYLAND_DISPLAY").empty()) {
         why = "no graphical session";
         return nullptr;
     }
-    const std::string_view wanted = Value(environment, kOverride);
+    std::string_view wanted = Value(environment, kOverride);
+    std::string source(kOverride);
+    if (wanted.empty()) {
+        wanted = storedChoice;
+        source = std::string("the registry store (") + kStoredChoiceKey + ", " + kStoredChoiceValue + ")";
+    }
     if (!wanted.empty()) {
         for (const DesktopBackend& backend : backends)
             if (Lower(backend.name) == Lower(wanted)) return &backend;
-        why = "unknown desktop backend \"" + std::string(wanted) + "\" in " +
-              std::string(kOverride) + " (known: " + KnownNames(backends) + ")";
+        why = "unknown desktop backend \"" + std::string(wanted) + "\" in " + source + " (known: " +
+              KnownNames(backends) + ")";
         return nullptr;
     }
     for (const DesktopBackend& backend : backends)

@@ -36,11 +36,18 @@ std::span<const DesktopBackend> DesktopBackends();
 //   - with neither DISPLAY nor WAYLAND_DISPLAY set there is no graphical
 //     session, and nothing is chosen;
 //   - SARVO_DESKTOP_BACKEND, when set, names the backend (letter case aside);
+//   - else `storedChoice`, the user's lasting choice kept in the registry
+//     store (kStoredChoiceKey, kStoredChoiceValue), when not empty;
 //   - otherwise the first backend whose detection accepts the environment.
 // Returns nullptr and fills `why` when nothing fits.
 const DesktopBackend* ChooseDesktopBackend(const Environment& environment,
                                            std::span<const DesktopBackend> backends,
-                                           std::string& why);
+                                           std::string& why, std::string_view storedChoice = {});
+
+// Where the registry store keeps a lasting choice of backend, for setups the
+// detection gets wrong.
+inline constexpr const char* kStoredChoiceKey = "Software\\Sarvo Backdrop Changer";
+inline constexpr const char* kStoredChoiceValue = "DesktopBackend";
 
 // Whether the plain root window can show the wallpaper: an X11 session (not
 // Wayland, where the compositor draws the background) whose desktop, as

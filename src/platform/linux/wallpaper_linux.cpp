@@ -24,7 +24,10 @@ Placement StoredPlacement() {
 }  // namespace
 
 bool ApplyWallpaper(const std::string& path, std::string& why) {
-    const DesktopBackend* backend = ChooseDesktopBackend(ProcessEnvironment(), DesktopBackends(), why);
+    std::string storedChoice;
+    RegistryReadString(kStoredChoiceKey, kStoredChoiceValue, storedChoice);
+    const DesktopBackend* backend =
+        ChooseDesktopBackend(ProcessEnvironment(), DesktopBackends(), why, storedChoice);
     if (backend == nullptr) return false;
     std::string reason;
     const bool shown = path.empty() ? backend->clear(reason)

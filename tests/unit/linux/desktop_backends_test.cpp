@@ -45,6 +45,21 @@ TEST(ChooseDesktopBackend, TheSessionDecidesAndTheOverrideNamesABackendInAnyCase
     }
 }
 
+TEST(ChooseDesktopBackend, AStoredChoiceServesWhereTheEnvironmentNamesNone) {
+    const Environment gnome = {{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}};
+    std::string why;
+    const DesktopBackend* chosen = ChooseDesktopBackend(gnome, DesktopBackends(), why, "X11");
+    ASSERT_NE(chosen, nullptr) << why;
+    EXPECT_EQ(chosen->name, "x11");
+    Environment overridden = gnome;
+    overridden["SARVO_DESKTOP_BACKEND"] = "nonesuch";  // the environment wins over the store
+    EXPECT_EQ(ChooseDesktopBackend(overridden, DesktopBackends(), why, "x11"), nullptr);
+    EXPECT_EQ(why, "unknown desktop backend \"nonesuch\" in SARVO_DESKTOP_BACKEND (known: x11)");
+    EXPECT_EQ(ChooseDesktopBackend(gnome, DesktopBackends(), why, "kde"), nullptr);
+    EXPECT_EQ(why, "unknown desktop backend \"kde\" in the registry store "
+                   "(Software\\Sarvo Backdrop Changer, DesktopBackend) (known: x11)");
+}
+
 TEST(ChooseDesktopBackend, FirstDetectingBackendOfTheTableWins) {
     const DesktopBackend table[] = {
         {"special", [](const Environment& e) { return e.count("SPECIAL") != 0; }, nullptr, nullptr},
