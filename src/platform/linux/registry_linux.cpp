@@ -1,11 +1,7 @@
 #include "registry.h"
 
-#include <sys/stat.h>
-
-#include <vector>
-
 #include "core/profile_text.h"
-#include "files.h"
+#include "key_file_linux.h"
 #include "xdg_dirs.h"
 
 namespace sarvo::platform {
@@ -15,38 +11,23 @@ namespace sarvo::platform {
 namespace {
 
 constexpr const char* kDesktopKey = "Control Panel\\Desktop";
-constexpr std::size_t kReadLimit = 4095;
-constexpr std::size_t kFileLimit = 16u << 20;
 
 std::string StoreFolder() { return linux_xdg::ConfigHome() + "/" + linux_xdg::kSuiteFolder; }
 std::string StorePath() { return StoreFolder() + "/registry.ini"; }
 
-// Loads the store; a missing store is empty. Returns false only when a store
-// exists but cannot be read, so that it is never overwritten blindly.
-bool Load(ProfileText& text) {
-    std::vector<unsigned char> bytes;
-    std::string why;
-    if (ReadWholeFile(StorePath(), bytes, kFileLimit, why)) {
-        text = ProfileText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        return true;
-    }
-    struct stat st {};
-    text = ProfileText();
-    return stat(StorePath().c_str(), &st) != 0;
-}
+bool Load(ProfileText& text) { return linux_keyfile::Load(StorePath(), text); }
 
 bool Save(const ProfileText& text) {
-    if (!linux_xdg::MakeFolders(StoreFolder())) return false;
-    const std::string out = text.Text();
-    std::string why;
-    return WriteFileReplacing(StorePath(), out.data(), out.size(), why);
+    return linux_xdg::MakeFolders(StoreFolder()) && linux_keyfile::Save(StorePath(), text);
 }
 
 bool KeyExists(const ProfileText& text, const std::string& keyPath) {
     return EqualsIgnoringCase(keyPath, kDesktopKey) || text.HasSection(keyPath);
 }
 
-bool ValidName(const std::string& s) { return s.find_first_of("\r\n[]=") == std::string::npos; }
+bool ValidName(const std::string& s) {
+    return linux_keyfile::FitsOnOneLine(s) && s.find_first_of("[]=") == std::string::npos;
+}
 
 }  // namespace
 
@@ -56,12 +37,12 @@ bool RegistryReadString(const std::string& keyPath, const std::string& name, std
     if (!Load(text)) return false;
     const auto found = text.Find(keyPath, name);
     if (!found) return false;
-    value = CutToLimit(*found, kReadLimit);
+    value = CutToLimit(*found, linux_keyfile::kReadLimit);
     return true;
 }
 
 bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value) {
-    if (!ValidName(keyPath) || !ValidName(name) || value.find_first_of("\r\n") != std::string::npos)
+    if (!ValidName(keyPath) || !ValidName(name) || !linux_keyfile::FitsOnOneLine(value))
         return false;
     ProfileText text;
     if (!Load(text) || !KeyExists(text, keyPath)) return false;
