@@ -81,7 +81,7 @@ RunEnd Form1::Stop(const std::string& text) {
     return end_;
 }
 
-bool Form1::StartSettingTool(const std::string& arguments, int style) {
+void Form1::StartSettingTool(const std::string& arguments, int style) {
     const std::string program = programDirectory_ + kSep + platform::ExecutableName("SarvoSetTool");
     std::string why;
     if (platform::StartProgram(program, arguments, static_cast<platform::WindowStyle>(style), why)) {
@@ -89,7 +89,6 @@ bool Form1::StartSettingTool(const std::string& arguments, int style) {
     } else {
         Stop(std::string("SarvoSetToolを起動できませんでした。") + kCrLf + program + kCrLf + why);
     }
-    return true;
 }
 
 // A picture handed to the changer (opened with it, or dropped on it) goes
@@ -97,16 +96,18 @@ bool Form1::StartSettingTool(const std::string& arguments, int style) {
 bool Form1::HandOverPicture() {
     const auto picture = PictureHandOverPath(commandLine_);
     if (!picture) return false;
-    return StartSettingTool("/add" + *picture, 1);
+    StartSettingTool("/add" + *picture, 1);
+    return true;
 }
 
 // Space opens the settings, D deletes the current picture and skips to
 // another, N switches the wallpaper off; the first key held wins.
 bool Form1::StartByKey() {
-    if (platform::IsKeyDown(platform::Key::Space)) return StartSettingTool("", 1);
-    if (platform::IsKeyDown(platform::Key::D)) return StartSettingTool("/delskip", 2);
-    if (platform::IsKeyDown(platform::Key::N)) return StartSettingTool("/nowall", 2);
-    return false;
+    if (platform::IsKeyDown(platform::Key::Space)) StartSettingTool("", 1);
+    else if (platform::IsKeyDown(platform::Key::D)) StartSettingTool("/delskip", 2);
+    else if (platform::IsKeyDown(platform::Key::N)) StartSettingTool("/nowall", 2);
+    else return false;
+    return true;
 }
 
 bool Form1::GetWindowsPath() {
@@ -129,14 +130,13 @@ bool Form1::iniRead() {
     return true;
 }
 
-bool Form1::ListCreate() {
+void Form1::ListCreate() {
     FolderWalk walk;
     walk.folders.push_back(gLoadFolderPath);
     SearchFolders(gLoadFolderPath, walk);
     gcolFile.clear();
     SearchFiles(walk, gcolFile);
     gcolFolder = std::move(walk.folders);
-    return true;
 }
 
 void Form1::RandomSelect() {

@@ -21,7 +21,6 @@ enum class RunEnd {
 };
 
 inline constexpr const char* kApplicationTitle = "SarvoBackdropChanger";
-inline constexpr const char* kCaption = "Sarvo Changer Ver.1.0Beta";
 inline constexpr const char* kSection = "Sarvo Changer";
 
 // Picks one position (0-based) of `files` at random: drawn uniformly and
@@ -53,7 +52,7 @@ public:
 private:
     bool HandOverPicture();
     bool StartByKey();
-    bool ListCreate();
+    void ListCreate();
     bool iniRead();
     void RandomSelect();
     bool PicLoad();
@@ -62,7 +61,7 @@ private:
     bool GetWindowsPath();
     void EndCommand();
 
-    bool StartSettingTool(const std::string& arguments, int style);
+    void StartSettingTool(const std::string& arguments, int style);
     RunEnd Stop(const std::string& text);
 
     std::string programDirectory_;

@@ -31,10 +31,9 @@ struct Pending {
 }  // namespace
 
 void SearchFolders(std::string& path, FolderWalk& walk) {
+    const std::string rootEntry = walk.folders.empty() ? path : walk.folders.front();
     AppendSeparator(path);
-    if (walk.folders.empty()) walk.folders.push_back(path);
-    walk.firstPicture.assign(1, walk.pictureNames.size());
-    walk.folders.resize(1);
+    walk = FolderWalk{{rootEntry}, {}, {0}};
 
     std::unordered_set<platform::FolderIdentity, IdentityHash> entered;
     // Each folder is listed once: its pictures are taken from the same

@@ -20,8 +20,9 @@ struct FolderWalk {
     std::vector<std::size_t> firstPicture;
 };
 
-// Walks the tree below `path`, which must already stand as walk.folders[0]
-// and gets a trailing separator appended in place. Hidden entries are left
+// Walks the tree below `path`, which gets a trailing separator appended in
+// place. walk.folders[0] stays as the caller stored the root (`path` itself
+// when empty); the rest of `walk` is filled afresh. Hidden entries are left
 // out; links to folders are followed, but a folder already on the walk is
 // never entered twice; a folder that cannot be read is skipped.
 void SearchFolders(std::string& path, FolderWalk& walk);
