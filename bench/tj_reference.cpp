@@ -4,7 +4,8 @@
 // TurboJPEG: read the file, decompress bottom-up BGR straight into a
 // malloc'ed BMP buffer, write header and pixels with fwrite. The header is
 // the one the changer writes, so the two outputs can be compared byte for
-// byte.
+// byte; it is written out here rather than taken from the changer's Bitmap so
+// that the comparison checks the changer's writer against an independent one.
 #include <turbojpeg.h>
 
 #include <cstdint>
