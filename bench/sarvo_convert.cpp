@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "core/bitmap.h"
-#include "files.h"
-#include "picture.h"
+#include "core/pure/bitmap.h"
+#include "platform/files.h"
+#include "platform/picture.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Search.h"
+#include "core/modules/Search.h"
 
 int main(int argc, char** argv) {
     const bool list = argc == 3 && std::strcmp(argv[1], "--list") == 0;

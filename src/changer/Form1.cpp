@@ -4,19 +4,19 @@
 #include <cmath>
 #include <random>
 
-#include "core/GetFolderPath.h"
-#include "core/Search.h"
-#include "core/iniRead.h"
-#include "core/iniWrite.h"
-#include "core/rules.h"
-#include "files.h"
-#include "folders.h"
-#include "keys.h"
-#include "paths.h"
-#include "picture.h"
-#include "program.h"
-#include "ui.h"
-#include "wallpaper.h"
+#include "core/modules/GetFolderPath.h"
+#include "core/modules/Search.h"
+#include "core/modules/iniRead.h"
+#include "core/modules/iniWrite.h"
+#include "core/pure/rules.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/keys.h"
+#include "platform/paths.h"
+#include "platform/picture.h"
+#include "platform/program.h"
+#include "platform/ui.h"
+#include "platform/wallpaper.h"
 
 namespace sarvo::changer {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/bitmap.h"
-#include "core/controls.h"
+#include "core/pure/bitmap.h"
+#include "core/pure/controls.h"
 
 namespace sarvo::changer {
 

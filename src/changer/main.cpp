@@ -1,6 +1,6 @@
 // SarvoChanger: changes the desktop wallpaper once and ends.
 #include "changer/Form1.h"
-#include "program.h"
+#include "platform/program.h"
 
 int main(int argc, char** argv) {
     sarvo::changer::Form1 form(sarvo::platform::ProgramDirectory(),

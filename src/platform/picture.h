@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/bitmap.h"
+#include "core/pure/bitmap.h"
 
 namespace sarvo::platform {
 

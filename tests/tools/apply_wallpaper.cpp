@@ -4,7 +4,7 @@
 // Prints the reason and exits 1 when the desktop does not take it.
 #include <cstdio>
 
-#include "wallpaper.h"
+#include "platform/wallpaper.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

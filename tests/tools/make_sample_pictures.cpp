@@ -18,7 +18,7 @@
 
 #include <turbojpeg.h>
 
-#include "core/bitmap.h"
+#include "core/pure/bitmap.h"
 #include "picture_writers.h"
 
 namespace {

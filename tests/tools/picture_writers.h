@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/bitmap.h"
+#include "core/pure/bitmap.h"
 
 namespace sarvo::test {
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "picture.h"
+#include "platform/picture.h"
 #include "support/temp_dir.h"
 
 extern char** environ;

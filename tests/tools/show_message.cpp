@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ui.h"
+#include "platform/ui.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {

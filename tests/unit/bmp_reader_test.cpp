@@ -1,6 +1,6 @@
 // The BMP reader on files laid out byte by byte: every depth, the RLE and
 // bit-field layouts, and files that are cut short, impossible or inconsistent.
-#include "core/bmp_reader.h"
+#include "core/pure/bmp_reader.h"
 
 #include <climits>
 #include <cstdint>

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/bmp_view.h"
-#include "core/bytes.h"
+#include "core/pure/bmp_view.h"
+#include "core/pure/bytes.h"
 
 using namespace sarvo;
 

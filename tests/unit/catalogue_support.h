@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/Search.h"
-#include "core/rules.h"
-#include "folders.h"
-#include "paths.h"
+#include "core/modules/Search.h"
+#include "core/pure/rules.h"
+#include "platform/folders.h"
+#include "platform/paths.h"
 #include "support/temp_dir.h"
 
 namespace sarvo::test {

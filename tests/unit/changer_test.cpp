@@ -8,13 +8,13 @@
 #include <set>
 
 #include "changer/Form1.h"
-#include "fake_desktop.h"
-#include "core/iniRead.h"
-#include "core/iniWrite.h"
-#include "paths.h"
+#include "platform/fake/fake_desktop.h"
+#include "core/modules/iniRead.h"
+#include "core/modules/iniWrite.h"
+#include "platform/paths.h"
 #include "picture_test_support.h"
-#include "scripted_ui.h"
-#include "ui.h"
+#include "platform/fake/scripted_ui.h"
+#include "platform/ui.h"
 #include "support/environment.h"
 #include "support/temp_dir.h"
 

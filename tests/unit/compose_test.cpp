@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/compose.h"
+#include "core/pure/compose.h"
 #include "picture_test_support.h"
 
 using namespace sarvo;

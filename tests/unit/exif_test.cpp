@@ -1,4 +1,4 @@
-#include "core/exif.h"
+#include "core/pure/exif.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,10 +1,10 @@
 // The test-only fakes answer and record as their contract says.
 #include <gtest/gtest.h>
 
-#include "fake_desktop.h"
-#include "scripted_ui.h"
-#include "ui.h"
-#include "wallpaper.h"
+#include "platform/fake/fake_desktop.h"
+#include "platform/fake/scripted_ui.h"
+#include "platform/ui.h"
+#include "platform/wallpaper.h"
 
 using namespace sarvo;
 

@@ -1,7 +1,7 @@
 // LoadPicture on real files in a temporary folder: pictures written with the
 // same libraries a user's camera or editor would use, and a corpus of broken,
 // huge and unreadable files.
-#include "picture.h"
+#include "platform/picture.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,14 +1,14 @@
 // LoadPicture with each platform's own loader: a BMP file comes back
 // exactly, and what is no picture is refused, naming the file.
-#include "picture.h"
+#include "platform/picture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "files.h"
-#include "paths.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "picture_test_support.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/placement.h"
+#include "core/pure/placement.h"
 
 using sarvo::Placement;
 

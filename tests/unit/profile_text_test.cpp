@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/profile_text.h"
+#include "core/pure/profile_text.h"
 
 using sarvo::ProfileText;
 

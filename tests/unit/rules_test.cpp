@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/profile_text.h"
-#include "core/rules.h"
+#include "core/pure/profile_text.h"
+#include "core/pure/rules.h"
 
 using namespace sarvo;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ansi_win32.h"
-#include "core/Search.h"
+#include "core/modules/Search.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) return 120;

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/bitmap.h"
-#include "core/bmp_reader.h"
-#include "files.h"
-#include "picture.h"
+#include "core/pure/bitmap.h"
+#include "core/pure/bmp_reader.h"
+#include "platform/files.h"
+#include "platform/picture.h"
 #include "picture_size_win32.h"
 #include "picture_test_support.h"
 #include "support/temp_dir.h"

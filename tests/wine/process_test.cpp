@@ -10,13 +10,13 @@
 #include <thread>
 
 #include "command_line_win32.h"
-#include "core/bitmap.h"
-#include "files.h"
-#include "program.h"
-#include "registry.h"
+#include "core/pure/bitmap.h"
+#include "platform/files.h"
+#include "platform/program.h"
+#include "platform/registry.h"
 #include "support/temp_dir.h"
-#include "ui.h"
-#include "wallpaper.h"
+#include "platform/ui.h"
+#include "platform/wallpaper.h"
 
 using namespace sarvo;
 namespace fs = std::filesystem;

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "ansi_win32.h"
-#include "core/Search.h"
-#include "folders.h"
-#include "profile.h"
-#include "registry.h"
+#include "core/modules/Search.h"
+#include "platform/folders.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
 #include "support/temp_dir.h"
 
 using namespace sarvo;

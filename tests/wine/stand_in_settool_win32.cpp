@@ -10,7 +10,7 @@
 
 #include "ansi_win32.h"
 #include "command_line_win32.h"
-#include "program.h"
+#include "platform/program.h"
 
 int main() {
     STARTUPINFOA startup{};

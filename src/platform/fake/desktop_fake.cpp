@@ -1,8 +1,8 @@
-#include "fake_desktop.h"
+#include "platform/fake/fake_desktop.h"
 
-#include "keys.h"
-#include "program.h"
-#include "wallpaper.h"
+#include "platform/keys.h"
+#include "platform/program.h"
+#include "platform/wallpaper.h"
 
 namespace sarvo::fake {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "keys.h"
-#include "program.h"
+#include "platform/keys.h"
+#include "platform/program.h"
 
 namespace sarvo::fake {
 

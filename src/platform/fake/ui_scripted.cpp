@@ -1,10 +1,10 @@
-#include "scripted_ui.h"
+#include "platform/fake/scripted_ui.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "ui.h"
+#include "platform/ui.h"
 
 namespace sarvo::fake {
 

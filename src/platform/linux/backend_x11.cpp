@@ -29,8 +29,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/bmp_view.h"
-#include "core/compose.h"
+#include "core/pure/bmp_view.h"
+#include "core/pure/compose.h"
 #include "x11_errors.h"
 
 namespace sarvo::platform::x11root {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/placement.h"
+#include "core/pure/placement.h"
 
 namespace sarvo::platform::x11root {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/placement.h"
+#include "core/pure/placement.h"
 
 namespace sarvo::platform {
 

@@ -1,4 +1,4 @@
-#include "folders.h"
+#include "platform/folders.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -22,7 +22,7 @@
 #include <jerror.h>
 #include <turbojpeg.h>
 
-#include "core/exif.h"
+#include "core/pure/exif.h"
 #include "picture_decoders_linux.h"
 
 namespace sarvo::platform {

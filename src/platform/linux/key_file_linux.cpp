@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "files.h"
+#include "platform/files.h"
 
 namespace sarvo::platform::linux_keyfile {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "core/profile_text.h"
+#include "core/pure/profile_text.h"
 
 namespace sarvo::platform::linux_keyfile {
 

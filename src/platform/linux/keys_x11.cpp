@@ -3,7 +3,7 @@
 // maps its virtual keys, so a held Shift plays no part. Without a reachable
 // X display no key counts as held: Wayland gives a program without focus no
 // way to read the keyboard.
-#include "keys.h"
+#include "platform/keys.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>

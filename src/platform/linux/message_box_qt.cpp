@@ -7,7 +7,7 @@
 #include <type_traits>
 
 #include "message_box.h"
-#include "ui.h"
+#include "platform/ui.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/bmp_reader.h"
-#include "files.h"
-#include "picture.h"
+#include "core/pure/bmp_reader.h"
+#include "platform/files.h"
+#include "platform/picture.h"
 #include "picture_decoders_linux.h"
 
 namespace sarvo::platform {

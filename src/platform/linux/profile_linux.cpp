@@ -1,6 +1,6 @@
-#include "profile.h"
+#include "platform/profile.h"
 
-#include "core/profile_text.h"
+#include "core/pure/profile_text.h"
 #include "key_file_linux.h"
 
 namespace sarvo::platform {

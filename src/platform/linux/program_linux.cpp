@@ -1,4 +1,4 @@
-#include "program.h"
+#include "platform/program.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

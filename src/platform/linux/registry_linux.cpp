@@ -1,6 +1,6 @@
-#include "registry.h"
+#include "platform/registry.h"
 
-#include "core/profile_text.h"
+#include "core/pure/profile_text.h"
 #include "key_file_linux.h"
 #include "xdg_dirs.h"
 

@@ -5,7 +5,7 @@
 // so the display is checked first; without one (a run from cron or a
 // terminal without a session) the message goes to standard error and the
 // question gets its cancel answer.
-#include "ui.h"
+#include "platform/ui.h"
 
 #include <dlfcn.h>
 
@@ -16,7 +16,7 @@
 #include <string>
 
 #include "message_box.h"
-#include "program.h"
+#include "platform/program.h"
 
 namespace sarvo::platform {
 

@@ -2,11 +2,11 @@
 // records the applied path itself; here the registry store plays that part:
 // the pair is read from it, the chosen desktop backend shows the file, and
 // only a wallpaper the desktop took is recorded as "Wallpaper".
-#include "wallpaper.h"
+#include "platform/wallpaper.h"
 
-#include "core/placement.h"
+#include "core/pure/placement.h"
 #include "desktop_backends.h"
-#include "registry.h"
+#include "platform/registry.h"
 
 namespace sarvo::platform {
 

@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "ansi_win32.h"
-#include "folders.h"
+#include "platform/folders.h"
 
 namespace sarvo::platform {
 

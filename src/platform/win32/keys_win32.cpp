@@ -4,7 +4,7 @@
 // taking anything from it) before the first probe.
 #include <windows.h>
 
-#include "keys.h"
+#include "platform/keys.h"
 
 namespace sarvo::platform {
 

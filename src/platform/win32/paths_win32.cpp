@@ -10,7 +10,7 @@
 #include <versionhelpers.h>
 
 #include "ansi_win32.h"
-#include "paths.h"
+#include "platform/paths.h"
 
 namespace sarvo::platform {
 

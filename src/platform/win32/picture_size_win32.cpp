@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/bytes.h"
+#include "core/pure/bytes.h"
 
 namespace sarvo::win32 {
 

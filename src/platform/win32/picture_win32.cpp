@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/exif.h"
-#include "files.h"
-#include "picture.h"
+#include "core/pure/exif.h"
+#include "platform/files.h"
+#include "platform/picture.h"
 #include "picture_size_win32.h"
 
 namespace sarvo::platform {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ansi_win32.h"
-#include "program.h"
+#include "platform/program.h"
 
 namespace sarvo::platform {
 

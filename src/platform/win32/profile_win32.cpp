@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "ansi_win32.h"
-#include "core/profile_text.h"
-#include "profile.h"
+#include "core/pure/profile_text.h"
+#include "platform/profile.h"
 #include "replace_win32.h"
 
 namespace sarvo::platform {

@@ -6,7 +6,7 @@
 
 #include "ansi_win32.h"
 #include "command_line_win32.h"
-#include "program.h"
+#include "platform/program.h"
 
 namespace sarvo::platform {
 

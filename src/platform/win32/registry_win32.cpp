@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "ansi_win32.h"
-#include "registry.h"
+#include "platform/registry.h"
 
 namespace sarvo::platform {
 

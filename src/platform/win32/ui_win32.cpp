@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "ansi_win32.h"
-#include "ui.h"
+#include "platform/ui.h"
 
 namespace sarvo::platform {
 

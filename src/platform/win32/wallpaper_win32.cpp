@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ansi_win32.h"
-#include "wallpaper.h"
+#include "platform/wallpaper.h"
 
 namespace sarvo::platform {
 

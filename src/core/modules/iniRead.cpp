@@ -1,7 +1,7 @@
-#include "core/iniRead.h"
+#include "core/modules/iniRead.h"
 
-#include "core/rules.h"
-#include "profile.h"
+#include "core/pure/rules.h"
+#include "platform/profile.h"
 
 namespace sarvo {
 

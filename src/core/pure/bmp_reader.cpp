@@ -1,4 +1,4 @@
-#include "core/bmp_reader.h"
+#include "core/pure/bmp_reader.h"
 
 #include <array>
 #include <bit>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "core/bytes.h"
+#include "core/pure/bytes.h"
 
 namespace sarvo {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-#include "core/compose.h"
+#include "core/pure/compose.h"
 
 namespace sarvo {
 

@@ -1,6 +1,6 @@
-#include "core/bitmap.h"
+#include "core/pure/bitmap.h"
 
-#include "core/bytes.h"
+#include "core/pure/bytes.h"
 
 namespace sarvo {
 

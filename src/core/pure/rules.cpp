@@ -1,4 +1,4 @@
-#include "core/rules.h"
+#include "core/pure/rules.h"
 
 namespace sarvo {
 

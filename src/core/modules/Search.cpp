@@ -1,11 +1,11 @@
-#include "core/Search.h"
+#include "core/modules/Search.h"
 
 #include <unordered_set>
 #include <utility>
 
-#include "core/rules.h"
-#include "folders.h"
-#include "paths.h"
+#include "core/pure/rules.h"
+#include "platform/folders.h"
+#include "platform/paths.h"
 
 namespace sarvo {
 

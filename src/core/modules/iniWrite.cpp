@@ -1,6 +1,6 @@
-#include "core/iniWrite.h"
+#include "core/modules/iniWrite.h"
 
-#include "profile.h"
+#include "platform/profile.h"
 
 namespace sarvo {
 

@@ -1,8 +1,8 @@
-#include "core/bmp_view.h"
+#include "core/pure/bmp_view.h"
 
 #include <cstdint>
 
-#include "core/bytes.h"
+#include "core/pure/bytes.h"
 
 namespace sarvo {
 

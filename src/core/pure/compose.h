@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <span>
 
-#include "core/bitmap.h"
-#include "core/placement.h"
+#include "core/pure/bitmap.h"
+#include "core/pure/placement.h"
 
 namespace sarvo {
 

@@ -1,4 +1,4 @@
-#include "core/placement.h"
+#include "core/pure/placement.h"
 
 #include <optional>
 

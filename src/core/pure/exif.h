@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "core/bitmap.h"
+#include "core/pure/bitmap.h"
 
 namespace sarvo {
 

@@ -1,7 +1,7 @@
-#include "core/GetFolderPath.h"
+#include "core/modules/GetFolderPath.h"
 
-#include "core/rules.h"
-#include "paths.h"
+#include "core/pure/rules.h"
+#include "platform/paths.h"
 
 namespace sarvo {
 

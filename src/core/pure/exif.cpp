@@ -1,11 +1,11 @@
-#include "core/exif.h"
+#include "core/pure/exif.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
-#include "core/bytes.h"
+#include "core/pure/bytes.h"
 
 namespace sarvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/profile_text.h"
+#include "core/pure/profile_text.h"
 
 #include <cstdint>
 

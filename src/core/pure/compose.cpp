@@ -1,4 +1,4 @@
-#include "core/compose.h"
+#include "core/pure/compose.h"
 
 #include <algorithm>
 

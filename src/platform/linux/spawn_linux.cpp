@@ -1,0 +1,210 @@
+#include "spawn_linux.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace sarvo::platform::linux_spawn {
+
+namespace {
+
+constexpr std::size_t kOutputLimit = 64 * 1024;
+
+// The program file `name` stands for: itself when it holds a slash, else the
+// first executable file of that name in PATH. Resolved before any fork, so
+// that the forked child only has to call execve.
+bool Resolve(const std::string& name, std::string& path, std::string& why) {
+    if (name.empty()) {
+        why = "no program named";
+        return false;
+    }
+    if (name.find('/') != std::string::npos) {
+        path = name;
+        return true;
+    }
+    const char* search = std::getenv("PATH");
+    std::string list = search != nullptr ? search : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        const std::string folder = end > start ? list.substr(start, end - start) : ".";
+        const std::string candidate = folder + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) {
+            path = candidate;
+            return true;
+        }
+        start = end + 1;
+    }
+    why = name + ": not found in PATH";
+    return false;
+}
+
+std::vector<char*> PointersTo(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& s : strings) pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+int StatusOf(int waitStatus) {
+    if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
+    if (WIFSIGNALED(waitStatus)) return 128 + WTERMSIG(waitStatus);
+    return -1;
+}
+
+void WaitFor(pid_t pid, int& waitStatus) {
+    while (waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+bool SpawnDetached(const std::vector<std::string>& argv, std::string& why) {
+    if (argv.empty()) {
+        why = "no program named";
+        return false;
+    }
+    std::string path;
+    if (!Resolve(argv[0], path, why)) return false;
+    std::vector<std::string> arguments = argv;
+    std::vector<char*> pointers = PointersTo(arguments);
+
+    // The program's start is reported through this pipe: it closes on a
+    // successful execve, or carries the errno of a failed one.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        return false;
+    }
+    const pid_t intermediate = fork();
+    if (intermediate < 0) {
+        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        close(report[0]);
+        close(report[1]);
+        return false;
+    }
+    if (intermediate == 0) {
+        // Only async-signal-safe calls from here on: the caller may have
+        // threads (Qt has), whose locks a forked child must not touch.
+        setsid();
+        const pid_t program = fork();
+        if (program == 0) {
+            execve(path.c_str(), pointers.data(), environ);
+            const int error = errno;
+            (void)!write(report[1], &error, sizeof error);
+            _exit(127);
+        }
+        if (program < 0) {
+            const int error = errno;
+            (void)!write(report[1], &error, sizeof error);
+        }
+        _exit(0);
+    }
+    close(report[1]);
+    int status = 0;
+    WaitFor(intermediate, status);
+    int error = 0;
+    ssize_t got;
+    while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof error)) {
+        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(error);
+        return false;
+    }
+    return true;
+}
+
+bool RunAndWait(const std::vector<std::string>& argv, int timeoutMilliseconds, RunResult& result,
+                std::string& why) {
+    result = RunResult{};
+    if (argv.empty()) {
+        why = "no program named";
+        return false;
+    }
+    std::string path;
+    if (!Resolve(argv[0], path, why)) return false;
+    std::vector<std::string> arguments = argv;
+    std::vector<char*> pointers = PointersTo(arguments);
+
+    int output[2];
+    if (pipe2(output, O_CLOEXEC) != 0) {
+        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 2);
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, path.c_str(), &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(output[1]);
+    if (error != 0) {
+        close(output[0]);
+        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(error);
+        return false;
+    }
+
+    // A pidfd becomes readable when the program ends; the output pipe may
+    // stay open longer, when the program leaves a daemon behind, so the end
+    // of the program, not of its output, ends the wait.
+    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+    bool ended = false, outputOpen = true;
+    int waitStatus = 0;
+    while (!ended) {
+        if (waitpid(pid, &waitStatus, WNOHANG) == pid) {
+            ended = true;
+            break;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        pollfd fds[2] = {{output[0], POLLIN, 0}, {pidfd, POLLIN, 0}};
+        // Without a pidfd (kernels before 5.3) the wait falls back to short naps.
+        const int wait = pidfd >= 0 ? static_cast<int>(left.count()) : std::min<int>(10, static_cast<int>(left.count()));
+        const nfds_t count = pidfd >= 0 ? 2 : 1;
+        if (!outputOpen) fds[0].fd = -1;
+        if (poll(fds, count, wait) < 0 && errno != EINTR) break;
+        if (outputOpen && (fds[0].revents & (POLLIN | POLLHUP))) {
+            char buffer[4096];
+            const ssize_t n = read(output[0], buffer, sizeof buffer);
+            if (n > 0 && result.output.size() < kOutputLimit)
+                result.output.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), kOutputLimit - result.output.size()));
+            if (n == 0) outputOpen = false;
+        }
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        WaitFor(pid, waitStatus);
+        why = std::string(argv[0]) + " did not end within " + std::to_string(timeoutMilliseconds) + " ms";
+    } else {
+        // What the program wrote just before it ended.
+        const int flags = fcntl(output[0], F_GETFL);
+        fcntl(output[0], F_SETFL, flags | O_NONBLOCK);
+        char buffer[4096];
+        ssize_t n;
+        while (outputOpen && (n = read(output[0], buffer, sizeof buffer)) > 0 && result.output.size() < kOutputLimit)
+            result.output.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), kOutputLimit - result.output.size()));
+        result.exitStatus = StatusOf(waitStatus);
+    }
+    if (pidfd >= 0) close(pidfd);
+    close(output[0]);
+    return ended;
+}
+
+}  // namespace sarvo::platform::linux_spawn
