@@ -1,13 +1,14 @@
 // The settings file through the suite's own reading and writing functions,
-// and the whole-file reading and replacing beneath the bitmap, on real files.
+// and the file service beneath it, the bitmap and the moved pictures, on
+// real files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "core/iniRead.h"
-#include "core/iniWrite.h"
-#include "files.h"
-#include "paths.h"
+#include "core/modules/iniRead.h"
+#include "core/modules/iniWrite.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "support/temp_dir.h"
 
 using namespace sarvo;
@@ -138,4 +139,48 @@ TEST_F(Files, ReadingRefusesMissingFilesFoldersAndFilesOverTheLimit) {
         EXPECT_FALSE(platform::ReadWholeFile(path, bytes, 10, why)) << path;
         EXPECT_NE(why, "") << path;
     }
+}
+
+TEST_F(Files, MoveNeverOverwritesAndLeavesTheSourceWheneverItFails) {
+    std::string why;
+    namespace fs = std::filesystem;
+    using platform::MoveResult;
+    WriteFile(In("a.jpg"), "A");
+    WriteFile(In("taken.jpg"), "T");
+    fs::create_directories(In("sub"));
+
+    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("taken.jpg"), why), MoveResult::TargetExists);
+    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("a.jpg"), why), MoveResult::TargetExists);
+    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("no folder") + platform::kPathSeparator + "a.jpg", why),
+              MoveResult::Failed);
+    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(platform::MoveFileNoReplace(In("gone.jpg"), In("b.jpg"), why), MoveResult::Failed);
+    EXPECT_EQ(ReadFile(In("a.jpg")), "A");
+    EXPECT_EQ(ReadFile(In("taken.jpg")), "T");
+
+    ASSERT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("sub") + platform::kPathSeparator + "b.jpg", why),
+              MoveResult::Moved)
+        << why;
+    EXPECT_FALSE(fs::exists(In("a.jpg")));
+    EXPECT_EQ(ReadFile(In("sub") + platform::kPathSeparator + "b.jpg"), "A");
+}
+
+TEST_F(Files, ProbesDeletesAndReadsTheHead) {
+    std::string why;
+    namespace fs = std::filesystem;
+    WriteFile(In("f.bmp"), "0123456789");
+    fs::create_directories(In("folder.bmp"));
+    EXPECT_TRUE(platform::OrdinaryFileExists(In("f.bmp")));
+    EXPECT_FALSE(platform::OrdinaryFileExists(In("folder.bmp")));
+    EXPECT_FALSE(platform::OrdinaryFileExists(In("missing.bmp")));
+    EXPECT_FALSE(platform::OrdinaryFileExists(""));
+
+    EXPECT_EQ(platform::ReadFileHead(In("f.bmp"), 4), (std::vector<unsigned char>{'0', '1', '2', '3'}));
+    EXPECT_EQ(platform::ReadFileHead(In("f.bmp"), 54).size(), 10u);
+    EXPECT_TRUE(platform::ReadFileHead(In("missing.bmp"), 54).empty());
+    EXPECT_FALSE(fs::exists(In("missing.bmp")));
+
+    EXPECT_TRUE(platform::DeleteFileIfPresent(In("f.bmp"), why)) << why;
+    EXPECT_FALSE(fs::exists(In("f.bmp")));
+    EXPECT_TRUE(platform::DeleteFileIfPresent(In("f.bmp"), why)) << why;
 }

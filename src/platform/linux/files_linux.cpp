@@ -1,4 +1,4 @@
-#include "files.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <stdio.h>
 
 namespace sarvo::platform {
 
@@ -106,6 +107,137 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
     }
     if (!ok) unlink(temp.c_str());
     return ok;
+}
+
+}  // namespace sarvo::platform
+
+namespace sarvo::platform {
+
+std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t count) {
+    std::vector<unsigned char> bytes;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return bytes;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bytes.resize(count);
+        std::size_t got = 0;
+        while (got < count) {
+            const ssize_t n = read(fd, bytes.data() + got, count - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+    }
+    close(fd);
+    return bytes;
+}
+
+bool OrdinaryFileExists(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (nameStart >= path.size() || path[nameStart] == '.') return false;
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Copies the open file `in` to a new temporary file in `folder`, flushed to
+// disk; returns its name, or an empty text with errno set.
+std::string CopyToTemporary(int in, const std::string& folder, mode_t mode) {
+    std::string temp = folder + "/.sarvo-move.XXXXXX";
+    const int out = mkostemp(temp.data(), O_CLOEXEC);
+    if (out < 0) return {};
+    bool ok = fchmod(out, mode & 07777) == 0;
+    unsigned char buffer[1 << 16];
+    while (ok) {
+        const ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        ok = WriteAll(out, buffer, static_cast<std::size_t>(n));
+    }
+    ok = ok && fsync(out) == 0;
+    const int error = errno;
+    if (close(out) != 0 && ok) ok = false;
+    if (!ok) {
+        unlink(temp.c_str());
+        errno = error;
+        return {};
+    }
+    return temp;
+}
+
+}  // namespace
+
+MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std::string& why) {
+    struct stat source {};
+    if (stat(from.c_str(), &source) != 0 || !S_ISREG(source.st_mode)) {
+        why = source.st_mode != 0 && !S_ISREG(source.st_mode) ? from + " is not a file" : ErrorText("cannot move", from);
+        return MoveResult::Failed;
+    }
+    // A hard link cannot replace anything, so it claims the new name
+    // atomically; the old name is removed only once the new one stands.
+    if (link(from.c_str(), to.c_str()) == 0) {
+        if (unlink(from.c_str()) != 0) {
+            why = ErrorText("cannot move", from);
+            unlink(to.c_str());
+            return MoveResult::Failed;
+        }
+        return MoveResult::Moved;
+    }
+    if (errno == EEXIST) return MoveResult::TargetExists;
+    // Another file system (EXDEV), or one without hard links: the file is
+    // copied beside the target and claimed under its name by the same link.
+    if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) {
+        why = ErrorText("cannot move " + from + " to", to);
+        return MoveResult::Failed;
+    }
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (in < 0) {
+        why = ErrorText("cannot read", from);
+        return MoveResult::Failed;
+    }
+    const std::string temp = CopyToTemporary(in, FolderOf(to), source.st_mode);
+    close(in);
+    if (temp.empty()) {
+        why = ErrorText("cannot copy " + from + " to", FolderOf(to));
+        return MoveResult::Failed;
+    }
+    // renameat2(RENAME_NOREPLACE) where the file system has it; link+unlink
+    // otherwise. Either way an existing target is never replaced.
+    bool claimed = renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+    if (!claimed && errno != EEXIST && link(temp.c_str(), to.c_str()) == 0) {
+        unlink(temp.c_str());
+        claimed = true;
+    }
+    if (!claimed) {
+        const bool exists = errno == EEXIST;
+        if (!exists) why = ErrorText("cannot move " + from + " to", to);
+        unlink(temp.c_str());
+        return exists ? MoveResult::TargetExists : MoveResult::Failed;
+    }
+    if (unlink(from.c_str()) != 0) {
+        // The copy stands and the original could not go: undo, so that the
+        // picture is in one place only.
+        why = ErrorText("cannot remove", from);
+        unlink(to.c_str());
+        return MoveResult::Failed;
+    }
+    return MoveResult::Moved;
+}
+
+bool DeleteFileIfPresent(const std::string& path, std::string& why) {
+    if (unlink(path.c_str()) == 0 || errno == ENOENT) return true;
+    why = ErrorText("cannot delete", path);
+    return false;
 }
 
 }  // namespace sarvo::platform

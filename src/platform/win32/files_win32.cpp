@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "ansi_win32.h"
-#include "files.h"
+#include "platform/files.h"
 #include "replace_win32.h"
 
 namespace sarvo::platform {
@@ -134,3 +134,95 @@ bool MoveOver(const std::string& ansiTemp, const std::string& ansiTarget, std::s
 }
 
 }  // namespace sarvo::win32
+
+namespace sarvo::platform {
+
+namespace {
+
+bool Ansi(const std::string& path, std::string& ansi, std::string& why) {
+    if (win32::ToAnsi(path, ansi)) return true;
+    why = path + ": the name cannot be written in this system's code page";
+    return false;
+}
+
+bool Exists(DWORD error) { return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS; }
+
+}  // namespace
+
+std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t count) {
+    std::vector<unsigned char> bytes;
+    std::string ansi, why;
+    if (!Ansi(path, ansi, why)) return bytes;
+    HANDLE file = CreateFileA(ansi.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(count);
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(count), &read, nullptr)) read = 0;
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool OrdinaryFileExists(const std::string& path) {
+    std::string ansi, why;
+    if (path.empty() || !Ansi(path, ansi, why)) return false;
+    const DWORD attributes = GetFileAttributesA(ansi.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std::string& why) {
+    std::string aFrom, aTo;
+    if (!Ansi(from, aFrom, why) || !Ansi(to, aTo, why)) return MoveResult::Failed;
+    // Without MOVEFILE_REPLACE_EXISTING the move never overwrites, and
+    // without MOVEFILE_COPY_ALLOWED it is a rename on one volume only.
+    if (MoveFileExA(aFrom.c_str(), aTo.c_str(), 0)) return MoveResult::Moved;
+    DWORD error = GetLastError();
+    if (Exists(error)) return MoveResult::TargetExists;
+    if (error != ERROR_NOT_SAME_DEVICE) {
+        why = Failure(from, error);
+        return MoveResult::Failed;
+    }
+    // Another drive: a whole copy beside the target first, then the name.
+    std::string temp;
+    if (!win32::CreateTempBeside(to, temp, why)) return MoveResult::Failed;
+    if (!CopyFileA(aFrom.c_str(), temp.c_str(), FALSE)) {
+        error = GetLastError();
+        DeleteFileA(temp.c_str());
+        why = Failure(from, error);
+        return MoveResult::Failed;
+    }
+    SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!MoveFileExA(temp.c_str(), aTo.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
+        DeleteFileA(temp.c_str());
+        if (Exists(error)) return MoveResult::TargetExists;
+        why = Failure(to, error);
+        return MoveResult::Failed;
+    }
+    const DWORD attributes = GetFileAttributesA(aFrom.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(aTo.c_str(), attributes);
+    if (!DeleteFileA(aFrom.c_str())) {
+        // The original cannot go: take the copy back, so that the picture
+        // is in one place only.
+        error = GetLastError();
+        SetFileAttributesA(aTo.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(aTo.c_str());
+        why = Failure(from, error);
+        return MoveResult::Failed;
+    }
+    return MoveResult::Moved;
+}
+
+bool DeleteFileIfPresent(const std::string& path, std::string& why) {
+    std::string ansi;
+    if (!Ansi(path, ansi, why)) return false;
+    if (DeleteFileA(ansi.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    why = Failure(path, error);
+    return false;
+}
+
+}  // namespace sarvo::platform

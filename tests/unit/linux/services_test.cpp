@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/iniWrite.h"
-#include "files.h"
-#include "paths.h"
-#include "program.h"
-#include "registry.h"
+#include "core/modules/iniWrite.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/program.h"
+#include "platform/registry.h"
 #include "support/temp_dir.h"
 #include "xdg_dirs.h"
 
@@ -117,4 +117,26 @@ TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
     char* argv3[] = {prog, a3.data(), nullptr};
     EXPECT_EQ(platform::ArgumentText(2, argv3), "/nokey");
     fs::current_path(cwd);
+}
+
+// A move to another file system copies beside the target, claims the name,
+// then removes the source; an existing target is never replaced.
+TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
+    if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no second file system (/dev/shm) here";
+    TempDir disk;
+    const fs::path memory = fs::path("/dev/shm") / ("sarvo-move-" + std::to_string(getpid()));
+    fs::create_directories(memory);
+    std::string why;
+    WriteFile(disk.path() / "p.jpg", "picture");
+    WriteFile(memory / "taken.jpg", "other");
+    EXPECT_EQ(platform::MoveFileNoReplace((disk.path() / "p.jpg").string(), (memory / "taken.jpg").string(), why),
+              platform::MoveResult::TargetExists);
+    EXPECT_EQ(platform::MoveFileNoReplace((disk.path() / "p.jpg").string(), (memory / "p.jpg").string(), why),
+              platform::MoveResult::Moved)
+        << why;
+    EXPECT_EQ(ReadFile(memory / "p.jpg"), "picture");
+    EXPECT_EQ(ReadFile(memory / "taken.jpg"), "other");
+    EXPECT_FALSE(fs::exists(disk.path() / "p.jpg"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file was left";
+    fs::remove_all(memory);
 }
