@@ -1,0 +1,28 @@
+// The program's window: a FormSpec drawn by the platform.
+#pragma once
+
+#include <string>
+
+#include "core/pure/form.h"
+
+namespace sarvo::platform {
+
+// Shows `form` as the program's one window and runs it until the user
+// closes it. The window:
+//   - creates each control of form.controls at its place (twips turned into
+//     pixels at the system's DPI, see TwipsToPixels), with its caption, tool
+//     tip, colour, alignment, font and picture, in the tab order given, with
+//     the focus first on the first control of FocusOrder;
+//   - draws each model's value, and draws it again whenever the model's
+//     Redraw hook is called (code changed the value);
+//   - forwards each user action to the model (SetText on every edit,
+//     SetValue on a click of a check box, SetListIndex on a choice, the
+//     OnClick and OnDblClick handlers), so that the handler runs as it
+//     would for a change made by code;
+//   - runs form.onUnload when the user closes it, then closes.
+// Message boxes and dialogs shown while the window is open are modal over
+// it. Returns true once the window has closed; false and `why` when no
+// window can be shown at all (no display).
+bool RunWindow(FormSpec& form, std::string& why);
+
+}  // namespace sarvo::platform
