@@ -7,9 +7,9 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
-scripts/setup.sh
+scripts/setup.sh programs
 
-cmake --preset linux
+cmake --preset linux -DSARVO_BUILD_TESTS=OFF
 cmake --build --preset linux -j"$(nproc)"
 program="$top/build/program"
 cmake --install build/linux --prefix "$program"

@@ -1,20 +1,40 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, running and testing the suite
-# needs. Run as root, or as a user who may use sudo.
+# Installs the Debian packages the suite needs:
+#
+#   scripts/setup.sh programs   building and running the Linux programs, and
+#                               the quick start's private X server
+#   scripts/setup.sh all        that, and everything the tests and the
+#                               benchmark use (the default)
+#
+# Run it as root, or as a user who may use sudo. It installs only what is
+# missing, so it needs neither when everything is there.
 set -euo pipefail
 
-packages=(
+what=${1:-all}
+
+programs=(
   # build
   build-essential cmake ninja-build pkg-config
-  # the Linux programs: Qt 6 windows, pictures, X11
-  qt6-base-dev qt6-qpa-plugins libturbojpeg0-dev libjpeg-dev libgif-dev libx11-dev libxrandr-dev
-  # tests: GoogleTest, a real X server, key presses, screenshots
-  libgtest-dev googletest xvfb xdotool x11-utils imagemagick
+  # the Linux programs: Qt 6 windows (X11 and Wayland), pictures, X11
+  qt6-base-dev qt6-qpa-plugins qt6-wayland libturbojpeg0-dev libjpeg-dev libgif-dev libx11-dev libxrandr-dev
+  fonts-ipafont-gothic xdg-utils
+  # the quick start's private X server and its screenshot
+  xvfb x11-utils imagemagick
+)
+tests=(
+  # tests: GoogleTest, key presses and clicks
+  libgtest-dev googletest xdotool
   # the Windows build, run under Wine with a Japanese locale
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales fonts-ipafont-gothic
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales
   # the benchmark's reference tools
   fd-find feh hyperfine jq libjpeg-turbo-progs time
 )
+
+case $what in
+  programs) packages=("${programs[@]}") ;;
+  all) packages=("${programs[@]}" "${tests[@]}") ;;
+  *) echo "usage: scripts/setup.sh [programs|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,7 +45,15 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "setup.sh: these Debian packages are missing: ${missing[*]}" >&2
+    echo "setup.sh: installing them needs root, and sudo is not installed here." >&2
+    echo "setup.sh: run this script as root (for example: su -c scripts/setup.sh), or install sudo." >&2
+    exit 1
+  fi
+  as_root=(sudo)
+fi
 echo "Installing: ${missing[*]}"
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

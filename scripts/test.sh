@@ -7,7 +7,7 @@ cd "$top"
 
 scripts/setup.sh
 
-cmake --preset linux -DSARVO_WERROR=ON
+cmake --preset linux -DSARVO_WERROR=ON -DSARVO_BUILD_TESTS=ON
 cmake --build --preset linux -j"$(nproc)"
 ctest --preset linux -j"$(nproc)"
 
