@@ -39,6 +39,12 @@ bool StartProgram(const std::string& program, const std::string& arguments, Wind
     return true;
 }
 
+bool WallpaperAvailable(std::string& why) {
+    auto& d = fake::TheDesktop();
+    why = d.available ? "" : d.unavailable;
+    return d.available;
+}
+
 bool ApplyWallpaper(const std::string& path, std::string& why) {
     auto& d = fake::TheDesktop();
     if (!d.applySucceeds) {
@@ -46,6 +52,7 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
         return false;
     }
     d.applied.push_back(path);
+    why = d.applyNote;
     return true;
 }
 

@@ -25,6 +25,12 @@ struct Desktop {
     // Input: when false, ApplyWallpaper fails with `applyFailure` as reason.
     bool applySucceeds = true;
     std::string applyFailure = "the desktop refused the picture";
+    // Input: when false, WallpaperAvailable says no with `unavailable`.
+    bool available = true;
+    std::string unavailable = "no wallpaper backend for this session";
+    // Input: when not empty, ApplyWallpaper succeeds but reports this, as
+    // when the path could not be recorded.
+    std::string applyNote;
     // Input: when false, StartProgram fails.
     bool startSucceeds = true;
 

@@ -11,6 +11,12 @@
 
 namespace sarvo::platform {
 
+// The desktop is always there to show the wallpaper on Windows.
+bool WallpaperAvailable(std::string& why) {
+    why.clear();
+    return true;
+}
+
 bool ApplyWallpaper(const std::string& path, std::string& why) {
     std::string aPath;
     if (!win32::ToAnsi(path, aPath)) {

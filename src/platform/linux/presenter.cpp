@@ -1,0 +1,230 @@
+// The files handed to desktops. PNGs are written with libpng's simplified
+// interface straight from the mapped bitmap's rows (bottom-up rows are
+// given as a negative stride), in its fast mode: the file is read back once
+// by the desktop, not kept for distribution.
+#include "presenter.h"
+
+#include <png.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "core/pure/bmp_view.h"
+#include "core/pure/compose.h"
+#include "mapped_file.h"
+
+namespace sarvo::platform::presenter {
+
+namespace {
+
+// "…/SarvoChangerGraphic.bmp" gives "…/SarvoChangerGraphic".
+std::string Stem(const std::string& bitmap) {
+    const std::size_t slash = bitmap.find_last_of('/');
+    const std::size_t dot = bitmap.find_last_of('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash) ? bitmap.substr(0, dot) : bitmap;
+}
+
+constexpr std::array<const char*, 4> kHandedSuffixes{"-a.png", "-b.png", "-a.bmp", "-b.bmp"};
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// The name for the next file: the letter not in use now.
+std::string NextName(const std::string& bitmap, const char* extension) {
+    const std::string stem = Stem(bitmap);
+    const bool aInUse = Exists(stem + "-a.png") || Exists(stem + "-a.bmp");
+    return stem + (aInUse ? "-b" : "-a") + extension;
+}
+
+// Writes `image`'s rows from `buffer` to `path` through a temporary file
+// renamed into place.
+bool WritePng(const std::string& path, png_image& image, const void* buffer, png_int_32 rowStride,
+              std::string& why) {
+    const std::string temporary = path + ".tmp";
+    FILE* file = fopen(temporary.c_str(), "wb");
+    if (file == nullptr) {
+        why = "cannot write " + temporary + ": " + std::strerror(errno);
+        return false;
+    }
+    image.version = PNG_IMAGE_VERSION;
+    image.flags = PNG_IMAGE_FLAG_FAST;
+    const bool written = png_image_write_to_stdio(&image, file, 0, buffer, rowStride, nullptr) != 0;
+    const std::string message = image.message;
+    png_image_free(&image);
+    const bool closed = fflush(file) == 0 && fsync(fileno(file)) == 0;
+    fclose(file);
+    if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
+        why = "cannot write " + path + ": " + (written ? std::strerror(errno) : message);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WritePictureAsPng(const std::string& path, const BgrPicture& picture, std::string& why) {
+    png_image image{};
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = PNG_FORMAT_BGR;
+    // libpng wants the first row in memory and the step from it: for a
+    // bottom-up bitmap that is the bottom row and a negative step.
+    const bool bottomUp = picture.rowStep < 0;
+    const unsigned char* first = bottomUp ? picture.Row(picture.height - 1) : picture.top;
+    return WritePng(path, image, first, static_cast<png_int_32>(picture.rowStep), why);
+}
+
+// The picture laid out on a width x height canvas, written as PNG.
+bool WriteCanvasAsPng(const std::string& path, const BgrPicture& picture, Placement placement, int width,
+                      int height, std::string& why) {
+    const ScreenRect monitor{0, 0, width, height};
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(width));
+    std::vector<unsigned char> canvas(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        ComposeRows(picture, placement, std::span<const ScreenRect>(&monitor, 1), width, y, 1, row.data());
+        unsigned char* out = canvas.data() + static_cast<std::size_t>(y) * 3 * static_cast<std::size_t>(width);
+        for (const std::uint32_t pixel : row) {
+            *out++ = static_cast<unsigned char>(pixel);
+            *out++ = static_cast<unsigned char>(pixel >> 8);
+            *out++ = static_cast<unsigned char>(pixel >> 16);
+        }
+    }
+    png_image image{};
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_BGR;
+    return WritePng(path, image, canvas.data(), width * 3, why);
+}
+
+// A second name for the bitmap's content: a hard link, or a copy where the
+// file system has none.
+bool LinkOrCopy(const std::string& from, const std::string& to, std::string& why) {
+    unlink(to.c_str());
+    if (link(from.c_str(), to.c_str()) == 0) return true;
+    linux_files::MappedFile file;
+    if (!file.Open(from, why)) return false;
+    const std::string temporary = to + ".tmp";
+    FILE* out = fopen(temporary.c_str(), "wb");
+    bool ok = out != nullptr && fwrite(file.data(), 1, file.size(), out) == file.size();
+    if (out != nullptr) ok = fflush(out) == 0 && fsync(fileno(out)) == 0 && fclose(out) == 0 && ok;
+    if (!ok || rename(temporary.c_str(), to.c_str()) != 0) {
+        why = "cannot write " + to + ": " + std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop, Format format, Handed& handed,
+             std::string& why, int screenWidth, int screenHeight) {
+    linux_files::MappedFile file;
+    if (!file.Open(bitmap, why)) return false;
+    BgrPicture picture;
+    if (!ViewBmp24(file.data(), file.size(), picture, why)) {
+        why = bitmap + ": " + why;
+        return false;
+    }
+    const std::string_view native = ModeValue(desktop, placement);
+    const bool large = format == Format::Png &&
+                       static_cast<long long>(picture.width) * picture.height > kLargestPngPixels;
+    const bool layOut = native.empty() || large;
+    if (layOut && (screenWidth <= 0 || screenHeight <= 0) && !PrimaryMonitorSize(screenWidth, screenHeight)) {
+        if (!native.empty()) {
+            // Too large to encode quickly, but correct all the same.
+            handed = {NextName(bitmap, ".png"), std::string(native)};
+            return WritePictureAsPng(handed.path, picture, why);
+        }
+        if (desktop != DesktopMode::Portal) {
+            why = "the screen's size is unknown, and this desktop cannot show the picture " +
+                  std::string(PlacementName(placement)) + " by itself";
+            return false;
+        }
+        handed = {NextName(bitmap, ".png"), ""};
+        return WritePictureAsPng(handed.path, picture, why);
+    }
+    if (layOut) {
+        handed = {NextName(bitmap, ".png"), std::string(StretchedValue(desktop))};
+        return WriteCanvasAsPng(handed.path, picture, placement, screenWidth, screenHeight, why);
+    }
+    if (format == Format::Png) {
+        handed = {NextName(bitmap, ".png"), std::string(native)};
+        return WritePictureAsPng(handed.path, picture, why);
+    }
+    handed = {NextName(bitmap, ".bmp"), std::string(native)};
+    return LinkOrCopy(bitmap, handed.path, why);
+}
+
+void Keep(const std::string& bitmap, const Handed& handed) {
+    const std::string stem = Stem(bitmap);
+    for (const char* suffix : kHandedSuffixes)
+        if (stem + suffix != handed.path) unlink((stem + suffix).c_str());
+}
+
+void Discard(const Handed& handed) {
+    if (!handed.path.empty()) unlink(handed.path.c_str());
+}
+
+void RemoveHanded(const std::string& bitmap) {
+    const std::string stem = Stem(bitmap);
+    for (const char* suffix : kHandedSuffixes) unlink((stem + suffix).c_str());
+}
+
+bool WriteBlackPng(const std::string& path, std::string& why) {
+    const unsigned char black[3] = {0, 0, 0};
+    png_image image{};
+    image.width = 1;
+    image.height = 1;
+    image.format = PNG_FORMAT_BGR;
+    return WritePng(path, image, black, 3, why);
+}
+
+bool PrimaryMonitorSize(int& width, int& height) {
+    width = height = 0;
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr) return false;
+    const int screen = DefaultScreen(d);
+    width = DisplayWidth(d, screen);
+    height = DisplayHeight(d, screen);
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (XRRQueryExtension(d, &eventBase, &errorBase) && XRRQueryVersion(d, &major, &minor) &&
+        (major > 1 || (major == 1 && minor >= 5))) {
+        int count = 0;
+        XRRMonitorInfo* monitors = XRRGetMonitors(d, RootWindow(d, screen), True, &count);
+        int chosen = count > 0 ? 0 : -1;
+        for (int i = 0; i < count; ++i)
+            if (monitors[i].primary) chosen = i;
+        if (chosen >= 0) {
+            width = monitors[chosen].width;
+            height = monitors[chosen].height;
+        }
+        if (monitors != nullptr) XRRFreeMonitors(monitors);
+    }
+    XCloseDisplay(d);
+    return width > 0 && height > 0;
+}
+
+std::string FileUri(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-' || u == '.' ||
+            u == '_' || u == '~' || u == '/') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[u >> 4];
+            uri += kHex[u & 15];
+        }
+    }
+    return uri;
+}
+
+}  // namespace sarvo::platform::presenter
