@@ -181,7 +181,8 @@ std::string Form1::PreviousBitmapPath() const { return gSarvoChangerGraphicPath 
 bool Form1::SavePicture() {
     std::string why;
     platform::DeleteFileIfPresent(PreviousBitmapPath(), why);
-    keptPrevious_ = platform::MoveFileNoReplace(gSarvoChangerGraphicPath, PreviousBitmapPath(), why) ==
+    keptPrevious_ = platform::OrdinaryFileExists(gSarvoChangerGraphicPath) &&
+                    platform::MoveFileNoReplace(gSarvoChangerGraphicPath, PreviousBitmapPath(), why) ==
                     platform::MoveResult::Moved;
     const bool saved =
         platform::WriteFileReplacing(gSarvoChangerGraphicPath, picture_.FileData(), picture_.FileSize(), why);
