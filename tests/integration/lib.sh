@@ -45,13 +45,13 @@ is_one_of() {
 #   BITMAP  where the changer writes its bitmap
 #   LAUNCHES  the stand-in's record of its starts
 new_program_folder() {
-    T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
+    T=${SARVO_TEST_T:-$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX")} || fail "no temporary folder"
     trap cleanup EXIT
     PROG=$T/prog
     PICS=$T/pictures
     mkdir -p "$PROG" "$PICS" "$T/home"
     cp "$SARVO_CHANGER" "$PROG/SarvoChanger"
-    cp "$SARVO_MESSAGE_BOX" "$PROG/"
+    cp "$SARVO_MESSAGE_BOX" "$SARVO_PLASMA_MODULE" "$PROG/"
     cp "$SARVO_STANDIN" "$PROG/SarvoSetTool"
     export HOME=$T/home XDG_CONFIG_HOME=$T/config XDG_DATA_HOME=$T/data
     export SARVO_STANDIN_LOG=$T/launches.log
@@ -61,6 +61,30 @@ new_program_folder() {
     SETTINGS=$PROG/sarvoset.ini
     unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$PICS" >"$SETTINGS"
+}
+
+# with_session_bus ARGUMENT...: runs the calling script again, once, under a
+# private session bus (dbus-run-session), and exits with its status. The
+# private folders are set before the bus starts, so that the services it
+# starts (dconf, xfconfd) keep their files there too. Call it first.
+with_session_bus() {
+    [[ -n ${SARVO_TEST_T:-} ]] && return 0
+    SARVO_TEST_T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
+    export SARVO_TEST_T HOME=$SARVO_TEST_T/home XDG_CONFIG_HOME=$SARVO_TEST_T/config
+    export XDG_DATA_HOME=$SARVO_TEST_T/data XDG_RUNTIME_DIR=$SARVO_TEST_T/run
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    dbus-run-session -- bash "${BASH_SOURCE[1]}" "$@"
+    local rc=$?
+    rm -rf "$SARVO_TEST_T"
+    exit $rc
+}
+
+# assert_same_picture FILE EXPECTED WHAT: the two pictures have the same
+# pixels.
+assert_same_picture() {
+    local differing
+    differing=$("$IM_COMPARE" -metric AE "$1" "$2" null: 2>&1)
+    [[ $differing == 0 ]] || fail "$3: $differing pixels differ ($1 against $2)"
 }
 
 CLEANUPS=()
