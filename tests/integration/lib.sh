@@ -79,6 +79,14 @@ with_session_bus() {
     exit $rc
 }
 
+# as_unprivileged ARGUMENT...: when run as root, runs the calling script
+# again as the unprivileged user "nobody" and exits with its status (some
+# programs, sway among them, refuse to run as root). Call it first.
+as_unprivileged() {
+    [[ $(id -u) != 0 ]] && return 0
+    exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"
+}
+
 # assert_same_picture FILE EXPECTED WHAT: the two pictures have the same
 # pixels.
 assert_same_picture() {

@@ -1,0 +1,110 @@
+#!/bin/bash
+# sway, for real: a headless sway (as an unprivileged user, since sway
+# refuses root) with swaybg, watched through grim screenshots. The sway
+# backend with each placement and the removal, then the swaybg backend that
+# serves other wlroots compositors, which must keep one swaybg per session.
+# The bitmap's folder name holds every character sway's command parser
+# treats specially.
+. "$(dirname "$0")/lib.sh"
+as_unprivileged "$@"
+
+new_program_folder
+without_box_module
+export XDG_RUNTIME_DIR=$T/run XDG_STATE_HOME=$T/state
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME \`c\` 写真"
+BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
+quadrants "$PICS/quad.bmp"
+
+printf 'output HEADLESS-1 mode 320x240\n' >"$T/sway.config"
+export WAYLAND_DISPLAY=wayland-1 XDG_CURRENT_DESKTOP=sway:wlroots
+unset DISPLAY
+
+# start_sway: a headless sway of its own, ended with the test.
+start_sway() {
+    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+        sway -c "$T/sway.config" </dev/null >"$T/sway.log" 2>&1 &
+    local started=$!
+    SWAYSOCK=
+    for _ in $(seq 100); do
+        SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock")
+        [[ -n $SWAYSOCK && -e $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY ]] && break
+        kill -0 "$started" 2>/dev/null || fail "sway did not start: $(tail -n 5 "$T/sway.log")"
+        sleep 0.1
+    done
+    # The socket's name holds sway's process id.
+    sway_pid=${SWAYSOCK%.sock}
+    sway_pid=${sway_pid##*.}
+    CLEANUPS+=("kill $sway_pid 2>/dev/null")
+    [[ -n $SWAYSOCK ]] || fail "sway's socket did not appear: $(ls "$XDG_RUNTIME_DIR"; tail -n 5 "$T/sway.log")"
+    export SWAYSOCK
+}
+
+stop_sway() {
+    kill "$sway_pid"
+    for _ in $(seq 50); do [[ -e $SWAYSOCK || -e $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY ]] || break; sleep 0.1; done
+}
+
+start_sway
+
+# assert_screen_shows EXPECTED WHAT [MASK]: a grim screenshot equals the
+# image, apart from the rectangles of MASK ("x0,y0 x1,y1" ...). swaybg draws
+# asynchronously: the screen is looked at until it matches, for 10 s.
+assert_screen_shows() {
+    local differing i masks=() rectangle
+    for rectangle in ${3:-}; do masks+=(-draw "rectangle ${rectangle/:/ }"); done
+    "$IM_CONVERT" "$1" -alpha off -fill black "${masks[@]}" "$T/expected-masked.png"
+    for ((i = 0; i < 100; i++)); do
+        grim "$T/shot.png" 2>/dev/null &&
+            "$IM_CONVERT" "$T/shot.png" -alpha off -fill black "${masks[@]}" "$T/shot-masked.png" &&
+            differing=$("$IM_COMPARE" -metric AE "$T/shot-masked.png" "$T/expected-masked.png" null: 2>&1) &&
+            [[ $differing == 0 ]] && return 0
+        sleep 0.1
+    done
+    cp "$T/shot.png" "${TMPDIR:-/tmp}/sarvo-failed-sway.png"
+    fail "$2: ${differing:-no screenshot} pixels differ (screenshot kept as ${TMPDIR:-/tmp}/sarvo-failed-sway.png)"
+}
+
+"$IM_CONVERT" -size 320x240 xc:black "$PICS/quad.bmp" -gravity center -composite "$T/centre.png"
+"$IM_CONVERT" -size 320x240 "tile:$PICS/quad.bmp" "$T/tile.png"
+"$IM_CONVERT" "$PICS/quad.bmp" -filter point -resize '320x240!' "$T/stretch.png"
+"$IM_CONVERT" -size 320x240 xc:black "$T/black.png"
+# swaybg scales smoothly, our reference by nearest pixel: they differ only
+# along the quadrants' seams and the screen's edge.
+seams="152,0:167,239 0,112:319,127 0,0:319,3 0,236:319,239 0,0:3,239 316,0:319,239"
+
+for placement in "0 0 centre" "1 0 tile" "0 2 stretch"; do
+    read -r tile style name <<<"$placement"
+    set_placement "$tile" "$style"
+    run_changer
+    assert_eq "$RC" 0 "exit code with $name (stderr: $ERR)"
+    assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
+    assert_screen_shows "$T/$name.png" "sway, $name" "$([[ $name == stretch ]] && echo "$seams")"
+done
+"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
+assert_screen_shows "$T/black.png" "sway, removed"
+
+# The swaybg backend, in the same session: one swaybg at a time.
+export SARVO_DESKTOP_BACKEND=wlroots
+# A sway that has started no swaybg of its own, as other compositors have
+# none.
+stop_sway
+start_sway
+swaybg_pid() { read -r pid _ <"$XDG_STATE_HOME/sarvo-backdrop-changer/swaybg-wayland-1.pid" && echo "$pid"; }
+CLEANUPS+=('kill "$(swaybg_pid)" 2>/dev/null')
+set_placement 0 0
+run_changer
+assert_eq "$RC" 0 "exit code with swaybg (stderr: $ERR)"
+first=$(swaybg_pid) || fail "no swaybg recorded"
+assert_screen_shows "$T/centre.png" "swaybg, centre"
+set_placement 1 0
+run_changer
+assert_eq "$RC" 0 "exit code with swaybg again (stderr: $ERR)"
+second=$(swaybg_pid)
+[[ $second != "$first" ]] || fail "the second run recorded the same swaybg"
+assert_screen_shows "$T/tile.png" "swaybg, tile"
+for _ in $(seq 50); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$first" 2>/dev/null; then fail "the previous swaybg $first was not ended"; fi
+"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper with swaybg"
+assert_screen_shows "$T/black.png" "swaybg, removed"
+
