@@ -47,31 +47,8 @@ stop_sway() {
 
 start_sway
 
-# assert_screen_shows EXPECTED WHAT [MASK]: a grim screenshot equals the
-# image, apart from the rectangles of MASK ("x0,y0 x1,y1" ...). swaybg draws
-# asynchronously: the screen is looked at until it matches, for 10 s.
-assert_screen_shows() {
-    local differing i masks=() rectangle
-    for rectangle in ${3:-}; do masks+=(-draw "rectangle ${rectangle/:/ }"); done
-    "$IM_CONVERT" "$1" -alpha off -fill black "${masks[@]}" "$T/expected-masked.png"
-    for ((i = 0; i < 100; i++)); do
-        grim "$T/shot.png" 2>/dev/null &&
-            "$IM_CONVERT" "$T/shot.png" -alpha off -fill black "${masks[@]}" "$T/shot-masked.png" &&
-            differing=$("$IM_COMPARE" -metric AE "$T/shot-masked.png" "$T/expected-masked.png" null: 2>&1) &&
-            [[ $differing == 0 ]] && return 0
-        sleep 0.1
-    done
-    cp "$T/shot.png" "${TMPDIR:-/tmp}/sarvo-failed-sway.png"
-    fail "$2: ${differing:-no screenshot} pixels differ (screenshot kept as ${TMPDIR:-/tmp}/sarvo-failed-sway.png)"
-}
-
-"$IM_CONVERT" -size 320x240 xc:black "$PICS/quad.bmp" -gravity center -composite "$T/centre.png"
-"$IM_CONVERT" -size 320x240 "tile:$PICS/quad.bmp" "$T/tile.png"
-"$IM_CONVERT" "$PICS/quad.bmp" -filter point -resize '320x240!' "$T/stretch.png"
-"$IM_CONVERT" -size 320x240 xc:black "$T/black.png"
-# swaybg scales smoothly, our reference by nearest pixel: they differ only
-# along the quadrants' seams and the screen's edge.
-seams="152,0:167,239 0,112:319,127 0,0:319,3 0,236:319,239 0,0:3,239 316,0:319,239"
+expected_screens "$PICS/quad.bmp"
+sway_shot() { grim "$1"; }
 
 for placement in "0 0 centre" "1 0 tile" "0 2 stretch"; do
     read -r tile style name <<<"$placement"
@@ -79,10 +56,11 @@ for placement in "0 0 centre" "1 0 tile" "0 2 stretch"; do
     run_changer
     assert_eq "$RC" 0 "exit code with $name (stderr: $ERR)"
     assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
-    assert_screen_shows "$T/$name.png" "sway, $name" "$([[ $name == stretch ]] && echo "$seams")"
+    # swaybg scales smoothly, our reference by nearest pixel.
+    assert_screen_becomes sway_shot "$T/$name.png" "sway, $name" "$([[ $name == stretch ]] && echo "$SEAMS")"
 done
 "$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
-assert_screen_shows "$T/black.png" "sway, removed"
+assert_screen_becomes sway_shot "$BLACK" "sway, removed"
 
 # The swaybg backend, in the same session: one swaybg at a time.
 export SARVO_DESKTOP_BACKEND=wlroots
@@ -96,15 +74,15 @@ set_placement 0 0
 run_changer
 assert_eq "$RC" 0 "exit code with swaybg (stderr: $ERR)"
 first=$(swaybg_pid) || fail "no swaybg recorded"
-assert_screen_shows "$T/centre.png" "swaybg, centre"
+assert_screen_becomes sway_shot "$CENTRE" "swaybg, centre"
 set_placement 1 0
 run_changer
 assert_eq "$RC" 0 "exit code with swaybg again (stderr: $ERR)"
 second=$(swaybg_pid)
 [[ $second != "$first" ]] || fail "the second run recorded the same swaybg"
-assert_screen_shows "$T/tile.png" "swaybg, tile"
+assert_screen_becomes sway_shot "$TILE" "swaybg, tile"
 for _ in $(seq 50); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$first" 2>/dev/null; then fail "the previous swaybg $first was not ended"; fi
 "$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper with swaybg"
-assert_screen_shows "$T/black.png" "swaybg, removed"
+assert_screen_becomes sway_shot "$BLACK" "swaybg, removed"
 

@@ -95,6 +95,44 @@ assert_same_picture() {
     [[ $differing == 0 ]] || fail "$3: $differing pixels differ ($1 against $2)"
 }
 
+# assert_screen_becomes SHOOT EXPECTED WHAT [MASK]: the screenshots the
+# command SHOOT writes to the file it is given come to equal the image
+# EXPECTED within 10 s, apart from the rectangles of MASK ("x0,y0:x1,y1"
+# ...). Desktops draw a new wallpaper in their own time, so the screen is
+# looked at until it matches.
+assert_screen_becomes() {
+    local shoot=$1 expected=$2 what=$3 differing= i masks=() rectangle
+    for rectangle in ${4:-}; do masks+=(-draw "rectangle ${rectangle/:/ }"); done
+    "$IM_CONVERT" "$expected" -alpha off -fill black "${masks[@]}" "$T/expected-masked.png"
+    for ((i = 0; i < 100; i++)); do
+        "$shoot" "$T/shot.png" 2>/dev/null &&
+            "$IM_CONVERT" "$T/shot.png" -alpha off -fill black "${masks[@]}" "$T/shot-masked.png" &&
+            differing=$("$IM_COMPARE" -metric AE "$T/shot-masked.png" "$T/expected-masked.png" null: 2>&1) &&
+            [[ $differing == 0 ]] && return 0
+        sleep 0.1
+    done
+    "$IM_CONVERT" "$T/shot.png" "${TMPDIR:-/tmp}/sarvo-failed-screen.png" 2>/dev/null
+    fail "$what: ${differing:-no screenshot} pixels differ (screen kept as ${TMPDIR:-/tmp}/sarvo-failed-screen.png)"
+}
+
+# The expected screens of the quadrant picture PICTURE on a 320x240 screen,
+# as CENTRE, TILE, STRETCH and BLACK (PNG files in $T), and SEAMS: the bands
+# along the quadrants' seams and the screen's edge where smooth scaling and
+# our nearest-pixel reference may differ.
+expected_screens() {
+    CENTRE=$T/centre.png TILE=$T/tile.png STRETCH=$T/stretch.png BLACK=$T/black.png
+    "$IM_CONVERT" -size 320x240 xc:black "$1" -gravity center -composite "$CENTRE"
+    "$IM_CONVERT" -size 320x240 "tile:$1" "$TILE"
+    "$IM_CONVERT" "$1" -filter point -resize '320x240!' "$STRETCH"
+    "$IM_CONVERT" -size 320x240 xc:black "$BLACK"
+    SEAMS="152,0:167,239 0,112:319,127 0,0:319,3 0,236:319,239 0,0:3,239 316,0:319,239"
+}
+
+# root_shot FILE: the X root window as the user sees it.
+root_shot() {
+    "$SARVO_ROOT_TOOL" dump "$1"
+}
+
 CLEANUPS=()
 cleanup() {
     local c

@@ -17,7 +17,7 @@ namespace {
 struct Program {
     const char* name;
     const char* package;
-    presenter::Format format;
+    presenter::Format format;  // Bitmap: pcmanfm-qt
 };
 
 constexpr Program kPcmanfm{"pcmanfm", "pcmanfm", presenter::Format::Png};
@@ -59,7 +59,16 @@ bool Apply(const Program& program, const std::string& bitmap, Placement placemen
     return true;
 }
 
-bool Clear(const Program& program, std::string& why) { return Run(program, {"--wallpaper-mode=color"}, why); }
+// pcmanfm-qt stores the colour mode but goes on drawing the last picture
+// until it is restarted: it is shown a black picture first.
+bool Clear(const Program& program, std::string& why) {
+    if (program.format == presenter::Format::Bitmap) {
+        const std::string black = presenter::BlackPicture(why);
+        if (black.empty() || !Run(program, {"--set-wallpaper=" + black, "--wallpaper-mode=stretch"}, why))
+            return false;
+    }
+    return Run(program, {"--wallpaper-mode=color"}, why);
+}
 
 }  // namespace
 

@@ -188,12 +188,8 @@ bool HyprlandApply(const std::string& bitmap, Placement placement, std::string& 
 bool HyprlandClear(std::string& why) {
     if (!HyprpaperRuns()) return SwaybgClear(why);
     // No "none" in hyprpaper: a black picture of one pixel, stretched.
-    if (!linux_xdg::MakeFolders(StateFolder())) {
-        why = "cannot make the folder " + StateFolder();
-        return false;
-    }
-    const std::string black = StateFolder() + "/black.png";
-    if (!presenter::WriteBlackPng(black, why)) return false;
+    const std::string black = presenter::BlackPicture(why);
+    if (black.empty()) return false;
     return HyprpaperShow(black, "stretch", why);
 }
 

@@ -19,6 +19,7 @@
 #include "core/pure/bmp_view.h"
 #include "core/pure/compose.h"
 #include "mapped_file.h"
+#include "xdg_dirs.h"
 
 namespace sarvo::platform::presenter {
 
@@ -176,13 +177,20 @@ void RemoveHanded(const std::string& bitmap) {
     for (const char* suffix : kHandedSuffixes) unlink((stem + suffix).c_str());
 }
 
-bool WriteBlackPng(const std::string& path, std::string& why) {
+std::string BlackPicture(std::string& why) {
+    const std::string folder = linux_xdg::StateHome() + "/" + linux_xdg::kSuiteFolder;
+    const std::string path = folder + "/black.png";
+    if (Exists(path)) return path;
+    if (!linux_xdg::MakeFolders(folder)) {
+        why = "cannot make the folder " + folder;
+        return "";
+    }
     const unsigned char black[3] = {0, 0, 0};
     png_image image{};
     image.width = 1;
     image.height = 1;
     image.format = PNG_FORMAT_BGR;
-    return WritePng(path, image, black, 3, why);
+    return WritePng(path, image, black, 3, why) ? path : "";
 }
 
 bool PrimaryMonitorSize(int& width, int& height) {

@@ -52,8 +52,10 @@ void Discard(const Handed& handed);
 // After the wallpaper was removed: removes every file handed for `bitmap`.
 void RemoveHanded(const std::string& bitmap);
 
-// Writes a black picture of one pixel as PNG.
-bool WriteBlackPng(const std::string& path, std::string& why);
+// A black picture of one pixel (PNG), for desktops that cannot show "no
+// wallpaper" by themselves: made in $XDG_STATE_HOME on first use. Empty,
+// with `why`, when it cannot be made.
+std::string BlackPicture(std::string& why);
 
 // The size of the X server's primary monitor (the first when none is
 // primary, the whole screen without RandR). False without a display.
