@@ -22,22 +22,20 @@ unset DISPLAY
 
 # start_sway: a headless sway of its own, ended with the test.
 start_sway() {
+    # sway takes its socket's path from SWAYSOCK when that is set.
+    unset SWAYSOCK
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
         sway -c "$T/sway.config" </dev/null >"$T/sway.log" 2>&1 &
-    local started=$!
-    SWAYSOCK=
+    sway_pid=$!
+    CLEANUPS+=("kill $sway_pid 2>/dev/null")
+    local socket=$XDG_RUNTIME_DIR/sway-ipc.$(id -u).$sway_pid.sock
     for _ in $(seq 100); do
-        SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock")
-        [[ -n $SWAYSOCK && -e $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY ]] && break
-        kill -0 "$started" 2>/dev/null || fail "sway did not start: $(tail -n 5 "$T/sway.log")"
+        [[ -S $socket && -e $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY ]] && break
+        kill -0 "$sway_pid" 2>/dev/null || fail "sway did not start: $(tail -n 5 "$T/sway.log")"
         sleep 0.1
     done
-    # The socket's name holds sway's process id.
-    sway_pid=${SWAYSOCK%.sock}
-    sway_pid=${sway_pid##*.}
-    CLEANUPS+=("kill $sway_pid 2>/dev/null")
-    [[ -n $SWAYSOCK ]] || fail "sway's socket did not appear: $(ls "$XDG_RUNTIME_DIR"; tail -n 5 "$T/sway.log")"
-    export SWAYSOCK
+    [[ -S $socket ]] || fail "sway's socket did not appear: $(ls "$XDG_RUNTIME_DIR"; tail -n 5 "$T/sway.log")"
+    export SWAYSOCK=$socket
 }
 
 stop_sway() {
