@@ -81,6 +81,10 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
         why = path + ": the name cannot be written in this system's code page";
         return false;
     }
+    if (win32::IsReadOnlyFile(target)) {
+        why = path + ": " + win32::SystemErrorText(ERROR_ACCESS_DENIED) + " (read-only)";
+        return false;
+    }
     std::string temp;
     if (!win32::CreateTempBeside(path, temp, why)) return false;
     HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
@@ -121,6 +125,12 @@ bool CreateTempBeside(const std::string& utf8Target, std::string& ansiTemp, std:
     }
     ansiTemp = name;
     return true;
+}
+
+bool IsReadOnlyFile(const std::string& ansiPath) {
+    const DWORD attributes = GetFileAttributesA(ansiPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 bool MoveOver(const std::string& ansiTemp, const std::string& ansiTarget, std::string& why) {
