@@ -213,6 +213,9 @@ bool OrdinaryFileExists(const std::string& path) {
 MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std::string& why) {
     std::string aFrom, aTo;
     if (!Ansi(from, aFrom, why) || !Ansi(to, aTo, why)) return MoveResult::Failed;
+    // A move onto the file itself (another spelling of its name) would
+    // succeed as a no-op; it counts as a taken name, as on every platform.
+    if (GetFileAttributesA(aTo.c_str()) != INVALID_FILE_ATTRIBUTES) return MoveResult::TargetExists;
     // Without MOVEFILE_REPLACE_EXISTING the move never overwrites, and
     // without MOVEFILE_COPY_ALLOWED it is a rename on one volume only.
     if (MoveFileExA(aFrom.c_str(), aTo.c_str(), 0)) return MoveResult::Moved;
