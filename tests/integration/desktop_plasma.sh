@@ -17,7 +17,7 @@ quadrants "$PICS/quad.bmp"
 expected_screens "$PICS/quad.bmp"
 
 record=$T/scripts
-"$SARVO_PLASMA_STAND_IN" "$record" &
+"$SARVO_DESKTOP_STAND_IN" plasma "$record" &
 stand_in=$!
 CLEANUPS+=("kill $stand_in")
 for _ in $(seq 100); do [[ -e $record.ready ]] && break; sleep 0.1; done

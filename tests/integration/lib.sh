@@ -4,6 +4,8 @@
 # The tests run the real SarvoChanger copied into a fresh program folder with
 # a stand-in SarvoSetTool beside it, with private XDG folders. CTest passes:
 #   SARVO_CHANGER, SARVO_MESSAGE_BOX  the built changer and its box module
+#   SARVO_PLASMA_MODULE               its Plasma module
+#   SARVO_DESKTOP_STAND_IN            desktop_stand_in (Plasma shell, portal)
 #   SARVO_STANDIN                     the stand-in settings tool
 #   SARVO_ROOT_TOOL                   x11_root_tool
 #   SARVO_APPLY_TOOL                  apply_wallpaper
