@@ -5,19 +5,23 @@
 # desktop per run:
 #   lxde | lxqt
 . "$(dirname "$0")/lib.sh"
+here=$(dirname "$0")
 
 case ${1:?desktop} in
 lxde) program=pcmanfm desktop=LXDE ;;
 lxqt) program=pcmanfm-qt desktop=LXQt ;;
 *) fail "unknown desktop $1" ;;
 esac
+# A session bus of the test's own: without one, the desktops would start
+# one through X11 that outlives the test.
+with_session_bus "$@"
 
 new_program_folder
 without_box_module
 export XDG_RUNTIME_DIR=$T/run XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=$desktop QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-"$(dirname "$0")/xvfb.sh" start "$T/xvfb.state" || fail "cannot start an X server"
-CLEANUPS+=('"$(dirname "$0")/xvfb.sh" stop "$T/xvfb.state"')
+"$here/xvfb.sh" start "$T/xvfb.state" || fail "cannot start an X server"
+CLEANUPS+=('"$here/xvfb.sh" stop "$T/xvfb.state"')
 # shellcheck source=/dev/null
 . "$T/xvfb.state"
 export DISPLAY=$SARVO_TEST_DISPLAY

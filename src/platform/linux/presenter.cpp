@@ -1,7 +1,5 @@
-// The files handed to desktops. PNGs are written with libpng's simplified
-// interface straight from the mapped bitmap's rows (bottom-up rows are
-// given as a negative stride), in its fast mode: the file is read back once
-// by the desktop, not kept for distribution.
+// The files handed to desktops. PNGs are written with libpng straight from
+// the mapped bitmap's rows.
 #include "presenter.h"
 
 #include <png.h>
@@ -12,6 +10,8 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <array>
+#include <csetjmp>
+#include <cstdio>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -43,23 +43,61 @@ std::string NextName(const std::string& bitmap, const char* extension) {
     return stem + (aInUse ? "-b" : "-a") + extension;
 }
 
-// Writes `image`'s rows from `buffer` to `path` through a temporary file
-// renamed into place.
-bool WritePng(const std::string& path, png_image& image, const void* buffer, png_int_32 rowStride,
-              std::string& why) {
+// Where the rows of a picture to encode come from: blue-green-red rows
+// from the top.
+struct RowSource {
+    const unsigned char* (*row)(const void* context, int y);
+    const void* context;
+    int width;
+    int height;
+};
+
+// Encodes the rows into `file`; false with libpng's message in `message`.
+// Kept free of C++ objects: libpng reports errors by longjmp.
+bool EncodePng(FILE* file, const RowSource& source, char* message, std::size_t messageSize) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr) {
+        std::snprintf(message, messageSize, "out of memory");
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        std::snprintf(message, messageSize, "the PNG encoder failed");
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(source.width), static_cast<png_uint_32>(source.height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, 0);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    for (int y = 0; y < source.height; ++y)
+        png_write_row(png, source.row(source.context, y));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+// Writes the rows as a PNG to `path` through a temporary file renamed into
+// place, so that no desktop ever reads half a picture. The pixels are
+// stored without compression: the desktop reads the file once, and
+// compressing a screenful would cost every run far more than the disk space
+// it saves.
+bool WritePng(const std::string& path, const RowSource& source, std::string& why) {
     const std::string temporary = path + ".tmp";
     FILE* file = fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
         why = "cannot write " + temporary + ": " + std::strerror(errno);
         return false;
     }
-    image.version = PNG_IMAGE_VERSION;
-    image.flags = PNG_IMAGE_FLAG_FAST;
-    const bool written = png_image_write_to_stdio(&image, file, 0, buffer, rowStride, nullptr) != 0;
-    const std::string message = image.message;
-    png_image_free(&image);
-    const bool closed = fflush(file) == 0 && fsync(fileno(file)) == 0;
-    fclose(file);
+    char message[128] = "";
+    const bool written = EncodePng(file, source, message, sizeof message);
+    // Not synced: the file is made again from the bitmap whenever it is
+    // needed, and waiting for the disk would cost every run.
+    const bool closed = fclose(file) == 0;
     if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
         why = "cannot write " + path + ": " + (written ? std::strerror(errno) : message);
         unlink(temporary.c_str());
@@ -68,16 +106,20 @@ bool WritePng(const std::string& path, png_image& image, const void* buffer, png
     return true;
 }
 
+const unsigned char* PictureRow(const void* context, int y) { return static_cast<const BgrPicture*>(context)->Row(y); }
+
 bool WritePictureAsPng(const std::string& path, const BgrPicture& picture, std::string& why) {
-    png_image image{};
-    image.width = static_cast<png_uint_32>(picture.width);
-    image.height = static_cast<png_uint_32>(picture.height);
-    image.format = PNG_FORMAT_BGR;
-    // libpng wants the first row in memory and the step from it: for a
-    // bottom-up bitmap that is the bottom row and a negative step.
-    const bool bottomUp = picture.rowStep < 0;
-    const unsigned char* first = bottomUp ? picture.Row(picture.height - 1) : picture.top;
-    return WritePng(path, image, first, static_cast<png_int_32>(picture.rowStep), why);
+    return WritePng(path, {PictureRow, &picture, picture.width, picture.height}, why);
+}
+
+struct Canvas {
+    const unsigned char* pixels;
+    std::size_t stride;
+};
+
+const unsigned char* CanvasRow(const void* context, int y) {
+    const auto* canvas = static_cast<const Canvas*>(context);
+    return canvas->pixels + static_cast<std::size_t>(y) * canvas->stride;
 }
 
 // The picture laid out on a width x height canvas, written as PNG.
@@ -95,11 +137,8 @@ bool WriteCanvasAsPng(const std::string& path, const BgrPicture& picture, Placem
             *out++ = static_cast<unsigned char>(pixel >> 16);
         }
     }
-    png_image image{};
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_BGR;
-    return WritePng(path, image, canvas.data(), width * 3, why);
+    const Canvas rows{canvas.data(), static_cast<std::size_t>(width) * 3};
+    return WritePng(path, {CanvasRow, &rows, width, height}, why);
 }
 
 // A second name for the bitmap's content: a hard link, or a copy where the
@@ -112,7 +151,7 @@ bool LinkOrCopy(const std::string& from, const std::string& to, std::string& why
     const std::string temporary = to + ".tmp";
     FILE* out = fopen(temporary.c_str(), "wb");
     bool ok = out != nullptr && fwrite(file.data(), 1, file.size(), out) == file.size();
-    if (out != nullptr) ok = fflush(out) == 0 && fsync(fileno(out)) == 0 && fclose(out) == 0 && ok;
+    if (out != nullptr) ok = fclose(out) == 0 && ok;
     if (!ok || rename(temporary.c_str(), to.c_str()) != 0) {
         why = "cannot write " + to + ": " + std::strerror(errno);
         unlink(temporary.c_str());
@@ -185,12 +224,9 @@ std::string BlackPicture(std::string& why) {
         why = "cannot make the folder " + folder;
         return "";
     }
-    const unsigned char black[3] = {0, 0, 0};
-    png_image image{};
-    image.width = 1;
-    image.height = 1;
-    image.format = PNG_FORMAT_BGR;
-    return WritePng(path, image, black, 3, why) ? path : "";
+    static const unsigned char black[3] = {0, 0, 0};
+    const Canvas rows{black, 3};
+    return WritePng(path, {CanvasRow, &rows, 1, 1}, why) ? path : "";
 }
 
 bool PrimaryMonitorSize(int& width, int& height) {
