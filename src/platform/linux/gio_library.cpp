@@ -1,6 +1,9 @@
 #include "gio_library.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 
 namespace sarvo::platform::gio {
 
@@ -65,11 +68,28 @@ const Library* Load(std::string& why) {
     return library;
 }
 
+// Whether the session names a bus: its address, or the user bus socket in
+// XDG_RUNTIME_DIR. Without either GIO would start a bus of its own through
+// X11, one that outlives the run and that no desktop listens on.
+bool SessionBusNamed() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && *address != '\0') return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat st {};
+    return runtime != nullptr && *runtime == '/' && stat((std::string(runtime) + "/bus").c_str(), &st) == 0 &&
+           S_ISSOCK(st.st_mode);
+}
+
 GDBusConnection* SessionBus(std::string& why) {
     const Library* gio = Load(why);
     if (gio == nullptr) return nullptr;
     static std::string failure;
-    static GDBusConnection* bus = [gio] {
+    static GDBusConnection* bus = [gio]() -> GDBusConnection* {
+        if (!SessionBusNamed()) {
+            failure = "no session bus (DBUS_SESSION_BUS_ADDRESS is not set); run the changer inside the desktop "
+                      "session";
+            return nullptr;
+        }
         GError* error = nullptr;
         GDBusConnection* connection = gio->bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
         if (connection == nullptr)
