@@ -22,8 +22,9 @@ programs=(
   xvfb x11-utils imagemagick
 )
 tests=(
-  # tests: GoogleTest, key presses and clicks
-  libgtest-dev googletest xdotool
+  # tests: GoogleTest, key presses and clicks, and the desktop's own readers
+  # of the autostart file (its validator, GLib's parser)
+  libgtest-dev googletest xdotool desktop-file-utils libglib2.0-dev
   # the Windows build, run under Wine with a Japanese locale
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales
   # the benchmark's reference tools
