@@ -3,7 +3,7 @@
 #
 # The tests run the real SarvoChanger copied into a fresh program folder with
 # a stand-in SarvoSetTool beside it, with private XDG folders. CTest passes:
-#   SARVO_CHANGER, SARVO_MESSAGE_BOX  the built changer and its box module
+#   SARVO_CHANGER, SARVO_QT_MODULE    the built changer and its Qt module
 #   SARVO_STANDIN                     the stand-in settings tool
 #   SARVO_ROOT_TOOL                   x11_root_tool
 #   SARVO_APPLY_TOOL                  apply_wallpaper
@@ -51,7 +51,7 @@ new_program_folder() {
     PICS=$T/pictures
     mkdir -p "$PROG" "$PICS" "$T/home"
     cp "$SARVO_CHANGER" "$PROG/SarvoChanger"
-    cp "$SARVO_MESSAGE_BOX" "$PROG/"
+    cp "$SARVO_QT_MODULE" "$PROG/"
     cp "$SARVO_STANDIN" "$PROG/SarvoSetTool"
     export HOME=$T/home XDG_CONFIG_HOME=$T/config XDG_DATA_HOME=$T/data
     export SARVO_STANDIN_LOG=$T/launches.log
@@ -70,12 +70,12 @@ cleanup() {
     [[ -n ${T:-} ]] && rm -rf "$T"
 }
 
-# Leaves the message-box module out of the program folder: messages then go
+# Leaves the Qt module out of the program folder: messages then go
 # to standard error even with a display, followed by a line saying why no
 # box was shown. For runs that may stop with a message while a display is
 # needed for the wallpaper.
 without_box_module() {
-    rm -f "$PROG/$(basename "$SARVO_MESSAGE_BOX")"
+    rm -f "$PROG/$(basename "$SARVO_QT_MODULE")"
 }
 
 # set_placement TILE STYLE: the pair in the registry store.
