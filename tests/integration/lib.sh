@@ -122,6 +122,33 @@ use_display() {
     release_keys
 }
 
+# Starts a headless sway (a Wayland compositor without Xwayland or input
+# devices) for this test and points WAYLAND_DISPLAY at it, with no X display.
+# sway refuses to run as root, so it runs as "nobody" in a runtime folder of
+# its own; a client running as root may still connect. Sets SWAYSOCK.
+use_headless_sway() {
+    local run i socket
+    run=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wayland.XXXXXX") || fail "no runtime folder"
+    CLEANUPS+=("rm -rf '$run'")
+    printf 'output HEADLESS-1 mode 640x480\n' >"$run/config"
+    chmod 755 "$run" && chmod 644 "$run/config"
+    [[ $(id -u) == 0 ]] && chown nobody "$run" && chmod 700 "$run"
+    local as_nobody=()
+    [[ $(id -u) == 0 ]] && as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    "${as_nobody[@]}" env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+        sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 &
+    CLEANUPS+=("kill $! 2>/dev/null")
+    for ((i = 0; i < 100; i++)); do
+        socket=$(find "$run" -maxdepth 1 -name 'sway-ipc.*.sock' -print -quit)
+        [[ -n $socket && -S $run/wayland-1 ]] && break
+        sleep 0.1
+    done
+    [[ -n $socket ]] || fail "headless sway did not start: $(cat "$T/sway.log")"
+    unset DISPLAY
+    export XDG_RUNTIME_DIR=$run WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$socket
+}
+
 release_keys() {
     xdotool keyup space d n 2>/dev/null || true
 }
