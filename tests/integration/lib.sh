@@ -8,6 +8,7 @@
 #   SARVO_ROOT_TOOL                   x11_root_tool
 #   SARVO_APPLY_TOOL                  apply_wallpaper
 #   SARVO_SHOW_TOOL                   show_message
+#   SARVO_SCREEN_TOOL                 screen_size
 #   SARVO_XVFB_STATE                  the Xvfb fixture's state file (X tests)
 set -u
 set -o pipefail
