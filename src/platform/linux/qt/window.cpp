@@ -321,7 +321,8 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
 
     openWindow = &window;
     window.show();
-    window.activateWindow();
+    // Wayland lets only the compositor decide which window is active.
+    if (QGuiApplication::platformName() != "wayland") window.activateWindow();
     if (!order.empty()) widgetOf(order.front())->setFocus(Qt::ActiveWindowFocusReason);
     loop.exec();
     openWindow = nullptr;
