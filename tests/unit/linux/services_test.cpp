@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -227,4 +229,25 @@ TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
     EXPECT_FALSE(fs::exists(disk.path() / "p.jpg"));
     EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file was left";
     fs::remove_all(memory);
+}
+
+// Two programs changing different values of the settings file at the same
+// moment: neither change is lost (every key either writes stays).
+TEST(SettingsFileLinux, TwoWritersAtOnceLoseNothing) {
+    TempDir dir;
+    const std::string ini = (dir.path() / "sarvoset.ini").string();
+    constexpr int kKeys = 60;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    const std::string prefix = child == 0 ? "child" : "parent";
+    bool ok = true;
+    for (int i = 0; i < kKeys; ++i) ok = sarvo::IniWriteString(ini, "Sarvo Changer", prefix + std::to_string(i), "x") && ok;
+    if (child == 0) _exit(ok ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(ok && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    int lost = 0;
+    for (const std::string who : {"child", "parent"})
+        for (int i = 0; i < kKeys; ++i) lost += sarvo::IniReadString(ini, "Sarvo Changer", who + std::to_string(i), "") != "x";
+    EXPECT_EQ(lost, 0);
 }
