@@ -42,10 +42,10 @@ QString Lines(const std::string& s) {
 
 QPixmap PictureOf(Picture picture) {
     switch (picture) {
-        case Picture::SettingToolIcon: return QPixmap(":/pictures/settings_tool_icon.png");
+        case Picture::SettingToolIcon: return QPixmap(":/pictures/setting_tool.png");
         case Picture::Folder: return QPixmap(":/pictures/folder.png");
         case Picture::TrashBox: return QPixmap(":/pictures/trash_box.png");
-        case Picture::UninstallerIcon: return QPixmap(":/pictures/uninstaller_icon.png");
+        case Picture::UninstallerIcon: return QPixmap(":/pictures/uninstaller.png");
         case Picture::None: break;
     }
     return {};
@@ -148,6 +148,9 @@ Model* ModelOf(const ControlSpec& spec) {
 QWidget* MakeLabel(const ControlSpec& spec, FormWindow& window) {
     auto* label = new ClickLabel(&window);
     label->setTextFormat(Qt::PlainText);
+    // As on Windows, a text too long for its label breaks between words and
+    // shows from its start, rather than being cut at both ends.
+    label->setWordWrap(true);
     label->setAlignment((spec.alignment == Alignment::Centre ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     QPalette palette = label->palette();
     if (spec.colour == TextColour::Highlight)
@@ -271,6 +274,11 @@ QWidget* MakeControl(const ControlSpec& spec, FormWindow& window) {
     return new QWidget(&window);
 }
 
+// The windows are laid out for the default font of the Japanese system
+// their texts are written for: "ＭＳ Ｐゴシック" at 9 points. Its match here
+// keeps each text within the place made for it.
+const FontSpec kWindowFont{"ＭＳ Ｐゴシック", 9, false, false, true};
+
 Qt::WindowFlags FlagsFor(const FormSpec& form) {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowCloseButtonHint;
@@ -297,6 +305,7 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
     FormWindow window(form, loop);
     window.setWindowFlags(FlagsFor(form));
     window.setWindowTitle(Text(form.caption));
+    window.setFont(FontFor(kWindowFont, window.font()));
     const QPixmap icon = PictureOf(form.icon);
     if (!icon.isNull()) window.setWindowIcon(QIcon(icon));
     window.setFixedSize(px(form.clientWidth), px(form.clientHeight));
