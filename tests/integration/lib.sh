@@ -9,6 +9,10 @@
 #   SARVO_APPLY_TOOL                  apply_wallpaper
 #   SARVO_SHOW_TOOL                   show_message
 #   SARVO_SCREEN_TOOL                 screen_size
+#   SARVO_SETTOOL                     the real settings tool (its tests put it
+#                                     in the stand-in's place)
+#   SARVO_CLOSE_TOOL                  x11_close_window
+#   SARVO_LAUNCH_TOOL                 launch_desktop_entry
 #   SARVO_XVFB_STATE                  the Xvfb fixture's state file (X tests)
 set -u
 set -o pipefail
