@@ -28,6 +28,8 @@ tests=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales
   # the benchmark's reference tools
   fd-find feh hyperfine jq libjpeg-turbo-progs time
+  # fuzzing: clang with libFuzzer and the sanitizers
+  clang libclang-rt-14-dev
 )
 
 case $what in
