@@ -3,8 +3,12 @@
 
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/scripted_ui.h"
+#include "platform/dialogs.h"
+#include "platform/screen.h"
+#include "platform/shell.h"
 #include "platform/ui.h"
 #include "platform/wallpaper.h"
+#include "platform/window.h"
 
 using namespace sarvo;
 
@@ -38,4 +42,69 @@ TEST(ScriptedUi, AnswersFromTheScriptThenTheCancelAnswer) {
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].text, "a\r\nb");
     EXPECT_EQ(shown[2].style, platform::kIconError);
+}
+
+TEST(FakeDesktop, FoldersAndAddressesAreRecordedAndTheScreenIsSettable) {
+    fake::ResetDesktop();
+    std::string why;
+    int width = 0, height = 0;
+    EXPECT_TRUE(platform::OpenFolderWindow("/f", why));
+    EXPECT_TRUE(platform::OpenWebAddress("https://a/", why));
+    EXPECT_TRUE(platform::PrimaryScreenSize(width, height));
+    EXPECT_EQ(width * 10000 + height, 1024 * 10000 + 768);
+    fake::TheDesktop().openSucceeds = false;
+    fake::TheDesktop().screenKnown = false;
+    EXPECT_FALSE(platform::OpenFolderWindow("/g", why));
+    EXPECT_FALSE(why.empty());
+    EXPECT_FALSE(platform::PrimaryScreenSize(width, height));
+    EXPECT_EQ(width + height, 0);
+    EXPECT_EQ(fake::TheDesktop().openedFolders, std::vector<std::string>{"/f"});
+    EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{"https://a/"});
+}
+
+TEST(ScriptedUi, DialogsAnswerFromTheScriptThenCancel) {
+    fake::ResetScriptedUi();
+    fake::ScriptedUi().dialogAnswers = {{platform::DialogResult::Ok, "/chosen"},
+                                        {platform::DialogResult::Error, "broken"}};
+    std::string text, why;
+    EXPECT_EQ(platform::BrowseForFolder("T", "/start", text, why), platform::DialogResult::Ok);
+    EXPECT_EQ(text, "/chosen");
+    EXPECT_EQ(platform::InputBox("C", "P", "init", text, why), platform::DialogResult::Error);
+    EXPECT_EQ(why, "broken");
+    EXPECT_EQ(platform::InputBox("C", "P", "init", text, why), platform::DialogResult::Cancel);
+    const auto& dialogs = fake::ScriptedUi().dialogs;
+    ASSERT_EQ(dialogs.size(), 3u);
+    EXPECT_EQ(dialogs[0].initial, "/start");
+    EXPECT_EQ(dialogs[2].prompt, "P");
+}
+
+TEST(ScriptedUi, WindowActsOnTheModelsByNameThenCloses) {
+    fake::ResetScriptedUi();
+    TextBox box;
+    CheckBox tick;
+    ComboBox list({"a", "b"});
+    Button button;
+    int clicks = 0, closes = 0;
+    button.OnClick = [&] { ++clicks; };
+    FormSpec form;
+    form.onUnload = [&] { ++closes; };
+    auto control = [](const char* name, ControlKind kind, Control& model) {
+        ControlSpec c;
+        c.name = name, c.kind = kind, c.model = &model;
+        return c;
+    };
+    form.controls = {control("txt", ControlKind::TextBox, box), control("chk", ControlKind::CheckBox, tick),
+                     control("cbo", ControlKind::DropDownList, list), control("cmd", ControlKind::Button, button)};
+    fake::ScriptedUi().user = [](FormSpec& f) {
+        for (const char* action : {"text txt a b", "click chk", "choose cbo 1", "click cmd"})
+            EXPECT_TRUE(fake::ActInWindow(f, action)) << action;
+        EXPECT_FALSE(fake::ActInWindow(f, "click nothing"));
+        EXPECT_FALSE(fake::ActInWindow(f, "choose txt 1"));
+    };
+    std::string why;
+    EXPECT_TRUE(platform::RunWindow(form, why));
+    EXPECT_EQ(box.Text(), "a b");
+    EXPECT_EQ(tick.Value(), 1);
+    EXPECT_EQ(list.ListIndex(), 1);
+    EXPECT_EQ(clicks * 10 + closes, 11);
 }

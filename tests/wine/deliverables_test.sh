@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # What the Windows build delivers, checked on the host.
 #
-#   deliverables_test.sh install BUILD-DIR CMAKE OBJDUMP
-#       `cmake --install` lays out the program folder: the programs, linked
-#       statically (no runtime DLL to ship), and the empty folders TrashBox
-#       and WallPaper.
+#   deliverables_test.sh archive CPACK-CONFIG CPACK CMAKE OBJDUMP
+#       The release zip unpacks to one program folder: the programs, linked
+#       statically (no runtime DLL to ship), the empty folders TrashBox and
+#       WallPaper, the readme and the licence.
 #   deliverables_test.sh version SARVOCHANGER-EXE WINDRES
 #       The version information of SarvoChanger.exe.
 set -euo pipefail
@@ -13,12 +13,17 @@ fails=0
 fail() { echo "FAIL: $*" >&2; fails=$((fails + 1)); }
 
 case ${1:?} in
-install)
-    build=${2:?} cmake=${3:?} objdump=${4:?}
-    dest=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-install.XXXXXX")
+archive)
+    config=${2:?} cpack=${3:?} cmake=${4:?} objdump=${5:?}
+    dest=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-archive.XXXXXX")
     trap 'rm -rf "$dest"' EXIT
-    "$cmake" --install "$build" --prefix "$dest/Sarvo Backdrop Changer" >/dev/null
-    folder="$dest/Sarvo Backdrop Changer"
+    "$cpack" --config "$config" -G ZIP -B "$dest/out" >"$dest/cpack.log" 2>&1 || { cat "$dest/cpack.log" >&2; exit 1; }
+    zips=("$dest"/out/sarvo-backdrop-changer-*-win64.zip)
+    [[ ${#zips[@]} == 1 && -f ${zips[0]} ]] || { echo "FAIL: no single zip" >&2; exit 1; }
+    mkdir "$dest/unpacked"
+    (cd "$dest/unpacked" && "$cmake" -E tar xf "${zips[0]}")
+    folder=$(echo "$dest"/unpacked/*)
+    [[ -d $folder && $(basename "$folder") == sarvo-backdrop-changer-*-win64 ]] || fail "not one program folder"
     [[ -f "$folder/SarvoChanger.exe" ]] || fail "no SarvoChanger.exe"
     for sub in TrashBox WallPaper; do
         [[ -d "$folder/$sub" ]] || fail "no folder $sub"
@@ -33,7 +38,8 @@ install)
     for entry in "$folder"/* "$folder"/.[!.]*; do
         [[ -e "$entry" ]] || continue
         name=$(basename "$entry")
-        [[ "$name" =~ ^(Sarvo[A-Za-z]*\.exe|TrashBox|WallPaper)$ ]] || fail "unexpected in the program folder: $name"
+        [[ "$name" =~ ^(Sarvo[A-Za-z]*\.exe|TrashBox|WallPaper|README\.txt|LICENSE\.txt)$ ]] ||
+            fail "unexpected in the program folder: $name"
     done
     ;;
 version)

@@ -11,6 +11,7 @@
 
 #include "ansi_win32.h"
 #include "core/modules/Search.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
@@ -80,6 +81,42 @@ TEST_F(Profile, ReadsStopAt255BytesAndNeverSplitACharacter) {
     for (int i = 0; i < 128; ++i) sjis += "\x82\xa0", utf8 += "あ";
     WriteFile(ini, "[Sarvo Changer]\r\nLong=" + sjis + "\r\n");
     EXPECT_EQ(platform::ProfileReadString(ini, kSection, "Long", ""), utf8.substr(0, 127 * 3));
+}
+
+// A read-only settings file, or bitmap, stays as it is, and no copy of it is
+// left behind beside it.
+TEST_F(Profile, ReadOnlyFilesAreKeptAndLeaveNothingBehind) {
+    const std::string ini = dir.str() + "\\sarvoset.ini", bmp = dir.str() + "\\SarvoChangerGraphic.bmp";
+    WriteFile(ini, "[Sarvo Changer]\r\nFolderPath=C:\\a\r\n");
+    WriteFile(bmp, "old");
+    for (const std::string& file : {ini, bmp}) ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(platform::ProfileWriteString(ini, kSection, "FolderPath", "C:\\b"));
+    std::string why;
+    EXPECT_FALSE(platform::WriteFileReplacing(bmp, "new", 3, why));
+    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\r\nFolderPath=C:\\a\r\n");
+    EXPECT_EQ(ReadFile(bmp), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+    for (const std::string& file : {ini, bmp}) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Temporary files of killed writers go at the next write beside them;
+// a young one may be a live writer's and stays.
+TEST_F(Profile, LeftoversOfKilledWritersGo) {
+    const std::string old = dir.str() + "\\sbc1A2B.tmp", young = dir.str() + "\\sbc3C4D.tmp";
+    WriteFile(old, "partial");
+    WriteFile(young, "partial");
+    HANDLE file = CreateFileA(old.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= 5ull * 60 * 10000000;  // five minutes ago
+    const FILETIME before{t.LowPart, t.HighPart};
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &before));
+    CloseHandle(file);
+    ASSERT_TRUE(platform::ProfileWriteString(dir.str() + "\\sarvoset.ini", kSection, "FolderPath", "C:\\a"));
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_TRUE(fs::exists(young));
 }
 
 class Registry : public ::testing::Test {

@@ -35,6 +35,24 @@ Placement PlacementFromValues(std::string_view tileWallpaper, std::string_view w
     return Placement::Centre;
 }
 
+std::optional<int> PlacementListIndex(std::string_view tileWallpaper, std::string_view wallpaperStyle) {
+    const auto tile = WholeNumber(tileWallpaper);
+    const auto style = WholeNumber(wallpaperStyle);
+    if (tile == 1 && style == 0) return 1;
+    if (tile == 0 && style == 0) return 0;
+    if (tile == 0 && style == 2) return 2;
+    return std::nullopt;
+}
+
+std::optional<std::pair<const char*, const char*>> PlacementListValues(int index) {
+    switch (index) {
+        case 0: return std::pair{"0", "0"};
+        case 1: return std::pair{"1", "0"};
+        case 2: return std::pair{"0", "2"};
+        default: return std::nullopt;
+    }
+}
+
 std::string_view PlacementName(Placement placement) {
     switch (placement) {
         case Placement::Centre: return "centre";

@@ -2,7 +2,9 @@
 // pair of stored values ("TileWallpaper", "WallpaperStyle") selects it.
 #pragma once
 
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace sarvo {
 
@@ -15,6 +17,16 @@ enum class Placement { Centre, Tile, Stretch };
 // else - absent, empty or not a number included - is centred, the placement
 // that never distorts or repeats the picture.
 Placement PlacementFromValues(std::string_view tileWallpaper, std::string_view wallpaperStyle);
+
+// The settings tool's placement list, one row per item: 0 centred
+// ("0", "0"), 1 tiled ("1", "0"), 2 stretched ("0", "2"). The item whose
+// pair the stored values are, read as numbers as above; nothing for any
+// other pair, absent or empty values included.
+std::optional<int> PlacementListIndex(std::string_view tileWallpaper, std::string_view wallpaperStyle);
+
+// The pair of texts ("TileWallpaper", "WallpaperStyle") written for list
+// item `index`; nothing for an index outside 0 to 2.
+std::optional<std::pair<const char*, const char*>> PlacementListValues(int index);
 
 // "centre", "tile" or "stretch", for messages and logs.
 std::string_view PlacementName(Placement placement);

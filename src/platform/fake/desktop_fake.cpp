@@ -2,6 +2,8 @@
 
 #include "platform/keys.h"
 #include "platform/program.h"
+#include "platform/screen.h"
+#include "platform/shell.h"
 #include "platform/wallpaper.h"
 
 namespace sarvo::fake {
@@ -47,6 +49,34 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     }
     d.applied.push_back(path);
     return true;
+}
+
+namespace {
+
+bool Open(std::vector<std::string>& opened, const std::string& what, std::string& why) {
+    if (!fake::TheDesktop().openSucceeds) {
+        why = "cannot open " + what;
+        return false;
+    }
+    opened.push_back(what);
+    return true;
+}
+
+}  // namespace
+
+bool OpenFolderWindow(const std::string& folder, std::string& why) {
+    return Open(fake::TheDesktop().openedFolders, folder, why);
+}
+
+bool OpenWebAddress(const std::string& address, std::string& why) {
+    return Open(fake::TheDesktop().openedAddresses, address, why);
+}
+
+bool PrimaryScreenSize(int& width, int& height) {
+    const auto& d = fake::TheDesktop();
+    width = d.screenKnown ? d.screenWidth : 0;
+    height = d.screenKnown ? d.screenHeight : 0;
+    return d.screenKnown;
 }
 
 }  // namespace sarvo::platform

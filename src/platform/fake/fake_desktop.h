@@ -1,6 +1,7 @@
-// Test-only desktop: keys, program starts and the wallpaper, held in memory so
-// that core tests can set what the user holds down and see what was started
-// and applied. Not thread-safe; tests call Reset() first.
+// Test-only desktop: keys, program starts, the wallpaper, the file manager,
+// the web browser and the screen, held in memory so that core tests can set
+// what the user holds down and see what was started, applied and opened.
+// Not thread-safe; tests call ResetDesktop() first.
 #pragma once
 
 #include <string>
@@ -27,11 +28,19 @@ struct Desktop {
     std::string applyFailure = "the desktop refused the picture";
     // Input: when false, StartProgram fails.
     bool startSucceeds = true;
+    // Input: when false, OpenFolderWindow and OpenWebAddress fail.
+    bool openSucceeds = true;
+    // Input: the primary screen; when `screenKnown` is false there is none.
+    bool screenKnown = true;
+    int screenWidth = 1024;
+    int screenHeight = 768;
 
     // Output, in order of the calls.
     std::vector<platform::Key> keysProbed;
     std::vector<StartedProgram> started;
     std::vector<std::string> applied;  // paths given to ApplyWallpaper that succeeded
+    std::vector<std::string> openedFolders;    // folders given to OpenFolderWindow that succeeded
+    std::vector<std::string> openedAddresses;  // addresses given to OpenWebAddress that succeeded
 };
 
 // The one fake desktop of the test process.

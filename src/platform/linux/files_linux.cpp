@@ -71,44 +71,6 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
     return true;
 }
 
-bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size, std::string& why) {
-    // The temporary file sits beside the target so that the rename stays on
-    // one file system and is atomic.
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        why = ErrorText("cannot create a file beside", path);
-        return false;
-    }
-    struct stat old {};
-    const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    // Reserving the whole size first lets the file system lay the file out in
-    // one piece, which makes both the write and the flush markedly cheaper for
-    // a large bitmap, and a full disk shows up before anything is written.
-    // File systems that cannot reserve simply write as usual.
-    if (size > 0 && fallocate(fd, 0, 0, static_cast<off_t>(size)) != 0 && errno == ENOSPC) {
-        why = ErrorText("cannot write", temp);
-        close(fd);
-        unlink(temp.c_str());
-        return false;
-    }
-    // Flushed before the rename, so that after a crash the name holds either
-    // the old file or the whole new one.
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, static_cast<const unsigned char*>(data), size) &&
-              fsync(fd) == 0;
-    if (!ok) why = ErrorText("cannot write", temp);
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        why = ErrorText("cannot write", temp);
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        why = ErrorText("cannot replace", path);
-    }
-    if (!ok) unlink(temp.c_str());
-    return ok;
-}
-
 }  // namespace sarvo::platform
 
 namespace sarvo::platform {

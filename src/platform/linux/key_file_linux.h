@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "core/pure/profile_text.h"
@@ -19,6 +20,16 @@ bool Load(const std::string& path, ProfileText& text);
 
 // Replaces `path` with `text`, atomically.
 bool Save(const std::string& path, const ProfileText& text);
+
+// Loads `path`, lets `change` edit the text, and saves it when `change`
+// returns true, all under an exclusive lock on the folder that holds `path`,
+// so that two programs changing different values at the same moment never
+// undo each other's change. (The file itself cannot carry the lock: each
+// save replaces it by a new one.) Where the folder cannot be opened, the
+// update goes on without the lock.
+// Returns false when the file could not be read or written, or `change`
+// returned false.
+bool Update(const std::string& path, const std::function<bool(ProfileText&)>& change);
 
 // Whether a name or value can stand in a line of its own: a line break would
 // end the line and leave the rest as a line of its own.

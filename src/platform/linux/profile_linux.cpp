@@ -27,10 +27,10 @@ bool ProfileWriteString(const std::string& file, const std::string& section, con
                         const std::string& value) {
     if (!keyfile::FitsOnOneLine(value) || !keyfile::FitsOnOneLine(key) || key.find('=') != std::string::npos)
         return false;
-    ProfileText text;
-    if (!keyfile::Load(file, text)) return false;
-    text.Set(section, key, value);
-    return keyfile::Save(file, text);
+    return keyfile::Update(file, [&](ProfileText& text) {
+        text.Set(section, key, value);
+        return true;
+    });
 }
 
 }  // namespace sarvo::platform

@@ -74,15 +74,20 @@ bool ProfileWriteString(const std::string& file, const std::string& section,
     if (!win32::ToAnsi(file, aFile) || !win32::ToAnsi(section, aSection) ||
         !win32::ToAnsi(key, aKey) || !win32::ToAnsi(value, aValue))
         return false;
+    // A read-only settings file stays as it is. Checked first: the copy
+    // below would take the attribute over and could then be neither written
+    // nor deleted.
+    if (win32::IsReadOnlyFile(aFile)) return false;
     std::string temp, why;
     if (!win32::CreateTempBeside(file, temp, why)) return false;
     // The copy starts as the current file; when there is none yet, the
-    // empty temporary file stands for it.
+    // empty temporary file stands for it. Its attributes are the copy's own.
     if (!CopyFileA(aFile.c_str(), temp.c_str(), FALSE) &&
         GetLastError() != ERROR_FILE_NOT_FOUND) {
         DeleteFileA(temp.c_str());
         return false;
     }
+    SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!WritePrivateProfileStringA(aSection.c_str(), aKey.c_str(), aValue.c_str(),
                                     temp.c_str())) {
         DeleteFileA(temp.c_str());

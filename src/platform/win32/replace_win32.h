@@ -8,6 +8,10 @@
 
 namespace sarvo::win32 {
 
+// Whether the file `ansiPath` exists with the read-only attribute. Such a
+// file is never replaced: the user protected it.
+bool IsReadOnlyFile(const std::string& ansiPath);
+
 // Creates an empty, uniquely named temporary file in the folder of
 // `utf8Target` and gives its name in the ANSI code page. Returns false and
 // fills `why` when the folder cannot take it.

@@ -1,16 +1,22 @@
 // The Linux services that the core reaches through the seam, on real files.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/program.h"
 #include "platform/registry.h"
+#include "support/as_user.h"
 #include "support/temp_dir.h"
 #include "xdg_dirs.h"
 
@@ -83,20 +89,78 @@ TEST(SettingsFileLinux, LinesOfOthersAndTheLineEndsAreKept) {
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
 }
 
-TEST(Files, ReplacingKeepsTheModeAndReadingRefusesPipes) {
+TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPipes) {
     TempDir dir;
     const std::string path = (dir.path() / "SarvoChangerGraphic.bmp").string();
     std::string why;
+    // New files get what the umask leaves of 0666.
+    const mode_t saved = umask(027);
     ASSERT_TRUE(platform::WriteFileReplacing(path, "first", 5, why)) << why;
+    umask(saved);
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_TRUE(platform::WriteFileReplacing(path, "second", 6, why)) << why;
     EXPECT_EQ(ReadFile(path), "second");
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    // A read-only file is kept, also for root.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(platform::WriteFileReplacing(path, "third", 5, why));
+    EXPECT_NE(why.find("read-only"), std::string::npos) << why;
+    EXPECT_EQ(ReadFile(path), "second");
+
+    // A link is kept, and the file it names is replaced.
+    const fs::path real = dir.path() / "real.ini", link = dir.path() / "link.ini";
+    fs::create_symlink("real.ini", link);
+    ASSERT_TRUE(platform::WriteFileReplacing(link.string(), "via link", 8, why)) << why;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(real), "via link");
+
     ASSERT_EQ(mkfifo((dir.path() / "p").c_str(), 0600), 0);
     std::vector<unsigned char> bytes;
     EXPECT_FALSE(platform::ReadWholeFile((dir.path() / "p").string(), bytes, 100, why));
+    EXPECT_FALSE(platform::WriteFileReplacing((dir.path() / "p").string(), "x", 1, why));
+}
+
+// The user may let us write the file but not its folder: then the file is
+// written in place.
+TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
+    TempDir dir;
+    const fs::path folder = dir.path() / "locked";
+    fs::create_directories(folder);
+    WriteFile(folder / "sarvoset.ini", "old, longer content");
+    fs::permissions(folder / "sarvoset.ini", fs::perms::all);
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::others_exec | fs::perms::others_read);
+    const std::string path = (folder / "sarvoset.ini").string();
+    EXPECT_TRUE(test::RunWithoutPrivileges([&] {
+        std::string why;
+        return platform::WriteFileReplacing(path, "new", 3, why);
+    }));
+    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+// Temporary files of killed writers are removed by the next write; one a
+// live writer holds is not.
+TEST(Files, LeftoversOfKilledWritersGoAtTheNextWrite) {
+    TempDir dir;
+    const fs::path target = dir.path() / "SarvoChangerGraphic.bmp";
+    const fs::path dead = dir.path() / "SarvoChangerGraphic.bmp.a1B2c3", alive = dir.path() / "SarvoChangerGraphic.bmp.Zz9Yy8",
+                   other = dir.path() / "SarvoChangerGraphic.bmp.old";
+    for (const fs::path& p : {dead, alive, other}) {
+        WriteFile(p, "partial");
+        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    }
+    const int held = open(alive.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    std::string why;
+    ASSERT_TRUE(platform::WriteFileReplacing(target.string(), "bmp", 3, why)) << why;
+    close(held);
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(alive));
+    EXPECT_TRUE(fs::exists(other));
 }
 
 TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
@@ -139,4 +203,25 @@ TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
     EXPECT_FALSE(fs::exists(disk.path() / "p.jpg"));
     EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file was left";
     fs::remove_all(memory);
+}
+
+// Two programs changing different values of the settings file at the same
+// moment: neither change is lost (every key either writes stays).
+TEST(SettingsFileLinux, TwoWritersAtOnceLoseNothing) {
+    TempDir dir;
+    const std::string ini = (dir.path() / "sarvoset.ini").string();
+    constexpr int kKeys = 60;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    const std::string prefix = child == 0 ? "child" : "parent";
+    bool ok = true;
+    for (int i = 0; i < kKeys; ++i) ok = sarvo::IniWriteString(ini, "Sarvo Changer", prefix + std::to_string(i), "x") && ok;
+    if (child == 0) _exit(ok ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(ok && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    int lost = 0;
+    for (const std::string who : {"child", "parent"})
+        for (int i = 0; i < kKeys; ++i) lost += sarvo::IniReadString(ini, "Sarvo Changer", who + std::to_string(i), "") != "x";
+    EXPECT_EQ(lost, 0);
 }
