@@ -25,7 +25,7 @@ tests=(
   # tests: GoogleTest, key presses and clicks
   libgtest-dev googletest xdotool
   # the Windows build, run under Wine with a Japanese locale
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine locales
   # the benchmark's reference tools
   fd-find feh hyperfine jq libjpeg-turbo-progs time
   # fuzzing: clang with libFuzzer and the sanitizers
