@@ -8,7 +8,7 @@
 namespace sarvo::test {
 
 bool EncodeJpeg(const Bitmap& picture, int quality, int subsampling,
-                std::vector<unsigned char>& out, std::string& why) {
+                std::vector<unsigned char>& out, std::string& why, bool progressive) {
     tjhandle tj = tjInitCompress();
     if (!tj) {
         why = tjGetErrorStr2(nullptr);
@@ -19,7 +19,8 @@ bool EncodeJpeg(const Bitmap& picture, int quality, int subsampling,
     // The bitmap keeps its rows bottom-up, the top row last in memory.
     const int rc = tjCompress2(tj, picture.Row(picture.Height() - 1), picture.Width(),
                                static_cast<int>(picture.Stride()), picture.Height(), TJPF_BGR,
-                               &jpeg, &jpegSize, subsampling, quality, TJFLAG_BOTTOMUP);
+                               &jpeg, &jpegSize, subsampling, quality,
+                               TJFLAG_BOTTOMUP | (progressive ? TJFLAG_PROGRESSIVE : 0));
     if (rc == 0)
         out.assign(jpeg, jpeg + jpegSize);
     else

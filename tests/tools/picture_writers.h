@@ -11,9 +11,10 @@
 namespace sarvo::test {
 
 // `picture` as a JPEG file of the given quality (1 to 100) and TurboJPEG
-// chroma subsampling (TJSAMP_444, TJSAMP_420, TJSAMP_GRAY, ...).
+// chroma subsampling (TJSAMP_444, TJSAMP_420, TJSAMP_GRAY, ...), baseline or
+// progressive.
 bool EncodeJpeg(const Bitmap& picture, int quality, int subsampling,
-                std::vector<unsigned char>& out, std::string& why);
+                std::vector<unsigned char>& out, std::string& why, bool progressive = false);
 
 // Colours are 0xRRGGBB. A colour table is padded with black to a power of two.
 struct GifFrame {

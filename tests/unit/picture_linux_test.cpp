@@ -6,7 +6,10 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
@@ -270,6 +273,32 @@ TEST(LoadPicture, BrokenHugeAndOddFilesAreRefusedAndTheBitmapKept) {
         ASSERT_EQ(bitmap.Width(), 1) << name;
         EXPECT_EQ(test::ColourAt(bitmap, 0, 0), 0x123456u) << name;
     }
+}
+
+// A small progressive file that declares 18000 x 18000 pixels would make the
+// decoder hold 2 GB of coefficients beside the bitmap: it is refused before
+// any of that is touched. A real progressive photo still decodes.
+TEST(LoadPicture, AProgressiveFileDeclaringAVastPictureIsRefusedCheaply) {
+    test::TempDir dir;
+    Bytes jpeg;
+    std::string why;
+    ASSERT_TRUE(test::EncodeJpeg(Quadrants(), 90, TJSAMP_444, jpeg, why, true)) << why;
+    EXPECT_TRUE(LoadBytes(dir, "progressive.jpg", jpeg).ok);
+    const std::size_t frame = FindMarker(jpeg, 0xC2);
+    for (std::size_t at : {frame + 5, frame + 7}) jpeg[at] = 18000 >> 8, jpeg[at + 1] = 18000 & 0xFF;
+    test::WriteFile(dir.path() / "vast.jpg", jpeg);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Bitmap bitmap;
+        _exit(LoadPicture((dir.path() / "vast.jpg").string(), bitmap, why) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the vast picture was accepted";
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    EXPECT_LT(usage.ru_maxrss, 256 * 1024) << "peak memory in KiB of the refusing process";
 }
 
 TEST(LoadPicture, UnreadableFileIsRefused) {

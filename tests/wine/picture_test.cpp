@@ -59,16 +59,6 @@ TEST(LoadPicture, GifAndJpegMatchAnotherDecoder) {
     EXPECT_EQ(Differing(Load(Sample("sample.jpg")), Reference("sample_jpg_ref.bmp"), 3), 0);
 }
 
-TEST(LoadPicture, TransparentPartsOfAGifAreWhite) {
-    const Bitmap b = Load(Sample("transparent.gif"));
-    ASSERT_EQ(b.Width(), 4);
-    ASSERT_EQ(b.Height(), 2);
-    EXPECT_EQ(test::ColourAt(b, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(test::ColourAt(b, 1, 1), 0xFFFFFFu);
-    EXPECT_EQ(test::ColourAt(b, 2, 0), 0x0000FFu);
-    EXPECT_EQ(test::ColourAt(b, 3, 1), 0x0000FFu);
-}
-
 TEST(LoadPicture, AnExifOrientationIsTurnedUpright) {
     const Bitmap plain = Load(Sample("sample.jpg"));
     TempDir dir;

@@ -99,6 +99,26 @@ TEST_F(Profile, ReadOnlyFilesAreKeptAndLeaveNothingBehind) {
     for (const std::string& file : {ini, bmp}) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// Temporary files of killed writers go at the next write beside them;
+// a young one may be a live writer's and stays.
+TEST_F(Profile, LeftoversOfKilledWritersGo) {
+    const std::string old = dir.str() + "\\sbc1A2B.tmp", young = dir.str() + "\\sbc3C4D.tmp";
+    WriteFile(old, "partial");
+    WriteFile(young, "partial");
+    HANDLE file = CreateFileA(old.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= 5ull * 60 * 10000000;  // five minutes ago
+    const FILETIME before{t.LowPart, t.HighPart};
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &before));
+    CloseHandle(file);
+    ASSERT_TRUE(platform::ProfileWriteString(dir.str() + "\\sarvoset.ini", kSection, "FolderPath", "C:\\a"));
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_TRUE(fs::exists(young));
+}
+
 class Registry : public ::testing::Test {
 protected:
     void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kRoot.c_str()); }

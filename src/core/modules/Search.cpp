@@ -63,6 +63,9 @@ void SearchFolders(std::string& path, FolderWalk& walk) {
 
         subFolders.clear();
         for (platform::FolderEntry& e : listing.entries) {
+            // A path with a line break could never be recorded in the
+            // settings file, so nothing under such a name is offered.
+            if (e.name.find_first_of("\r\n") != std::string::npos) continue;
             if (e.isFolder) subFolders.push_back(std::move(e.name));
             else if (IsPictureFileName(e.name)) walk.pictureNames.push_back(std::move(e.name));
         }

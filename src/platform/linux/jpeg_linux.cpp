@@ -12,6 +12,13 @@
 // are decoded and shown. TurboJPEG is asked to stop at the first warning; if
 // that warning is not the premature end, the general path decodes the file
 // again with the warnings noted and ignored.
+//
+// Memory: a progressive file keeps every coefficient of the whole picture
+// while its scans arrive, two bytes a sample, a second picture's worth or
+// more beside the bitmap. TurboJPEG cannot bound that, so progressive files
+// go through libjpeg, whose memory manager is told how much the bitmap limit
+// leaves; a small file that declares a vast progressive picture is then
+// refused before anything of that size is touched.
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -45,8 +52,27 @@ struct TurboJpegCloser {
 
 enum class Outcome { kDecoded, kFailed, kNeedsGeneralPath };
 
+// Whether the frame header before the first scan is a progressive one
+// (SOF2, SOF6, SOF10, SOF14). Markers are walked by their lengths.
+bool IsProgressive(const unsigned char* data, std::size_t size) {
+    std::size_t i = 2;
+    while (i + 4 <= size && data[i] == 0xFF) {
+        const unsigned char marker = data[i + 1];
+        if (marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        if (marker == 0xDA || marker == 0xD9) return false;
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return (marker & 0x03) == 0x02;
+        i += 2 + ((std::size_t{data[i + 2]} << 8) | data[i + 3]);
+    }
+    return false;
+}
+
 Outcome DecodeWithTurboJpeg(const unsigned char* data, std::size_t size, Bitmap& out,
                             std::string& why) {
+    if (IsProgressive(data, size)) return Outcome::kNeedsGeneralPath;
     std::unique_ptr<void, TurboJpegCloser> tj(tjInitDecompress());
     if (!tj) {
         why = std::string("TurboJPEG cannot start: ") + tjGetErrorStr2(nullptr);
@@ -130,9 +156,11 @@ bool DecodeWithLibjpeg(const unsigned char* data, std::size_t size, Bitmap& out,
     err.pub.output_message = OnOutput;
     err.message[0] = '\0';
     if (setjmp(err.jump)) {
+        const bool tooLarge = err.pub.msg_code == JERR_NO_BACKING_STORE || err.pub.msg_code == JERR_OUT_OF_MEMORY;
         jpeg_destroy_decompress(&cinfo);
         out.Release();
-        why = std::string("JPEG file is damaged: ") + err.message;
+        why = tooLarge ? "JPEG picture needs more memory than a wallpaper may take"
+                       : std::string("JPEG file is damaged: ") + err.message;
         return false;
     }
     jpeg_create_decompress(&cinfo);
@@ -142,6 +170,10 @@ bool DecodeWithLibjpeg(const unsigned char* data, std::size_t size, Bitmap& out,
         cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = fourColour ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_calc_output_dimensions(&cinfo);
+    // What the bitmap limit leaves beside the bitmap is all the decoder may
+    // take (it has no backing store, so more ends in an error).
+    const std::size_t bitmapBytes = Bitmap::FileSizeFor(cinfo.output_width, cinfo.output_height);
+    if (bitmapBytes != 0) cinfo.mem->max_memory_to_use = static_cast<long>(Bitmap::kMaxBytes - bitmapBytes);
     if (!out.Allocate(cinfo.output_width, cinfo.output_height, why)) {
         jpeg_destroy_decompress(&cinfo);
         return false;

@@ -39,11 +39,9 @@ bool Save(const std::string& path, const ProfileText& text) {
 
 bool Update(const std::string& path, const std::function<bool(ProfileText&)>& change) {
     const std::size_t slash = path.find_last_of('/');
-    const std::string lockPath = slash == std::string::npos ? "." + path + ".lock"
-                                                           : path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".lock";
-    // Created with the umask's permissions, so every program of the user
-    // (and of others who share a program folder) can take it.
-    const int lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    // A lock on the folder leaves no file of its own behind.
+    const int lock = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (lock >= 0) {
         while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
         }

@@ -22,10 +22,11 @@ bool Load(const std::string& path, ProfileText& text);
 bool Save(const std::string& path, const ProfileText& text);
 
 // Loads `path`, lets `change` edit the text, and saves it when `change`
-// returns true, all under an exclusive lock on a lock file beside `path`
-// (".NAME.lock"), so that two programs changing different values at the
-// same moment never undo each other's change. Where no lock file can be
-// made (a folder we may not write), the update goes on without the lock.
+// returns true, all under an exclusive lock on the folder that holds `path`,
+// so that two programs changing different values at the same moment never
+// undo each other's change. (The file itself cannot carry the lock: each
+// save replaces it by a new one.) Where the folder cannot be opened, the
+// update goes on without the lock.
 // Returns false when the file could not be read or written, or `change`
 // returned false.
 bool Update(const std::string& path, const std::function<bool(ProfileText&)>& change);

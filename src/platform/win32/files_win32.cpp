@@ -108,6 +108,33 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
 
 namespace sarvo::win32 {
 
+namespace {
+
+// Temporary files of writers that were killed before they could rename or
+// remove them ("sbc*.tmp", up to a whole bitmap each). Only files older than
+// a minute go, and only those no one has open: a live writer's file is
+// younger, or held.
+void RemoveLeftovers(const std::string& ansiFolder) {
+    WIN32_FIND_DATAA found;
+    const std::string pattern = ansiFolder + (ansiFolder.empty() || ansiFolder.back() == '\\' ? "" : "\\") + "sbc*.tmp";
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    constexpr ULONGLONG kMinute = 60ull * 10000000ull;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (ticks(now) < ticks(found.ftLastWriteTime) + kMinute) continue;
+        const std::string name = pattern.substr(0, pattern.size() - 8) + found.cFileName;
+        HANDLE file = CreateFileA(name.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+}  // namespace
+
 bool CreateTempBeside(const std::string& utf8Target, std::string& ansiTemp, std::string& why) {
     // The folder is cut off in UTF-8, where no byte of a character can be
     // taken for a separator, and only then converted.
@@ -118,6 +145,7 @@ bool CreateTempBeside(const std::string& utf8Target, std::string& ansiTemp, std:
         why = utf8Target + ": the name cannot be written in this system's code page";
         return false;
     }
+    RemoveLeftovers(ansiFolder);
     char name[MAX_PATH] = {};
     if (GetTempFileNameA(ansiFolder.c_str(), "sbc", 0, name) == 0) {
         why = utf8Target + ": " + SystemErrorText(GetLastError());

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/pure/bmp_reader.h"
 #include "core/pure/exif.h"
 #include "platform/files.h"
 #include "platform/picture.h"
@@ -95,7 +96,10 @@ bool MakeStream(const std::vector<unsigned char>& bytes, ComPtr<IStream>& stream
 // Draws `picture` (width x height pixels) into `bitmap`, allocated to that
 // size. The DIB is laid out bottom-up with rows padded to four bytes, as the
 // bitmap holds its pixels.
-bool Draw(IPicture* picture, long width, long height, Bitmap& bitmap, std::string& why) {
+//
+// Where the picture leaves pixels undrawn (the transparent parts of a GIF),
+// `ground` (0xRRGGBB) shows, as on every platform of the suite.
+bool Draw(IPicture* picture, long width, long height, std::uint32_t ground, Bitmap& bitmap, std::string& why) {
     if (!bitmap.Allocate(width, height, why)) return false;
     OLE_XSIZE_HIMETRIC hmWidth = 0;
     OLE_YSIZE_HIMETRIC hmHeight = 0;
@@ -117,8 +121,13 @@ bool Draw(IPicture* picture, long width, long height, Bitmap& bitmap, std::strin
     if (!ok) {
         why = "not enough memory to draw the picture";
     } else {
-        const std::size_t size = bitmap.Stride() * static_cast<std::size_t>(height);
-        std::memset(bits, 0xFF, size);  // transparent parts show white
+        auto* fill = static_cast<unsigned char*>(bits);
+        for (long y = 0; y < height; ++y, fill += bitmap.Stride())
+            for (long x = 0; x < width; ++x) {
+                fill[x * 3] = static_cast<unsigned char>(ground);
+                fill[x * 3 + 1] = static_cast<unsigned char>(ground >> 8);
+                fill[x * 3 + 2] = static_cast<unsigned char>(ground >> 16);
+            }
         HGDIOBJ old = SelectObject(dc, dib);
         const HRESULT hr =
             picture->Render(dc, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
@@ -142,6 +151,16 @@ bool Draw(IPicture* picture, long width, long height, Bitmap& bitmap, std::strin
     return ok;
 }
 
+// A GIF's background: the colour its global colour table gives the
+// background index, black without a table or an index outside it.
+std::uint32_t GifBackground(const std::vector<unsigned char>& b) {
+    if (b.size() < 13 || std::memcmp(b.data(), "GIF", 3) != 0 || (b[10] & 0x80) == 0) return 0;
+    const std::size_t entries = std::size_t{1} << ((b[10] & 7) + 1), index = b[11];
+    if (index >= entries || 13 + 3 * (index + 1) > b.size()) return 0;
+    const unsigned char* c = b.data() + 13 + 3 * index;
+    return (std::uint32_t{c[0]} << 16) | (std::uint32_t{c[1]} << 8) | c[2];
+}
+
 }  // namespace
 
 bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
@@ -156,6 +175,18 @@ bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
               std::to_string(declared.height) + " is empty or too large";
         return false;
     }
+    // BMP files are read by our own reader, as on every platform: it knows
+    // the RLE, OS/2 and bit-field variants, and gives the same pixels.
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+        Bitmap decoded;
+        if (!DecodeBmp(bytes.data(), bytes.size(), decoded, why)) {
+            why = path + ": " + why;
+            return false;
+        }
+        bitmap = std::move(decoded);
+        return true;
+    }
+    const std::uint32_t ground = GifBackground(bytes);
     const std::vector<unsigned char> head(bytes.begin(),
                                           bytes.begin() + static_cast<std::ptrdiff_t>(
                                                               std::min(bytes.size(), kHeadBytes)));
@@ -185,7 +216,7 @@ bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
     // The size in pixels comes from the bitmap itself: the picture's size in
     // HIMETRIC depends on the resolution stored in the file.
     Bitmap decoded;
-    if (!Draw(picture.get(), info.bmWidth, info.bmHeight, decoded, why)) {
+    if (!Draw(picture.get(), info.bmWidth, info.bmHeight, ground, decoded, why)) {
         why = path + ": " + why;
         return false;
     }

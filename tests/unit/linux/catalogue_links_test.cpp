@@ -1,5 +1,6 @@
 // The walk over what Linux folder trees hold besides folders and files:
-// hidden names, links, loops, pipes and folders that cannot be read.
+// hidden names, names with line breaks, links, loops, pipes and folders
+// that cannot be read.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -21,10 +22,11 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
 }
 }  // namespace
 
-TEST(CatalogueLinux, HiddenEntriesAndPipesAreLeftOutLinksFollowedAndLoopsEnteredOnce) {
+TEST(CatalogueLinux, HiddenEntriesLineBreaksAndPipesAreLeftOutLinksFollowedAndLoopsEnteredOnce) {
     TempDir dir, other;
     const std::string r = dir.str();
-    for (const char* name : {".hidden.jpg", ".cache/in.jpg", "A/a.jpg", "elsewhere/e.jpg"})
+    for (const char* name : {".hidden.jpg", ".cache/in.jpg", "A/a.jpg", "elsewhere/e.jpg", "line\nbreak.jpg",
+                             "line\rbreak/in.jpg"})
         WriteFile(dir.path() / name, "x");
     WriteFile(other.path() / "deep" / "o.gif", "x");
     fs::create_directory_symlink(dir.path(), dir.path() / "A" / "back-to-root");
