@@ -24,10 +24,11 @@ programs=(
   xvfb x11-utils imagemagick
 )
 tests=(
-  # tests: GoogleTest, key presses and clicks
-  libgtest-dev googletest xdotool
+  # tests: GoogleTest, key presses and clicks, and the desktop's own readers
+  # of the autostart file (its validator, GLib's parser)
+  libgtest-dev googletest xdotool desktop-file-utils libglib2.0-dev procps
   # the Windows build, run under Wine with a Japanese locale
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 locales
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine locales
   # the desktops the tests run for real: dconf with the GNOME, Cinnamon and
   # MATE schemas, xfconfd, headless sway with swaybg and grim, pcmanfm and
   # pcmanfm-qt, each on a private session bus
@@ -35,6 +36,8 @@ tests=(
   xfconf libxfconf-0-3 x11-xserver-utils sway swaybg grim pcmanfm pcmanfm-qt
   # the benchmark's reference tools
   fd-find feh hyperfine jq libjpeg-turbo-progs time
+  # fuzzing: clang with libFuzzer and the sanitizers
+  clang libclang-rt-14-dev
 )
 
 case $what in

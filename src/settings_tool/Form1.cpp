@@ -301,7 +301,9 @@ void Form1::txtWallpaperFolder_DblClick() {
 
 bool Form1::DeleteSkip() {
     const std::string picture = IniReadString(gIniFilePath, kSection, "WallPaper", "");
-    if (picture.empty() || !platform::OrdinaryFileExists(picture)) {
+    // The changer records full paths; a bare name would depend on the
+    // folder the program happens to run in, and counts as gone.
+    if (GetFileBaseName(picture).empty() || !platform::OrdinaryFileExists(picture)) {
         ShowError("設定している壁紙は既に削除されています。");
         return false;
     }

@@ -195,3 +195,35 @@ TEST(Folders, HiddenAndSystemEntriesAreLeftOutAndShiftJisNamesListed) {
     SearchFiles(walk, files);
     EXPECT_EQ(files, (std::vector<std::string>{dir.str() + "\\a.jpg", folder + "\\in.jpg"}));
 }
+
+// Across file systems (Wine's Z: drive reaches the host's tmpfs) the move is
+// a copy beside the target, renamed into place, then the source removed:
+// never over an existing file, never leaving a copy behind, and for
+// read-only pictures too, as a move on one file system allows.
+TEST(Files, MovesAcrossFileSystemsWithoutReplacingOrLeavingCopies) {
+    const std::string other = "Z:\\dev\\shm\\sarvo-move-" + std::to_string(GetCurrentProcessId());
+    if (!CreateDirectoryA(other.c_str(), nullptr)) GTEST_SKIP() << "no second file system at /dev/shm";
+    TempDir dir;
+    using platform::MoveResult;
+    std::string why;
+    WriteFile(other + "\\a.jpg", "A");
+    WriteFile(other + "\\b.jpg", "B");
+    WriteFile(dir.str() + "\\taken.jpg", "T");
+    ASSERT_TRUE(SetFileAttributesA((other + "\\b.jpg").c_str(), FILE_ATTRIBUTE_READONLY));
+
+    EXPECT_EQ(platform::MoveFileNoReplace(other + "\\a.jpg", dir.str() + "\\taken.jpg", why), MoveResult::TargetExists);
+    EXPECT_EQ(ReadFile(dir.str() + "\\taken.jpg"), "T");
+    EXPECT_EQ(platform::MoveFileNoReplace(other + "\\a.jpg", dir.str() + "\\" + kHyou + ".jpg", why), MoveResult::Moved)
+        << why;
+    EXPECT_EQ(platform::MoveFileNoReplace(other + "\\b.jpg", dir.str() + "\\b.jpg", why), MoveResult::Moved) << why;
+
+    EXPECT_FALSE(fs::exists(other + "\\a.jpg"));
+    EXPECT_FALSE(fs::exists(other + "\\b.jpg"));
+    EXPECT_EQ(ReadFile(Utf8Path(dir.str() + "\\" + kHyou + ".jpg")), "A");
+    EXPECT_EQ(ReadFile(dir.str() + "\\b.jpg"), "B");
+    EXPECT_NE(GetFileAttributesA((dir.str() + "\\b.jpg").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+    SetFileAttributesA((dir.str() + "\\b.jpg").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA((other + "\\b.jpg").c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove_all(other);
+}

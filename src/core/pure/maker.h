@@ -5,6 +5,7 @@
 namespace sarvo {
 
 inline constexpr const char* kMakerAddress = "https://sarvo-backdrop-changer.example.org/";
-inline constexpr const char* kMakerNotice = "Copyright (C) 2005-2026 Sarvo Backdrop Changer developers";
+// One line of the windows' width (about 265 pixels in a 9-point Gothic).
+inline constexpr const char* kMakerNotice = "Copyright (C) 2005-2026 Sarvo developers";
 
 }  // namespace sarvo

@@ -185,6 +185,23 @@ bool Ansi(const std::string& path, std::string& ansi, std::string& why) {
 
 bool Exists(DWORD error) { return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS; }
 
+// The source of a move across drives, once its copy is in place. A
+// read-only file moves within a drive, so it goes here too.
+bool DeleteSource(const std::string& ansi, DWORD attributes) {
+    if (DeleteFileA(ansi.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+        !SetFileAttributesA(ansi.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(error);
+        return false;
+    }
+    if (DeleteFileA(ansi.c_str())) return true;
+    const DWORD again = GetLastError();
+    SetFileAttributesA(ansi.c_str(), attributes);
+    SetLastError(again);
+    return false;
+}
+
 }  // namespace
 
 std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t count) {
@@ -244,7 +261,7 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std
     }
     const DWORD attributes = GetFileAttributesA(aFrom.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(aTo.c_str(), attributes);
-    if (!DeleteFileA(aFrom.c_str())) {
+    if (!DeleteSource(aFrom, attributes)) {
         // The original cannot go: take the copy back, so that the picture
         // is in one place only.
         error = GetLastError();

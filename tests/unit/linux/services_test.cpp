@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
@@ -77,6 +78,32 @@ TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
     EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x"));
     EXPECT_FALSE(platform::RegistryReadString("Software\\Sarvo", "x", value));
     EXPECT_FALSE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", "a\nb"));
+}
+
+// The log-on list is the autostart folder: one entry file per value.
+TEST_F(PrivateXdg, RunValuesAreAutostartEntries) {
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const fs::path folder = home.path() / "config" / "autostart";
+    const std::string program = "/opt/my \"sarvo\" $HOME 50%/SarvoChanger";
+    std::string value;
+    EXPECT_TRUE(platform::RegistryCreateKey(run));
+    EXPECT_FALSE(platform::RegistryReadString(run, "SarvoChanger", value));
+    ASSERT_TRUE(platform::RegistryWriteString(run, "SarvoChanger", program));
+    EXPECT_TRUE(fs::is_regular_file(folder / "SarvoChanger.desktop"));
+    EXPECT_TRUE(platform::RegistryReadString(run, "sarvochanger", value));
+    EXPECT_EQ(value, program);
+    EXPECT_FALSE(fs::exists(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"));
+
+    EXPECT_FALSE(platform::RegistryWriteString(run, "SarvoChanger", "SarvoChanger"));  // not a full path
+    EXPECT_FALSE(platform::RegistryWriteString(run, "../SarvoChanger", program));
+    ASSERT_TRUE(platform::RegistryDeleteValue(run, "SARVOCHANGER"));
+    EXPECT_FALSE(fs::exists(folder / "SarvoChanger.desktop"));
+    EXPECT_TRUE(platform::RegistryDeleteValue(run, "SarvoChanger"));
+
+    // An entry of another's making that holds a whole command line is no value of ours.
+    WriteFile(folder / "Other.desktop", "[Desktop Entry]\nType=Application\nExec=other --daemon %U\n");
+    EXPECT_FALSE(platform::RegistryReadString(run, "Other", value));
+    EXPECT_EQ(value, "");
 }
 
 // Windows rewrites the whole file with its own line ends; our writer
@@ -205,23 +232,43 @@ TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
     fs::remove_all(memory);
 }
 
-// Two programs changing different values of the settings file at the same
-// moment: neither change is lost (every key either writes stays).
-TEST(SettingsFileLinux, TwoWritersAtOnceLoseNothing) {
-    TempDir dir;
-    const std::string ini = (dir.path() / "sarvoset.ini").string();
-    constexpr int kKeys = 60;
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    const std::string prefix = child == 0 ? "child" : "parent";
-    bool ok = true;
-    for (int i = 0; i < kKeys; ++i) ok = sarvo::IniWriteString(ini, "Sarvo Changer", prefix + std::to_string(i), "x") && ok;
-    if (child == 0) _exit(ok ? 0 : 1);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(ok && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    int lost = 0;
-    for (const std::string who : {"child", "parent"})
-        for (int i = 0; i < kKeys; ++i) lost += sarvo::IniReadString(ini, "Sarvo Changer", who + std::to_string(i), "") != "x";
-    EXPECT_EQ(lost, 0);
+// Two programs changing different values of the settings file, or of the
+// registry store, at the same moment: neither change is lost (every value
+// either writes stays).
+class TwoWriters : public PrivateXdg {
+protected:
+    // Runs `write(prefix, i)` for i < kValues in a child and here at once;
+    // returns how many values `read(prefix, i)` does not find afterwards.
+    int Lost(const std::function<bool(const std::string&, int)>& write,
+             const std::function<bool(const std::string&, int)>& read) {
+        const pid_t child = fork();
+        if (child < 0) return -1;
+        const std::string prefix = child == 0 ? "child" : "parent";
+        bool ok = true;
+        for (int i = 0; i < kValues; ++i) ok = write(prefix, i) && ok;
+        if (child == 0) _exit(ok ? 0 : 1);
+        int status = 0;
+        if (waitpid(child, &status, 0) != child || !ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+        int lost = 0;
+        for (const std::string who : {"child", "parent"})
+            for (int i = 0; i < kValues; ++i) lost += !read(who, i);
+        return lost;
+    }
+    static constexpr int kValues = 60;
+};
+
+TEST_F(TwoWriters, NeitherLosesAChange) {
+    const std::string ini = (home.path() / "sarvoset.ini").string();
+    EXPECT_EQ(Lost([&](const std::string& p, int i) { return IniWriteString(ini, "Sarvo Changer", p + std::to_string(i), "x"); },
+                   [&](const std::string& p, int i) {
+                       return IniReadString(ini, "Sarvo Changer", p + std::to_string(i), "") == "x";
+                   }),
+              0) << "in the settings file";
+    const std::string key = "Control Panel\\Desktop";
+    EXPECT_EQ(Lost([&](const std::string& p, int i) { return platform::RegistryWriteString(key, p + std::to_string(i), "x"); },
+                   [&](const std::string& p, int i) {
+                       std::string value;
+                       return platform::RegistryReadString(key, p + std::to_string(i), value) && value == "x";
+                   }),
+              0) << "in the registry store";
 }
