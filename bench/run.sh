@@ -68,7 +68,7 @@ build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 if [[ $build_type != Release && $build_type != RelWithDebInfo ]]; then
     echo "warning: $build is a '$build_type' build; the figures are only meaningful for an optimised build" >&2
 fi
-cmake --build "$build" -j2 --target SarvoChanger sarvo_message_box sarvo-bench-walk sarvo-bench-convert \
+cmake --build "$build" -j2 --target SarvoChanger sarvo_qt sarvo-bench-walk sarvo-bench-convert \
     sarvo-bench-plain-walk sarvo-bench-tj-reference sarvo-bench-make-jpeg sarvo-bench-make-tree >/dev/null
 bin=$build/bin
 
@@ -291,7 +291,7 @@ display=:$(head -n1 "$scratch/display")
 make_program() {
     local folder=$1 pictures_folder=$2
     mkdir -p -- "$folder/TrashBox" "$folder/WallPaper"
-    cp -- "$bin/SarvoChanger" "$bin/sarvo-message-box.so" "$folder/"
+    cp -- "$bin/SarvoChanger" "$bin/sarvo-qt.so" "$folder/"
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$pictures_folder" >"$folder/sarvoset.ini"
 }
 make_program "$scratch/program" "$work/linked"

@@ -22,12 +22,15 @@ programs=(
   xvfb x11-utils imagemagick
 )
 tests=(
-  # tests: GoogleTest, key presses and clicks
-  libgtest-dev googletest xdotool
+  # tests: GoogleTest, key presses and clicks, and the desktop's own readers
+  # of the autostart file (its validator, GLib's parser)
+  libgtest-dev googletest xdotool desktop-file-utils libglib2.0-dev
   # the Windows build, run under Wine with a Japanese locale
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine locales
   # the benchmark's reference tools
   fd-find feh hyperfine jq libjpeg-turbo-progs time
+  # fuzzing: clang with libFuzzer and the sanitizers
+  clang libclang-rt-14-dev
 )
 
 case $what in

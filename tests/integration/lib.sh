@@ -3,11 +3,16 @@
 #
 # The tests run the real SarvoChanger copied into a fresh program folder with
 # a stand-in SarvoSetTool beside it, with private XDG folders. CTest passes:
-#   SARVO_CHANGER, SARVO_MESSAGE_BOX  the built changer and its box module
+#   SARVO_CHANGER, SARVO_QT_MODULE    the built changer and its Qt module
 #   SARVO_STANDIN                     the stand-in settings tool
 #   SARVO_ROOT_TOOL                   x11_root_tool
 #   SARVO_APPLY_TOOL                  apply_wallpaper
 #   SARVO_SHOW_TOOL                   show_message
+#   SARVO_SCREEN_TOOL                 screen_size
+#   SARVO_SETTOOL                     the real settings tool (its tests put it
+#                                     in the stand-in's place)
+#   SARVO_CLOSE_TOOL                  x11_close_window
+#   SARVO_LAUNCH_TOOL                 launch_desktop_entry
 #   SARVO_XVFB_STATE                  the Xvfb fixture's state file (X tests)
 set -u
 set -o pipefail
@@ -51,7 +56,7 @@ new_program_folder() {
     PICS=$T/pictures
     mkdir -p "$PROG" "$PICS" "$T/home"
     cp "$SARVO_CHANGER" "$PROG/SarvoChanger"
-    cp "$SARVO_MESSAGE_BOX" "$PROG/"
+    cp "$SARVO_QT_MODULE" "$PROG/"
     cp "$SARVO_STANDIN" "$PROG/SarvoSetTool"
     export HOME=$T/home XDG_CONFIG_HOME=$T/config XDG_DATA_HOME=$T/data
     export SARVO_STANDIN_LOG=$T/launches.log
@@ -70,12 +75,12 @@ cleanup() {
     [[ -n ${T:-} ]] && rm -rf "$T"
 }
 
-# Leaves the message-box module out of the program folder: messages then go
+# Leaves the Qt module out of the program folder: messages then go
 # to standard error even with a display, followed by a line saying why no
 # box was shown. For runs that may stop with a message while a display is
 # needed for the wallpaper.
 without_box_module() {
-    rm -f "$PROG/$(basename "$SARVO_MESSAGE_BOX")"
+    rm -f "$PROG/$(basename "$SARVO_QT_MODULE")"
 }
 
 # set_placement TILE STYLE: the pair in the registry store.
@@ -120,6 +125,33 @@ use_display() {
     . "$SARVO_XVFB_STATE"
     export DISPLAY=$SARVO_TEST_DISPLAY
     release_keys
+}
+
+# Starts a headless sway (a Wayland compositor without Xwayland or input
+# devices) for this test and points WAYLAND_DISPLAY at it, with no X display.
+# sway refuses to run as root, so it runs as "nobody" in a runtime folder of
+# its own; a client running as root may still connect. Sets SWAYSOCK.
+use_headless_sway() {
+    local run i socket
+    run=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wayland.XXXXXX") || fail "no runtime folder"
+    CLEANUPS+=("rm -rf '$run'")
+    printf 'output HEADLESS-1 mode 640x480\n' >"$run/config"
+    chmod 755 "$run" && chmod 644 "$run/config"
+    [[ $(id -u) == 0 ]] && chown nobody "$run" && chmod 700 "$run"
+    local as_nobody=()
+    [[ $(id -u) == 0 ]] && as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    "${as_nobody[@]}" env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+        sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 &
+    CLEANUPS+=("kill $! 2>/dev/null")
+    for ((i = 0; i < 100; i++)); do
+        socket=$(find "$run" -maxdepth 1 -name 'sway-ipc.*.sock' -print -quit)
+        [[ -n $socket && -S $run/wayland-1 ]] && break
+        sleep 0.1
+    done
+    [[ -n $socket ]] || fail "headless sway did not start: $(cat "$T/sway.log")"
+    unset DISPLAY
+    export XDG_RUNTIME_DIR=$run WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$socket
 }
 
 release_keys() {

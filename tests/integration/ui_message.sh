@@ -3,6 +3,7 @@
 # folder beside the box module). One case per run:
 #   no-display | module-missing        the text on standard error
 #   box-ok | box-yes | box-no          a real box, answered with the keyboard
+#   wayland                            a box on a Wayland compositor alone
 . "$(dirname "$0")/lib.sh"
 
 T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
@@ -44,6 +45,22 @@ module-missing)
     assert_eq "$answer" 7 "answer of a question nobody can see"
     assert_eq "$(sed -n 1,3p "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "standard error"
     assert_contains "$(sed -n 4p "$T/stderr")" "(no message box: " "reason on standard error"
+    ;;
+wayland)
+    # With only a Wayland display the box is shown there, never on standard
+    # error; closing it answers the question with No.
+    use_headless_sway
+    "$SARVO_SHOW_TOOL" "Sarvo Box Test" "$text" 4 >"$T/answer" 2>"$T/stderr" &
+    shower=$!
+    CLEANUPS+=("kill $shower 2>/dev/null")
+    for ((i = 0; i < 100; i++)); do
+        swaymsg -t get_tree 2>/dev/null | grep -q '"name": "Sarvo Box Test"' && break
+        sleep 0.1
+    done
+    swaymsg '[title="^Sarvo Box Test$"] kill' >/dev/null || fail "no box titled \"Sarvo Box Test\" on sway"
+    wait "$shower"
+    assert_eq "$(cat "$T/answer")" 7 "answer of a question closed without an answer"
+    [[ $(cat "$T/stderr") != *"二行目"* ]] || fail "the text went to standard error: $(cat "$T/stderr")"
     ;;
 box-ok) answer_box 16 Return 1 ;;   # an error box
 box-yes) answer_box 4 Return 6 ;;   # a question confirmed

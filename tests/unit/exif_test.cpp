@@ -94,6 +94,9 @@ TEST(JpegExifOrientation, NeverReadsPastACutFile) {
         // The segment's length covers the whole TIFF block, so a cut inside it hides the tag.
         EXPECT_EQ(Orientation(cut), size < exifEnd ? 1 : 6) << "cut at " << size;
     }
+    // A block that ends right after its count of entries, shorter than one.
+    const Bytes counted = Jpeg({Exif(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 0xFF, 0xFF})});
+    EXPECT_EQ(Orientation(counted), 1);
 }
 
 // A 3 x 2 picture, each pixel its own colour:   A B C

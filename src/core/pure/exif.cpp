@@ -33,7 +33,9 @@ int TiffOrientation(const unsigned char* tiff, std::size_t size) {
     const std::size_t entries = get16(ifd);
     for (std::size_t i = 0; i < entries; ++i) {
         const std::size_t entry = ifd + 2 + i * 12;
-        if (entry > size - 12) break;
+        // Written so that nothing can wrap: an Exif block may be shorter than
+        // one entry.
+        if (entry > size || size - entry < 12) break;
         if (get16(entry) != kOrientationTag) continue;
         const std::uint16_t type = get16(entry + 2);
         if (get32(entry + 4) != 1) return kUpright;

@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include "autostart_linux.h"
 #include "core/pure/profile_text.h"
 #include "key_file_linux.h"
 #include "xdg_dirs.h"
@@ -7,7 +8,9 @@
 namespace sarvo::platform {
 
 // The store is one key file: a group per key path, a line per value. The
-// desktop's key always exists, as it does on every Windows profile.
+// desktop's key always exists, as it does on every Windows profile. The
+// log-on list is the exception: its values are XDG autostart entries, which
+// the desktop itself reads at log-on (autostart_linux.h).
 namespace {
 
 constexpr const char* kDesktopKey = "Control Panel\\Desktop";
@@ -33,6 +36,7 @@ bool ValidName(const std::string& s) {
 
 bool RegistryReadString(const std::string& keyPath, const std::string& name, std::string& value) {
     value.clear();
+    if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::ReadEntry(name, value);
     ProfileText text;
     if (!Load(text)) return false;
     const auto found = text.Find(keyPath, name);
@@ -42,6 +46,7 @@ bool RegistryReadString(const std::string& keyPath, const std::string& name, std
 }
 
 bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value) {
+    if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::WriteEntry(name, value);
     if (!ValidName(keyPath) || !ValidName(name) || !linux_keyfile::FitsOnOneLine(value))
         return false;
     ProfileText text;
@@ -51,6 +56,7 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
 }
 
 bool RegistryDeleteValue(const std::string& keyPath, const std::string& name) {
+    if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::RemoveEntry(name);
     ProfileText text;
     if (!Load(text)) return false;
     if (!text.Remove(keyPath, name)) return true;
@@ -58,6 +64,7 @@ bool RegistryDeleteValue(const std::string& keyPath, const std::string& name) {
 }
 
 bool RegistryCreateKey(const std::string& keyPath) {
+    if (linux_autostart::IsRunKey(keyPath)) return true;  // its folder is made with the first entry
     if (!ValidName(keyPath)) return false;
     ProfileText text;
     if (!Load(text)) return false;

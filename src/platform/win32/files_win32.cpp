@@ -230,13 +230,11 @@ bool OrdinaryFileExists(const std::string& path) {
 MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std::string& why) {
     std::string aFrom, aTo;
     if (!Ansi(from, aFrom, why) || !Ansi(to, aTo, why)) return MoveResult::Failed;
-    // A file moved onto itself, under the same name or another spelling of
-    // it, would count as moved where the system allows the rename: its name
-    // is taken, by itself.
+    // A move onto the file itself (another spelling of its name) would
+    // succeed as a no-op; it counts as a taken name, as on every platform.
     if (GetFileAttributesA(aTo.c_str()) != INVALID_FILE_ATTRIBUTES) return MoveResult::TargetExists;
-    // Without MOVEFILE_REPLACE_EXISTING the move never overwrites, also when
-    // the target appears meanwhile, and without MOVEFILE_COPY_ALLOWED it is a
-    // rename on one volume only.
+    // Without MOVEFILE_REPLACE_EXISTING the move never overwrites, and
+    // without MOVEFILE_COPY_ALLOWED it is a rename on one volume only.
     if (MoveFileExA(aFrom.c_str(), aTo.c_str(), 0)) return MoveResult::Moved;
     DWORD error = GetLastError();
     if (Exists(error)) return MoveResult::TargetExists;

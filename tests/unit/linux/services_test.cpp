@@ -79,6 +79,32 @@ TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
     EXPECT_FALSE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", "a\nb"));
 }
 
+// The log-on list is the autostart folder: one entry file per value.
+TEST_F(PrivateXdg, RunValuesAreAutostartEntries) {
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const fs::path folder = home.path() / "config" / "autostart";
+    const std::string program = "/opt/my \"sarvo\" $HOME 50%/SarvoChanger";
+    std::string value;
+    EXPECT_TRUE(platform::RegistryCreateKey(run));
+    EXPECT_FALSE(platform::RegistryReadString(run, "SarvoChanger", value));
+    ASSERT_TRUE(platform::RegistryWriteString(run, "SarvoChanger", program));
+    EXPECT_TRUE(fs::is_regular_file(folder / "SarvoChanger.desktop"));
+    EXPECT_TRUE(platform::RegistryReadString(run, "sarvochanger", value));
+    EXPECT_EQ(value, program);
+    EXPECT_FALSE(fs::exists(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"));
+
+    EXPECT_FALSE(platform::RegistryWriteString(run, "SarvoChanger", "SarvoChanger"));  // not a full path
+    EXPECT_FALSE(platform::RegistryWriteString(run, "../SarvoChanger", program));
+    ASSERT_TRUE(platform::RegistryDeleteValue(run, "SARVOCHANGER"));
+    EXPECT_FALSE(fs::exists(folder / "SarvoChanger.desktop"));
+    EXPECT_TRUE(platform::RegistryDeleteValue(run, "SarvoChanger"));
+
+    // An entry of another's making that holds a whole command line is no value of ours.
+    WriteFile(folder / "Other.desktop", "[Desktop Entry]\nType=Application\nExec=other --daemon %U\n");
+    EXPECT_FALSE(platform::RegistryReadString(run, "Other", value));
+    EXPECT_EQ(value, "");
+}
+
 // Windows rewrites the whole file with its own line ends; our writer
 // changes only the line it must.
 TEST(SettingsFileLinux, LinesOfOthersAndTheLineEndsAreKept) {

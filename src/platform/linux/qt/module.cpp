@@ -1,0 +1,97 @@
+// The module's entry point: starts Qt once, on the platform the caller
+// found reachable, and hands out the table of what the module shows.
+#include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QStringList>
+
+#include <cmath>
+#include <type_traits>
+
+#include "parts.h"
+#include "qt_module.h"
+
+namespace sarvo::platform::linux_qt {
+
+namespace {
+
+// The file of each platform plugin the suite may ask for.
+QString PluginFile(const QString& platform) {
+    if (platform == "wayland") return "libqwayland-generic.so";
+    if (platform == "xcb") return "libqxcb.so";
+    return "libq" + platform + ".so";
+}
+
+// The platforms of `list` whose plugin is installed. Asking Qt for one that
+// is not would end the process instead of failing.
+QStringList InstalledPlatforms(const QString& list, std::string& why) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/";
+    QStringList installed;
+    for (const QString& platform : list.split(';', Qt::SkipEmptyParts)) {
+        if (QFileInfo::exists(folder + PluginFile(platform)))
+            installed << platform;
+        else
+            why += "Qt's platform plugin \"" + platform.toStdString() + "\" is not installed (" +
+                   (folder + PluginFile(platform)).toStdString() + "). ";
+    }
+    return installed;
+}
+
+bool StartApplication(const char* platforms, std::string& why) {
+    if (QApplication::instance() != nullptr) return true;
+    // Kept for the life of the process, as QApplication requires; never
+    // destroyed: the process ends soon after its last box or window.
+    static QByteArray name = "sarvo";
+    static QByteArray option = "-platform";
+    static QByteArray choice;
+    static int argc = 1;
+    static char* argv[] = {name.data(), nullptr, nullptr, nullptr};
+    if (platforms != nullptr) {
+        const QStringList installed = InstalledPlatforms(QString::fromUtf8(platforms), why);
+        if (installed.isEmpty()) return false;
+        why.clear();
+        choice = installed.join(';').toUtf8();
+        argv[1] = option.data();
+        argv[2] = choice.data();
+        argc = 3;
+    }
+    auto* application = new QApplication(argc, argv);
+    // Windows and boxes come and go within one run: the loops that show
+    // them end them, not the last window closing.
+    application->setQuitOnLastWindowClosed(false);
+    return true;
+}
+
+}  // namespace
+
+bool QtPrimaryScreenSize(int& width, int& height) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        width = height = 0;
+        return false;
+    }
+    // In the screen's own pixels, whatever scaling the desktop applies.
+    const double ratio = screen->devicePixelRatio();
+    width = static_cast<int>(std::lround(screen->size().width() * ratio));
+    height = static_cast<int>(std::lround(screen->size().height() * ratio));
+    return width > 0 && height > 0;
+}
+
+}  // namespace sarvo::platform::linux_qt
+
+extern "C" __attribute__((visibility("default"))) const sarvo::platform::linux_qt::Entries* sarvo_qt_start(
+    const char* platforms, std::string* why) {
+    using namespace sarvo::platform::linux_qt;
+    static const Entries entries{kModuleVersion, ShowMessageBox, RunFormWindow, BrowseFolderDialog, InputDialog,
+                                 QtPrimaryScreenSize};
+    std::string reason;
+    if (!StartApplication(platforms, reason)) {
+        if (why != nullptr) *why = reason;
+        return nullptr;
+    }
+    return &entries;
+}
+
+// The signature must stay the one the loader expects.
+static_assert(std::is_same_v<decltype(&sarvo_qt_start), SarvoQtStart>);

@@ -1,0 +1,341 @@
+// A program's window drawn from its FormSpec with Qt Widgets. The window
+// holds no state of its own: each widget shows its model's value, forwards
+// the user's change to the model (which runs the program's handler), and
+// is set again whenever the model's Redraw hook says code changed it.
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+#include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "parts.h"
+
+namespace sarvo::platform::linux_qt {
+
+namespace {
+
+QPointer<QWidget> openWindow;
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+// Windows line ends (CR LF) as Qt draws lines.
+QString Lines(const std::string& s) {
+    QString text = Text(s);
+    text.replace("\r\n", "\n");
+    return text;
+}
+
+QPixmap PictureOf(Picture picture) {
+    switch (picture) {
+        case Picture::SettingToolIcon: return QPixmap(":/pictures/setting_tool.png");
+        case Picture::Folder: return QPixmap(":/pictures/folder.png");
+        case Picture::TrashBox: return QPixmap(":/pictures/trash_box.png");
+        case Picture::UninstallerIcon: return QPixmap(":/pictures/uninstaller.png");
+        case Picture::None: break;
+    }
+    return {};
+}
+
+// The Japanese faces of Windows have no namesake here; their look is that
+// of the IPA Gothic fonts (the proportional one for the "P" faces), which
+// the suite installs. Qt takes the first family of the list that is
+// installed, and the face itself comes first, in case it is.
+QStringList FamiliesFor(const FontSpec& spec) {
+    const QString face = Text(spec.face);
+    QStringList families{face};
+    const bool japanese = spec.japanese || face.contains(QString::fromUtf8("ゴシック"));
+    if (!japanese) return families;
+    const bool proportional = face.contains(QString::fromUtf8("Ｐ")) || face.contains(" P");
+    if (proportional)
+        families << "IPAPGothic" << "IPAexGothic" << "VL PGothic" << "TakaoPGothic" << "Noto Sans CJK JP";
+    families << "IPAGothic" << "VL Gothic" << "TakaoGothic" << "Noto Sans CJK JP";
+    // Failing all of those, whatever Japanese family fontconfig knows of.
+    const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
+    if (!installed.isEmpty()) families << installed.front();
+    return families;
+}
+
+QFont FontFor(const FontSpec& spec, const QFont& base) {
+    QFont font = base;
+    font.setFamilies(FamiliesFor(spec));
+    font.setPointSize(spec.points);
+    font.setBold(spec.bold);
+    font.setUnderline(spec.underline);
+    return font;
+}
+
+// A label or picture that reports clicks and double-clicks.
+class ClickLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> onClick, onDoubleClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick)
+            onClick();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        QLabel::mouseDoubleClickEvent(event);
+        if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
+    }
+};
+
+class LineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    std::function<void()> onDoubleClick;
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        QLineEdit::mouseDoubleClickEvent(event);
+        if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
+    }
+};
+
+class FormWindow : public QWidget {
+public:
+    FormWindow(FormSpec& form, QEventLoop& loop) : form_(form), loop_(loop) {}
+
+    // The models stay with the program after the window is gone.
+    ~FormWindow() override {
+        for (Control* model : hooked_) model->Redraw = nullptr;
+    }
+
+    void Hook(Control* model, std::function<void()> redraw) {
+        model->Redraw = std::move(redraw);
+        hooked_.push_back(model);
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (!closed_) {
+            closed_ = true;
+            if (form_.onUnload) form_.onUnload();
+        }
+        event->accept();
+        loop_.quit();
+    }
+
+private:
+    FormSpec& form_;
+    QEventLoop& loop_;
+    std::vector<Control*> hooked_;
+    bool closed_ = false;
+};
+
+template <typename Model>
+Model* ModelOf(const ControlSpec& spec) {
+    return static_cast<Model*>(spec.model);
+}
+
+QWidget* MakeLabel(const ControlSpec& spec, FormWindow& window) {
+    auto* label = new ClickLabel(&window);
+    label->setTextFormat(Qt::PlainText);
+    // As on Windows, a text too long for its label breaks between words and
+    // shows from its start, rather than being cut at both ends.
+    label->setWordWrap(true);
+    label->setAlignment((spec.alignment == Alignment::Centre ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    QPalette palette = label->palette();
+    if (spec.colour == TextColour::Highlight)
+        palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Highlight));
+    else if (spec.colour == TextColour::Blue)
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    label->setPalette(palette);
+    if (auto* model = ModelOf<Label>(spec)) {
+        label->setText(Text(model->Caption()));
+        window.Hook(model, [label, model] { label->setText(Text(model->Caption())); });
+        label->onClick = [model] {
+            if (model->OnClick) model->OnClick();
+        };
+        if (model->OnClick) label->setCursor(Qt::PointingHandCursor);
+    } else {
+        label->setText(Text(spec.caption));
+    }
+    return label;
+}
+
+QWidget* MakeTextBox(const ControlSpec& spec, FormWindow& window) {
+    auto* edit = new LineEdit(&window);
+    if (auto* model = ModelOf<TextBox>(spec)) {
+        edit->setText(Text(model->Text()));
+        window.Hook(model, [edit, model] {
+            const QString text = Text(model->Text());
+            if (edit->text() != text) {
+                const QSignalBlocker quiet(edit);
+                edit->setText(text);
+            }
+        });
+        QObject::connect(edit, &QLineEdit::textEdited, edit,
+                         [model](const QString& text) { model->SetText(text.toStdString()); });
+        edit->onDoubleClick = [model] {
+            if (model->OnDblClick) model->OnDblClick();
+        };
+    }
+    return edit;
+}
+
+QWidget* MakeHelpText(const ControlSpec& spec, FormWindow& window) {
+    auto* text = new QPlainTextEdit(&window);
+    text->setReadOnly(true);
+    text->setTabChangesFocus(true);
+    text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    if (auto* model = ModelOf<TextBox>(spec)) {
+        text->setPlainText(Lines(model->Text()));
+        window.Hook(model, [text, model] { text->setPlainText(Lines(model->Text())); });
+    }
+    return text;
+}
+
+QWidget* MakeCheckBox(const ControlSpec& spec, FormWindow& window) {
+    auto* box = new QCheckBox(Text(spec.caption), &window);
+    if (auto* model = ModelOf<CheckBox>(spec)) {
+        box->setChecked(model->Value() != 0);
+        window.Hook(model, [box, model] {
+            const QSignalBlocker quiet(box);
+            box->setChecked(model->Value() != 0);
+        });
+        // `clicked` comes from the user only; the model then raises the handler.
+        QObject::connect(box, &QCheckBox::clicked, box, [model](bool checked) { model->SetValue(checked ? 1 : 0); });
+    }
+    return box;
+}
+
+QWidget* MakeDropDownList(const ControlSpec& spec, FormWindow& window) {
+    auto* list = new QComboBox(&window);
+    list->setEditable(false);
+    if (auto* model = ModelOf<ComboBox>(spec)) {
+        for (const std::string& item : model->Items()) list->addItem(Text(item));
+        list->setCurrentIndex(model->ListIndex());
+        window.Hook(model, [list, model] {
+            const QSignalBlocker quiet(list);
+            list->setCurrentIndex(model->ListIndex());
+        });
+        QObject::connect(list, &QComboBox::activated, list, [model](int index) { model->SetListIndex(index); });
+    }
+    return list;
+}
+
+QWidget* MakeButton(const ControlSpec& spec, FormWindow& window) {
+    auto* button = new QPushButton(&window);
+    const QPixmap picture = PictureOf(spec.picture);
+    if (!picture.isNull()) {
+        button->setIcon(QIcon(picture));
+        button->setIconSize(picture.size());
+    } else {
+        button->setText(Text(spec.caption));
+    }
+    if (auto* model = ModelOf<Button>(spec))
+        QObject::connect(button, &QPushButton::clicked, button, [model] {
+            if (model->OnClick) model->OnClick();
+        });
+    return button;
+}
+
+QWidget* MakeImage(const ControlSpec& spec, FormWindow& window) {
+    auto* image = new ClickLabel(&window);
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->setPixmap(PictureOf(spec.picture));
+    if (auto* model = ModelOf<Image>(spec))
+        image->onDoubleClick = [model] {
+            if (model->OnDblClick) model->OnDblClick();
+        };
+    return image;
+}
+
+QWidget* MakeControl(const ControlSpec& spec, FormWindow& window) {
+    switch (spec.kind) {
+        case ControlKind::Label: return MakeLabel(spec, window);
+        case ControlKind::TextBox: return MakeTextBox(spec, window);
+        case ControlKind::HelpText: return MakeHelpText(spec, window);
+        case ControlKind::CheckBox: return MakeCheckBox(spec, window);
+        case ControlKind::DropDownList: return MakeDropDownList(spec, window);
+        case ControlKind::Button: return MakeButton(spec, window);
+        case ControlKind::Image: return MakeImage(spec, window);
+    }
+    return new QWidget(&window);
+}
+
+// The windows are laid out for the default font of the Japanese system
+// their texts are written for: "ＭＳ Ｐゴシック" at 9 points. Its match here
+// keeps each text within the place made for it.
+const FontSpec kWindowFont{"ＭＳ Ｐゴシック", 9, false, false, true};
+
+Qt::WindowFlags FlagsFor(const FormSpec& form) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint;
+    if (form.minimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+    if (form.maximizeBox) flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
+
+}  // namespace
+
+QWidget* OpenWindow() { return openWindow.data(); }
+
+bool RunFormWindow(FormSpec& form, std::string& why) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        why = "the display has no screen";
+        return false;
+    }
+    // Twips to Qt's pixels, which are of 96 to the inch at normal scaling.
+    const int dpi = static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
+    const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+
+    QEventLoop loop;
+    FormWindow window(form, loop);
+    window.setWindowFlags(FlagsFor(form));
+    window.setWindowTitle(Text(form.caption));
+    window.setFont(FontFor(kWindowFont, window.font()));
+    const QPixmap icon = PictureOf(form.icon);
+    if (!icon.isNull()) window.setWindowIcon(QIcon(icon));
+    window.setFixedSize(px(form.clientWidth), px(form.clientHeight));
+
+    std::vector<std::pair<const ControlSpec*, QWidget*>> widgets;
+    for (const ControlSpec& spec : form.controls) {
+        QWidget* widget = MakeControl(spec, window);
+        widget->setGeometry(px(spec.place.left), px(spec.place.top), px(spec.place.width), px(spec.place.height));
+        if (!spec.toolTip.empty()) widget->setToolTip(Text(spec.toolTip));
+        if (spec.font) widget->setFont(FontFor(*spec.font, widget->font()));
+        if (!TakesFocus(spec)) widget->setFocusPolicy(Qt::NoFocus);
+        widgets.emplace_back(&spec, widget);
+    }
+    const auto widgetOf = [&widgets](const ControlSpec* spec) -> QWidget* {
+        for (const auto& [s, w] : widgets)
+            if (s == spec) return w;
+        return nullptr;
+    };
+    const std::vector<const ControlSpec*> order = FocusOrder(form);
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(widgetOf(order[i - 1]), widgetOf(order[i]));
+
+    openWindow = &window;
+    window.show();
+    // Wayland lets only the compositor decide which window is active.
+    if (QGuiApplication::platformName() != "wayland") window.activateWindow();
+    if (!order.empty()) widgetOf(order.front())->setFocus(Qt::ActiveWindowFocusReason);
+    loop.exec();
+    openWindow = nullptr;
+    return true;
+}
+
+}  // namespace sarvo::platform::linux_qt

@@ -1,0 +1,13 @@
+// The Exif orientation reader on any bytes: it never reads outside them and
+// gives an orientation from 1 to 8.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/pure/exif.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const int orientation = sarvo::JpegExifOrientation(data, size);
+    if (orientation < 1 || orientation > 8) std::abort();
+    return 0;
+}

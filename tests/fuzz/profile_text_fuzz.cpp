@@ -1,0 +1,46 @@
+// The settings-file text on any bytes: an untouched text is written back
+// byte for byte, and a value set is the value found afterwards, with every
+// other line kept.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "core/pure/profile_text.h"
+
+namespace {
+
+// A name or value the settings code may pass: one line, no blanks around it,
+// no quotes around it; names also without '[', ']', '=' and ';' first.
+bool Plain(std::string_view s, bool name) {
+    if (s.empty() ? name : (s.front() == ' ' || s.front() == '\t' || s.back() == ' ' || s.back() == '\t'))
+        return false;
+    if (s.find_first_of("\r\n") != std::string_view::npos || s.find('\0') != std::string_view::npos) return false;
+    if (!name) return !(s.size() >= 2 && s.front() == '"' && s.back() == '"');
+    return s.find_first_of("[]=") == std::string_view::npos && s.front() != ';';
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    // The input: a text, then (after the last 0x01 byte) "section\x02key\x02value".
+    const std::size_t cut = input.rfind('\x01');
+    const std::string_view text = cut == std::string_view::npos ? input : input.substr(0, cut);
+    sarvo::ProfileText profile(text);
+    if (profile.Text() != text) std::abort();
+    if (cut == std::string_view::npos) return 0;
+    const std::string_view edit = input.substr(cut + 1);
+    const std::size_t a = edit.find('\x02'), b = a == std::string_view::npos ? a : edit.find('\x02', a + 1);
+    if (b == std::string_view::npos) return 0;
+    const std::string_view section = edit.substr(0, a), key = edit.substr(a + 1, b - a - 1), value = edit.substr(b + 1);
+    if (!Plain(section, true) || !Plain(key, true) || !Plain(value, false)) return 0;
+    profile.Set(section, key, value);
+    const auto found = profile.Find(section, key);
+    if (!found || *found != value) std::abort();
+    // Parsing what was written gives the same.
+    const auto again = sarvo::ProfileText(profile.Text()).Find(section, key);
+    if (!again || *again != value) std::abort();
+    return 0;
+}
