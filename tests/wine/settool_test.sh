@@ -10,7 +10,8 @@
 #     delskip     /delskip: the picture into TrashBox, the real changer
 #                 puts up the other one
 #     add         /add<path>: the picture moved into the picture folder;
-#                 under a name asked for when its own is taken
+#                 under a name asked for when its own is taken; nothing
+#                 moved when no one can be asked
 #     no_display  an unknown switch opens the window, which cannot be shown
 #
 # Environment (set by CTest): WINEPREFIX and the other Wine settings,
@@ -165,6 +166,15 @@ add)
     [[ $(cat "$ui_log" 2>/dev/null) =~ ^同じ名前のファイルは既に存在します$'\n'新しいファイル名を入力してください。拡張子は不要です$'\r\n'Wallpaper[0-9]{14}$'\n'input$'\n'--$ ]] ||
         fail "a taken name: the input box: $(cat "$ui_log" 2>/dev/null)"
     expect_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")"
+
+    # With no one to ask (no display), the question is written out and
+    # counts as cancelled: nothing moves.
+    install_settool shipped
+    cp "$SARVO_PICTURES/sample.gif" "$work/持ち込み 2/夕焼け 1.jpg"
+    (unset DISPLAY; run_settool "/add$(win "$work/持ち込み 2")\\夕焼け 1.jpg")
+    grep -qF "$(sjis 新しいファイル名を入力してください。)" "$work/run.out" ||
+        fail "no one to ask: the question is not written out: $(cat "$work/run.out")"
+    [[ -e "$work/持ち込み 2/夕焼け 1.jpg" ]] || fail "no one to ask: the picture was moved"
     ;;
 
 no_display)

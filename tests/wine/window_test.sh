@@ -53,7 +53,8 @@ Static "■見出し" 8,8,200,17
 Static "" 238,80,32,32
 Static "" 8,120,261,15
 Static "https://example.org/" 4,230,267,17
-client 277,280' "the controls' places and focus order"
+client 277,280
+tool tips 3' "the controls' places, focus order and tool tips"
     # Each action runs its handler once; code's changes too, and the echo of
     # drawing them runs nothing.
     expect_eq "$(cat "$log")" \
