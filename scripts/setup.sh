@@ -24,7 +24,7 @@ programs=(
 tests=(
   # tests: GoogleTest, key presses and clicks, and the desktop's own readers
   # of the autostart file (its validator, GLib's parser)
-  libgtest-dev googletest xdotool desktop-file-utils libglib2.0-dev
+  libgtest-dev googletest xdotool desktop-file-utils libglib2.0-dev procps
   # the Windows build, run under Wine with a Japanese locale
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine locales
   # the benchmark's reference tools

@@ -51,7 +51,6 @@ box)
     CLEANUPS+=("kill $changer 2>/dev/null")
     box=$(timeout 30 xdotool search --sync --name '^SarvoBackdropChanger$' | head -n 1)
     [[ -n $box ]] || fail "no box titled SarvoBackdropChanger appeared"
-    sleep 0.5
     kill -0 "$changer" 2>/dev/null || fail "the changer did not wait for the box"
     xdotool windowfocus --sync "$box" key Return || fail "cannot answer the box"
     wait "$changer"

@@ -177,9 +177,26 @@ wait_for_launch() {
     fail "SarvoSetTool was not started"
 }
 
-# assert_no_launch: the stand-in was not started (given half a second to show).
+# stand_in_running: true while a process runs the program folder's stand-in.
+stand_in_running() {
+    local exe
+    for exe in /proc/[0-9]*/exe; do
+        [[ $(readlink "$exe" 2>/dev/null) == "$PROG/SarvoSetTool" ]] && return 0
+    done
+    return 1
+}
+
+# assert_no_launch: the stand-in was not started. Called after the changer
+# has ended: a program it started is running by then (the changer returns
+# from a start only once the program is running), so once no stand-in runs,
+# any start would have left its record.
 assert_no_launch() {
-    sleep 0.5
+    local i
+    for ((i = 0; i < 100; i++)); do
+        stand_in_running || break
+        sleep 0.1
+    done
+    ! stand_in_running || fail "the stand-in SarvoSetTool does not end"
     [[ ! -e $LAUNCHES ]] || fail "SarvoSetTool was started: $(cat "$LAUNCHES")"
 }
 

@@ -96,7 +96,14 @@ expect_ui_log() {  # WHAT TEXT (the text's lines joined by CR LF)
     expected=$(printf 'SarvoBackdropChanger\n%s\n16\n--\nEND' "$2")
     expect_eq "$(cat "$ui_log" 2>/dev/null; printf 'END')" "$expected" "$1: the message box"
 }
+# The settings tool was not started. The changer does not wait for what it
+# starts, so first wait until no settings tool (stand-in) runs: a start would
+# then have left its record.
 expect_no_start() {
+    for _ in $(seq 100); do
+        pgrep -f 'SarvoSetTool\.exe' >/dev/null || break
+        sleep 0.05
+    done
     [[ ! -e "$program/SarvoSetTool.log" ]] || fail "$1: the settings tool was started: $(cat "$program/SarvoSetTool.log")"
 }
 # The stand-in's record once it has written one (it is not waited for).

@@ -47,7 +47,8 @@ bool Update(const std::string& path, const std::function<bool(ProfileText&)>& ch
         }
     }
     ProfileText text;
-    const bool ok = Load(path, text) && change(text) && Save(path, text);
+    bool ok = Load(path, text);
+    if (ok && change(text)) ok = Save(path, text);
     if (lock >= 0) close(lock);  // releases the lock
     return ok;
 }

@@ -27,8 +27,8 @@ bool Save(const std::string& path, const ProfileText& text);
 // undo each other's change. (The file itself cannot carry the lock: each
 // save replaces it by a new one.) Where the folder cannot be opened, the
 // update goes on without the lock.
-// Returns false when the file could not be read or written, or `change`
-// returned false.
+// Returns false when the file could not be read or written; `change`
+// returning false (nothing to change) is no failure.
 bool Update(const std::string& path, const std::function<bool(ProfileText&)>& change);
 
 // Whether a name or value can stand in a line of its own: a line break would

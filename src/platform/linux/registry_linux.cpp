@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include <functional>
+
 #include "autostart_linux.h"
 #include "core/pure/profile_text.h"
 #include "key_file_linux.h"
@@ -20,8 +22,11 @@ std::string StorePath() { return StoreFolder() + "/registry.ini"; }
 
 bool Load(ProfileText& text) { return linux_keyfile::Load(StorePath(), text); }
 
-bool Save(const ProfileText& text) {
-    return linux_xdg::MakeFolders(StoreFolder()) && linux_keyfile::Save(StorePath(), text);
+// Every change is one locked read-change-write of the store, so that a
+// changer recording "Wallpaper" and the settings tool writing the placement
+// at the same moment never undo each other.
+bool Update(const std::function<bool(ProfileText&)>& change) {
+    return linux_xdg::MakeFolders(StoreFolder()) && linux_keyfile::Update(StorePath(), change);
 }
 
 bool KeyExists(const ProfileText& text, const std::string& keyPath) {
@@ -49,28 +54,28 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
     if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::WriteEntry(name, value);
     if (!ValidName(keyPath) || !ValidName(name) || !linux_keyfile::FitsOnOneLine(value))
         return false;
-    ProfileText text;
-    if (!Load(text) || !KeyExists(text, keyPath)) return false;
-    text.Set(keyPath, name, value);
-    return Save(text);
+    bool exists = false;
+    const bool ok = Update([&](ProfileText& text) {
+        exists = KeyExists(text, keyPath);
+        if (exists) text.Set(keyPath, name, value);
+        return exists;
+    });
+    return ok && exists;
 }
 
 bool RegistryDeleteValue(const std::string& keyPath, const std::string& name) {
     if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::RemoveEntry(name);
-    ProfileText text;
-    if (!Load(text)) return false;
-    if (!text.Remove(keyPath, name)) return true;
-    return Save(text);
+    return Update([&](ProfileText& text) { return text.Remove(keyPath, name); });
 }
 
 bool RegistryCreateKey(const std::string& keyPath) {
     if (linux_autostart::IsRunKey(keyPath)) return true;  // its folder is made with the first entry
     if (!ValidName(keyPath)) return false;
-    ProfileText text;
-    if (!Load(text)) return false;
-    if (KeyExists(text, keyPath)) return true;
-    text.AddSection(keyPath);
-    return Save(text);
+    return Update([&](ProfileText& text) {
+        if (KeyExists(text, keyPath)) return false;
+        text.AddSection(keyPath);
+        return true;
+    });
 }
 
 }  // namespace sarvo::platform

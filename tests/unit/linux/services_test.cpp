@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
@@ -231,23 +232,43 @@ TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
     fs::remove_all(memory);
 }
 
-// Two programs changing different values of the settings file at the same
-// moment: neither change is lost (every key either writes stays).
-TEST(SettingsFileLinux, TwoWritersAtOnceLoseNothing) {
-    TempDir dir;
-    const std::string ini = (dir.path() / "sarvoset.ini").string();
-    constexpr int kKeys = 60;
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    const std::string prefix = child == 0 ? "child" : "parent";
-    bool ok = true;
-    for (int i = 0; i < kKeys; ++i) ok = sarvo::IniWriteString(ini, "Sarvo Changer", prefix + std::to_string(i), "x") && ok;
-    if (child == 0) _exit(ok ? 0 : 1);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(ok && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    int lost = 0;
-    for (const std::string who : {"child", "parent"})
-        for (int i = 0; i < kKeys; ++i) lost += sarvo::IniReadString(ini, "Sarvo Changer", who + std::to_string(i), "") != "x";
-    EXPECT_EQ(lost, 0);
+// Two programs changing different values of the settings file, or of the
+// registry store, at the same moment: neither change is lost (every value
+// either writes stays).
+class TwoWriters : public PrivateXdg {
+protected:
+    // Runs `write(prefix, i)` for i < kValues in a child and here at once;
+    // returns how many values `read(prefix, i)` does not find afterwards.
+    int Lost(const std::function<bool(const std::string&, int)>& write,
+             const std::function<bool(const std::string&, int)>& read) {
+        const pid_t child = fork();
+        if (child < 0) return -1;
+        const std::string prefix = child == 0 ? "child" : "parent";
+        bool ok = true;
+        for (int i = 0; i < kValues; ++i) ok = write(prefix, i) && ok;
+        if (child == 0) _exit(ok ? 0 : 1);
+        int status = 0;
+        if (waitpid(child, &status, 0) != child || !ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+        int lost = 0;
+        for (const std::string who : {"child", "parent"})
+            for (int i = 0; i < kValues; ++i) lost += !read(who, i);
+        return lost;
+    }
+    static constexpr int kValues = 60;
+};
+
+TEST_F(TwoWriters, NeitherLosesAChange) {
+    const std::string ini = (home.path() / "sarvoset.ini").string();
+    EXPECT_EQ(Lost([&](const std::string& p, int i) { return IniWriteString(ini, "Sarvo Changer", p + std::to_string(i), "x"); },
+                   [&](const std::string& p, int i) {
+                       return IniReadString(ini, "Sarvo Changer", p + std::to_string(i), "") == "x";
+                   }),
+              0) << "in the settings file";
+    const std::string key = "Control Panel\\Desktop";
+    EXPECT_EQ(Lost([&](const std::string& p, int i) { return platform::RegistryWriteString(key, p + std::to_string(i), "x"); },
+                   [&](const std::string& p, int i) {
+                       std::string value;
+                       return platform::RegistryReadString(key, p + std::to_string(i), value) && value == "x";
+                   }),
+              0) << "in the registry store";
 }
