@@ -1,11 +1,10 @@
 // sarvo-bench-convert PICTURE BMP
 //
-// The changer's conversion steps and nothing else: load the picture into
-// the in-memory bitmap, then replace the BMP file with it.
+// The changer's conversion steps and nothing else: the picture decoded
+// straight into a new bitmap file beside BMP, which then replaces BMP.
 #include <cstdio>
 #include <string>
 
-#include "core/pure/bitmap.h"
 #include "platform/files.h"
 #include "platform/picture.h"
 
@@ -14,10 +13,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: sarvo-bench-convert PICTURE BMP\n");
         return 2;
     }
-    sarvo::Bitmap picture;
+    sarvo::platform::FileReplacement bitmap(argv[2], sarvo::platform::Durability::Remakable);
     std::string why;
-    if (!sarvo::platform::LoadPicture(argv[1], picture, why) ||
-        !sarvo::platform::WriteFileReplacing(argv[2], picture.FileData(), picture.FileSize(), why)) {
+    if (!sarvo::platform::ConvertPicture(argv[1], bitmap, why) || !bitmap.Commit(why)) {
         std::fprintf(stderr, "sarvo-bench-convert: %s\n", why.c_str());
         return 1;
     }

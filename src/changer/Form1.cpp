@@ -59,7 +59,8 @@ RunEnd Form1::Form_Load() {
     if (!commandLine_.empty() && HandOverPicture()) return end_;
     if (commandLine_ != "/nokey" && StartByKey()) return end_;
 
-    // The picture is converted in memory; the clipboard is never touched.
+    // The picture is converted straight into the new bitmap file; the
+    // clipboard is never touched.
     if (!GetWindowsPath()) return end_;
     if (!iniRead()) return end_;
     ListCreate();
@@ -155,9 +156,14 @@ void Form1::RandomSelect() {
     txtWallpaperFilePath.SetText(gcolFile[position]);
 }
 
+// The picture goes straight into a new bitmap file beside the old one, a
+// strip at a time as it is decoded; the old file keeps its name until
+// SavePicture.
 bool Form1::PicLoad() {
     std::string why;
-    if (!platform::LoadPicture(txtWallpaperFilePath.Text(), picture_, why)) {
+    bitmapFile_ = std::make_unique<platform::FileReplacement>(gSarvoChangerGraphicPath, platform::Durability::Remakable);
+    if (!platform::ConvertPicture(txtWallpaperFilePath.Text(), *bitmapFile_, why)) {
+        bitmapFile_.reset();
         Stop(std::string("以下の画像ファイルは壊れています。") + kCrLf + txtWallpaperFilePath.Text());
         return false;
     }
@@ -167,29 +173,31 @@ bool Form1::PicLoad() {
 bool Form1::WallpaperAvailable() {
     std::string why;
     if (!platform::WallpaperAvailable(why)) {
+        bitmapFile_.reset();
         Stop(std::string("壁紙を設定できませんでした。") + kCrLf + why);
         return false;
     }
     return true;
 }
 
-// The previous bitmap is kept under a second name until the desktop has
-// taken the new one, so that a failed apply can put it back: the bitmap,
-// "WallPaper" and the desktop then still agree.
+// The previous bitmap keeps a second name until the desktop has taken the
+// new one, so that a failed apply can put it back: the bitmap, "WallPaper"
+// and the desktop then still agree. The bitmap's own name holds a whole
+// file, the old or the new one, at every moment.
 std::string Form1::PreviousBitmapPath() const { return gSarvoChangerGraphicPath + ".previous"; }
 
 bool Form1::SavePicture() {
     std::string why;
-    platform::DeleteFileIfPresent(PreviousBitmapPath(), why);
+    // A second name left by a run that was stopped is stale either way.
     keptPrevious_ = platform::OrdinaryFileExists(gSarvoChangerGraphicPath) &&
-                    platform::MoveFileNoReplace(gSarvoChangerGraphicPath, PreviousBitmapPath(), why) ==
-                    platform::MoveResult::Moved;
-    const bool saved =
-        platform::WriteFileReplacing(gSarvoChangerGraphicPath, picture_.FileData(), picture_.FileSize(), why);
-    // The desktop reads the file back; the copy in memory is no longer needed.
-    picture_.Release();
+                    platform::KeepFileAs(gSarvoChangerGraphicPath, PreviousBitmapPath(), why);
+    if (!keptPrevious_) platform::DeleteFileIfPresent(PreviousBitmapPath(), why);
+    why.clear();
+    const bool saved = bitmapFile_->Commit(why);
+    bitmapFile_.reset();
     if (!saved) {
-        RestorePrevious();
+        // The old bitmap never left its name.
+        ForgetPrevious();
         Stop(std::string("壁紙の画像ファイルを保存できませんでした。") + kCrLf + gSarvoChangerGraphicPath + kCrLf +
              why);
         return false;
@@ -216,8 +224,8 @@ bool Form1::SarvoSet() {
 void Form1::RestorePrevious() {
     if (!keptPrevious_) return;
     std::string why;
-    if (platform::DeleteFileIfPresent(gSarvoChangerGraphicPath, why))
-        platform::MoveFileNoReplace(PreviousBitmapPath(), gSarvoChangerGraphicPath, why);
+    // In one step, over the new file: the name is never without a bitmap.
+    platform::RenameReplacing(PreviousBitmapPath(), gSarvoChangerGraphicPath, why);
     keptPrevious_ = false;
 }
 

@@ -5,11 +5,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "core/pure/bitmap.h"
 #include "core/pure/controls.h"
+#include "platform/files.h"
 
 namespace sarvo::changer {
 
@@ -70,9 +71,10 @@ private:
 
     std::string programDirectory_;
     std::string commandLine_;
-    Bitmap picture_;
+    // The new bitmap, written beside the old one until it replaces it.
+    std::unique_ptr<platform::FileReplacement> bitmapFile_;
     RunEnd end_ = RunEnd::Completed;
-    bool keptPrevious_ = false;  // the previous bitmap waits at PreviousBitmapPath()
+    bool keptPrevious_ = false;  // the previous bitmap is also at PreviousBitmapPath()
 };
 
 }  // namespace sarvo::changer

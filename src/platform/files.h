@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "core/pure/row_sink.h"
 
 namespace sarvo::platform {
 
@@ -17,6 +20,55 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes,
 // a part. Returns false and fills `why` on failure; `path` is then unchanged.
 bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size,
                         std::string& why);
+
+// How well a replaced file must survive a power cut once it has its name.
+enum class Durability {
+    // On the disk before it takes the name: the settings file, the registry
+    // store, whatever holds the user's choices.
+    Flushed,
+    // Made again from its source when lost: flushed only where the file
+    // system could otherwise leave an empty or partial file under the name
+    // after a power cut (the bitmap).
+    Remakable,
+};
+
+// A file that replaces `path` when it is committed, written piece by piece
+// meanwhile into a temporary file beside `path` (a symbolic link at `path`
+// is kept: its target is replaced). Readers of `path` see the old file until
+// the commit and the whole new one after it, never a part. A failure while
+// writing is kept and reported by Commit. An object not committed removes
+// its temporary file.
+class FileReplacement : public ByteSink {
+public:
+    FileReplacement(const std::string& path, Durability durability);
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+    ~FileReplacement() override;
+
+    void Reserve(std::size_t size) override;
+    void WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) override;
+
+    // Gives the written file the name `path`. Returns false and fills `why`
+    // when anything failed since the object was made; `path` is then as it
+    // was. Only the first call does anything.
+    bool Commit(std::string& why);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Keeps the file at `path` also under the name `keep`, replacing whatever
+// `keep` held: a second link to the same file where the file system has
+// them, a copy otherwise. `path` is never touched. Returns false and fills
+// `why` when it cannot; `keep` is then gone.
+bool KeepFileAs(const std::string& path, const std::string& keep, std::string& why);
+
+// Renames the file `from` to `to` in one step, replacing what `to` held
+// (`to` names its old file or the new one at every moment, never nothing).
+// A symbolic link at `to` is kept: its target is replaced. Returns false and
+// fills `why` on failure; both are then as they were.
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& why);
 
 // The first `count` bytes of `path`, or fewer when the file is shorter;
 // none when it is missing or cannot be read. Never creates the file.

@@ -28,7 +28,8 @@ struct FolderListing {
 };
 
 // Lists `folder` (a path with or without a trailing separator). Returns false
-// when the folder cannot be opened; `listing` is then empty.
+// when the folder cannot be opened; `listing` is then empty. Several threads
+// may list folders at once, each into its own `listing`.
 bool ListFolder(const std::string& folder, FolderListing& listing);
 
 // True when `path` names an existing folder (the changer's folder test).

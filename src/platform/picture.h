@@ -14,4 +14,12 @@ namespace sarvo::platform {
 // was.
 bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why);
 
+// Converts the picture file at `path` into the 24-bit BMP file LoadPicture's
+// bitmap would be, byte for byte, handed to `file` in pieces at their
+// places. Returns false and fills `why` as LoadPicture does; what `file` got
+// is then of no use. Where the platform decodes in strips, neither the
+// whole picture file nor the whole bitmap is held in memory, except to turn
+// a picture by a quarter.
+bool ConvertPicture(const std::string& path, ByteSink& file, std::string& why);
+
 }  // namespace sarvo::platform

@@ -2,6 +2,7 @@
 // bit-field layouts, and files that are cut short, impossible or inconsistent.
 #include "core/pure/bmp_reader.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/pure/exif.h"
+#include "core/pure/row_sink.h"
 #include "picture_test_support.h"
 
 namespace sarvo {
@@ -154,6 +157,41 @@ TEST(DecodeBmp, EveryDepthAndLayoutGivesThePicture) {
         EXPECT_EQ(bitmap.Width(), c.parts.width);
         EXPECT_EQ(bitmap.Height(), std::abs(c.parts.height));  // a top-down height is shown as its absolute value
         EXPECT_EQ(test::ColoursOf(bitmap), c.expected);
+    }
+}
+
+// A file in memory that shows every byte never written.
+struct MemoryFile : ByteSink {
+    Bytes bytes;
+    void Reserve(std::size_t size) override { bytes.assign(size, 0xEE); }
+    void WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) override {
+        ASSERT_LE(offset + size, bytes.size());
+        std::copy(data, data + size, bytes.begin() + static_cast<long>(offset));
+    }
+};
+
+// Written into its file a strip of one or two rows at a time, and turned on
+// the way, every layout gives the file of the picture decoded whole and
+// turned afterwards, byte for byte.
+TEST(DecodeBmp, StripByStripIntoAFileGivesTheBytesOfTheWholePicture) {
+    for (const Case& c : kCases) {
+        const Bytes file = MakeBmp(c.parts);
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            for (std::size_t rows : {1, 2}) {
+                SCOPED_TRACE(std::string(c.what) + ", orientation " + std::to_string(orientation) + ", " +
+                             std::to_string(rows) + " rows a strip");
+                Bitmap whole;
+                std::string why;
+                ASSERT_TRUE(DecodeBmp(file.data(), file.size(), whole, why)) << why;
+                ASSERT_TRUE(ApplyExifOrientation(whole, orientation, why)) << why;
+                MemoryFile out;
+                BmpFileWriter writer(out, rows * BmpStride(c.parts.width));
+                writer.Orientation(orientation);
+                ASSERT_TRUE(DecodeBmp(file.data(), file.size(), static_cast<RowSink&>(writer), why)) << why;
+                ASSERT_TRUE(writer.Finish(why)) << why;
+                EXPECT_EQ(out.bytes, Bytes(whole.FileData(), whole.FileData() + whole.FileSize()));
+            }
+        }
     }
 }
 

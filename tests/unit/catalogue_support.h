@@ -1,8 +1,10 @@
 // Running the catalogue walk in tests, and an independent reference for its
-// order: the plain two-pass walk (folders first, then every folder's files),
-// listing folders again and again as the simplest walk would.
+// order: the plain two-pass walk on one thread (folders first, then every
+// folder's files), listing folders again and again as the simplest walk
+// would, and entering a folder met again through a link only the first time.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -31,21 +33,29 @@ inline Catalogue Walk(const std::string& root) {
     return c;
 }
 
-inline void ReferenceFolders(std::string path, std::vector<std::string>& folders) {
+inline void ReferenceFolders(std::string path, std::vector<std::string>& folders,
+                             std::vector<platform::FolderIdentity>& entered) {
     if (path.empty() || path.back() != platform::kPathSeparator) path += platform::kPathSeparator;
     platform::FolderListing listing;
     if (!platform::ListFolder(path, listing)) return;
     for (const auto& e : listing.entries) {
         if (!e.isFolder) continue;
+        platform::FolderListing below;
+        if (!platform::ListFolder(path + e.name, below)) continue;
+        if (std::find(entered.begin(), entered.end(), below.identity) != entered.end()) continue;
+        entered.push_back(below.identity);
         folders.push_back(path + e.name);
-        ReferenceFolders(path + e.name, folders);
+        ReferenceFolders(path + e.name, folders, entered);
     }
 }
 
 inline Catalogue ReferenceWalk(const std::string& root) {
     Catalogue c;
     c.folders.push_back(root);
-    ReferenceFolders(root, c.folders);
+    platform::FolderListing top;
+    std::vector<platform::FolderIdentity> entered;
+    if (platform::ListFolder(root, top)) entered.push_back(top.identity);
+    ReferenceFolders(root, c.folders, entered);
     for (std::string folder : c.folders) {
         if (folder.back() != platform::kPathSeparator) folder += platform::kPathSeparator;
         platform::FolderListing listing;

@@ -3,6 +3,8 @@
 // huge and unreadable files.
 #include "platform/picture.h"
 
+#include "platform/files.h"
+
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -170,6 +172,50 @@ TEST(LoadPicture, JpegWithAnExifOrientationIsShownUpright) {
     ASSERT_EQ(l.bitmap.Height(), 32);
     EXPECT_TRUE(Near(test::ColourAt(l.bitmap, 8, 8), kRed, kJpegTolerance));
     EXPECT_TRUE(Near(test::ColourAt(l.bitmap, 8, 24), kBlue, kJpegTolerance));
+}
+
+// The changer decodes straight into its bitmap file, a strip at a time; the
+// file must hold exactly the bitmap that decoding the whole picture gives.
+// 1001 pixels across leave row padding and span several strips.
+TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
+    test::TempDir dir;
+    const auto noise = [](int width, int height) {
+        Colours colours;
+        std::uint32_t state = 12345;
+        for (int i = 0; i < width * height; ++i) colours.push_back((state = state * 1103515245u + 12345u) >> 8);
+        return test::BitmapOf(width, height, colours);
+    };
+    const Bitmap large = noise(1001, 701);
+    std::vector<std::pair<std::string, Bytes>> pictures = {
+        {"one pixel", Jpeg(noise(1, 1))},
+        {"odd width, 4:2:0", Jpeg(noise(37, 5), TJSAMP_420)},
+        {"several strips, 4:2:2", Jpeg(large, TJSAMP_422)},
+        {"CMYK", CmykJpeg(601, Blocks<Inks>([](int x, int y) {
+                                 return Inks{static_cast<unsigned char>(x), static_cast<unsigned char>(y), 40, 9};
+                             }, 601), false)},
+        {"Adobe CMYK", CmykJpeg(33, Blocks<Inks>([](int x, int y) {
+                                    return Inks{static_cast<unsigned char>(x * 7), 0, static_cast<unsigned char>(y), 0};
+                                }, 33), true)},
+        {"GIF interlaced", Gif(Screen(603, 650, {kRed, kGreen, kBlue, kWhite},
+                                      {Frame(5, 7, 590, 640, true, std::vector<unsigned char>(590 * 640, std::uint8_t{2}))}))},
+        {"GIF", Gif(Screen(603, 650, {kRed, kGreen, kBlue, kWhite},
+                           {Frame(5, 7, 590, 640, false, std::vector<unsigned char>(590 * 640, std::uint8_t{1}))}))},
+    };
+    const Bytes largeJpeg = Jpeg(large, TJSAMP_420);
+    for (int orientation = 2; orientation <= 8; ++orientation)
+        pictures.emplace_back("orientation " + std::to_string(orientation), test::WithOrientation(largeJpeg, static_cast<unsigned char>(orientation)));
+    for (const auto& [what, bytes] : pictures) {
+        SCOPED_TRACE(what);
+        const Loaded whole = LoadBytes(dir, "picture.jpg", bytes);
+        ASSERT_TRUE(whole.ok) << whole.why;
+        const fs::path bitmap = dir.path() / "bitmap.bmp";
+        FileReplacement file(bitmap.string(), Durability::Remakable);
+        std::string why;
+        ASSERT_TRUE(ConvertPicture((dir.path() / "picture.jpg").string(), file, why)) << why;
+        ASSERT_TRUE(file.Commit(why)) << why;
+        EXPECT_TRUE(test::ReadFile(bitmap) == std::string(reinterpret_cast<const char*>(whole.bitmap.FileData()),
+                                                          whole.bitmap.FileSize()));
+    }
 }
 
 TEST(LoadPicture, GifFirstFrameIsDrawnOnItsScreen) {

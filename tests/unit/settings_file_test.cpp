@@ -125,6 +125,49 @@ TEST_F(Files, AFailedReplaceSaysWhyAndKeepsWhatWasThere) {
     EXPECT_FALSE(why.empty());
 }
 
+TEST_F(Files, AReplacementWrittenInPiecesTakesTheNameOnlyWhenCommitted) {
+    const std::string file = In("b.bmp");
+    WriteFile(file, "old");
+    const auto bytes = [](const char* text) { return reinterpret_cast<const unsigned char*>(text); };
+    std::string why;
+    for (const bool commit : {false, true}) {
+        platform::FileReplacement replacement(file, platform::Durability::Remakable);
+        replacement.Reserve(6);
+        replacement.WriteAt(3, bytes("def"), 3);
+        replacement.WriteAt(0, bytes("abc"), 3);
+        EXPECT_EQ(ReadFile(file), "old");
+        if (commit) {
+            ASSERT_TRUE(replacement.Commit(why)) << why;
+        }
+    }
+    EXPECT_EQ(ReadFile(file), "abcdef");
+    EXPECT_EQ(Names(), std::vector<std::string>{"b.bmp"});  // the uncommitted one left nothing
+}
+
+// The changer keeps the previous bitmap under a second name while the
+// desktop takes the new one, and puts it back over the new one in one step.
+TEST_F(Files, AKeptFileStaysAsItWasAndGoesBackInOneStep) {
+    const std::string bitmap = In("SarvoChangerGraphic.bmp"), kept = bitmap + ".previous";
+    WriteFile(bitmap, "old");
+    WriteFile(kept, "stale");
+    std::string why;
+    ASSERT_TRUE(platform::KeepFileAs(bitmap, kept, why)) << why;
+    EXPECT_EQ(ReadFile(bitmap), "old");
+    EXPECT_EQ(ReadFile(kept), "old");
+    ASSERT_TRUE(platform::WriteFileReplacing(bitmap, "new", 3, why)) << why;
+    EXPECT_EQ(ReadFile(kept), "old");
+    ASSERT_TRUE(platform::RenameReplacing(kept, bitmap, why)) << why;
+    EXPECT_EQ(ReadFile(bitmap), "old");
+    EXPECT_EQ(Names(), std::vector<std::string>{"SarvoChangerGraphic.bmp"});
+    why.clear();
+    EXPECT_FALSE(platform::KeepFileAs(In("missing.bmp"), kept, why));
+    EXPECT_FALSE(why.empty());
+    why.clear();
+    EXPECT_FALSE(platform::RenameReplacing(In("missing.bmp"), bitmap, why));
+    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(ReadFile(bitmap), "old");
+}
+
 TEST_F(Files, ReadingRefusesMissingFilesFoldersAndFilesOverTheLimit) {
     WriteFile(dir.path() / "ten", std::string(10, 'x'));
     std::vector<unsigned char> bytes;

@@ -1,6 +1,11 @@
 #include "core/modules/Search.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
 #include <utility>
 
 #include "core/pure/rules.h"
@@ -11,22 +16,115 @@ namespace sarvo {
 
 namespace {
 
+void AppendSeparator(std::string& path) {
+    if (path.empty() || path.back() != platform::kPathSeparator) path += platform::kPathSeparator;
+}
+
 struct IdentityHash {
     std::size_t operator()(const platform::FolderIdentity& id) const {
         return std::hash<std::uint64_t>()(id.index * 0x9E3779B97F4A7C15ull ^ id.volume);
     }
 };
 
-void AppendSeparator(std::string& path) {
-    if (path.empty() || path.back() != platform::kPathSeparator) path += platform::kPathSeparator;
-}
+constexpr int kUnreadable = -1;
 
-// One folder still to be listed: its path with a trailing separator, and
-// the text it stands under in `folders` (the root's entry is the caller's).
-struct Pending {
-    std::string listPath;
-    std::string entry;
+// One folder's listing, shared by every path that leads to it (a link).
+struct Listed {
+    std::vector<std::string> pictures;    // picture names, in listing order
+    std::vector<std::string> subFolders;  // sub-folder names, in listing order
+    std::vector<int> children;            // the listing of each sub-folder, or kUnreadable
 };
+
+// A folder still to be listed, and the slot of its parent's listing that
+// learns which listing it is.
+struct Job {
+    std::string listPath;  // with a trailing separator
+    int parent;            // -1 for the root
+    std::size_t slot;
+};
+
+// Lists every folder of the tree once, on several threads: the listings of
+// sibling folders overlap, so a cold disk is kept busy and both cores work.
+// Folders are told apart by identity, so a link back into the tree is listed
+// no second time and a loop of links ends. The order of the walk is not
+// decided here: Assemble takes it from the listings afterwards.
+class ParallelLister {
+public:
+    explicit ParallelLister(std::string rootPath) { jobs_.push_back({std::move(rootPath), -1, 0}); }
+
+    void Run(unsigned threads) {
+        std::vector<std::thread> helpers;
+        for (unsigned i = 1; i < threads; ++i) helpers.emplace_back([this] { Work(); });
+        Work();
+        for (std::thread& t : helpers) t.join();
+    }
+
+    int root() const { return root_; }
+    std::deque<Listed>& listings() { return listings_; }
+
+private:
+    void Work() {
+        platform::FolderListing listing;
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return !jobs_.empty() || busy_ == 0; });
+            if (jobs_.empty()) return;  // nothing queued and nobody listing: the tree is done
+            Job job = std::move(jobs_.back());
+            jobs_.pop_back();
+            ++busy_;
+            lock.unlock();
+            const bool read = platform::ListFolder(job.listPath, listing);
+            lock.lock();
+            int index = kUnreadable;
+            bool fresh = false;
+            if (read) {
+                const auto [at, inserted] = byIdentity_.try_emplace(listing.identity, static_cast<int>(listings_.size()));
+                if (inserted) listings_.emplace_back();
+                index = at->second;
+                fresh = inserted;
+            }
+            if (job.parent < 0) root_ = index;
+            else listings_[static_cast<std::size_t>(job.parent)].children[job.slot] = index;
+            if (fresh) {
+                // Sorted out of the lock; no other thread touches a listing
+                // before its sub-folders are queued.
+                Listed& listed = listings_[static_cast<std::size_t>(index)];
+                lock.unlock();
+                Sort(listing, listed);
+                lock.lock();
+                listed.children.assign(listed.subFolders.size(), kUnreadable);
+                for (std::size_t i = listed.subFolders.size(); i-- > 0;)
+                    jobs_.push_back({job.listPath + listed.subFolders[i] + platform::kPathSeparator, index, i});
+            }
+            --busy_;
+            wake_.notify_all();
+        }
+    }
+
+    static void Sort(platform::FolderListing& listing, Listed& listed) {
+        for (platform::FolderEntry& e : listing.entries) {
+            // A path with a line break could never be recorded in the
+            // settings file, so nothing under such a name is offered.
+            if (e.name.find_first_of("\r\n") != std::string::npos) continue;
+            if (e.isFolder) listed.subFolders.push_back(std::move(e.name));
+            else if (IsPictureFileName(e.name)) listed.pictures.push_back(std::move(e.name));
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<Job> jobs_;  // taken from the back: depth first, as the walk goes
+    unsigned busy_ = 0;
+    std::deque<Listed> listings_;  // stays in place as it grows
+    std::unordered_map<platform::FolderIdentity, int, IdentityHash> byIdentity_;
+    int root_ = kUnreadable;
+};
+
+// How many folders are listed at once: one a core, and at least two, so
+// that one listing's wait for the disk overlaps another.
+unsigned ListingThreads() {
+    return std::max(2u, std::thread::hardware_concurrency());
+}
 
 }  // namespace
 
@@ -35,44 +133,43 @@ void SearchFolders(std::string& path, FolderWalk& walk) {
     AppendSeparator(path);
     walk = FolderWalk{{rootEntry}, {}, {0}};
 
-    std::unordered_set<platform::FolderIdentity, IdentityHash> entered;
-    // Each folder is listed once: its pictures are taken from the same
-    // listing that names its sub-folders. An explicit stack, not recursion,
-    // so that a deep tree cannot exhaust the call stack; children are pushed
-    // in reverse so that they come off in listing order.
+    ParallelLister lister(path);
+    lister.Run(ListingThreads());
+    std::deque<Listed>& listings = lister.listings();
+
+    // The walk itself, in its order: the root, then sub-folders depth first
+    // in listing order, a folder entered only the first time it is met. An
+    // explicit stack, not recursion, so that a deep tree cannot exhaust the
+    // call stack; children are pushed in reverse so that they come off in
+    // listing order.
+    struct Pending {
+        int listing;
+        std::string entry;     // the text it stands under in `folders`
+        std::string listPath;  // with a trailing separator
+    };
+    std::vector<bool> entered(listings.size(), false);
     std::vector<Pending> stack;
-    stack.push_back({path, {}});
+    stack.push_back({lister.root(), {}, path});
     bool root = true;
-    platform::FolderListing listing;
-    std::vector<std::string> subFolders;
     while (!stack.empty()) {
         Pending folder = std::move(stack.back());
         stack.pop_back();
-        if (!platform::ListFolder(folder.listPath, listing)) {
-            // Unreadable: kept out of the walk, except the root, which the
-            // caller has already placed.
-            root = false;
-            continue;
-        }
-        if (!entered.insert(listing.identity).second) continue;  // a link back onto the walk
-        if (!root) {
+        const bool isRoot = root;
+        root = false;
+        // Unreadable folders are kept out of the walk, except the root, which
+        // the caller has already placed; so is a link back onto the walk.
+        if (folder.listing == kUnreadable || entered[static_cast<std::size_t>(folder.listing)]) continue;
+        entered[static_cast<std::size_t>(folder.listing)] = true;
+        Listed& listed = listings[static_cast<std::size_t>(folder.listing)];
+        if (!isRoot) {
             walk.folders.push_back(std::move(folder.entry));
             walk.firstPicture.push_back(walk.pictureNames.size());
         }
-        root = false;
-
-        subFolders.clear();
-        for (platform::FolderEntry& e : listing.entries) {
-            // A path with a line break could never be recorded in the
-            // settings file, so nothing under such a name is offered.
-            if (e.name.find_first_of("\r\n") != std::string::npos) continue;
-            if (e.isFolder) subFolders.push_back(std::move(e.name));
-            else if (IsPictureFileName(e.name)) walk.pictureNames.push_back(std::move(e.name));
-        }
-        for (auto it = subFolders.rbegin(); it != subFolders.rend(); ++it) {
-            std::string entry = folder.listPath + *it;
+        for (std::string& name : listed.pictures) walk.pictureNames.push_back(std::move(name));
+        for (std::size_t i = listed.subFolders.size(); i-- > 0;) {
+            std::string entry = folder.listPath + listed.subFolders[i];
             std::string listPath = entry + platform::kPathSeparator;
-            stack.push_back({std::move(listPath), std::move(entry)});
+            stack.push_back({listed.children[i], std::move(entry), std::move(listPath)});
         }
     }
     walk.firstPicture.push_back(walk.pictureNames.size());

@@ -24,7 +24,9 @@ struct FolderWalk {
 // place. walk.folders[0] stays as the caller stored the root (`path` itself
 // when empty); the rest of `walk` is filled afresh. Hidden entries are left
 // out; links to folders are followed, but a folder already on the walk is
-// never entered twice; a folder that cannot be read is skipped.
+// never entered twice; a folder that cannot be read is skipped. The folders
+// are listed on several threads at once; the result is the same as one
+// thread's walk.
 void SearchFolders(std::string& path, FolderWalk& walk);
 
 // Appends the full path of every picture the walk found to `files`, folder

@@ -1,6 +1,5 @@
 #include "core/pure/bitmap.h"
 
-#include "core/pure/bytes.h"
 
 namespace sarvo {
 
@@ -31,25 +30,7 @@ bool Bitmap::Allocate(long width, long height, std::string& why) {
     height_ = static_cast<int>(height);
     stride_ = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
 
-    unsigned char* h = data_.get();
-    // BITMAPFILEHEADER
-    h[0] = 'B';
-    h[1] = 'M';
-    PutLe32(h + 2, static_cast<std::uint32_t>(size));
-    PutLe32(h + 6, 0);
-    PutLe32(h + 10, kHeaderSize);
-    // BITMAPINFOHEADER: 24 bits, uncompressed, bottom-up, 96 dpi.
-    PutLe32(h + 14, 40);
-    PutLe32(h + 18, static_cast<std::uint32_t>(width));
-    PutLe32(h + 22, static_cast<std::uint32_t>(height));
-    PutLe16(h + 26, 1);
-    PutLe16(h + 28, 24);
-    PutLe32(h + 30, 0);
-    PutLe32(h + 34, static_cast<std::uint32_t>(size - kHeaderSize));
-    PutLe32(h + 38, 3780);
-    PutLe32(h + 42, 3780);
-    PutLe32(h + 46, 0);
-    PutLe32(h + 50, 0);
+    PutBmpHeaders(data_.get(), width, height, size);
     // The padding bytes at the end of each row are part of the file; keep
     // them zero so that two saves of one picture are byte-identical.
     if (stride_ != static_cast<std::size_t>(width) * 3) {

@@ -1,7 +1,7 @@
 // A picture in memory, kept as the complete 24-bit BMP file it will be saved
 // as: the headers, then bottom-up rows of blue-green-red pixels, each row
-// padded to four bytes. Decoders write straight into the rows, so saving is
-// one write and no second copy of the pixels ever exists.
+// padded to four bytes. As a RowSink it hands decoders the whole picture as
+// one strip, so they write straight into its rows.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +9,11 @@
 #include <memory>
 #include <string>
 
+#include "core/pure/row_sink.h"
+
 namespace sarvo {
 
-class Bitmap {
+class Bitmap : public RowSink {
 public:
     // A picture whose file would be larger than this is refused, so that a
     // hostile or absurd header cannot exhaust memory.
@@ -25,6 +27,14 @@ public:
 
     // Frees the pixels.
     void Release();
+
+    // RowSink: Start allocates; a strip is a view of the rows themselves.
+    bool Start(long width, long height, std::string& why) override { return Allocate(width, height, why); }
+    int StripRows() const override { return height_; }
+    unsigned char* Strip(int top, int count) override {
+        return pixels() + static_cast<std::size_t>(height_ - top - count) * stride_;
+    }
+    void Put() override {}
 
     int Width() const { return width_; }
     int Height() const { return height_; }

@@ -188,11 +188,6 @@ bool ReadLayout(const unsigned char* data, std::size_t size, Layout& l, std::str
     return true;
 }
 
-// Row `fileRow` as the file orders its rows, in the bitmap's top-first count.
-int TargetRow(const Layout& l, std::int64_t fileRow) {
-    return static_cast<int>(l.topDown ? fileRow : l.height - 1 - fileRow);
-}
-
 void DecodeIndexedRow(const Layout& l, const unsigned char* src, unsigned char* dst) {
     if (l.bits == 8) {
         for (long x = 0; x < l.width; ++x, dst += 3) {
@@ -226,19 +221,23 @@ void DecodeMaskedRow(const Layout& l, const unsigned char* src, unsigned char* d
     }
 }
 
-bool DecodeUncompressed(const unsigned char* data, std::size_t size, const Layout& l, Bitmap& out,
+bool DecodeUncompressed(const unsigned char* data, std::size_t size, const Layout& l, RowSink& out,
                         std::string& why) {
     // Dimensions are bounded by Bitmap::FileSizeFor, so these products fit.
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(l.width) * l.bits + 31) / 32 * 4;
     if (rowBytes * static_cast<std::uint64_t>(l.height) > size - l.pixelOffset)
         return Fail(why, "BMP file is cut short inside its pixel data");
-    if (!out.Allocate(l.width, l.height, why)) return false;
+    if (!out.Start(l.width, l.height, why)) return false;
 
     const bool plainBgrx = l.bits == 32 && l.masks[0] == 0x00FF0000 && l.masks[1] == 0x0000FF00 &&
                            l.masks[2] == 0x000000FF;
+    const std::size_t stride = BmpStride(l.width);
+    // The rows go out in the file's order, which for most files is already
+    // the order of the file we write.
+    RowCursor rows(out, l.height, l.topDown);
     const unsigned char* src = data + l.pixelOffset;
     for (long fileRow = 0; fileRow < l.height; ++fileRow, src += rowBytes) {
-        unsigned char* dst = out.Row(TargetRow(l, fileRow));
+        unsigned char* dst = rows.Next(stride);
         if (l.bits == 24) {
             std::memcpy(dst, src, static_cast<std::size_t>(l.width) * 3);
         } else if (plainBgrx) {
@@ -254,24 +253,35 @@ bool DecodeUncompressed(const unsigned char* data, std::size_t size, const Layou
             DecodeMaskedRow(l, src, dst);
         }
     }
+    rows.Finish();
     return true;
 }
 
 // RLE4 and RLE8: runs of one index (two alternating ones for RLE4), absolute
 // runs padded to a 16-bit boundary, and the escapes end of line, end of
 // bitmap and delta. Rows are counted as the file orders them.
-bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, Bitmap& out,
+bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, RowSink& out,
                std::string& why) {
-    if (!out.Allocate(l.width, l.height, why)) return false;
+    if (!out.Start(l.width, l.height, why)) return false;
     const Colour background = l.palette[0];
-    for (int y = 0; y < out.Height(); ++y) {
-        unsigned char* dst = out.Row(y);
-        for (long x = 0; x < l.width; ++x, dst += 3) {
-            dst[0] = background.b;
-            dst[1] = background.g;
-            dst[2] = background.r;
+    const std::size_t stride = BmpStride(l.width);
+    // Rows are only ever left behind (a delta moves right and on), so each
+    // is handed out once, starting from the background, in the file's order.
+    RowCursor rows(out, l.height, l.topDown);
+    std::int64_t given = 0;
+    unsigned char* line = nullptr;
+    auto reach = [&](std::int64_t fileRow) {
+        for (; given <= fileRow && given < l.height; ++given) {
+            line = rows.Next(stride);
+            unsigned char* dst = line;
+            for (long x = 0; x < l.width; ++x, dst += 3) {
+                dst[0] = background.b;
+                dst[1] = background.g;
+                dst[2] = background.r;
+            }
         }
-    }
+    };
+    reach(0);
 
     const bool rle8 = l.compression == kRle8;
     std::size_t pos = l.pixelOffset;
@@ -279,7 +289,6 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, Bit
     // any width, and a 32-bit count could wrap round into the picture.
     std::int64_t x = 0;
     std::int64_t fileRow = 0;
-    unsigned char* line = out.Row(TargetRow(l, 0));
     auto put = [&](unsigned index) {
         if (x < l.width) {
             const Colour c = l.palette[index];
@@ -321,21 +330,26 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, Bit
             pos += bytes + (bytes & 1);
             if (pos > size) pos = size;
         }
-        if (fileRow < l.height && (value == 0 || value == 2))
-            line = out.Row(TargetRow(l, fileRow));
+        if (value == 0 || value == 2) reach(fileRow);
     }
+    // Rows the file never reached keep the background.
+    reach(l.height - 1);
+    rows.Finish();
     return true;
 }
 
 }  // namespace
 
-bool DecodeBmp(const unsigned char* data, std::size_t size, Bitmap& out, std::string& why) {
+bool DecodeBmp(const unsigned char* data, std::size_t size, RowSink& out, std::string& why) {
     Layout layout;
-    if (ReadLayout(data, size, layout, why) &&
-        (layout.compression == kRle8 || layout.compression == kRle4
-             ? DecodeRle(data, size, layout, out, why)
-             : DecodeUncompressed(data, size, layout, out, why)))
-        return true;
+    return ReadLayout(data, size, layout, why) &&
+           (layout.compression == kRle8 || layout.compression == kRle4
+                ? DecodeRle(data, size, layout, out, why)
+                : DecodeUncompressed(data, size, layout, out, why));
+}
+
+bool DecodeBmp(const unsigned char* data, std::size_t size, Bitmap& out, std::string& why) {
+    if (DecodeBmp(data, size, static_cast<RowSink&>(out), why)) return true;
     out.Release();
     return false;
 }

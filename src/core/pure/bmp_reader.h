@@ -21,4 +21,8 @@ namespace sarvo {
 // buffer had started out zeroed.
 bool DecodeBmp(const unsigned char* data, std::size_t size, Bitmap& out, std::string& why);
 
+// The same, row by row into `out`; on failure, what `out` was given is of no
+// use.
+bool DecodeBmp(const unsigned char* data, std::size_t size, RowSink& out, std::string& why);
+
 }  // namespace sarvo

@@ -105,6 +105,14 @@ bool TurnQuarter(Bitmap& bitmap, int orientation, std::string& why) {
 
 }  // namespace
 
+bool IsExifBlock(const unsigned char* body, std::size_t size) {
+    return size >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0;
+}
+
+int ExifBlockOrientation(const unsigned char* body, std::size_t size) {
+    return IsExifBlock(body, size) ? TiffOrientation(body + 6, size - 6) : kUpright;
+}
+
 int JpegExifOrientation(const unsigned char* data, std::size_t size) {
     if (size < 4 || data[0] != 0xFF || data[1] != 0xD8) return kUpright;
     std::size_t pos = 2;
@@ -122,8 +130,7 @@ int JpegExifOrientation(const unsigned char* data, std::size_t size) {
         if (length < 2 || length > size - pos) break;
         const unsigned char* body = data + pos + 2;
         const std::size_t bodySize = length - 2;
-        if (marker == 0xE1 && bodySize >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0)
-            return TiffOrientation(body + 6, bodySize - 6);
+        if (marker == 0xE1 && IsExifBlock(body, bodySize)) return ExifBlockOrientation(body, bodySize);
         pos += length;
     }
     return kUpright;

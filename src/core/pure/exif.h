@@ -14,6 +14,11 @@ namespace sarvo {
 // Never reads outside `data`.
 int JpegExifOrientation(const unsigned char* data, std::size_t size);
 
+// Whether an APP1 block's `body` (after its length) is an Exif block, and
+// the orientation it records, as for JpegExifOrientation.
+bool IsExifBlock(const unsigned char* body, std::size_t size);
+int ExifBlockOrientation(const unsigned char* body, std::size_t size);
+
 // Turns `bitmap`, decoded as stored, upright for an Exif `orientation`:
 // 2 mirror, 3 half turn, 4 flip, 5 transpose, 6 quarter turn clockwise,
 // 7 transverse, 8 quarter turn anticlockwise; 5 to 8 swap width and height.

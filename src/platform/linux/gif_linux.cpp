@@ -1,5 +1,7 @@
-// GIF pictures through giflib, read record by record so that only the first
-// frame of an animation is ever decoded. The frame is drawn on the logical
+// GIF pictures through giflib, read record by record from the file so that
+// only the first frame of an animation is ever read and decoded, and handed
+// on row by row: only an interlaced frame, whose rows come in four passes,
+// is held whole, as one palette index a pixel. The frame is drawn on the logical
 // screen the way a viewer shows it before the animation starts: the screen
 // takes the background colour of the global colour table (black without
 // one), transparent pixels let it show through, and whatever of the frame
@@ -9,27 +11,44 @@
 #include <memory>
 #include <vector>
 
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <gif_lib.h>
 
+#include "core/pure/bitmap.h"
 #include "picture_decoders_linux.h"
 
 namespace sarvo::platform {
 namespace {
 
-struct MemoryReader {
-    const unsigned char* data;
-    std::size_t size;
-    std::size_t pos;
+// The file through a buffer: giflib asks for a few bytes at a time.
+struct FileReader {
+    int fd;
+    std::size_t pos = 0, end = 0;
+    unsigned char buffer[1 << 16];
 };
 
-int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int wanted) {
-    auto* reader = static_cast<MemoryReader*>(gif->UserData);
-    if (wanted <= 0) return 0;
-    std::size_t n = static_cast<std::size_t>(wanted);
-    if (n > reader->size - reader->pos) n = reader->size - reader->pos;
-    std::memcpy(buffer, reader->data + reader->pos, n);
-    reader->pos += n;
-    return static_cast<int>(n);
+int ReadFromFile(GifFileType* gif, GifByteType* out, int wanted) {
+    auto* reader = static_cast<FileReader*>(gif->UserData);
+    int given = 0;
+    while (given < wanted) {
+        if (reader->pos == reader->end) {
+            ssize_t n;
+            do {
+                n = read(reader->fd, reader->buffer, sizeof reader->buffer);
+            } while (n < 0 && errno == EINTR);
+            if (n <= 0) break;  // giflib reports the short read as a damaged file
+            reader->pos = 0;
+            reader->end = static_cast<std::size_t>(n);
+        }
+        const std::size_t n = std::min(reader->end - reader->pos, static_cast<std::size_t>(wanted - given));
+        std::memcpy(out + given, reader->buffer + reader->pos, n);
+        reader->pos += n;
+        given += static_cast<int>(n);
+    }
+    return given;
 }
 
 struct GifCloser {
@@ -61,7 +80,7 @@ int InterlacedRow(int i, int height) {
     return 1 + i * 2;
 }
 
-bool DrawFirstFrame(GifFileType* gif, int transparent, Bitmap& out, std::string& why) {
+bool DrawFirstFrame(GifFileType* gif, int transparent, RowSink& out, std::string& why) {
     const GifImageDesc& frame = gif->Image;
     if (frame.Width <= 0 || frame.Height <= 0) {
         why = "GIF file's first frame has no size";
@@ -85,34 +104,41 @@ bool DrawFirstFrame(GifFileType* gif, int transparent, Bitmap& out, std::string&
         screenWidth = frame.Left + frame.Width;
         screenHeight = frame.Top + frame.Height;
     }
-    if (!out.Allocate(screenWidth, screenHeight, why)) return false;
+    if (!out.Start(screenWidth, screenHeight, why)) return false;
+
+    // An interlaced frame is read whole first; the lines of any other come
+    // in the order the rows go out.
+    const auto width = static_cast<std::size_t>(frame.Width);
+    std::vector<GifPixelType> lines(frame.Interlace ? width * static_cast<std::size_t>(frame.Height) : width);
+    if (frame.Interlace) {
+        for (int i = 0; i < frame.Height; ++i)
+            if (DGifGetLine(gif, lines.data() + width * static_cast<std::size_t>(InterlacedRow(i, frame.Height)),
+                            frame.Width) == GIF_ERROR)
+                return Fail(gif->Error, why);
+    }
 
     GifColorType background{0, 0, 0};
     if (gif->SColorMap && gif->SBackGroundColor < gif->SColorMap->ColorCount)
         background = gif->SColorMap->Colors[gif->SBackGroundColor];
-    for (int y = 0; y < out.Height(); ++y) {
-        unsigned char* dst = out.Row(y);
-        for (int x = 0; x < out.Width(); ++x, dst += 3) {
-            dst[0] = background.Blue;
-            dst[1] = background.Green;
-            dst[2] = background.Red;
-        }
-    }
-
     const GifColorType black{0, 0, 0};
     const long visibleWidth = std::max(0L, std::min<long>(frame.Width, screenWidth - frame.Left));
-    std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
-    for (int i = 0; i < frame.Height; ++i) {
-        if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR) {
-            out.Release();
+    const std::size_t stride = BmpStride(screenWidth);
+    RowCursor rows(out, screenHeight, true);
+    for (long y = 0; y < screenHeight; ++y) {
+        unsigned char* dst = rows.Next(stride);
+        for (long x = 0; x < screenWidth; ++x) {
+            dst[x * 3] = background.Blue;
+            dst[x * 3 + 1] = background.Green;
+            dst[x * 3 + 2] = background.Red;
+        }
+        if (y < frame.Top || y >= frame.Top + frame.Height) continue;
+        const GifPixelType* line = lines.data();
+        if (frame.Interlace) {
+            line += width * static_cast<std::size_t>(y - frame.Top);
+        } else if (DGifGetLine(gif, lines.data(), frame.Width) == GIF_ERROR) {
             return Fail(gif->Error, why);
         }
-        const long y = frame.Top + (frame.Interlace ? InterlacedRow(i, frame.Height) : i);
-        if (y >= screenHeight) {
-            if (!frame.Interlace) break;  // every later line lies lower still
-            continue;
-        }
-        unsigned char* dst = out.Row(static_cast<int>(y)) + frame.Left * 3;
+        dst += frame.Left * 3;
         for (long x = 0; x < visibleWidth; ++x, dst += 3) {
             const int index = line[static_cast<std::size_t>(x)];
             if (index == transparent) continue;
@@ -122,15 +148,17 @@ bool DrawFirstFrame(GifFileType* gif, int transparent, Bitmap& out, std::string&
             dst[2] = c.Red;
         }
     }
+    rows.Finish();
     return true;
 }
 
 }  // namespace
 
-bool DecodeGif(const unsigned char* data, std::size_t size, Bitmap& out, std::string& why) {
-    MemoryReader reader{data, size, 0};
+bool DecodeGif(int fd, RowSink& out, std::string& why) {
+    auto reader = std::make_unique<FileReader>();
+    reader->fd = fd;
     int error = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, ReadFromMemory, &error));
+    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(reader.get(), ReadFromFile, &error));
     if (!gif) return Fail(error, why);
 
     int transparent = NO_TRANSPARENT_COLOR;

@@ -1,19 +1,20 @@
-// The decoders behind LoadPicture on Linux, each for one kind of file held
-// whole in memory. Each returns false and fills `why` on any failure.
+// The decoders behind the picture loader on Linux. Each reads the open file
+// `fd` from its start, in pieces, and hands the picture to `out` row by row;
+// each returns false and fills `why` on any failure.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
-#include "core/pure/bitmap.h"
+#include "core/pure/row_sink.h"
 
 namespace sarvo::platform {
 
-// JPEG through TurboJPEG, straight into the bitmap's rows; CMYK, YCCK and what
-// TurboJPEG cannot turn into BGR through libjpeg. Applies the Exif orientation.
-bool DecodeJpeg(const unsigned char* data, std::size_t size, Bitmap& out, std::string& why);
+// JPEG through libjpeg's scanline interface, a strip at a time, into BGR;
+// CMYK and YCCK files are turned into BGR here. The Exif orientation is told
+// to `out` (Orientation) before its Start and given in `orientation`.
+bool DecodeJpeg(int fd, RowSink& out, int& orientation, std::string& why);
 
 // The first frame of a GIF file, drawn on its logical screen.
-bool DecodeGif(const unsigned char* data, std::size_t size, Bitmap& out, std::string& why);
+bool DecodeGif(int fd, RowSink& out, std::string& why);
 
 }  // namespace sarvo::platform

@@ -1,17 +1,23 @@
 // Replacing a whole file, for the settings file, the registry store and the
 // bitmap: the new content is written to a temporary file beside the target,
-// flushed, and renamed over it, so that a reader, a crash or a second
-// writer at the same moment sees the old file or the whole new one.
+// flushed where that is needed, and renamed over it, so that a reader, a
+// crash or a second writer at the same moment sees the old file or the whole
+// new one.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <sstream>
 #include <vector>
 
 #include "platform/files.h"
@@ -124,61 +130,221 @@ bool WriteInPlace(const std::string& target, const unsigned char* data, std::siz
     return ok;
 }
 
+// Whether the file system of `folder` puts the data of a file renamed over
+// an existing one on the disk no later than the rename itself, so that
+// after a power cut the name holds the old file or the whole new one without
+// an fsync. ext4 does so in its default mode (auto_da_alloc with ordered
+// data: the delayed blocks are allocated at the rename and the journal
+// commit that records the rename waits for them); btrfs flushes a file
+// renamed over another before the transaction that holds the rename. Other
+// file systems, and ext4 mounted with noauto_da_alloc or data=writeback,
+// make no such promise.
+bool RenameOrdersData(const std::string& folder) {
+    struct statfs fs {};
+    if (statfs(folder.c_str(), &fs) != 0) return false;
+    constexpr unsigned long kExt4 = 0xEF53, kBtrfs = 0x9123683E;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    if (type == kBtrfs) return true;
+    if (type != kExt4) return false;
+    // ext2 and ext3 share the magic number: the mount table tells them apart
+    // and holds the options.
+    struct stat st {};
+    if (stat(folder.c_str(), &st) != 0) return false;
+    const std::string device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+    std::FILE* table = std::fopen("/proc/self/mountinfo", "re");
+    if (table == nullptr) return false;
+    bool ordered = false;
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    while (getline(&line, &capacity, table) > 0) {
+        // ID PARENT MAJOR:MINOR ROOT POINT OPTIONS [TAGS...] - TYPE SOURCE SUPER-OPTIONS
+        std::istringstream fields(line);
+        std::string id, parent, dev, field;
+        fields >> id >> parent >> dev;
+        if (dev != device) continue;
+        while (fields >> field && field != "-") {
+        }
+        std::string fsType, source, options;
+        fields >> fsType >> source >> options;
+        options = "," + options + ",";
+        ordered = fsType == "ext4" && options.find(",noauto_da_alloc,") == std::string::npos &&
+                  options.find(",data=writeback,") == std::string::npos;
+        break;
+    }
+    std::free(line);
+    std::fclose(table);
+    return ordered;
+}
+
 }  // namespace
 
-bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size, std::string& why) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    const std::string target = FinalTarget(path);
+struct FileReplacement::State {
+    std::string target;       // the file finally replaced (a link at the path is followed)
+    std::string temp;         // beside it; empty when none was made
+    int fd = -1;
+    bool flush = true;        // fsync before the rename
+    bool inPlace = false;     // the folder takes no new file: written over the target at the commit
+    std::vector<unsigned char> memory;  // the content, for inPlace only
+    std::size_t size = 0;
+    std::string failure;      // the first thing that went wrong
+    bool committed = false;
+
+    void Fail(const std::string& what, const std::string& path) {
+        if (failure.empty()) failure = ErrorText(what, path);
+    }
+};
+
+FileReplacement::FileReplacement(const std::string& path, Durability durability) : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.target = FinalTarget(path);
     struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
+    const bool exists = stat(s.target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
-        why = target + " is not a file";
-        return false;
+        s.failure = s.target + " is not a file";
+        return;
     }
     // A read-only file stays as it is, as the read-only attribute keeps a
     // file on Windows; the rename would replace it regardless of its mode.
-    if (exists && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0)) {
-        why = target + " is read-only";
-        return false;
+    if (exists && ((old.st_mode & 0222) == 0 || access(s.target.c_str(), W_OK) != 0)) {
+        s.failure = s.target + " is read-only";
+        return;
     }
-    RemoveLeftovers(target);
+    RemoveLeftovers(s.target);
 
     // The temporary file sits beside the target so that the rename stays on
     // one file system and is atomic. It is locked while it is written, so
     // that the next writer can tell it from a leftover.
-    std::string temp = target + kTempSuffix;
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        if (exists && (errno == EACCES || errno == EPERM)) return WriteInPlace(target, bytes, size, why);
-        why = ErrorText("cannot create a file beside", target);
-        return false;
+    s.temp = s.target + kTempSuffix;
+    s.fd = mkostemp(s.temp.data(), O_CLOEXEC);
+    if (s.fd < 0) {
+        const int error = errno;
+        s.temp.clear();
+        if (exists && (error == EACCES || error == EPERM)) {
+            s.inPlace = true;
+            return;
+        }
+        errno = error;
+        s.Fail("cannot create a file beside", s.target);
+        return;
     }
-    flock(fd, LOCK_EX | LOCK_NB);
+    flock(s.fd, LOCK_EX | LOCK_NB);
     const mode_t mode = exists ? (old.st_mode & 07777) : CreationMode();
-    // Reserving the whole size first lets the file system lay the file out in
-    // one piece, which makes both the write and the flush markedly cheaper for
-    // a large bitmap, and a full disk shows up before anything is written.
-    // File systems that cannot reserve simply write as usual.
-    if (size > 0 && fallocate(fd, 0, 0, static_cast<off_t>(size)) != 0 && errno == ENOSPC) {
-        why = ErrorText("cannot write", temp);
-        close(fd);
-        unlink(temp.c_str());
+    if (fchmod(s.fd, mode) != 0) s.Fail("cannot write", s.temp);
+    // A file that can be made again needs no flush where a rename over the
+    // old file orders its data anyway; a first one, with nothing to replace,
+    // is flushed all the same.
+    s.flush = durability == Durability::Flushed || !exists || !RenameOrdersData(FolderOf(s.target));
+}
+
+FileReplacement::~FileReplacement() {
+    State& s = *state_;
+    if (s.fd >= 0) close(s.fd);
+    if (!s.committed && !s.temp.empty()) unlink(s.temp.c_str());
+}
+
+void FileReplacement::Reserve(std::size_t size) {
+    State& s = *state_;
+    s.size = size;
+    if (s.inPlace) {
+        s.memory.assign(size, 0);
+        return;
+    }
+    if (s.fd < 0 || !s.failure.empty()) return;
+    // Reserving the whole size lays the file out in one piece, which makes
+    // the write and the flush cheaper, and a full disk shows up before
+    // anything is written. Not for a file that is not flushed: ext4 writes
+    // reserved blocks back without ordering them before the rename, so after
+    // a power cut the name could hold a file of zeros. File systems that
+    // cannot reserve simply write as usual.
+    if (s.flush && size > 0 && fallocate(s.fd, 0, 0, static_cast<off_t>(size)) != 0 && errno == ENOSPC)
+        s.Fail("cannot write", s.temp);
+}
+
+void FileReplacement::WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) {
+    State& s = *state_;
+    if (s.inPlace) {
+        if (offset <= s.memory.size() && size <= s.memory.size() - offset) std::memcpy(s.memory.data() + offset, data, size);
+        return;
+    }
+    if (s.fd < 0 || !s.failure.empty()) return;
+    while (size > 0) {
+        const ssize_t n = pwrite(s.fd, data, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            s.Fail("cannot write", s.temp);
+            return;
+        }
+        data += n;
+        offset += static_cast<std::size_t>(n);
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+bool FileReplacement::Commit(std::string& why) {
+    State& s = *state_;
+    if (s.committed) return true;
+    if (s.failure.empty() && s.inPlace) {
+        s.committed = WriteInPlace(s.target, s.memory.data(), s.memory.size(), why);
+        return s.committed;
+    }
+    if (s.failure.empty()) {
+        // Flushed before the rename where the rename alone would not order
+        // the data, so that after a crash the name holds either the old file
+        // or the whole new one. The target may have gone meanwhile.
+        struct stat st {};
+        const bool flush = s.flush || stat(s.target.c_str(), &st) != 0;
+        if (flush && fsync(s.fd) != 0) s.Fail("cannot write", s.temp);
+    }
+    if (s.failure.empty() && rename(s.temp.c_str(), s.target.c_str()) != 0) s.Fail("cannot replace", s.target);
+    if (s.failure.empty()) {
+        s.committed = true;
+        const int fd = s.fd;
+        s.fd = -1;
+        if (close(fd) != 0) {
+            why = ErrorText("cannot write", s.target);
+            return false;
+        }
+        return true;
+    }
+    why = s.failure;
+    return false;
+}
+
+bool WriteFileReplacing(const std::string& path, const void* data, std::size_t size, std::string& why) {
+    FileReplacement file(path, Durability::Flushed);
+    file.Reserve(size);
+    file.WriteAt(0, static_cast<const unsigned char*>(data), size);
+    return file.Commit(why);
+}
+
+bool KeepFileAs(const std::string& path, const std::string& keep, std::string& why) {
+    if (unlink(keep.c_str()) != 0 && errno != ENOENT) {
+        why = ErrorText("cannot replace", keep);
         return false;
     }
-    // Flushed before the rename, so that after a crash the name holds either
-    // the old file or the whole new one.
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes, size) && fsync(fd) == 0;
-    if (!ok) why = ErrorText("cannot write", temp);
-    if (ok && rename(temp.c_str(), target.c_str()) != 0) {
-        ok = false;
-        why = ErrorText("cannot replace", target);
-    }
-    if (!ok) unlink(temp.c_str());
-    if (close(fd) != 0 && ok) {
-        why = ErrorText("cannot write", target);
+    // A second name for the same file: the file itself is never touched, so
+    // the name `path` holds it whole at every moment.
+    if (linkat(AT_FDCWD, path.c_str(), AT_FDCWD, keep.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP && errno != EOPNOTSUPP) {
+        why = ErrorText("cannot keep " + path + " as", keep);
         return false;
     }
-    return ok;
+    // A file system without hard links: a copy, made whole under a temporary
+    // name first.
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(path, bytes, std::size_t{1} << 31, why)) return false;
+    FileReplacement copy(keep, Durability::Remakable);
+    copy.Reserve(bytes.size());
+    copy.WriteAt(0, bytes.data(), bytes.size());
+    return copy.Commit(why);
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& why) {
+    const std::string target = FinalTarget(to);
+    if (rename(from.c_str(), target.c_str()) == 0) return true;
+    why = ErrorText("cannot replace " + target + " with", from);
+    return false;
 }
 
 }  // namespace sarvo::platform

@@ -284,3 +284,98 @@ bool DeleteFileIfPresent(const std::string& path, std::string& why) {
 }
 
 }  // namespace sarvo::platform
+
+namespace sarvo::platform {
+
+// NTFS promises no order between a file's data and a rename, so every
+// replacement is flushed before it takes the name, whatever its durability.
+struct FileReplacement::State {
+    std::string path;        // as given, for messages
+    std::string target;      // ANSI
+    std::string temp;        // ANSI; empty when none was made
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::string failure;     // the first thing that went wrong
+    bool committed = false;
+
+    void Fail(DWORD error) {
+        if (failure.empty()) failure = Failure(path, error);
+    }
+};
+
+FileReplacement::FileReplacement(const std::string& path, Durability) : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.path = path;
+    if (!win32::ToAnsi(path, s.target)) {
+        s.failure = path + ": the name cannot be written in this system's code page";
+        return;
+    }
+    if (win32::IsReadOnlyFile(s.target)) {
+        s.failure = path + ": " + win32::SystemErrorText(ERROR_ACCESS_DENIED) + " (read-only)";
+        return;
+    }
+    if (!win32::CreateTempBeside(path, s.temp, s.failure)) {
+        s.temp.clear();
+        return;
+    }
+    s.file = CreateFileA(s.temp.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (s.file == INVALID_HANDLE_VALUE) s.Fail(GetLastError());
+}
+
+FileReplacement::~FileReplacement() {
+    State& s = *state_;
+    if (s.file != INVALID_HANDLE_VALUE) CloseHandle(s.file);
+    if (!s.committed && !s.temp.empty()) DeleteFileA(s.temp.c_str());
+}
+
+void FileReplacement::Reserve(std::size_t) {}
+
+void FileReplacement::WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) {
+    State& s = *state_;
+    if (s.file == INVALID_HANDLE_VALUE || !s.failure.empty()) return;
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(s.file, at, nullptr, FILE_BEGIN) || !WriteAll(s.file, data, size)) s.Fail(GetLastError());
+}
+
+bool FileReplacement::Commit(std::string& why) {
+    State& s = *state_;
+    if (s.committed) return true;
+    if (s.failure.empty() && !FlushFileBuffers(s.file)) s.Fail(GetLastError());
+    if (s.file != INVALID_HANDLE_VALUE) {
+        CloseHandle(s.file);
+        s.file = INVALID_HANDLE_VALUE;
+    }
+    if (!s.failure.empty()) {
+        why = s.failure;
+        return false;
+    }
+    // MoveOver removes the temporary file when it fails.
+    s.committed = true;
+    return win32::MoveOver(s.temp, s.target, why);
+}
+
+bool KeepFileAs(const std::string& path, const std::string& keep, std::string& why) {
+    std::string from, to;
+    if (!Ansi(path, from, why) || !Ansi(keep, to, why)) return false;
+    if (!DeleteFileA(to.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        why = Failure(keep, GetLastError());
+        return false;
+    }
+    // A second name for the same file where the volume has them (NTFS); a
+    // copy elsewhere (FAT).
+    if (CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) return true;
+    if (CopyFileA(from.c_str(), to.c_str(), FALSE)) return true;
+    why = Failure(keep, GetLastError());
+    DeleteFileA(to.c_str());
+    return false;
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& why) {
+    std::string source, target;
+    if (!Ansi(from, source, why) || !Ansi(to, target, why)) return false;
+    if (MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    why = Failure(to, GetLastError());
+    return false;
+}
+
+}  // namespace sarvo::platform

@@ -231,4 +231,14 @@ bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
     return true;
 }
 
+// OleLoadPicture hands over the whole picture at once, so there is nothing
+// to stream: the bitmap is written as one piece.
+bool ConvertPicture(const std::string& path, ByteSink& file, std::string& why) {
+    Bitmap picture;
+    if (!LoadPicture(path, picture, why)) return false;
+    file.Reserve(picture.FileSize());
+    file.WriteAt(0, picture.FileData(), picture.FileSize());
+    return true;
+}
+
 }  // namespace sarvo::platform

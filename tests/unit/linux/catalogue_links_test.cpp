@@ -42,6 +42,35 @@ TEST(CatalogueLinux, HiddenEntriesLineBreaksAndPipesAreLeftOutLinksFollowedAndLo
               Sorted({r + "/A/a.jpg", r + "/elsewhere/e.jpg", r + "/link.jpg", r + "/more/deep/o.gif"}));
 }
 
+// The folders are listed on several threads; the catalogue must still come
+// out in exactly the order of one thread's two-pass walk, also where links
+// lead back into the tree or across it and hidden entries sit in between.
+TEST(CatalogueLinux, TheParallelWalkGivesExactlyTheSequentialOrder) {
+    TempDir dir;
+    const fs::path& r = dir.path();
+    for (int i = 0; i < 12; ++i) {
+        const fs::path d = r / ("d" + std::to_string(i));
+        for (int j = 0; j < 5; ++j) {
+            WriteFile(d / ("e" + std::to_string(j)) / ("p" + std::to_string(j) + ".jpg"), "x");
+            WriteFile(d / ("e" + std::to_string(j)) / ".hidden" / "h.jpg", "x");
+        }
+        WriteFile(d / ".h.gif", "x");
+        WriteFile(d / ("q" + std::to_string(i) + ".bmp"), "x");
+        // Across to a later sibling, which the walk may meet here first;
+        // back to the root; and down into its own sub-folder.
+        fs::create_directory_symlink(r / ("d" + std::to_string((i + 5) % 12)), d / "z-across");
+        fs::create_directory_symlink(r, d / "e2" / "up");
+        fs::create_directory_symlink(d / "e4", d / "a-down");
+    }
+    const auto reference = test::ReferenceWalk(dir.str());
+    ASSERT_EQ(reference.folders.size(), 1u + 12u * 5u + 12u);
+    for (int run = 0; run < 5; ++run) {
+        const auto got = test::Walk(dir.str());
+        EXPECT_EQ(got.folders, reference.folders);
+        EXPECT_EQ(got.files, reference.files);
+    }
+}
+
 TEST(CatalogueLinux, AFolderThatCannotBeReadIsSkipped) {
     TempDir dir;
     WriteFile(dir.path() / "locked" / "l.jpg", "x");

@@ -1,0 +1,137 @@
+#include "core/pure/row_sink.h"
+
+#include <algorithm>
+
+#include "core/pure/bitmap.h"
+#include "core/pure/bytes.h"
+#include "core/pure/exif.h"
+
+namespace sarvo {
+
+unsigned char* RowCursor::Next(std::size_t stride) {
+    if (used_ == count_) {
+        Finish();
+        const int left = height_ - given_;
+        count_ = std::min(sink_.StripRows(), left);
+        // Top first: the strip starts at the next row; bottom first, it ends
+        // at it.
+        top_ = topFirst_ ? given_ : left - count_;
+        strip_ = sink_.Strip(top_, count_);
+        used_ = 0;
+    }
+    const int y = topFirst_ ? top_ + used_ : top_ + count_ - 1 - used_;
+    ++used_;
+    ++given_;
+    return strip_ + static_cast<std::size_t>(top_ + count_ - 1 - y) * stride;
+}
+
+void RowCursor::Finish() {
+    if (strip_ == nullptr) return;
+    // A decoder that stops early has handed out only part of the strip; the
+    // rest is not its to put.
+    if (used_ == count_) sink_.Put();
+    strip_ = nullptr;
+    count_ = used_ = 0;
+}
+
+void PutBmpHeaders(unsigned char* h, long width, long height, std::size_t fileSize) {
+    // BITMAPFILEHEADER
+    h[0] = 'B';
+    h[1] = 'M';
+    PutLe32(h + 2, static_cast<std::uint32_t>(fileSize));
+    PutLe32(h + 6, 0);
+    PutLe32(h + 10, Bitmap::kHeaderSize);
+    // BITMAPINFOHEADER: 24 bits, uncompressed, bottom-up, 96 dpi.
+    PutLe32(h + 14, 40);
+    PutLe32(h + 18, static_cast<std::uint32_t>(width));
+    PutLe32(h + 22, static_cast<std::uint32_t>(height));
+    PutLe16(h + 26, 1);
+    PutLe16(h + 28, 24);
+    PutLe32(h + 30, 0);
+    PutLe32(h + 34, static_cast<std::uint32_t>(fileSize - Bitmap::kHeaderSize));
+    PutLe32(h + 38, 3780);
+    PutLe32(h + 42, 3780);
+    PutLe32(h + 46, 0);
+    PutLe32(h + 50, 0);
+}
+
+BmpFileWriter::BmpFileWriter(ByteSink& file, std::size_t stripBytes) : file_(file), stripBytes_(stripBytes) {}
+
+BmpFileWriter::~BmpFileWriter() = default;
+
+void BmpFileWriter::Orientation(int orientation) {
+    orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1;
+    mirror_ = orientation_ == 2 || orientation_ == 3;
+    flip_ = orientation_ == 3 || orientation_ == 4;
+}
+
+bool BmpFileWriter::Start(long width, long height, std::string& why) {
+    if (orientation_ <= 4) return StartFile(width, height, why);
+    whole_ = std::make_unique<Bitmap>();
+    return whole_->Allocate(width, height, why);
+}
+
+bool BmpFileWriter::StartFile(long width, long height, std::string& why) {
+    const std::size_t size = Bitmap::FileSizeFor(width, height);
+    if (size == 0) {
+        why = "picture size " + std::to_string(width) + " x " + std::to_string(height) + " is empty or too large";
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    stride_ = BmpStride(width);
+    stripRows_ = static_cast<int>(std::clamp<std::size_t>(stripBytes_ / stride_, 1, static_cast<std::size_t>(height)));
+    // Zeroed once: decoders write only pixels, so the row padding stays zero.
+    buffer_.assign(stride_ * static_cast<std::size_t>(stripRows_), 0);
+    file_.Reserve(size);
+    unsigned char headers[Bitmap::kHeaderSize];
+    PutBmpHeaders(headers, width, height, size);
+    file_.WriteAt(0, headers, sizeof headers);
+    return true;
+}
+
+int BmpFileWriter::StripRows() const { return whole_ ? whole_->StripRows() : stripRows_; }
+
+unsigned char* BmpFileWriter::Strip(int top, int count) {
+    if (whole_) return whole_->Strip(top, count);
+    top_ = top;
+    count_ = count;
+    return buffer_.data();
+}
+
+void BmpFileWriter::Put() {
+    if (!whole_) WriteStrip(buffer_.data(), top_, count_);
+}
+
+void BmpFileWriter::WriteStrip(unsigned char* rows, int top, int count) {
+    const std::size_t pixels = static_cast<std::size_t>(width_) * 3;
+    if (mirror_) {
+        for (int i = 0; i < count; ++i) {
+            unsigned char* row = rows + static_cast<std::size_t>(i) * stride_;
+            for (std::size_t l = 0, r = pixels - 3; l < r; l += 3, r -= 3) std::swap_ranges(row + l, row + l + 3, row + r);
+        }
+    }
+    // Flipped, the strip lands as far from the bottom as it was from the
+    // top, its rows in the opposite order.
+    if (flip_) {
+        for (int i = 0, j = count - 1; i < j; ++i, --j)
+            std::swap_ranges(rows + static_cast<std::size_t>(i) * stride_, rows + static_cast<std::size_t>(i + 1) * stride_,
+                             rows + static_cast<std::size_t>(j) * stride_);
+        top = static_cast<int>(height_) - top - count;
+    }
+    const std::size_t offset = Bitmap::kHeaderSize + static_cast<std::size_t>(height_ - top - count) * stride_;
+    file_.WriteAt(offset, rows, static_cast<std::size_t>(count) * stride_);
+}
+
+bool BmpFileWriter::Finish(std::string& why) {
+    if (!whole_) return true;
+    // Turned whole, then written as it lies: the turned picture is already
+    // the file, headers included.
+    if (!ApplyExifOrientation(*whole_, orientation_, why)) return false;
+    file_.Reserve(whole_->FileSize());
+    file_.WriteAt(0, whole_->FileData(), whole_->FileSize());
+    whole_.reset();
+    return true;
+}
+
+}  // namespace sarvo
