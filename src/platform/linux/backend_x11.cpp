@@ -129,13 +129,14 @@ std::vector<ScreenRect> Monitors(Display* d, Window root, int width, int height)
 }
 
 // Draws the composed screen into `pixmap`, a band of rows at a time so that
-// the client never holds more than a few megabytes of screen pixels.
+// the client never holds more than a megabyte of screen pixels, nor more of
+// the bitmap file than one band needs.
 void DrawScreen(Display* d, int screen, Pixmap pixmap, const BgrPicture& picture,
                 Placement placement, const std::vector<ScreenRect>& monitors,
-                const PixelFormat& format) {
+                const PixelFormat& format, const linux_files::MappedFile& file) {
     const int width = DisplayWidth(d, screen);
     const int height = DisplayHeight(d, screen);
-    const int bandRows = std::clamp((4 << 20) / (4 * width), 1, height);
+    const int bandRows = std::clamp((1 << 20) / (4 * width), 1, height);
     std::vector<std::uint32_t> band(static_cast<std::size_t>(width) * static_cast<std::size_t>(bandRows));
     GC gc = XCreateGC(d, pixmap, 0, nullptr);
     for (int y = 0; y < height; y += bandRows) {
@@ -154,6 +155,7 @@ void DrawScreen(Display* d, int screen, Pixmap pixmap, const BgrPicture& picture
                   static_cast<unsigned>(rows));
         image->data = nullptr;  // the band is ours, not Xlib's to free
         XDestroyImage(image);
+        file.Forget();
     }
     XFreeGC(d, gc);
 }
@@ -225,7 +227,7 @@ bool Apply(const std::string& path, Placement placement, std::string& why) {
     const Pixmap pixmap = XCreatePixmap(d, root, static_cast<unsigned>(width),
                                         static_cast<unsigned>(height),
                                         static_cast<unsigned>(DefaultDepth(d, screen)));
-    DrawScreen(d, screen, pixmap, picture, placement, Monitors(d, root, width, height), format);
+    DrawScreen(d, screen, pixmap, picture, placement, Monitors(d, root, width, height), format, file);
     if (x11::TakeError(d, why)) {
         why = "cannot draw the wallpaper: " + why;
         XFreePixmap(d, pixmap);

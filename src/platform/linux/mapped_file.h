@@ -51,6 +51,13 @@ public:
     }
 
     const unsigned char* data() const { return static_cast<const unsigned char*>(data_); }
+
+    // Lets go of the pages read so far: they stay in the page cache, but no
+    // longer count against this process, which keeps a large bitmap read a
+    // band at a time from piling up in its memory.
+    void Forget() const {
+        if (data_ != nullptr) madvise(data_, size_, MADV_DONTNEED);
+    }
     std::size_t size() const { return size_; }
 
 private:
