@@ -28,6 +28,8 @@ bool ProfileWriteString(const std::string& file, const std::string& section, con
     if (!keyfile::FitsOnOneLine(value) || !keyfile::FitsOnOneLine(key) || key.find('=') != std::string::npos)
         return false;
     return keyfile::Update(file, [&](ProfileText& text) {
+        // What the file already says is not written again (a flush saved).
+        if (text.Find(section, key) == value) return false;
         text.Set(section, key, value);
         return true;
     });

@@ -57,8 +57,12 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
     bool exists = false;
     const bool ok = Update([&](ProfileText& text) {
         exists = KeyExists(text, keyPath);
-        if (exists) text.Set(keyPath, name, value);
-        return exists;
+        // A value the store already holds is not written again: every
+        // changer run records the same bitmap path, and each write costs a
+        // flush to disk.
+        if (!exists || text.Find(keyPath, name) == value) return false;
+        text.Set(keyPath, name, value);
+        return true;
     });
     return ok && exists;
 }
