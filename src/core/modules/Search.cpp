@@ -167,7 +167,9 @@ void SearchFolders(std::string& path, FolderWalk& walk) {
         }
         for (std::string& name : listed.pictures) walk.pictureNames.push_back(std::move(name));
         for (std::size_t i = listed.subFolders.size(); i-- > 0;) {
-            std::string entry = folder.listPath + listed.subFolders[i];
+            std::string entry;
+            entry.reserve(folder.listPath.size() + listed.subFolders[i].size() + 1);
+            entry.append(folder.listPath).append(listed.subFolders[i]);
             std::string listPath = entry + platform::kPathSeparator;
             stack.push_back({listed.children[i], std::move(entry), std::move(listPath)});
         }
@@ -180,8 +182,12 @@ void SearchFiles(const FolderWalk& walk, std::vector<std::string>& files) {
     for (std::size_t i = 0; i < walk.folders.size(); ++i) {
         std::string folder = walk.folders[i];
         AppendSeparator(folder);
-        for (std::size_t p = walk.firstPicture[i]; p < walk.firstPicture[i + 1]; ++p)
-            files.push_back(folder + walk.pictureNames[p]);
+        for (std::size_t p = walk.firstPicture[i]; p < walk.firstPicture[i + 1]; ++p) {
+            // Sized once: `folder + name` would allocate twice for a long path.
+            std::string& path = files.emplace_back();
+            path.reserve(folder.size() + walk.pictureNames[p].size());
+            path.append(folder).append(walk.pictureNames[p]);
+        }
     }
 }
 
