@@ -267,7 +267,6 @@ void FileReplacement::WriteAt(std::size_t offset, const unsigned char* data, std
         return;
     }
     if (s.fd < 0 || !s.failure.empty()) return;
-    const std::size_t start = offset, length = size;
     while (size > 0) {
         const ssize_t n = pwrite(s.fd, data, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) continue;
@@ -280,7 +279,6 @@ void FileReplacement::WriteAt(std::size_t offset, const unsigned char* data, std
         offset += static_cast<std::size_t>(n);
         size -= static_cast<std::size_t>(n);
     }
-    if (!s.flush) sync_file_range(s.fd, static_cast<off_t>(start), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
 }
 
 bool FileReplacement::Commit(std::string& why) {
