@@ -13,8 +13,12 @@
 # written for. One wineserver is kept running for the whole run: without it
 # every Wine program start costs half a second or more.
 #
+# The tests of windows run on a private Xvfb, with the IPA Gothic fonts for
+# the Japanese texts.
+#
 # Debian packages: cmake ninja-build g++-mingw-w64-x86-64-posix
-# binutils-mingw-w64-x86-64 wine wine64 locales imagemagick googletest.
+# binutils-mingw-w64-x86-64 wine wine64 fonts-wine locales imagemagick
+# googletest xvfb x11-utils fonts-ipafont-gothic.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,7 +29,7 @@ build=$(cd "$build" && pwd)
 
 missing=()
 for tool in cmake ninja x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver wineboot \
-            convert compare iconv; do
+            convert compare import iconv Xvfb xdpyinfo; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 [[ -d /usr/src/googletest ]] || missing+=("/usr/src/googletest")

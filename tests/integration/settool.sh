@@ -7,6 +7,8 @@
 #                      quotes, $ and %, and the log-on entry is checked by
 #                      the desktop's own validator and started through GLib
 #   browse             the folder browser: a folder chosen, then a cancel
+#   open               the waste bin, the address and the folder box handed
+#                      to xdg-open (a recording stand-in) as whole arguments
 #   delskip            D held at the changer's start: the picture goes to
 #                      TrashBox and the changer puts up another
 #   nowall             N held at the changer's start: no wallpaper
@@ -126,6 +128,26 @@ browse)
     timeout 30 xdotool search --sync --name '^Sarvo Changer SettingTool$' >/dev/null
     close_window
     assert_eq "$(ini_value "$SETTINGS" FolderPath)" "$T/chosen" "FolderPath after a cancelled browse"
+    ;;
+open)
+    # Double-click the waste bin and the folder box, click the address: three
+    # starts of xdg-open, each with one argument.
+    mkdir -p "$T/bin"
+    printf '#!/bin/sh\nprintf "%%s|" "$#" "$@" >>"%s"\necho >>"%s"\n' "$T/opened" "$T/opened" >"$T/bin/xdg-open"
+    chmod +x "$T/bin/xdg-open"
+    export PATH="$T/bin:$PATH"
+    use_display
+    open_window
+    xdotool mousemove --window "$WIN" 254 164 click --repeat 2 1
+    poll "the file manager on TrashBox" test -s "$T/opened"
+    xdotool mousemove --window "$WIN" 100 33 click --repeat 2 1
+    # The address lies below the fixture's 240-pixel screen: move the window up.
+    xdotool windowmove --sync "$WIN" 0 -150 || fail "cannot move the window"
+    xdotool mousemove --window "$WIN" 138 368 click 1
+    poll "three starts of xdg-open" eval '(( $(wc -l <"$T/opened") == 3 ))'
+    close_window
+    assert_eq "$(cat "$T/opened")" "1|$PROG/TrashBox|"$'\n'"1|$PICS|"$'\n'"1|https://sarvo-backdrop-changer.example.org/|" \
+        "arguments of xdg-open"
     ;;
 delskip)
     use_display

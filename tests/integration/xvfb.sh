@@ -1,20 +1,23 @@
 #!/bin/bash
 # The X server the integration tests share, as a CTest fixture:
-#   xvfb.sh start STATE   starts Xvfb on a free display and writes STATE,
+#   xvfb.sh start STATE [SCREEN]
+#                         starts Xvfb on a free display and writes STATE,
 #                         a shell fragment setting SARVO_TEST_DISPLAY and
-#                         SARVO_XVFB_PID
+#                         SARVO_XVFB_PID; SCREEN is the screen's size and
+#                         depth (320x240x24 unless given)
 #   xvfb.sh stop STATE    ends that Xvfb
 # -noreset keeps the root window's background and properties when the last
 # client leaves, as a real session does.
 set -u
 command=${1:?start or stop}
 state=${2:?state file}
+screen=${3:-320x240x24}
 
 start() {
     local n pid
     for ((n = 57; n < 200; n++)); do
         [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        setsid Xvfb ":$n" -screen 0 320x240x24 -nolisten tcp -noreset </dev/null >"$state.log" 2>&1 &
+        setsid Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset </dev/null >"$state.log" 2>&1 &
         pid=$!
         for _ in $(seq 50); do
             if ! kill -0 "$pid" 2>/dev/null; then break; fi   # lost the display to someone else

@@ -14,6 +14,8 @@ set -euo pipefail
 scenario=${1:?scenario}
 : "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
 
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine.XXXXXX")
 cleanup() { rm -rf "$work"; }
 trap cleanup EXIT
@@ -23,20 +25,6 @@ cd "$work"  # no reg.exe or other program of the same name here
 program="$work/プログラム フォルダ"
 mkdir -p "$program/TrashBox"
 ui_log="$work/ui.log"
-fails=0
-
-fail() { echo "FAIL: $*" >&2; fails=$((fails + 1)); }
-expect_eq() {  # ACTUAL EXPECTED WHAT
-    if [[ "$1" != "$2" ]]; then
-        fail "$3"
-        printf '  expected: %q\n  actual:   %q\n' "$2" "$1" >&2
-    fi
-}
-# The Windows form of a host path (Wine's Z: drive is the host's root).
-win() { printf 'Z:%s' "${1//\//\\}"; }
-# Text in the ANSI code page (Shift-JIS), as Windows programs write it.
-sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
-wine_() { "$SARVO_WINE" "$@"; }
 
 # Installs the shipped changer, or the test build with scripted message boxes.
 install_changer() {  # shipped|scripted
@@ -51,30 +39,16 @@ run_changer() {  # [ARGUMENT-TEXT]
         wine_ "$SARVO_BIN/sarvo_run_raw.exe" "$(win "$program/SarvoChanger.exe")" "$@" || status=$?
 }
 
-ini_lines() {  # LINE... (UTF-8) as CRLF Shift-JIS lines
-    local line
-    for line in "$@"; do sjis "$line"; printf '\r\n'; done
-}
 write_settings() { ini_lines "$@" > "$program/sarvoset.ini"; }  # LINE...
 expect_settings() {  # WHAT LINE...
     local what=$1
     shift
-    ini_lines "$@" > "$work/expected.ini"
-    if ! cmp -s "$work/expected.ini" "$program/sarvoset.ini"; then
-        fail "$what: settings file"
-        echo "  expected:" >&2; od -c "$work/expected.ini" | sed 's/^/    /' >&2
-        echo "  actual:" >&2; od -c "$program/sarvoset.ini" 2>&1 | sed 's/^/    /' >&2
-    fi
+    expect_file_lines "$program/sarvoset.ini" "$what: settings file" "$@"
 }
 
 # The desktop's "Wallpaper" value as Windows recorded it, in UTF-8.
-registry_wallpaper() {
-    wine_ reg query 'HKCU\Control Panel\Desktop' /v Wallpaper 2>/dev/null | tr -d '\r' |
-        iconv -f CP932 -t UTF-8 | sed -n 's/^ *Wallpaper *REG_SZ *//p'
-}
-set_registry_wallpaper() {
-    wine_ reg add 'HKCU\Control Panel\Desktop' /v Wallpaper /t REG_SZ /d "$1" /f >/dev/null 2>&1
-}
+registry_wallpaper() { reg_value "$desktop_key" Wallpaper || true; }
+set_registry_wallpaper() { reg_set "$desktop_key" Wallpaper "$1"; }
 
 # Where the bitmap goes on Windows versions from Vista on: the user's local
 # application-data folder.
@@ -262,8 +236,4 @@ windows_xp)
     ;;
 esac
 
-if ((fails > 0)); then
-    echo "$scenario: $fails check(s) failed" >&2
-    exit 1
-fi
-echo "$scenario: passed"
+finish "$scenario"

@@ -5,8 +5,10 @@
 #       The release zip unpacks to one program folder: the programs, linked
 #       statically (no runtime DLL to ship), the empty folders TrashBox and
 #       WallPaper, the readme and the licence.
-#   deliverables_test.sh version SARVOCHANGER-EXE WINDRES
-#       The version information of SarvoChanger.exe.
+#   deliverables_test.sh version WINDRES EXE VERSION DESCRIPTION
+#       The version information of a program (VERSION as 3.00.0062,
+#       DESCRIPTION its file description and product name) and its
+#       application manifest.
 set -euo pipefail
 
 fails=0
@@ -24,7 +26,9 @@ archive)
     (cd "$dest/unpacked" && "$cmake" -E tar xf "${zips[0]}")
     folder=$(echo "$dest"/unpacked/*)
     [[ -d $folder && $(basename "$folder") == sarvo-backdrop-changer-*-win64 ]] || fail "not one program folder"
-    [[ -f "$folder/SarvoChanger.exe" ]] || fail "no SarvoChanger.exe"
+    for program in SarvoChanger SarvoSetTool; do
+        [[ -f "$folder/$program.exe" ]] || fail "no $program.exe"
+    done
     for sub in TrashBox WallPaper; do
         [[ -d "$folder/$sub" ]] || fail "no folder $sub"
         [[ -z "$(ls -A "$folder/$sub" 2>/dev/null)" ]] || fail "$sub is not empty"
@@ -43,23 +47,30 @@ archive)
     done
     ;;
 version)
-    exe=${2:?} windres=${3:?}
+    windres=${2:?} exe=${3:?} version=${4:?} description=${5:?}
+    name=$(basename "$exe" .exe)
     rc=$("$windres" -J coff -i "$exe" -O rc)
     expect_line() {
-        grep -qF -- "$1" <<<"$rc" || fail "missing: $1"
+        grep -qF -- "$1" <<<"$rc" || fail "$name: missing: $1"
     }
-    expect_line 'FILEVERSION 3, 0, 0, 62'
-    expect_line 'PRODUCTVERSION 3, 0, 0, 62'
+    IFS=. read -r major minor build <<<"$version"
+    numbers="$((10#$major)), $((10#$minor)), 0, $((10#$build))"
+    expect_line "FILEVERSION $numbers"
+    expect_line "PRODUCTVERSION $numbers"
     expect_line 'BLOCK "041104B0"'
-    expect_line 'VALUE "FileVersion", "3.00.0062"'
-    expect_line 'VALUE "ProductVersion", "3.00.0062"'
-    expect_line 'VALUE "FileDescription", "Sarvo Backdrop Changer"'
-    expect_line 'VALUE "ProductName", "Sarvo Backdrop Changer"'
-    expect_line 'VALUE "InternalName", "SarvoChanger"'
-    expect_line 'VALUE "OriginalFilename", "SarvoChanger.exe"'
+    expect_line "VALUE \"FileVersion\", \"$version\""
+    expect_line "VALUE \"ProductVersion\", \"$version\""
+    expect_line "VALUE \"FileDescription\", \"$description\""
+    expect_line "VALUE \"ProductName\", \"$description\""
+    expect_line "VALUE \"InternalName\", \"$name\""
+    expect_line "VALUE \"OriginalFilename\", \"$name.exe\""
     expect_line 'VALUE "Translation", 0x411, 1200'
-    grep -q 'VALUE "CompanyName", "[^"]' <<<"$rc" || fail "no company name"
-    grep -q 'VALUE "LegalCopyright", "[^"]' <<<"$rc" || fail "no rights notice"
+    grep -q 'VALUE "CompanyName", "[^"]' <<<"$rc" || fail "$name: no company name"
+    grep -q 'VALUE "LegalCopyright", "[^"]' <<<"$rc" || fail "$name: no rights notice"
+    # The manifest: common controls 6, DPI aware, the invoker's rights.
+    expect_line 'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""'
+    expect_line '>true</dpiAware>'
+    expect_line 'level=""asInvoker""'
     ;;
 *)
     echo "unknown check: $1" >&2

@@ -11,7 +11,9 @@
 //   dump                        prints the window's controls in Z order (the
 //                               order Tab takes them), one a line:
 //                               class "text" left,top,width,height [tab] [focus]
-//                               (line breaks in the text as \r and \n)
+//                               (line breaks in the text as \r and \n),
+//                               then the client area's size and the number
+//                               of tool tips
 //   settext SEL TEXT            sets a control's text (WM_SETTEXT)
 //   click SEL                   clicks a button or check box (BM_CLICK)
 //   post-click SEL              the same, without waiting for what it opens
@@ -34,6 +36,7 @@
 // Nth of that class in Z order, from 0) or Static@icon (the picture).
 // Texts are given and printed in UTF-8.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -158,6 +161,11 @@ void Dump() {
     RECT client;
     GetClientRect(form, &client);
     std::printf("client %ld,%ld\n", client.right, client.bottom);
+    // The tool tips: windows of their own, owned by the window.
+    LRESULT tools = 0;
+    for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, TOOLTIPS_CLASSA, nullptr)) != nullptr;)
+        if (GetWindow(h, GW_OWNER) == form) tools += SendMessageA(h, TTM_GETTOOLCOUNT, 0, 0);
+    std::printf("tool tips %ld\n", static_cast<long>(tools));
     std::fflush(stdout);
 }
 

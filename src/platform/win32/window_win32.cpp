@@ -340,9 +340,22 @@ bool RegisterFormClass(std::string& why) {
     return true;
 }
 
+// The system's GUI font, grown with the DPI as the controls are: the stock
+// font keeps its size in pixels.
+HFONT GuiFont(Window& w) {
+    const auto stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA font{};
+    if (w.dpiY == 96 || GetObjectA(stock, sizeof font, &font) != sizeof font) return stock;
+    font.lfHeight = MulDiv(font.lfHeight, w.dpiY, 96);
+    HFONT scaled = CreateFontIndirectA(&font);
+    if (scaled == nullptr) return stock;
+    w.fonts.push_back(scaled);
+    return scaled;
+}
+
 void CreateControls(Window& w) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    const auto guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const HFONT guiFont = GuiFont(w);
     w.controls.resize(w.form.controls.size());
     w.drawing = true;
     for (std::size_t i = 0; i < w.form.controls.size(); ++i) {

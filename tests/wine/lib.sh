@@ -1,0 +1,89 @@
+# Shared by the Wine test scripts: checks, Windows paths, Shift-JIS texts,
+# registry values and the display. Source it after `set -euo pipefail`, with
+# SARVO_WINE (the wine program) set.
+
+# A command that stops the script says so, also inside a function.
+set -o errtrace
+trap 'echo "FAIL: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
+
+fails=0
+fail() { echo "FAIL: $*" >&2; fails=$((fails + 1)); }
+expect_eq() {  # ACTUAL EXPECTED WHAT
+    if [[ "$1" != "$2" ]]; then
+        fail "$3"
+        printf '  expected: %q\n  actual:   %q\n' "$2" "$1" >&2
+    fi
+}
+# Ends the script with its verdict.
+finish() {  # SCENARIO
+    if ((fails > 0)); then
+        echo "$1: $fails check(s) failed" >&2
+        exit 1
+    fi
+    echo "$1: passed"
+}
+
+wine_() { "$SARVO_WINE" "$@"; }
+# The Windows form of a host path (Wine's Z: drive is the host's root).
+win() { printf 'Z:%s' "${1//\//\\}"; }
+# Text in the ANSI code page (Shift-JIS), as Windows programs write it.
+sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+ini_lines() {  # LINE... (UTF-8) as CRLF Shift-JIS lines
+    local line
+    for line in "$@"; do sjis "$line"; printf '\r\n'; done
+}
+expect_file_lines() {  # FILE WHAT LINE...: FILE holds exactly these CRLF Shift-JIS lines
+    local file=$1 what=$2 expected
+    shift 2
+    expected=$(mktemp)
+    ini_lines "$@" > "$expected"
+    if ! cmp -s "$expected" "$file"; then
+        fail "$what"
+        echo "  expected:" >&2; od -c "$expected" | sed 's/^/    /' >&2
+        echo "  actual:" >&2; od -c "$file" 2>&1 | sed 's/^/    /' >&2
+    fi
+    rm -f "$expected"
+}
+
+# A registry value's data in UTF-8; fails when there is no such value.
+reg_value() {  # KEY NAME
+    local out
+    out=$(wine_ reg query "$1" /v "$2" 2>/dev/null) || return 1
+    tr -d '\r' <<<"$out" | iconv -f CP932 -t UTF-8 | sed -n "s/^    $2    REG_[A-Z_]*    //p"
+}
+reg_set() { wine_ reg add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1; }  # KEY NAME DATA
+reg_unset() { wine_ reg delete "$1" /v "$2" /f >/dev/null 2>&1 || true; }  # KEY NAME
+desktop_key='HKCU\Control Panel\Desktop'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+
+# The shared Xvfb (SARVO_XVFB_STATE, from tests/integration/xvfb.sh), with
+# what Japanese windows need in the prefix: IPA fonts in place of the
+# Japanese system fonts (Wine has none of its own), Wine's own Marlett for
+# the caption buttons (Debian's Wine does not find the fonts of fonts-wine
+# by itself), and a Wine desktop of its own for the test driver and what it
+# starts, with title bars drawn by Wine, where no window manager runs.
+use_display() {
+    # shellcheck source=/dev/null
+    . "${SARVO_XVFB_STATE:?}"
+    export DISPLAY=$SARVO_TEST_DISPLAY
+    local face
+    for face in 'MS UI Gothic' 'MS PGothic' 'ＭＳ Ｐゴシック'; do
+        reg_set 'HKCU\Software\Wine\Fonts\Replacements' "$face" IPAPGothic
+    done
+    for face in 'MS Gothic' 'ＭＳ ゴシック'; do
+        reg_set 'HKCU\Software\Wine\Fonts\Replacements' "$face" IPAGothic
+    done
+    if [[ -f /usr/share/wine/fonts/marlett.ttf ]]; then
+        reg_set 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' 'Marlett (TrueType)' \
+            'Z:\usr\share\wine\fonts\marlett.ttf'
+    fi
+    reg_set 'HKCU\Software\Wine\AppDefaults\sarvo_window_driver.exe\Explorer' Desktop sarvo
+    reg_set 'HKCU\Software\Wine\Explorer\Desktops' sarvo 800x600
+}
+
+# Runs the window driver (tests/wine/window_driver.cpp) with STEP...; its
+# printout goes to the file `driver_out`, its complaints to `driver_out.err`.
+# No pipe: Wine's background processes would hold it open.
+drive() {
+    timeout 120 "$SARVO_WINE" "$SARVO_BIN/sarvo_window_driver.exe" "$@" </dev/null >"$driver_out" 2>"$driver_out.err"
+}

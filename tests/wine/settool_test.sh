@@ -1,0 +1,200 @@
+#!/usr/bin/env bash
+# SarvoSetTool.exe under Wine in a temporary program folder whose name has
+# blanks and Japanese, one scenario per call, checked from outside: the
+# settings file's Shift-JIS bytes, the registry values (`wine reg query`),
+# the files moved, and the window as a person sees and uses it.
+#
+#   settool_test.sh SCENARIO
+#     window      the window on the display, driven by window_driver.exe
+#     nowall      /nowall: the wallpaper off, nothing else touched
+#     delskip     /delskip: the picture into TrashBox, the real changer
+#                 puts up the other one
+#     add         /add<path>: the picture moved into the picture folder;
+#                 under a name asked for when its own is taken; nothing
+#                 moved when no one can be asked
+#     no_display  an unknown switch opens the window, which cannot be shown
+#
+# Environment (set by CTest): WINEPREFIX and the other Wine settings,
+# SARVO_WINE, SARVO_BIN (the built programs), SARVO_PICTURES (sample
+# pictures), SARVO_XVFB_STATE (window only), SARVO_SCREENSHOT (window only:
+# where the window's picture goes).
+set -euo pipefail
+scenario=${1:?scenario}
+: "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine-settool.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"  # no reg.exe or other program of the same name here
+program="$work/プログラム フォルダ"
+mkdir -p "$program/TrashBox"
+settings="$program/sarvoset.ini"
+ui_log="$work/ui.log"
+driver_out="$work/driver.out"
+
+# The shipped settings tool, or its test build with scripted message boxes
+# and dialogs; the real changer beside it.
+install_settool() {  # shipped|scripted
+    cp "$SARVO_BIN/SarvoSetTool$([[ $1 == shipped ]] || echo _scripted).exe" "$program/SarvoSetTool.exe"
+    cp "$SARVO_BIN/SarvoChanger.exe" "$program/SarvoChanger.exe"
+}
+# Runs the settings tool with an exact argument text; sets `status`.
+run_settool() {  # ARGUMENT-TEXT
+    status=0
+    SARVO_TEST_UI_LOG=$(win "$ui_log") \
+        wine_ "$SARVO_BIN/sarvo_run_raw.exe" "$(win "$program/SarvoSetTool.exe")" "$1" </dev/null \
+        >"$work/run.out" 2>&1 || status=$?
+}
+expect_nothing_shown() {
+    [[ ! -e "$ui_log" ]] || fail "$1: something was shown: $(cat "$ui_log")"
+}
+
+user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
+bitmap="$user_dir/AppData/Local/Sarvo Backdrop Changer/SarvoChangerGraphic.bmp"
+bitmap_win="C:\\users\\$(id -un)\\AppData\\Local\\Sarvo Backdrop Changer\\SarvoChangerGraphic.bmp"
+pictures="$work/写真 フォルダ"
+mkdir -p "$pictures"
+
+case $scenario in
+window)
+    use_display
+    install_settool shipped
+    printf '[Sarvo Changer]\r\n' > "$settings"
+    reg_set "$desktop_key" Wallpaper ''
+    reg_set "$desktop_key" TileWallpaper 0
+    reg_set "$desktop_key" WallpaperStyle 2
+    reg_unset "$run_key" SarvoChanger
+    mkdir -p "$(dirname "$bitmap")"
+    convert "$SARVO_PICTURES/sample.png" -type TrueColor BMP3:"$bitmap"
+    changer_key="$(win "$program")\\SarvoChanger.exe"
+    ready="$work/ready" go="$work/go"
+    ok=0
+    drive start "$(win "$program")\\SarvoSetTool.exe" '' window 'Sarvo Changer SettingTool' \
+        expect-text Edit#0 "$(win "$program")\\WallPaper" expect-index ComboBox#0 2 \
+        expect-check 'Button:Windows起動時に壁紙をチェンジする。' 0 \
+        expect-text Static#3 '800 x 600 ピクセル' expect-text Static#0 '  61 x   37 ピクセル' \
+        pause "$(win "$ready")" "$(win "$go")" \
+        post-click Button:デリートスキップ dialog SarvoSettingTool expect-item 65535 デリートスキップを実行します \
+        answer 7 \
+        click 'Button:Windows起動時に壁紙をチェンジする。' select ComboBox#0 1 \
+        expect-check Button:壁紙を無効にする。 1 settext Edit#0 "$(win "$pictures")" \
+        close exit-code 0 &
+    driver=$!
+    for _ in $(seq 600); do
+        [[ -s $ready ]] && break
+        kill -0 "$driver" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [[ -s $ready && -n ${SARVO_SCREENSHOT:-} ]]; then
+        read -r left top width height <"$ready"
+        import -display "$DISPLAY" -window root -crop "${width}x${height}+${left}+${top}" +repage "$SARVO_SCREENSHOT" ||
+            fail "no screenshot"
+    fi
+    touch "$go"
+    wait "$driver" || ok=$?
+    expect_eq "$ok" 0 "the driver's steps: $(grep -v '^wine:' "$driver_out.err")"
+    # Opened with the defaults, then each action stored at once; the log-on
+    # choice when the window closed.
+    expect_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'StartUp=1'
+    expect_eq "$(reg_value "$run_key" SarvoChanger)" "\"$changer_key\"" "the log-on entry, quoted"
+    expect_eq "$(reg_value "$desktop_key" TileWallpaper) $(reg_value "$desktop_key" WallpaperStyle)" "1 0" \
+        "the tiled pair"
+    expect_eq "$(reg_value "$desktop_key" Wallpaper || echo missing)" "" "no wallpaper, stored as an empty value"
+    reg_unset "$run_key" SarvoChanger
+    rm -f "$bitmap"
+    ;;
+
+nowall)
+    install_settool shipped
+    ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'StartUp=1' > "$settings"
+    cp "$settings" "$work/before.ini"
+    reg_set "$desktop_key" Wallpaper 'C:\古い\wall.bmp'
+    reg_set "$run_key" SarvoChanger 'C:\x\SarvoChanger.exe'
+    run_settool /nowall
+    expect_eq "$status" 0 "/nowall ends normally"
+    expect_eq "$(reg_value "$desktop_key" Wallpaper || echo missing)" "" "the wallpaper is an empty value"
+    cmp -s "$work/before.ini" "$settings" || fail "the settings file changed"
+    expect_eq "$(reg_value "$run_key" SarvoChanger)" 'C:\x\SarvoChanger.exe' "the log-on entry is kept"
+    expect_nothing_shown /nowall
+    reg_unset "$run_key" SarvoChanger
+    ;;
+
+delskip)
+    # The picture shown goes into TrashBox beside one of its name; the real
+    # changer then shows the only other picture.
+    install_settool shipped
+    cp "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg"
+    cp "$SARVO_PICTURES/sample.gif" "$pictures/b.gif"
+    echo older > "$program/TrashBox/夕焼け 1.jpg"
+    ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" "WallPaper=$(win "$pictures")\\夕焼け 1.jpg" \
+        > "$settings"
+    run_settool /delskip
+    expect_eq "$status" 0 "/delskip ends normally"
+    expected_wallpaper="WallPaper=$(win "$pictures")\\b.gif"
+    for _ in $(seq 300); do  # the changer is not waited for
+        grep -qF "$(sjis "$expected_wallpaper")" "$settings" && break
+        sleep 0.1
+    done
+    expect_file_lines "$settings" "the changer recorded the other picture" '[Sarvo Changer]' \
+        "FolderPath=$(win "$pictures")" "$expected_wallpaper"
+    cmp -s "$SARVO_PICTURES/sample.jpg" "$program/TrashBox/夕焼け 1 (2).jpg" || fail "the picture is not in TrashBox"
+    expect_eq "$(cat "$program/TrashBox/夕焼け 1.jpg")" older "the picture already in TrashBox is kept"
+    expect_eq "$(ls "$pictures")" b.gif "only the other picture is left in the folder"
+    expect_eq "$(reg_value "$desktop_key" Wallpaper)" "$bitmap_win" "the desktop shows the bitmap"
+    expect_nothing_shown /delskip
+    ;;
+
+add)
+    # A free name: moved in as it is. A taken name: moved in under the name
+    # the user gives, with the picture's extension.
+    install_settool shipped
+    ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" > "$settings"
+    mkdir -p "$work/持ち込み 1" "$work/持ち込み 2"
+    cp "$SARVO_PICTURES/sample.jpg" "$work/持ち込み 1/夕焼け 1.jpg"
+    cp "$SARVO_PICTURES/sample.gif" "$work/持ち込み 2/夕焼け 1.jpg"
+    run_settool "/add$(win "$work/持ち込み 1")\\夕焼け 1.jpg"
+    expect_eq "$status" 0 "a free name: the add ends normally"
+    cmp -s "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg" || fail "a free name: the picture is not in the folder"
+    [[ ! -e "$work/持ち込み 1/夕焼け 1.jpg" ]] || fail "a free name: the picture is still where it was"
+    expect_nothing_shown "a free name"
+
+    install_settool scripted
+    SARVO_TEST_UI_DIALOGS='ok new name' run_settool "/add$(win "$work/持ち込み 2")\\夕焼け 1.jpg"
+    expect_eq "$status" 0 "a taken name: the add ends normally"
+    cmp -s "$SARVO_PICTURES/sample.gif" "$pictures/new name.jpg" || fail "a taken name: not moved in under the new name"
+    cmp -s "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg" || fail "a taken name: the picture there was changed"
+    [[ $(cat "$ui_log" 2>/dev/null) =~ ^同じ名前のファイルは既に存在します$'\n'新しいファイル名を入力してください。拡張子は不要です$'\r\n'Wallpaper[0-9]{14}$'\n'input$'\n'--$ ]] ||
+        fail "a taken name: the input box: $(cat "$ui_log" 2>/dev/null)"
+    expect_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")"
+
+    # With no one to ask (no display), the question is written out and
+    # counts as cancelled: nothing moves.
+    install_settool shipped
+    cp "$SARVO_PICTURES/sample.gif" "$work/持ち込み 2/夕焼け 1.jpg"
+    (unset DISPLAY; run_settool "/add$(win "$work/持ち込み 2")\\夕焼け 1.jpg")
+    grep -qF "$(sjis 新しいファイル名を入力してください。)" "$work/run.out" ||
+        fail "no one to ask: the question is not written out: $(cat "$work/run.out")"
+    [[ -e "$work/持ち込み 2/夕焼け 1.jpg" ]] || fail "no one to ask: the picture was moved"
+    ;;
+
+no_display)
+    # Not a switch (the letter case differs): the window, which cannot be
+    # shown without a display. The start-up has stored the folder, the
+    # closing nothing.
+    unset DISPLAY
+    install_settool shipped
+    reg_set "$desktop_key" Wallpaper 'C:\古い\wall.bmp'
+    status=0
+    wine_ "$program/SarvoSetTool.exe" /NoWall </dev/null >"$work/run.out" 2>"$work/run.err" || status=$?
+    expect_eq "$status" 1 "the run fails"
+    grep -q 'the settings window cannot be shown' "$work/run.err" || fail "no reason given: $(cat "$work/run.err")"
+    expect_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$program")\\WallPaper"
+    expect_eq "$(reg_value "$desktop_key" Wallpaper)" 'C:\古い\wall.bmp' "the wallpaper is kept"
+    ;;
+
+*)
+    echo "unknown scenario: $scenario" >&2
+    exit 2
+    ;;
+esac
+finish "$scenario"
