@@ -11,6 +11,7 @@
 #include "core/pure/maker.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/scripted_ui.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
@@ -102,27 +103,33 @@ protected:
         Store(kDesktopKey, "TileWallpaper", "1");
         Store(kDesktopKey, "WallpaperStyle", "02");
     }
-    bool InEveryFolder(const char* name) {
-        for (const platform::BitmapFolder& folder : folders)
-            if (!fs::exists(fs::path(folder.path) / name)) return false;
-        return true;
+    // How many folders hold `name`.
+    std::size_t FoldersWith(const char* name) {
+        std::size_t n = 0;
+        for (const platform::BitmapFolder& folder : folders) n += fs::exists(fs::path(folder.path) / name);
+        return n;
     }
-    bool InNoFolder(const char* name) {
-        for (const platform::BitmapFolder& folder : folders)
-            if (fs::exists(fs::path(folder.path) / name)) return false;
-        return true;
+    // Clicks a removal's button with `answer` to its question, which is
+    // checked; returns every box shown.
+    const std::vector<fake::ShownMessage>& Click(Button& button, const std::string& version, int answer) {
+        fake::ResetScriptedUi();
+        fake::ScriptedUi().answers = {answer};
+        button.OnClick();
+        const auto& shown = fake::ScriptedUi().shown;
+        EXPECT_FALSE(shown.empty());
+        for (const fake::ShownMessage& box : shown) EXPECT_EQ(box.caption, "SarvoUninstaller");
+        if (!shown.empty()) {
+            EXPECT_EQ(shown[0].text, version + "をアンインストールします。\r\nよろしいですか？");
+            EXPECT_EQ(shown[0].style, platform::kYesNo);
+        }
+        return shown;
     }
-    const std::vector<fake::ShownMessage>& Shown() { return fake::ScriptedUi().shown; }
-    void Answer(std::initializer_list<int> answers) { fake::ScriptedUi().answers.assign(answers); }
-    // The question, then the closing box with `text` and `style`.
-    void ExpectBoxes(const std::string& version, const std::string& text, unsigned style) {
-        ASSERT_EQ(Shown().size(), 2u);
-        EXPECT_EQ(Shown()[0].caption, "SarvoUninstaller");
-        EXPECT_EQ(Shown()[0].text, version + "をアンインストールします。\r\nよろしいですか？");
-        EXPECT_EQ(Shown()[0].style, platform::kYesNo);
-        EXPECT_EQ(Shown()[1].caption, "SarvoUninstaller");
-        EXPECT_EQ(Shown()[1].text, text);
-        EXPECT_EQ(Shown()[1].style, style);
+    // Clicks with Yes: the closing box is the completion text alone.
+    void ExpectDone(Button& button, const std::string& version) {
+        const auto& shown = Click(button, version, platform::kAnswerYes);
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[1].text, version + "をアンインストールしました。");
+        EXPECT_EQ(shown[1].style, platform::kOkOnly);
     }
 
     TempDir home;
@@ -135,68 +142,45 @@ protected:
 
 }  // namespace
 
-TEST_F(Uninstaller, WindowOpensOnTheCurrentVersionsButtonAndFindsTheBitmapWithoutMakingItsFolder) {
-    Form1& f = Open();
-    std::vector<std::string> focus;
-    for (const ControlSpec* c : FocusOrder(f.Spec())) focus.push_back(c->name);
-    EXPECT_EQ(focus, (std::vector<std::string>{"cmdSarvoUninst2", "Text2", "cmdSarvoUninst1"}));
-    const std::string& help = f.Text2.Text();
-    EXPECT_EQ(help.substr(help.size() - 2), "\r\n");
-    std::size_t lines = 0;
-    for (std::size_t at = help.find("\r\n"); at != std::string::npos; at = help.find("\r\n", at + 2)) ++lines;
-    EXPECT_EQ(lines, 11u);
-    // The folder the other programs use comes first.
-    EXPECT_EQ(f.gWindowsPath, folders.front().path);
-    EXPECT_EQ(f.gSarvoChangerGraphicPath, folders.front().path + S + kGraphic);
-    if (keepFolders.empty()) {
-        EXPECT_FALSE(fs::exists(f.gWindowsPath));
-    }
-    EXPECT_EQ(platform::WindowsFolder(), f.gWindowsPath);
-    f.lblurl.OnClick();
-    EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{kMakerAddress});
-}
+constexpr const char* kV1 = "Sarvo Changer Ver.1.0";
+constexpr const char* kV2 = "Sarvo Changer Ver.2.0/3.0";
 
 TEST_F(Uninstaller, AnsweringNoRemovesNothingAndShowsNoOtherBox) {
     Install();
     Form1& f = Open();
-    for (Button* button : {&f.cmdSarvoUninst1, &f.cmdSarvoUninst2}) {
-        fake::ResetScriptedUi();
-        Answer({platform::kAnswerNo});
-        button->OnClick();
-        ASSERT_EQ(Shown().size(), 1u);
-        EXPECT_EQ(Shown()[0].style, platform::kYesNo);
-        EXPECT_EQ(f.gRet, platform::kAnswerNo);
-    }
-    EXPECT_TRUE(InEveryFolder(kGraphic) && InEveryFolder(kOldGraphic));
+    EXPECT_EQ(Click(f.cmdSarvoUninst1, kV1, platform::kAnswerNo).size(), 1u);
+    EXPECT_EQ(Click(f.cmdSarvoUninst2, kV2, platform::kAnswerNo).size(), 1u);
+    EXPECT_EQ(f.gRet, platform::kAnswerNo);
+    EXPECT_EQ(FoldersWith(kGraphic) + FoldersWith(kOldGraphic), 2 * folders.size());
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), "/programs/SarvoChanger");
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
     EXPECT_TRUE(fake::TheDesktop().applied.empty());
 }
 
-TEST_F(Uninstaller, NothingLeftToRemoveStillEndsWithTheCompletionText) {
+TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
     Store(kRunKey, "SarvoChanger", kGone);
     for (const SavedFile& file : savedFiles) fs::remove(file.path);
+    std::error_code ignored;
+    for (const std::string& folder : keepFolders) fs::remove(folder, ignored);
+    const bool hadFolder = fs::exists(folders.front().path);
     Form1& f = Open();
-    Answer({platform::kAnswerYes});
-    f.cmdSarvoUninst1.OnClick();
-    ExpectBoxes("Sarvo Changer Ver.1.0", "Sarvo Changer Ver.1.0をアンインストールしました。", platform::kOkOnly);
-    fake::ResetScriptedUi();
-    Answer({platform::kAnswerYes});
-    f.cmdSarvoUninst2.OnClick();
-    ExpectBoxes("Sarvo Changer Ver.2.0/3.0", "Sarvo Changer Ver.2.0/3.0をアンインストールしました。",
-                platform::kOkOnly);
+    EXPECT_EQ(fs::exists(f.gWindowsPath), hadFolder);  // opening the window makes none
+    ExpectDone(f.cmdSarvoUninst1, kV1);
+    ExpectDone(f.cmdSarvoUninst2, kV2);
     EXPECT_EQ(f.gRet, platform::kAnswerYes);
+    f.lblurl.OnClick();
+    EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{kMakerAddress});
+    // The folder looked in first is the one the other programs use.
+    EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
 }
 
 TEST_F(Uninstaller, Version1LeavesTheCurrentBitmapAndWallpaperAlone) {
     Install();
     Form1& f = Open();
-    Answer({platform::kAnswerYes});
-    f.cmdSarvoUninst1.OnClick();
-    ExpectBoxes("Sarvo Changer Ver.1.0", "Sarvo Changer Ver.1.0をアンインストールしました。", platform::kOkOnly);
+    ExpectDone(f.cmdSarvoUninst1, kV1);
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_TRUE(InNoFolder(kOldGraphic));
-    EXPECT_TRUE(InEveryFolder(kGraphic));
+    EXPECT_EQ(FoldersWith(kOldGraphic), 0u);
+    EXPECT_EQ(FoldersWith(kGraphic), folders.size());
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
     EXPECT_TRUE(fake::TheDesktop().applied.empty());
 }
@@ -210,80 +194,61 @@ TEST_F(Uninstaller, CurrentVersionRemovesTheBitmapEverywhereAndTheWallpaperButKe
     const fs::path mine = fs::path(own.path) / "mine.bmp";
     WriteFile(mine, "mine");
     Form1& f = Open();
-    for (bool usersFile : {true, false}) {
-        // A file of the user's in the suite's folder keeps it; once empty it goes.
-        fake::ResetScriptedUi();
-        fake::ResetDesktop();
-        Answer({platform::kAnswerYes});
-        f.cmdSarvoUninst2.OnClick();
-        ExpectBoxes("Sarvo Changer Ver.2.0/3.0", "Sarvo Changer Ver.2.0/3.0をアンインストールしました。",
-                    platform::kOkOnly);
-        EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-        EXPECT_TRUE(InNoFolder(kGraphic));
-        for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
-        EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
-        EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
-        EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper"), "1");
-        EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle"), "02");
-        if (usersFile) {
-            EXPECT_EQ(ReadFile(mine), "mine");
-            EXPECT_TRUE(InEveryFolder(kOldGraphic));  // version 1.0's bitmap is for its own button
-            fs::remove(mine);
-            fs::remove(fs::path(own.path) / kOldGraphic);
-        } else {
-            EXPECT_FALSE(fs::exists(own.path));
-        }
-    }
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+    EXPECT_EQ(FoldersWith(kGraphic), 0u);
+    for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
+    EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
+    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper"), "1");
+    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle"), "02");
+    // The user's file and version 1.0's bitmap keep the suite's folder; once
+    // it is empty, it goes.
+    EXPECT_EQ(ReadFile(mine), "mine");
+    EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
+    fs::remove(mine);
+    fs::remove(fs::path(own.path) / kOldGraphic);
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_FALSE(fs::exists(own.path));
 }
 
 TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan) {
     Install();
-    // A bitmap that cannot be deleted: a folder holding a file under its name.
+    // A bitmap that cannot be deleted: a folder holding a file, under its name.
     const fs::path stuck = fs::path(folders.front().path) / kGraphic;
     fs::remove(stuck);
     WriteFile(stuck / "inside", "x");
+    std::string why;
+    ASSERT_FALSE(platform::DeleteFileIfPresent(stuck.string(), why));
     fake::TheDesktop().applySucceeds = false;
-    Form1& f = Open();
-    Answer({platform::kAnswerYes});
-    f.cmdSarvoUninst2.OnClick();
-    ASSERT_EQ(Shown().size(), 2u);
-    const std::string& text = Shown()[1].text;
-    EXPECT_EQ(Shown()[1].style, platform::kIconError);
-    const std::string head =
-        "Sarvo Changer Ver.2.0/3.0をアンインストールしました。\r\nただし、次のものは削除できませんでした。\r\n・";
-    EXPECT_EQ(text.substr(0, head.size()), head);
-    EXPECT_NE(text.find(stuck.string()), std::string::npos) << text;
-    EXPECT_NE(text.find("\r\n・デスクトップの壁紙：" + fake::TheDesktop().applyFailure), std::string::npos) << text;
-    // The other steps still ran, and their folder stays for what is left.
-    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
-    EXPECT_TRUE(fs::exists(folders.front().path));
-    // The next removal starts with an empty list.
-    fs::remove_all(stuck);
-    fake::ResetScriptedUi();
-    Answer({platform::kAnswerYes});
-    f.cmdSarvoUninst1.OnClick();
-    ExpectBoxes("Sarvo Changer Ver.1.0", "Sarvo Changer Ver.1.0をアンインストールしました。", platform::kOkOnly);
-}
-
-TEST_F(Uninstaller, StoreThatCannotBeWrittenIsListed) {
-    if (platform::kPathSeparator != '/') GTEST_SKIP() << "the Linux store's files stand in for a locked registry";
-    Install();
-    // The autostart entry and the store's file each a folder holding a file:
-    // neither can be deleted or replaced.
+    // On Linux the store's files stand in for a registry that refuses: the
+    // autostart entry and the key file, each a folder holding a file.
+    const bool storeRefuses = platform::kPathSeparator == '/';
     const fs::path config = home.path() / "config";
-    fs::remove(config / "autostart" / "SarvoChanger.desktop");
-    WriteFile(config / "autostart" / "SarvoChanger.desktop" / "inside", "x");
-    fs::remove(config / "sarvo-backdrop-changer" / "registry.ini");
-    WriteFile(config / "sarvo-backdrop-changer" / "registry.ini" / "inside", "x");
+    const fs::path blocked[] = {config / "autostart" / "SarvoChanger.desktop",
+                                config / "sarvo-backdrop-changer" / "registry.ini"};
+    if (storeRefuses) {
+        for (const fs::path& file : blocked) {
+            fs::remove(file);
+            WriteFile(file / "inside", "x");
+        }
+    }
     Form1& f = Open();
-    Answer({platform::kAnswerYes});
-    f.cmdSarvoUninst2.OnClick();
-    ExpectBoxes("Sarvo Changer Ver.2.0/3.0",
-                "Sarvo Changer Ver.2.0/3.0をアンインストールしました。\r\n"
-                "ただし、次のものは削除できませんでした。\r\n"
-                "・起動時の登録（SarvoChanger）：レジストリに書き込めません。\r\n"
-                "・壁紙の設定（Wallpaper）：レジストリに書き込めません。",
-                platform::kIconError);
-    EXPECT_TRUE(InNoFolder(kGraphic));
+    const auto& shown = Click(f.cmdSarvoUninst2, kV2, platform::kAnswerYes);
+    ASSERT_EQ(shown.size(), 2u);
+    const std::string refused = "：レジストリに書き込めません。";
+    EXPECT_EQ(shown[1].text, std::string(kV2) + "をアンインストールしました。\r\nただし、次のものは削除できませんでした。" +
+                                 (storeRefuses ? "\r\n・起動時の登録（SarvoChanger）" + refused : "") + "\r\n・" + why +
+                                 (storeRefuses ? "\r\n・壁紙の設定（Wallpaper）" + refused : "") +
+                                 "\r\n・デスクトップの壁紙：" + fake::TheDesktop().applyFailure);
+    EXPECT_EQ(shown[1].style, platform::kIconError);
+    // Every other step still ran.
+    EXPECT_EQ(FoldersWith(kGraphic), 1u);
+    if (!storeRefuses) {
+        EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+        EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
+    }
+    // The next removal starts with an empty list.
+    for (const fs::path& file : blocked) fs::remove_all(file);
+    ExpectDone(f.cmdSarvoUninst1, kV1);
 }
