@@ -7,6 +7,10 @@
 #   convert  our JPEG-to-BMP conversion against a plain TurboJPEG program
 #            and djpeg
 #   run      a whole changer run under Xvfb against feh on the same tree
+#   desktops a whole changer run on each desktop backend that runs here
+#            (X11 root, GNOME with dconf, Xfce with xfconfd, headless sway)
+#            on one picture, against feh --bg-center on X11 and swaymsg's
+#            own "output * bg" on sway
 #   memory   the changer's peak memory on a 6000x4000 JPEG against the size
 #            of the bitmap it must hold
 # then one PASS or FAIL line per target, and exits non-zero when a target is
@@ -57,6 +61,12 @@ need djpeg libjpeg-turbo-progs
 need feh feh
 need Xvfb xvfb
 need xprop x11-utils
+need dbus-daemon dbus
+need sway sway
+need swaymsg sway
+need /usr/libexec/dconf-service dconf-service
+need xfconf-query xfconf
+need gsettings libglib2.0-bin
 [[ -x /usr/bin/time ]] || die "/usr/bin/time is missing (Debian package time)"
 
 # --- build -------------------------------------------------------------------
@@ -68,7 +78,7 @@ build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 if [[ $build_type != Release && $build_type != RelWithDebInfo ]]; then
     echo "warning: $build is a '$build_type' build; the figures are only meaningful for an optimised build" >&2
 fi
-cmake --build "$build" -j2 --target SarvoChanger sarvo_qt sarvo-bench-walk sarvo-bench-convert \
+cmake --build "$build" -j2 --target SarvoChanger sarvo_qt sarvo_desktop_plasma sarvo-bench-walk sarvo-bench-convert \
     sarvo-bench-plain-walk sarvo-bench-tj-reference sarvo-bench-make-jpeg sarvo-bench-make-tree >/dev/null
 bin=$build/bin
 
@@ -267,12 +277,15 @@ prepare=()
 # --- whole runs under Xvfb -----------------------------------------------------
 
 xvfb_pid=
+bus_pid=
+sway_pid=
 # shellcheck disable=SC2317 # called by the EXIT trap
 cleanup() {
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    local pid
+    for pid in $sway_pid $bus_pid $xvfb_pid; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
 }
 trap cleanup EXIT
 
@@ -291,7 +304,7 @@ display=:$(head -n1 "$scratch/display")
 make_program() {
     local folder=$1 pictures_folder=$2
     mkdir -p -- "$folder/TrashBox" "$folder/WallPaper"
-    cp -- "$bin/SarvoChanger" "$bin/sarvo-qt.so" "$folder/"
+    cp -- "$bin/SarvoChanger" "$bin/sarvo-qt.so" "$bin/sarvo-desktop-plasma.so" "$folder/"
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$pictures_folder" >"$folder/sarvoset.ini"
 }
 make_program "$scratch/program" "$work/linked"
@@ -323,6 +336,86 @@ measure run \
 report "run (tree of $files hard-linked ${small_size[0]}x${small_size[1]} JPEGs, Xvfb $screen)"
 verdict "whole run faster than feh" "$(ratio "${median_ms[0]}" "${median_ms[1]}")" 1.00 "<"
 table_row "whole changer run, $files files, Xvfb $screen"
+
+# --- the desktops ------------------------------------------------------------
+
+# One picture, so that every run shows the same one. The services run as a
+# desktop session would have them: one private session bus (dconf and
+# xfconfd are started by it), and a headless sway as an unprivileged user
+# (sway refuses root; the changer runs as that user there too).
+mkdir -p -- "$scratch/one"
+cp -- "$work/small-1.jpg" "$scratch/one/picture.jpg"
+make_program "$scratch/program-one" "$scratch/one"
+one=$scratch/program-one/SarvoChanger
+unset SARVO_DESKTOP_BACKEND
+export XDG_RUNTIME_DIR=$scratch/run
+mkdir -p -m 700 -- "$XDG_RUNTIME_DIR"
+read -r bus_address bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 | paste -s -d ' ')
+[[ -n $bus_address ]] || die "dbus-daemon did not start"
+export DBUS_SESSION_BUS_ADDRESS=$bus_address
+
+as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+sway_home=$scratch/sway
+mkdir -p -m 700 -- "$sway_home/run"
+printf 'output HEADLESS-1 mode %s\n' "${screen%x*}" >"$sway_home/config"
+cp -r -- "$scratch/program-one" "$sway_home/program"
+chown -R 65534:65534 -- "$sway_home"
+"${as_nobody[@]}" env -u SWAYSOCK HOME="$sway_home" XDG_RUNTIME_DIR="$sway_home/run" WLR_BACKENDS=headless \
+    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+    sway -c "$sway_home/config" </dev/null >"$scratch/sway.log" 2>&1 &
+sway_pid=$!
+swaysock=$sway_home/run/sway-ipc.65534.$sway_pid.sock
+for ((i = 0; i < 100; i++)); do
+    [[ -S $swaysock ]] && break
+    kill -0 "$sway_pid" 2>/dev/null || die "sway did not start (see $scratch/sway.log)"
+    sleep 0.1
+done
+[[ -S $swaysock ]] || die "sway's socket did not appear (see $scratch/sway.log)"
+in_sway=("${as_nobody[@]}" env -u DISPLAY -u SARVO_DESKTOP_BACKEND HOME="$sway_home" XDG_RUNTIME_DIR="$sway_home/run" XDG_DATA_HOME="$sway_home/data"
+         XDG_CONFIG_HOME="$sway_home/config.d" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$swaysock")
+"${in_sway[@]}" "$sway_home/program/SarvoChanger" || die "the changer failed on sway"
+convert-im6.q16 "$scratch/one/picture.jpg" "$sway_home/picture.png"
+chown 65534:65534 -- "$sway_home/picture.png"
+
+# Each must really take the picture before its time means anything.
+env SARVO_DESKTOP_BACKEND=x11 "$one" || die "the changer failed on the X11 root"
+env XDG_CURRENT_DESKTOP=GNOME "$one" || die "the changer failed on GNOME"
+[[ $(gsettings get org.gnome.desktop.background picture-uri) == *SarvoChangerGraphic-* ]] ||
+    die "the changer did not set GNOME's picture"
+env XDG_CURRENT_DESKTOP=XFCE "$one" || die "the changer failed on Xfce"
+[[ -n $(xfconf-query -c xfce4-desktop -l | grep last-image) ]] || die "the changer did not set Xfce's picture"
+
+cmd() {
+    local out="" w
+    for w; do out+="${out:+ }$(word "$w")"; done
+    printf '%s' "$out"
+}
+measure desktops \
+    "x11=$(cmd env SARVO_DESKTOP_BACKEND=x11 "$one")" \
+    "feh=$(cmd env SARVO_DESKTOP_BACKEND=x11 feh --no-fehbg --bg-center "$scratch/one/picture.jpg")" \
+    "gnome=$(cmd env XDG_CURRENT_DESKTOP=GNOME "$one")" \
+    "xfce=$(cmd env XDG_CURRENT_DESKTOP=XFCE "$one")" \
+    "sway=$(cmd "${in_sway[@]}" XDG_CURRENT_DESKTOP=sway "$sway_home/program/SarvoChanger")" \
+    "swaymsg=$(cmd "${in_sway[@]}" swaymsg output '*' bg "$sway_home/picture.png" center '#000000')"
+declare -A desktop_ms
+for ((i = 0; i < ${#label[@]}; i++)); do desktop_ms[${label[i]}]=${median_ms[i]}; done
+report "desktops (one ${small_size[0]}x${small_size[1]} JPEG; Xvfb $screen, sway headless ${screen%x*})"
+for backend in gnome xfce sway; do
+    added=$(awk -v a="${desktop_ms[$backend]}" -v b="${desktop_ms[x11]}" 'BEGIN { printf "%.1f", a - b }')
+    echo "  $backend adds $added ms to the X11 root run"
+    if awk -v d="$added" 'BEGIN { exit !(d <= 20) }'; then
+        verdicts+=("PASS $backend adds at most 20 ms over the X11 root run: $added ms")
+    else
+        verdicts+=("FAIL $backend adds at most 20 ms over the X11 root run: $added ms")
+        failed=1
+    fi
+done
+{
+    echo "| whole run on one picture, X11 root | $(ms "${desktop_ms[x11]}") | feh $(ms "${desktop_ms[feh]}") | $(ratio "${desktop_ms[x11]}" "${desktop_ms[feh]}")x | |"
+    echo "| whole run, GNOME (dconf) | $(ms "${desktop_ms[gnome]}") | X11 root $(ms "${desktop_ms[x11]}") | $(ratio "${desktop_ms[gnome]}" "${desktop_ms[x11]}")x | |"
+    echo "| whole run, Xfce (xfconfd) | $(ms "${desktop_ms[xfce]}") | X11 root $(ms "${desktop_ms[x11]}") | $(ratio "${desktop_ms[xfce]}" "${desktop_ms[x11]}")x | |"
+    echo "| whole run, sway (headless) | $(ms "${desktop_ms[sway]}") | swaymsg $(ms "${desktop_ms[swaymsg]}") | $(ratio "${desktop_ms[sway]}" "${desktop_ms[swaymsg]}")x | X11 root $(ms "${desktop_ms[x11]}") |"
+} >>"$summary"
 
 # --- peak memory -------------------------------------------------------------
 

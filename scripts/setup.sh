@@ -17,6 +17,8 @@ programs=(
   build-essential cmake ninja-build pkg-config
   # the Linux programs: Qt 6 windows (X11 and Wayland), pictures, X11
   qt6-base-dev qt6-qpa-plugins qt6-wayland libturbojpeg0-dev libjpeg-dev libgif-dev libx11-dev libxrandr-dev
+  # the desktops' wallpaper settings: GIO (GSettings, D-Bus), PNG copies
+  libglib2.0-dev libpng-dev
   fonts-ipafont-gothic xdg-utils
   # the quick start's private X server and its screenshot
   xvfb x11-utils imagemagick
@@ -27,6 +29,11 @@ tests=(
   libgtest-dev googletest xdotool desktop-file-utils libglib2.0-dev procps
   # the Windows build, run under Wine with a Japanese locale
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine locales
+  # the desktops the tests run for real: dconf with the GNOME, Cinnamon and
+  # MATE schemas, xfconfd, headless sway with swaybg and grim, pcmanfm and
+  # pcmanfm-qt, each on a private session bus
+  dbus dconf-service dconf-cli gsettings-desktop-schemas cinnamon-desktop-data mate-desktop-common
+  xfconf libxfconf-0-3 x11-xserver-utils sway swaybg grim pcmanfm pcmanfm-qt
   # the benchmark's reference tools
   fd-find feh hyperfine jq libjpeg-turbo-progs time
   # fuzzing: clang with libFuzzer and the sanitizers

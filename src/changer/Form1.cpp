@@ -69,8 +69,14 @@ RunEnd Form1::Form_Load() {
     }
     RandomSelect();
     if (!PicLoad()) return end_;
+    // Nothing is replaced in a session where no desktop can show the picture.
+    if (!WallpaperAvailable()) return end_;
     if (!SavePicture()) return end_;
-    if (!SarvoSet()) return end_;
+    if (!SarvoSet()) {
+        RestorePrevious();
+        return end_;
+    }
+    ForgetPrevious();
     EndCommand();
     return end_;
 }
@@ -158,13 +164,32 @@ bool Form1::PicLoad() {
     return true;
 }
 
+bool Form1::WallpaperAvailable() {
+    std::string why;
+    if (!platform::WallpaperAvailable(why)) {
+        Stop(std::string("壁紙を設定できませんでした。") + kCrLf + why);
+        return false;
+    }
+    return true;
+}
+
+// The previous bitmap is kept under a second name until the desktop has
+// taken the new one, so that a failed apply can put it back: the bitmap,
+// "WallPaper" and the desktop then still agree.
+std::string Form1::PreviousBitmapPath() const { return gSarvoChangerGraphicPath + ".previous"; }
+
 bool Form1::SavePicture() {
     std::string why;
+    platform::DeleteFileIfPresent(PreviousBitmapPath(), why);
+    keptPrevious_ = platform::OrdinaryFileExists(gSarvoChangerGraphicPath) &&
+                    platform::MoveFileNoReplace(gSarvoChangerGraphicPath, PreviousBitmapPath(), why) ==
+                    platform::MoveResult::Moved;
     const bool saved =
         platform::WriteFileReplacing(gSarvoChangerGraphicPath, picture_.FileData(), picture_.FileSize(), why);
     // The desktop reads the file back; the copy in memory is no longer needed.
     picture_.Release();
     if (!saved) {
+        RestorePrevious();
         Stop(std::string("壁紙の画像ファイルを保存できませんでした。") + kCrLf + gSarvoChangerGraphicPath + kCrLf +
              why);
         return false;
@@ -180,7 +205,26 @@ bool Form1::SarvoSet() {
         Stop(std::string("壁紙を設定できませんでした。") + kCrLf + why);
         return false;
     }
+    if (!why.empty()) {
+        // The desktop shows the picture: the run goes on and records it.
+        platform::ShowMessage(kApplicationTitle, std::string("壁紙は設定しましたが、記録できませんでした。") + kCrLf + why,
+                              platform::kIconError);
+    }
     return true;
+}
+
+void Form1::RestorePrevious() {
+    if (!keptPrevious_) return;
+    std::string why;
+    if (platform::DeleteFileIfPresent(gSarvoChangerGraphicPath, why))
+        platform::MoveFileNoReplace(PreviousBitmapPath(), gSarvoChangerGraphicPath, why);
+    keptPrevious_ = false;
+}
+
+void Form1::ForgetPrevious() {
+    std::string why;
+    if (keptPrevious_) platform::DeleteFileIfPresent(PreviousBitmapPath(), why);
+    keptPrevious_ = false;
 }
 
 void Form1::EndCommand() {

@@ -56,8 +56,12 @@ private:
     bool iniRead();
     void RandomSelect();
     bool PicLoad();
+    bool WallpaperAvailable();
     bool SavePicture();
     bool SarvoSet();
+    std::string PreviousBitmapPath() const;
+    void RestorePrevious();
+    void ForgetPrevious();
     bool GetWindowsPath();
     void EndCommand();
 
@@ -68,6 +72,7 @@ private:
     std::string commandLine_;
     Bitmap picture_;
     RunEnd end_ = RunEnd::Completed;
+    bool keptPrevious_ = false;  // the previous bitmap waits at PreviousBitmapPath()
 };
 
 }  // namespace sarvo::changer

@@ -29,10 +29,4 @@ struct BitmapFolder {
 // that cannot be found is left out, so the list may be empty.
 std::vector<BitmapFolder> BitmapFolders();
 
-// The files the platform makes from the bitmap at `bitmapPath` for the
-// desktop (copies handed to it in another format or under changing names),
-// which belong to the bitmap and go with it. Whether they exist is not
-// looked at; none where the desktop reads the bitmap itself.
-std::vector<std::string> BitmapCopies(const std::string& bitmapPath);
-
 }  // namespace sarvo::platform

@@ -40,12 +40,15 @@ unsupported-visual)
     ;;
 wayland)
     # A Wayland session (even with Xwayland's DISPLAY) has no root window to
-    # show: refused, and the X root is left alone.
+    # show: the Wayland ways are tried (here neither a compositor nor a
+    # session bus answers), never the root, which is left alone.
     use_display
     before=$(root_pixmap)
-    why=$(WAYLAND_DISPLAY=wayland-0 "$SARVO_APPLY_TOOL" "$T/quad.bmp" 2>&1)
+    why=$(env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$T" WAYLAND_DISPLAY=wayland-0 "$SARVO_APPLY_TOOL" "$T/quad.bmp" 2>&1)
     assert_eq "$?" 1 "exit code under Wayland"
-    assert_eq "$why" "no wallpaper backend for this Wayland session" "reason"
+    assert_contains "$why" "the desktop \"a Wayland session without a desktop name\" could not be reached: wlroots: " "reason"
+    assert_contains "$why" "; portal: no session bus" "reason"
+    [[ $why != *"x11:"* ]] || fail "the root window was tried under Wayland: $why"
     assert_eq "$(root_pixmap)" "$before" "root pixmap"
     # ... unless the user insists on the X11 backend.
     WAYLAND_DISPLAY=wayland-0 SARVO_DESKTOP_BACKEND=x11 "$SARVO_APPLY_TOOL" "$T/quad.bmp" ||

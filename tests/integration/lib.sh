@@ -4,6 +4,8 @@
 # The tests run the real SarvoChanger copied into a fresh program folder with
 # a stand-in SarvoSetTool beside it, with private XDG folders. CTest passes:
 #   SARVO_CHANGER, SARVO_QT_MODULE    the built changer and its Qt module
+#   SARVO_PLASMA_MODULE               its Plasma module
+#   SARVO_DESKTOP_STAND_IN            desktop_stand_in (Plasma shell, portal)
 #   SARVO_STANDIN                     the stand-in settings tool
 #   SARVO_ROOT_TOOL                   x11_root_tool
 #   SARVO_APPLY_TOOL                  apply_wallpaper
@@ -50,13 +52,13 @@ is_one_of() {
 #   BITMAP  where the changer writes its bitmap
 #   LAUNCHES  the stand-in's record of its starts
 new_program_folder() {
-    T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
+    T=${SARVO_TEST_T:-$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX")} || fail "no temporary folder"
     trap cleanup EXIT
     PROG=$T/prog
     PICS=$T/pictures
     mkdir -p "$PROG" "$PICS" "$T/home"
     cp "$SARVO_CHANGER" "$PROG/SarvoChanger"
-    cp "$SARVO_QT_MODULE" "$PROG/"
+    cp "$SARVO_QT_MODULE" "$SARVO_PLASMA_MODULE" "$PROG/"
     cp "$SARVO_STANDIN" "$PROG/SarvoSetTool"
     export HOME=$T/home XDG_CONFIG_HOME=$T/config XDG_DATA_HOME=$T/data
     export SARVO_STANDIN_LOG=$T/launches.log
@@ -66,6 +68,76 @@ new_program_folder() {
     SETTINGS=$PROG/sarvoset.ini
     unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$PICS" >"$SETTINGS"
+}
+
+# with_session_bus ARGUMENT...: runs the calling script again, once, under a
+# private session bus (dbus-run-session), and exits with its status. The
+# private folders are set before the bus starts, so that the services it
+# starts (dconf, xfconfd) keep their files there too. Call it first.
+with_session_bus() {
+    [[ -n ${SARVO_TEST_T:-} ]] && return 0
+    SARVO_TEST_T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
+    export SARVO_TEST_T HOME=$SARVO_TEST_T/home XDG_CONFIG_HOME=$SARVO_TEST_T/config
+    export XDG_DATA_HOME=$SARVO_TEST_T/data XDG_RUNTIME_DIR=$SARVO_TEST_T/run
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    dbus-run-session -- bash "${BASH_SOURCE[1]}" "$@"
+    local rc=$?
+    rm -rf "$SARVO_TEST_T"
+    exit $rc
+}
+
+# as_unprivileged ARGUMENT...: when run as root, runs the calling script
+# again as the unprivileged user "nobody" and exits with its status (some
+# programs, sway among them, refuse to run as root). Call it first.
+as_unprivileged() {
+    [[ $(id -u) != 0 ]] && return 0
+    exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"
+}
+
+# assert_same_picture FILE EXPECTED WHAT: the two pictures have the same
+# pixels.
+assert_same_picture() {
+    local differing
+    differing=$("$IM_COMPARE" -metric AE "$1" "$2" null: 2>&1)
+    [[ $differing == 0 ]] || fail "$3: $differing pixels differ ($1 against $2)"
+}
+
+# assert_screen_becomes SHOOT EXPECTED WHAT [MASK]: the screenshots the
+# command SHOOT writes to the file it is given come to equal the image
+# EXPECTED within 10 s, apart from the rectangles of MASK ("x0,y0:x1,y1"
+# ...). Desktops draw a new wallpaper in their own time, so the screen is
+# looked at until it matches.
+assert_screen_becomes() {
+    local shoot=$1 expected=$2 what=$3 differing= i masks=() rectangle
+    for rectangle in ${4:-}; do masks+=(-draw "rectangle ${rectangle/:/ }"); done
+    "$IM_CONVERT" "$expected" -alpha off -fill black "${masks[@]}" "$T/expected-masked.png"
+    for ((i = 0; i < 100; i++)); do
+        "$shoot" "$T/shot.png" 2>/dev/null &&
+            "$IM_CONVERT" "$T/shot.png" -alpha off -fill black "${masks[@]}" "$T/shot-masked.png" &&
+            differing=$("$IM_COMPARE" -metric AE "$T/shot-masked.png" "$T/expected-masked.png" null: 2>&1) &&
+            [[ $differing == 0 ]] && return 0
+        sleep 0.1
+    done
+    "$IM_CONVERT" "$T/shot.png" "${TMPDIR:-/tmp}/sarvo-failed-screen.png" 2>/dev/null
+    fail "$what: ${differing:-no screenshot} pixels differ (screen kept as ${TMPDIR:-/tmp}/sarvo-failed-screen.png)"
+}
+
+# The expected screens of the quadrant picture PICTURE on a 320x240 screen,
+# as CENTRE, TILE, STRETCH and BLACK (PNG files in $T), and SEAMS: the bands
+# along the quadrants' seams and the screen's edge where smooth scaling and
+# our nearest-pixel reference may differ.
+expected_screens() {
+    CENTRE=$T/centre.png TILE=$T/tile.png STRETCH=$T/stretch.png BLACK=$T/black.png
+    "$IM_CONVERT" -size 320x240 xc:black "$1" -gravity center -composite "$CENTRE"
+    "$IM_CONVERT" -size 320x240 "tile:$1" "$TILE"
+    "$IM_CONVERT" "$1" -filter point -resize '320x240!' "$STRETCH"
+    "$IM_CONVERT" -size 320x240 xc:black "$BLACK"
+    SEAMS="152,0:167,239 0,112:319,127 0,0:319,3 0,236:319,239 0,0:3,239 316,0:319,239"
+}
+
+# root_shot FILE: the X root window as the user sees it.
+root_shot() {
+    "$SARVO_ROOT_TOOL" dump "$1"
 }
 
 CLEANUPS=()

@@ -183,7 +183,13 @@ TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
              WriteFile(picture, BmpBytes(0x030201));
              Desk().applySucceeds = false, Desk().applyFailure = "no session";
          },
-         [] { return "壁紙を設定できませんでした。\r\nno session"; }, true, false},
+         [] { return "壁紙を設定できませんでした。\r\nno session"; }, true, true},
+        {"no desktop can show the wallpaper",
+         [&] {
+             WriteFile(picture, BmpBytes(0x030201));
+             Desk().available = false, Desk().unavailable = "no backend; install swaybg";
+         },
+         [] { return "壁紙を設定できませんでした。\r\nno backend; install swaybg"; }, true, true},
         {"the bitmap cannot be written",
          [&] {
              WriteFile(picture, BmpBytes(0x030201));
@@ -215,7 +221,18 @@ TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
         if (stop.bitmapKept) {
             EXPECT_EQ(ReadFile(bitmap), "previous");
         }
+        EXPECT_FALSE(fs::exists(bitmap + ".previous"));
     }
+}
+
+TEST_F(ChangerRun, APictureShownButNotRecordedIsToldOnceAndStillRecorded) {
+    WriteFile(pictures + S + "a.bmp", BmpBytes(0x030201));
+    Desk().applyNote = "the wallpaper is shown, but it could not be recorded";
+    EXPECT_EQ(Run(), RunEnd::Completed);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].text, "壁紙は設定しましたが、記録できませんでした。\r\n" + Desk().applyNote);
+    EXPECT_EQ(Setting("WallPaper"), pictures + S + "a.bmp");
+    EXPECT_EQ(ReadFile(graphic), BmpBytes(0x030201));
 }
 
 TEST(SelectPosition, DrawsAgainWhileTheNameIsThePreviousOne) {

@@ -15,6 +15,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
+#include "platform/wallpaper.h"
 #include "support/environment.h"
 #include "support/temp_dir.h"
 #include "uninstaller/Form1.h"

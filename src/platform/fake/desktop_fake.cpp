@@ -41,6 +41,12 @@ bool StartProgram(const std::string& program, const std::string& arguments, Wind
     return true;
 }
 
+bool WallpaperAvailable(std::string& why) {
+    auto& d = fake::TheDesktop();
+    why = d.available ? "" : d.unavailable;
+    return d.available;
+}
+
 bool ApplyWallpaper(const std::string& path, std::string& why) {
     auto& d = fake::TheDesktop();
     if (!d.applySucceeds) {
@@ -48,8 +54,11 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
         return false;
     }
     d.applied.push_back(path);
+    why = d.applyNote;
     return true;
 }
+
+std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return {bitmapPath + "-copy.png"}; }
 
 namespace {
 

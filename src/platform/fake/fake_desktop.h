@@ -1,6 +1,7 @@
 // Test-only desktop: keys, program starts, the wallpaper, the file manager,
 // the web browser and the screen, held in memory so that core tests can set
 // what the user holds down and see what was started, applied and opened.
+// BitmapCopies names one copy beside the bitmap, its path and "-copy.png".
 // Not thread-safe; tests call ResetDesktop() first.
 #pragma once
 
@@ -26,6 +27,12 @@ struct Desktop {
     // Input: when false, ApplyWallpaper fails with `applyFailure` as reason.
     bool applySucceeds = true;
     std::string applyFailure = "the desktop refused the picture";
+    // Input: when false, WallpaperAvailable says no with `unavailable`.
+    bool available = true;
+    std::string unavailable = "no wallpaper backend for this session";
+    // Input: when not empty, ApplyWallpaper succeeds but reports this, as
+    // when the path could not be recorded.
+    std::string applyNote;
     // Input: when false, StartProgram fails.
     bool startSucceeds = true;
     // Input: when false, OpenFolderWindow and OpenWebAddress fail.

@@ -11,11 +11,6 @@
 // kill then fails with BadValue, which the recording error handler absorbs.
 #include "backend_x11.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -23,62 +18,18 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "core/pure/bmp_view.h"
 #include "core/pure/compose.h"
+#include "mapped_file.h"
 #include "x11_errors.h"
 
 namespace sarvo::platform::x11root {
 
 namespace {
-
-// The bitmap file mapped read-only: the rows are read where they lie, and
-// only the pages the screen needs are ever loaded.
-class MappedFile {
-public:
-    MappedFile() = default;
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    ~MappedFile() {
-        if (data_ != nullptr) munmap(data_, size_);
-    }
-
-    bool Open(const std::string& path, std::string& why) {
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            why = "cannot open " + path + ": " + std::strerror(errno);
-            return false;
-        }
-        struct stat st {};
-        bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-        if (!ok) {
-            why = path + " is not a bitmap file";
-        } else {
-            size_ = static_cast<std::size_t>(st.st_size);
-            void* mapped = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-            if (mapped == MAP_FAILED) {
-                why = "cannot read " + path + ": " + std::strerror(errno);
-                ok = false;
-            } else {
-                data_ = mapped;
-            }
-        }
-        close(fd);
-        return ok;
-    }
-
-    const unsigned char* data() const { return static_cast<const unsigned char*>(data_); }
-    std::size_t size() const { return size_; }
-
-private:
-    void* data_ = nullptr;
-    std::size_t size_ = 0;
-};
 
 class Connection {
 public:
@@ -253,7 +204,7 @@ void ReplaceRootProperties(Display* d, Window root, Pixmap pixmap) {
 }  // namespace
 
 bool Apply(const std::string& path, Placement placement, std::string& why) {
-    MappedFile file;
+    linux_files::MappedFile file;
     if (!file.Open(path, why)) return false;
     BgrPicture picture;
     if (!ViewBmp24(file.data(), file.size(), picture, why)) {
@@ -315,3 +266,31 @@ bool Clear(std::string& why) {
 }
 
 }  // namespace sarvo::platform::x11root
+
+namespace sarvo::platform {
+
+namespace {
+
+// Whether the display opens; asked once per run.
+bool Connect(std::string& why) {
+    static const std::string failure = [] {
+        x11root::Connection connection;
+        std::string reason;
+        if (connection.get() == nullptr)
+            reason = "cannot open the X display \"" + x11root::DisplayName() + "\"";
+        return reason;
+    }();
+    why = failure;
+    return failure.empty();
+}
+
+}  // namespace
+
+bool DetectX11Root(const Environment& environment) {
+    return !Value(environment, "DISPLAY").empty() && !IsWaylandSession(environment) &&
+           !NamesKnownDesktop(environment);
+}
+
+const DesktopBackend kX11RootBackend{"x11", DetectX11Root, Connect, x11root::Apply, x11root::Clear};
+
+}  // namespace sarvo::platform

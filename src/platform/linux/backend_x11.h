@@ -7,6 +7,17 @@
 #include <string>
 
 #include "core/pure/placement.h"
+#include "desktop_backends.h"
+
+namespace sarvo::platform {
+
+// The root window: an X11 session (not Wayland, where the compositor draws
+// the background) whose desktop does not cover the root with its own.
+extern const DesktopBackend kX11RootBackend;
+
+bool DetectX11Root(const Environment& environment);
+
+}  // namespace sarvo::platform
 
 namespace sarvo::platform::x11root {
 

@@ -1,115 +1,89 @@
-// The table of backends and the rules that pick one. The rules read only the
-// environment they are given, so they are tested with literal environments.
+// The list of backends and the rules that pick from it. The rules read only
+// the environment and the list they are given, so they are tested with
+// literal environments and rows of their own.
 #include "desktop_backends.h"
 
-#include <algorithm>
 #include <array>
-#include <cctype>
 
+#include "backend_gsettings.h"
+#include "backend_pcmanfm.h"
+#include "backend_plasma.h"
+#include "backend_portal.h"
+#include "backend_sway.h"
+#include "backend_wlroots.h"
 #include "backend_x11.h"
-
-extern char** environ;
+#include "backend_xfce.h"
 
 namespace sarvo::platform {
 
 namespace {
 
-constexpr std::string_view kOverride = "SARVO_DESKTOP_BACKEND";
+// Desktops first, then the ways that serve any session of their kind.
+const std::array<const DesktopBackend*, 12> kBackends{
+    &kGnomeBackend, &kCinnamonBackend, &kMateBackend,     &kPlasmaBackend,  &kXfceBackend,   &kLxdeBackend,
+    &kLxqtBackend,  &kSwayBackend,     &kHyprlandBackend, &kWlrootsBackend, &kPortalBackend, &kX11RootBackend};
 
-const std::array<DesktopBackend, 1> kBackends{{
-    {"x11", DetectX11Root, x11root::Apply, x11root::Clear},
-}};
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
-
-std::string_view Value(const Environment& environment, std::string_view name) {
-    const auto it = environment.find(name);
-    return it == environment.end() ? std::string_view{} : std::string_view{it->second};
-}
-
-// Desktops that draw their own background over the root window, by the
-// tokens they put in XDG_CURRENT_DESKTOP (a colon-separated list).
-bool NamesDesktopWithOwnBackground(std::string_view currentDesktop) {
-    static constexpr std::array<std::string_view, 18> kTokens{
-        "gnome", "gnome-classic", "gnome-flashback", "ubuntu", "unity", "budgie",
-        "pantheon", "pop", "zorin", "x-cinnamon", "cinnamon", "mate",
-        "kde", "xfce", "lxde", "lxqt", "deepin", "enlightenment"};
-    std::size_t start = 0;
-    while (start <= currentDesktop.size()) {
-        std::size_t end = currentDesktop.find(':', start);
-        if (end == std::string_view::npos) end = currentDesktop.size();
-        const std::string token = Lower(currentDesktop.substr(start, end - start));
-        if (std::find(kTokens.begin(), kTokens.end(), token) != kTokens.end()) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
-std::string KnownNames(std::span<const DesktopBackend> backends) {
+std::string KnownNames(std::span<const DesktopBackend* const> backends) {
     std::string names;
-    for (const DesktopBackend& backend : backends) {
+    for (const DesktopBackend* backend : backends) {
         if (!names.empty()) names += ", ";
-        names += backend.name;
+        names += backend->name;
     }
     return names;
 }
 
-}  // namespace
-
-std::span<const DesktopBackend> DesktopBackends() { return kBackends; }
-
-bool DetectX11Root(const Environment& environment) {
-    if (Value(environment, "DISPLAY").empty()) return false;
-    if (!Value(environment, "WAYLAND_DISPLAY").empty()) return false;
-    if (Lower(Value(environment, "XDG_SESSION_TYPE")) == "wayland") return false;
-    return !NamesDesktopWithOwnBackground(Value(environment, "XDG_CURRENT_DESKTOP"));
+std::string Advice(std::span<const DesktopBackend* const> backends) {
+    return "To choose the way yourself, set " + std::string(kBackendOverride) + " to one of: " +
+           KnownNames(backends) + " (for example " + std::string(kBackendOverride) + "=x11).";
 }
 
-const DesktopBackend* ChooseDesktopBackend(const Environment& environment,
-                                           std::span<const DesktopBackend> backends,
-                                           std::string& why, std::string_view storedChoice) {
+}  // namespace
+
+std::span<const DesktopBackend* const> DesktopBackends() { return kBackends; }
+
+std::vector<const DesktopBackend*> CandidateBackends(const Environment& environment,
+                                                     std::span<const DesktopBackend* const> backends,
+                                                     std::string& why, std::string_view storedChoice) {
     if (Value(environment, "DISPLAY").empty() && Value(environment, "WAYLAND_DISPLAY").empty()) {
-        why = "no graphical session";
-        return nullptr;
+        why = "no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+        return {};
     }
-    std::string_view wanted = Value(environment, kOverride);
-    std::string source(kOverride);
+    std::string_view wanted = Value(environment, kBackendOverride);
+    std::string source(kBackendOverride);
     if (wanted.empty()) {
         wanted = storedChoice;
         source = std::string("the registry store (") + kStoredChoiceKey + ", " + kStoredChoiceValue + ")";
     }
     if (!wanted.empty()) {
-        for (const DesktopBackend& backend : backends)
-            if (Lower(backend.name) == Lower(wanted)) return &backend;
+        for (const DesktopBackend* backend : backends)
+            if (Lower(backend->name) == Lower(wanted)) return {backend};
         why = "unknown desktop backend \"" + std::string(wanted) + "\" in " + source + " (known: " +
               KnownNames(backends) + ")";
-        return nullptr;
+        return {};
     }
-    for (const DesktopBackend& backend : backends)
-        if (backend.detect(environment)) return &backend;
-    const std::string_view desktop = Value(environment, "XDG_CURRENT_DESKTOP");
-    if (!desktop.empty())
-        why = "no wallpaper backend for the desktop \"" + std::string(desktop) + "\"";
-    else if (!Value(environment, "WAYLAND_DISPLAY").empty())
-        why = "no wallpaper backend for this Wayland session";
-    else
-        why = "no wallpaper backend for this session";
-    return nullptr;
+    std::vector<const DesktopBackend*> candidates;
+    for (const DesktopBackend* backend : backends)
+        if (backend->detect(environment)) candidates.push_back(backend);
+    if (candidates.empty())
+        why = "no wallpaper backend for the desktop \"" + DescribeDesktop(environment) + "\". " + Advice(backends);
+    return candidates;
 }
 
-Environment ProcessEnvironment() {
-    Environment environment;
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        const std::string_view text(*entry);
-        const std::size_t equals = text.find('=');
-        if (equals == std::string_view::npos) continue;
-        environment.emplace(std::string(text.substr(0, equals)), std::string(text.substr(equals + 1)));
+const DesktopBackend* ServeWith(const std::vector<const DesktopBackend*>& candidates,
+                                const Environment& environment,
+                                std::span<const DesktopBackend* const> backends,
+                                const std::function<bool(const DesktopBackend&, std::string&)>& step,
+                                std::string& why) {
+    std::string reasons;
+    for (const DesktopBackend* backend : candidates) {
+        std::string reason;
+        if (backend->connect(reason) && step(*backend, reason)) return backend;
+        if (!reasons.empty()) reasons += "; ";
+        reasons += std::string(backend->name) + ": " + reason;
     }
-    return environment;
+    why = "the desktop \"" + DescribeDesktop(environment) + "\" could not be reached: " + reasons + ". " +
+          Advice(backends);
+    return nullptr;
 }
 
 }  // namespace sarvo::platform

@@ -71,7 +71,11 @@ void WaitFor(pid_t pid, int& waitStatus) {
 
 }  // namespace
 
-bool SpawnDetached(const std::vector<std::string>& argv, std::string& why) {
+bool FindProgram(const std::string& name, std::string& path, std::string& why) {
+    return Resolve(name, path, why);
+}
+
+bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* started, const char* output) {
     if (argv.empty()) {
         why = "no program named";
         return false;
@@ -83,23 +87,39 @@ bool SpawnDetached(const std::vector<std::string>& argv, std::string& why) {
 
     // The program's start is reported through this pipe: it closes on a
     // successful execve, or carries the errno of a failed one.
-    int report[2];
+    // The program's process id comes back through this one.
+    int report[2], identity[2];
     if (pipe2(report, O_CLOEXEC) != 0) {
         why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        return false;
+    }
+    if (pipe2(identity, O_CLOEXEC) != 0) {
+        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        close(report[0]);
+        close(report[1]);
         return false;
     }
     const pid_t intermediate = fork();
     if (intermediate < 0) {
         why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
-        close(report[0]);
-        close(report[1]);
+        for (int fd : {report[0], report[1], identity[0], identity[1]}) close(fd);
         return false;
     }
     if (intermediate == 0) {
         // Only async-signal-safe calls from here on: the caller may have
         // threads (Qt has), whose locks a forked child must not touch.
         setsid();
+        if (output != nullptr) {
+            const int in = open("/dev/null", O_RDONLY);
+            const int out = open(output, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (in >= 0) dup2(in, 0);
+            if (out >= 0) {
+                dup2(out, 1);
+                dup2(out, 2);
+            }
+        }
         const pid_t program = fork();
+        if (program > 0) (void)!write(identity[1], &program, sizeof program);
         if (program == 0) {
             execve(path.c_str(), pointers.data(), environ);
             const int error = errno;
@@ -113,8 +133,14 @@ bool SpawnDetached(const std::vector<std::string>& argv, std::string& why) {
         _exit(0);
     }
     close(report[1]);
+    close(identity[1]);
     int status = 0;
     WaitFor(intermediate, status);
+    pid_t program = 0;
+    while (read(identity[0], &program, sizeof program) < 0 && errno == EINTR) {
+    }
+    close(identity[0]);
+    if (started != nullptr) *started = program;
     int error = 0;
     ssize_t got;
     while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {

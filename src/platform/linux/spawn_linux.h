@@ -11,10 +11,18 @@ namespace sarvo::platform::linux_spawn {
 // session of its own and does not wait for it. The program is started
 // through a short-lived intermediate process that the caller reaps at once,
 // so the program belongs to the system's reaper, never to the caller. It
-// inherits the caller's environment and standard streams. Returns false and
-// fills `why` when the program could not be started (not found, not
+// inherits the caller's environment and standard streams; with `output`,
+// its standard input is /dev/null and its output and errors go to that file
+// (made anew). `started`, when given, receives its process id. Returns false
+// and fills `why` when the program could not be started (not found, not
 // executable).
-bool SpawnDetached(const std::vector<std::string>& argv, std::string& why);
+bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* started = nullptr,
+                   const char* output = nullptr);
+
+// The program file `name` stands for: itself when it holds a slash, else
+// the first executable file of that name in PATH. False and `why` when
+// there is none.
+bool FindProgram(const std::string& name, std::string& path, std::string& why);
 
 struct RunResult {
     int exitStatus = -1;  // the exit status, or 128 + the signal that ended it

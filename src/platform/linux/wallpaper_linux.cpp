@@ -1,12 +1,13 @@
 // Applying the wallpaper on Linux. Windows reads the placement pair and
 // records the applied path itself; here the registry store plays that part:
-// the pair is read from it, the chosen desktop backend shows the file, and
-// only a wallpaper the desktop took is recorded as "Wallpaper".
+// the pair is read from it, the backends that fit the session are tried in
+// turn, and only a wallpaper a desktop took is recorded as "Wallpaper".
 #include "platform/wallpaper.h"
 
 #include "core/pure/placement.h"
 #include "desktop_backends.h"
 #include "platform/registry.h"
+#include "presenter.h"
 
 namespace sarvo::platform {
 
@@ -21,26 +22,42 @@ Placement StoredPlacement() {
     return PlacementFromValues(tile, style);
 }
 
-}  // namespace
-
-bool ApplyWallpaper(const std::string& path, std::string& why) {
+std::vector<const DesktopBackend*> Candidates(const Environment& environment, std::string& why) {
     std::string storedChoice;
     RegistryReadString(kStoredChoiceKey, kStoredChoiceValue, storedChoice);
-    const DesktopBackend* backend =
-        ChooseDesktopBackend(ProcessEnvironment(), DesktopBackends(), why, storedChoice);
-    if (backend == nullptr) return false;
-    std::string reason;
-    const bool shown = path.empty() ? backend->clear(reason)
-                                    : backend->apply(path, StoredPlacement(), reason);
-    if (!shown) {
-        why = std::string(backend->name) + ": " + reason;
-        return false;
-    }
-    if (!RegistryWriteString(kDesktopKey, "Wallpaper", path)) {
-        why = "the wallpaper is shown, but it could not be recorded in the registry store";
-        return false;
-    }
+    return CandidateBackends(environment, DesktopBackends(), why, storedChoice);
+}
+
+}  // namespace
+
+bool WallpaperAvailable(std::string& why) {
+    const Environment environment = ProcessEnvironment();
+    const auto candidates = Candidates(environment, why);
+    if (candidates.empty()) return false;
+    return ServeWith(candidates, environment, DesktopBackends(),
+                     [](const DesktopBackend&, std::string&) { return true; }, why) != nullptr;
+}
+
+bool ApplyWallpaper(const std::string& path, std::string& why) {
+    why.clear();
+    const Environment environment = ProcessEnvironment();
+    const auto candidates = Candidates(environment, why);
+    if (candidates.empty()) return false;
+    std::string shown;
+    RegistryReadString(kDesktopKey, "Wallpaper", shown);
+    const Placement placement = StoredPlacement();
+    const auto step = [&](const DesktopBackend& backend, std::string& reason) {
+        return path.empty() ? backend.clear(reason) : backend.apply(path, placement, reason);
+    };
+    if (ServeWith(candidates, environment, DesktopBackends(), step, why) == nullptr) return false;
+    why.clear();
+    // The copies handed to the desktop are of no use without a wallpaper.
+    if (path.empty() && !shown.empty()) presenter::RemoveHanded(shown);
+    if (!RegistryWriteString(kDesktopKey, "Wallpaper", path))
+        why = "the wallpaper is shown, but it could not be recorded as \"Wallpaper\" in the registry store";
     return true;
 }
+
+std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return presenter::HandedFiles(bitmapPath); }
 
 }  // namespace sarvo::platform

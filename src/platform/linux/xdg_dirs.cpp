@@ -24,6 +24,8 @@ std::string HomeDir() {
 
 std::string DataHome() { return ResolveBaseDir(std::getenv("XDG_DATA_HOME"), HomeDir(), ".local/share"); }
 
+std::string StateHome() { return ResolveBaseDir(std::getenv("XDG_STATE_HOME"), HomeDir(), ".local/state"); }
+
 std::string ConfigHome() { return ResolveBaseDir(std::getenv("XDG_CONFIG_HOME"), HomeDir(), ".config"); }
 
 bool MakeFolders(const std::string& path) {

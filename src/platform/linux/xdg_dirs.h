@@ -13,8 +13,9 @@ std::string ResolveBaseDir(const char* value, const std::string& home, const std
 // The user's home folder: $HOME, or the password database's entry.
 std::string HomeDir();
 
-// $XDG_DATA_HOME and $XDG_CONFIG_HOME, resolved.
+// $XDG_DATA_HOME, $XDG_STATE_HOME and $XDG_CONFIG_HOME, resolved.
 std::string DataHome();
+std::string StateHome();
 std::string ConfigHome();
 
 // The suite's own folder name below those.

@@ -66,7 +66,4 @@ std::vector<BitmapFolder> BitmapFolders() {
     return folders;
 }
 
-// Windows reads the bitmap itself.
-std::vector<std::string> BitmapCopies(const std::string&) { return {}; }
-
 }  // namespace sarvo::platform

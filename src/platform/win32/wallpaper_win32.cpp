@@ -11,6 +11,12 @@
 
 namespace sarvo::platform {
 
+// The desktop is always there to show the wallpaper on Windows.
+bool WallpaperAvailable(std::string& why) {
+    why.clear();
+    return true;
+}
+
 bool ApplyWallpaper(const std::string& path, std::string& why) {
     std::string aPath;
     if (!win32::ToAnsi(path, aPath)) {
@@ -26,5 +32,8 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     }
     return true;
 }
+
+// Windows reads the bitmap itself.
+std::vector<std::string> BitmapCopies(const std::string&) { return {}; }
 
 }  // namespace sarvo::platform

@@ -1,87 +1,178 @@
+// Choosing the desktop backend from the session's environment, handing over
+// to the next backend, and the pure rules the backends are made of.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "backend_plasma.h"
+#include "backend_sway.h"
 #include "desktop_backends.h"
+#include "desktop_placement.h"
+#include "presenter.h"
 
+using namespace sarvo;
 using namespace sarvo::platform;
 
-TEST(ChooseDesktopBackend, TheSessionDecidesAndTheOverrideNamesABackendInAnyCase) {
-    const std::string noSession = "no graphical session", wayland = "no wallpaper backend for this Wayland session";
+namespace {
+
+// The names of the candidates, joined by blanks; or "-" and the reason.
+std::string Candidates(const Environment& environment, std::string_view stored = {}) {
+    std::string why, names;
+    for (const DesktopBackend* backend : CandidateBackends(environment, DesktopBackends(), why, stored))
+        names += (names.empty() ? "" : " ") + std::string(backend->name);
+    return names.empty() ? "- " + why : names;
+}
+
+}  // namespace
+
+TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrder) {
     const struct {
         Environment environment;
-        const char* backend;  // or "" with the reason
-        std::string why;
+        const char* candidates;
     } cases[] = {
-        {{}, "", noSession},
-        {{{"DISPLAY", ""}, {"XDG_CURRENT_DESKTOP", "i3"}}, "", noSession},
-        {{{"SARVO_DESKTOP_BACKEND", "x11"}}, "", noSession},  // the override cannot conjure a display
-        {{{"DISPLAY", ":0"}}, "x11", ""},
-        {{{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "x11"}, {"XDG_CURRENT_DESKTOP", "i3"}}, "x11", ""},
-        {{{"DISPLAY", ":1"}, {"XDG_CURRENT_DESKTOP", "openbox:XFWM-like"}}, "x11", ""},
-        {{{"WAYLAND_DISPLAY", "wayland-0"}}, "", wayland},
-        // Xwayland gives DISPLAY too, but its root window is never seen.
-        {{{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}}, "", wayland},
-        {{{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "Wayland"}}, "", "no wallpaper backend for this session"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}, {"SARVO_DESKTOP_BACKEND", "X11"}}, "x11", ""},
-        {{{"WAYLAND_DISPLAY", "w"}, {"SARVO_DESKTOP_BACKEND", "x11"}}, "x11", ""},
-        {{{"DISPLAY", ":0"}, {"SARVO_DESKTOP_BACKEND", "gnome"}}, "",
-         "unknown desktop backend \"gnome\" in SARVO_DESKTOP_BACKEND (known: x11)"},
-    };
-    for (const auto& c : cases) {
-        std::string why;
-        const DesktopBackend* backend = ChooseDesktopBackend(c.environment, DesktopBackends(), why);
-        EXPECT_EQ(backend != nullptr ? std::string(backend->name) : "", c.backend) << c.why;
-        EXPECT_EQ(backend == nullptr ? why : "", c.why);
-    }
-    // Desktops that cover the root window are not served by it.
-    for (const char* desktop : {"GNOME", "ubuntu:GNOME", "Budgie:GNOME", "KDE", "XFCE", "X-Cinnamon", "MATE", "LXQt",
-                                "lxde", "Unity:Unity7:ubuntu"}) {
-        std::string why;
-        EXPECT_EQ(ChooseDesktopBackend({{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", desktop}}, DesktopBackends(), why),
-                  nullptr) << desktop;
-        EXPECT_EQ(why, std::string("no wallpaper backend for the desktop \"") + desktop + "\"");
-    }
-}
-
-TEST(ChooseDesktopBackend, AStoredChoiceServesWhereTheEnvironmentNamesNone) {
-    const Environment gnome = {{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}};
-    std::string why;
-    const DesktopBackend* chosen = ChooseDesktopBackend(gnome, DesktopBackends(), why, "X11");
-    ASSERT_NE(chosen, nullptr) << why;
-    EXPECT_EQ(chosen->name, "x11");
-    Environment overridden = gnome;
-    overridden["SARVO_DESKTOP_BACKEND"] = "nonesuch";  // the environment wins over the store
-    EXPECT_EQ(ChooseDesktopBackend(overridden, DesktopBackends(), why, "x11"), nullptr);
-    EXPECT_EQ(why, "unknown desktop backend \"nonesuch\" in SARVO_DESKTOP_BACKEND (known: x11)");
-    EXPECT_EQ(ChooseDesktopBackend(gnome, DesktopBackends(), why, "kde"), nullptr);
-    EXPECT_EQ(why, "unknown desktop backend \"kde\" in the registry store "
-                   "(Software\\Sarvo Backdrop Changer, DesktopBackend) (known: x11)");
-}
-
-TEST(ChooseDesktopBackend, FirstDetectingBackendOfTheTableWins) {
-    const DesktopBackend table[] = {
-        {"special", [](const Environment& e) { return e.count("SPECIAL") != 0; }, nullptr, nullptr},
-        {"x11", DetectX11Root, nullptr, nullptr},
-    };
-    const std::pair<Environment, std::string> cases[] = {
-        {{{"DISPLAY", ":0"}, {"SPECIAL", "1"}}, "special"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}, "gnome"},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}}, "gnome portal"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Unity:Unity7:ubuntu"}}, "gnome"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "X-Cinnamon"}}, "cinnamon"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "MATE"}}, "mate"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "KDE"}}, "plasma"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"KDE_FULL_SESSION", "true"}}, "plasma portal"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "XFCE"}}, "xfce"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "LXDE"}}, "lxde"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "LXQt"}}, "lxqt"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", "sway:wlroots"}}, "sway wlroots portal"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", "Hyprland"}}, "hyprland portal"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"HYPRLAND_INSTANCE_SIGNATURE", "abc"}}, "hyprland portal"},
+        // Started from a text console: only the socket tells.
+        {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", ""}, {"SWAYSOCK", "/run/sway.sock"}},
+         "sway portal"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", "niri"}}, "wlroots portal"},
+        {{{"WAYLAND_DISPLAY", "w"}}, "wlroots portal"},
+        // The session file's name stands in for a missing desktop name.
+        {{{"DISPLAY", ":0"}, {"DESKTOP_SESSION", "plasma"}}, "plasma"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "i3"}, {"DESKTOP_SESSION", "gnome"}}, "x11"},
         {{{"DISPLAY", ":0"}}, "x11"},
-        {{{"DISPLAY", ":0"}, {"SPECIAL", "1"}, {"SARVO_DESKTOP_BACKEND", "x11"}}, "x11"},
+        {{{"DISPLAY", ":1"}, {"XDG_CURRENT_DESKTOP", "openbox:XFWM-like"}}, "x11"},
+        // Xwayland gives DISPLAY too, but its root window is never seen.
+        {{{"WAYLAND_DISPLAY", "w"}, {"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}}, "gnome portal"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Deepin"}},
+         "- no wallpaper backend for the desktop \"Deepin\". To choose the way yourself, set "
+         "SARVO_DESKTOP_BACKEND to one of: gnome, cinnamon, mate, plasma, xfce, lxde, lxqt, sway, hyprland, "
+         "wlroots, portal, x11 (for example SARVO_DESKTOP_BACKEND=x11)."},
+        {{}, "- no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
+        {{{"DISPLAY", ""}, {"SARVO_DESKTOP_BACKEND", "x11"}}, "- no graphical session (neither DISPLAY nor "
+                                                               "WAYLAND_DISPLAY is set)"},
+        // The override names one backend, in any case, whatever the session.
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}, {"SARVO_DESKTOP_BACKEND", "X11"}}, "x11"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"SARVO_DESKTOP_BACKEND", "sway"}}, "sway"},
+        {{{"DISPLAY", ":0"}, {"SARVO_DESKTOP_BACKEND", "kde"}},
+         "- unknown desktop backend \"kde\" in SARVO_DESKTOP_BACKEND (known: gnome, cinnamon, mate, plasma, xfce, "
+         "lxde, lxqt, sway, hyprland, wlroots, portal, x11)"},
     };
-    for (const auto& [environment, name] : cases) {
-        std::string why;
-        const DesktopBackend* chosen = ChooseDesktopBackend(environment, table, why);
-        ASSERT_NE(chosen, nullptr) << name;
-        EXPECT_EQ(chosen->name, name);
+    for (const auto& c : cases) EXPECT_EQ(Candidates(c.environment), c.candidates);
+}
+
+TEST(DesktopDetection, TheStoredChoiceServesUnlessTheEnvironmentNamesAnother) {
+    const Environment gnome = {{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}};
+    EXPECT_EQ(Candidates(gnome, "X11"), "x11");
+    Environment overridden = gnome;
+    overridden["SARVO_DESKTOP_BACKEND"] = "xfce";
+    EXPECT_EQ(Candidates(overridden, "x11"), "xfce");
+    EXPECT_EQ(Candidates(gnome, "nonesuch").substr(0, 102),
+              "- unknown desktop backend \"nonesuch\" in the registry store (Software\\Sarvo Backdrop Changer, "
+              "DesktopBa");
+}
+
+namespace {
+
+// Rows that decline, fail or serve on request, recording what was asked.
+std::string gCalls;
+bool Refuses(std::string& why) {
+    gCalls += "connect-refused ";
+    why = "not here";
+    return false;
+}
+bool Connects(std::string&) {
+    gCalls += "connect ";
+    return true;
+}
+bool Fails(const std::string&, Placement, std::string& why) {
+    gCalls += "fail ";
+    why = "refused the picture";
+    return false;
+}
+bool Shows(const std::string&, Placement, std::string&) {
+    gCalls += "show ";
+    return true;
+}
+bool Any(const Environment&) { return true; }
+bool Never(const Environment&) { return false; }
+bool NoClear(std::string&) { return false; }
+
+}  // namespace
+
+TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFits) {
+    const DesktopBackend declining{"declining", Any, Refuses, Shows, NoClear};
+    const DesktopBackend failing{"failing", Any, Connects, Fails, NoClear};
+    const DesktopBackend unfit{"unfit", Never, Connects, Shows, NoClear};
+    const DesktopBackend serving{"serving", Any, Connects, Shows, NoClear};
+    const DesktopBackend* list[] = {&declining, &failing, &unfit, &serving};
+    const Environment environment{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Test"}};
+    std::string why;
+    const auto candidates = CandidateBackends(environment, list, why);
+    const auto apply = [](const DesktopBackend& b, std::string& reason) { return b.apply("/p", Placement::Tile, reason); };
+    gCalls.clear();
+    const DesktopBackend* served = ServeWith(candidates, environment, list, apply, why);
+    ASSERT_NE(served, nullptr);
+    EXPECT_EQ(served->name, "serving");
+    EXPECT_EQ(gCalls, "connect-refused connect fail connect show ");
+
+    const std::vector<const DesktopBackend*> failingOnly{&declining, &failing};
+    EXPECT_EQ(ServeWith(failingOnly, environment, list, apply, why), nullptr);
+    EXPECT_EQ(why, "the desktop \"Test\" could not be reached: declining: not here; failing: refused the picture. "
+                   "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
+                   "serving (for example SARVO_DESKTOP_BACKEND=x11).");
+}
+
+TEST(DesktopPlacement, EachDesktopsNameForTheThreePlacements) {
+    const struct {
+        DesktopMode desktop;
+        const char *centre, *tile, *stretch;
+    } table[] = {
+        {DesktopMode::GSettings, "centered", "wallpaper", "stretched"},
+        {DesktopMode::Plasma, "6", "", "0"},
+        {DesktopMode::Xfce, "1", "2", "3"},
+        {DesktopMode::Pcmanfm, "center", "tile", "stretch"},
+        {DesktopMode::Sway, "center", "tile", "stretch"},
+        {DesktopMode::Swaybg, "center", "tile", "stretch"},
+        {DesktopMode::Hyprpaper, "", "tile", "stretch"},
+        {DesktopMode::Portal, "", "", ""},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(ModeValue(row.desktop, PlacementFromValues("0", "0")), row.centre);
+        EXPECT_EQ(ModeValue(row.desktop, PlacementFromValues("1", "0")), row.tile);
+        EXPECT_EQ(ModeValue(row.desktop, PlacementFromValues("0", "2")), row.stretch);
+        EXPECT_EQ(StretchedValue(row.desktop), row.stretch);
     }
 }
 
-TEST(ProcessEnvironment, HoldsThisProcesssVariablesWithEqualsSignsInValues) {
-    ASSERT_EQ(setenv("SARVO_TEST_VARIABLE", "a=b c", 1), 0);
-    const Environment environment = ProcessEnvironment();
-    ASSERT_EQ(environment.count("SARVO_TEST_VARIABLE"), 1u);
-    EXPECT_EQ(environment.at("SARVO_TEST_VARIABLE"), "a=b c");
-    unsetenv("SARVO_TEST_VARIABLE");
+TEST(DesktopQuoting, PathsReachEachDesktopAsOneLiteralString) {
+    const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
+    EXPECT_EQ(SwayQuoted(odd), "\"/home/u/a \\\"b\\\" \\'c\\' \\\\d \\$HOME \\`e\\` 写真.png\"");
+    EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
+    EXPECT_EQ(presenter::FileUri(odd),
+              "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
+}
+
+TEST(SwayReply, EverySuccessMustBeTrueAndTheFirstErrorIsTold) {
+    std::string why;
+    EXPECT_TRUE(SwayReplySucceeded("[ { \"success\": true } ]", why));
+    EXPECT_TRUE(SwayReplySucceeded("[{\"success\":true},{\"success\":true}]", why));
+    EXPECT_FALSE(SwayReplySucceeded("[{\"success\":true},{\"success\":false,\"parse_error\":true,"
+                                    "\"error\":\"Unknown \\\"bg\\\" mode\"}]",
+                                    why));
+    EXPECT_EQ(why, "Unknown \"bg\" mode");
+    EXPECT_FALSE(SwayReplySucceeded("", why));
+    EXPECT_EQ(why, "an unexpected reply: ");
 }

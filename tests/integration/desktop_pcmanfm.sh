@@ -1,0 +1,49 @@
+#!/bin/bash
+# LXDE and LXQt, for real: pcmanfm --desktop (or pcmanfm-qt --desktop) on
+# an X server of the test's own, whose desktop window covers the root; the
+# changer with each placement and the removal, checked on the screen. One
+# desktop per run:
+#   lxde | lxqt
+. "$(dirname "$0")/lib.sh"
+here=$(dirname "$0")
+
+case ${1:?desktop} in
+lxde) program=pcmanfm desktop=LXDE ;;
+lxqt) program=pcmanfm-qt desktop=LXQt ;;
+*) fail "unknown desktop $1" ;;
+esac
+# A session bus of the test's own: without one, the desktops would start
+# one through X11 that outlives the test.
+with_session_bus "$@"
+
+new_program_folder
+without_box_module
+export XDG_RUNTIME_DIR=$T/run XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=$desktop QT_QPA_PLATFORM=xcb
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+"$here/xvfb.sh" start "$T/xvfb.state" || fail "cannot start an X server"
+CLEANUPS+=('"$here/xvfb.sh" stop "$T/xvfb.state"')
+# shellcheck source=/dev/null
+. "$T/xvfb.state"
+export DISPLAY=$SARVO_TEST_DISPLAY
+
+"$program" --desktop </dev/null >"$T/desktop.log" 2>&1 &
+desktop_pid=$!
+CLEANUPS=("kill $desktop_pid 2>/dev/null; wait $desktop_pid 2>/dev/null" "${CLEANUPS[@]}")
+for _ in $(seq 100); do
+    [[ $(xwininfo -root -children 2>/dev/null) == *"child"*"0x"* ]] && break
+    kill -0 "$desktop_pid" 2>/dev/null || fail "$program --desktop ended: $(tail -n 5 "$T/desktop.log")"
+    sleep 0.1
+done
+
+quadrants "$PICS/quad.bmp"
+expected_screens "$PICS/quad.bmp"
+for placement in "0 0 $CENTRE" "1 0 $TILE" "0 2 $STRETCH"; do
+    read -r tile style expected <<<"$placement"
+    set_placement "$tile" "$style"
+    run_changer
+    assert_eq "$RC" 0 "exit code with $tile/$style (stderr: $ERR)"
+    # Both draw stretched pictures smoothly.
+    assert_screen_becomes root_shot "$expected" "$program with $tile/$style" "$([[ $style == 2 ]] && echo "$SEAMS")"
+done
+"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
+assert_screen_becomes root_shot "$BLACK" "$program after removing the wallpaper"

@@ -1,0 +1,76 @@
+#!/bin/bash
+# KDE Plasma cannot run here: a stand-in owns the Plasma shell's name on a
+# private session bus and records the scripts it is sent. Each placement's
+# whole script is checked, with a bitmap folder whose name holds ", ', \, $
+# and non-ASCII, and the picture it names; tiling with and without the
+# tiling plugin; then the removal.
+. "$(dirname "$0")/lib.sh"
+with_session_bus "$@"
+
+new_program_folder
+without_box_module
+use_display
+export XDG_CURRENT_DESKTOP=KDE XDG_DATA_DIRS=$T/system-data
+export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME 写真"
+BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
+quadrants "$PICS/quad.bmp"
+expected_screens "$PICS/quad.bmp"
+
+record=$T/scripts
+"$SARVO_DESKTOP_STAND_IN" plasma "$record" &
+stand_in=$!
+CLEANUPS+=("kill $stand_in")
+for _ in $(seq 100); do [[ -e $record.ready ]] && break; sleep 0.1; done
+[[ -e $record.ready ]] || fail "the stand-in did not get the Plasma shell's name"
+
+uri() { python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1], safe="/"))' "$1"; }
+
+# The script that shows FILE with PLUGIN (and FILL-MODE, when given).
+picture_script() {
+    local quoted
+    quoted=$(uri "$1")
+    printf "var all = desktops();\nfor (var i = 0; i < all.length; i++) {\n    var d = all[i];\n"
+    printf "    d.wallpaperPlugin = '%s';\n    d.currentConfigGroup = ['Wallpaper', '%s', 'General'];\n" "$2" "$2"
+    printf "    d.writeConfig('Image', '%s');\n" "${quoted//\'/\\\'}"
+    [[ -z ${3:-} ]] || printf "    d.writeConfig('FillMode', %s);\n" "$3"
+    printf "}\n--\n"
+}
+
+# run_with TILE STYLE: a changer run whose one script is checked by the caller.
+run_with() {
+    : >"$record"
+    set_placement "$1" "$2"
+    run_changer
+    assert_eq "$RC" 0 "exit code with $1/$2 (stderr: $ERR)"
+    assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
+}
+
+folder=$(dirname "$BITMAP")
+run_with 0 0
+assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-a.bmp" org.kde.image 6)" "centred script"
+cmp -s "$folder/SarvoChangerGraphic-a.bmp" "$BITMAP" || fail "the handed picture is not the bitmap"
+
+run_with 0 2
+assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-b.bmp" org.kde.image 0)" "stretched script"
+[[ ! -e $folder/SarvoChangerGraphic-a.bmp ]] || fail "the previous picture was left behind"
+
+# Plasma 6.6 tiles only through the tiling plugin, where it is installed ...
+mkdir -p "$XDG_DATA_DIRS/plasma/wallpapers/org.kde.tiled"
+run_with 1 0
+assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-a.bmp" org.kde.tiled)" "tiled script"
+
+# ... and elsewhere gets the tiled screen laid out beforehand, stretched.
+rm -r "$XDG_DATA_DIRS/plasma"
+run_with 1 0
+assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-b.png" org.kde.image 0)" \
+    "script of the laid-out tiles"
+assert_same_picture "$folder/SarvoChangerGraphic-b.png" "$TILE" "the laid-out tiles"
+
+: >"$record"
+"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
+assert_eq "$(cat "$record")" "$(printf "var all = desktops();\nfor (var i = 0; i < all.length; i++) {
+    var d = all[i];
+    d.wallpaperPlugin = 'org.kde.color';
+    d.currentConfigGroup = ['Wallpaper', 'org.kde.color', 'General'];
+    d.writeConfig('Color', '0,0,0');\n}\n--")" "script that removes the wallpaper"
+[[ -z $(compgen -G "$folder/SarvoChangerGraphic-*") ]] || fail "handed pictures left: $(ls "$folder")"

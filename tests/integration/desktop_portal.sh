@@ -1,0 +1,34 @@
+#!/bin/bash
+# A Wayland session that no desktop backend knows: swaybg cannot reach a
+# compositor there and hands over to the desktop portal, played by a
+# stand-in on a private session bus, which is handed the picture as an open
+# file. The portal cannot remove a wallpaper, and the message says so.
+. "$(dirname "$0")/lib.sh"
+with_session_bus "$@"
+
+new_program_folder
+without_box_module
+unset DISPLAY
+export WAYLAND_DISPLAY=wayland-sarvo-none XDG_STATE_HOME=$T/state
+quadrants "$PICS/quad.bmp"
+
+record=$T/portal
+"$SARVO_DESKTOP_STAND_IN" portal "$record" &
+stand_in=$!
+CLEANUPS+=("kill $stand_in")
+for _ in $(seq 100); do [[ -e $record.ready ]] && break; sleep 0.1; done
+[[ -e $record.ready ]] || fail "the stand-in did not get the portal's name"
+
+set_placement 1 0
+run_changer
+assert_eq "$RC" 0 "exit code through the portal (stderr: $ERR)"
+assert_same_picture "png:$record" "$BITMAP" "the picture the portal was handed"
+assert_contains "$(cat "$record.options")" "'set-on': <'background'>" "the portal's options"
+assert_contains "$(cat "$record.options")" "'show-preview': <false>" "the portal's options"
+assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
+
+why=$("$SARVO_APPLY_TOOL" "" 2>&1)
+assert_eq "$?" 1 "exit code of removing the wallpaper through the portal"
+assert_contains "$why" "wlroots: swaybg ended at once" "reason of the swaybg backend"
+assert_contains "$why" "portal: the desktop portal cannot remove a wallpaper" "reason of the portal"
+assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store after the refusal"

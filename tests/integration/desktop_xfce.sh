@@ -1,0 +1,50 @@
+#!/bin/bash
+# Xfce, with the real xfconfd on a private session bus and the fixture's
+# X server for the monitors: every monitor and workspace that has a picture
+# gets the new one with each placement; a fresh channel gets one for every
+# RandR output; removing the wallpaper sets every style to none.
+. "$(dirname "$0")/lib.sh"
+with_session_bus "$@"
+
+new_program_folder
+without_box_module
+use_display
+quadrants "$PICS/quad.bmp"
+export XDG_CURRENT_DESKTOP=XFCE
+channel=(xfconf-query -c xfce4-desktop)
+workspaces=(/backdrop/screen0/monitorHDMI-1/workspace0 /backdrop/screen0/monitorHDMI-1/workspace1
+            /backdrop/screen0/monitoreDP-1/workspace0)
+for w in "${workspaces[@]}"; do
+    "${channel[@]}" -p "$w/last-image" -n -t string -s /usr/share/backgrounds/old.png || fail "xfconf-query"
+    "${channel[@]}" -p "$w/image-style" -n -t int -s 5 || fail "xfconf-query"
+done
+
+previous=
+for placement in "0 0 1" "1 0 2" "0 2 3"; do
+    read -r tile style value <<<"$placement"
+    set_placement "$tile" "$style"
+    run_changer
+    assert_eq "$RC" 0 "exit code with image-style $value (stderr: $ERR)"
+    file=$("${channel[@]}" -p "${workspaces[0]}/last-image")
+    [[ $file == "$(dirname "$BITMAP")"/SarvoChangerGraphic-[ab].png && $file != "$previous" ]] ||
+        fail "last-image is $file after $previous"
+    for w in "${workspaces[@]}"; do
+        assert_eq "$("${channel[@]}" -p "$w/last-image")" "$file" "$w/last-image"
+        assert_eq "$("${channel[@]}" -p "$w/image-style")" "$value" "$w/image-style"
+    done
+    assert_same_picture "$file" "$BITMAP" "the PNG handed to Xfce"
+    previous=$file
+done
+
+"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
+for w in "${workspaces[@]}"; do assert_eq "$("${channel[@]}" -p "$w/image-style")" 0 "$w/image-style after removing"; done
+
+# A channel that holds no picture yet: one for each output of the X server.
+"${channel[@]}" -p /backdrop -r -R || fail "cannot empty the channel"
+run_changer
+assert_eq "$RC" 0 "exit code on a fresh channel (stderr: $ERR)"
+output=$(xrandr --current | awk '$2 == "connected" { print $1; exit }')
+[[ -n $output ]] || fail "the X server names no output"
+file=$("${channel[@]}" -p "/backdrop/screen0/monitor$output/workspace0/last-image") ||
+    fail "no picture for monitor$output/workspace0: $("${channel[@]}" -l)"
+assert_same_picture "$file" "$BITMAP" "the PNG handed to a fresh Xfce"
