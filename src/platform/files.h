@@ -99,4 +99,10 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std
 // and could not be deleted.
 bool DeleteFileIfPresent(const std::string& path, std::string& why);
 
+// Removes the folder `folder` when it is empty. A folder that is not there,
+// or that holds anything at all, is left as it is and counts as done.
+// Returns false and fills `why` (the system's error text) when an empty
+// folder could not be removed.
+bool RemoveFolderIfEmpty(const std::string& folder, std::string& why);
+
 }  // namespace sarvo::platform

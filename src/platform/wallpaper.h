@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace sarvo::platform {
 
@@ -19,5 +20,12 @@ bool WallpaperAvailable(std::string& why);
 // not take it. Returns true when it did; `why` is then empty, or says what
 // else went wrong (the path could not be recorded as "Wallpaper").
 bool ApplyWallpaper(const std::string& path, std::string& why);
+
+// Every file the wallpaper may have been given in place of the bitmap at
+// `bitmapPath` (copies in another format or under changing names, made
+// beside it, and the temporary files of their writing), which belong to the
+// bitmap and go with it. Whether they exist is not looked at; none where
+// the desktop reads the bitmap itself.
+std::vector<std::string> BitmapCopies(const std::string& bitmapPath);
 
 }  // namespace sarvo::platform

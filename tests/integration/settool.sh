@@ -146,7 +146,7 @@ open)
     xdotool mousemove --window "$WIN" 138 368 click 1
     poll "three starts of xdg-open" eval '(( $(wc -l <"$T/opened") == 3 ))'
     close_window
-    assert_eq "$(cat "$T/opened")" "1|$PROG/TrashBox|"$'\n'"1|$PICS|"$'\n'"1|https://sarvo-backdrop-changer.example.org/|" \
+    assert_eq "$(cat "$T/opened")" "1|$PROG/TrashBox|"$'\n'"1|$PICS|"$'\n'"1|https://sarvo-backdrop.example.org/|" \
         "arguments of xdg-open"
     ;;
 delskip)

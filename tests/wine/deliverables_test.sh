@@ -26,7 +26,7 @@ archive)
     (cd "$dest/unpacked" && "$cmake" -E tar xf "${zips[0]}")
     folder=$(echo "$dest"/unpacked/*)
     [[ -d $folder && $(basename "$folder") == sarvo-backdrop-changer-*-win64 ]] || fail "not one program folder"
-    for program in SarvoChanger SarvoSetTool; do
+    for program in SarvoChanger SarvoSetTool SarvoUninstaller; do
         [[ -f "$folder/$program.exe" ]] || fail "no $program.exe"
     done
     for sub in TrashBox WallPaper; do

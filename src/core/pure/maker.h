@@ -4,8 +4,9 @@
 
 namespace sarvo {
 
-inline constexpr const char* kMakerAddress = "https://sarvo-backdrop-changer.example.org/";
-// One line of the windows' width (about 265 pixels in a 9-point Gothic).
+// Both fit on one line of the narrower window (about 250 pixels in a 9-point
+// Gothic): the address takes about 210, the notice about 245.
+inline constexpr const char* kMakerAddress = "https://sarvo-backdrop.example.org/";
 inline constexpr const char* kMakerNotice = "Copyright (C) 2005-2026 Sarvo developers";
 
 }  // namespace sarvo

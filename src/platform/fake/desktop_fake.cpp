@@ -58,6 +58,8 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     return true;
 }
 
+std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return {bitmapPath + "-copy.png"}; }
+
 namespace {
 
 bool Open(std::vector<std::string>& opened, const std::string& what, std::string& why) {

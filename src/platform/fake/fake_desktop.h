@@ -1,6 +1,7 @@
 // Test-only desktop: keys, program starts, the wallpaper, the file manager,
 // the web browser and the screen, held in memory so that core tests can set
 // what the user holds down and see what was started, applied and opened.
+// BitmapCopies names one copy beside the bitmap, its path and "-copy.png".
 // Not thread-safe; tests call ResetDesktop() first.
 #pragma once
 

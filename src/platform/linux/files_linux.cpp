@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -199,6 +200,36 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std
 bool DeleteFileIfPresent(const std::string& path, std::string& why) {
     if (unlink(path.c_str()) == 0 || errno == ENOENT) return true;
     why = ErrorText("cannot delete", path);
+    return false;
+}
+
+namespace {
+
+// Whether `folder` holds any entry, hidden ones included.
+bool HoldsAnything(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return false;
+    bool any = false;
+    while (const dirent* e = readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+            any = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return any;
+}
+
+}  // namespace
+
+bool RemoveFolderIfEmpty(const std::string& folder, std::string& why) {
+    if (rmdir(folder.c_str()) == 0 || errno == ENOENT || errno == ENOTEMPTY || errno == EEXIST) return true;
+    // A folder we may not remove is still left alone without complaint when
+    // it holds something.
+    const int error = errno;
+    if (HoldsAnything(folder)) return true;
+    errno = error;
+    why = ErrorText("cannot remove", folder);
     return false;
 }
 

@@ -14,4 +14,9 @@ std::string WindowsFolder() {
     return linux_xdg::MakeFolders(folder) ? folder : std::string();
 }
 
+// The bitmap has only ever lived in the suite's own data folder here.
+std::vector<BitmapFolder> BitmapFolders() {
+    return {BitmapFolder{linux_xdg::DataHome() + "/" + linux_xdg::kSuiteFolder, true}};
+}
+
 }  // namespace sarvo::platform

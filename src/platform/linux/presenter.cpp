@@ -34,6 +34,9 @@ std::string Stem(const std::string& bitmap) {
 
 constexpr std::array<const char*, 4> kHandedSuffixes{"-a.png", "-b.png", "-a.bmp", "-b.bmp"};
 
+// The name a handed file is written under before it is renamed into place.
+std::string TemporaryOf(const std::string& path) { return path + ".tmp"; }
+
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 // The name for the next file: the letter not in use now.
@@ -87,7 +90,7 @@ bool EncodePng(FILE* file, const RowSource& source, char* message, std::size_t m
 // compressing a screenful would cost every run far more than the disk space
 // it saves.
 bool WritePng(const std::string& path, const RowSource& source, std::string& why) {
-    const std::string temporary = path + ".tmp";
+    const std::string temporary = TemporaryOf(path);
     FILE* file = fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
         why = "cannot write " + temporary + ": " + std::strerror(errno);
@@ -148,7 +151,7 @@ bool LinkOrCopy(const std::string& from, const std::string& to, std::string& why
     if (link(from.c_str(), to.c_str()) == 0) return true;
     linux_files::MappedFile file;
     if (!file.Open(from, why)) return false;
-    const std::string temporary = to + ".tmp";
+    const std::string temporary = TemporaryOf(to);
     FILE* out = fopen(temporary.c_str(), "wb");
     bool ok = out != nullptr && fwrite(file.data(), 1, file.size(), out) == file.size();
     if (out != nullptr) ok = fclose(out) == 0 && ok;
@@ -209,6 +212,16 @@ void Keep(const std::string& bitmap, const Handed& handed) {
 
 void Discard(const Handed& handed) {
     if (!handed.path.empty()) unlink(handed.path.c_str());
+}
+
+std::vector<std::string> HandedFiles(const std::string& bitmap) {
+    const std::string stem = Stem(bitmap);
+    std::vector<std::string> files;
+    for (const char* suffix : kHandedSuffixes) {
+        files.push_back(stem + suffix);
+        files.push_back(TemporaryOf(stem + suffix));
+    }
+    return files;
 }
 
 void RemoveHanded(const std::string& bitmap) {

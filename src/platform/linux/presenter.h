@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/pure/placement.h"
 #include "desktop_placement.h"
@@ -51,6 +52,10 @@ void Discard(const Handed& handed);
 
 // After the wallpaper was removed: removes every file handed for `bitmap`.
 void RemoveHanded(const std::string& bitmap);
+
+// Every name a file handed for `bitmap` may have, with the temporary names
+// they are written under.
+std::vector<std::string> HandedFiles(const std::string& bitmap);
 
 // A black picture of one pixel (PNG), for desktops that cannot show "no
 // wallpaper" by themselves: made in $XDG_STATE_HOME on first use. Empty,

@@ -58,4 +58,6 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     return true;
 }
 
+std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return presenter::HandedFiles(bitmapPath); }
+
 }  // namespace sarvo::platform

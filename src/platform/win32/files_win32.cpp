@@ -283,6 +283,37 @@ bool DeleteFileIfPresent(const std::string& path, std::string& why) {
     return false;
 }
 
+namespace {
+
+// Whether the folder holds any entry, hidden and system ones included.
+bool HoldsAnything(const std::string& ansiFolder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((ansiFolder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool any = false;
+    do {
+        const std::string name = found.cFileName;
+        any = name != "." && name != "..";
+    } while (!any && FindNextFileA(search, &found));
+    FindClose(search);
+    return any;
+}
+
+}  // namespace
+
+bool RemoveFolderIfEmpty(const std::string& folder, std::string& why) {
+    std::string ansi;
+    if (!Ansi(folder, ansi, why)) return false;
+    if (RemoveDirectoryA(ansi.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIR_NOT_EMPTY) return true;
+    // A folder we may not remove is still left alone without complaint when
+    // it holds something.
+    if (HoldsAnything(ansi)) return true;
+    why = Failure(folder, error);
+    return false;
+}
+
 }  // namespace sarvo::platform
 
 namespace sarvo::platform {

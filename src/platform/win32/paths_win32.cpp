@@ -32,20 +32,38 @@ std::string KnownFolder(int csidl) {
     return win32::FromAnsi(buffer);
 }
 
+// The suite's folder in the local application-data folder; not created.
+// Empty when the application-data folder cannot be found.
+std::string AppDataBitmapFolder() {
+    std::string folder = KnownFolder(CSIDL_LOCAL_APPDATA);
+    if (folder.empty()) return {};
+    if (folder.back() != '\\') folder += '\\';
+    return folder + kAppDataFolder;
+}
+
 }  // namespace
 
 std::string WindowsFolder() {
     if (!IsWindowsVistaOrGreater()) return KnownFolder(CSIDL_WINDOWS);
-    const std::string appData = KnownFolder(CSIDL_LOCAL_APPDATA);
-    if (appData.empty()) return {};
-    std::string folder = appData;
-    if (folder.back() != '\\') folder += '\\';
-    folder += kAppDataFolder;
+    const std::string folder = AppDataBitmapFolder();
     std::string aFolder;
-    if (!win32::ToAnsi(folder, aFolder)) return {};
+    if (folder.empty() || !win32::ToAnsi(folder, aFolder)) return {};
     if (!CreateDirectoryA(aFolder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         return {};
     return folder;
+}
+
+// A bitmap may lie in either folder of the rule: the system may have been
+// upgraded past Vista since an older version of the suite wrote it into the
+// Windows folder.
+std::vector<BitmapFolder> BitmapFolders() {
+    const BitmapFolder windows{KnownFolder(CSIDL_WINDOWS), false};
+    const BitmapFolder appData{AppDataBitmapFolder(), true};
+    std::vector<BitmapFolder> folders;
+    for (const BitmapFolder& folder :
+         IsWindowsVistaOrGreater() ? std::vector{appData, windows} : std::vector{windows, appData})
+        if (!folder.path.empty()) folders.push_back(folder);
+    return folders;
 }
 
 }  // namespace sarvo::platform

@@ -33,4 +33,7 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     return true;
 }
 
+// Windows reads the bitmap itself.
+std::vector<std::string> BitmapCopies(const std::string&) { return {}; }
+
 }  // namespace sarvo::platform

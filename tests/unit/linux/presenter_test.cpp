@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -49,6 +50,8 @@ TEST(Presenter, EachPictureGetsTheOtherNameAndOnlyTheTakenOneStays) {
     ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, first, why))
         << why;
     EXPECT_EQ(first.path, dir.str() + "/SarvoChangerGraphic-a.png");
+    const std::vector<std::string> names = presenter::HandedFiles(bitmap);  // what the uninstaller removes
+    EXPECT_NE(std::find(names.begin(), names.end(), first.path), names.end());
     EXPECT_EQ(first.mode, "2");
     int width = 0, height = 0;
     EXPECT_EQ(ReadPng(first.path, width, height), colours);

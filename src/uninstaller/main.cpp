@@ -1,0 +1,9 @@
+// SarvoUninstaller: the window that removes the suite's traces.
+#include <iostream>
+
+#include "uninstaller/Form1.h"
+
+int main() {
+    sarvo::uninstaller::Form1 form;
+    return sarvo::uninstaller::RunUninstaller(form, std::cerr);
+}

@@ -1,0 +1,255 @@
+// The uninstaller's removals through its window's model, with real files in
+// every folder where the bitmap may lie and the real registry store; the
+// desktop and the message boxes come from the test-only fakes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <sstream>
+
+#include "core/modules/RegistKey.h"
+#include "core/pure/maker.h"
+#include "platform/fake/fake_desktop.h"
+#include "platform/fake/scripted_ui.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "platform/ui.h"
+#include "platform/wallpaper.h"
+#include "support/environment.h"
+#include "support/temp_dir.h"
+#include "uninstaller/Form1.h"
+
+using namespace sarvo;
+using uninstaller::Form1;
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+namespace {
+
+const std::string S(1, platform::kPathSeparator);
+constexpr const char* kGone = "\x01(absent)";
+constexpr const char* kGraphic = "SarvoChangerGraphic.bmp";
+constexpr const char* kOldGraphic = "SarvoCangerGraphic.bmp";
+
+const std::pair<const char*, const char*> kTouched[] = {
+    {kDesktopKey, "Wallpaper"}, {kDesktopKey, "TileWallpaper"}, {kDesktopKey, "WallpaperStyle"},
+    {kRunKey, "SarvoChanger"}};
+
+std::string Stored(const char* key, const char* name) {
+    std::string value;
+    return platform::RegistryReadString(key, name, value) ? value : kGone;
+}
+
+void Store(const char* key, const char* name, const std::string& value) {
+    if (value == kGone) {
+        platform::RegistryDeleteValue(key, name);
+    } else {
+        platform::RegistryCreateKey(key);
+        platform::RegistryWriteString(key, name, value);
+    }
+}
+
+// A file of a bitmap folder, as it was before the test.
+struct SavedFile {
+    fs::path path;
+    std::optional<std::string> bytes;
+};
+
+class Uninstaller : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::SetEnvironment("XDG_DATA_HOME", (home.path() / "data").string());
+        test::SetEnvironment("XDG_CONFIG_HOME", (home.path() / "config").string());
+        fake::ResetDesktop();
+        fake::ResetScriptedUi();
+        // Under Wine the store and the folders are the prefix's, which other
+        // tests use too: everything touched is put back afterwards.
+        for (const auto& [key, name] : kTouched) savedValues.push_back(Stored(key, name));
+        folders = platform::BitmapFolders();
+        ASSERT_FALSE(folders.empty());
+        for (const platform::BitmapFolder& folder : folders) {
+            for (const char* name : {kGraphic, kOldGraphic}) {
+                const fs::path path = fs::path(folder.path) / name;
+                savedFiles.push_back({path, fs::is_regular_file(path) ? ReadFile(path) : std::optional<std::string>()});
+            }
+            if (folder.suiteOwn && fs::exists(folder.path)) keepFolders.push_back(folder.path);
+        }
+    }
+    void TearDown() override {
+        for (std::size_t i = 0; i < std::size(kTouched); ++i)
+            Store(kTouched[i].first, kTouched[i].second, savedValues[i]);
+        for (const SavedFile& file : savedFiles) {
+            std::error_code ignored;
+            fs::remove_all(file.path, ignored);
+            if (file.bytes) WriteFile(file.path, *file.bytes);
+        }
+        for (const std::string& folder : keepFolders) fs::create_directories(folder);
+    }
+
+    // The form as the window opens it.
+    Form1& Open() {
+        form = std::make_unique<Form1>(notes);
+        form->Form_Load();
+        return *form;
+    }
+    // Puts a bitmap of both versions into every folder, and the log-on entry.
+    void Install() {
+        for (const platform::BitmapFolder& folder : folders)
+            for (const char* name : {kGraphic, kOldGraphic}) WriteFile(fs::path(folder.path) / name, "BM");
+        Store(kRunKey, "SarvoChanger", "/programs/SarvoChanger");
+        Store(kDesktopKey, "Wallpaper", folders.front().path + S + kGraphic);
+        Store(kDesktopKey, "TileWallpaper", "1");
+        Store(kDesktopKey, "WallpaperStyle", "02");
+    }
+    // How many folders hold `name`.
+    std::size_t FoldersWith(const char* name) {
+        std::size_t n = 0;
+        for (const platform::BitmapFolder& folder : folders) n += fs::exists(fs::path(folder.path) / name);
+        return n;
+    }
+    // Clicks a removal's button with `answer` to its question, which is
+    // checked; returns every box shown.
+    const std::vector<fake::ShownMessage>& Click(Button& button, const std::string& version, int answer) {
+        fake::ResetScriptedUi();
+        fake::ScriptedUi().answers = {answer};
+        button.OnClick();
+        const auto& shown = fake::ScriptedUi().shown;
+        EXPECT_FALSE(shown.empty());
+        for (const fake::ShownMessage& box : shown) EXPECT_EQ(box.caption, "SarvoUninstaller");
+        if (!shown.empty()) {
+            EXPECT_EQ(shown[0].text, version + "をアンインストールします。\r\nよろしいですか？");
+            EXPECT_EQ(shown[0].style, platform::kYesNo);
+        }
+        return shown;
+    }
+    // Clicks with Yes: the closing box is the completion text alone.
+    void ExpectDone(Button& button, const std::string& version) {
+        const auto& shown = Click(button, version, platform::kAnswerYes);
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[1].text, version + "をアンインストールしました。");
+        EXPECT_EQ(shown[1].style, platform::kOkOnly);
+    }
+
+    TempDir home;
+    std::vector<platform::BitmapFolder> folders;
+    std::vector<std::string> savedValues, keepFolders;
+    std::vector<SavedFile> savedFiles;
+    std::ostringstream notes;
+    std::unique_ptr<Form1> form;
+};
+
+}  // namespace
+
+constexpr const char* kV1 = "Sarvo Changer Ver.1.0";
+constexpr const char* kV2 = "Sarvo Changer Ver.2.0/3.0";
+
+TEST_F(Uninstaller, AnsweringNoRemovesNothingAndShowsNoOtherBox) {
+    Install();
+    Form1& f = Open();
+    EXPECT_EQ(Click(f.cmdSarvoUninst1, kV1, platform::kAnswerNo).size(), 1u);
+    EXPECT_EQ(Click(f.cmdSarvoUninst2, kV2, platform::kAnswerNo).size(), 1u);
+    EXPECT_EQ(f.gRet, platform::kAnswerNo);
+    EXPECT_EQ(FoldersWith(kGraphic) + FoldersWith(kOldGraphic), 2 * folders.size());
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), "/programs/SarvoChanger");
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
+    EXPECT_TRUE(fake::TheDesktop().applied.empty());
+}
+
+TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
+    Store(kRunKey, "SarvoChanger", kGone);
+    for (const SavedFile& file : savedFiles) fs::remove(file.path);
+    std::error_code ignored;
+    for (const std::string& folder : keepFolders) fs::remove(folder, ignored);
+    const bool hadFolder = fs::exists(folders.front().path);
+    Form1& f = Open();
+    EXPECT_EQ(fs::exists(f.gWindowsPath), hadFolder);  // opening the window makes none
+    ExpectDone(f.cmdSarvoUninst1, kV1);
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_EQ(f.gRet, platform::kAnswerYes);
+    f.lblurl.OnClick();
+    EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{kMakerAddress});
+    // The folder looked in first is the one the other programs use.
+    EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
+}
+
+TEST_F(Uninstaller, Version1LeavesTheCurrentBitmapAndWallpaperAlone) {
+    Install();
+    Form1& f = Open();
+    ExpectDone(f.cmdSarvoUninst1, kV1);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+    EXPECT_EQ(FoldersWith(kOldGraphic), 0u);
+    EXPECT_EQ(FoldersWith(kGraphic), folders.size());
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
+    EXPECT_TRUE(fake::TheDesktop().applied.empty());
+}
+
+TEST_F(Uninstaller, CurrentVersionRemovesTheBitmapEverywhereAndTheWallpaperButKeepsThePlacement) {
+    Install();
+    const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
+    ASSERT_TRUE(own.suiteOwn);
+    const std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
+    for (const std::string& copy : copies) WriteFile(copy, "copy");
+    const fs::path mine = fs::path(own.path) / "mine.bmp";
+    WriteFile(mine, "mine");
+    Form1& f = Open();
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+    EXPECT_EQ(FoldersWith(kGraphic), 0u);
+    for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
+    EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
+    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper"), "1");
+    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle"), "02");
+    // The user's file and version 1.0's bitmap keep the suite's folder; once
+    // it is empty, it goes.
+    EXPECT_EQ(ReadFile(mine), "mine");
+    EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
+    fs::remove(mine);
+    fs::remove(fs::path(own.path) / kOldGraphic);
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_FALSE(fs::exists(own.path));
+}
+
+TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan) {
+    Install();
+    // A bitmap that cannot be deleted: a folder holding a file, under its name.
+    const fs::path stuck = fs::path(folders.front().path) / kGraphic;
+    fs::remove(stuck);
+    WriteFile(stuck / "inside", "x");
+    std::string why;
+    ASSERT_FALSE(platform::DeleteFileIfPresent(stuck.string(), why));
+    fake::TheDesktop().applySucceeds = false;
+    // On Linux the store's files stand in for a registry that refuses: the
+    // autostart entry and the key file, each a folder holding a file.
+    const bool storeRefuses = platform::kPathSeparator == '/';
+    const fs::path config = home.path() / "config";
+    const fs::path blocked[] = {config / "autostart" / "SarvoChanger.desktop",
+                                config / "sarvo-backdrop-changer" / "registry.ini"};
+    if (storeRefuses) {
+        for (const fs::path& file : blocked) {
+            fs::remove(file);
+            WriteFile(file / "inside", "x");
+        }
+    }
+    Form1& f = Open();
+    const auto& shown = Click(f.cmdSarvoUninst2, kV2, platform::kAnswerYes);
+    ASSERT_EQ(shown.size(), 2u);
+    const std::string refused = "：レジストリに書き込めません。";
+    EXPECT_EQ(shown[1].text, std::string(kV2) + "をアンインストールしました。\r\nただし、次のものは削除できませんでした。" +
+                                 (storeRefuses ? "\r\n・起動時の登録（SarvoChanger）" + refused : "") + "\r\n・" + why +
+                                 (storeRefuses ? "\r\n・壁紙の設定（Wallpaper）" + refused : "") +
+                                 "\r\n・デスクトップの壁紙：" + fake::TheDesktop().applyFailure);
+    EXPECT_EQ(shown[1].style, platform::kIconError);
+    // Every other step still ran.
+    EXPECT_EQ(FoldersWith(kGraphic), 1u);
+    if (!storeRefuses) {
+        EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+        EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
+    }
+    // The next removal starts with an empty list.
+    for (const fs::path& file : blocked) fs::remove_all(file);
+    ExpectDone(f.cmdSarvoUninst1, kV1);
+}
