@@ -189,7 +189,11 @@ void Form1::DeleteFromEveryFolder(const std::string& fileName) {
 void Form1::RemoveOwnFolders() {
     for (const platform::BitmapFolder& folder : folders_) {
         std::string why;
-        for (const std::string& copy : platform::BitmapCopies(folder.path + kSep + kGraphicName))
+        std::vector<std::string> copies = platform::BitmapCopies(folder.path + kSep + kGraphicName);
+        // The second name the changer gives the previous bitmap while the
+        // desktop takes a new one; a run that was killed leaves it behind.
+        copies.push_back(folder.path + kSep + kGraphicName + ".previous");
+        for (const std::string& copy : copies)
             if (!platform::DeleteFileIfPresent(copy, why)) Leave(why);
         if (folder.suiteOwn && !platform::RemoveFolderIfEmpty(folder.path, why)) Leave(why);
     }

@@ -190,7 +190,8 @@ TEST_F(Uninstaller, CurrentVersionRemovesTheBitmapEverywhereAndTheWallpaperButKe
     Install();
     const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
     ASSERT_TRUE(own.suiteOwn);
-    const std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
+    std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
+    copies.push_back(own.path + S + kGraphic + ".previous");  // left by a changer run that was killed
     for (const std::string& copy : copies) WriteFile(copy, "copy");
     const fs::path mine = fs::path(own.path) / "mine.bmp";
     WriteFile(mine, "mine");

@@ -47,12 +47,21 @@ struct Job {
 // sibling folders overlap, so a cold disk is kept busy and both cores work.
 // Folders are told apart by identity, so a link back into the tree is listed
 // no second time and a loop of links ends. The order of the walk is not
-// decided here: Assemble takes it from the listings afterwards.
+// decided here: SearchFolders takes it from the listings afterwards.
 class ParallelLister {
 public:
     explicit ParallelLister(std::string rootPath) { jobs_.push_back({std::move(rootPath), -1, 0}); }
 
+    // Lists the root on this thread, then, when it has sub-folders to
+    // share, the rest on `threads` threads: a folder of pictures alone
+    // starts no thread.
     void Run(unsigned threads) {
+        platform::FolderListing listing;
+        std::unique_lock lock(mutex_);
+        ListNext(lock, listing);
+        const bool more = !jobs_.empty();
+        lock.unlock();
+        if (!more) return;
         std::vector<std::thread> helpers;
         for (unsigned i = 1; i < threads; ++i) helpers.emplace_back([this] { Work(); });
         Work();
@@ -69,36 +78,42 @@ private:
         for (;;) {
             wake_.wait(lock, [this] { return !jobs_.empty() || busy_ == 0; });
             if (jobs_.empty()) return;  // nothing queued and nobody listing: the tree is done
-            Job job = std::move(jobs_.back());
-            jobs_.pop_back();
-            ++busy_;
-            lock.unlock();
-            const bool read = platform::ListFolder(job.listPath, listing);
-            lock.lock();
-            int index = kUnreadable;
-            bool fresh = false;
-            if (read) {
-                const auto [at, inserted] = byIdentity_.try_emplace(listing.identity, static_cast<int>(listings_.size()));
-                if (inserted) listings_.emplace_back();
-                index = at->second;
-                fresh = inserted;
-            }
-            if (job.parent < 0) root_ = index;
-            else listings_[static_cast<std::size_t>(job.parent)].children[job.slot] = index;
-            if (fresh) {
-                // Sorted out of the lock; no other thread touches a listing
-                // before its sub-folders are queued.
-                Listed& listed = listings_[static_cast<std::size_t>(index)];
-                lock.unlock();
-                Sort(listing, listed);
-                lock.lock();
-                listed.children.assign(listed.subFolders.size(), kUnreadable);
-                for (std::size_t i = listed.subFolders.size(); i-- > 0;)
-                    jobs_.push_back({job.listPath + listed.subFolders[i] + platform::kPathSeparator, index, i});
-            }
-            --busy_;
-            wake_.notify_all();
+            ListNext(lock, listing);
         }
+    }
+
+    // Lists the folder on top of the stack into `listing`; `lock` is held on
+    // entry and on return, and let go while the folder is read.
+    void ListNext(std::unique_lock<std::mutex>& lock, platform::FolderListing& listing) {
+        Job job = std::move(jobs_.back());
+        jobs_.pop_back();
+        ++busy_;
+        lock.unlock();
+        const bool read = platform::ListFolder(job.listPath, listing);
+        lock.lock();
+        int index = kUnreadable;
+        bool fresh = false;
+        if (read) {
+            const auto [at, inserted] = byIdentity_.try_emplace(listing.identity, static_cast<int>(listings_.size()));
+            if (inserted) listings_.emplace_back();
+            index = at->second;
+            fresh = inserted;
+        }
+        if (job.parent < 0) root_ = index;
+        else listings_[static_cast<std::size_t>(job.parent)].children[job.slot] = index;
+        if (fresh) {
+            // Sorted out of the lock; no other thread touches a listing
+            // before its sub-folders are queued.
+            Listed& listed = listings_[static_cast<std::size_t>(index)];
+            lock.unlock();
+            Sort(listing, listed);
+            lock.lock();
+            listed.children.assign(listed.subFolders.size(), kUnreadable);
+            for (std::size_t i = listed.subFolders.size(); i-- > 0;)
+                jobs_.push_back({job.listPath + listed.subFolders[i] + platform::kPathSeparator, index, i});
+        }
+        --busy_;
+        wake_.notify_all();
     }
 
     static void Sort(platform::FolderListing& listing, Listed& listed) {
