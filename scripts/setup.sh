@@ -35,7 +35,7 @@ tests=(
   dbus dconf-service dconf-cli gsettings-desktop-schemas cinnamon-desktop-data mate-desktop-common
   xfconf libxfconf-0-3 x11-xserver-utils sway swaybg grim pcmanfm pcmanfm-qt
   # the benchmark's reference tools
-  fd-find feh hyperfine jq libjpeg-turbo-progs time
+  fd-find feh xwallpaper hyperfine jq libjpeg-turbo-progs time
   # fuzzing: clang with libFuzzer and the sanitizers
   clang libclang-rt-14-dev
 )
