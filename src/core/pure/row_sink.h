@@ -1,8 +1,8 @@
 // Where decoders put the pictures they decode. A decoder never assumes the
 // whole picture is in memory: it asks its sink for room for a strip of rows,
 // fills it and hands it back, and the sink keeps it (the in-memory Bitmap)
-// or writes it at its place in the BMP file being made (StripWriter). The
-// strip's layout is the file's own: bottom-up rows, Stride() apart, so a
+// or writes it at its place in the BMP file being made (BmpFileWriter). The
+// strip's layout is the file's own: bottom-up rows, a BMP stride apart, so a
 // strip is one contiguous stretch of the file.
 #pragma once
 
@@ -75,7 +75,8 @@ public:
     // previous strip is put first when it is full. Call at most `height`
     // times.
     unsigned char* Next(std::size_t stride);
-    // Puts the strip in hand. Only rows Next has handed out are put.
+    // Puts the last strip, once every row of it has been handed out; a
+    // decoder that stopped early puts nothing more.
     void Finish();
 
 private:
