@@ -187,7 +187,8 @@ TEST(DecodeBmp, StripByStripIntoAFileGivesTheBytesOfTheWholePicture) {
                 MemoryFile out;
                 BmpFileWriter writer(out, rows * BmpStride(c.parts.width));
                 writer.Orientation(orientation);
-                ASSERT_TRUE(DecodeBmp(file.data(), file.size(), static_cast<RowSink&>(writer), why)) << why;
+                MemoryBytes bytes(file.data(), file.size());
+                ASSERT_TRUE(DecodeBmp(bytes, writer, why)) << why;
                 ASSERT_TRUE(writer.Finish(why)) << why;
                 EXPECT_EQ(out.bytes, Bytes(whole.FileData(), whole.FileData() + whole.FileSize()));
             }

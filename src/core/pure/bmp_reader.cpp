@@ -99,6 +99,10 @@ bool CheckBitsAndCompression(const Layout& l, std::uint32_t headerSize, std::str
     }
 }
 
+// The headers and palette lie within the first kHeadBytes of the file; every
+// byte read here is also checked to lie within the file's `size`.
+constexpr std::size_t kHeadBytes = 4096;
+
 bool ReadLayout(const unsigned char* data, std::size_t size, Layout& l, std::string& why) {
     if (size < 2 || data[0] != 'B' || data[1] != 'M')
         return Fail(why, "not a BMP file: the BM signature is missing");
@@ -221,8 +225,8 @@ void DecodeMaskedRow(const Layout& l, const unsigned char* src, unsigned char* d
     }
 }
 
-bool DecodeUncompressed(const unsigned char* data, std::size_t size, const Layout& l, RowSink& out,
-                        std::string& why) {
+bool DecodeUncompressed(ByteSource& file, const Layout& l, RowSink& out, std::string& why) {
+    const std::size_t size = file.Size();
     // Dimensions are bounded by Bitmap::FileSizeFor, so these products fit.
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(l.width) * l.bits + 31) / 32 * 4;
     if (rowBytes * static_cast<std::uint64_t>(l.height) > size - l.pixelOffset)
@@ -235,8 +239,10 @@ bool DecodeUncompressed(const unsigned char* data, std::size_t size, const Layou
     // The rows go out in the file's order, which for most files is already
     // the order of the file we write.
     RowCursor rows(out, l.height, l.topDown);
-    const unsigned char* src = data + l.pixelOffset;
-    for (long fileRow = 0; fileRow < l.height; ++fileRow, src += rowBytes) {
+    for (long fileRow = 0; fileRow < l.height; ++fileRow) {
+        const unsigned char* src =
+            file.Fetch(l.pixelOffset + static_cast<std::size_t>(fileRow) * rowBytes, static_cast<std::size_t>(rowBytes));
+        if (src == nullptr) return Fail(why, "BMP file is cut short inside its pixel data");
         unsigned char* dst = rows.Next(stride);
         if (l.bits == 24) {
             std::memcpy(dst, src, static_cast<std::size_t>(l.width) * 3);
@@ -260,8 +266,8 @@ bool DecodeUncompressed(const unsigned char* data, std::size_t size, const Layou
 // RLE4 and RLE8: runs of one index (two alternating ones for RLE4), absolute
 // runs padded to a 16-bit boundary, and the escapes end of line, end of
 // bitmap and delta. Rows are counted as the file orders them.
-bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, RowSink& out,
-               std::string& why) {
+bool DecodeRle(ByteSource& file, const Layout& l, RowSink& out, std::string& why) {
+    const std::size_t size = file.Size();
     if (!out.Start(l.width, l.height, why)) return false;
     const Colour background = l.palette[0];
     const std::size_t stride = BmpStride(l.width);
@@ -304,9 +310,10 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, Row
     };
 
     while (fileRow < l.height) {
-        if (size - pos < 2) return Fail(why, "BMP file is cut short inside its RLE data");
-        const unsigned count = data[pos];
-        const unsigned value = data[pos + 1];
+        const unsigned char* code = size - pos < 2 ? nullptr : file.Fetch(pos, 2);
+        if (code == nullptr) return Fail(why, "BMP file is cut short inside its RLE data");
+        const unsigned count = code[0];
+        const unsigned value = code[1];
         pos += 2;
         if (count > 0) {
             for (unsigned i = 0; i < count; ++i) put(rle8 ? value : nibble(static_cast<unsigned char>(value), i));
@@ -318,15 +325,17 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, Row
         } else if (value == 1) {  // end of bitmap
             break;
         } else if (value == 2) {  // delta: move right and up
-            if (size - pos < 2) return Fail(why, "BMP file is cut short inside its RLE data");
-            x += data[pos];
-            fileRow += data[pos + 1];
+            const unsigned char* delta = size - pos < 2 ? nullptr : file.Fetch(pos, 2);
+            if (delta == nullptr) return Fail(why, "BMP file is cut short inside its RLE data");
+            x += delta[0];
+            fileRow += delta[1];
             pos += 2;
         } else {  // absolute run of `value` indexes
             const std::size_t bytes = rle8 ? value : (value + 1) / 2;
-            if (size - pos < bytes) return Fail(why, "BMP file is cut short inside its RLE data");
+            const unsigned char* run = size - pos < bytes ? nullptr : file.Fetch(pos, bytes);
+            if (run == nullptr) return Fail(why, "BMP file is cut short inside its RLE data");
             for (unsigned i = 0; i < value; ++i)
-                put(rle8 ? data[pos + i] : nibble(data[pos + i / 2], i));
+                put(rle8 ? run[i] : nibble(run[i / 2], i));
             pos += bytes + (bytes & 1);
             if (pos > size) pos = size;
         }
@@ -340,16 +349,24 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Layout& l, Row
 
 }  // namespace
 
-bool DecodeBmp(const unsigned char* data, std::size_t size, RowSink& out, std::string& why) {
+bool DecodeBmp(ByteSource& file, RowSink& out, std::string& why) {
+    const std::size_t size = file.Size();
+    const std::size_t headSize = size < kHeadBytes ? size : kHeadBytes;
+    const unsigned char* head = headSize == 0 ? nullptr : file.Fetch(0, headSize);
+    if (headSize > 0 && head == nullptr) return Fail(why, "BMP file cannot be read");
     Layout layout;
-    return ReadLayout(data, size, layout, why) &&
-           (layout.compression == kRle8 || layout.compression == kRle4
-                ? DecodeRle(data, size, layout, out, why)
-                : DecodeUncompressed(data, size, layout, out, why));
+    return ReadLayout(head, size, layout, why) &&
+           (layout.compression == kRle8 || layout.compression == kRle4 ? DecodeRle(file, layout, out, why)
+                                                                        : DecodeUncompressed(file, layout, out, why));
+}
+
+const unsigned char* MemoryBytes::Fetch(std::size_t offset, std::size_t count) {
+    return offset <= size_ && count <= size_ - offset ? data_ + offset : nullptr;
 }
 
 bool DecodeBmp(const unsigned char* data, std::size_t size, Bitmap& out, std::string& why) {
-    if (DecodeBmp(data, size, static_cast<RowSink&>(out), why)) return true;
+    MemoryBytes memory(data, size);
+    if (DecodeBmp(memory, out, why)) return true;
     out.Release();
     return false;
 }

@@ -21,8 +21,32 @@ namespace sarvo {
 // buffer had started out zeroed.
 bool DecodeBmp(const unsigned char* data, std::size_t size, Bitmap& out, std::string& why);
 
-// The same, row by row into `out`; on failure, what `out` was given is of no
+// The bytes of a BMP file, fetched a stretch at a time, in the file's order
+// (a file read in pieces, or bytes in memory).
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::size_t Size() const = 0;
+    // `count` bytes from `offset`, valid until the next call; nullptr when
+    // they cannot all be had (past the end, or the file could not be read).
+    virtual const unsigned char* Fetch(std::size_t offset, std::size_t count) = 0;
+};
+
+// Bytes held in memory.
+class MemoryBytes : public ByteSource {
+public:
+    MemoryBytes(const unsigned char* bytes, std::size_t count) : data_(bytes), size_(count) {}
+    std::size_t Size() const override { return size_; }
+    const unsigned char* Fetch(std::size_t offset, std::size_t count) override;
+
+private:
+    const unsigned char* data_;
+    std::size_t size_;
+};
+
+// The same, from `file`, row by row into `out`: neither the file nor the
+// picture need be held whole. On failure, what `out` was given is of no
 // use.
-bool DecodeBmp(const unsigned char* data, std::size_t size, RowSink& out, std::string& why);
+bool DecodeBmp(ByteSource& file, RowSink& out, std::string& why);
 
 }  // namespace sarvo

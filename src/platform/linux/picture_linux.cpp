@@ -1,13 +1,13 @@
-// JPEG and GIF files are read in pieces as they are decoded, never mapped: a
-// file cut short by another program while mapped would kill the changer with
-// SIGBUS. BMP files are read whole, since our BMP reader works on bytes in
-// memory.
+// Picture files are read in pieces as they are decoded, never whole and never
+// mapped: a file cut short by another program while mapped would kill the
+// changer with SIGBUS.
 // The kind of picture is told by its first bytes, never by its name, since
 // files are often saved under the wrong extension.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -15,7 +15,6 @@
 
 #include "core/pure/bmp_reader.h"
 #include "core/pure/exif.h"
-#include "platform/files.h"
 #include "platform/picture.h"
 #include "picture_decoders_linux.h"
 
@@ -40,6 +39,37 @@ public:
 
 private:
     int fd_;
+};
+
+// A BMP file read in windows of at least 1 MiB as the reader moves through
+// it. A file that shrinks meanwhile reads as cut short.
+class FileBytes : public ByteSource {
+public:
+    FileBytes(int fd, std::size_t size) : fd_(fd), size_(size) {}
+    std::size_t Size() const override { return size_; }
+
+    const unsigned char* Fetch(std::size_t offset, std::size_t count) override {
+        if (offset >= start_ && count <= length_ && offset - start_ <= length_ - count)
+            return window_.data() + (offset - start_);
+        if (offset > size_ || count > size_ - offset) return nullptr;
+        window_.resize(std::max<std::size_t>(count, std::size_t{1} << 20));
+        std::size_t got = 0;
+        while (got < window_.size()) {
+            const ssize_t n = pread(fd_, window_.data() + got, window_.size() - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        start_ = offset;
+        length_ = got;
+        return got >= count ? window_.data() : nullptr;
+    }
+
+private:
+    int fd_;
+    std::size_t size_;
+    std::vector<unsigned char> window_;
+    std::size_t start_ = 0, length_ = 0;
 };
 
 bool StartsWith(const unsigned char* data, std::size_t size, const char* magic, std::size_t n) {
@@ -85,8 +115,8 @@ bool Decode(const std::string& path, RowSink& out, int& orientation, std::string
     } else if (StartsWith(magic, size, "GIF87a", 6) || StartsWith(magic, size, "GIF89a", 6)) {
         ok = DecodeGif(file.fd(), out, why);
     } else if (StartsWith(magic, size, "BM", 2)) {
-        std::vector<unsigned char> bytes;
-        ok = ReadWholeFile(path, bytes, kMaxFileBytes, why) && DecodeBmp(bytes.data(), bytes.size(), out, why);
+        FileBytes bytes(file.fd(), static_cast<std::size_t>(st.st_size));
+        ok = DecodeBmp(bytes, out, why);
     } else {
         why = path + " is not a BMP, GIF or JPEG picture";
         return false;
