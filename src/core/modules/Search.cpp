@@ -136,9 +136,10 @@ private:
 };
 
 // How many folders are listed at once: one a core, and at least two, so
-// that one listing's wait for the disk overlaps another.
+// that one listing's wait for the disk overlaps another; more than eight
+// would only queue at the disk and the lock.
 unsigned ListingThreads() {
-    return std::max(2u, std::thread::hardware_concurrency());
+    return std::clamp(std::thread::hardware_concurrency(), 2u, 8u);
 }
 
 }  // namespace
