@@ -28,6 +28,13 @@ struct IdentityHash {
 
 constexpr int kUnreadable = -1;
 
+// Written out: find_first_of calls memchr once for every letter of the name.
+bool HasLineBreak(const std::string& name) {
+    for (const char c : name)
+        if (c == '\r' || c == '\n') return true;
+    return false;
+}
+
 // One folder's listing, shared by every path that leads to it (a link).
 struct Listed {
     std::vector<std::string> pictures;    // picture names, in listing order
@@ -120,7 +127,7 @@ private:
         for (platform::FolderEntry& e : listing.entries) {
             // A path with a line break could never be recorded in the
             // settings file, so nothing under such a name is offered.
-            if (e.name.find_first_of("\r\n") != std::string::npos) continue;
+            if (HasLineBreak(e.name)) continue;
             if (e.isFolder) listed.subFolders.push_back(std::move(e.name));
             else if (IsPictureFileName(e.name)) listed.pictures.push_back(std::move(e.name));
         }
@@ -163,6 +170,9 @@ void SearchFolders(std::string& path, FolderWalk& walk) {
         std::string entry;     // the text it stands under in `folders`
         std::string listPath;  // with a trailing separator
     };
+    std::size_t pictures = 0;
+    for (const Listed& listed : listings) pictures += listed.pictures.size();
+    walk.pictureNames.reserve(pictures);
     std::vector<bool> entered(listings.size(), false);
     std::vector<Pending> stack;
     stack.push_back({lister.root(), {}, path});
