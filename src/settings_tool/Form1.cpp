@@ -289,7 +289,7 @@ void Form1::txtWallpaperFolder_Change() {
 
 void Form1::txtWallpaperFolder_DblClick() {
     const std::string& folder = txtWallpaperFolder.Text();
-    if (!platform::FolderExists(folder)) {
+    if (platform::ProbeFolder(folder) != platform::FolderState::Exists) {
         ShowError("現在設定されているフォルダは存在しません");
         return;
     }

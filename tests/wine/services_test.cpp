@@ -186,7 +186,7 @@ TEST(Folders, HiddenAndSystemEntriesAreLeftOutAndShiftJisNamesListed) {
     ASSERT_TRUE(platform::ListFolder(dir.str() + "\\", again));
     EXPECT_EQ(again.identity, listing.identity);
 
-    EXPECT_TRUE(platform::FolderExists(folder));
+    EXPECT_EQ(platform::ProbeFolder(folder), platform::FolderState::Exists);
     FolderWalk walk;
     std::string root = dir.str();
     walk.folders.push_back(root);

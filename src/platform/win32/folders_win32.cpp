@@ -69,11 +69,25 @@ bool ListFolder(const std::string& folder, FolderListing& listing) {
     return true;
 }
 
-bool FolderExists(const std::string& path) {
+FolderState ProbeFolder(const std::string& path) {
     std::string ansi;
-    if (path.empty() || !win32::ToAnsi(path, ansi)) return false;
+    // A name the code page cannot hold names no folder the ANSI calls reach.
+    if (path.empty() || !win32::ToAnsi(path, ansi)) return FolderState::Missing;
     const DWORD attributes = GetFileAttributesA(ansi.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderState::Exists : FolderState::Missing;
+    // Only these say that the path names nothing; a drive that is not ready,
+    // a share that does not answer or a parent we may not read leave it open.
+    switch (GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_INVALID_NAME:
+        case ERROR_DIRECTORY:
+            return FolderState::Missing;
+        default:
+            return FolderState::CannotTell;
+    }
 }
 
 }  // namespace sarvo::platform

@@ -11,9 +11,13 @@
 #include <filesystem>
 #include <functional>
 
+#include "changer/Form1.h"
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
+#include "platform/fake/fake_desktop.h"
+#include "platform/fake/scripted_ui.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/paths.h"
 #include "platform/program.h"
 #include "platform/registry.h"
@@ -104,6 +108,28 @@ TEST_F(PrivateXdg, RunValuesAreAutostartEntries) {
     WriteFile(folder / "Other.desktop", "[Desktop Entry]\nType=Application\nExec=other --daemon %U\n");
     EXPECT_FALSE(platform::RegistryReadString(run, "Other", value));
     EXPECT_EQ(value, "");
+}
+
+// A folder test that cannot tell (a parent the user may not search) is no
+// verdict: the changer goes on, and its walk finds nothing there.
+TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
+    TempDir dir;
+    const fs::path locked = dir.path() / "locked";
+    fs::create_directories(locked / "pictures");
+    fs::permissions(locked, fs::perms::none);
+    fs::permissions(dir.path(), fs::perms::all);  // the unprivileged run writes its files here
+    const std::string pictures = (locked / "pictures").string();
+    EXPECT_TRUE(test::RunWithoutPrivileges([&] {
+        setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+        fake::ResetDesktop();
+        fake::ResetScriptedUi();
+        IniWriteString(dir.str() + "/sarvoset.ini", "Sarvo Changer", "FolderPath", pictures);
+        changer::Form1 form(dir.str(), "");
+        const auto& shown = fake::ScriptedUi().shown;
+        return platform::ProbeFolder(pictures) == platform::FolderState::CannotTell &&
+               form.Form_Load() == changer::RunEnd::StoppedWithMessage && shown.size() == 1 &&
+               shown[0].text.rfind("指定したフォルダに画像がありません。", 0) == 0;
+    }));
 }
 
 // Windows rewrites the whole file with its own line ends; our writer
