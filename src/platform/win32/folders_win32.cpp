@@ -1,4 +1,4 @@
-// Folder listings through FindFirstFileA/FindNextFileA, in the order the file
+// Folder listings through FindFirstFileW/FindNextFileW, in the order the file
 // system gives. Entries with the hidden or the system attribute are left out,
 // as the suite's listings always did.
 //
@@ -52,18 +52,23 @@ bool ListFolder(const std::string& folder, FolderListing& listing) {
     // The separator is added in UTF-8: in Shift-JIS the last byte of a path
     // can be a trail byte equal to '\'.
     const bool endsWithSeparator = folder.back() == '\\' || folder.back() == '/';
-    const std::string pattern = win32::ToAnsiLossy(endsWithSeparator ? folder + "*" : folder + "\\*");
+    const std::wstring pattern = win32::ToUtf16(endsWithSeparator ? folder + "*" : folder + "\\*");
 
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    // Names are listed as the file system keeps them: the ANSI listing would
+    // hand back "??" for a name the code page cannot hold, or "cafe" for
+    // "café", which names another file or none. Such names are left out, as
+    // no ANSI call can reach them and the settings file cannot hold them.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
+    std::string ansi;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = win32::FromUtf16(found.cFileName);
         if (name == "." || name == "..") continue;
         if (found.dwFileAttributes & kLeftOut) continue;
-        listing.entries.push_back(
-            {win32::FromAnsi(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileA(search, &found));
+        if (!win32::ToAnsi(name, ansi)) continue;
+        listing.entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     listing.identity = IdentityOf(ansiFolder);
     return true;
@@ -84,6 +89,7 @@ FolderState ProbeFolder(const std::string& path) {
         case ERROR_INVALID_DRIVE:
         case ERROR_INVALID_NAME:
         case ERROR_DIRECTORY:
+        case ERROR_CANT_RESOLVE_FILENAME:  // a loop of links
             return FolderState::Missing;
         default:
             return FolderState::CannotTell;
