@@ -97,6 +97,10 @@ TEST(JpegExifOrientation, NeverReadsPastACutFile) {
     // A block that ends right after its count of entries, shorter than one.
     const Bytes counted = Jpeg({Exif(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 0xFF, 0xFF})});
     EXPECT_EQ(Orientation(counted), 1);
+    // A block that ends right after an entry's tag, followed by bytes that
+    // read like the rest of that entry: they are no part of the block.
+    const Bytes tagOnly = Jpeg({Exif(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01}), {3, 0, 1, 0, 0, 0, 6, 0}});
+    EXPECT_EQ(Orientation(tagOnly), 1);
 }
 
 // A 3 x 2 picture, each pixel its own colour:   A B C
