@@ -3,38 +3,25 @@
 // desktop, the dialogs and the window come from the test-only fakes.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <optional>
 #include <sstream>
 
-#include "core/modules/RegistKey.h"
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
 #include "core/pure/bytes.h"
 #include "core/pure/maker.h"
 #include "core/pure/setting_texts.h"
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/scripted_ui.h"
-#include "platform/paths.h"
-#include "platform/registry.h"
-#include "platform/ui.h"
+#include "program_test.h"
 #include "settings_tool/Form1.h"
-#include "support/environment.h"
-#include "support/temp_dir.h"
 
 using namespace sarvo;
+using namespace sarvo::test;
 using settings_tool::Form1;
 using settings_tool::LoadEnd;
 namespace fs = std::filesystem;
 using platform::DialogResult;
-using test::ReadFile;
-using test::TempDir;
-using test::WriteFile;
 
 namespace {
-
-const std::string S(1, platform::kPathSeparator);
-constexpr const char* kGone = "\x01(absent)";
 
 std::tm FixedTime() {
     std::tm t{};
@@ -42,50 +29,19 @@ std::tm FixedTime() {
     return t;
 }
 
-// The values the tests change in the user's store, put back afterwards (under
-// Wine the store is the prefix's registry, shared with other tests).
-const std::pair<const char*, const char*> kTouched[] = {
-    {kDesktopKey, "Wallpaper"}, {kDesktopKey, "TileWallpaper"}, {kDesktopKey, "WallpaperStyle"},
-    {kRunKey, "SarvoChanger"}};
-
-std::string Stored(const char* key, const char* name) {
-    std::string value;
-    return platform::RegistryReadString(key, name, value) ? value : kGone;
-}
-
-void Store(const char* key, const char* name, const std::string& value) {
-    if (value == kGone) {
-        platform::RegistryDeleteValue(key, name);
-    } else {
-        platform::RegistryCreateKey(key);
-        platform::RegistryWriteString(key, name, value);
-    }
-}
-
-class SettingTool : public ::testing::Test {
+class SettingTool : public ProgramTest {
 protected:
-    void SetUp() override {
-        test::SetEnvironment("XDG_DATA_HOME", (home.path() / "data").string());
-        test::SetEnvironment("XDG_CONFIG_HOME", (home.path() / "config").string());
-        for (const auto& [key, name] : kTouched) saved.push_back(Stored(key, name));
-        fake::ResetDesktop();
-        fake::ResetScriptedUi();
-        dir = program.str() + S + "Sarvo Dir";  // blanks in the program's path
-        fs::create_directories(dir);
-        ini = dir + S + "sarvoset.ini";
-    }
-    void TearDown() override {
-        for (std::size_t i = 0; i < std::size(kTouched); ++i) Store(kTouched[i].first, kTouched[i].second, saved[i]);
-        if (graphicBefore) WriteFile(graphic, *graphicBefore);
-        else if (!graphic.empty()) fs::remove(graphic);
-    }
     // The changer's bitmap is the user's (under Wine, every test's): a test
     // that changes it puts it back.
+    void TearDown() override {
+        if (graphicBefore) WriteFile(graphic, *graphicBefore);
+        else if (!graphic.empty()) fs::remove(graphic);
+        ProgramTest::TearDown();
+    }
     void KeepGraphic(const std::string& path) {
         graphic = path;
         graphicBefore = fs::exists(path) ? ReadFile(path) : std::optional<std::string>();
     }
-
     // A form started with `commandLine`.
     Form1& Start(const std::string& commandLine, LoadEnd expected) {
         form = std::make_unique<Form1>(dir, commandLine, FixedTime, notes);
@@ -94,8 +50,6 @@ protected:
     }
     std::string Setting(const std::string& key) { return IniReadString(ini, "Sarvo Changer", key, kGone); }
     void Set(const std::string& key, const std::string& value) { IniWriteString(ini, "Sarvo Changer", key, value); }
-    const std::vector<fake::ShownMessage>& Shown() { return fake::ScriptedUi().shown; }
-    fake::Desktop& Desk() { return fake::TheDesktop(); }
     void ExpectOneError(const std::string& text) {
         ASSERT_EQ(Shown().size(), 1u);
         EXPECT_EQ(Shown()[0].caption, "SarvoSettingTool");
@@ -103,9 +57,7 @@ protected:
         EXPECT_EQ(Shown()[0].style, platform::kIconError);
     }
 
-    TempDir home, program;
-    std::vector<std::string> saved;
-    std::string dir, ini, graphic;
+    std::string graphic;
     std::optional<std::string> graphicBefore;
     std::ostringstream notes;
     std::unique_ptr<Form1> form;
