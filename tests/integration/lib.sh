@@ -290,3 +290,35 @@ assert_root_shows() {
         fail "$2: $differing pixels differ from the expected screen (root kept as ${TMPDIR:-/tmp}/sarvo-failed-root.ppm)"
     }
 }
+
+# poll WHAT COMMAND...: waits up to 30 s for COMMAND to succeed.
+poll() {
+    local what=$1 i
+    shift
+    for ((i = 0; i < 300; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    fail "$what did not happen within 30 s"
+}
+
+# open_window PROGRAM CAPTION: starts PROGRAM's window run and waits for the
+# window; sets PID and WIN.
+open_window() {
+    "$1" >"$T/window.out" 2>&1 &
+    PID=$!
+    CLEANUPS+=("kill $PID 2>/dev/null")
+    WIN=$(timeout 30 xdotool search --sync --name "^$2\$" | head -n 1)
+    [[ -n $WIN ]] || fail "no window \"$2\" appeared ($(cat "$T/window.out"))"
+    xdotool windowfocus --sync "$WIN" || fail "cannot focus the window \"$2\""
+}
+
+# close_window: closes the window as the window manager's close button does
+# and waits for its program to end with exit code 0.
+close_window() {
+    "$SARVO_CLOSE_TOOL" "$WIN" || fail "cannot ask the window to close"
+    timeout 30 tail --pid="$PID" -f /dev/null || fail "the program did not end after its window closed"
+    local rc=0
+    wait "$PID" || rc=$?
+    assert_eq "$rc" 0 "exit code of a closed window ($(cat "$T/window.out"))"
+}

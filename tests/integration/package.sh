@@ -31,38 +31,6 @@ BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
 REGISTRY=$XDG_CONFIG_HOME/sarvo-backdrop-changer/registry.ini
 AUTOSTART=$XDG_CONFIG_HOME/autostart/SarvoChanger.desktop
 
-# poll WHAT COMMAND...: waits up to 30 s for COMMAND to succeed.
-poll() {
-    local what=$1 i
-    shift
-    for ((i = 0; i < 300; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    fail "$what did not happen within 30 s"
-}
-
-# open_window PROGRAM CAPTION: starts the program's window run and waits for
-# its window; sets PID and WIN.
-open_window() {
-    "$folder/$1" >"$T/$1.out" 2>&1 &
-    PID=$!
-    CLEANUPS+=("kill $PID 2>/dev/null")
-    WIN=$(timeout 30 xdotool search --sync --name "^$2\$" | head -n 1)
-    [[ -n $WIN ]] || fail "no window \"$2\" appeared ($(cat "$T/$1.out"))"
-    xdotool windowfocus --sync "$WIN" || fail "cannot focus the window \"$2\""
-}
-
-# close_window: closes the window as the window manager's close button does
-# and waits for its program to end with exit code 0.
-close_window() {
-    "$SARVO_CLOSE_TOOL" "$WIN" || fail "cannot ask the window to close"
-    timeout 30 tail --pid="$PID" -f /dev/null || fail "the program did not end after its window closed"
-    local rc=0
-    wait "$PID" || rc=$?
-    assert_eq "$rc" 0 "exit code of a closed window"
-}
-
 # answer_box NOT-THIS-ONE: waits for a message box other than the window
 # NOT-THIS-ONE (a box just answered), confirms it with Return; sets BOX.
 answer_box() {
@@ -139,7 +107,7 @@ life-cycle)
 
     # The settings window opens on the folder box; the log-on box is third
     # in the focus order after it.
-    open_window SarvoSetTool 'Sarvo Changer SettingTool'
+    open_window "$folder/SarvoSetTool" 'Sarvo Changer SettingTool'
     xdotool key --delay 50 Tab Tab Tab space
     poll "the log-on entry" test -s "$AUTOSTART"
     close_window
@@ -148,13 +116,13 @@ life-cycle)
 
     # The uninstaller opens on the current version's button: press it, say
     # Yes, confirm that it is done. The window stays open until closed.
-    open_window SarvoUninstaller 'Sarvo Changer Uninstaller'
+    open_window "$folder/SarvoUninstaller" 'Sarvo Changer Uninstaller'
     xdotool key space
     answer_box
     question=$BOX
     answer_box "$question"
     poll "the closing box's end" eval '[[ -z $(xdotool search --name "^SarvoUninstaller\$" 2>/dev/null) ]]'
-    kill -0 "$PID" 2>/dev/null || fail "the uninstaller ended with its removal ($(cat "$T/SarvoUninstaller.out"))"
+    kill -0 "$PID" 2>/dev/null || fail "the uninstaller ended with its removal ($(cat "$T/window.out"))"
     close_window
 
     [[ ! -e $AUTOSTART ]] || fail "the log-on entry is still there"
