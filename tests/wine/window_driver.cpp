@@ -7,7 +7,8 @@
 //   window_driver.exe STEP...
 //
 //   start EXE ARGUMENT-TEXT     starts EXE (not waited for); the text may be empty
-//   window CAPTION              waits for the top-level window CAPTION
+//   window CAPTION              waits for the top-level window CAPTION (also a
+//                               dialog of a program without a window of its own)
 //   dump                        prints the window's controls in Z order (the
 //                               order Tab takes them), one a line:
 //                               class "text" left,top,width,height [tab] [focus]
@@ -17,7 +18,6 @@
 //   settext SEL TEXT            sets a control's text (WM_SETTEXT)
 //   click SEL                   clicks a button or check box (BM_CLICK)
 //   post-click SEL              the same, without waiting for what it opens
-//   press SEL                   presses and releases the mouse on a control
 //   dblclick SEL                double-clicks a control
 //   select SEL INDEX            chooses a list entry and tells the window
 //   expect-text SEL TEXT        the control shows TEXT
@@ -27,8 +27,6 @@
 //   expect-item ID TEXT         the dialog's control ID shows TEXT
 //   set-item ID TEXT            sets the dialog's control ID's text
 //   answer ID                   presses the dialog's button ID, waits for it to go
-//   pause READY GO              writes the window's place on the screen into
-//                               the file READY, then waits for the file GO
 //   close                       closes the window (WM_CLOSE), waits for it to go
 //   exit-code N                 the started program ended with N
 //
@@ -169,12 +167,9 @@ void Dump() {
     std::fflush(stdout);
 }
 
-void MouseClick(HWND h, bool twice) {
-    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    if (!twice) return;
-    SendMessageA(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+void DoubleClick(HWND h) {
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        SendMessageA(h, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(2, 2));
 }
 
 void Expect(const std::string& actual, const std::string& expected, const std::string& what) {
@@ -229,6 +224,7 @@ int main() {
                     if (IsWindowVisible(h) && GetWindow(h, GW_OWNER) == nullptr && OfStartedProgram(h)) return h;
                 return h;
             }, "window " + FromAnsi(caption));
+            dialog = form;
         } else if (step == "dump") {
             Dump();
         } else if (step == "settext") {
@@ -238,10 +234,8 @@ int main() {
             SendMessageA(Control(next("control")), BM_CLICK, 0, 0);
         } else if (step == "post-click") {
             PostMessageA(Control(next("control")), BM_CLICK, 0, 0);
-        } else if (step == "press") {
-            MouseClick(Control(next("control")), false);
         } else if (step == "dblclick") {
-            MouseClick(Control(next("control")), true);
+            DoubleClick(Control(next("control")));
         } else if (step == "select") {
             HWND h = Control(next("control"));
             SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(next("index").c_str())), 0);
@@ -270,16 +264,6 @@ int main() {
             const int id = std::atoi(next("id").c_str());
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
             WaitGone(dialog, "the dialog");
-        } else if (step == "pause") {
-            const std::string ready = ToAnsiLossy(next("ready file")), go = ToAnsiLossy(next("go file"));
-            RECT r;
-            GetWindowRect(form, &r);
-            if (std::FILE* f = std::fopen(ready.c_str(), "wb")) {
-                std::fprintf(f, "%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-                std::fclose(f);
-            }
-            WaitFor([&] { return GetFileAttributesA(go.c_str()) != INVALID_FILE_ATTRIBUTES ? form : nullptr; },
-                    "go file");
         } else if (step == "close") {
             PostMessageA(form, WM_CLOSE, 0, 0);
             WaitGone(form, "the window");
