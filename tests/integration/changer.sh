@@ -72,7 +72,7 @@ larger)
     run_changer
     assert_completed "$PICS/large photo.jpg"
     "$IM_CONVERT" "$T/large.bmp" -crop 320x240+40+30 +repage "$T/expected.png"
-    "$SARVO_ROOT_TOOL" dump "$T/root.ppm" || fail "cannot read the root window"
+    root_shot "$T/root.ppm" || fail "cannot read the root window"
     # JPEG is lossy: compared with the tolerance of its rounding.
     assert_eq "$("$IM_COMPARE" -metric AE -fuzz 4% "$T/root.ppm" "$T/expected.png" null: 2>&1)" 0 "pixels off by 4%"
     ;;
@@ -103,8 +103,7 @@ stale)
 two-monitors)
     # Tiled from each monitor's own corner, stretched to its own size.
     use_display
-    "$SARVO_ROOT_TOOL" split || fail "cannot make two monitors"
-    CLEANUPS+=('"$SARVO_ROOT_TOOL" unsplit')
+    split_screen
     set_placement 1 0
     run_changer
     assert_completed "$PICS/quad.bmp"

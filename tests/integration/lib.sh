@@ -137,7 +137,15 @@ expected_screens() {
 
 # root_shot FILE: the X root window as the user sees it.
 root_shot() {
-    "$SARVO_ROOT_TOOL" dump "$1"
+    import -window root -depth 8 "$1"
+}
+
+# split_screen: the screen as two monitors side by side, the left one
+# primary, until the test ends.
+split_screen() {
+    xrandr --setmonitor '*sarvo-left' 160/160x240/240+0+0 screen >/dev/null &&
+        xrandr --setmonitor sarvo-right 160/160x240/240+160+0 none >/dev/null || fail "cannot make two monitors"
+    CLEANUPS+=("xrandr --delmonitor sarvo-left; xrandr --delmonitor sarvo-right")
 }
 
 CLEANUPS=()
@@ -282,7 +290,7 @@ root_pixmap() {
 # assert_root_shows EXPECTED_IMAGE WHAT: the root window equals the image
 # pixel for pixel.
 assert_root_shows() {
-    "$SARVO_ROOT_TOOL" dump "$T/root.ppm" || fail "cannot read the root window"
+    root_shot "$T/root.ppm" || fail "cannot read the root window"
     local differing
     differing=$("$IM_COMPARE" -metric AE "$T/root.ppm" "$1" null: 2>&1)
     [[ $differing == 0 ]] || {
