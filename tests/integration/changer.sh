@@ -9,8 +9,8 @@
 #   keys           Space, D and N held hand over; "/nokey" skips them
 #   box            a stopping run's message in a box
 # and without one:
-#   broken-picture the message on standard error, exit code 1, nothing changed
-#   no-session     nowhere to show the picture: said so, nothing recorded
+#   no-session     nowhere to show the picture: said so on standard error,
+#                  exit code 1, nothing changed
 #   relative       a picture given by a relative path is handed over absolute
 #   not-a-picture  a file that is no picture by name is not handed over
 . "$(dirname "$0")/lib.sh"
@@ -148,16 +148,6 @@ box)
     RC=$?
     assert_kept
     [[ $(cat "$T/stderr") != *壊れています* ]] || fail "the message went to standard error as well"
-    ;;
-broken-picture)
-    no_display
-    stopped_run
-    printf 'this is no JPEG' >"$PICS/broken photo.jpg"
-    rm "$PICS/quad.bmp"
-    run_changer
-    assert_kept
-    assert_eq "$ERR" "SarvoBackdropChanger"$'\n以下の画像ファイルは壊れています。\n'"$PICS/broken photo.jpg" "standard error"
-    assert_no_launch
     ;;
 no-session)
     no_display

@@ -1,7 +1,6 @@
 #!/bin/bash
-# The real SarvoSetTool beside the real SarvoChanger: its window on Xvfb,
-# driven with the keyboard and mouse as a user would, and its switches as
-# the changer starts them. One case per run:
+# The real SarvoSetTool: its window on Xvfb, driven with the keyboard and
+# mouse as a user would, and what it does without a display. One case per run:
 #   window      tick the log-on box, pick a placement, type a folder, close;
 #               the program folder's path holds blanks, quotes, $ and %, and
 #               the log-on entry is checked by the desktop's own validator
@@ -9,8 +8,6 @@
 #   browse      the folder browser: a folder chosen, then a cancel
 #   open        the waste bin, the address and the folder box handed to
 #               xdg-open (a recording stand-in) as whole arguments
-#   delskip     D held at the changer's start: the picture goes to TrashBox
-#               and the changer puts up another
 #   no-display  the window cannot be shown, and "/add" with its name taken
 #               asks on standard error and counts as cancelled
 . "$(dirname "$0")/lib.sh"
@@ -110,20 +107,6 @@ open)
     close_window
     assert_eq "$(cat "$T/opened")" "1|$PROG/TrashBox|"$'\n'"1|$PICS|"$'\n'"1|https://sarvo-backdrop.example.org/|" \
         "arguments of xdg-open"
-    ;;
-delskip)
-    use_display
-    set_placement 0 0
-    "$IM_CONVERT" -size 16x16 xc:'#ff0000' -type TrueColor "BMP3:$PICS/red.bmp"
-    "$IM_CONVERT" -size 16x16 xc:'#0000ff' -type TrueColor "BMP3:$PICS/blue.bmp"
-    printf 'WallPaper=%s\r\n' "$PICS/red.bmp" >>"$SETTINGS"
-    hold_keys d
-    run_changer
-    assert_eq "$RC" 0 "exit code of the hand-over (stderr: $ERR)"
-    poll "the changer's next picture" value_is "$SETTINGS" WallPaper "$PICS/blue.bmp"
-    [[ -f $PROG/TrashBox/red.bmp && ! -e $PICS/red.bmp ]] || fail "red.bmp was not moved into TrashBox"
-    "$IM_CONVERT" -size 320x240 xc:black "$PICS/blue.bmp" -gravity center -composite "$T/expected.png"
-    assert_root_shows "$T/expected.png" "the next picture, centred"
     ;;
 no-display)
     no_display
