@@ -110,57 +110,47 @@ void Form1::BuildForm() {
     form_.onUnload = [this] { Form_Unload(); };
 
     const FontSpec titleFont{"ＭＳ Ｐゴシック", 9, true, true, true};
-    auto add = [this](std::string name, ControlKind kind, TwipRect place, int tab, Control& model) -> ControlSpec& {
-        ControlSpec c;
-        c.name = std::move(name);
-        c.kind = kind;
-        c.place = place;
-        c.tabIndex = tab;
-        c.model = &model;
-        form_.controls.push_back(std::move(c));
-        return form_.controls.back();
-    };
     using K = ControlKind;
-    add("chkWallpaperNothing", K::CheckBox, {150, 1170, 2265, 285}, 11, chkWallpaperNothing).caption =
+    form_.Add("chkWallpaperNothing", K::CheckBox, {150, 1170, 2265, 285}, 11, chkWallpaperNothing).caption =
         "壁紙を無効にする。";
-    add("cboWallpaperStyle", K::DropDownList, {2460, 1140, 1545, 300}, 10, cboWallpaperStyle);
+    form_.Add("cboWallpaperStyle", K::DropDownList, {2460, 1140, 1545, 300}, 10, cboWallpaperStyle);
     {
-        ControlSpec& c = add("cmdDeleteSkip", K::Button, {120, 2310, 3405, 345}, 9, cmdDeleteSkip);
+        ControlSpec& c = form_.Add("cmdDeleteSkip", K::Button, {120, 2310, 3405, 345}, 9, cmdDeleteSkip);
         c.caption = "デリートスキップ";
         c.toolTip = "現在、表示中の壁紙を削除して次の壁紙にチェンジします";
     }
-    add("chkStartup", K::CheckBox, {150, 720, 3825, 345}, 8, chkStartup).caption =
+    form_.Add("chkStartup", K::CheckBox, {150, 720, 3825, 345}, 8, chkStartup).caption =
         "Windows起動時に壁紙をチェンジする。";
-    add("Text2", K::HelpText, {120, 3000, 3945, 1905}, 3, Text2);
+    form_.Add("Text2", K::HelpText, {120, 3000, 3945, 1905}, 3, Text2);
     {
-        ControlSpec& c = add("cmdFolderOpen", K::Button, {3660, 360, 375, 255}, 1, cmdFolderOpen);
+        ControlSpec& c = form_.Add("cmdFolderOpen", K::Button, {3660, 360, 375, 255}, 1, cmdFolderOpen);
         c.toolTip = "フォルダを開く";
         c.picture = Picture::Folder;
     }
-    add("txtWallpaperFolder", K::TextBox, {120, 360, 3405, 270}, 0, txtWallpaperFolder).toolTip =
+    form_.Add("txtWallpaperFolder", K::TextBox, {120, 360, 3405, 270}, 0, txtWallpaperFolder).toolTip =
         "現在設定されているフォルダです。ダブルクリックするとフォルダ内容を表示します。";
-    add("lblWallpaperSize", K::Label, {1590, 1920, 2415, 225}, 15, lblWallpaperSize).alignment = Alignment::Centre;
-    add("Label7", K::Label, {150, 1920, 1395, 225}, 14, Label7).colour = TextColour::Highlight;
-    add("Label6", K::Label, {150, 1590, 1395, 225}, 13, Label6).colour = TextColour::Highlight;
-    add("lblscreensize", K::Label, {1590, 1590, 2415, 225}, 12, lblscreensize).alignment = Alignment::Centre;
+    form_.Add("lblWallpaperSize", K::Label, {1590, 1920, 2415, 225}, 15, lblWallpaperSize).alignment = Alignment::Centre;
+    form_.Add("Label7", K::Label, {150, 1920, 1395, 225}, 14, Label7).colour = TextColour::Highlight;
+    form_.Add("Label6", K::Label, {150, 1590, 1395, 225}, 13, Label6).colour = TextColour::Highlight;
+    form_.Add("lblscreensize", K::Label, {1590, 1590, 2415, 225}, 12, lblscreensize).alignment = Alignment::Centre;
     {
-        ControlSpec& c = add("imgTrashBox", K::Image, {3570, 2220, 480, 480}, -1, imgTrashBox);
+        ControlSpec& c = form_.Add("imgTrashBox", K::Image, {3570, 2220, 480, 480}, -1, imgTrashBox);
         c.toolTip = "ダブルクリックするとTrashBoxの中を表示します";
         c.picture = Picture::TrashBox;
     }
     {
-        ControlSpec& c = add("lblurl", K::Label, {60, 5460, 4005, 255}, 7, lblurl);
+        ControlSpec& c = form_.Add("lblurl", K::Label, {60, 5460, 4005, 255}, 7, lblurl);
         c.alignment = Alignment::Centre;
         c.colour = TextColour::Blue;
     }
-    add("Label4", K::Label, {60, 5250, 4005, 255}, 6, Label4).alignment = Alignment::Centre;
+    form_.Add("Label4", K::Label, {60, 5250, 4005, 255}, 6, Label4).alignment = Alignment::Centre;
     {
-        ControlSpec& c = add("Label3", K::Label, {120, 4980, 3945, 225}, 5, Label3);
+        ControlSpec& c = form_.Add("Label3", K::Label, {120, 4980, 3945, 225}, 5, Label3);
         c.alignment = Alignment::Centre;
         c.font = titleFont;
     }
-    add("Label2", K::Label, {120, 2760, 1335, 225}, 4, Label2);
-    add("Label1", K::Label, {120, 120, 3915, 255}, 2, Label1);
+    form_.Add("Label2", K::Label, {120, 2760, 1335, 225}, 4, Label2);
+    form_.Add("Label1", K::Label, {120, 120, 3915, 255}, 2, Label1);
 }
 
 // --- start-up and closing -------------------------------------------------

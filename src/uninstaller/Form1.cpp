@@ -68,33 +68,23 @@ void Form1::BuildForm() {
     form_.onUnload = [this] { Form_Unload(); };
 
     const FontSpec titleFont{"ＭＳ Ｐゴシック", 9, true, true, true};
-    auto add = [this](std::string name, ControlKind kind, TwipRect place, int tab, Control& model) -> ControlSpec& {
-        ControlSpec c;
-        c.name = std::move(name);
-        c.kind = kind;
-        c.place = place;
-        c.tabIndex = tab;
-        c.model = &model;
-        form_.controls.push_back(std::move(c));
-        return form_.controls.back();
-    };
     using K = ControlKind;
-    add("Label1", K::Label, {120, 120, 3915, 255}, 1, Label1).font = titleFont;
-    add("Label6", K::Label, {120, 390, 3885, 285}, 7, Label6);
-    add("cmdSarvoUninst2", K::Button, {120, 660, 3855, 375}, 0, cmdSarvoUninst2).caption =
+    form_.Add("Label1", K::Label, {120, 120, 3915, 255}, 1, Label1).font = titleFont;
+    form_.Add("Label6", K::Label, {120, 390, 3885, 285}, 7, Label6);
+    form_.Add("cmdSarvoUninst2", K::Button, {120, 660, 3855, 375}, 0, cmdSarvoUninst2).caption =
         "Sarvo Changer Ver.2.0/3.0をアンインストール";
-    add("cmdSarvoUninst1", K::Button, {120, 1110, 3855, 375}, 8, cmdSarvoUninst1).caption =
+    form_.Add("cmdSarvoUninst1", K::Button, {120, 1110, 3855, 375}, 8, cmdSarvoUninst1).caption =
         "Sarvo Changer Ver.1.0をアンインストール";
-    add("Label2", K::Label, {150, 1590, 1335, 255}, 3, Label2);
-    add("Text2", K::HelpText, {120, 1800, 3855, 2115}, 2, Text2);
+    form_.Add("Label2", K::Label, {150, 1590, 1335, 255}, 3, Label2);
+    form_.Add("Text2", K::HelpText, {120, 1800, 3855, 2115}, 2, Text2);
     {
-        ControlSpec& c = add("Label3", K::Label, {120, 4020, 3795, 225}, 4, Label3);
+        ControlSpec& c = form_.Add("Label3", K::Label, {120, 4020, 3795, 225}, 4, Label3);
         c.alignment = Alignment::Centre;
         c.font = titleFont;
     }
-    add("Label4", K::Label, {120, 4320, 3765, 255}, 5, Label4).alignment = Alignment::Centre;
+    form_.Add("Label4", K::Label, {120, 4320, 3765, 255}, 5, Label4).alignment = Alignment::Centre;
     {
-        ControlSpec& c = add("lblurl", K::Label, {120, 4530, 3795, 255}, 6, lblurl);
+        ControlSpec& c = form_.Add("lblurl", K::Label, {120, 4530, 3795, 255}, 6, lblurl);
         c.alignment = Alignment::Centre;
         c.colour = TextColour::Blue;
     }

@@ -78,6 +78,19 @@ struct FormSpec {
     // The user closes the window (Form_Unload). The window closes afterwards
     // whatever this does.
     std::function<void()> onUnload;
+
+    // Appends a control (after those already there, in creation order) and
+    // gives it back for its other settings.
+    ControlSpec& Add(std::string name, ControlKind kind, TwipRect place, int tabIndex, Control& model) {
+        ControlSpec c;
+        c.name = std::move(name);
+        c.kind = kind;
+        c.place = place;
+        c.tabIndex = tabIndex;
+        c.model = &model;
+        controls.push_back(std::move(c));
+        return controls.back();
+    }
 };
 
 // Twips to pixels at `dotsPerInch` (15 twips to a pixel at 96), rounded to
