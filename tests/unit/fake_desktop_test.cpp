@@ -1,8 +1,6 @@
 // The test-only fakes answer and record as their contract says.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "platform/dialogs.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/scripted_ui.h"
@@ -71,13 +69,10 @@ TEST(ScriptedUi, WindowActsOnTheModelsByNameThenCloses) {
     button.OnClick = [&] { ++clicks; };
     FormSpec form;
     form.onUnload = [&] { ++closes; };
-    for (const auto& [name, kind, model] : {std::tuple<const char*, ControlKind, Control*>{"txt", ControlKind::TextBox, &box},
-                                            {"chk", ControlKind::CheckBox, &tick},
-                                            {"cbo", ControlKind::DropDownList, &list},
-                                            {"cmd", ControlKind::Button, &button}}) {
-        form.controls.emplace_back();
-        form.controls.back().name = name, form.controls.back().kind = kind, form.controls.back().model = model;
-    }
+    form.Add("txt", ControlKind::TextBox, {}, 0, box);
+    form.Add("chk", ControlKind::CheckBox, {}, 1, tick);
+    form.Add("cbo", ControlKind::DropDownList, {}, 2, list);
+    form.Add("cmd", ControlKind::Button, {}, 3, button);
     fake::ScriptedUi().user = [](FormSpec& f) {
         for (const char* action : {"text txt a b", "click chk", "choose cbo 1", "click cmd"})
             EXPECT_TRUE(fake::ActInWindow(f, action)) << action;

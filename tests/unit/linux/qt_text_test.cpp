@@ -40,8 +40,9 @@ TEST(QtModule, MarkupInATextIsShownAsItIs) {
     const auto* qt = reinterpret_cast<SarvoQtStart>(dlsym(module, SARVO_QT_ENTRY))("offscreen", &why);
     ASSERT_NE(qt, nullptr) << why;
     Label label(kMarked);
-    FormSpec form{.caption = "W", .clientWidth = 3000, .clientHeight = 1000, .controls = {}};
-    form.controls.push_back({.name = "lbl", .place = {0, 0, 3000, 300}, .model = &label});
+    FormSpec form;
+    form.clientWidth = 3000, form.clientHeight = 1000;
+    form.Add("lbl", ControlKind::Label, {0, 0, 3000, 300}, -1, label);
     std::vector<std::string> box, dialog, window;
     ReadNextWindow(box);
     qt->showMessage("B", kMarked, 16);
