@@ -176,6 +176,20 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
     EXPECT_FALSE(platform::WriteFileReplacing((dir.path() / "p").string(), "x", 1, why));
 }
 
+// A settings file the user may not read is never replaced by one holding
+// only our key, and a hidden file is no ordinary one.
+TEST(Files, AnUnreadableSettingsFileIsKeptAndAHiddenFileIsNone) {
+    TempDir dir;
+    const std::string ini = (dir.path() / "sarvoset.ini").string();
+    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n");
+    WriteFile(dir.path() / ".hidden.jpg", "x");
+    fs::permissions(ini, fs::perms::owner_write | fs::perms::others_write);
+    fs::permissions(dir.path(), fs::perms::all);
+    EXPECT_TRUE(test::RunWithoutPrivileges([&] { return !IniWriteString(ini, "Sarvo Changer", "WallPaper", "/a.jpg"); }));
+    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\n");
+    EXPECT_FALSE(platform::OrdinaryFileExists((dir.path() / ".hidden.jpg").string()));
+}
+
 // The user may let us write the file but not its folder: then the file is
 // written in place.
 TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
