@@ -5,25 +5,8 @@
 # message boxes (recorded by the test build) and the programs it started.
 #
 #   changer_test.sh completed|broken_picture|command_lines|link_loops|windows_xp
-#
-# Environment (set by CTest): WINEPREFIX and the other Wine settings,
-# SARVO_WINE (the wine program), SARVO_BIN (the built programs) and
-# SARVO_PICTURES (sample pictures made by ImageMagick).
 set -euo pipefail
-
-scenario=${1:?scenario}
-: "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
-
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine.XXXXXX")
-cleanup() { rm -rf "$work"; }
-trap cleanup EXIT
-cd "$work"  # no reg.exe or other program of the same name here
-
-# Blanks and Japanese in the program's own folder.
-program="$work/プログラム フォルダ"
-mkdir -p "$program/TrashBox"
 ui_log="$work/ui.log"
 
 # Installs the shipped changer, or the test build with scripted message boxes.
@@ -50,11 +33,6 @@ expect_settings() {  # WHAT LINE...
 registry_wallpaper() { reg_value "$desktop_key" Wallpaper || true; }
 set_registry_wallpaper() { reg_set "$desktop_key" Wallpaper "$1"; }
 
-# Where the bitmap goes on Windows versions from Vista on: the user's local
-# application-data folder.
-user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
-bitmap="$user_dir/AppData/Local/Sarvo Backdrop Changer/SarvoChangerGraphic.bmp"
-bitmap_win="C:\\users\\$(id -un)\\AppData\\Local\\Sarvo Backdrop Changer\\SarvoChangerGraphic.bmp"
 # Whatever an earlier test left in the bitmap's place goes.
 rm -rf "$bitmap"
 
@@ -74,19 +52,13 @@ expect_ui_log() {  # WHAT TEXT (the text's lines joined by CR LF)
 # starts, so first wait until no settings tool (stand-in) runs: a start would
 # then have left its record.
 expect_no_start() {
-    for _ in $(seq 100); do
-        pgrep -f 'SarvoSetTool\.exe' >/dev/null || break
-        sleep 0.05
-    done
+    poll "the stand-in's end" eval '! pgrep -f "SarvoSetTool\.exe" >/dev/null'
     [[ ! -e "$program/SarvoSetTool.log" ]] || fail "$1: the settings tool was started: $(cat "$program/SarvoSetTool.log")"
 }
 # The stand-in's record once it has written one (it is not waited for).
 stand_in_log() {
-    for _ in $(seq 100); do
-        [[ -s "$program/SarvoSetTool.log" ]] && break
-        sleep 0.05
-    done
-    cat "$program/SarvoSetTool.log" 2>/dev/null || true
+    poll "the stand-in's record" test -s "$program/SarvoSetTool.log"
+    cat "$program/SarvoSetTool.log"
 }
 
 crlf=$'\r\n'
@@ -188,7 +160,7 @@ windows_xp)
     # Where a standard user may write to the Windows folder, the bitmap
     # stays there.
     key='HKCU\Software\Wine\AppDefaults\SarvoChanger.exe'
-    trap 'wine_ reg delete "$key" /f >/dev/null 2>&1; cleanup' EXIT
+    trap 'wine_ reg delete "$key" /f >/dev/null 2>&1; rm -rf "$work"' EXIT
     wine_ reg add "$key" /v Version /t REG_SZ /d winxp64 /f >/dev/null 2>&1
     mkdir -p "$program/WallPaper"
     cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/only.gif"
@@ -208,4 +180,4 @@ windows_xp)
     ;;
 esac
 
-finish "$scenario"
+finish

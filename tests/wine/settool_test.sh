@@ -16,22 +16,8 @@
 #                 under a name asked for in the input box when its own is
 #                 taken; nothing moved when no one can be asked
 #     no_display  an unknown switch opens the window, which cannot be shown
-#
-# Environment (set by CTest): WINEPREFIX and the other Wine settings,
-# SARVO_WINE, SARVO_BIN (the built programs), SARVO_PICTURES (sample
-# pictures), SARVO_XVFB_STATE (window and add).
 set -euo pipefail
-scenario=${1:?scenario}
-: "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine-settool.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work"  # no reg.exe or other program of the same name here
-program="$work/プログラム フォルダ"
-mkdir -p "$program/TrashBox"
-settings="$program/sarvoset.ini"
-driver_out="$work/driver.out"
 
 # The settings tool, with the real changer beside it.
 cp "$SARVO_BIN/SarvoSetTool.exe" "$SARVO_BIN/SarvoChanger.exe" "$program/"
@@ -42,9 +28,6 @@ run_settool() {  # ARGUMENT-TEXT
         >"$work/run.out" 2>&1 || status=$?
 }
 
-user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
-bitmap="$user_dir/AppData/Local/Sarvo Backdrop Changer/SarvoChangerGraphic.bmp"
-bitmap_win="C:\\users\\$(id -un)\\AppData\\Local\\Sarvo Backdrop Changer\\SarvoChangerGraphic.bmp"
 pictures="$work/写真 フォルダ"
 mkdir -p "$pictures"
 
@@ -111,10 +94,7 @@ delskip)
     run_settool /delskip
     expect_eq "$status" 0 "/delskip ends normally"
     expected_wallpaper="WallPaper=$(win "$pictures")\\b.gif"
-    for _ in $(seq 300); do  # the changer is not waited for
-        grep -qF "$(sjis "$expected_wallpaper")" "$settings" && break
-        sleep 0.1
-    done
+    poll "the changer's record" grep -qF "$(sjis "$expected_wallpaper")" "$settings"  # the changer is not waited for
     expect_file_lines "$settings" "the changer recorded the other picture" '[Sarvo Changer]' \
         "FolderPath=$(win "$pictures")" "$expected_wallpaper"
     cmp -s "$SARVO_PICTURES/sample.jpg" "$program/TrashBox/夕焼け 1 (2).jpg" || fail "the picture is not in TrashBox"
@@ -172,4 +152,4 @@ no_display)
     exit 2
     ;;
 esac
-finish "$scenario"
+finish

@@ -7,25 +7,10 @@
 # bitmap in both of its folders, the program folder's files.
 #
 #   uninstaller_test.sh life_cycle CPACK-CONFIG CPACK CMAKE
-#
-# Environment (set by CTest): WINEPREFIX and the other Wine settings,
-# SARVO_WINE, SARVO_BIN (the built programs), SARVO_PICTURES (sample
-# pictures), SARVO_XVFB_STATE.
 set -euo pipefail
-scenario=${1:?scenario} config=${2:?} cpack=${3:?} cmake=${4:?}
-: "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
+config=${2:?} cpack=${3:?} cmake=${4:?}
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine-uninstaller.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work"  # no reg.exe or other program of the same name here
-driver_out="$work/driver.out"
-
-# The two places of the bitmap: the local application-data folder, used from
-# Vista on, and the Windows folder, where older versions put it.
-user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
-own_folder="$user_dir/AppData/Local/Sarvo Backdrop Changer"
-old_bitmap="$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"
+old_bitmap="$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"  # where older versions put it
 
 # Every folder and file of the program folder, with the files' checksums.
 tree_state() {
@@ -108,4 +93,4 @@ tool tips 0' "the window's controls, places and focus order"
     exit 2
     ;;
 esac
-finish "$scenario"
+finish
