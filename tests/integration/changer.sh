@@ -2,7 +2,6 @@
 # The real SarvoChanger as a process. One case per run; with a display (the
 # shared Xvfb, whose root shows the wallpaper):
 #   placements     centred (also with no pair stored), tiled, stretched
-#   larger         a JPEG larger than the screen, centred: cut on every side
 #   replace        a second run frees the first run's pixmap
 #   stale          root properties naming a pixmap whose owner is gone
 #   two-monitors   each monitor shows the picture by itself
@@ -11,8 +10,6 @@
 # and without one:
 #   no-session     nowhere to show the picture: said so on standard error,
 #                  exit code 1, nothing changed
-#   relative       a picture given by a relative path is handed over absolute
-#   not-a-picture  a file that is no picture by name is not handed over
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -63,18 +60,6 @@ placements)
         "$IM_CONVERT" $expected "$T/expected.png"
         assert_root_shows "$T/expected.png" "picture with placement $tile/$style"
     done
-    ;;
-larger)
-    use_display
-    rm "$PICS/quad.bmp"
-    quadrants "$T/large.bmp" 400 300
-    "$IM_CONVERT" "$T/large.bmp" -quality 100 -sampling-factor 1x1 "$PICS/large photo.jpg"
-    run_changer
-    assert_completed "$PICS/large photo.jpg"
-    "$IM_CONVERT" "$T/large.bmp" -crop 320x240+40+30 +repage "$T/expected.png"
-    root_shot "$T/root.ppm" || fail "cannot read the root window"
-    # JPEG is lossy: compared with the tolerance of its rounding.
-    assert_eq "$("$IM_COMPARE" -metric AE -fuzz 4% "$T/root.ppm" "$T/expected.png" null: 2>&1)" 0 "pixels off by 4%"
     ;;
 replace)
     use_display
@@ -157,22 +142,6 @@ no-session)
     assert_contains "$ERR" $'SarvoBackdropChanger\n壁紙を設定できませんでした。' "message on standard error"
     assert_contains "$ERR" "no graphical session" "reason on standard error"
     [[ ! -e $REGISTRY ]] || fail "the registry store was written"
-    ;;
-relative)
-    no_display
-    mkdir -p "$T/album"
-    cp "$PICS/quad.bmp" "$T/album/Sea.JPG"
-    cd "$T/album" || fail "no album"
-    run_changer Sea.JPG
-    assert_handed_over $'args=1\narg=/add'"$T/album/Sea.JPG"
-    ;;
-not-a-picture)
-    # No hand-over: the changer goes on, and stops for want of a display.
-    no_display
-    printf 'notes' >"$T/notes.txt"
-    run_changer "$T/notes.txt"
-    assert_no_launch
-    assert_contains "$ERR" "no graphical session" "reason of the failed change"
     ;;
 *) fail "unknown case $1" ;;
 esac

@@ -114,9 +114,6 @@ broken_picture)
 command_lines)
     # A picture opened with the changer goes to the settings tool, its path
     # without the quotes, with a normal window; nothing else happens.
-    mkdir -p "$program/WallPaper"
-    cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/only.gif"
-    echo notes > "$program/WallPaper/notes.txt"
     pictures="$work/写真 フォルダ"
     mkdir -p "$pictures"
     cp "$SARVO_PICTURES/sample.jpg" "$pictures/Photo 1.JPG"
@@ -126,16 +123,6 @@ command_lines)
     expect_eq "$(stand_in_log)" "text=/add$(win "$pictures")\\Photo 1.JPG"$'\n'"show=1" \
         "the settings tool is started with /add and the path"
     [[ ! -e "$program/sarvoset.ini" ]] || fail "the settings file was written"
-    rm "$program/SarvoSetTool.log"
-    # Texts that are no quoted picture path: no hand-over, a normal run.
-    for text in "/NOKEY" "\"$(win "$program")\\WallPaper\\notes.txt\""; do
-        rm -f "$program/sarvoset.ini"
-        run_changer "$text"
-        expect_eq "$status" 0 "[$text] ends normally"
-        expect_settings "[$text]" '[Sarvo Changer]' "WallPaper=$(win "$program")\\WallPaper\\only.gif"
-        expect_no_start "[$text]"
-    done
-    [[ ! -e "$ui_log" ]] || fail "a message was shown: $(cat "$ui_log")"
     ;;
 
 link_loops)
