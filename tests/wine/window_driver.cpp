@@ -18,7 +18,6 @@
 //   settext SEL TEXT            sets a control's text (WM_SETTEXT)
 //   click SEL                   clicks a button or check box (BM_CLICK)
 //   post-click SEL              the same, without waiting for what it opens
-//   dblclick SEL                double-clicks a control
 //   select SEL INDEX            chooses a list entry and tells the window
 //   expect-text SEL TEXT        the control shows TEXT
 //   expect-check SEL 0|1        the check box is cleared or ticked
@@ -30,8 +29,8 @@
 //   close                       closes the window (WM_CLOSE), waits for it to go
 //   exit-code N                 the started program ended with N
 //
-// SEL is CLASS:TEXT (the control of that class showing TEXT), CLASS#N (the
-// Nth of that class in Z order, from 0) or Static@icon (the picture).
+// SEL is CLASS:TEXT (the control of that class showing TEXT) or CLASS#N (the
+// Nth of that class in Z order, from 0).
 // Texts are given and printed in UTF-8.
 #include <windows.h>
 #include <commctrl.h>
@@ -127,16 +126,13 @@ std::vector<HWND> Children() {
 }
 
 HWND Control(const std::string& selector) {
-    const std::size_t mark = selector.find_first_of(":#@");
+    const std::size_t mark = selector.find_first_of(":#");
     if (mark == std::string::npos) Fail("bad selector " + selector);
     const std::string wanted = selector.substr(0, mark), rest = selector.substr(mark + 1);
     int nth = selector[mark] == '#' ? std::atoi(rest.c_str()) : -1;
     for (HWND h : Children()) {
         if (!SameClass(ClassOf(h), wanted)) continue;
-        const bool match = selector[mark] == ':'   ? TextOf(h) == rest
-                           : selector[mark] == '@' ? (GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON
-                                                   : nth-- == 0;
-        if (match) return h;
+        if (selector[mark] == ':' ? TextOf(h) == rest : nth-- == 0) return h;
     }
     Fail("no control " + selector);
 }
@@ -165,11 +161,6 @@ void Dump() {
         if (GetWindow(h, GW_OWNER) == form) tools += SendMessageA(h, TTM_GETTOOLCOUNT, 0, 0);
     std::printf("tool tips %ld\n", static_cast<long>(tools));
     std::fflush(stdout);
-}
-
-void DoubleClick(HWND h) {
-    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-        SendMessageA(h, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(2, 2));
 }
 
 void Expect(const std::string& actual, const std::string& expected, const std::string& what) {
@@ -234,8 +225,7 @@ int main() {
             SendMessageA(Control(next("control")), BM_CLICK, 0, 0);
         } else if (step == "post-click") {
             PostMessageA(Control(next("control")), BM_CLICK, 0, 0);
-        } else if (step == "dblclick") {
-            DoubleClick(Control(next("control")));
+
         } else if (step == "select") {
             HWND h = Control(next("control"));
             SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(next("index").c_str())), 0);
