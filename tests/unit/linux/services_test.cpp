@@ -31,14 +31,6 @@ using sarvo::test::ReadFile;
 using sarvo::test::TempDir;
 using sarvo::test::WriteFile;
 
-TEST(Xdg, OnlyAbsoluteValuesCount) {
-    using platform::linux_xdg::ResolveBaseDir;
-    EXPECT_EQ(ResolveBaseDir("/x/data", "/home/u", ".local/share"), "/x/data");
-    EXPECT_EQ(ResolveBaseDir(nullptr, "/home/u", ".local/share"), "/home/u/.local/share");
-    EXPECT_EQ(ResolveBaseDir("", "/home/u", ".config"), "/home/u/.config");
-    EXPECT_EQ(ResolveBaseDir("rel/dir", "/home/u", ".config"), "/home/u/.config");
-}
-
 // Points the user's XDG folders into a temporary folder for one test.
 class PrivateXdg : public ::testing::Test {
 protected:
@@ -49,14 +41,14 @@ protected:
     TempDir home;
 };
 
-TEST_F(PrivateXdg, TheBitmapFolderIsMadeInTheDataFolder) {
+TEST_F(PrivateXdg, TheBitmapFolderIsMadeForTheUserAloneInTheDataFolderWhichMustBeAbsolute) {
+    using platform::linux_xdg::ResolveBaseDir;
+    for (const char* value : {static_cast<const char*>(nullptr), "", "rel/dir"})
+        EXPECT_EQ(ResolveBaseDir(value, "/home/u", ".config"), "/home/u/.config");
     const std::string folder = platform::WindowsFolder();
     EXPECT_EQ(folder, (home.path() / "data" / "sarvo-backdrop-changer").string());
-    EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
-}
-
-TEST_F(PrivateXdg, TheBitmapFolderIsEmptyWhenItCannotBeMade) {
+    fs::remove_all(home.path() / "data");
     WriteFile(home.path() / "data", "a file where the folder should be");
     EXPECT_EQ(platform::WindowsFolder(), "");
 }
@@ -132,16 +124,6 @@ TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     }));
 }
 
-// Windows rewrites the whole file with its own line ends; our writer
-// changes only the line it must.
-TEST(SettingsFileLinux, LinesOfOthersAndTheLineEndsAreKept) {
-    TempDir dir;
-    const std::string ini = (dir.path() / "sarvoset.ini").string();
-    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n; a note\n[Mine]\nx=1\n");
-    ASSERT_TRUE(sarvo::IniWriteString(ini, "Sarvo Changer", "WallPaper", "/pics/a.jpg"));
-    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
-}
-
 TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPipes) {
     TempDir dir;
     const std::string path = (dir.path() / "SarvoChangerGraphic.bmp").string();
@@ -178,7 +160,7 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
 
 // A settings file the user may not read is never replaced by one holding
 // only our key, and a hidden file is no ordinary one.
-TEST(Files, AnUnreadableSettingsFileIsKeptAndAHiddenFileIsNone) {
+TEST(SettingsFileLinux, AnUnreadableFileIsKeptAReadableOneChangesOnlyItsLineAndAHiddenFileIsNone) {
     TempDir dir;
     const std::string ini = (dir.path() / "sarvoset.ini").string();
     WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n");
@@ -188,6 +170,12 @@ TEST(Files, AnUnreadableSettingsFileIsKeptAndAHiddenFileIsNone) {
     EXPECT_TRUE(test::RunWithoutPrivileges([&] { return !IniWriteString(ini, "Sarvo Changer", "WallPaper", "/a.jpg"); }));
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\n");
     EXPECT_FALSE(platform::OrdinaryFileExists((dir.path() / ".hidden.jpg").string()));
+    // Readable again: our writer changes only the line it must, keeping the
+    // others' lines and line ends (Windows rewrites the whole file).
+    fs::permissions(ini, fs::perms::owner_read | fs::perms::owner_write);
+    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n; a note\n[Mine]\nx=1\n");
+    ASSERT_TRUE(IniWriteString(ini, "Sarvo Changer", "WallPaper", "/pics/a.jpg"));
+    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
 }
 
 // The user may let us write the file but not its folder: then the file is
