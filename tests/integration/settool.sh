@@ -1,10 +1,6 @@
 #!/bin/bash
 # The real SarvoSetTool: its window on Xvfb, driven with the keyboard and
 # mouse as a user would, and what it does without a display. One case per run:
-#   window      tick the log-on box, pick a placement, type a folder, close;
-#               the program folder's path holds blanks, quotes, $ and %, and
-#               the log-on entry is checked by the desktop's own validator
-#               and started through GLib
 #   browse      the folder browser: a folder chosen, then a cancel
 #   open        the waste bin, the address and the folder box handed to
 #               xdg-open (a recording stand-in) as whole arguments
@@ -15,10 +11,6 @@
 new_program_folder
 cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
 mkdir "$PROG/TrashBox"
-AUTOSTART=$XDG_CONFIG_HOME/autostart/SarvoChanger.desktop
-
-# The window's client area is 4155 x 5700 twips: 277 x 380 pixels at 96 DPI.
-WIDTH=277 HEIGHT=380
 
 # run_settool [ARGUMENT...]: one switch run, waited for; sets RC and ERR.
 run_settool() {
@@ -29,45 +21,6 @@ run_settool() {
 value_is() { [[ $(ini_value "$1" "$2") == "$3" ]]; }
 
 case ${1:?case} in
-window)
-    odd="$T/my \"sarvo\" \$HOME 50% 写真"
-    mv "$PROG" "$odd"
-    PROG=$odd SETTINGS=$odd/sarvoset.ini
-    use_display
-    open_window "$PROG/SarvoSetTool" 'Sarvo Changer SettingTool'
-    hints=$(xprop -id "$WIN" WM_NORMAL_HINTS _MOTIF_WM_HINTS)
-    assert_contains "$hints" "program specified minimum size: $WIDTH by $HEIGHT" "fixed size"
-    assert_contains "$hints" "program specified maximum size: $WIDTH by $HEIGHT" "fixed size"
-    # Motif hints: functions and decorations offer neither minimise (8, 0x20)
-    # nor maximise (16, 0x40).
-    read -r functions decorations < <(sed -n 's/^_MOTIF_WM_HINTS.* = [^,]*, \([^,]*\), \([^,]*\),.*/\1 \2/p' <<<"$hints")
-    [[ -n $functions ]] || fail "no Motif hints: $hints"
-    (( (functions & 0x18) == 0 && (decorations & 0x60) == 0 )) || fail "minimise or maximise offered: $hints"
-
-    # The focus starts in the folder box; then, in focus order, the folder
-    # button, the help text, the log-on box, the delete-skip button and the
-    # placement list.
-    xdotool key ctrl+a && xdotool type --delay 20 "$T/typed" || fail "cannot type"
-    poll "FolderPath following the typing" value_is "$SETTINGS" FolderPath "$T/typed"
-    xdotool key --delay 50 Tab Tab Tab space
-    poll "the log-on entry" test -s "$AUTOSTART"
-    xdotool key --delay 50 Tab Tab Down Down
-    # Tiled; no wallpaper is stored, so the wallpaper-off box gets ticked.
-    poll "the tiled placement" value_is "$REGISTRY" TileWallpaper 1
-    assert_eq "$(ini_value "$REGISTRY" WallpaperStyle)" 0 "WallpaperStyle of the tiled placement"
-    tr -d '\r' <"$REGISTRY" | grep -qx "Wallpaper=" || fail "the store's Wallpaper is not empty: $(cat "$REGISTRY")"
-    close_window
-    assert_eq "$(ini_value "$SETTINGS" StartUp)" 1 "StartUp after the window closed"
-    assert_eq "$(ini_value "$SETTINGS" FolderPath)" "$T/typed" "FolderPath after the window closed"
-
-    # The desktop's own readers of the log-on entry: the validator, and GLib
-    # starting it (with a recorder in the changer's place).
-    validation=$(desktop-file-validate "$AUTOSTART" 2>&1) || fail "desktop-file-validate: $validation"
-    [[ -z $validation ]] || fail "desktop-file-validate: $validation"
-    printf '#!/bin/sh\nprintf "%%s\\n" "$0" "$#" >"%s"\n' "$T/started" >"$PROG/SarvoChanger"
-    "$SARVO_LAUNCH_TOOL" "$AUTOSTART" || fail "GLib did not start the log-on entry"
-    assert_eq "$(cat "$T/started")" "$PROG/SarvoChanger"$'\n'0 "program GLib started, and its argument count"
-    ;;
 browse)
     use_display
     mkdir -p "$T/chosen"
