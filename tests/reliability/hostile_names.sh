@@ -2,8 +2,8 @@
 # Hostile names through the programs, in the program folder, the picture
 # folder and the pictures: blanks, quotes, $, backticks, %, leading dashes,
 # bytes that are no UTF-8 and line breaks. Nothing is executed, nothing is
-# mangled, and a name the settings file cannot hold is never chosen. One
-# case per run:
+# mangled, and a name the settings file cannot hold is never chosen nor
+# added. One case per run:
 #   changer   each picture shown and recorded as it is named, and handed to
 #             the settings tool as it is named
 #   settool   each picture added and delete-skipped as it is named
@@ -44,15 +44,19 @@ settool)
     cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
     cp "$SARVO_STANDIN" "$PROG/SarvoChanger"
     mkdir "$PROG/TrashBox" "$T/album"
-    for name in "${names[@]}" $'line\nbreak.bmp'; do
+    for name in "${names[@]}"; do
         cp "$T/picture.bmp" "$T/album/$name"
         "$PROG/SarvoSetTool" "/add$T/album/$name" || fail "cannot add [$name]"
         cmp -s "$PICS/$name" "$T/picture.bmp" || fail "[$name] was not added as it is named: $(ls "$PICS")"
         printf '[Sarvo Changer]\r\nFolderPath=%s\r\nWallPaper=%s\r\n' "$PICS" "$PICS/$name" >"$SETTINGS"
-        [[ $name == *$'\n'* ]] && continue  # no such WallPaper can be recorded
         "$PROG/SarvoSetTool" /delskip || fail "cannot delete-skip [$name]"
         cmp -s "$PROG/TrashBox/$name" "$T/picture.bmp" || fail "[$name] is not in TrashBox: $(ls "$PROG/TrashBox")"
     done
+    # A name with a line break could never be shown: it is not added, and the message says why.
+    cp "$T/picture.bmp" "$T/album/"$'line\nbreak.bmp'
+    err=$("$PROG/SarvoSetTool" "/add$T/album/"$'line\nbreak.bmp' 2>&1) && fail "a line break's name was added"
+    assert_contains "$err" "改行を含む名前の画像は壁紙にできません。" "message for a line break's name"
+    [[ -e "$T/album/"$'line\nbreak.bmp' ]] || fail "the picture with a line break's name was moved"
     ;;
 *) fail "unknown case $1" ;;
 esac
