@@ -130,7 +130,9 @@ bool Form1::GetWindowsPath() {
 bool Form1::iniRead() {
     gLoadFolderPath = IniReadString(gIniFilePath, kSection, "FolderPath", programDirectory_ + kSep + "WallPaper");
     gOldWallpaper = IniReadString(gIniFilePath, kSection, "WallPaper", "");
-    if (!platform::FolderExists(gLoadFolderPath)) {
+    // A test that cannot tell (a drive not ready, a parent we may not read)
+    // is no verdict: the run goes on without it, and the walk finds what it can.
+    if (platform::ProbeFolder(gLoadFolderPath) == platform::FolderState::Missing) {
         Stop(std::string("指定したフォルダがありません。") + kCrLf + "SettingToolでもう一度指定しなおしてください。");
         return false;
     }

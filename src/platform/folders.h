@@ -32,7 +32,14 @@ struct FolderListing {
 // may list folders at once, each into its own `listing`.
 bool ListFolder(const std::string& folder, FolderListing& listing);
 
-// True when `path` names an existing folder (the changer's folder test).
-bool FolderExists(const std::string& path);
+// What a look at one path tells about a folder there.
+enum class FolderState {
+    Exists,
+    Missing,     // nothing there, a file, or an empty path
+    CannotTell,  // the look itself failed: access denied on a parent, a drive not ready
+};
+
+// The changer's folder test: whether `path` names an existing folder.
+FolderState ProbeFolder(const std::string& path);
 
 }  // namespace sarvo::platform

@@ -279,7 +279,7 @@ void Form1::txtWallpaperFolder_Change() {
 
 void Form1::txtWallpaperFolder_DblClick() {
     const std::string& folder = txtWallpaperFolder.Text();
-    if (!platform::FolderExists(folder)) {
+    if (platform::ProbeFolder(folder) != platform::FolderState::Exists) {
         ShowError("現在設定されているフォルダは存在しません");
         return;
     }
@@ -327,6 +327,12 @@ bool Form1::MoveIntoTrashBox(const std::string& picture) {
 }
 
 bool Form1::AddWallpaper(const std::string& AddFilePath) {
+    // A name with a line break could never be recorded as the wallpaper: the
+    // picture would lie in the folder and never be shown.
+    if (GetFileBaseName(AddFilePath).find_first_of("\r\n") != std::string::npos) {
+        ShowError("改行を含む名前の画像は壁紙にできません。\r\n" + AddFilePath);
+        return false;
+    }
     const std::string folder = txtWallpaperFolder.Text() + kSep;
     std::string target = folder + GetFileBaseName(AddFilePath);
     std::string why;

@@ -29,11 +29,11 @@ export DISPLAY=$SARVO_TEST_DISPLAY
 "$program" --desktop </dev/null >"$T/desktop.log" 2>&1 &
 desktop_pid=$!
 CLEANUPS=("kill $desktop_pid 2>/dev/null; wait $desktop_pid 2>/dev/null" "${CLEANUPS[@]}")
-for _ in $(seq 100); do
-    [[ $(xwininfo -root -children 2>/dev/null) == *"child"*"0x"* ]] && break
+desktop_up() {
     kill -0 "$desktop_pid" 2>/dev/null || fail "$program --desktop ended: $(tail -n 5 "$T/desktop.log")"
-    sleep 0.1
-done
+    [[ $(xwininfo -root -children 2>/dev/null) == *"child"*"0x"* ]]
+}
+poll "$program's desktop window" desktop_up
 
 quadrants "$PICS/quad.bmp"
 expected_screens "$PICS/quad.bmp"

@@ -20,8 +20,7 @@ record=$T/scripts
 "$SARVO_DESKTOP_STAND_IN" plasma "$record" &
 stand_in=$!
 CLEANUPS+=("kill $stand_in")
-for _ in $(seq 100); do [[ -e $record.ready ]] && break; sleep 0.1; done
-[[ -e $record.ready ]] || fail "the stand-in did not get the Plasma shell's name"
+poll "the stand-in getting the Plasma shell's name" test -e "$record.ready"
 
 uri() { python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1], safe="/"))' "$1"; }
 

@@ -16,8 +16,7 @@ record=$T/portal
 "$SARVO_DESKTOP_STAND_IN" portal "$record" &
 stand_in=$!
 CLEANUPS+=("kill $stand_in")
-for _ in $(seq 100); do [[ -e $record.ready ]] && break; sleep 0.1; done
-[[ -e $record.ready ]] || fail "the stand-in did not get the portal's name"
+poll "the stand-in getting the portal's name" test -e "$record.ready"
 
 set_placement 1 0
 run_changer

@@ -29,18 +29,13 @@ start_sway() {
     sway_pid=$!
     CLEANUPS+=("kill $sway_pid 2>/dev/null")
     local socket=$XDG_RUNTIME_DIR/sway-ipc.$(id -u).$sway_pid.sock
-    for _ in $(seq 100); do
-        [[ -S $socket && -e $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY ]] && break
-        kill -0 "$sway_pid" 2>/dev/null || fail "sway did not start: $(tail -n 5 "$T/sway.log")"
-        sleep 0.1
-    done
-    [[ -S $socket ]] || fail "sway's socket did not appear: $(ls "$XDG_RUNTIME_DIR"; tail -n 5 "$T/sway.log")"
+    poll "sway's start ($(tail -n 5 "$T/sway.log"))" test -S "$socket" -a -e "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
     export SWAYSOCK=$socket
 }
 
 stop_sway() {
     kill "$sway_pid"
-    for _ in $(seq 50); do [[ -e $SWAYSOCK || -e $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY ]] || break; sleep 0.1; done
+    poll "sway's end" test ! -e "$SWAYSOCK" -a ! -e "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
 }
 
 start_sway
@@ -79,8 +74,7 @@ assert_eq "$RC" 0 "exit code with swaybg again (stderr: $ERR)"
 second=$(swaybg_pid)
 [[ $second != "$first" ]] || fail "the second run recorded the same swaybg"
 assert_screen_becomes sway_shot "$TILE" "swaybg, tile"
-for _ in $(seq 50); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$first" 2>/dev/null; then fail "the previous swaybg $first was not ended"; fi
+poll "the previous swaybg's end" eval '! kill -0 "$first" 2>/dev/null'
 "$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper with swaybg"
 assert_screen_becomes sway_shot "$BLACK" "swaybg, removed"
 

@@ -1,13 +1,16 @@
 #!/bin/bash
 # The Linux release archive: made by CPack and unpacked into a folder whose
-# path holds blanks and non-ASCII. One case per run:
+# path holds blanks, quotes, $, % and non-ASCII. One case per run:
 #   archive     laid out as one program folder, needing no library outside
 #               the Debian packages its readme names, and working from there
 #   life-cycle  a user's whole time with the suite: the changer puts up a
-#               picture, the settings tool's window ticks the log-on start,
-#               the uninstaller's window removes the current version; the
-#               log-on entry, the bitmap and the wallpaper are gone, the
-#               program folder is as it was
+#               picture; the settings tool's window, of a fixed size, is
+#               driven with the keyboard (a folder typed, the log-on start
+#               ticked, tiles chosen), and the log-on entry is checked by the
+#               desktop's own validator and started through GLib; the
+#               uninstaller's window removes the current version: the log-on
+#               entry, the bitmap and the wallpaper are gone, the program
+#               folder is as it was
 #   SARVO_CPACK_CONFIG      the build's CPackConfig.cmake
 #   SARVO_RUNTIME_PACKAGES  the file listing the readme's packages
 . "$(dirname "$0")/lib.sh"
@@ -18,9 +21,10 @@ trap cleanup EXIT
 cpack --config "$SARVO_CPACK_CONFIG" -G TGZ -B "$T/out" >"$T/cpack.log" 2>&1 || fail "cpack: $(cat "$T/cpack.log")"
 archives=("$T"/out/sarvo-backdrop-changer-*-linux-x86_64.tar.gz)
 [[ ${#archives[@]} == 1 && -f ${archives[0]} ]] || fail "no single archive in $(ls "$T/out")"
-mkdir -p "$T/ダウンロード 先"
-tar -xzf "${archives[0]}" -C "$T/ダウンロード 先" || fail "cannot unpack ${archives[0]}"
-folder=$(echo "$T/ダウンロード 先"/*)
+unpacked="$T/my \"sarvo\" \$HOME 50% ダウンロード 先"
+mkdir -p "$unpacked"
+tar -xzf "${archives[0]}" -C "$unpacked" || fail "cannot unpack ${archives[0]}"
+folder=$(echo "$unpacked"/*)
 [[ -d $folder && $(basename "$folder") == sarvo-backdrop-changer-*-linux-x86_64 ]] || fail "not one program folder: $folder"
 
 use_display
@@ -30,38 +34,6 @@ unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
 REGISTRY=$XDG_CONFIG_HOME/sarvo-backdrop-changer/registry.ini
 AUTOSTART=$XDG_CONFIG_HOME/autostart/SarvoChanger.desktop
-
-# poll WHAT COMMAND...: waits up to 30 s for COMMAND to succeed.
-poll() {
-    local what=$1 i
-    shift
-    for ((i = 0; i < 300; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    fail "$what did not happen within 30 s"
-}
-
-# open_window PROGRAM CAPTION: starts the program's window run and waits for
-# its window; sets PID and WIN.
-open_window() {
-    "$folder/$1" >"$T/$1.out" 2>&1 &
-    PID=$!
-    CLEANUPS+=("kill $PID 2>/dev/null")
-    WIN=$(timeout 30 xdotool search --sync --name "^$2\$" | head -n 1)
-    [[ -n $WIN ]] || fail "no window \"$2\" appeared ($(cat "$T/$1.out"))"
-    xdotool windowfocus --sync "$WIN" || fail "cannot focus the window \"$2\""
-}
-
-# close_window: closes the window as the window manager's close button does
-# and waits for its program to end with exit code 0.
-close_window() {
-    "$SARVO_CLOSE_TOOL" "$WIN" || fail "cannot ask the window to close"
-    timeout 30 tail --pid="$PID" -f /dev/null || fail "the program did not end after its window closed"
-    local rc=0
-    wait "$PID" || rc=$?
-    assert_eq "$rc" 0 "exit code of a closed window"
-}
 
 # answer_box NOT-THIS-ONE: waits for a message box other than the window
 # NOT-THIS-ONE (a box just answered), confirms it with Return; sets BOX.
@@ -137,24 +109,43 @@ life-cycle)
     timeout 60 "$folder/SarvoChanger" >"$T/stdout" 2>"$T/stderr" || fail "the changer failed: $(cat "$T/stderr")"
     [[ -f $BITMAP && $(root_pixmap) != none ]] || fail "the changer put up no wallpaper: $(cat "$T/stderr")"
 
-    # The settings window opens on the folder box; the log-on box is third
-    # in the focus order after it.
-    open_window SarvoSetTool 'Sarvo Changer SettingTool'
+    # The window's client area is 4155 x 5700 twips: 277 x 380 pixels at 96
+    # DPI, and neither minimise (8, 0x20) nor maximise (16, 0x40) is offered.
+    open_window "$folder/SarvoSetTool" 'Sarvo Changer SettingTool'
+    hints=$(xprop -id "$WIN" WM_NORMAL_HINTS _MOTIF_WM_HINTS)
+    assert_contains "$hints" "program specified minimum size: 277 by 380" "fixed size"
+    assert_contains "$hints" "program specified maximum size: 277 by 380" "fixed size"
+    read -r functions decorations < <(sed -n 's/^_MOTIF_WM_HINTS.* = [^,]*, \([^,]*\), \([^,]*\),.*/\1 \2/p' <<<"$hints")
+    (( (functions & 0x18) == 0 && (decorations & 0x60) == 0 )) || fail "minimise or maximise offered: $hints"
+    # The focus starts in the folder box; then, in focus order, the folder
+    # button, the help text, the log-on box, the delete-skip button and the
+    # placement list.
+    xdotool key ctrl+a && xdotool type --delay 20 "$T/typed" || fail "cannot type"
+    poll "FolderPath following the typing" eval '[[ $(ini_value "$folder/sarvoset.ini" FolderPath) == "$T/typed" ]]'
     xdotool key --delay 50 Tab Tab Tab space
     poll "the log-on entry" test -s "$AUTOSTART"
+    xdotool key --delay 50 Tab Tab Down Down
+    poll "the tiled placement" eval '[[ $(ini_value "$REGISTRY" TileWallpaper) == 1 ]]'
+    assert_eq "$(ini_value "$REGISTRY" WallpaperStyle)" 0 "WallpaperStyle of the tiled placement"
     close_window
     assert_eq "$(ini_value "$folder/sarvoset.ini" StartUp)" 1 "StartUp after the settings window closed"
+    # The desktop's own readers of the log-on entry: the validator, and GLib
+    # starting it (with a recorder in the changer's place).
+    validation=$(desktop-file-validate "$AUTOSTART" 2>&1) && [[ -z $validation ]] || fail "desktop-file-validate: $validation"
+    printf '#!/bin/sh\nprintf "%%s\\n" "$0" "$#" >"%s"\n' "$T/started" >"$folder/SarvoChanger"
+    "$SARVO_LAUNCH_TOOL" "$AUTOSTART" || fail "GLib did not start the log-on entry"
+    assert_eq "$(cat "$T/started")" "$folder/SarvoChanger"$'\n'0 "program GLib started, and its argument count"
     before=$(tree_state)
 
     # The uninstaller opens on the current version's button: press it, say
     # Yes, confirm that it is done. The window stays open until closed.
-    open_window SarvoUninstaller 'Sarvo Changer Uninstaller'
+    open_window "$folder/SarvoUninstaller" 'Sarvo Changer Uninstaller'
     xdotool key space
     answer_box
     question=$BOX
     answer_box "$question"
     poll "the closing box's end" eval '[[ -z $(xdotool search --name "^SarvoUninstaller\$" 2>/dev/null) ]]'
-    kill -0 "$PID" 2>/dev/null || fail "the uninstaller ended with its removal ($(cat "$T/SarvoUninstaller.out"))"
+    kill -0 "$PID" 2>/dev/null || fail "the uninstaller ended with its removal ($(cat "$T/window.out"))"
     close_window
 
     [[ ! -e $AUTOSTART ]] || fail "the log-on entry is still there"

@@ -13,8 +13,7 @@ size() { "$PROG/screen_size" 2>"$T/stderr"; }
 case ${1:?case} in
 x11-split)
     use_display
-    "$SARVO_ROOT_TOOL" split || fail "cannot make two monitors"
-    CLEANUPS+=('"$SARVO_ROOT_TOOL" unsplit')
+    split_screen
     assert_eq "$(size)" "160 240" "size of the primary monitor (the left half of 320 x 240)"
     ;;
 wayland)

@@ -19,65 +19,14 @@ namespace sarvo {
 namespace {
 
 using test::Colours;
-using Bytes = std::vector<unsigned char>;
+using test::BmpParts;
+using test::Bytes;
+using test::Ints;
+using test::MakeBmp;
 
 constexpr std::uint32_t kRle8 = 1, kRle4 = 2, kBitFields = 3, kJpeg = 4;
 constexpr std::uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, W = 0xFFFFFF, K = 0x000000, Y = 0xFFFF00,
                         Z = 0x112233;
-
-void Le16(Bytes& b, std::uint32_t v) {
-    b.insert(b.end(), {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)});
-}
-void Le32(Bytes& b, std::uint32_t v) { Le16(b, v & 0xFFFF), Le16(b, v >> 16); }
-Bytes Le16s(std::initializer_list<std::uint32_t> values) {
-    Bytes b;
-    for (auto v : values) Le16(b, v);
-    return b;
-}
-Bytes Le32s(std::initializer_list<std::uint32_t> values) {
-    Bytes b;
-    for (auto v : values) Le32(b, v);
-    return b;
-}
-
-// The parts of a BMP file; MakeBmp lays them out with a consistent file header.
-struct BmpParts {
-    std::int32_t width = 0, height = 0;
-    std::uint16_t bits = 24;
-    Bytes pixels = {};
-    Colours palette = {};  // 4 bytes an entry, 3 with the 12-byte header
-    std::uint32_t compression = 0, coloursUsed = 0;
-    std::vector<std::uint32_t> masks = {};  // after a 40-byte header, inside a larger one
-    std::uint32_t headerSize = 40;
-};
-
-Bytes MakeBmp(const BmpParts& p) {
-    const auto width = static_cast<std::uint32_t>(p.width), height = static_cast<std::uint32_t>(p.height);
-    Bytes h = Le32s({p.headerSize});
-    if (p.headerSize == 12) {
-        for (std::uint32_t v : {width, height, 1u, 0u + p.bits}) Le16(h, v);
-    } else {
-        for (std::uint32_t v : {width, height}) Le32(h, v);
-        Le16(h, 1), Le16(h, p.bits);
-        const auto size = static_cast<std::uint32_t>(p.pixels.size());
-        for (std::uint32_t v : {p.compression, size, 2835u, 2835u, p.coloursUsed, 0u}) Le32(h, v);
-        if (p.headerSize > 40)
-            for (std::uint32_t mask : p.masks) Le32(h, mask);
-        h.resize(p.headerSize, 0);
-        if (p.headerSize == 40)
-            for (std::uint32_t mask : p.masks) Le32(h, mask);
-    }
-    for (std::uint32_t c : p.palette) {
-        for (int shift : {0, 8, 16}) h.push_back(static_cast<unsigned char>(c >> shift));
-        if (p.headerSize != 12) h.push_back(0);
-    }
-    Bytes file = {'B', 'M'};
-    for (std::size_t v : {14 + h.size() + p.pixels.size(), std::size_t{0}, 14 + h.size()})
-        Le32(file, static_cast<std::uint32_t>(v));
-    file.insert(file.end(), h.begin(), h.end());
-    file.insert(file.end(), p.pixels.begin(), p.pixels.end());
-    return file;
-}
 
 bool Refused(const Bytes& file) {
     Bitmap bitmap;
@@ -114,13 +63,13 @@ const std::vector<Case> kCases = {
       .masks = {0x000000FF, 0x0000FF00, 0x00FF0000}, .headerSize = 124},
      {0x102030, R}},
     {"32 bits, ten bits a channel: the top eight count",
-     {.width = 2, .height = 1, .bits = 32, .pixels = Le32s({0x3FF00000, (512u << 20) | (256u << 10) | 1023u}),
+     {.width = 2, .height = 1, .bits = 32, .pixels = Ints(4, {0x3FF00000, (512u << 20) | (256u << 10) | 1023u}),
       .compression = kBitFields, .masks = {0x3FF00000, 0x000FFC00, 0x000003FF}},
      {R, 0x8040FF}},
     {"16 bits default 5-5-5: 16 of 31 is 132",
-     {.width = 4, .height = 1, .bits = 16, .pixels = Le16s({0x7C00, 0x03E0, 0x001F, 0x4210})}, {R, G, B, 0x848484}},
+     {.width = 4, .height = 1, .bits = 16, .pixels = Ints(2, {0x7C00, 0x03E0, 0x001F, 0x4210})}, {R, G, B, 0x848484}},
     {"16 bits 5-6-5 masks",
-     {.width = 4, .height = 1, .bits = 16, .pixels = Le16s({0xF800, 0x07E0, 0x001F, 0x0400}), .compression = kBitFields,
+     {.width = 4, .height = 1, .bits = 16, .pixels = Ints(2, {0xF800, 0x07E0, 0x001F, 0x0400}), .compression = kBitFields,
       .masks = {0xF800, 0x07E0, 0x001F}},
      {R, G, B, 0x008200}},
     {"1 bit across a byte boundary",

@@ -75,14 +75,16 @@ TEST(Catalogue, FoldersWithoutPicturesOrAMissingRootGiveAnEmptyCatalogue) {
     EXPECT_TRUE(got.files.empty());
 }
 
-TEST(FolderExists, OnlyForAnExistingFolder) {
+TEST(ProbeFolder, OnlyAnExistingFolderExists) {
     TempDir dir;
     WriteFile(dir.path() / "file.jpg", "x");
-    EXPECT_TRUE(platform::FolderExists(dir.str()));
-    EXPECT_TRUE(platform::FolderExists(dir.str() + S));
-    EXPECT_FALSE(platform::FolderExists(dir.str() + S + "missing"));
-    EXPECT_FALSE(platform::FolderExists(dir.str() + S + "file.jpg"));
-    EXPECT_FALSE(platform::FolderExists(""));
+    using platform::FolderState;
+    const std::pair<std::string, FolderState> cases[] = {
+        {dir.str(), FolderState::Exists},          {dir.str() + S, FolderState::Exists},
+        {dir.str() + S + "missing", FolderState::Missing}, {dir.str() + S + "file.jpg", FolderState::Missing},
+        {dir.str() + S + "file.jpg" + S + "sub", FolderState::Missing}, {"", FolderState::Missing},
+    };
+    for (const auto& [path, state] : cases) EXPECT_EQ(platform::ProbeFolder(path), state) << path;
     platform::FolderListing listing;
     EXPECT_FALSE(platform::ListFolder(dir.str() + S + "missing", listing));
     EXPECT_TRUE(listing.entries.empty());

@@ -11,48 +11,10 @@ namespace sarvo {
 namespace {
 
 using test::Colours;
-using Bytes = std::vector<unsigned char>;
-
-void Put16(Bytes& b, std::uint32_t v, bool bigEndian) {
-    const auto hi = static_cast<unsigned char>(v >> 8), lo = static_cast<unsigned char>(v);
-    b.insert(b.end(), bigEndian ? std::initializer_list<unsigned char>{hi, lo}
-                                : std::initializer_list<unsigned char>{lo, hi});
-}
-void Put32(Bytes& b, std::uint32_t v, bool bigEndian) {
-    Put16(b, bigEndian ? v >> 16 : v & 0xFFFF, bigEndian);
-    Put16(b, bigEndian ? v & 0xFFFF : v >> 16, bigEndian);
-}
-
-// A TIFF block whose IFD0 holds a camera make and then the orientation.
-Bytes Tiff(bool bigEndian, std::uint32_t orientation, std::uint32_t ifdOffset = 8) {
-    Bytes t = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
-    Put32(t, ifdOffset, bigEndian);
-    Put16(t, 2, bigEndian);
-    Put16(t, 0x010F, bigEndian);  // Make, ASCII, 4 bytes held in the entry
-    Put16(t, 2, bigEndian);
-    Put32(t, 4, bigEndian);
-    t.insert(t.end(), {'C', 'a', 'm', 0});
-    Put16(t, 0x0112, bigEndian);  // Orientation, SHORT, one value
-    Put16(t, 3, bigEndian);
-    Put32(t, 1, bigEndian);
-    Put16(t, orientation, bigEndian);
-    Put16(t, 0, bigEndian);
-    Put32(t, 0, bigEndian);  // no next IFD
-    return t;
-}
-
-Bytes Segment(unsigned char marker, const Bytes& body) {
-    Bytes s = {0xFF, marker, static_cast<unsigned char>((body.size() + 2) >> 8),
-               static_cast<unsigned char>(body.size() + 2)};
-    s.insert(s.end(), body.begin(), body.end());
-    return s;
-}
-
-Bytes Exif(const Bytes& tiff) {
-    Bytes body = {'E', 'x', 'i', 'f', 0, 0};
-    body.insert(body.end(), tiff.begin(), tiff.end());
-    return Segment(0xE1, body);
-}
+using test::Bytes;
+using test::ExifSegment;
+using test::Segment;
+using test::Tiff;
 
 // A JPEG file's markers around the given segments, with a token scan.
 Bytes Jpeg(const std::vector<Bytes>& segments) {
@@ -67,27 +29,27 @@ int Orientation(const Bytes& file) { return JpegExifOrientation(file.data(), fil
 
 TEST(JpegExifOrientation, ReadsTheTagInEitherByteOrderAndIsUprightWhenAbsentOrUnreadable) {
     const Bytes xmp = Segment(0xE1, Bytes{'h', 't', 't', 'p', ':', '/', '/'});
-    Bytes filled = Jpeg({Exif(Tiff(false, 7))});  // fill bytes before a marker are allowed
+    Bytes filled = Jpeg({ExifSegment(Tiff(false, 7))});  // fill bytes before a marker are allowed
     filled.insert(filled.begin() + 2, {0xFF, 0xFF});
     Bytes badOrder = Tiff(false, 6);
     badOrder[0] = 'X';
     Bytes late = Jpeg({});  // after the first scan nothing is metadata any more
-    const Bytes exif = Exif(Tiff(false, 6));
+    const Bytes exif = ExifSegment(Tiff(false, 6));
     late.insert(late.end() - 2, exif.begin(), exif.end());
     const std::pair<Bytes, int> cases[] = {
-        {Jpeg({Exif(Tiff(false, 6))}), 6},         {Jpeg({Exif(Tiff(true, 8))}), 8},
-        {Jpeg({Exif(Tiff(true, 3))}), 3},          {Jpeg({xmp, Exif(Tiff(false, 5))}), 5},
+        {Jpeg({ExifSegment(Tiff(false, 6))}), 6},         {Jpeg({ExifSegment(Tiff(true, 8))}), 8},
+        {Jpeg({ExifSegment(Tiff(true, 3))}), 3},          {Jpeg({xmp, ExifSegment(Tiff(false, 5))}), 5},
         {filled, 7},                               {Jpeg({}), 1},
-        {Jpeg({Exif(Tiff(false, 0))}), 1},         {Jpeg({Exif(Tiff(false, 9))}), 1},
-        {Jpeg({Exif(Tiff(false, 6, 4000))}), 1},  // IFD0 past the block
-        {Jpeg({Exif(badOrder)}), 1},               {late, 1},
+        {Jpeg({ExifSegment(Tiff(false, 0))}), 1},         {Jpeg({ExifSegment(Tiff(false, 9))}), 1},
+        {Jpeg({ExifSegment(Tiff(false, 6, 4000))}), 1},  // IFD0 past the block
+        {Jpeg({ExifSegment(badOrder)}), 1},               {late, 1},
         {Bytes{'G', 'I', 'F', '8', '9', 'a'}, 1},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(Orientation(cases[i].first), cases[i].second) << i;
 }
 
 TEST(JpegExifOrientation, NeverReadsPastACutFile) {
-    const Bytes whole = Jpeg({Exif(Tiff(true, 6))});
+    const Bytes whole = Jpeg({ExifSegment(Tiff(true, 6))});
     const std::size_t exifEnd = whole.size() - 8;  // the token scan follows it
     for (std::size_t size = 0; size < whole.size(); ++size) {
         const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(size));
@@ -95,8 +57,12 @@ TEST(JpegExifOrientation, NeverReadsPastACutFile) {
         EXPECT_EQ(Orientation(cut), size < exifEnd ? 1 : 6) << "cut at " << size;
     }
     // A block that ends right after its count of entries, shorter than one.
-    const Bytes counted = Jpeg({Exif(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 0xFF, 0xFF})});
+    const Bytes counted = Jpeg({ExifSegment(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 0xFF, 0xFF})});
     EXPECT_EQ(Orientation(counted), 1);
+    // A block that ends right after an entry's tag, followed by bytes that
+    // read like the rest of that entry: they are no part of the block.
+    const Bytes tagOnly = Jpeg({ExifSegment(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01}), {3, 0, 1, 0, 0, 0, 6, 0}});
+    EXPECT_EQ(Orientation(tagOnly), 1);
 }
 
 // A 3 x 2 picture, each pixel its own colour:   A B C

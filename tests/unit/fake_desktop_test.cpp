@@ -1,9 +1,9 @@
 // The test-only fakes answer and record as their contract says.
 #include <gtest/gtest.h>
 
+#include "platform/dialogs.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/scripted_ui.h"
-#include "platform/dialogs.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
@@ -12,63 +12,51 @@
 
 using namespace sarvo;
 
-TEST(FakeDesktop, KeysStartsAndAppliesAreRecordedAndCanFail) {
+TEST(FakeDesktop, RecordsWhatIsAskedAndFailsOnRequest) {
     fake::ResetDesktop();
-    fake::TheDesktop().dDown = true;
+    fake::Desktop& d = fake::TheDesktop();
+    d.dDown = true;
+    std::string why;
+    int width = 0, height = 0;
     EXPECT_FALSE(platform::IsKeyDown(platform::Key::Space));
     EXPECT_TRUE(platform::IsKeyDown(platform::Key::D));
-    std::string why;
     EXPECT_TRUE(platform::StartProgram("/p/x", "/nowall", platform::WindowStyle::Minimized, why));
-    EXPECT_TRUE(platform::ApplyWallpaper("/b.bmp", why));
-    fake::TheDesktop().applySucceeds = false;
-    fake::TheDesktop().startSucceeds = false;
+    EXPECT_TRUE(platform::ApplyWallpaper("/b.bmp", why) && platform::OpenFolderWindow("/f", why) &&
+                platform::OpenWebAddress("https://a/", why) && platform::PrimaryScreenSize(width, height));
+    EXPECT_EQ(width * 10000 + height, 1024 * 10000 + 768);
+    d.applySucceeds = d.startSucceeds = d.openSucceeds = d.screenKnown = false;
     EXPECT_FALSE(platform::ApplyWallpaper("/c.bmp", why));
-    EXPECT_EQ(why, fake::TheDesktop().applyFailure);
-    EXPECT_FALSE(platform::StartProgram("/p/y", "", platform::WindowStyle::Normal, why));
-    const auto& d = fake::TheDesktop();
+    EXPECT_EQ(why, d.applyFailure);
+    EXPECT_FALSE(platform::StartProgram("/p/y", "", platform::WindowStyle::Normal, why) ||
+                 platform::OpenFolderWindow("/g", why) || platform::PrimaryScreenSize(width, height));
+    EXPECT_EQ(width + height, 0);
     EXPECT_EQ(d.keysProbed, (std::vector<platform::Key>{platform::Key::Space, platform::Key::D}));
     ASSERT_EQ(d.started.size(), 1u);
     EXPECT_EQ(d.started[0].arguments, "/nowall");
     EXPECT_EQ(d.applied, std::vector<std::string>{"/b.bmp"});
+    EXPECT_EQ(d.openedFolders, std::vector<std::string>{"/f"});
+    EXPECT_EQ(d.openedAddresses, std::vector<std::string>{"https://a/"});
 }
 
-TEST(ScriptedUi, AnswersFromTheScriptThenTheCancelAnswer) {
+TEST(ScriptedUi, BoxesAndDialogsAnswerFromTheScriptThenCancel) {
     fake::ResetScriptedUi();
     fake::ScriptedUi().answers = {platform::kAnswerYes};
+    fake::ScriptedUi().dialogAnswers = {{platform::DialogResult::Ok, "/chosen"},
+                                        {platform::DialogResult::Error, "broken"}};
     EXPECT_EQ(platform::ShowMessage("C", "a\r\nb", platform::kYesNo), platform::kAnswerYes);
     EXPECT_EQ(platform::ShowMessage("C", "again", platform::kYesNo), platform::kAnswerNo);
     EXPECT_EQ(platform::ShowMessage("C", "done", platform::kIconError), platform::kAnswerOk);
-    const auto& shown = fake::ScriptedUi().shown;
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[0].text, "a\r\nb");
-    EXPECT_EQ(shown[2].style, platform::kIconError);
-}
-
-TEST(FakeDesktop, FoldersAddressesAndTheScreen) {
-    fake::ResetDesktop();
-    std::string why;
-    int width = 0, height = 0;
-    EXPECT_TRUE(platform::OpenFolderWindow("/f", why) && platform::OpenWebAddress("https://a/", why));
-    EXPECT_TRUE(platform::PrimaryScreenSize(width, height));
-    EXPECT_EQ(width * 10000 + height, 1024 * 10000 + 768);
-    fake::TheDesktop().openSucceeds = fake::TheDesktop().screenKnown = false;
-    EXPECT_FALSE(platform::OpenFolderWindow("/g", why) || platform::PrimaryScreenSize(width, height));
-    EXPECT_EQ(width + height, 0);
-    EXPECT_EQ(fake::TheDesktop().openedFolders, std::vector<std::string>{"/f"});
-    EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{"https://a/"});
-}
-
-TEST(ScriptedUi, DialogsAnswerFromTheScriptThenCancel) {
-    fake::ResetScriptedUi();
-    fake::ScriptedUi().dialogAnswers = {{platform::DialogResult::Ok, "/chosen"},
-                                        {platform::DialogResult::Error, "broken"}};
     std::string text, why;
     EXPECT_EQ(platform::BrowseForFolder("T", "/start", text, why), platform::DialogResult::Ok);
     EXPECT_EQ(platform::InputBox("C", "P", "init", text, why), platform::DialogResult::Error);
     EXPECT_EQ(platform::InputBox("C", "P", "init", text, why), platform::DialogResult::Cancel);
     EXPECT_EQ(text + why, "/chosenbroken");
-    ASSERT_EQ(fake::ScriptedUi().dialogs.size(), 3u);
-    EXPECT_EQ(fake::ScriptedUi().dialogs[0].initial, "/start");
+    const auto& ui = fake::ScriptedUi();
+    ASSERT_EQ(ui.shown.size(), 3u);
+    EXPECT_EQ(ui.shown[0].text, "a\r\nb");
+    EXPECT_EQ(ui.shown[2].style, platform::kIconError);
+    ASSERT_EQ(ui.dialogs.size(), 3u);
+    EXPECT_EQ(ui.dialogs[0].initial, "/start");
 }
 
 TEST(ScriptedUi, WindowActsOnTheModelsByNameThenCloses) {
@@ -81,13 +69,10 @@ TEST(ScriptedUi, WindowActsOnTheModelsByNameThenCloses) {
     button.OnClick = [&] { ++clicks; };
     FormSpec form;
     form.onUnload = [&] { ++closes; };
-    auto control = [](const char* name, ControlKind kind, Control& model) {
-        ControlSpec c;
-        c.name = name, c.kind = kind, c.model = &model;
-        return c;
-    };
-    form.controls = {control("txt", ControlKind::TextBox, box), control("chk", ControlKind::CheckBox, tick),
-                     control("cbo", ControlKind::DropDownList, list), control("cmd", ControlKind::Button, button)};
+    form.Add("txt", ControlKind::TextBox, {}, 0, box);
+    form.Add("chk", ControlKind::CheckBox, {}, 1, tick);
+    form.Add("cbo", ControlKind::DropDownList, {}, 2, list);
+    form.Add("cmd", ControlKind::Button, {}, 3, button);
     fake::ScriptedUi().user = [](FormSpec& f) {
         for (const char* action : {"text txt a b", "click chk", "choose cbo 1", "click cmd"})
             EXPECT_TRUE(fake::ActInWindow(f, action)) << action;

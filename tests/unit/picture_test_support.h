@@ -1,9 +1,10 @@
-// Pictures in tests as lists of 0xRRGGBB colours, rows from the top.
+// Pictures in tests: bitmaps as lists of 0xRRGGBB colours (rows from the
+// top), and the byte-level builders of the files the tests read: BMP files,
+// JPEG segments and the Exif blocks they carry.
 #pragma once
 
 #include <cstdint>
 #include <cstdlib>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 namespace sarvo::test {
 
 using Colours = std::vector<std::uint32_t>;
+using Bytes = std::vector<unsigned char>;
 
 inline std::uint32_t ColourAt(const Bitmap& bitmap, int x, int y) {
     const unsigned char* p = bitmap.Row(y) + x * 3;
@@ -33,19 +35,18 @@ inline Bitmap BitmapOf(int width, int height, const Colours& colours) {
         for (int x = 0; x < width; ++x) {
             const std::uint32_t c = colours[static_cast<std::size_t>(y * width + x)];
             unsigned char* p = bitmap.Row(y) + x * 3;
-            p[0] = static_cast<unsigned char>(c);
-            p[1] = static_cast<unsigned char>(c >> 8);
+            p[0] = static_cast<unsigned char>(c), p[1] = static_cast<unsigned char>(c >> 8);
             p[2] = static_cast<unsigned char>(c >> 16);
         }
     return bitmap;
 }
 
+inline Bytes FileOf(const Bitmap& bitmap) { return {bitmap.FileData(), bitmap.FileData() + bitmap.FileSize()}; }
+
 // True when every channel of `a` and `b` differs by at most `tolerance`.
 inline bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-        if (std::abs(d) > tolerance) return false;
-    }
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
     return true;
 }
 
@@ -58,12 +59,84 @@ inline int Differing(const Bitmap& a, const Bitmap& b, int tolerance) {
     return count;
 }
 
-// `jpeg` with an Exif block recording only `orientation` after its start marker.
-inline std::vector<unsigned char> WithOrientation(std::vector<unsigned char> jpeg, unsigned char orientation) {
-    // Little-endian TIFF, IFD0 at 8 holding one entry.
-    const unsigned char app1[] = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
-                                  1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, orientation, 0, 0, 0, 0, 0, 0, 0};
-    jpeg.insert(jpeg.begin() + 2, std::begin(app1), std::end(app1));
+// Appends `v` in `bytes` bytes, little-endian unless `bigEndian`.
+inline void Put(Bytes& b, std::uint32_t v, int bytes, bool bigEndian = false) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<unsigned char>(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
+}
+
+// `values` of `bytes` bytes each, little-endian.
+inline Bytes Ints(int bytes, std::initializer_list<std::uint32_t> values) {
+    Bytes b;
+    for (std::uint32_t v : values) Put(b, v, bytes);
+    return b;
+}
+
+// The parts of a BMP file; MakeBmp lays them out with a consistent file header.
+struct BmpParts {
+    std::int32_t width = 0, height = 0;
+    std::uint16_t bits = 24;
+    Bytes pixels = {};
+    Colours palette = {};  // 4 bytes an entry, 3 with the 12-byte header
+    std::uint32_t compression = 0, coloursUsed = 0;
+    std::vector<std::uint32_t> masks = {};  // after a 40-byte header, inside a larger one
+    std::uint32_t headerSize = 40;
+};
+
+inline Bytes MakeBmp(const BmpParts& p) {
+    Bytes h;
+    Put(h, p.headerSize, 4);
+    if (p.headerSize == 12) {
+        for (std::uint32_t v : {0u + p.width, 0u + p.height, 1u, 0u + p.bits}) Put(h, v, 2);
+    } else {
+        for (std::uint32_t v : {0u + p.width, 0u + p.height}) Put(h, v, 4);
+        Put(h, 1, 2), Put(h, p.bits, 2);
+        const auto size = static_cast<std::uint32_t>(p.pixels.size());
+        for (std::uint32_t v : {p.compression, size, 2835u, 2835u, p.coloursUsed, 0u}) Put(h, v, 4);
+        if (p.headerSize > 40)
+            for (std::uint32_t mask : p.masks) Put(h, mask, 4);
+        h.resize(p.headerSize, 0);
+        if (p.headerSize == 40)
+            for (std::uint32_t mask : p.masks) Put(h, mask, 4);
+    }
+    for (std::uint32_t c : p.palette) Put(h, c, p.headerSize == 12 ? 3 : 4);
+    Bytes file = {'B', 'M'};
+    for (std::size_t v : {14 + h.size() + p.pixels.size(), std::size_t{0}, 14 + h.size()})
+        Put(file, static_cast<std::uint32_t>(v), 4);
+    file.insert(file.end(), h.begin(), h.end());
+    file.insert(file.end(), p.pixels.begin(), p.pixels.end());
+    return file;
+}
+
+// A JPEG segment: its marker, its length and `body`.
+inline Bytes Segment(unsigned char marker, const Bytes& body) {
+    Bytes s = {0xFF, marker};
+    Put(s, static_cast<std::uint32_t>(body.size() + 2), 2, true);
+    s.insert(s.end(), body.begin(), body.end());
+    return s;
+}
+
+// A TIFF block whose IFD0 holds a camera make and then the orientation.
+inline Bytes Tiff(bool bigEndian, std::uint32_t orientation, std::uint32_t ifdOffset = 8) {
+    Bytes t = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
+    Put(t, ifdOffset, 4, bigEndian), Put(t, 2, 2, bigEndian);
+    Put(t, 0x010F, 2, bigEndian), Put(t, 2, 2, bigEndian), Put(t, 4, 4, bigEndian);  // Make, ASCII, 4 bytes
+    t.insert(t.end(), {'C', 'a', 'm', 0});
+    Put(t, 0x0112, 2, bigEndian), Put(t, 3, 2, bigEndian), Put(t, 1, 4, bigEndian);  // Orientation, SHORT, 1
+    Put(t, orientation, 2, bigEndian), Put(t, 0, 2, bigEndian), Put(t, 0, 4, bigEndian);  // no next IFD
+    return t;
+}
+
+// The APP1 segment of an Exif block holding `tiff`.
+inline Bytes ExifSegment(const Bytes& tiff) {
+    Bytes body = {'E', 'x', 'i', 'f', 0, 0};
+    body.insert(body.end(), tiff.begin(), tiff.end());
+    return Segment(0xE1, body);
+}
+
+// `jpeg` with an Exif block recording `orientation` after its start marker.
+inline Bytes WithOrientation(Bytes jpeg, unsigned char orientation) {
+    const Bytes exif = ExifSegment(Tiff(false, orientation));
+    jpeg.insert(jpeg.begin() + 2, exif.begin(), exif.end());
     return jpeg;
 }
 

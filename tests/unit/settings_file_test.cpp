@@ -84,7 +84,7 @@ TEST_F(SettingsFile, AWriteThatCannotBeMadeChangesNothing) {
     ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "/p/a.jpg"));
     const std::string before = ReadFile(ini);
     EXPECT_FALSE(IniWriteString(ini, kSection, "WallPaper", "/p/x\nStartUp=1.jpg"));  // a line break
-    EXPECT_FALSE(IniWriteString(ini, kSection, "WallPaper", "a\r\nStartUp=1"));
+    EXPECT_FALSE(IniWriteString(ini, kSection, "WallPaper", "a\rStartUp=1"));
     EXPECT_FALSE(IniWriteString(ini, kSection, "Wall=Paper", "x"));
     EXPECT_EQ(ReadFile(ini), before);
     const std::string elsewhere = In("no such folder") + platform::kPathSeparator + "sarvoset.ini";

@@ -3,54 +3,24 @@
 // desktop and the message boxes come from the test-only fakes.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <optional>
 #include <sstream>
 
-#include "core/modules/RegistKey.h"
 #include "core/pure/maker.h"
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/scripted_ui.h"
 #include "platform/files.h"
-#include "platform/paths.h"
-#include "platform/registry.h"
-#include "platform/ui.h"
 #include "platform/wallpaper.h"
-#include "support/environment.h"
-#include "support/temp_dir.h"
+#include "program_test.h"
 #include "uninstaller/Form1.h"
 
 using namespace sarvo;
+using namespace sarvo::test;
 using uninstaller::Form1;
 namespace fs = std::filesystem;
-using test::ReadFile;
-using test::TempDir;
-using test::WriteFile;
 
 namespace {
 
-const std::string S(1, platform::kPathSeparator);
-constexpr const char* kGone = "\x01(absent)";
 constexpr const char* kGraphic = "SarvoChangerGraphic.bmp";
 constexpr const char* kOldGraphic = "SarvoCangerGraphic.bmp";
-
-const std::pair<const char*, const char*> kTouched[] = {
-    {kDesktopKey, "Wallpaper"}, {kDesktopKey, "TileWallpaper"}, {kDesktopKey, "WallpaperStyle"},
-    {kRunKey, "SarvoChanger"}};
-
-std::string Stored(const char* key, const char* name) {
-    std::string value;
-    return platform::RegistryReadString(key, name, value) ? value : kGone;
-}
-
-void Store(const char* key, const char* name, const std::string& value) {
-    if (value == kGone) {
-        platform::RegistryDeleteValue(key, name);
-    } else {
-        platform::RegistryCreateKey(key);
-        platform::RegistryWriteString(key, name, value);
-    }
-}
 
 // A file of a bitmap folder, as it was before the test.
 struct SavedFile {
@@ -58,16 +28,10 @@ struct SavedFile {
     std::optional<std::string> bytes;
 };
 
-class Uninstaller : public ::testing::Test {
+class Uninstaller : public ProgramTest {
 protected:
     void SetUp() override {
-        test::SetEnvironment("XDG_DATA_HOME", (home.path() / "data").string());
-        test::SetEnvironment("XDG_CONFIG_HOME", (home.path() / "config").string());
-        fake::ResetDesktop();
-        fake::ResetScriptedUi();
-        // Under Wine the store and the folders are the prefix's, which other
-        // tests use too: everything touched is put back afterwards.
-        for (const auto& [key, name] : kTouched) savedValues.push_back(Stored(key, name));
+        ProgramTest::SetUp();
         folders = platform::BitmapFolders();
         ASSERT_FALSE(folders.empty());
         for (const platform::BitmapFolder& folder : folders) {
@@ -79,14 +43,13 @@ protected:
         }
     }
     void TearDown() override {
-        for (std::size_t i = 0; i < std::size(kTouched); ++i)
-            Store(kTouched[i].first, kTouched[i].second, savedValues[i]);
         for (const SavedFile& file : savedFiles) {
             std::error_code ignored;
             fs::remove_all(file.path, ignored);
             if (file.bytes) WriteFile(file.path, *file.bytes);
         }
         for (const std::string& folder : keepFolders) fs::create_directories(folder);
+        ProgramTest::TearDown();
     }
 
     // The form as the window opens it.
@@ -133,9 +96,8 @@ protected:
         EXPECT_EQ(shown[1].style, platform::kOkOnly);
     }
 
-    TempDir home;
     std::vector<platform::BitmapFolder> folders;
-    std::vector<std::string> savedValues, keepFolders;
+    std::vector<std::string> keepFolders;
     std::vector<SavedFile> savedFiles;
     std::ostringstream notes;
     std::unique_ptr<Form1> form;
@@ -226,7 +188,7 @@ TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan
     // On Linux the store's files stand in for a registry that refuses: the
     // autostart entry and the key file, each a folder holding a file.
     const bool storeRefuses = platform::kPathSeparator == '/';
-    const fs::path config = home.path() / "config";
+    const fs::path config = user / "config";
     const fs::path blocked[] = {config / "autostart" / "SarvoChanger.desktop",
                                 config / "sarvo-backdrop-changer" / "registry.ini"};
     if (storeRefuses) {

@@ -1,6 +1,19 @@
-# Shared by the Wine test scripts: checks, Windows paths, Shift-JIS texts,
-# registry values and the display. Source it after `set -euo pipefail`, with
-# SARVO_WINE (the wine program) set.
+# Shared by the Wine test scripts: a scratch folder with a program folder
+# named with blanks and Japanese, checks, Windows paths, Shift-JIS texts,
+# registry values and the display. Source it after `set -euo pipefail`; CTest
+# sets WINEPREFIX and the other Wine settings, SARVO_WINE, SARVO_BIN (the
+# built programs), SARVO_PICTURES (sample pictures) and SARVO_XVFB_STATE.
+: "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
+scenario=${1:?scenario}
+work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"  # no reg.exe or other program of the same name here
+program="$work/プログラム フォルダ" settings="$work/プログラム フォルダ/sarvoset.ini" driver_out="$work/driver.out"
+mkdir -p "$program/TrashBox"
+# Where the bitmap goes from Vista on: the user's local application-data folder.
+own_folder="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Sarvo Backdrop Changer"
+bitmap="$own_folder/SarvoChangerGraphic.bmp"
+bitmap_win="C:\\users\\$(id -un)\\AppData\\Local\\Sarvo Backdrop Changer\\SarvoChangerGraphic.bmp"
 
 # A command that stops the script says so, also inside a function.
 set -o errtrace
@@ -15,12 +28,16 @@ expect_eq() {  # ACTUAL EXPECTED WHAT
     fi
 }
 # Ends the script with its verdict.
-finish() {  # SCENARIO
-    if ((fails > 0)); then
-        echo "$1: $fails check(s) failed" >&2
-        exit 1
-    fi
-    echo "$1: passed"
+finish() {
+    ((fails == 0)) || { echo "$scenario: $fails check(s) failed" >&2; exit 1; }
+    echo "$scenario: passed"
+}
+# poll WHAT COMMAND...: waits up to 30 s for COMMAND to succeed.
+poll() {
+    local what=$1
+    shift
+    for _ in $(seq 300); do "$@" && return 0; sleep 0.1; done
+    fail "$what did not happen within 30 s"
 }
 
 wine_() { "$SARVO_WINE" "$@"; }

@@ -7,7 +7,8 @@
 //   window_driver.exe STEP...
 //
 //   start EXE ARGUMENT-TEXT     starts EXE (not waited for); the text may be empty
-//   window CAPTION              waits for the top-level window CAPTION
+//   window CAPTION              waits for the top-level window CAPTION (also a
+//                               dialog of a program without a window of its own)
 //   dump                        prints the window's controls in Z order (the
 //                               order Tab takes them), one a line:
 //                               class "text" left,top,width,height [tab] [focus]
@@ -17,8 +18,6 @@
 //   settext SEL TEXT            sets a control's text (WM_SETTEXT)
 //   click SEL                   clicks a button or check box (BM_CLICK)
 //   post-click SEL              the same, without waiting for what it opens
-//   press SEL                   presses and releases the mouse on a control
-//   dblclick SEL                double-clicks a control
 //   select SEL INDEX            chooses a list entry and tells the window
 //   expect-text SEL TEXT        the control shows TEXT
 //   expect-check SEL 0|1        the check box is cleared or ticked
@@ -27,13 +26,11 @@
 //   expect-item ID TEXT         the dialog's control ID shows TEXT
 //   set-item ID TEXT            sets the dialog's control ID's text
 //   answer ID                   presses the dialog's button ID, waits for it to go
-//   pause READY GO              writes the window's place on the screen into
-//                               the file READY, then waits for the file GO
 //   close                       closes the window (WM_CLOSE), waits for it to go
 //   exit-code N                 the started program ended with N
 //
-// SEL is CLASS:TEXT (the control of that class showing TEXT), CLASS#N (the
-// Nth of that class in Z order, from 0) or Static@icon (the picture).
+// SEL is CLASS:TEXT (the control of that class showing TEXT) or CLASS#N (the
+// Nth of that class in Z order, from 0).
 // Texts are given and printed in UTF-8.
 #include <windows.h>
 #include <commctrl.h>
@@ -129,16 +126,13 @@ std::vector<HWND> Children() {
 }
 
 HWND Control(const std::string& selector) {
-    const std::size_t mark = selector.find_first_of(":#@");
+    const std::size_t mark = selector.find_first_of(":#");
     if (mark == std::string::npos) Fail("bad selector " + selector);
     const std::string wanted = selector.substr(0, mark), rest = selector.substr(mark + 1);
     int nth = selector[mark] == '#' ? std::atoi(rest.c_str()) : -1;
     for (HWND h : Children()) {
         if (!SameClass(ClassOf(h), wanted)) continue;
-        const bool match = selector[mark] == ':'   ? TextOf(h) == rest
-                           : selector[mark] == '@' ? (GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON
-                                                   : nth-- == 0;
-        if (match) return h;
+        if (selector[mark] == ':' ? TextOf(h) == rest : nth-- == 0) return h;
     }
     Fail("no control " + selector);
 }
@@ -167,14 +161,6 @@ void Dump() {
         if (GetWindow(h, GW_OWNER) == form) tools += SendMessageA(h, TTM_GETTOOLCOUNT, 0, 0);
     std::printf("tool tips %ld\n", static_cast<long>(tools));
     std::fflush(stdout);
-}
-
-void MouseClick(HWND h, bool twice) {
-    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    if (!twice) return;
-    SendMessageA(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
 void Expect(const std::string& actual, const std::string& expected, const std::string& what) {
@@ -229,6 +215,7 @@ int main() {
                     if (IsWindowVisible(h) && GetWindow(h, GW_OWNER) == nullptr && OfStartedProgram(h)) return h;
                 return h;
             }, "window " + FromAnsi(caption));
+            dialog = form;
         } else if (step == "dump") {
             Dump();
         } else if (step == "settext") {
@@ -238,10 +225,7 @@ int main() {
             SendMessageA(Control(next("control")), BM_CLICK, 0, 0);
         } else if (step == "post-click") {
             PostMessageA(Control(next("control")), BM_CLICK, 0, 0);
-        } else if (step == "press") {
-            MouseClick(Control(next("control")), false);
-        } else if (step == "dblclick") {
-            MouseClick(Control(next("control")), true);
+
         } else if (step == "select") {
             HWND h = Control(next("control"));
             SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(next("index").c_str())), 0);
@@ -270,16 +254,6 @@ int main() {
             const int id = std::atoi(next("id").c_str());
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
             WaitGone(dialog, "the dialog");
-        } else if (step == "pause") {
-            const std::string ready = ToAnsiLossy(next("ready file")), go = ToAnsiLossy(next("go file"));
-            RECT r;
-            GetWindowRect(form, &r);
-            if (std::FILE* f = std::fopen(ready.c_str(), "wb")) {
-                std::fprintf(f, "%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-                std::fclose(f);
-            }
-            WaitFor([&] { return GetFileAttributesA(go.c_str()) != INVALID_FILE_ATTRIBUTES ? form : nullptr; },
-                    "go file");
         } else if (step == "close") {
             PostMessageA(form, WM_CLOSE, 0, 0);
             WaitGone(form, "the window");

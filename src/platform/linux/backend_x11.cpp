@@ -235,17 +235,20 @@ bool Apply(const std::string& path, Placement placement, std::string& why) {
         return false;
     }
 
+    // Our pixmap must outlive this connection; the next setter frees it, by
+    // ending the client that made it. The grab is held until the connection
+    // closes, so that a second changer at the same moment cannot end this
+    // one while it still runs.
     XGrabServer(d);
     ReplaceRootProperties(d, root, pixmap);
     XSetWindowBackgroundPixmap(d, root, pixmap);
     XClearWindow(d, root);
-    XUngrabServer(d);
+    XSetCloseDownMode(d, RetainPermanent);
     if (x11::TakeError(d, why)) {
+        XSetCloseDownMode(d, DestroyAll);
         why = "cannot set the root window's background: " + why;
         return false;
     }
-    // Our pixmap must outlive this connection; the next setter frees it.
-    XSetCloseDownMode(d, RetainPermanent);
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace sarvo::platform {
 
 // The entries come straight from getdents64 into a buffer of our own: a
@@ -47,9 +49,14 @@ bool ListFolder(const std::string& folder, FolderListing& listing) {
     return true;
 }
 
-bool FolderExists(const std::string& path) {
+FolderState ProbeFolder(const std::string& path) {
     struct stat st {};
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (path.empty()) return FolderState::Missing;
+    if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? FolderState::Exists : FolderState::Missing;
+    // Only these say that the path names nothing; any other error (no right
+    // to search a parent, an I/O error on a failing disk) leaves it open.
+    const bool missing = errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG;
+    return missing ? FolderState::Missing : FolderState::CannotTell;
 }
 
 }  // namespace sarvo::platform

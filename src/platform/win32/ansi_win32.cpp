@@ -19,21 +19,23 @@ bool ToWide(unsigned codePage, DWORD flags, std::string_view text, std::wstring&
 }
 
 // `wide` in `codePage`; `lossless` tells whether every character had a form
-// there (only asked for code pages that support the question).
+// there (only asked for code pages that support the question). A look-alike
+// ("e" for "é") counts as no form: it would name another file.
 std::string FromWide(unsigned codePage, const std::wstring& wide, bool* lossless) {
     if (lossless != nullptr) *lossless = true;
     if (wide.empty()) return {};
     const int length = static_cast<int>(wide.size());
     BOOL usedDefault = FALSE;
     BOOL* used = lossless != nullptr ? &usedDefault : nullptr;
+    const DWORD flags = lossless != nullptr ? WC_NO_BEST_FIT_CHARS : 0;
     const int count =
-        WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, used);
+        WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, used);
     if (count <= 0) {
         if (lossless != nullptr) *lossless = false;
         return {};
     }
     std::string out(static_cast<std::size_t>(count), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), length, out.data(), count, nullptr, used);
+    WideCharToMultiByte(codePage, flags, wide.data(), length, out.data(), count, nullptr, used);
     if (lossless != nullptr && usedDefault) *lossless = false;
     return out;
 }
@@ -57,6 +59,14 @@ std::string ToAnsiLossy(std::string_view utf8) {
     ToAnsi(utf8, ansi);
     return ansi;
 }
+
+std::wstring ToUtf16(std::string_view utf8) {
+    std::wstring wide;
+    ToWide(CP_UTF8, 0, utf8, wide);
+    return wide;
+}
+
+std::string FromUtf16(const std::wstring& wide) { return FromWide(CP_UTF8, wide, nullptr); }
 
 std::string FromAnsi(std::string_view ansi) {
     std::wstring wide;

@@ -20,6 +20,11 @@ bool ToAnsi(std::string_view utf8, std::string& ansi);
 // texts that are only shown.
 std::string ToAnsiLossy(std::string_view utf8);
 
+// UTF-8 and UTF-16, for the few calls that must see names as the file
+// system keeps them.
+std::wstring ToUtf16(std::string_view utf8);
+std::string FromUtf16(const std::wstring& wide);
+
 // `ansi` (text in the ANSI code page) as UTF-8.
 std::string FromAnsi(std::string_view ansi);
 

@@ -1,4 +1,4 @@
-// Folder listings through FindFirstFileA/FindNextFileA, in the order the file
+// Folder listings through FindFirstFileW/FindNextFileW, in the order the file
 // system gives. Entries with the hidden or the system attribute are left out,
 // as the suite's listings always did.
 //
@@ -52,28 +52,48 @@ bool ListFolder(const std::string& folder, FolderListing& listing) {
     // The separator is added in UTF-8: in Shift-JIS the last byte of a path
     // can be a trail byte equal to '\'.
     const bool endsWithSeparator = folder.back() == '\\' || folder.back() == '/';
-    const std::string pattern = win32::ToAnsiLossy(endsWithSeparator ? folder + "*" : folder + "\\*");
+    const std::wstring pattern = win32::ToUtf16(endsWithSeparator ? folder + "*" : folder + "\\*");
 
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    // Names are listed as the file system keeps them: the ANSI listing would
+    // hand back "??" for a name the code page cannot hold, or "cafe" for
+    // "café", which names another file or none. Such names are left out, as
+    // no ANSI call can reach them and the settings file cannot hold them.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
+    std::string ansi;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = win32::FromUtf16(found.cFileName);
         if (name == "." || name == "..") continue;
         if (found.dwFileAttributes & kLeftOut) continue;
-        listing.entries.push_back(
-            {win32::FromAnsi(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileA(search, &found));
+        if (!win32::ToAnsi(name, ansi)) continue;
+        listing.entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     listing.identity = IdentityOf(ansiFolder);
     return true;
 }
 
-bool FolderExists(const std::string& path) {
+FolderState ProbeFolder(const std::string& path) {
     std::string ansi;
-    if (path.empty() || !win32::ToAnsi(path, ansi)) return false;
+    // A name the code page cannot hold names no folder the ANSI calls reach.
+    if (path.empty() || !win32::ToAnsi(path, ansi)) return FolderState::Missing;
     const DWORD attributes = GetFileAttributesA(ansi.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderState::Exists : FolderState::Missing;
+    // Only these say that the path names nothing; a drive that is not ready,
+    // a share that does not answer or a parent we may not read leave it open.
+    switch (GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_INVALID_NAME:
+        case ERROR_DIRECTORY:
+        case ERROR_CANT_RESOLVE_FILENAME:  // a loop of links
+            return FolderState::Missing;
+        default:
+            return FolderState::CannotTell;
+    }
 }
 
 }  // namespace sarvo::platform

@@ -8,7 +8,6 @@
 #include "backend_plasma.h"
 #include "backend_sway.h"
 #include "desktop_backends.h"
-#include "desktop_placement.h"
 #include "presenter.h"
 
 using namespace sarvo;
@@ -133,28 +132,6 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFits) {
     EXPECT_EQ(why, "the desktop \"Test\" could not be reached: declining: not here; failing: refused the picture. "
                    "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
                    "serving (for example SARVO_DESKTOP_BACKEND=x11).");
-}
-
-TEST(DesktopPlacement, EachDesktopsNameForTheThreePlacements) {
-    const struct {
-        DesktopMode desktop;
-        const char *centre, *tile, *stretch;
-    } table[] = {
-        {DesktopMode::GSettings, "centered", "wallpaper", "stretched"},
-        {DesktopMode::Plasma, "6", "", "0"},
-        {DesktopMode::Xfce, "1", "2", "3"},
-        {DesktopMode::Pcmanfm, "center", "tile", "stretch"},
-        {DesktopMode::Sway, "center", "tile", "stretch"},
-        {DesktopMode::Swaybg, "center", "tile", "stretch"},
-        {DesktopMode::Hyprpaper, "", "tile", "stretch"},
-        {DesktopMode::Portal, "", "", ""},
-    };
-    for (const auto& row : table) {
-        EXPECT_EQ(ModeValue(row.desktop, PlacementFromValues("0", "0")), row.centre);
-        EXPECT_EQ(ModeValue(row.desktop, PlacementFromValues("1", "0")), row.tile);
-        EXPECT_EQ(ModeValue(row.desktop, PlacementFromValues("0", "2")), row.stretch);
-        EXPECT_EQ(StretchedValue(row.desktop), row.stretch);
-    }
 }
 
 TEST(DesktopQuoting, PathsReachEachDesktopAsOneLiteralString) {

@@ -11,9 +11,13 @@
 #include <filesystem>
 #include <functional>
 
+#include "changer/Form1.h"
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
+#include "platform/fake/fake_desktop.h"
+#include "platform/fake/scripted_ui.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/paths.h"
 #include "platform/program.h"
 #include "platform/registry.h"
@@ -27,14 +31,6 @@ using sarvo::test::ReadFile;
 using sarvo::test::TempDir;
 using sarvo::test::WriteFile;
 
-TEST(Xdg, OnlyAbsoluteValuesCount) {
-    using platform::linux_xdg::ResolveBaseDir;
-    EXPECT_EQ(ResolveBaseDir("/x/data", "/home/u", ".local/share"), "/x/data");
-    EXPECT_EQ(ResolveBaseDir(nullptr, "/home/u", ".local/share"), "/home/u/.local/share");
-    EXPECT_EQ(ResolveBaseDir("", "/home/u", ".config"), "/home/u/.config");
-    EXPECT_EQ(ResolveBaseDir("rel/dir", "/home/u", ".config"), "/home/u/.config");
-}
-
 // Points the user's XDG folders into a temporary folder for one test.
 class PrivateXdg : public ::testing::Test {
 protected:
@@ -45,14 +41,14 @@ protected:
     TempDir home;
 };
 
-TEST_F(PrivateXdg, TheBitmapFolderIsMadeInTheDataFolder) {
+TEST_F(PrivateXdg, TheBitmapFolderIsMadeForTheUserAloneInTheDataFolderWhichMustBeAbsolute) {
+    using platform::linux_xdg::ResolveBaseDir;
+    for (const char* value : {static_cast<const char*>(nullptr), "", "rel/dir"})
+        EXPECT_EQ(ResolveBaseDir(value, "/home/u", ".config"), "/home/u/.config");
     const std::string folder = platform::WindowsFolder();
     EXPECT_EQ(folder, (home.path() / "data" / "sarvo-backdrop-changer").string());
-    EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
-}
-
-TEST_F(PrivateXdg, TheBitmapFolderIsEmptyWhenItCannotBeMade) {
+    fs::remove_all(home.path() / "data");
     WriteFile(home.path() / "data", "a file where the folder should be");
     EXPECT_EQ(platform::WindowsFolder(), "");
 }
@@ -106,14 +102,26 @@ TEST_F(PrivateXdg, RunValuesAreAutostartEntries) {
     EXPECT_EQ(value, "");
 }
 
-// Windows rewrites the whole file with its own line ends; our writer
-// changes only the line it must.
-TEST(SettingsFileLinux, LinesOfOthersAndTheLineEndsAreKept) {
+// A folder test that cannot tell (a parent the user may not search) is no
+// verdict: the changer goes on, and its walk finds nothing there.
+TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     TempDir dir;
-    const std::string ini = (dir.path() / "sarvoset.ini").string();
-    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n; a note\n[Mine]\nx=1\n");
-    ASSERT_TRUE(sarvo::IniWriteString(ini, "Sarvo Changer", "WallPaper", "/pics/a.jpg"));
-    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
+    const fs::path locked = dir.path() / "locked";
+    fs::create_directories(locked / "pictures");
+    fs::permissions(locked, fs::perms::none);
+    fs::permissions(dir.path(), fs::perms::all);  // the unprivileged run writes its files here
+    const std::string pictures = (locked / "pictures").string();
+    EXPECT_TRUE(test::RunWithoutPrivileges([&] {
+        setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+        fake::ResetDesktop();
+        fake::ResetScriptedUi();
+        IniWriteString(dir.str() + "/sarvoset.ini", "Sarvo Changer", "FolderPath", pictures);
+        changer::Form1 form(dir.str(), "");
+        const auto& shown = fake::ScriptedUi().shown;
+        return platform::ProbeFolder(pictures) == platform::FolderState::CannotTell &&
+               form.Form_Load() == changer::RunEnd::StoppedWithMessage && shown.size() == 1 &&
+               shown[0].text.rfind("指定したフォルダに画像がありません。", 0) == 0;
+    }));
 }
 
 TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPipes) {
@@ -148,6 +156,26 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
     std::vector<unsigned char> bytes;
     EXPECT_FALSE(platform::ReadWholeFile((dir.path() / "p").string(), bytes, 100, why));
     EXPECT_FALSE(platform::WriteFileReplacing((dir.path() / "p").string(), "x", 1, why));
+}
+
+// A settings file the user may not read is never replaced by one holding
+// only our key, and a hidden file is no ordinary one.
+TEST(SettingsFileLinux, AnUnreadableFileIsKeptAReadableOneChangesOnlyItsLineAndAHiddenFileIsNone) {
+    TempDir dir;
+    const std::string ini = (dir.path() / "sarvoset.ini").string();
+    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n");
+    WriteFile(dir.path() / ".hidden.jpg", "x");
+    fs::permissions(ini, fs::perms::owner_write | fs::perms::others_write);
+    fs::permissions(dir.path(), fs::perms::all);
+    EXPECT_TRUE(test::RunWithoutPrivileges([&] { return !IniWriteString(ini, "Sarvo Changer", "WallPaper", "/a.jpg"); }));
+    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\n");
+    EXPECT_FALSE(platform::OrdinaryFileExists((dir.path() / ".hidden.jpg").string()));
+    // Readable again: our writer changes only the line it must, keeping the
+    // others' lines and line ends (Windows rewrites the whole file).
+    fs::permissions(ini, fs::perms::owner_read | fs::perms::owner_write);
+    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n; a note\n[Mine]\nx=1\n");
+    ASSERT_TRUE(IniWriteString(ini, "Sarvo Changer", "WallPaper", "/pics/a.jpg"));
+    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
 }
 
 // The user may let us write the file but not its folder: then the file is

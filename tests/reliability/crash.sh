@@ -1,0 +1,64 @@
+#!/bin/bash
+# The changer killed (SIGKILL) at a random moment of its run, RUNS times, on
+# a 24-megapixel photo: while it decodes, writes the bitmap, renames it into
+# place or applies it. After every kill the bitmap is a complete BMP file,
+# the old picture or the new one, and the settings file and the registry
+# store hold whole values; the next normal run leaves no temporary file.
+. "$(dirname "$0")/../integration/lib.sh"
+
+runs=${SARVO_CRASH_RUNS:-300}
+new_program_folder
+use_display
+without_box_module
+for picture in "a:gradient:red-blue" "b:gradient:yellow-green"; do
+    "$IM_CONVERT" -size 6000x4000 "${picture#*:}" -quality 90 "$PICS/${picture%%:*}.jpg" || fail "no 24 MP picture"
+done
+
+# The two bitmaps a run may leave, from two normal runs (the pictures alternate).
+for run in 1 2; do
+    started=$(date +%s%N)
+    run_changer
+    assert_eq "$RC" 0 "exit code of normal run $run (stderr: $ERR)"
+    duration=$((($(date +%s%N) - started) / 1000000))
+    cp "$BITMAP" "$T/bitmap-$run"
+done
+cmp -s "$T/bitmap-1" "$T/bitmap-2" && fail "the two pictures gave the same bitmap"
+
+# Whole "KEY=VALUE" and "[SECTION]" lines only, and KEY naming one of CHOICES.
+assert_parses() {  # FILE KEY CHOICE...
+    local file=$1 key=$2
+    shift 2
+    grep -qvaE $'^(\\[[^]]*\\]|[^=]+=.*)\r?$' "$file" && fail "$file holds a line that is no setting: $(cat -A "$file")"
+    is_one_of "$(ini_value "$file" "$key")" "$@" || fail "$key in $file is [$(ini_value "$file" "$key")]"
+}
+
+recorded=$(ini_value "$SETTINGS" WallPaper)
+changed=0
+for ((i = 1; i <= runs; i++)); do
+    delay=$((RANDOM * duration / 32767))
+    "$PROG/SarvoChanger" >/dev/null 2>&1 &
+    changer=$!
+    sleep "$((delay / 1000)).$(printf '%03d' $((delay % 1000)))"
+    kill -KILL "$changer" 2>/dev/null
+    wait "$changer" 2>/dev/null
+    cmp -s "$BITMAP" "$T/bitmap-1" || cmp -s "$BITMAP" "$T/bitmap-2" ||
+        fail "kill $i after $delay ms: the bitmap is neither picture's ($(stat -c %s "$BITMAP" 2>&1))"
+    assert_parses "$SETTINGS" WallPaper "$PICS/a.jpg" "$PICS/b.jpg"
+    assert_parses "$REGISTRY" Wallpaper "$BITMAP"
+    [[ $(ini_value "$SETTINGS" WallPaper) == "$recorded" ]] || changed=$((changed + 1))
+    recorded=$(ini_value "$SETTINGS" WallPaper)
+    # Killed writers' files wait for the next writer, which removes those
+    # older than a moment: they never pile up.
+    (($(find "$(dirname "$BITMAP")" -type f | wc -l) <= 6)) || fail "files pile up: $(ls "$(dirname "$BITMAP")")"
+done
+echo "$changed of $runs killed runs had recorded their picture (a normal run takes $duration ms)"
+
+# A writer's temporary file may be a live one while it is young: the
+# leftovers are made old, as they would be by the next run at log-on.
+find "$PROG" "$(dirname "$BITMAP")" "$(dirname "$REGISTRY")" -type f -exec touch -d '1 minute ago' {} +
+run_changer
+assert_eq "$RC" 0 "exit code of the run after the kills (stderr: $ERR)"
+left=$(find "$PROG" "$(dirname "$BITMAP")" "$(dirname "$REGISTRY")" -type f \
+    ! -name SarvoChanger ! -name '*.so' ! -name sarvoset.ini ! -name SarvoSetTool \
+    ! -name SarvoChangerGraphic.bmp ! -name registry.ini)
+[[ -z $left ]] || fail "left after the next normal run: $left"

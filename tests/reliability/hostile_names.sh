@@ -1,0 +1,63 @@
+#!/bin/bash
+# Hostile names through the programs, in the program folder, the picture
+# folder and the pictures: blanks, quotes, $, backticks, %, leading dashes,
+# bytes that are no UTF-8 and line breaks. Nothing is executed, nothing is
+# mangled, and a name the settings file cannot hold is never chosen nor
+# added. One case per run:
+#   changer   each picture shown and recorded as it is named, and handed to
+#             the settings tool as it is named
+#   settool   each picture added and delete-skipped as it is named
+. "$(dirname "$0")/../integration/lib.sh"
+
+new_program_folder
+odd=$'$HOME `touch pwned` $(touch pwned) 50% %s%n \'q\' "dq"'
+mv "$PROG" "$T/prog $odd" && PROG="$T/prog $odd" SETTINGS="$T/prog $odd/sarvoset.ini"
+mkdir "$T/pics $odd" && PICS="$T/pics $odd"
+printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$PICS" >"$SETTINGS"
+names=("$odd.bmp" $'caf\xe9 \xff.gif' "--nokey.jpg" "-x.bmp")
+quadrants "$T/picture.bmp" 8 8
+cd "$T" || fail "no scratch folder"
+
+case ${1:?case} in
+changer)
+    use_display
+    without_box_module
+    for name in "${names[@]}"; do
+        rm -f "$PICS"/* "$LAUNCHES"
+        cp "$T/picture.bmp" "$PICS/$name"
+        run_changer
+        assert_eq "$RC" 0 "exit code with [$name] (stderr: $ERR)"
+        assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$PICS/$name" "WallPaper with [$name]"
+        run_changer "$PICS/$name"
+        wait_for_launch
+        assert_eq "$LAUNCH" $'args=1\narg=/add'"$PICS/$name" "the settings tool's start with [$name]"
+    done
+    # A name with a line break could never be recorded: it is not chosen.
+    rm -f "$PICS"/*
+    cp "$T/picture.bmp" "$PICS/"$'line\nbreak.bmp'
+    run_changer
+    assert_eq "$RC" 1 "exit code with only a line break's name"
+    assert_contains "$ERR" "指定したフォルダに画像がありません。" "message with only a line break's name"
+    ;;
+settool)
+    no_display
+    cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
+    cp "$SARVO_STANDIN" "$PROG/SarvoChanger"
+    mkdir "$PROG/TrashBox" "$T/album"
+    for name in "${names[@]}"; do
+        cp "$T/picture.bmp" "$T/album/$name"
+        "$PROG/SarvoSetTool" "/add$T/album/$name" || fail "cannot add [$name]"
+        cmp -s "$PICS/$name" "$T/picture.bmp" || fail "[$name] was not added as it is named: $(ls "$PICS")"
+        printf '[Sarvo Changer]\r\nFolderPath=%s\r\nWallPaper=%s\r\n' "$PICS" "$PICS/$name" >"$SETTINGS"
+        "$PROG/SarvoSetTool" /delskip || fail "cannot delete-skip [$name]"
+        cmp -s "$PROG/TrashBox/$name" "$T/picture.bmp" || fail "[$name] is not in TrashBox: $(ls "$PROG/TrashBox")"
+    done
+    # A name with a line break could never be shown: it is not added, and the message says why.
+    cp "$T/picture.bmp" "$T/album/"$'line\nbreak.bmp'
+    err=$("$PROG/SarvoSetTool" "/add$T/album/"$'line\nbreak.bmp' 2>&1) && fail "a line break's name was added"
+    assert_contains "$err" "改行を含む名前の画像は壁紙にできません。" "message for a line break's name"
+    [[ -e "$T/album/"$'line\nbreak.bmp' ]] || fail "the picture with a line break's name was moved"
+    ;;
+*) fail "unknown case $1" ;;
+esac
+[[ -z $(find "$T" / -maxdepth 1 -name pwned) ]] || fail "a name was executed"

@@ -1,0 +1,68 @@
+#!/bin/bash
+# The programs racing each other on one program folder. One case per run:
+#   changers  ten changers at once, five times over: every file parses, the
+#             bitmap shows one of the pictures, "WallPaper" names one
+#   delskip   two "/delskip" at once, twenty times over: the picture lands
+#             in TrashBox exactly once, and nothing else moves
+#   add       "/add" while a changer walks a large tree, five times over:
+#             the picture ends up in the folder
+. "$(dirname "$0")/../integration/lib.sh"
+
+new_program_folder
+cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
+mkdir "$PROG/TrashBox"
+quadrants "$T/picture.bmp" 16 8
+together() {  # COUNT COMMAND...: COUNT copies at once; sets CODES to their exit codes, sorted
+    local pids=() pid codes=()
+    for ((n = 0; n < $1; n++)); do "${@:2}" >"$T/out.$n" 2>&1 & pids+=($!); done
+    for pid in "${pids[@]}"; do wait "$pid"; codes+=($?); done
+    CODES=$(printf '%s\n' "${codes[@]}" | sort | tr '\n' ' ')
+}
+
+case ${1:?case} in
+changers)
+    use_display
+    without_box_module
+    pictures=()
+    for size in "32 32" "48 16" "16 40"; do
+        quadrants "$PICS/${size/ /x}.bmp" $size
+        pictures+=("$PICS/${size/ /x}.bmp")
+    done
+    for round in 1 2 3 4 5; do
+        together 10 "$PROG/SarvoChanger"
+        assert_eq "$CODES" "0 0 0 0 0 0 0 0 0 0 " "exit codes of ten changers at once: $(cat "$T"/out.*)"
+        is_one_of "$(ini_value "$SETTINGS" WallPaper)" "${pictures[@]}" || fail "WallPaper: $(cat -A "$SETTINGS")"
+        assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
+        shown=$(for p in "${pictures[@]}"; do "$IM_COMPARE" -metric AE "$BITMAP" "$p" null: 2>&1; echo; done)
+        grep -qx 0 <<<"$shown" || fail "round $round: the bitmap shows none of the pictures: $shown"
+    done
+    ;;
+delskip)
+    no_display
+    cp "$SARVO_STANDIN" "$PROG/SarvoChanger"  # records the changer's start instead
+    cp "$T/picture.bmp" "$PICS/keep.bmp"
+    for round in $(seq 20); do
+        cp "$T/picture.bmp" "$PICS/shown $round.bmp"
+        printf '[Sarvo Changer]\r\nFolderPath=%s\r\nWallPaper=%s\r\n' "$PICS" "$PICS/shown $round.bmp" >"$SETTINGS"
+        together 2 "$PROG/SarvoSetTool" /delskip
+        assert_eq "$CODES" "0 1 " "exit codes of two delete-skips at once"
+        assert_eq "$(ls "$PROG/TrashBox" | grep -c "^shown $round[ .]")" 1 "copies of the picture in TrashBox"
+        cmp -s "$PROG/TrashBox/shown $round.bmp" "$T/picture.bmp" || fail "the picture in TrashBox is not whole"
+        assert_eq "$(ls "$PICS")" keep.bmp "the picture folder after round $round"
+    done
+    ;;
+add)
+    no_display
+    mkdir -p "$PICS"/{1..40}/{1..50} "$T/album"
+    for round in 1 2 3 4 5; do
+        cp "$T/picture.bmp" "$T/album/new $round.bmp"
+        "$PROG/SarvoChanger" >/dev/null 2>&1 &
+        changer=$!
+        "$PROG/SarvoSetTool" "/add$T/album/new $round.bmp" || fail "the add failed"
+        wait "$changer"
+        cmp -s "$PICS/new $round.bmp" "$T/picture.bmp" || fail "round $round: the picture is not in the folder"
+        [[ -z $(ls -A "$T/album") ]] || fail "round $round: the album still holds $(ls "$T/album")"
+    done
+    ;;
+*) fail "unknown case $1" ;;
+esac
