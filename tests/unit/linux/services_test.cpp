@@ -56,6 +56,9 @@ TEST_F(PrivateXdg, TheBitmapFolderIsMadeForTheUserAloneInTheDataFolderWhichMustB
 TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
     std::string value;
     EXPECT_FALSE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value));
+    // The placement reads as a new profile's, centred, until it is written.
+    for (const char* name : {"TileWallpaper", "wallpaperstyle"})
+        EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", name, value) && value == "0") << name;
     ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "TileWallpaper", "1"));
     ASSERT_TRUE(platform::RegistryWriteString("control panel\\desktop", "WallpaperStyle", "0"));
     ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", ""));
