@@ -7,13 +7,11 @@
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
-new_program_folder
-without_box_module
+desktop_program_folder
 use_display
 export XDG_CURRENT_DESKTOP=KDE XDG_DATA_DIRS=$T/system-data
 export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME 写真"
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
-quadrants "$PICS/quad.bmp"
 expected_screens "$PICS/quad.bmp"
 
 record=$T/scripts
@@ -40,8 +38,7 @@ run_with() {
     : >"$record"
     set_placement "$1" "$2"
     run_changer
-    assert_eq "$RC" 0 "exit code with $1/$2 (stderr: $ERR)"
-    assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
+    assert_eq "$RC/$(ini_value "$REGISTRY" Wallpaper)" "0/$BITMAP" "exit code (stderr: $ERR) and stored Wallpaper"
 }
 
 folder=$(dirname "$BITMAP")
@@ -66,7 +63,7 @@ assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-b.pn
 assert_same_picture "$folder/SarvoChangerGraphic-b.png" "$TILE" "the laid-out tiles"
 
 : >"$record"
-"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
+"$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 assert_eq "$(cat "$record")" "$(printf "var all = desktops();\nfor (var i = 0; i < all.length; i++) {
     var d = all[i];
     d.wallpaperPlugin = 'org.kde.color';

@@ -1,8 +1,8 @@
 #!/bin/bash
-# The Linux message boxes (show_message, run from the build's program
+# The Linux message boxes (service_tool show, run from the build's program
 # folder beside the box module). One case per run:
 #   no-display | module-missing        the text on standard error
-#   box-ok | box-yes | box-no          a real box, answered with the keyboard
+#   boxes                              real boxes, answered with the keyboard
 #   wayland                            a box on a Wayland compositor alone
 . "$(dirname "$0")/lib.sh"
 
@@ -17,7 +17,7 @@ expected_text=$'一行目\n二行目 "quoted" $HOME'
 # with KEY.
 answer_box() {
     use_display
-    "$SARVO_SHOW_TOOL" "Sarvo Box Test" "$text" "$1" >"$T/answer" 2>"$T/stderr" &
+    "$SARVO_SERVICE_TOOL" show "Sarvo Box Test" "$text" "$1" >"$T/answer" 2>"$T/stderr" &
     local shower=$! box
     CLEANUPS+=("kill $shower 2>/dev/null")
     box=$(timeout 30 xdotool search --sync --name '^Sarvo Box Test$' | head -n 1)
@@ -30,18 +30,18 @@ answer_box() {
 case ${1:?case} in
 no-display)
     no_display
-    answer=$("$SARVO_SHOW_TOOL" "Sarvo Box Test" "$text" 16 2>"$T/stderr")
+    answer=$("$SARVO_SERVICE_TOOL" show "Sarvo Box Test" "$text" 16 2>"$T/stderr")
     assert_eq "$answer" 1 "answer of an error box nobody can see"
     assert_eq "$(cat "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "standard error"
-    answer=$("$SARVO_SHOW_TOOL" "Sarvo Box Test" "$text" 4 2>/dev/null)
+    answer=$("$SARVO_SERVICE_TOOL" show "Sarvo Box Test" "$text" 4 2>/dev/null)
     assert_eq "$answer" 7 "answer of a question nobody can see"
     ;;
 module-missing)
     # With a display but without the module beside the program, the text
     # still reaches the user, with the reason no box was shown.
     use_display
-    cp "$SARVO_SHOW_TOOL" "$T/show_message"
-    answer=$("$T/show_message" "Sarvo Box Test" "$text" 4 2>"$T/stderr")
+    cp "$SARVO_SERVICE_TOOL" "$T/"
+    answer=$("$T/service_tool" show "Sarvo Box Test" "$text" 4 2>"$T/stderr")
     assert_eq "$answer" 7 "answer of a question nobody can see"
     assert_eq "$(sed -n 1,3p "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "standard error"
     assert_contains "$(sed -n 4p "$T/stderr")" "(no message box: " "reason on standard error"
@@ -50,7 +50,7 @@ wayland)
     # With only a Wayland display the box is shown there, never on standard
     # error; closing it answers the question with No.
     use_headless_sway
-    "$SARVO_SHOW_TOOL" "Sarvo Box Test" "$text" 4 >"$T/answer" 2>"$T/stderr" &
+    "$SARVO_SERVICE_TOOL" show "Sarvo Box Test" "$text" 4 >"$T/answer" 2>"$T/stderr" &
     shower=$!
     CLEANUPS+=("kill $shower 2>/dev/null")
     for ((i = 0; i < 100; i++)); do
@@ -62,8 +62,10 @@ wayland)
     assert_eq "$(cat "$T/answer")" 7 "answer of a question closed without an answer"
     [[ $(cat "$T/stderr") != *"二行目"* ]] || fail "the text went to standard error: $(cat "$T/stderr")"
     ;;
-box-ok) answer_box 16 Return 1 ;;   # an error box
-box-yes) answer_box 4 Return 6 ;;   # a question confirmed
-box-no) answer_box 4 Escape 7 ;;    # a question dismissed
+boxes)
+    answer_box 16 Return 1  # an error box
+    answer_box 4 Return 6   # a question confirmed
+    answer_box 4 Escape 7   # a question dismissed
+    ;;
 *) fail "unknown case $1" ;;
 esac

@@ -1,5 +1,5 @@
 #!/bin/bash
-# The primary screen's size (screen_size, run beside the Qt module). One case
+# The primary screen's size (service_tool screen, run beside the Qt module). One case
 # per run:
 #   x11-split   two X monitors: the primary one's size, not the whole root's
 #   wayland     a Wayland compositor alone: its output's size, through Qt
@@ -7,8 +7,8 @@
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
-cp "$SARVO_SCREEN_TOOL" "$PROG/"
-size() { "$PROG/screen_size" 2>"$T/stderr"; }
+cp "$SARVO_SERVICE_TOOL" "$PROG/"
+size() { "$PROG/service_tool" screen 2>"$T/stderr"; }
 
 case ${1:?case} in
 x11-split)
