@@ -22,7 +22,7 @@ mkdir -p "$own_folder"
 cp "$SARVO_PICTURES/sample_gif_ref.bmp" "$bitmap"
 cp "$SARVO_PICTURES/sample_gif_ref.bmp" "$old_bitmap"
 reg_set "$desktop_key" Wallpaper "$bitmap_win"
-reg_set "$run_key" SarvoChanger "\"$(win "$folder")\\SarvoChanger.exe\""
+reg_set "$run_key" SarvoChanger "$(win "$folder")\\SarvoChanger.exe"
 before=$(tree_state)
 
 # It opens with the focus on the current version's button; its question and
