@@ -9,29 +9,10 @@
 as_unprivileged "$@"
 
 desktop_program_folder
-export XDG_RUNTIME_DIR=$T/run XDG_STATE_HOME=$T/state
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=sway:wlroots
 export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME \`c\` 写真"
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
-
-printf 'output HEADLESS-1 mode 320x240\n' >"$T/sway.config"
-export WAYLAND_DISPLAY=wayland-1 XDG_CURRENT_DESKTOP=sway:wlroots
-unset DISPLAY
-
-# start_sway: a headless sway of its own, ended with the test.
-start_sway() {
-    # sway takes its socket's path from SWAYSOCK when that is set.
-    unset SWAYSOCK
-    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
-        sway -c "$T/sway.config" </dev/null >"$T/sway.log" 2>&1 &
-    sway_pid=$!
-    CLEANUPS+=("kill $sway_pid 2>/dev/null")
-    local socket=$XDG_RUNTIME_DIR/sway-ipc.$(id -u).$sway_pid.sock
-    poll "sway's start ($(tail -n 5 "$T/sway.log"))" test -S "$socket" -a -e "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
-    export SWAYSOCK=$socket
-}
-
-start_sway
+use_headless_sway 320x240
 
 expected_screens "$PICS/quad.bmp"
 
@@ -45,9 +26,9 @@ assert_screen_becomes grim "$BLACK" "sway, removed"
 export SARVO_DESKTOP_BACKEND=wlroots
 # A sway that has started no swaybg of its own, as other compositors have
 # none.
-kill "$sway_pid"
-poll "sway's end" test ! -e "$SWAYSOCK" -a ! -e "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
-start_sway
+kill "$SWAY_PID"
+poll "sway's end" test ! -e "$SWAYSOCK"
+use_headless_sway 320x240
 swaybg_pid() { read -r pid _ <"$XDG_STATE_HOME/sarvo-backdrop-changer/swaybg-wayland-1.pid" && echo "$pid"; }
 CLEANUPS+=('kill "$(swaybg_pid)" 2>/dev/null')
 first=

@@ -125,20 +125,22 @@ hold_keys() {  # KEY...: held until released or the test ends
     CLEANUPS+=("release_keys")
     xdotool keydown "$@" || fail "xdotool cannot press $*"
 }
-# A headless sway of this test's own (as "nobody" when root), and only it:
-# WAYLAND_DISPLAY and SWAYSOCK point at it, DISPLAY is unset.
+# use_headless_sway [MODE]: a headless sway of this test's own (as "nobody"
+# when root; SWAY_PID), and only it: WAYLAND_DISPLAY and SWAYSOCK point at
+# it, DISPLAY is unset. Its one output is MODE, 640x480 unless given.
 use_headless_sway() {
     local run socket as_nobody=()
     run=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wayland.XXXXXX") || fail "no runtime folder"
     CLEANUPS+=("rm -rf '$run'")
-    printf 'output HEADLESS-1 mode 640x480\n' >"$run/config"
+    printf 'output HEADLESS-1 mode %s\n' "${1:-640x480}" >"$run/config"
     chmod 644 "$run/config"
     [[ $(id -u) == 0 ]] && chown nobody "$run" && chmod 700 "$run" &&
         as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     "${as_nobody[@]}" env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
         WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
         sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 &
-    CLEANUPS+=("kill $! 2>/dev/null")
+    SWAY_PID=$!
+    CLEANUPS+=("kill $SWAY_PID 2>/dev/null")
     sway_up() { socket=$(find "$run" -maxdepth 1 -name 'sway-ipc.*.sock' -print -quit) && [[ -n $socket && -S $run/wayland-1 ]]; }
     poll "headless sway's start" sway_up
     unset DISPLAY
