@@ -11,10 +11,7 @@ unset DISPLAY
 export WAYLAND_DISPLAY=wayland-sarvo-none XDG_STATE_HOME=$T/state
 
 record=$T/portal
-"$SARVO_DESKTOP_STAND_IN" portal "$record" &
-stand_in=$!
-CLEANUPS+=("kill $stand_in")
-poll "the stand-in getting the portal's name" test -e "$record.ready"
+desktop_stand_in portal "$record"
 
 set_placement 1 0
 run_changer

@@ -58,6 +58,14 @@ each_placement() {
     done
 }
 
+# desktop_stand_in plasma|portal RECORD: tests/tools/desktop_stand_in on the
+# session bus, once it owns its name.
+desktop_stand_in() {
+    "$SARVO_DESKTOP_STAND_IN" "$1" "$2" &
+    CLEANUPS+=("kill $!")
+    poll "the $1 stand-in getting its name" test -e "$2.ready"
+}
+
 # with_session_bus ARGUMENT...: runs the calling script again under a
 # private session bus, with the private folders set first so that the
 # services the bus starts (dconf, xfconfd) keep their files there. Call it first.
