@@ -63,16 +63,16 @@ src/core/pure/bmp_reader.cpp
 +    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(l.width) * l.bits + 7) / 8;
 # BMP rows come in the wrong order
 src/core/pure/bmp_reader.cpp
--    return static_cast<int>(l.topDown ? fileRow : l.height - 1 - fileRow);
-+    return static_cast<int>(l.topDown ? l.height - 1 - fileRow : fileRow);
+-        l.topDown = height < 0;
++        l.topDown = height > 0;
 # a BMP pixel offset at the end of the file is taken
 src/core/pure/bmp_reader.cpp
 -    if (l.pixelOffset >= size)
 +    if (l.pixelOffset > size)
 # an RLE delta jumps to a column instead of moving right
 src/core/pure/bmp_reader.cpp
--            x += data[pos];
-+            x = data[pos];
+-            x += delta[0];
++            x = delta[0];
 # bit-field channels are scaled without rounding
 src/core/pure/bmp_reader.cpp
 -        return static_cast<unsigned char>((value * 255 + max_ / 2) / max_);
@@ -107,20 +107,20 @@ src/core/modules/RegistKey.cpp
 +    return OpenFor(Access::Read) || platform::RegistryWriteString(TheKey().path, name, value);
 # the walk enters a folder again through a link
 src/core/modules/Search.cpp
--        if (!entered.insert(listing.identity).second) continue;  // a link back onto the walk
-+        entered.insert(listing.identity);
+-        if (folder.listing == kUnreadable || entered[static_cast<std::size_t>(folder.listing)]) continue;
++        if (folder.listing == kUnreadable) continue;
 # names with line breaks reach the catalogue
 src/core/modules/Search.cpp
--            if (e.name.find_first_of("\r\n") != std::string::npos) continue;
-+            if (e.name.find_first_of("\n") != std::string::npos) continue;
+-        if (c == '\r' || c == '\n') return true;
++        if (c == '\n') return true;
 # a read-only file is replaced
 src/platform/linux/replace_linux.cpp
--    if (exists && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0)) {
+-    if (exists && ((old.st_mode & 0222) == 0 || access(s.target.c_str(), W_OK) != 0)) {
 +    if (false) {
 # a symbolic link is replaced by a file
 src/platform/linux/replace_linux.cpp
--    const std::string target = FinalTarget(path);
-+    const std::string target = path;
+-    s.target = FinalTarget(path);
++    s.target = path;
 # new files ignore the umask
 src/platform/linux/replace_linux.cpp
 -    return 0666 & ~mask;
@@ -131,12 +131,12 @@ src/platform/linux/replace_linux.cpp
 +    const mode_t mode = CreationMode();
 # no writing in place when the folder is closed
 src/platform/linux/replace_linux.cpp
--        if (exists && (errno == EACCES || errno == EPERM)) return WriteInPlace(target, bytes, size, why);
-+        if (false) return WriteInPlace(target, bytes, size, why);
+-        if (exists && (error == EACCES || error == EPERM)) {
++        if (false) {
 # temporary files of killed writers stay
 src/platform/linux/replace_linux.cpp
--    RemoveLeftovers(target);
-+    (void)target;
+-    RemoveLeftovers(s.target);
++    (void)s.target;
 # a live writer's temporary file is removed
 src/platform/linux/replace_linux.cpp
 -            flock(fd, LOCK_EX | LOCK_NB) == 0)

@@ -9,7 +9,10 @@
 namespace sarvo::platform {
 
 // Reads a text value. Returns false (and leaves `value` empty) when the key
-// or the value does not exist or cannot be read.
+// or the value does not exist or cannot be read. The desktop's placement
+// values ("Control Panel\Desktop": TileWallpaper, WallpaperStyle) exist on
+// every profile: where the platform has no such store, they read as a new
+// Windows profile's until they are written.
 bool RegistryReadString(const std::string& keyPath, const std::string& name, std::string& value);
 
 // Writes a text value; the key must exist (see RegistryCreateKey), except

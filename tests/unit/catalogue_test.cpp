@@ -39,21 +39,6 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
     EXPECT_EQ(got.searchedPath, r + S);         // the search path gains its separator
 }
 
-TEST(Catalogue, ABroadTreeMatchesTheTwoPassWalk) {
-    TempDir dir;
-    for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 4; ++j) {
-            const auto d = dir.path() / ("d" + std::to_string(i)), e = d / ("e" + std::to_string(j));
-            WriteFile(e / ("p" + std::to_string(j) + ".jpg"), "x");
-            WriteFile(e / "f" / "deep.bmp", "x");
-            WriteFile(d / ("q" + std::to_string(j) + ".Gif"), "x");
-        }
-    const test::Catalogue got = test::Walk(dir.str()), reference = test::ReferenceWalk(dir.str());
-    EXPECT_EQ(got.folders, reference.folders);
-    EXPECT_EQ(got.files, reference.files);
-    EXPECT_EQ(got.files.size(), 6u * 4u * 3u);
-}
-
 TEST(Catalogue, ATrailingSeparatorIsKeptOnceAndFolderNamesAreNoPictures) {
     TempDir dir;
     WriteFile(dir.path() / "holiday.jpg" / "in.jpg", "x");

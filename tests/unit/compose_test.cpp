@@ -31,7 +31,7 @@ std::vector<ScreenRect> Whole(int width, int height) { return {{0, 0, width, hei
 TEST(ComposeRows, EachPlacementOnOneOrMoreMonitors) {
     const Bitmap abc = BitmapOf(3, 1, {A, B, C}), a = BitmapOf(1, 1, {A}), square = BitmapOf(2, 2, {A, B, C, D});
     const Bitmap big = BitmapOf(5, 3, {A, B, C, D, E, B, C, D, E, A, C, D, E, A, B}), e = BitmapOf(1, 1, {E});
-    const Bitmap abcd = BitmapOf(4, 1, {A, B, C, D}), ab = BitmapOf(2, 1, {A, B});
+    const Bitmap ab = BitmapOf(2, 1, {A, B});
     struct Case {
         const char* what;
         const Bitmap& picture;
@@ -45,14 +45,12 @@ TEST(ComposeRows, EachPlacementOnOneOrMoreMonitors) {
          {K, K, K, K, K, K, K, A, B, C, K, K, K, K, K, K, K, K, K, K, K, K, K, K}},
         {"centred, larger: cut on all sides", big, Placement::Centre, Whole(3, 1), 3, 1, {C, D, E}},
         {"centred, an odd excess cut more left and on top", big, Placement::Centre, Whole(2, 2), 2, 2, {D, E, E, A}},
-        {"one pixel centred", a, Placement::Centre, Whole(3, 3), 3, 3, {K, K, K, K, A, K, K, K, K}},
         {"tiled from each monitor's own corner", square, Placement::Tile, {{0, 0, 3, 3}, {3, 0, 2, 3}}, 5, 3,
          {A, B, A, A, B, C, D, C, C, D, A, B, A, A, B}},
         {"tiled, a monitor past the screen keeps its origin", abc, Placement::Tile, {{-1, 0, 4, 1}}, 2, 1, {B, C}},
         {"stretched to the nearest pixel of each centre", square, Placement::Stretch, Whole(4, 3), 4, 3,
          {A, A, B, B, C, C, D, D, C, C, D, D}},
         {"stretched, three to two", abc, Placement::Stretch, Whole(2, 1), 2, 1, {A, C}},
-        {"stretched, four to two", abcd, Placement::Stretch, Whole(2, 1), 2, 1, {B, D}},
         {"stretched, one pixel", e, Placement::Stretch, Whole(3, 2), 3, 2, Screen(6, E)},
         {"stretched whole on each monitor", ab, Placement::Stretch, {{0, 0, 2, 1}, {2, 0, 4, 1}},
          6, 1, {A, B, A, A, B, B}},

@@ -94,23 +94,8 @@ TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
     }
 }
 
-TEST(ApplyExifOrientation, QuarterTurnOfALargerPictureMatchesPixelByPixel) {
-    // Larger than one tile of the turning loop, and not a multiple of it.
-    const int w = 131, h = 70;
-    Colours colours;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) colours.push_back(static_cast<std::uint32_t>(y << 12 | x));
-    Bitmap bitmap = test::BitmapOf(w, h, colours);
-    std::string why;
-    ASSERT_TRUE(ApplyExifOrientation(bitmap, 6, why)) << why;
-    ASSERT_EQ(bitmap.Width(), h);
-    ASSERT_EQ(bitmap.Height(), w);
-    // Turned clockwise: the stored left column, read bottom to top, is the top row.
-    for (int y = 0; y < w; ++y)
-        for (int x = 0; x < h; ++x)
-            ASSERT_EQ(test::ColourAt(bitmap, x, y), static_cast<std::uint32_t>((h - 1 - x) << 12 | y))
-                << x << "," << y;
-}
+// Pictures larger than one tile of the turning loop: the streamed bitmap
+// test in picture_linux_test.cpp.
 
 }  // namespace
 }  // namespace sarvo

@@ -64,13 +64,11 @@ TEST_F(SettingsFile, ARewriteKeepsPlaceAndSpellingAndOtherLines) {
     EXPECT_EQ(IniReadString(ini, "SARVO CHANGER", "FOLDERPATH", "d"), "c");
 }
 
+// The number rules themselves are in rules_test.cpp; an empty or absent key gives the default.
 TEST_F(SettingsFile, NumbersAreReadLenientlyAndClampedToSixteenBits) {
-    WriteFile(ini, "[Sarvo Changer]\r\nA=yes\r\nB=70000\r\nC=-70000\r\nD=\r\nE=-5\r\nF=0x10\r\nG=4294967297\r\n");
-    const std::pair<const char*, short> cases[] = {
-        {"A", 0}, {"B", 32767}, {"C", -32768}, {"D", 5}, {"Absent", 5}, {"E", -5}, {"F", 16},
-        {"G", 1},  // wraps at 32 bits first
-    };
-    for (const auto& [key, value] : cases) EXPECT_EQ(IniReadInt(ini, kSection, key, 5), value) << key;
+    WriteFile(ini, "[Sarvo Changer]\r\nA=yes\r\nB=70000\r\nD=\r\nF=0x10\r\n");
+    for (const auto& [key, value] : {std::pair{"A", 0}, {"B", 32767}, {"D", 5}, {"Absent", 5}, {"F", 16}})
+        EXPECT_EQ(IniReadInt(ini, kSection, key, 5), value) << key;
 }
 
 TEST_F(SettingsFile, JapaneseAndOddTextsRoundTrip) {
@@ -90,26 +88,6 @@ TEST_F(SettingsFile, AWriteThatCannotBeMadeChangesNothing) {
     const std::string elsewhere = In("no such folder") + platform::kPathSeparator + "sarvoset.ini";
     EXPECT_FALSE(IniWriteString(elsewhere, kSection, "WallPaper", "x"));
     EXPECT_EQ(Names(), std::vector<std::string>{"sarvoset.ini"});
-}
-
-TEST_F(SettingsFile, LongValuesAreCutAtTheReadLimit) {
-    const std::string longValue(5000, 'a');
-    ASSERT_TRUE(IniWriteString(ini, kSection, "FolderPath", longValue));
-    const std::string read = IniReadString(ini, kSection, "FolderPath", "");
-    // 4095 bytes on Linux; the Windows build keeps its 255.
-    EXPECT_TRUE(read.size() == 4095 || read.size() == 255) << read.size();
-    EXPECT_EQ(read, longValue.substr(0, read.size()));
-}
-
-TEST_F(Files, ReplacingWritesTheWholeFileAndLeavesNothingElse) {
-    const std::string file = In("表.bmp");
-    std::string why;
-    ASSERT_TRUE(platform::WriteFileReplacing(file, "first", 5, why)) << why;
-    ASSERT_TRUE(platform::WriteFileReplacing(file, "2nd", 3, why)) << why;
-    std::vector<unsigned char> bytes;
-    ASSERT_TRUE(platform::ReadWholeFile(file, bytes, 100, why)) << why;
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "2nd");
-    EXPECT_EQ(Names(), std::vector<std::string>{"表.bmp"});
 }
 
 TEST_F(Files, AFailedReplaceSaysWhyAndKeepsWhatWasThere) {
@@ -159,12 +137,7 @@ TEST_F(Files, AKeptFileStaysAsItWasAndGoesBackInOneStep) {
     ASSERT_TRUE(platform::RenameReplacing(kept, bitmap, why)) << why;
     EXPECT_EQ(ReadFile(bitmap), "old");
     EXPECT_EQ(Names(), std::vector<std::string>{"SarvoChangerGraphic.bmp"});
-    why.clear();
-    EXPECT_FALSE(platform::KeepFileAs(In("missing.bmp"), kept, why));
-    EXPECT_FALSE(why.empty());
-    why.clear();
-    EXPECT_FALSE(platform::RenameReplacing(In("missing.bmp"), bitmap, why));
-    EXPECT_FALSE(why.empty());
+    EXPECT_FALSE(platform::KeepFileAs(In("missing.bmp"), kept, why) || platform::RenameReplacing(In("missing.bmp"), bitmap, why));
     EXPECT_EQ(ReadFile(bitmap), "old");
 }
 
@@ -210,20 +183,15 @@ TEST_F(Files, MoveNeverOverwritesAndLeavesTheSourceWheneverItFails) {
 
 TEST_F(Files, ProbesDeletesAndReadsTheHead) {
     std::string why;
-    namespace fs = std::filesystem;
     WriteFile(In("f.bmp"), "0123456789");
-    fs::create_directories(In("folder.bmp"));
+    std::filesystem::create_directories(In("folder.bmp"));
     EXPECT_TRUE(platform::OrdinaryFileExists(In("f.bmp")));
-    EXPECT_FALSE(platform::OrdinaryFileExists(In("folder.bmp")));
-    EXPECT_FALSE(platform::OrdinaryFileExists(In("missing.bmp")));
-    EXPECT_FALSE(platform::OrdinaryFileExists(""));
-
+    for (const std::string& path : {In("folder.bmp"), In("missing.bmp"), std::string()})
+        EXPECT_FALSE(platform::OrdinaryFileExists(path)) << path;
     EXPECT_EQ(platform::ReadFileHead(In("f.bmp"), 4), (std::vector<unsigned char>{'0', '1', '2', '3'}));
     EXPECT_EQ(platform::ReadFileHead(In("f.bmp"), 54).size(), 10u);
     EXPECT_TRUE(platform::ReadFileHead(In("missing.bmp"), 54).empty());
-    EXPECT_FALSE(fs::exists(In("missing.bmp")));
-
     EXPECT_TRUE(platform::DeleteFileIfPresent(In("f.bmp"), why)) << why;
-    EXPECT_FALSE(fs::exists(In("f.bmp")));
     EXPECT_TRUE(platform::DeleteFileIfPresent(In("f.bmp"), why)) << why;
+    EXPECT_EQ(Names(), std::vector<std::string>{"folder.bmp"});
 }

@@ -108,7 +108,7 @@ protected:
 constexpr const char* kV1 = "Sarvo Changer Ver.1.0";
 constexpr const char* kV2 = "Sarvo Changer Ver.2.0/3.0";
 
-TEST_F(Uninstaller, AnsweringNoRemovesNothingAndShowsNoOtherBox) {
+TEST_F(Uninstaller, AnsweringNoRemovesNothingAndVersion1LeavesTheCurrentBitmapAndWallpaperAlone) {
     Install();
     Form1& f = Open();
     EXPECT_EQ(Click(f.cmdSarvoUninst1, kV1, platform::kAnswerNo).size(), 1u);
@@ -116,6 +116,10 @@ TEST_F(Uninstaller, AnsweringNoRemovesNothingAndShowsNoOtherBox) {
     EXPECT_EQ(f.gRet, platform::kAnswerNo);
     EXPECT_EQ(FoldersWith(kGraphic) + FoldersWith(kOldGraphic), 2 * folders.size());
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), "/programs/SarvoChanger");
+    ExpectDone(f.cmdSarvoUninst1, kV1);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+    EXPECT_EQ(FoldersWith(kOldGraphic), 0u);
+    EXPECT_EQ(FoldersWith(kGraphic), folders.size());
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
     EXPECT_TRUE(fake::TheDesktop().applied.empty());
 }
@@ -135,17 +139,6 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
     EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{kMakerAddress});
     // The folder looked in first is the one the other programs use.
     EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
-}
-
-TEST_F(Uninstaller, Version1LeavesTheCurrentBitmapAndWallpaperAlone) {
-    Install();
-    Form1& f = Open();
-    ExpectDone(f.cmdSarvoUninst1, kV1);
-    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_EQ(FoldersWith(kOldGraphic), 0u);
-    EXPECT_EQ(FoldersWith(kGraphic), folders.size());
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
-    EXPECT_TRUE(fake::TheDesktop().applied.empty());
 }
 
 TEST_F(Uninstaller, CurrentVersionRemovesTheBitmapEverywhereAndTheWallpaperButKeepsThePlacement) {

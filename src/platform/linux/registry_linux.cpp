@@ -10,7 +10,9 @@
 namespace sarvo::platform {
 
 // The store is one key file: a group per key path, a line per value. The
-// desktop's key always exists, as it does on every Windows profile. The
+// desktop's key always exists, as it does on every Windows profile, and its
+// placement values read as a new profile's ("0" and "0": centred, which is
+// also what the changer does without them) until something writes them. The
 // log-on list is the exception: its values are XDG autostart entries, which
 // the desktop itself reads at log-on (autostart_linux.h).
 namespace {
@@ -33,6 +35,14 @@ bool KeyExists(const ProfileText& text, const std::string& keyPath) {
     return EqualsIgnoringCase(keyPath, kDesktopKey) || text.HasSection(keyPath);
 }
 
+// What a new Windows profile holds in the desktop's key, for the values the
+// suite reads there.
+const char* ProfileDefault(const std::string& keyPath, const std::string& name) {
+    if (!EqualsIgnoringCase(keyPath, kDesktopKey)) return nullptr;
+    if (EqualsIgnoringCase(name, "TileWallpaper") || EqualsIgnoringCase(name, "WallpaperStyle")) return "0";
+    return nullptr;
+}
+
 bool ValidName(const std::string& s) {
     return linux_keyfile::FitsOnOneLine(s) && s.find_first_of("[]=") == std::string::npos;
 }
@@ -45,7 +55,11 @@ bool RegistryReadString(const std::string& keyPath, const std::string& name, std
     ProfileText text;
     if (!Load(text)) return false;
     const auto found = text.Find(keyPath, name);
-    if (!found) return false;
+    if (!found) {
+        const char* fallback = ProfileDefault(keyPath, name);
+        if (fallback != nullptr) value = fallback;
+        return fallback != nullptr;
+    }
     value = CutToLimit(*found, linux_keyfile::kReadLimit);
     return true;
 }

@@ -32,27 +32,22 @@ TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrder) {
     } cases[] = {
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}, "gnome"},
         {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}}, "gnome portal"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Unity:Unity7:ubuntu"}}, "gnome"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "X-Cinnamon"}}, "cinnamon"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "MATE"}}, "mate"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "KDE"}}, "plasma"},
         {{{"WAYLAND_DISPLAY", "w"}, {"KDE_FULL_SESSION", "true"}}, "plasma portal"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "XFCE"}}, "xfce"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "LXDE"}}, "lxde"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "LXQt"}}, "lxqt"},
         {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", "sway:wlroots"}}, "sway wlroots portal"},
-        {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", "Hyprland"}}, "hyprland portal"},
         {{{"WAYLAND_DISPLAY", "w"}, {"HYPRLAND_INSTANCE_SIGNATURE", "abc"}}, "hyprland portal"},
         // Started from a text console: only the socket tells.
         {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", ""}, {"SWAYSOCK", "/run/sway.sock"}},
          "sway portal"},
-        {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", "niri"}}, "wlroots portal"},
         {{{"WAYLAND_DISPLAY", "w"}}, "wlroots portal"},
         // The session file's name stands in for a missing desktop name.
         {{{"DISPLAY", ":0"}, {"DESKTOP_SESSION", "plasma"}}, "plasma"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "i3"}, {"DESKTOP_SESSION", "gnome"}}, "x11"},
         {{{"DISPLAY", ":0"}}, "x11"},
-        {{{"DISPLAY", ":1"}, {"XDG_CURRENT_DESKTOP", "openbox:XFWM-like"}}, "x11"},
         // Xwayland gives DISPLAY too, but its root window is never seen.
         {{{"WAYLAND_DISPLAY", "w"}, {"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}}, "gnome portal"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Deepin"}},

@@ -56,6 +56,9 @@ TEST_F(PrivateXdg, TheBitmapFolderIsMadeForTheUserAloneInTheDataFolderWhichMustB
 TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
     std::string value;
     EXPECT_FALSE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value));
+    // The placement reads as a new profile's, centred, until it is written.
+    for (const char* name : {"TileWallpaper", "wallpaperstyle"})
+        EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", name, value) && value == "0") << name;
     ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "TileWallpaper", "1"));
     ASSERT_TRUE(platform::RegistryWriteString("control panel\\desktop", "WallpaperStyle", "0"));
     ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", ""));
@@ -218,23 +221,17 @@ TEST(Files, LeftoversOfKilledWritersGoAtTheNextWrite) {
     EXPECT_TRUE(fs::exists(other));
 }
 
+// A picture named relative to the current folder reaches the settings tool
+// as a quoted absolute path; what names no file stays as it is.
 TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
     TempDir dir;
-    WriteFile(dir.path() / "a b.jpg", "x");
     WriteFile(dir.path() / "写真 $x.jpg", "x");
     const fs::path cwd = fs::current_path();
     fs::current_path(dir.path());
-    std::string a1 = "a b.jpg", a2 = "./写真 $x.jpg", a3 = "/nokey", a4 = "missing.jpg";
-    char prog[] = "SarvoChanger";
-    char* argv1[] = {prog, a1.data(), nullptr};
-    char* argv2[] = {prog, a2.data(), a3.data(), a4.data(), nullptr};
-    char* argv0[] = {prog, nullptr};
-    const std::string d = fs::current_path().string();
-    EXPECT_EQ(platform::ArgumentText(2, argv1), "\"" + d + "/a b.jpg\"");
-    EXPECT_EQ(platform::ArgumentText(4, argv2), "\"" + d + "/写真 $x.jpg\" /nokey missing.jpg");
-    EXPECT_EQ(platform::ArgumentText(1, argv0), "");
-    char* argv3[] = {prog, a3.data(), nullptr};
-    EXPECT_EQ(platform::ArgumentText(2, argv3), "/nokey");
+    std::string prog = "SarvoChanger", a1 = "./写真 $x.jpg", a2 = "/nokey", a3 = "missing.jpg";
+    char* argv[] = {prog.data(), a1.data(), a2.data(), a3.data(), nullptr};
+    EXPECT_EQ(platform::ArgumentText(4, argv), "\"" + fs::current_path().string() + "/写真 $x.jpg\" /nokey missing.jpg");
+    EXPECT_EQ(platform::ArgumentText(1, argv), "");
     fs::current_path(cwd);
 }
 
@@ -265,38 +262,32 @@ TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
 // either writes stays).
 class TwoWriters : public PrivateXdg {
 protected:
-    // Runs `write(prefix, i)` for i < kValues in a child and here at once;
-    // returns how many values `read(prefix, i)` does not find afterwards.
-    int Lost(const std::function<bool(const std::string&, int)>& write,
-             const std::function<bool(const std::string&, int)>& read) {
+    // Writes kValues names with `write` in a child and here at once; returns
+    // how many of the names `read` does not find afterwards.
+    int Lost(const std::function<bool(const std::string&)>& write, const std::function<bool(const std::string&)>& read) {
         const pid_t child = fork();
         if (child < 0) return -1;
         const std::string prefix = child == 0 ? "child" : "parent";
         bool ok = true;
-        for (int i = 0; i < kValues; ++i) ok = write(prefix, i) && ok;
+        for (int i = 0; i < kValues; ++i) ok = write(prefix + std::to_string(i)) && ok;
         if (child == 0) _exit(ok ? 0 : 1);
         int status = 0;
         if (waitpid(child, &status, 0) != child || !ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
         int lost = 0;
         for (const std::string who : {"child", "parent"})
-            for (int i = 0; i < kValues; ++i) lost += !read(who, i);
+            for (int i = 0; i < kValues; ++i) lost += !read(who + std::to_string(i));
         return lost;
     }
     static constexpr int kValues = 60;
 };
 
 TEST_F(TwoWriters, NeitherLosesAChange) {
-    const std::string ini = (home.path() / "sarvoset.ini").string();
-    EXPECT_EQ(Lost([&](const std::string& p, int i) { return IniWriteString(ini, "Sarvo Changer", p + std::to_string(i), "x"); },
-                   [&](const std::string& p, int i) {
-                       return IniReadString(ini, "Sarvo Changer", p + std::to_string(i), "") == "x";
-                   }),
+    const std::string ini = (home.path() / "sarvoset.ini").string(), key = "Control Panel\\Desktop";
+    EXPECT_EQ(Lost([&](const std::string& name) { return IniWriteString(ini, "Sarvo Changer", name, "x"); },
+                   [&](const std::string& name) { return IniReadString(ini, "Sarvo Changer", name, "") == "x"; }),
               0) << "in the settings file";
-    const std::string key = "Control Panel\\Desktop";
-    EXPECT_EQ(Lost([&](const std::string& p, int i) { return platform::RegistryWriteString(key, p + std::to_string(i), "x"); },
-                   [&](const std::string& p, int i) {
-                       std::string value;
-                       return platform::RegistryReadString(key, p + std::to_string(i), value) && value == "x";
-                   }),
+    std::string value;
+    EXPECT_EQ(Lost([&](const std::string& name) { return platform::RegistryWriteString(key, name, "x"); },
+                   [&](const std::string& name) { return platform::RegistryReadString(key, name, value) && value == "x"; }),
               0) << "in the registry store";
 }
