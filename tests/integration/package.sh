@@ -102,12 +102,12 @@ life-cycle)
     (( (functions & 0x18) == 0 && (decorations & 0x60) == 0 )) || fail "minimise or maximise offered: $hints"
     # The focus starts in the folder box; then, in focus order, the folder
     # button, the help text, the log-on box, the delete-skip button and the
-    # placement list.
+    # placement list, which opens on the centred placement the changer used.
     xdotool key ctrl+a && xdotool type --delay 20 "$T/typed" || fail "cannot type"
     poll "FolderPath following the typing" eval '[[ $(ini_value "$folder/sarvoset.ini" FolderPath) == "$T/typed" ]]'
     xdotool key --delay 50 Tab Tab Tab space
     poll "the log-on entry" test -s "$AUTOSTART"
-    xdotool key --delay 50 Tab Tab Down Down
+    xdotool key --delay 50 Tab Tab Down
     poll "the tiled placement" eval '[[ $(ini_value "$REGISTRY" TileWallpaper) == 1 ]]'
     assert_eq "$(ini_value "$REGISTRY" WallpaperStyle)" 0 "WallpaperStyle of the tiled placement"
     close_window
