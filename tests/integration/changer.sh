@@ -1,15 +1,14 @@
 #!/bin/bash
 # The real SarvoChanger as a process. One case per run; with a display (the
 # shared Xvfb, whose root shows the wallpaper):
-#   placements     centred (also with no pair stored), tiled, stretched
-#   replace        a second run frees the first run's pixmap
-#   stale          root properties naming a pixmap whose owner is gone
-#   two-monitors   each monitor shows the picture by itself
-#   keys           Space, D and N held hand over; "/nokey" skips them
-#   box            a stopping run's message in a box
+#   placements  on two monitors over stale root properties: centred (no pair
+#               stored), tiled and stretched on each monitor, each run's
+#               pixmap freed by the next; then the wallpaper removed
+#   keys        Space, D and N held hand over; "/nokey" skips them
+#   box         a stopping run's message in a box
 # and without one:
-#   no-session     nowhere to show the picture: said so on standard error,
-#                  exit code 1, nothing changed
+#   no-session  nowhere to show the picture: said so on standard error,
+#               exit code 1, nothing changed
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -20,18 +19,10 @@ settings_before=$(cat "$SETTINGS")
 # in the registry store, both root properties naming one pixmap.
 assert_completed() {
     assert_eq "$RC" 0 "exit code of a completed run (stderr: $ERR)"
-    assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$1" "WallPaper in sarvoset.ini"
+    assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$PICS/quad.bmp" "WallPaper in sarvoset.ini"
     assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
     [[ $(root_pixmap) != none ]] || fail "_XROOTPMAP_ID is not set"
     assert_eq "$(root_pixmap ESETROOT_PMAP_ID)" "$(root_pixmap)" "ESETROOT_PMAP_ID and _XROOTPMAP_ID"
-}
-# The settings tool was started with RECORD; nothing else happened.
-assert_handed_over() {
-    assert_eq "$RC" 0 "exit code of a hand-over (stderr: $ERR)"
-    wait_for_launch
-    assert_eq "$LAUNCH" "$1" "arguments the settings tool was started with"
-    assert_eq "$(cat "$SETTINGS")" "$settings_before" "sarvoset.ini after a hand-over"
-    [[ ! -e $BITMAP ]] || fail "the bitmap was written"
 }
 # A run stopped with a message keeps a previous run's state.
 stopped_run() {
@@ -49,56 +40,35 @@ assert_kept() {
 
 case ${1:?case} in
 placements)
+    # Stale properties: the kill of their owner fails, and the changer must
+    # neither die of it nor give up.
     use_display
-    for placement in "- - -size 320x240 xc:black $PICS/quad.bmp -gravity center -composite" \
-                     "1 0 -size 320x240 tile:$PICS/quad.bmp" "0 2 $PICS/quad.bmp -filter point -resize 320x240!"; do
+    split_screen
+    previous=$("$SARVO_ROOT_TOOL" stale) || fail "cannot leave stale properties"
+    quad=$PICS/quad.bmp
+    for placement in "- - -size 160x240 xc:black $quad -gravity center -composite" \
+                     "1 0 -size 160x240 tile:$quad" "0 2 $quad -filter point -resize 160x240!"; do
         read -r tile style expected <<<"$placement"
         [[ $tile == - ]] || set_placement "$tile" "$style"
         run_changer
-        assert_completed "$PICS/quad.bmp"
-        # shellcheck disable=SC2086  # the arguments of the expected screen
-        "$IM_CONVERT" $expected "$T/expected.png"
-        assert_root_shows "$T/expected.png" "picture with placement $tile/$style"
+        assert_completed
+        # shellcheck disable=SC2086  # the arguments of one monitor's expected half
+        "$IM_CONVERT" $expected "$T/half.png"
+        "$IM_CONVERT" "$T/half.png" "$T/half.png" +append "$T/expected.png"
+        assert_root_shows "$T/expected.png" "picture with placement $tile/$style on each monitor"
+        shown=$(root_pixmap)
+        [[ $shown != "$previous" ]] || fail "the run did not publish a new pixmap"
+        if "$SARVO_ROOT_TOOL" alive "$previous"; then fail "the old pixmap $previous was not freed"; fi
+        previous=$shown
     done
-    ;;
-replace)
-    use_display
-    quadrants "$PICS/second.bmp" 32 32
-    run_changer
-    first_picture=$(ini_value "$SETTINGS" WallPaper) first=$(root_pixmap)
-    run_changer
-    assert_completed "$([[ $first_picture == "$PICS/quad.bmp" ]] && echo "$PICS/second.bmp" || echo "$PICS/quad.bmp")"
-    second=$(root_pixmap)
-    [[ $second != "$first" ]] || fail "the second run did not publish a new pixmap"
-    "$SARVO_ROOT_TOOL" alive "$second" || fail "the new pixmap $second does not exist"
-    if "$SARVO_ROOT_TOOL" alive "$first"; then fail "the old pixmap $first was not freed"; fi
-    ;;
-stale)
-    # The kill of the stale pixmap's owner fails; the changer must neither
-    # die of it nor give up.
-    use_display
-    stale=$("$SARVO_ROOT_TOOL" stale) || fail "cannot leave stale properties"
-    assert_eq "$(root_pixmap)" "$stale" "stale _XROOTPMAP_ID in place"
-    set_placement 1 0
-    run_changer
-    assert_completed "$PICS/quad.bmp"
-    "$IM_CONVERT" -size 320x240 "tile:$PICS/quad.bmp" "$T/expected.png"
-    assert_root_shows "$T/expected.png" "tiled picture over stale properties"
-    ;;
-two-monitors)
-    # Tiled from each monitor's own corner, stretched to its own size.
-    use_display
-    split_screen
-    set_placement 1 0
-    run_changer
-    assert_completed "$PICS/quad.bmp"
-    "$IM_CONVERT" -size 160x240 "tile:$PICS/quad.bmp" -size 160x240 "tile:$PICS/quad.bmp" +append "$T/expected.png"
-    assert_root_shows "$T/expected.png" "picture tiled on each monitor"
-    set_placement 0 2
-    run_changer
-    "$IM_CONVERT" "$PICS/quad.bmp" -filter point -resize '160x240!' "$T/half.png"
-    "$IM_CONVERT" "$T/half.png" "$T/half.png" +append "$T/expected.png"
-    assert_root_shows "$T/expected.png" "picture stretched on each monitor"
+    # The empty path removes the wallpaper: both properties go, the root
+    # turns black, the pixmap is freed and the store records "".
+    "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
+    assert_eq "$(root_pixmap) $(root_pixmap ESETROOT_PMAP_ID)" "none none" "root properties after removing"
+    if "$SARVO_ROOT_TOOL" alive "$previous"; then fail "the removed wallpaper's pixmap was not freed"; fi
+    "$IM_CONVERT" -size 320x240 xc:black "$T/black.png"
+    assert_root_shows "$T/black.png" "root after removing the wallpaper"
+    grep -q $'^Wallpaper=\r\\?$' "$REGISTRY" || fail "registry store: Wallpaper is not empty: $(cat "$REGISTRY")"
     ;;
 keys)
     use_display
@@ -108,14 +78,18 @@ keys)
         hold_keys "${held%%:*}"
         run_changer
         release_keys
-        assert_handed_over "${held#*:}"
+        assert_eq "$RC" 0 "exit code of a hand-over (stderr: $ERR)"
+        wait_for_launch
+        assert_eq "$LAUNCH" "${held#*:}" "arguments the settings tool was started with"
+        assert_eq "$(cat "$SETTINGS")" "$settings_before" "sarvoset.ini after a hand-over"
+        [[ ! -e $BITMAP ]] || fail "the bitmap was written"
         assert_eq "$(root_pixmap)" "$root_before" "root pixmap after a hand-over"
     done
     rm -f "$LAUNCHES"
     hold_keys space
     run_changer /nokey
     assert_no_launch
-    assert_completed "$PICS/quad.bmp"
+    assert_completed
     ;;
 box)
     use_display

@@ -7,52 +7,39 @@
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
-new_program_folder
-without_box_module
-quadrants "$PICS/quad.bmp"
+desktop_program_folder
 # No X server is opened for a picture this small; DISPLAY only makes it a
 # graphical session.
 export DISPLAY=:sarvo-none
-
-case ${1:?desktop} in
-gnome) export XDG_CURRENT_DESKTOP=ubuntu:GNOME schema=org.gnome.desktop.background key=picture-uri uri=1 ;;
-cinnamon) export XDG_CURRENT_DESKTOP=X-Cinnamon schema=org.cinnamon.desktop.background key=picture-uri uri=1 ;;
-mate) export XDG_CURRENT_DESKTOP=MATE schema=org.mate.background key=picture-filename uri=0 ;;
+desktop=${1:?desktop}
+case $desktop in
+gnome) export XDG_CURRENT_DESKTOP=ubuntu:GNOME schema=org.gnome.desktop.background key=picture-uri ;;
+cinnamon) export XDG_CURRENT_DESKTOP=X-Cinnamon schema=org.cinnamon.desktop.background key=picture-uri ;;
+mate) export XDG_CURRENT_DESKTOP=MATE schema=org.mate.background key=picture-filename ;;
 *) fail "unknown desktop $1" ;;
 esac
-
 setting() { gsettings get "$schema" "$1"; }
 
-# The picture the settings name, as a path.
-shown_file() {
-    local value
-    value=$(setting "$key")
-    value=${value#\'}
-    value=${value%\'}
-    [[ $uri == 1 ]] && value=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.argv[1][7:]))' "$value")
-    echo "$value"
-}
-
 previous=
-for placement in "0 0 centered" "1 0 wallpaper" "0 2 stretched"; do
-    read -r tile style option <<<"$placement"
-    set_placement "$tile" "$style"
-    run_changer
-    assert_eq "$RC" 0 "exit code with $option (stderr: $ERR)"
-    assert_eq "$(setting picture-options)" "'$option'" "picture-options"
-    file=$(shown_file)
+check() {  # TILE STYLE
+    local -A options=([00]=centered [10]=wallpaper [02]=stretched)
+    local file
+    assert_eq "$(setting picture-options)" "'${options[$1$2]}'" "picture-options"
+    # The picture the settings name, as a path.
+    file=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.argv[1].strip("\x27").removeprefix("file://")))' \
+        "$(setting "$key")")
     [[ $file == "$(dirname "$BITMAP")"/SarvoChangerGraphic-[ab].png ]] || fail "the settings name $file"
     [[ $file != "$previous" ]] || fail "the same name twice: a desktop that caches by path would not reload"
     [[ -z $previous || ! -e $previous ]] || fail "the previous picture $previous was left behind"
     assert_same_picture "$file" "$BITMAP" "the PNG handed to the desktop"
-    [[ $1 != gnome ]] || assert_eq "$(setting picture-uri-dark)" "$(setting picture-uri)" "picture-uri-dark"
-    assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
+    [[ $desktop != gnome ]] || assert_eq "$(setting picture-uri-dark)" "$(setting picture-uri)" "picture-uri-dark"
     previous=$file
-done
+}
+each_placement check
 
 # Removing the wallpaper, as the settings tool and the uninstaller do.
-"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
-if [[ $1 == mate ]]; then
+"$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
+if [[ $desktop == mate ]]; then
     assert_eq "$(setting picture-filename)" "''" "picture-filename after removing"
 else
     assert_eq "$(setting picture-options)" "'none'" "picture-options after removing"

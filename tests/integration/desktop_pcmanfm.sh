@@ -5,7 +5,6 @@
 # desktop per run:
 #   lxde | lxqt
 . "$(dirname "$0")/lib.sh"
-here=$(dirname "$0")
 
 case ${1:?desktop} in
 lxde) program=pcmanfm desktop=LXDE ;;
@@ -16,15 +15,10 @@ esac
 # one through X11 that outlives the test.
 with_session_bus "$@"
 
-new_program_folder
-without_box_module
+desktop_program_folder
 export XDG_RUNTIME_DIR=$T/run XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=$desktop QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-"$here/xvfb.sh" start "$T/xvfb.state" || fail "cannot start an X server"
-CLEANUPS+=('"$here/xvfb.sh" stop "$T/xvfb.state"')
-# shellcheck source=/dev/null
-. "$T/xvfb.state"
-export DISPLAY=$SARVO_TEST_DISPLAY
+own_xvfb
 
 "$program" --desktop </dev/null >"$T/desktop.log" 2>&1 &
 desktop_pid=$!
@@ -35,15 +29,9 @@ desktop_up() {
 }
 poll "$program's desktop window" desktop_up
 
-quadrants "$PICS/quad.bmp"
 expected_screens "$PICS/quad.bmp"
-for placement in "0 0 $CENTRE" "1 0 $TILE" "0 2 $STRETCH"; do
-    read -r tile style expected <<<"$placement"
-    set_placement "$tile" "$style"
-    run_changer
-    assert_eq "$RC" 0 "exit code with $tile/$style (stderr: $ERR)"
-    # Both draw stretched pictures smoothly.
-    assert_screen_becomes root_shot "$expected" "$program with $tile/$style" "$([[ $style == 2 ]] && echo "$SEAMS")"
-done
-"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
+# Both draw stretched pictures smoothly.
+check() { assert_screen_becomes root_shot "$(screen_of "$1" "$2")" "$program with $1/$2" "$([[ $2 == 2 ]] && echo "$SEAMS")"; }
+each_placement check
+"$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 assert_screen_becomes root_shot "$BLACK" "$program after removing the wallpaper"

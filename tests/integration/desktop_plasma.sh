@@ -7,20 +7,15 @@
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
-new_program_folder
-without_box_module
+desktop_program_folder
 use_display
 export XDG_CURRENT_DESKTOP=KDE XDG_DATA_DIRS=$T/system-data
 export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME 写真"
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
-quadrants "$PICS/quad.bmp"
 expected_screens "$PICS/quad.bmp"
 
 record=$T/scripts
-"$SARVO_DESKTOP_STAND_IN" plasma "$record" &
-stand_in=$!
-CLEANUPS+=("kill $stand_in")
-poll "the stand-in getting the Plasma shell's name" test -e "$record.ready"
+desktop_stand_in plasma "$record"
 
 uri() { python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1], safe="/"))' "$1"; }
 
@@ -35,38 +30,31 @@ picture_script() {
     printf "}\n--\n"
 }
 
-# run_with TILE STYLE: a changer run whose one script is checked by the caller.
+# run_with TILE STYLE NAME PLUGIN [FILL-MODE]: a changer run, whose one
+# script shows the bitmap's copy NAME with PLUGIN (and FILL-MODE).
+folder=$(dirname "$BITMAP")
 run_with() {
     : >"$record"
     set_placement "$1" "$2"
     run_changer
-    assert_eq "$RC" 0 "exit code with $1/$2 (stderr: $ERR)"
-    assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
+    assert_eq "$RC/$(ini_value "$REGISTRY" Wallpaper)" "0/$BITMAP" "exit code (stderr: $ERR) and stored Wallpaper"
+    assert_eq "$(cat "$record")" "$(picture_script "$folder/$3" "${@:4}")" "script for $1/$2"
 }
 
-folder=$(dirname "$BITMAP")
-run_with 0 0
-assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-a.bmp" org.kde.image 6)" "centred script"
+run_with 0 0 SarvoChangerGraphic-a.bmp org.kde.image 6
 cmp -s "$folder/SarvoChangerGraphic-a.bmp" "$BITMAP" || fail "the handed picture is not the bitmap"
-
-run_with 0 2
-assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-b.bmp" org.kde.image 0)" "stretched script"
+run_with 0 2 SarvoChangerGraphic-b.bmp org.kde.image 0
 [[ ! -e $folder/SarvoChangerGraphic-a.bmp ]] || fail "the previous picture was left behind"
-
 # Plasma 6.6 tiles only through the tiling plugin, where it is installed ...
 mkdir -p "$XDG_DATA_DIRS/plasma/wallpapers/org.kde.tiled"
-run_with 1 0
-assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-a.bmp" org.kde.tiled)" "tiled script"
-
+run_with 1 0 SarvoChangerGraphic-a.bmp org.kde.tiled
 # ... and elsewhere gets the tiled screen laid out beforehand, stretched.
 rm -r "$XDG_DATA_DIRS/plasma"
-run_with 1 0
-assert_eq "$(cat "$record")" "$(picture_script "$folder/SarvoChangerGraphic-b.png" org.kde.image 0)" \
-    "script of the laid-out tiles"
+run_with 1 0 SarvoChangerGraphic-b.png org.kde.image 0
 assert_same_picture "$folder/SarvoChangerGraphic-b.png" "$TILE" "the laid-out tiles"
 
 : >"$record"
-"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
+"$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 assert_eq "$(cat "$record")" "$(printf "var all = desktops();\nfor (var i = 0; i < all.length; i++) {
     var d = all[i];
     d.wallpaperPlugin = 'org.kde.color';

@@ -6,17 +6,12 @@
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
-new_program_folder
-without_box_module
+desktop_program_folder
 unset DISPLAY
 export WAYLAND_DISPLAY=wayland-sarvo-none XDG_STATE_HOME=$T/state
-quadrants "$PICS/quad.bmp"
 
 record=$T/portal
-"$SARVO_DESKTOP_STAND_IN" portal "$record" &
-stand_in=$!
-CLEANUPS+=("kill $stand_in")
-poll "the stand-in getting the portal's name" test -e "$record.ready"
+desktop_stand_in portal "$record"
 
 set_placement 1 0
 run_changer
@@ -26,7 +21,7 @@ assert_contains "$(cat "$record.options")" "'set-on': <'background'>" "the porta
 assert_contains "$(cat "$record.options")" "'show-preview': <false>" "the portal's options"
 assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
 
-why=$("$SARVO_APPLY_TOOL" "" 2>&1)
+why=$("$SARVO_SERVICE_TOOL" apply "" 2>&1)
 assert_eq "$?" 1 "exit code of removing the wallpaper through the portal"
 assert_contains "$why" "wlroots: swaybg ended at once" "reason of the swaybg backend"
 assert_contains "$why" "portal: the desktop portal cannot remove a wallpaper" "reason of the portal"

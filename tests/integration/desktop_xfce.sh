@@ -6,10 +6,8 @@
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
-new_program_folder
-without_box_module
+desktop_program_folder
 use_display
-quadrants "$PICS/quad.bmp"
 export XDG_CURRENT_DESKTOP=XFCE
 channel=(xfconf-query -c xfce4-desktop)
 workspaces=(/backdrop/screen0/monitorHDMI-1/workspace0 /backdrop/screen0/monitorHDMI-1/workspace1
@@ -20,23 +18,22 @@ for w in "${workspaces[@]}"; do
 done
 
 previous=
-for placement in "0 0 1" "1 0 2" "0 2 3"; do
-    read -r tile style value <<<"$placement"
-    set_placement "$tile" "$style"
-    run_changer
-    assert_eq "$RC" 0 "exit code with image-style $value (stderr: $ERR)"
+check() {  # TILE STYLE
+    local -A styles=([00]=1 [10]=2 [02]=3)
+    local file w
     file=$("${channel[@]}" -p "${workspaces[0]}/last-image")
     [[ $file == "$(dirname "$BITMAP")"/SarvoChangerGraphic-[ab].png && $file != "$previous" ]] ||
         fail "last-image is $file after $previous"
     for w in "${workspaces[@]}"; do
         assert_eq "$("${channel[@]}" -p "$w/last-image")" "$file" "$w/last-image"
-        assert_eq "$("${channel[@]}" -p "$w/image-style")" "$value" "$w/image-style"
+        assert_eq "$("${channel[@]}" -p "$w/image-style")" "${styles[$1$2]}" "$w/image-style"
     done
     assert_same_picture "$file" "$BITMAP" "the PNG handed to Xfce"
     previous=$file
-done
+}
+each_placement check
 
-"$SARVO_APPLY_TOOL" "" || fail "cannot remove the wallpaper"
+"$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 for w in "${workspaces[@]}"; do assert_eq "$("${channel[@]}" -p "$w/image-style")" 0 "$w/image-style after removing"; done
 
 # A channel that holds no picture yet: one for each output of the X server.

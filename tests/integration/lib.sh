@@ -7,39 +7,22 @@ set -o pipefail
 IM_CONVERT=convert-im6.q16
 IM_COMPARE=compare-im6.q16
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-assert_eq() {  # ACTUAL EXPECTED WHAT
-    [[ $1 == "$2" ]] || fail "$3"$'\n'"  expected: [$2]"$'\n'"  actual:   [$1]"
-}
-assert_contains() {  # TEXT PART WHAT
-    [[ $1 == *"$2"* ]] || fail "$3: [$2] not in [$1]"
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+assert_eq() { [[ $1 == "$2" ]] || fail "$3"$'\n'"  expected: [$2]"$'\n'"  actual:   [$1]"; }  # ACTUAL EXPECTED WHAT
+assert_contains() { [[ $1 == *"$2"* ]] || fail "$3: [$2] not in [$1]"; }  # TEXT PART WHAT
 is_one_of() {  # VALUE CHOICE...
-    local value=$1 choice
-    shift
-    for choice; do [[ $value == "$choice" ]] && return 0; done
+    local choice
+    for choice in "${@:2}"; do [[ $1 == "$choice" ]] && return 0; done
     return 1
 }
 # poll WHAT COMMAND...: waits up to 30 s for COMMAND to succeed.
 poll() {
-    local what=$1 i
-    shift
-    for ((i = 0; i < 300; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    fail "$what did not happen within 30 s"
+    for _ in $(seq 300); do "${@:2}" && return 0; sleep 0.1; done
+    fail "$1 did not happen within 30 s"
 }
 
 CLEANUPS=()
-cleanup() {
-    local c
-    for c in "${CLEANUPS[@]}"; do eval "$c"; done
-    [[ -n ${T:-} ]] && rm -rf "$T"
-}
+cleanup() { local c; for c in "${CLEANUPS[@]}"; do eval "$c"; done; [[ -z ${T:-} ]] || rm -rf "$T"; }
 
 # A fresh program folder (PROG: the changer, its modules, a stand-in
 # SarvoSetTool recording its starts in LAUNCHES) and private user folders;
@@ -58,6 +41,29 @@ new_program_folder() {
     REGISTRY=$XDG_CONFIG_HOME/sarvo-backdrop-changer/registry.ini
     unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$PICS" >"$SETTINGS"
+}
+# The same for a desktop's test: the quadrant picture in PICS, and messages
+# on standard error.
+desktop_program_folder() { new_program_folder; without_box_module; quadrants "$PICS/quad.bmp"; }
+# each_placement CHECK...: the changer centred, tiled and stretched (the
+# pairs 0 0, 1 0 and 0 2); after each completed run, CHECK... TILE STYLE.
+each_placement() {
+    local pair tile style
+    for pair in "0 0" "1 0" "0 2"; do
+        read -r tile style <<<"$pair"
+        set_placement "$tile" "$style"
+        run_changer
+        assert_eq "$RC/$(ini_value "$REGISTRY" Wallpaper)" "0/$BITMAP" "exit code (stderr: $ERR) and stored Wallpaper"
+        "$@" "$tile" "$style"
+    done
+}
+
+# desktop_stand_in plasma|portal RECORD: tests/tools/desktop_stand_in on the
+# session bus, once it owns its name.
+desktop_stand_in() {
+    "$SARVO_DESKTOP_STAND_IN" "$1" "$2" &
+    CLEANUPS+=("kill $!")
+    poll "the $1 stand-in getting its name" test -e "$2.ready"
 }
 
 # with_session_bus ARGUMENT...: runs the calling script again under a
@@ -115,24 +121,34 @@ use_display() {
     export DISPLAY=$SARVO_TEST_DISPLAY
     release_keys
 }
+# own_xvfb [SCREEN]: an X server of this test's own (tests/integration/xvfb.sh).
+own_xvfb() {
+    "${BASH_SOURCE[0]%/*}/xvfb.sh" start "$T/xvfb.state" "$@" || fail "cannot start an X server"
+    CLEANUPS+=("'${BASH_SOURCE[0]%/*}/xvfb.sh' stop '$T/xvfb.state'")
+    # shellcheck source=/dev/null
+    . "$T/xvfb.state"
+    export DISPLAY=$SARVO_TEST_DISPLAY
+}
 hold_keys() {  # KEY...: held until released or the test ends
     CLEANUPS+=("release_keys")
     xdotool keydown "$@" || fail "xdotool cannot press $*"
 }
-# A headless sway of this test's own (as "nobody" when root), and only it:
-# WAYLAND_DISPLAY and SWAYSOCK point at it, DISPLAY is unset.
+# use_headless_sway [MODE]: a headless sway of this test's own (as "nobody"
+# when root; SWAY_PID), and only it: WAYLAND_DISPLAY and SWAYSOCK point at
+# it, DISPLAY is unset. Its one output is MODE, 640x480 unless given.
 use_headless_sway() {
     local run socket as_nobody=()
     run=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wayland.XXXXXX") || fail "no runtime folder"
     CLEANUPS+=("rm -rf '$run'")
-    printf 'output HEADLESS-1 mode 640x480\n' >"$run/config"
+    printf 'output HEADLESS-1 mode %s\n' "${1:-640x480}" >"$run/config"
     chmod 644 "$run/config"
     [[ $(id -u) == 0 ]] && chown nobody "$run" && chmod 700 "$run" &&
         as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     "${as_nobody[@]}" env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
         WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
         sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 &
-    CLEANUPS+=("kill $! 2>/dev/null")
+    SWAY_PID=$!
+    CLEANUPS+=("kill $SWAY_PID 2>/dev/null")
     sway_up() { socket=$(find "$run" -maxdepth 1 -name 'sway-ipc.*.sock' -print -quit) && [[ -n $socket && -S $run/wayland-1 ]]; }
     poll "headless sway's start" sway_up
     unset DISPLAY
@@ -196,6 +212,9 @@ expected_screens() {
     "$IM_CONVERT" -size 320x240 xc:black "$BLACK"
     SEAMS="152,0:167,239 0,112:319,127 0,0:319,3 0,236:319,239 0,0:3,239 316,0:319,239"
 }
+screen_of() {  # TILE STYLE: which of them the pair shows
+    case $1$2 in 10) echo "$TILE" ;; 02) echo "$STRETCH" ;; *) echo "$CENTRE" ;; esac
+}
 # The screen as two monitors side by side, the left one primary.
 split_screen() {
     xrandr --setmonitor '*sarvo-left' 160/160x240/240+0+0 screen >/dev/null &&
@@ -215,7 +234,7 @@ open_window() {
 # close_window: closes it as the window manager's close button does; its
 # program ends with exit code 0.
 close_window() {
-    "$SARVO_CLOSE_TOOL" "$WIN" || fail "cannot ask the window to close"
+    "$SARVO_ROOT_TOOL" close "$WIN" || fail "cannot ask the window to close"
     timeout 30 tail --pid="$PID" -f /dev/null || fail "the program did not end after its window closed"
     local rc=0
     wait "$PID" || rc=$?

@@ -5,6 +5,8 @@
 //   x11_root_tool stale           points _XROOTPMAP_ID and ESETROOT_PMAP_ID
 //                                 at a pixmap that is freed when this tool
 //                                 ends, as a setter that died leaves them
+//   x11_root_tool close WINDOW    asks the window to close as a window
+//                                 manager's close button does (WM_DELETE_WINDOW)
 // The display is the one DISPLAY names. Exit 2 on any other failure.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -43,6 +45,19 @@ int Stale(Display* d) {
     return 0;  // closing the connection frees the pixmap
 }
 
+int Close(Display* d, const char* id) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = std::strtoul(id, nullptr, 0);
+    event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const Status sent = XSendEvent(d, event.xclient.window, False, NoEventMask, &event);
+    XSync(d, False);
+    return sent != 0 && !gError ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,7 +67,8 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     const int result = command == "alive" && argc == 3 ? Alive(d, argv[2])
                        : command == "stale" && argc == 2 ? Stale(d)
-                                                         : (std::fprintf(stderr, "x11_root_tool: alive PIXMAP | stale\n"), 2);
+                       : command == "close" && argc == 3 ? Close(d, argv[2])
+                                                         : (std::fprintf(stderr, "x11_root_tool: alive PIXMAP | stale | close WINDOW\n"), 2);
     XCloseDisplay(d);
     return result;
 }

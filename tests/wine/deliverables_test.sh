@@ -40,9 +40,8 @@ archive)
         [[ -z "$own" ]] || fail "$(basename "$exe") needs DLLs that are not part of Windows: $own"
     done
     for entry in "$folder"/* "$folder"/.[!.]*; do
-        [[ -e "$entry" ]] || continue
         name=$(basename "$entry")
-        [[ "$name" =~ ^(Sarvo[A-Za-z]*\.exe|TrashBox|WallPaper|README\.txt|LICENSE\.txt)$ ]] ||
+        [[ ! -e "$entry" || "$name" =~ ^(Sarvo[A-Za-z]*\.exe|TrashBox|WallPaper|README\.txt|LICENSE\.txt)$ ]] ||
             fail "unexpected in the program folder: $name"
     done
     ;;
@@ -50,32 +49,21 @@ version)
     windres=${2:?} exe=${3:?} version=${4:?} description=${5:?}
     name=$(basename "$exe" .exe)
     rc=$("$windres" -J coff -i "$exe" -O rc)
-    expect_line() {
-        grep -qF -- "$1" <<<"$rc" || fail "$name: missing: $1"
-    }
     IFS=. read -r major minor build <<<"$version"
     numbers="$((10#$major)), $((10#$minor)), 0, $((10#$build))"
-    expect_line "FILEVERSION $numbers"
-    expect_line "PRODUCTVERSION $numbers"
-    expect_line 'BLOCK "041104B0"'
-    expect_line "VALUE \"FileVersion\", \"$version\""
-    expect_line "VALUE \"ProductVersion\", \"$version\""
-    expect_line "VALUE \"FileDescription\", \"$description\""
-    expect_line "VALUE \"ProductName\", \"$description\""
-    expect_line "VALUE \"InternalName\", \"$name\""
-    expect_line "VALUE \"OriginalFilename\", \"$name.exe\""
-    expect_line 'VALUE "Translation", 0x411, 1200'
+    # The manifest's lines: common controls 6, DPI aware, the invoker's rights.
+    for line in "FILEVERSION $numbers" "PRODUCTVERSION $numbers" 'BLOCK "041104B0"' \
+        "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\"" \
+        "VALUE \"FileDescription\", \"$description\"" "VALUE \"ProductName\", \"$description\"" \
+        "VALUE \"InternalName\", \"$name\"" "VALUE \"OriginalFilename\", \"$name.exe\"" \
+        'VALUE "Translation", 0x411, 1200' 'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""' \
+        '>true</dpiAware>' 'level=""asInvoker""'; do
+        grep -qF -- "$line" <<<"$rc" || fail "$name: missing: $line"
+    done
     grep -q 'VALUE "CompanyName", "[^"]' <<<"$rc" || fail "$name: no company name"
     grep -q 'VALUE "LegalCopyright", "[^"]' <<<"$rc" || fail "$name: no rights notice"
-    # The manifest: common controls 6, DPI aware, the invoker's rights.
-    expect_line 'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""'
-    expect_line '>true</dpiAware>'
-    expect_line 'level=""asInvoker""'
     ;;
-*)
-    echo "unknown check: $1" >&2
-    exit 2
-    ;;
+*) echo "unknown check: $1" >&2; exit 2 ;;
 esac
 ((fails == 0)) || exit 1
 echo "$1: passed"

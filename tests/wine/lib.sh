@@ -27,17 +27,11 @@ expect_eq() {  # ACTUAL EXPECTED WHAT
         printf '  expected: %q\n  actual:   %q\n' "$2" "$1" >&2
     fi
 }
-# Ends the script with its verdict.
-finish() {
-    ((fails == 0)) || { echo "$scenario: $fails check(s) failed" >&2; exit 1; }
-    echo "$scenario: passed"
-}
+finish() { ((fails == 0)) || { echo "$scenario: $fails check(s) failed" >&2; exit 1; }; echo "$scenario: passed"; }
 # poll WHAT COMMAND...: waits up to 30 s for COMMAND to succeed.
 poll() {
-    local what=$1
-    shift
-    for _ in $(seq 300); do "$@" && return 0; sleep 0.1; done
-    fail "$what did not happen within 30 s"
+    for _ in $(seq 300); do "${@:2}" && return 0; sleep 0.1; done
+    fail "$1 did not happen within 30 s"
 }
 
 wine_() { "$SARVO_WINE" "$@"; }
@@ -50,16 +44,9 @@ ini_lines() {  # LINE... (UTF-8) as CRLF Shift-JIS lines
     for line in "$@"; do sjis "$line"; printf '\r\n'; done
 }
 expect_file_lines() {  # FILE WHAT LINE...: FILE holds exactly these CRLF Shift-JIS lines
-    local file=$1 what=$2 expected
-    shift 2
-    expected=$(mktemp)
-    ini_lines "$@" > "$expected"
-    if ! cmp -s "$expected" "$file"; then
-        fail "$what"
-        echo "  expected:" >&2; od -c "$expected" | sed 's/^/    /' >&2
-        echo "  actual:" >&2; od -c "$file" 2>&1 | sed 's/^/    /' >&2
-    fi
-    rm -f "$expected"
+    ini_lines "${@:3}" > "$work/expected"
+    cmp -s "$work/expected" "$1" ||
+        fail "$2"$'\n'"  expected: $(od -c "$work/expected")"$'\n'"  actual: $(od -c "$1" 2>&1)"
 }
 
 # A registry value's data in UTF-8; fails when there is no such value.
@@ -84,16 +71,13 @@ use_display() {
     . "${SARVO_XVFB_STATE:?}"
     export DISPLAY=$SARVO_TEST_DISPLAY
     local face
-    for face in 'MS UI Gothic' 'MS PGothic' 'ＭＳ Ｐゴシック'; do
-        reg_set 'HKCU\Software\Wine\Fonts\Replacements' "$face" IPAPGothic
+    for face in 'MS UI Gothic:IPAPGothic' 'MS PGothic:IPAPGothic' 'ＭＳ Ｐゴシック:IPAPGothic' 'MS Gothic:IPAGothic' \
+                'ＭＳ ゴシック:IPAGothic'; do
+        reg_set 'HKCU\Software\Wine\Fonts\Replacements' "${face%:*}" "${face#*:}"
     done
-    for face in 'MS Gothic' 'ＭＳ ゴシック'; do
-        reg_set 'HKCU\Software\Wine\Fonts\Replacements' "$face" IPAGothic
-    done
-    if [[ -f /usr/share/wine/fonts/marlett.ttf ]]; then
-        reg_set 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' 'Marlett (TrueType)' \
-            'Z:\usr\share\wine\fonts\marlett.ttf'
-    fi
+    [[ ! -f /usr/share/wine/fonts/marlett.ttf ]] || reg_set 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+        'Marlett (TrueType)' 'Z:\usr\share\wine\fonts\marlett.ttf'
+
     reg_set 'HKCU\Software\Wine\AppDefaults\sarvo_window_driver.exe\Explorer' Desktop sarvo
     reg_set 'HKCU\Software\Wine\Explorer\Desktops' sarvo 800x600
 }

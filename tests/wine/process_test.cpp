@@ -1,5 +1,6 @@
-// The program's command line, program starts, the wallpaper and message
-// boxes, with the real Win32 services under Wine.
+// The program's command line, program starts and message boxes, with the
+// real Win32 services under Wine. (The wallpaper's registry value is checked
+// by the programs' scenarios.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,13 +12,9 @@
 #include <thread>
 
 #include "command_line_win32.h"
-#include "core/pure/bitmap.h"
-#include "platform/files.h"
 #include "platform/program.h"
-#include "platform/registry.h"
 #include "support/temp_dir.h"
 #include "platform/ui.h"
-#include "platform/wallpaper.h"
 
 using namespace sarvo;
 namespace fs = std::filesystem;
@@ -95,25 +92,6 @@ TEST_F(StartProgram, AProgramThatCannotBeStartedSaysWhy) {
     EXPECT_FALSE(platform::StartProgram(folder + "\\a\"b.exe", "", platform::WindowStyle::Normal, why));
     EXPECT_FALSE(why.empty());
     EXPECT_FALSE(fs::exists(log));  // nothing was started
-}
-
-TEST(Wallpaper, TheAppliedPathIsWhatTheDesktopRecords) {
-    TempDir dir;
-    const std::string folder = dir.str() + "\\表示";
-    fs::create_directory(Utf8Path(folder));
-    const std::string file = folder + "\\SarvoChangerGraphic.bmp";
-    Bitmap bitmap;
-    std::string why;
-    ASSERT_TRUE(bitmap.Allocate(2, 2, why));
-    ASSERT_TRUE(platform::WriteFileReplacing(file, bitmap.FileData(), bitmap.FileSize(), why)) << why;
-
-    ASSERT_TRUE(platform::ApplyWallpaper(file, why)) << why;
-    std::string recorded;
-    ASSERT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", recorded));
-    EXPECT_EQ(recorded, file);
-    ASSERT_TRUE(platform::ApplyWallpaper("", why)) << why;
-    ASSERT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", recorded));
-    EXPECT_EQ(recorded, "");
 }
 
 TEST(MessageBox, WithNoDesktopTheBoxCountsAsCancelled) {

@@ -1,21 +1,15 @@
 #!/usr/bin/env bash
 # SarvoSetTool.exe under Wine in a temporary program folder whose name has
 # blanks and Japanese, one scenario per call, checked from outside: the
-# settings file's Shift-JIS bytes, the registry values (`wine reg query`),
-# the files moved, and the window as a person sees and uses it.
+# settings file's Shift-JIS bytes, the registry values, the files moved, and
+# the window as a person sees and uses it (driven by window_driver.exe).
 #
-#   settool_test.sh SCENARIO
-#     window      the window on the display, driven by window_driver.exe:
-#                 its controls' places, focus order and tool tips, the folder
-#                 browser and the delete-skip question cancelled, then a
-#                 choice in each control
-#     nowall      /nowall: the wallpaper off, nothing else touched
-#     delskip     /delskip: the picture into TrashBox, the real changer
-#                 puts up the other one
-#     add         /add<path>: the picture moved into the picture folder;
-#                 under a name asked for in the input box when its own is
-#                 taken; nothing moved when no one can be asked
-#     no_display  an unknown switch opens the window, which cannot be shown
+#   settool_test.sh window|delskip|add
+#     window   its controls, focus order and tool tips, the folder browser
+#              and the delete-skip question cancelled, a choice in each control
+#     delskip  the picture into TrashBox, the real changer shows the other one
+#     add      the picture moved in; under the name typed in the input box
+#              when its own is taken; nothing moved when no one can be asked
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -70,19 +64,6 @@ window)
     rm -f "$bitmap"
     ;;
 
-nowall)
-    ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'StartUp=1' > "$settings"
-    cp "$settings" "$work/before.ini"
-    reg_set "$desktop_key" Wallpaper 'C:\古い\wall.bmp'
-    reg_set "$run_key" SarvoChanger 'C:\x\SarvoChanger.exe'
-    run_settool /nowall
-    expect_eq "$status" 0 "/nowall ends normally"
-    expect_eq "$(reg_value "$desktop_key" Wallpaper || echo missing)" "" "the wallpaper is an empty value"
-    cmp -s "$work/before.ini" "$settings" || fail "the settings file changed"
-    expect_eq "$(reg_value "$run_key" SarvoChanger)" 'C:\x\SarvoChanger.exe' "the log-on entry is kept"
-    reg_unset "$run_key" SarvoChanger
-    ;;
-
 delskip)
     # The picture shown goes into TrashBox beside one of its name; the real
     # changer then shows the only other picture.
@@ -133,23 +114,6 @@ add)
     [[ -e "$work/持ち込み 2/夕焼け 1.jpg" ]] || fail "no one to ask: the picture was moved"
     ;;
 
-no_display)
-    # Not a switch (the letter case differs): the window, which cannot be
-    # shown without a display. The start-up has stored the folder, the
-    # closing nothing.
-    unset DISPLAY
-    reg_set "$desktop_key" Wallpaper 'C:\古い\wall.bmp'
-    status=0
-    wine_ "$program/SarvoSetTool.exe" /NoWall </dev/null >"$work/run.out" 2>"$work/run.err" || status=$?
-    expect_eq "$status" 1 "the run fails"
-    grep -q 'the settings window cannot be shown' "$work/run.err" || fail "no reason given: $(cat "$work/run.err")"
-    expect_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$program")\\WallPaper"
-    expect_eq "$(reg_value "$desktop_key" Wallpaper)" 'C:\古い\wall.bmp' "the wallpaper is kept"
-    ;;
-
-*)
-    echo "unknown scenario: $scenario" >&2
-    exit 2
-    ;;
+*) echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac
 finish
