@@ -99,7 +99,7 @@ box)
     timeout 60 "$PROG/SarvoChanger" >"$T/stdout" 2>"$T/stderr" &
     changer=$!
     CLEANUPS+=("kill $changer 2>/dev/null")
-    box=$(timeout 30 xdotool search --sync --name '^SarvoBackdropChanger$' | head -n 1)
+    box=$(timeout 30 xdotool search --sync --onlyvisible --name '^SarvoBackdropChanger$' | head -n 1)
     [[ -n $box ]] || fail "no box titled SarvoBackdropChanger appeared"
     kill -0 "$changer" 2>/dev/null || fail "the changer did not wait for the box"
     xdotool windowfocus --sync "$box" key Return || fail "cannot answer the box"

@@ -227,7 +227,7 @@ open_window() {
     "$1" >"$T/window.out" 2>&1 &
     PID=$!
     CLEANUPS+=("kill $PID 2>/dev/null")
-    WIN=$(timeout 30 xdotool search --sync --name "^$2\$" | head -n 1)
+    WIN=$(timeout 30 xdotool search --sync --onlyvisible --name "^$2\$" | head -n 1)
     [[ -n $WIN ]] || fail "no window \"$2\" appeared ($(cat "$T/window.out"))"
     xdotool windowfocus --sync "$WIN" || fail "cannot focus the window \"$2\""
 }

@@ -38,7 +38,7 @@ AUTOSTART=$XDG_CONFIG_HOME/autostart/SarvoChanger.desktop
 # answer_box NOT-THIS-ONE: waits for a message box other than the window
 # NOT-THIS-ONE (a box just answered), confirms it with Return; sets BOX.
 answer_box() {
-    box_up() { BOX=$(xdotool search --name '^SarvoUninstaller$' 2>/dev/null | grep -vx "${1:-none}" | head -n 1) && [[ -n $BOX ]]; }
+    box_up() { BOX=$(xdotool search --onlyvisible --name '^SarvoUninstaller$' 2>/dev/null | grep -vx "${1:-none}" | head -n 1) && [[ -n $BOX ]]; }
     poll "a message box" box_up "$@"
     xdotool windowfocus --sync "$BOX" key Return || fail "cannot answer the box"
 }

@@ -28,7 +28,7 @@ browse)
     # The folder button, right of the folder box; the browser is modal.
     browse() {
         xdotool mousemove --window "$WIN" 256 32 click 1
-        DIALOG=$(timeout 30 xdotool search --sync --name '^フォルダを選択してください。$' | head -n 1)
+        DIALOG=$(timeout 30 xdotool search --sync --onlyvisible --name '^フォルダを選択してください。$' | head -n 1)
         [[ -n $DIALOG ]] || fail "no folder browser appeared"
         xdotool windowfocus --sync "$DIALOG"
     }

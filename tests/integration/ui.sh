@@ -27,7 +27,7 @@ answer_box() {
     show "$1" >"$T/answer" 2>"$T/stderr" &
     local shower=$! box
     CLEANUPS+=("kill $shower 2>/dev/null")
-    box=$(timeout 30 xdotool search --sync --name '^Sarvo Box Test$' | head -n 1)
+    box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Sarvo Box Test$' | head -n 1)
     [[ -n $box ]] || fail "no box titled \"Sarvo Box Test\" appeared"
     xdotool windowfocus --sync "$box" key "$2" || fail "cannot answer the box"
     wait "$shower"
