@@ -156,17 +156,19 @@ use_headless_sway() {
 }
 
 # The stand-in's record once it has written one; sets LAUNCH.
+no_stand_in() {
+    local exe
+    for exe in /proc/[0-9]*/exe; do [[ $(readlink "$exe" 2>/dev/null) != "$PROG/SarvoSetTool" ]] || return 1; done
+}
+# The record is read once the stand-in has ended, so it is whole.
 wait_for_launch() {
     poll "SarvoSetTool's start" test -s "$LAUNCHES"
+    poll "the stand-in SarvoSetTool's end" no_stand_in
     LAUNCH=$(cat "$LAUNCHES")
 }
 # The stand-in was not started. A program the changer starts runs by the
 # time the changer ends, so once no stand-in runs, a start has left its record.
 assert_no_launch() {
-    no_stand_in() {
-        local exe
-        for exe in /proc/[0-9]*/exe; do [[ $(readlink "$exe" 2>/dev/null) != "$PROG/SarvoSetTool" ]] || return 1; done
-    }
     poll "the stand-in SarvoSetTool's end" no_stand_in
     [[ ! -e $LAUNCHES ]] || fail "SarvoSetTool was started: $(cat "$LAUNCHES")"
 }

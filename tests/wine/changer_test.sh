@@ -61,6 +61,7 @@ command_lines)
     run_changer "\"$(win "$pictures")\\Photo 1.JPG\""
     expect_eq "$status" 0 "the hand-over ends normally"
     poll "the stand-in's record" test -s "$program/SarvoSetTool.log"
+    poll "the stand-in's end" eval '! pgrep -f "SarvoSetTool\.exe" >/dev/null'
     expect_eq "$(cat "$program/SarvoSetTool.log")" "text=/add$(win "$pictures")\\Photo 1.JPG"$'\n'"show=1" \
         "the settings tool is started with /add and the path"
     [[ ! -e "$settings" ]] || fail "the settings file was written"
