@@ -1,22 +1,19 @@
 #!/bin/bash
-# The real SarvoChanger as a process. One case per run; with a display (the
-# shared Xvfb, whose root shows the wallpaper):
+# The real SarvoChanger as a process. With the shared Xvfb, whose root shows the wallpaper:
 #   placements  on two monitors over stale root properties: centred (no pair
-#               stored), tiled and stretched on each monitor, each run's
-#               pixmap freed by the next; then the wallpaper removed
+#               stored), tiled and stretched on each, each run's pixmap freed
+#               by the next; then the wallpaper removed
 #   keys        Space, D and N held hand over; "/nokey" skips them
 #   box         a stopping run's message in a box
 # and without one:
-#   no-session  nowhere to show the picture: said so on standard error,
-#               exit code 1, nothing changed
+#   no-session  said so on standard error, exit code 1, nothing changed
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
 quadrants "$PICS/quad.bmp"
 settings_before=$(cat "$SETTINGS")
 
-# A completed run: exit 0, the picture recorded in sarvoset.ini, the bitmap
-# in the registry store, both root properties naming one pixmap.
+# A completed run: recorded in both stores, both root properties naming one pixmap.
 assert_completed() {
     assert_eq "$RC" 0 "exit code of a completed run (stderr: $ERR)"
     assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$PICS/quad.bmp" "WallPaper in sarvoset.ini"
@@ -40,10 +37,10 @@ assert_kept() {
 
 case ${1:?case} in
 placements)
-    # Stale properties: the kill of their owner fails, and the changer must
-    # neither die of it nor give up.
+    # Stale properties: the kill of their owner fails; the changer neither dies of it nor gives up.
     use_display
     split_screen
+    assert_eq "$("$SARVO_SERVICE_TOOL" screen)" "160 240" "size of the primary monitor, the left half"
     previous=$("$SARVO_ROOT_TOOL" stale) || fail "cannot leave stale properties"
     quad=$PICS/quad.bmp
     for placement in "- - -size 160x240 xc:black $quad -gravity center -composite" \
@@ -55,19 +52,20 @@ placements)
         # shellcheck disable=SC2086  # the arguments of one monitor's expected half
         "$IM_CONVERT" $expected "$T/half.png"
         "$IM_CONVERT" "$T/half.png" "$T/half.png" +append "$T/expected.png"
-        assert_root_shows "$T/expected.png" "picture with placement $tile/$style on each monitor"
+        root_shot "$T/root.png" || fail "cannot read the root window"
+        assert_same_picture "$T/root.png" "$T/expected.png" "picture with placement $tile/$style on each monitor"
         shown=$(root_pixmap)
         [[ $shown != "$previous" ]] || fail "the run did not publish a new pixmap"
         if "$SARVO_ROOT_TOOL" alive "$previous"; then fail "the old pixmap $previous was not freed"; fi
         previous=$shown
     done
-    # The empty path removes the wallpaper: both properties go, the root
-    # turns black, the pixmap is freed and the store records "".
+    # Removing: both properties go, the root turns black, the pixmap is freed, the store records "".
     "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
     assert_eq "$(root_pixmap) $(root_pixmap ESETROOT_PMAP_ID)" "none none" "root properties after removing"
     if "$SARVO_ROOT_TOOL" alive "$previous"; then fail "the removed wallpaper's pixmap was not freed"; fi
     "$IM_CONVERT" -size 320x240 xc:black "$T/black.png"
-    assert_root_shows "$T/black.png" "root after removing the wallpaper"
+    root_shot "$T/root.png" || fail "cannot read the root window"
+    assert_same_picture "$T/root.png" "$T/black.png" "root after removing the wallpaper"
     grep -q $'^Wallpaper=\r\\?$' "$REGISTRY" || fail "registry store: Wallpaper is not empty: $(cat "$REGISTRY")"
     ;;
 keys)
@@ -99,10 +97,9 @@ box)
     timeout 60 "$PROG/SarvoChanger" >"$T/stdout" 2>"$T/stderr" &
     changer=$!
     CLEANUPS+=("kill $changer 2>/dev/null")
-    box=$(timeout 30 xdotool search --sync --onlyvisible --name '^SarvoBackdropChanger$' | head -n 1)
-    [[ -n $box ]] || fail "no box titled SarvoBackdropChanger appeared"
+    focus_window SarvoBackdropChanger
     kill -0 "$changer" 2>/dev/null || fail "the changer did not wait for the box"
-    xdotool windowfocus --sync "$box" key Return || fail "cannot answer the box"
+    xdotool key Return || fail "cannot answer the box"
     wait "$changer"
     RC=$?
     assert_kept

@@ -1,9 +1,6 @@
 #!/bin/bash
-# LXDE and LXQt, for real: pcmanfm --desktop (or pcmanfm-qt --desktop) on
-# an X server of the test's own, whose desktop window covers the root; the
-# changer with each placement and the removal, checked on the screen. One
-# desktop per run:
-#   lxde | lxqt
+# LXDE and LXQt (lxde | lxqt) for real: pcmanfm(-qt) --desktop on an X
+# server of the test's own; each placement and the removal, on the screen.
 . "$(dirname "$0")/lib.sh"
 
 case ${1:?desktop} in
@@ -11,8 +8,7 @@ lxde) program=pcmanfm desktop=LXDE ;;
 lxqt) program=pcmanfm-qt desktop=LXQt ;;
 *) fail "unknown desktop $1" ;;
 esac
-# A session bus of the test's own: without one, the desktops would start
-# one through X11 that outlives the test.
+# Else the desktops would start a session bus through X11 that outlives the test.
 with_session_bus "$@"
 
 desktop_program_folder

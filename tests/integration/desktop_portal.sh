@@ -1,8 +1,7 @@
 #!/bin/bash
-# A Wayland session that no desktop backend knows: swaybg cannot reach a
-# compositor there and hands over to the desktop portal, played by a
-# stand-in on a private session bus, which is handed the picture as an open
-# file. The portal cannot remove a wallpaper, and the message says so.
+# An unknown Wayland session: swaybg reaches no compositor and hands over to
+# the desktop portal (a stand-in on a private session bus), handed the
+# picture as an open file; it cannot remove a wallpaper, and says so.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 

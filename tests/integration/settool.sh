@@ -1,23 +1,16 @@
 #!/bin/bash
-# The real SarvoSetTool: its window on Xvfb, driven with the keyboard and
-# mouse as a user would, and what it does without a display. One case per run:
+# The real SarvoSetTool: its window on Xvfb, driven as a user would, and
+# what it does without a display:
 #   browse      the folder browser: a folder chosen, then a cancel
 #   open        the waste bin, the address and the folder box handed to
 #               xdg-open (a recording stand-in) as whole arguments
-#   no-display  the window cannot be shown, and "/add" with its name taken
-#               asks on standard error and counts as cancelled
+#   no-display  no window; "/add" with its name taken asks on standard
+#               error and counts as cancelled
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
 cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
 mkdir "$PROG/TrashBox"
-
-# run_settool [ARGUMENT...]: one switch run, waited for; sets RC and ERR.
-run_settool() {
-    timeout 60 "$PROG/SarvoSetTool" "$@" >"$T/stdout" 2>"$T/stderr"
-    RC=$?
-    ERR=$(cat "$T/stderr")
-}
 value_is() { [[ $(ini_value "$1" "$2") == "$3" ]]; }
 
 case ${1:?case} in
@@ -26,24 +19,17 @@ browse)
     mkdir -p "$T/chosen"
     open_window "$PROG/SarvoSetTool" 'Sarvo Changer SettingTool'
     # The folder button, right of the folder box; the browser is modal.
-    browse() {
-        xdotool mousemove --window "$WIN" 256 32 click 1
-        DIALOG=$(timeout 30 xdotool search --sync --onlyvisible --name '^フォルダを選択してください。$' | head -n 1)
-        [[ -n $DIALOG ]] || fail "no folder browser appeared"
-        xdotool windowfocus --sync "$DIALOG"
-    }
+    browse() { xdotool mousemove --window "$WIN" 256 32 click 1 && focus_window 'フォルダを選択してください。' "$@"; }
     browse
     xdotool type --delay 20 "$T/chosen" && xdotool key Return
     poll "FolderPath following the browser" value_is "$SETTINGS" FolderPath "$T/chosen"
-    browse
-    xdotool key Escape
+    browse Escape
     timeout 30 xdotool search --sync --name '^Sarvo Changer SettingTool$' >/dev/null
     close_window
     assert_eq "$(ini_value "$SETTINGS" FolderPath)" "$T/chosen" "FolderPath after a cancelled browse"
     ;;
 open)
-    # Double-click the waste bin and the folder box, click the address: three
-    # starts of xdg-open, each with one argument.
+    # Double-click the waste bin and the folder box, click the address.
     mkdir -p "$T/bin"
     printf '#!/bin/sh\nprintf "%%s|" "$#" "$@" >>"%s"\necho >>"%s"\n' "$T/opened" "$T/opened" >"$T/bin/xdg-open"
     chmod +x "$T/bin/xdg-open"
@@ -63,15 +49,15 @@ open)
     ;;
 no-display)
     no_display
-    run_settool
-    assert_eq "$RC" 1 "exit code without a window"
-    assert_contains "$ERR" "the settings window cannot be shown: no display" "reason on standard error"
+    timeout 60 "$PROG/SarvoSetTool" 2>"$T/stderr"
+    assert_eq "$?" 1 "exit code without a window"
+    assert_contains "$(cat "$T/stderr")" "the settings window cannot be shown: no display" "reason on standard error"
     mkdir -p "$T/album"
     quadrants "$T/album/x.bmp"
     cp "$T/album/x.bmp" "$PICS/x.bmp"
-    run_settool "/add$T/album/x.bmp"
-    assert_eq "$RC" 1 "exit code of a cancelled add"
-    assert_contains "$ERR" $'同じ名前のファイルは既に存在します\n新しいファイル名を入力してください。拡張子は不要です' \
+    timeout 60 "$PROG/SarvoSetTool" "/add$T/album/x.bmp" 2>"$T/stderr"
+    assert_eq "$?" 1 "exit code of a cancelled add"
+    assert_contains "$(cat "$T/stderr")" $'同じ名前のファイルは既に存在します\n新しいファイル名を入力してください。拡張子は不要です' \
         "the question on standard error"
     assert_eq "$(ls "$PICS") $(ls "$T/album")" "x.bmp x.bmp" "files after a cancelled add"
     ;;

@@ -1,12 +1,10 @@
 #!/bin/bash
-# Hostile names through the programs, in the program folder, the picture
-# folder and the pictures: blanks, quotes, $, backticks, %, leading dashes,
-# bytes that are no UTF-8 and line breaks. Nothing is executed, nothing is
-# mangled, and a name the settings file cannot hold is never chosen nor
-# added. One case per run:
-#   changer   each picture shown and recorded as it is named, and handed to
-#             the settings tool as it is named
-#   settool   each picture added and delete-skipped as it is named
+# Hostile names (blanks, quotes, $, backticks, %, leading dashes, no UTF-8,
+# line breaks) for the program folder, the picture folder and the pictures:
+# nothing executed nor mangled; a name the settings file cannot hold is never
+# chosen nor added. Each picture, as named:
+#   changer   shown, recorded and handed to the settings tool
+#   settool   added and delete-skipped
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder

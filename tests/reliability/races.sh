@@ -1,5 +1,5 @@
 #!/bin/bash
-# The programs racing each other on one program folder. One case per run:
+# The programs racing each other on one program folder:
 #   changers  ten changers at once, five times over: every file parses, the
 #             bitmap shows one of the pictures, "WallPaper" names one
 #   delskip   two "/delskip" at once, twenty times over: the picture lands
@@ -46,9 +46,7 @@ delskip)
         printf '[Sarvo Changer]\r\nFolderPath=%s\r\nWallPaper=%s\r\n' "$PICS" "$PICS/shown $round.bmp" >"$SETTINGS"
         together 2 "$PROG/SarvoSetTool" /delskip
         assert_eq "$CODES" "0 1 " "exit codes of two delete-skips at once"
-        # Either run may win the move: the name it took ("shown N.bmp", or
-        # "shown N (2).bmp" when the other held the first name for a moment)
-        # is the one copy.
+        # Either may win, as "shown N.bmp" or "shown N (2).bmp" (the other held the name a moment).
         copies=("$PROG/TrashBox/shown $round"[.\ ]*)
         assert_eq "${#copies[@]}" 1 "copies of the picture in TrashBox: ${copies[*]}"
         cmp -s "${copies[0]}" "$T/picture.bmp" || fail "the picture in TrashBox is not whole: ${copies[0]}"

@@ -1,0 +1,68 @@
+#!/bin/bash
+# The Linux services by themselves (service_tool, from the build's program
+# folder beside the Qt module), for what the programs never meet here:
+#   stderr              messages without a display, and without the module:
+#                       the text on standard error, with the reason
+#   boxes               real boxes, answered with the keyboard
+#   unsupported-visual  a 16-bit screen is refused, nothing recorded
+#   wayland             a Wayland session (even with Xwayland's DISPLAY)
+#                       tries the Wayland ways, never the root, unless the
+#                       registry store chooses X11
+. "$(dirname "$0")/lib.sh"
+
+new_program_folder
+export XDG_RUNTIME_DIR=$T
+text='一行目\r\n二行目 "quoted" $HOME'
+expected_text=$'一行目\n二行目 "quoted" $HOME'
+show() { "$SARVO_SERVICE_TOOL" show "Sarvo Box Test" "$text" "$@"; }  # STYLE
+quadrants "$T/quad.bmp"
+
+case ${1:?case} in
+stderr)
+    no_display
+    assert_eq "$(show 16 2>"$T/stderr")" 1 "answer of an error box nobody can see"
+    assert_eq "$(cat "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "standard error"
+    assert_eq "$("$SARVO_SERVICE_TOOL" screen)" "none" "size without a display"
+    use_display
+    cp "$SARVO_SERVICE_TOOL" "$T/"
+    assert_eq "$("$T/service_tool" show "Sarvo Box Test" "$text" 4 2>"$T/stderr")" 7 "answer of a question nobody can see"
+    assert_eq "$(sed -n 1,3p "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "standard error"
+    assert_contains "$(sed -n 4p "$T/stderr")" "(no message box: " "reason on standard error"
+    ;;
+boxes)
+    use_display
+    for answer in "16 Return 1" "4 Return 6" "4 Escape 7"; do  # error box; question confirmed, dismissed
+        read -r style key expected <<<"$answer"
+        show "$style" >"$T/answer" &
+        shower=$!
+        CLEANUPS+=("kill $shower 2>/dev/null")
+        focus_window "Sarvo Box Test" "$key"
+        wait "$shower"
+        assert_eq "$(cat "$T/answer")" "$expected" "answer of a box of style $style answered with $key"
+    done
+    ;;
+unsupported-visual)
+    own_xvfb 64x48x16
+    why=$("$SARVO_SERVICE_TOOL" apply "$T/quad.bmp" 2>&1)
+    assert_eq "$?" 1 "exit code on a 16-bit screen"
+    assert_contains "$why" "x11: the X screen's visual (depth 16" "reason"
+    assert_eq "$(root_pixmap)" none "_XROOTPMAP_ID"
+    [[ ! -e $REGISTRY ]] || fail "the registry store was written: $(cat "$REGISTRY")"
+    ;;
+wayland)
+    # Here neither a compositor nor a session bus answers.
+    use_display
+    before=$(root_pixmap)
+    why=$(env -u DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY=wayland-0 "$SARVO_SERVICE_TOOL" apply "$T/quad.bmp" 2>&1)
+    assert_eq "$?" 1 "exit code under Wayland"
+    assert_contains "$why" "the desktop \"a Wayland session without a desktop name\" could not be reached: wlroots: " "reason"
+    assert_contains "$why" "; portal: no session bus" "reason"
+    [[ $why != *"x11:"* ]] || fail "the root window was tried under Wayland: $why"
+    assert_eq "$(root_pixmap)" "$before" "root pixmap"
+    mkdir -p "$(dirname "$REGISTRY")"
+    printf '[Software\\Sarvo Backdrop Changer]\nDesktopBackend=X11\n' >"$REGISTRY"
+    WAYLAND_DISPLAY=wayland-0 "$SARVO_SERVICE_TOOL" apply "$T/quad.bmp" || fail "the stored choice was not followed"
+    [[ $(root_pixmap) != "$before" ]] || fail "the stored choice did not change the root"
+    ;;
+*) fail "unknown case $1" ;;
+esac
