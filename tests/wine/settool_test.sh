@@ -56,7 +56,7 @@ delskip)
     echo older > "$program/TrashBox/夕焼け 1.jpg"
     ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" "WallPaper=$(win "$pictures")\\夕焼け 1.jpg" > "$settings"
     run_settool /delskip
-    assert_eq "$status" 0 "/delskip ends normally"
+    assert_eq "$status" 0 "/delskip ends normally: $(cat "$work/run.out")"
     wallpaper="WallPaper=$(win "$pictures")\\b.gif"
     poll "the changer's record" grep -qF "$(sjis "$wallpaper")" "$settings"  # the changer is not waited for
     assert_file_lines "$settings" "the changer's record" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" "$wallpaper"
