@@ -1,7 +1,6 @@
 #!/bin/bash
-# The GSettings desktops (gnome | cinnamon | mate), with the real dconf and
-# their real schemas on a private session bus: each placement, the removal,
-# and a run without a session bus.
+# GNOME, Cinnamon, MATE: real dconf and schemas on a private session bus; each
+# placement, the removal, and a run without a session bus.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 

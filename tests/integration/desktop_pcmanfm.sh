@@ -1,6 +1,6 @@
 #!/bin/bash
-# LXDE and LXQt (lxde | lxqt) for real: pcmanfm(-qt) --desktop on an X
-# server of the test's own; each placement and the removal, on the screen.
+# LXDE and LXQt: pcmanfm(-qt) --desktop on an X server of the test's own; each
+# placement and the removal, on the screen.
 . "$(dirname "$0")/lib.sh"
 
 case ${1:?desktop} in
@@ -26,7 +26,6 @@ desktop_up() {
 poll "$program's desktop window" desktop_up
 
 expected_screens "$PICS/quad.bmp"
-# Both draw stretched pictures smoothly.
 check() { assert_screen_becomes root_shot "$(screen_of "$1" "$2")" "$program with $1/$2" "$([[ $2 == 2 ]] && echo "$SEAMS")"; }
 each_placement check
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"

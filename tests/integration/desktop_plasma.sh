@@ -1,8 +1,6 @@
 #!/bin/bash
-# Plasma cannot run here: a stand-in owns its name on a private session bus
-# and records the scripts it is sent, checked whole for each placement (the
-# bitmap folder's name holding ", ', \, $ and non-ASCII), tiling with and
-# without the tiling plugin, and the removal.
+# Plasma (a stand-in on a private bus records the scripts): whole scripts for each
+# placement, tiling with and without the plugin, the removal; an odd folder name.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 

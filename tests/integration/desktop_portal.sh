@@ -1,7 +1,6 @@
 #!/bin/bash
-# An unknown Wayland session: swaybg reaches no compositor and hands over to
-# the desktop portal (a stand-in on a private session bus), handed the
-# picture as an open file; it cannot remove a wallpaper, and says so.
+# An unknown Wayland session: swaybg hands over to the portal (a stand-in on a
+# private bus), given the open file; it cannot remove a wallpaper, and says so.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 

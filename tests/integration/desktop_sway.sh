@@ -1,10 +1,7 @@
 #!/bin/bash
-# sway, for real: a headless sway (as "nobody", since sway refuses root) with
-# swaybg, watched through grim. The sway backend with each placement and the
-# removal, with every character sway's command parser treats specially in
-# the bitmap's folder name; the swaybg backend of other wlroots compositors,
-# which keeps one swaybg per session; a message box and the screen's size
-# through Qt, the box closed without an answer.
+# Headless sway (as "nobody"), seen through grim: the sway backend's placements
+# and removal with sway's special characters in the folder name; Qt's box and
+# screen size; the swaybg backend of other compositors, one swaybg a session.
 . "$(dirname "$0")/lib.sh"
 as_unprivileged "$@"
 
@@ -14,14 +11,13 @@ export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME \`c\` 写真"
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
 use_headless_sway 320x240
 expected_screens "$PICS/quad.bmp"
-# swaybg scales smoothly, our reference by nearest pixel.
 check() { assert_screen_becomes grim "$(screen_of "$1" "$2")" "sway, $1/$2" "$([[ $2 == 2 ]] && echo "$SEAMS")"; }
 each_placement check
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 assert_screen_becomes grim "$BLACK" "sway, removed"
 
 assert_eq "$("$SARVO_SERVICE_TOOL" screen)" "320 240" "size of sway's one output"
-"$SARVO_SERVICE_TOOL" show "Sarvo Box Test" "一行目\r\n二行目" 4 >"$T/answer" 2>"$T/stderr" &
+"$SARVO_SERVICE_TOOL" show "Sarvo Box Test" $'一行目\r\n二行目' 4 >"$T/answer" 2>"$T/stderr" &
 shower=$!
 CLEANUPS+=("kill $shower 2>/dev/null")
 poll "the box on sway" eval 'swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"Sarvo Box Test\""'
@@ -30,7 +26,7 @@ wait "$shower"
 assert_eq "$(cat "$T/answer")" 7 "answer of a question closed without an answer"
 [[ $(cat "$T/stderr") != *"二行目"* ]] || fail "the text went to standard error: $(cat "$T/stderr")"
 
-# The swaybg backend on a sway that has started no swaybg of its own, as other compositors have none.
+# The swaybg backend, on a sway with no swaybg of its own, as other compositors.
 export SARVO_DESKTOP_BACKEND=wlroots
 kill "$SWAY_PID"
 poll "sway's end" test ! -e "$SWAYSOCK"

@@ -1,7 +1,6 @@
 #!/bin/bash
-# Xfce, the real xfconfd on a private session bus: every monitor and
-# workspace with a picture gets each placement's; removing sets every style
-# to none; a fresh channel gets a picture for the X server's output.
+# Xfce, real xfconfd on a private bus: every workspace with a picture gets each
+# placement; removing sets every style to none; a fresh channel gets one too.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 

@@ -52,9 +52,9 @@ each_placement() {
         "$@" "$tile" "$style"
     done
 }
-# desktop_stand_in plasma|portal RECORD: tests/tools/desktop_stand_in, once it owns its name.
+# desktop_stand_in plasma|portal RECORD: tests/tools/gio_tool.py's stand-in, once it owns its name.
 desktop_stand_in() {
-    "$SARVO_DESKTOP_STAND_IN" "$1" "$2" &
+    "$SARVO_GIO_TOOL" "$1" "$2" &
     CLEANUPS+=("kill $!")
     poll "the $1 stand-in getting its name" test -e "$2.ready"
 }

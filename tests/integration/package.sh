@@ -1,13 +1,8 @@
 #!/bin/bash
-# The Linux release archive, made by CPack and unpacked into a folder whose
-# path holds blanks, quotes, $, % and non-ASCII:
-#   archive     one program folder, needing no library outside the Debian
-#               packages its readme names (SARVO_RUNTIME_PACKAGES)
-#   life-cycle  a user's whole time with it: the changer puts up a picture;
-#               the settings window, of a fixed size, driven with the keys;
-#               its log-on entry checked by the desktop's validator and
-#               started through GLib; the uninstaller's window removes the
-#               entry, the bitmap and the wallpaper, not the program folder
+# The Linux release archive unpacked under a path with blanks, quotes, $, % and
+# non-ASCII: archive (its layout; no library outside the readme's packages),
+# life-cycle (changer, settings window by keys, log-on entry read by the desktop's
+# readers, uninstaller removing all but the program folder).
 . "$(dirname "$0")/lib.sh"
 
 T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-package.XXXXXX") || fail "no temporary folder"
@@ -42,7 +37,7 @@ archive)
     assert_contains "$(cat "$folder/README.txt")" "$packages" "the readme names the runtime packages"
     # Every library the programs and modules load is a file of a package the readme's list brings along.
     closure=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks --no-replaces \
-        --no-enhances $packages 2>/dev/null | grep -v '^ ' | sort -u)
+        --no-enhances $packages 2>/dev/null | grep -v '^[ <]' | sort -u)
     [[ -n $closure ]] || fail "apt-cache knows none of: $packages"
     # shellcheck disable=SC2086  # one package a word
     brought=$(dpkg -L $closure 2>/dev/null | sed 's|.*/||' | sort -u)
@@ -60,16 +55,14 @@ life-cycle)
     quadrants "$folder/TrashBox/skipped.bmp"
     timeout 60 "$folder/SarvoChanger" >"$T/stdout" 2>"$T/stderr" || fail "the changer failed: $(cat "$T/stderr")"
     [[ -f $BITMAP && $(root_pixmap) != none ]] || fail "the changer put up no wallpaper: $(cat "$T/stderr")"
-    # A client area of 4155 x 5700 twips (277 x 380 pixels at 96 DPI), no
-    # minimise (8, 0x20) nor maximise (16, 0x40).
+    # 4155 x 5700 twips at 96 DPI; no minimise (8, 0x20) nor maximise (16, 0x40).
     open_window "$folder/SarvoSetTool" 'Sarvo Changer SettingTool'
     hints=$(xprop -id "$WIN" WM_NORMAL_HINTS _MOTIF_WM_HINTS)
     assert_contains "$hints" "program specified minimum size: 277 by 380" "fixed size"
     assert_contains "$hints" "program specified maximum size: 277 by 380" "fixed size"
     read -r functions decorations < <(sed -n 's/^_MOTIF_WM_HINTS.* = [^,]*, \([^,]*\), \([^,]*\),.*/\1 \2/p' <<<"$hints")
     (( (functions & 0x18) == 0 && (decorations & 0x60) == 0 )) || fail "minimise or maximise offered: $hints"
-    # Focus order: the folder box, its button, the help text, the log-on box,
-    # delete-skip, the placement list (on the changer's centred placement).
+    # Focus order: folder box, its button, help, log-on box, delete-skip, placements (centred).
     xdotool key ctrl+a && xdotool type --delay 20 "$T/typed" || fail "cannot type"
     poll "FolderPath following the typing" eval '[[ $(ini_value "$folder/sarvoset.ini" FolderPath) == "$T/typed" ]]'
     xdotool key --delay 50 Tab Tab Tab space
@@ -81,11 +74,10 @@ life-cycle)
     assert_eq "$(ini_value "$folder/sarvoset.ini" StartUp)" 1 "StartUp after the settings window closed"
     validation=$(desktop-file-validate "$AUTOSTART" 2>&1) && [[ -z $validation ]] || fail "desktop-file-validate: $validation"
     printf '#!/bin/sh\nprintf "%%s\\n" "$0" "$#" >"%s"\n' "$T/started" >"$folder/SarvoChanger"  # a recorder
-    "$SARVO_LAUNCH_TOOL" "$AUTOSTART" || fail "GLib did not start the log-on entry"
+    "$SARVO_GIO_TOOL" launch "$AUTOSTART" || fail "GLib did not start the log-on entry"
     assert_eq "$(cat "$T/started")" "$folder/SarvoChanger"$'\n'0 "program GLib started, and its argument count"
     before=$(tree_state)
-    # The uninstaller opens on the current version's button: press it, say
-    # Yes, confirm the notice. The window stays open until closed.
+    # The current version's button has the focus; Yes, then the notice; the window stays.
     open_window "$folder/SarvoUninstaller" 'Sarvo Changer Uninstaller'
     xdotool key space
     box_up() { BOX=$(xdotool search --onlyvisible --name '^SarvoUninstaller$' 2>/dev/null | grep -vx "$1" | head -n 1) && [[ -n $BOX ]]; }

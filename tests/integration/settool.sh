@@ -1,11 +1,7 @@
 #!/bin/bash
-# The real SarvoSetTool: its window on Xvfb, driven as a user would, and
-# what it does without a display:
-#   browse      the folder browser: a folder chosen, then a cancel
-#   open        the waste bin, the address and the folder box handed to
-#               xdg-open (a recording stand-in) as whole arguments
-#   no-display  no window; "/add" with its name taken asks on standard
-#               error and counts as cancelled
+# The real SarvoSetTool: browse (a folder chosen, then a cancel), open (waste
+# bin, folder box and address to a recording xdg-open as whole arguments),
+# no-display (no window; a taken name's question on standard error, cancelled).
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -18,7 +14,6 @@ browse)
     use_display
     mkdir -p "$T/chosen"
     open_window "$PROG/SarvoSetTool" 'Sarvo Changer SettingTool'
-    # The folder button, right of the folder box; the browser is modal.
     browse() { xdotool mousemove --window "$WIN" 256 32 click 1 && focus_window 'フォルダを選択してください。' "$@"; }
     browse
     xdotool type --delay 20 "$T/chosen" && xdotool key Return
@@ -29,7 +24,6 @@ browse)
     assert_eq "$(ini_value "$SETTINGS" FolderPath)" "$T/chosen" "FolderPath after a cancelled browse"
     ;;
 open)
-    # Double-click the waste bin and the folder box, click the address.
     mkdir -p "$T/bin"
     printf '#!/bin/sh\nprintf "%%s|" "$#" "$@" >>"%s"\necho >>"%s"\n' "$T/opened" "$T/opened" >"$T/bin/xdg-open"
     chmod +x "$T/bin/xdg-open"
@@ -39,8 +33,7 @@ open)
     xdotool mousemove --window "$WIN" 254 164 click --repeat 2 1
     poll "the file manager on TrashBox" test -s "$T/opened"
     xdotool mousemove --window "$WIN" 100 33 click --repeat 2 1
-    # The address lies below the fixture's 240-pixel screen: move the window up.
-    xdotool windowmove --sync "$WIN" 0 -150 || fail "cannot move the window"
+    xdotool windowmove --sync "$WIN" 0 -150 || fail "cannot move the window"  # the address lies below the screen
     xdotool mousemove --window "$WIN" 138 368 click 1
     poll "three starts of xdg-open" eval '(( $(wc -l <"$T/opened") == 3 ))'
     close_window

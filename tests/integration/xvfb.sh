@@ -1,12 +1,7 @@
 #!/bin/bash
-# The X server of the tests, as a CTest fixture:
-#   xvfb.sh start STATE [SCREEN]  starts Xvfb on a free display (SCREEN: size
-#                                 and depth, 320x240x24) and writes STATE, a
-#                                 shell fragment setting SARVO_TEST_DISPLAY
-#                                 and SARVO_XVFB_PID
-#   xvfb.sh stop STATE            ends that Xvfb
-# -noreset keeps the root's background and properties when the last client
-# leaves, as a real session does.
+# xvfb.sh start STATE [SCREEN (320x240x24)] | stop STATE: the tests' X server on
+# a free display; STATE sets SARVO_TEST_DISPLAY and SARVO_XVFB_PID. -noreset
+# keeps the root's picture and properties when the last client leaves.
 set -u
 state=${2:?state file}
 case ${1:?start or stop} in

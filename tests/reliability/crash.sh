@@ -45,8 +45,7 @@ for ((i = 1; i <= runs; i++)); do
     assert_parses "$REGISTRY" Wallpaper "$BITMAP"
     [[ $(ini_value "$SETTINGS" WallPaper) == "$recorded" ]] || changed=$((changed + 1))
     recorded=$(ini_value "$SETTINGS" WallPaper)
-    # The next writer removes killed writers' files older than two seconds:
-    # beside the bitmap and its second name, only the last 3 s's runs' files.
+    # Writers remove killed writers' files older than 2 s: only the last 3 s's runs' files stay.
     now=$(date +%s)
     kept=()
     for s in "${starts[@]}" "$started_at"; do ((s >= now - 3)) && kept+=("$s"); done

@@ -1,10 +1,7 @@
 #!/bin/bash
-# Hostile names (blanks, quotes, $, backticks, %, leading dashes, no UTF-8,
-# line breaks) for the program folder, the picture folder and the pictures:
-# nothing executed nor mangled; a name the settings file cannot hold is never
-# chosen nor added. Each picture, as named:
-#   changer   shown, recorded and handed to the settings tool
-#   settool   added and delete-skipped
+# Hostile names for the program folder, the picture folder and the pictures:
+# nothing executed nor mangled; a line break's name never chosen nor added.
+# changer: each shown, recorded, handed over; settool: each added, delete-skipped.
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder
@@ -30,7 +27,6 @@ changer)
         wait_for_launch
         assert_eq "$LAUNCH" $'args=1\narg=/add'"$PICS/$name" "the settings tool's start with [$name]"
     done
-    # A name with a line break could never be recorded: it is not chosen.
     rm -f "$PICS"/*
     cp "$T/picture.bmp" "$PICS/"$'line\nbreak.bmp'
     run_changer
@@ -50,7 +46,6 @@ settool)
         "$PROG/SarvoSetTool" /delskip || fail "cannot delete-skip [$name]"
         cmp -s "$PROG/TrashBox/$name" "$T/picture.bmp" || fail "[$name] is not in TrashBox: $(ls "$PROG/TrashBox")"
     done
-    # A name with a line break could never be shown: it is not added, and the message says why.
     cp "$T/picture.bmp" "$T/album/"$'line\nbreak.bmp'
     err=$("$PROG/SarvoSetTool" "/add$T/album/"$'line\nbreak.bmp' 2>&1) && fail "a line break's name was added"
     assert_contains "$err" "改行を含む名前の画像は壁紙にできません。" "message for a line break's name"

@@ -1,11 +1,7 @@
 #!/bin/bash
-# The programs racing each other on one program folder:
-#   changers  ten changers at once, five times over: every file parses, the
-#             bitmap shows one of the pictures, "WallPaper" names one
-#   delskip   two "/delskip" at once, twenty times over: the picture lands
-#             in TrashBox exactly once, and nothing else moves
-#   add       "/add" while a changer walks a large tree, five times over:
-#             the picture ends up in the folder
+# The programs racing on one program folder: changers (ten at once: whole files,
+# one picture shown and named), delskip (two at once: the picture in TrashBox
+# once, nothing else moved), add (while a changer walks a large tree).
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder
@@ -46,7 +42,7 @@ delskip)
         printf '[Sarvo Changer]\r\nFolderPath=%s\r\nWallPaper=%s\r\n' "$PICS" "$PICS/shown $round.bmp" >"$SETTINGS"
         together 2 "$PROG/SarvoSetTool" /delskip
         assert_eq "$CODES" "0 1 " "exit codes of two delete-skips at once"
-        # Either may win, as "shown N.bmp" or "shown N (2).bmp" (the other held the name a moment).
+        # Either may win, as "shown N.bmp" or "shown N (2).bmp".
         copies=("$PROG/TrashBox/shown $round"[.\ ]*)
         assert_eq "${#copies[@]}" 1 "copies of the picture in TrashBox: ${copies[*]}"
         cmp -s "${copies[0]}" "$T/picture.bmp" || fail "the picture in TrashBox is not whole: ${copies[0]}"

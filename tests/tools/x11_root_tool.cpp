@@ -1,13 +1,8 @@
-// What the integration tests need of an X server that its own tools lack:
-//   x11_root_tool alive PIXMAP    exit 0 when the pixmap (an id as xprop
-//                                 prints it, e.g. 0x400001) still exists, 1
-//                                 when it is gone
-//   x11_root_tool stale           points _XROOTPMAP_ID and ESETROOT_PMAP_ID
-//                                 at a pixmap that is freed when this tool
-//                                 ends, as a setter that died leaves them
-//   x11_root_tool close WINDOW    asks the window to close as a window
-//                                 manager's close button does (WM_DELETE_WINDOW)
-// The display is the one DISPLAY names. Exit 2 on any other failure.
+// What the integration tests need of the X server (DISPLAY) that X's own tools lack:
+//   alive PIXMAP   exit 0 while the pixmap (as xprop prints it) exists, else 1
+//   stale          points _XROOTPMAP_ID and ESETROOT_PMAP_ID at a pixmap freed
+//                  when this tool ends, as a setter that died leaves them
+//   close WINDOW   WM_DELETE_WINDOW, as a window manager's close button sends
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -18,11 +13,7 @@
 namespace {
 
 bool gError = false;
-
-int NoteError(Display*, XErrorEvent*) {
-    gError = true;
-    return 0;
-}
+int NoteError(Display*, XErrorEvent*) { return gError = true, 0; }
 
 int Alive(Display* d, const char* id) {
     Window root;

@@ -1,0 +1,69 @@
+#!/usr/bin/python3
+"""GLib's side of the desktop, for the integration tests.
+gio_tool.py plasma|portal RECORD: a desktop service on the session bus
+    answering the one call the suite makes, creating RECORD.ready once it owns
+    its name. plasma records each script evaluateScript gets (if not empty) and
+    "--"; portal writes SetWallpaperFile's file to RECORD, its options to
+    RECORD.options, and answers the request with success.
+gio_tool.py launch FILE: starts a desktop entry as GLib-based sessions start
+    autostart entries; its exit status, or 1 when GLib refuses the entry.
+"""
+import os
+import sys
+
+import gi
+
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio, GLib  # noqa: E402
+
+SERVICES = {
+    "plasma": ("org.kde.plasmashell", "/PlasmaShell", "<node><interface name='org.kde.PlasmaShell'>"
+               "<method name='evaluateScript'><arg type='s' direction='in'/><arg type='s' direction='out'/></method>"),
+    "portal": ("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+               "<node><interface name='org.freedesktop.portal.Wallpaper'><method name='SetWallpaperFile'>"
+               "<arg type='s' direction='in'/><arg type='h' direction='in'/><arg type='a{sv}' direction='in'/>"
+               "<arg type='o' direction='out'/></method>"),
+}
+
+
+def call(bus, sender, _path, _interface, method, parameters, invocation):
+    if method == "evaluateScript":
+        if parameters.unpack()[0]:
+            with open(record, "a", encoding="utf-8") as f:
+                f.write(parameters.unpack()[0] + "--\n")
+        return invocation.return_value(GLib.Variant("(s)", ("",)))
+    fd = invocation.get_message().get_unix_fd_list().get(parameters.unpack()[1])
+    with os.fdopen(fd, "rb") as picture, open(record, "wb") as f:
+        f.write(picture.read())
+    options = parameters.get_child_value(2)
+    with open(record + ".options", "w", encoding="utf-8") as f:
+        f.write(options.print_(False) + "\n")
+    token = options.unpack().get("handle_token", "t")
+    request = f"/org/freedesktop/portal/desktop/request/{sender[1:].replace('.', '_')}/{token}"
+    invocation.return_value(GLib.Variant("(o)", (request,)))
+    bus.emit_signal(sender, request, "org.freedesktop.portal.Request", "Response", GLib.Variant("(ua{sv})", (0, {})))
+
+
+if sys.argv[1:2] == ["launch"] and len(sys.argv) == 3:
+    try:
+        entry = Gio.DesktopAppInfo.new_from_filename(sys.argv[2])
+    except TypeError:  # no entry
+        entry = None
+    if entry is None:
+        sys.exit(f"GLib refuses {sys.argv[2]}")  # exit status 1
+    started = []
+    entry.launch_uris_as_manager([], None, GLib.SpawnFlags.SEARCH_PATH | GLib.SpawnFlags.DO_NOT_REAP_CHILD,
+                                 None, None, lambda _entry, pid, _data: started.append(pid), None)
+    _, status = os.waitpid(started[0], 0)
+    sys.exit(os.waitstatus_to_exitcode(status))
+if sys.argv[1:2] not in (["plasma"], ["portal"]) or len(sys.argv) != 3:
+    sys.exit("usage: gio_tool.py plasma|portal RECORD | launch FILE")
+name, path, xml = SERVICES[sys.argv[1]]
+record = sys.argv[2]
+interface = Gio.DBusNodeInfo.new_for_xml(xml + "</interface></node>").interfaces[0]
+loop = GLib.MainLoop()
+Gio.bus_own_name(Gio.BusType.SESSION, name, Gio.BusNameOwnerFlags.NONE,
+                 lambda bus, _name: bus.register_object(path, interface, call, None, None),
+                 lambda _bus, _name: open(record + ".ready", "w").close(), lambda _bus, _name: loop.quit())
+loop.run()
+sys.exit(1)
