@@ -1,6 +1,6 @@
 # shellcheck shell=bash disable=SC2034  # the variables set here are read by the test scripts
-# Helpers of the test scripts (also tests/reliability and tests/wine), sourced
-# by each. CTest passes the built programs and tools as SARVO_* variables.
+# Helpers of the test scripts here and in tests/reliability and tests/wine; CTest
+# passes the built programs and tools as SARVO_* variables.
 set -u
 set -o pipefail
 IM_CONVERT=convert-im6.q16
@@ -9,11 +9,7 @@ IM_COMPARE=compare-im6.q16
 fail() { echo "FAIL: $*" >&2; exit 1; }
 assert_eq() { [[ $1 == "$2" ]] || fail "$3"$'\n'"  expected: [$2]"$'\n'"  actual:   [$1]"; }  # ACTUAL EXPECTED WHAT
 assert_contains() { [[ $1 == *"$2"* ]] || fail "$3: [$2] not in [$1]"; }  # TEXT PART WHAT
-is_one_of() {  # VALUE CHOICE...
-    local choice
-    for choice in "${@:2}"; do [[ $1 == "$choice" ]] && return 0; done
-    return 1
-}
+is_one_of() { local c; for c in "${@:2}"; do [[ $1 == "$c" ]] && return 0; done; return 1; }  # VALUE CHOICE...
 poll() {  # WHAT COMMAND...: waits up to 30 s for COMMAND to succeed
     for _ in $(seq 300); do "${@:2}" && return 0; sleep 0.1; done
     fail "$1 did not happen within 30 s"
@@ -21,10 +17,9 @@ poll() {  # WHAT COMMAND...: waits up to 30 s for COMMAND to succeed
 CLEANUPS=()
 cleanup() { local c; for c in "${CLEANUPS[@]}"; do eval "$c" || true; done; [[ -z ${T:-} ]] || rm -rf "$T"; }
 
-# A fresh program folder PROG (the changer, its modules, a stand-in
-# SarvoSetTool recording its starts in LAUNCHES) and private user folders;
-# PICS: the empty picture folder of sarvoset.ini (SETTINGS); BITMAP and
-# REGISTRY: where the changer writes. Removed on exit.
+# A program folder PROG (the changer, its modules, a stand-in SarvoSetTool
+# recording its starts in LAUNCHES), private user folders, the empty picture
+# folder PICS of sarvoset.ini (SETTINGS); BITMAP and REGISTRY: the changer's.
 new_program_folder() {
     T=${SARVO_TEST_T:-$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX")} || fail "no temporary folder"
     trap cleanup EXIT
@@ -52,15 +47,14 @@ each_placement() {
         "$@" "$tile" "$style"
     done
 }
-# desktop_stand_in plasma|portal RECORD: tests/tools/gio_tool.py's stand-in, once it owns its name.
+# desktop_stand_in plasma|portal RECORD: tests/tools/desktop_stand_in.py, once it owns its name.
 desktop_stand_in() {
-    "$SARVO_GIO_TOOL" "$1" "$2" &
+    "$SARVO_DESKTOP_STAND_IN" "$1" "$2" &
     CLEANUPS+=("kill $!")
     poll "the $1 stand-in getting its name" test -e "$2.ready"
 }
-# with_session_bus ARGUMENT...: (call it first) runs the calling script again
-# on a private session bus, the private folders set first so that the
-# services the bus starts (dconf, xfconfd) keep their files there.
+# with_session_bus ARGUMENT...: (first) runs the calling script again on a private
+# session bus, private folders set first for the services it starts (dconf, xfconfd).
 with_session_bus() {
     [[ -n ${SARVO_TEST_T:-} ]] && return 0
     SARVO_TEST_T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
@@ -89,10 +83,7 @@ set_placement() {  # TILE STYLE: the pair in the registry store
     mkdir -p "$(dirname "$REGISTRY")"
     printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
 }
-ini_value() {  # FILE KEY: the value of the first line "KEY=...", without CR
-    [[ -f $1 ]] || return 0
-    sed -n "s/^$2=//p" "$1" | head -n 1 | tr -d '\r'
-}
+ini_value() { [[ ! -f $1 ]] || sed -n "s/^$2=//p" "$1" | head -n 1 | tr -d '\r'; }  # FILE KEY: the first "KEY=" line's value
 quadrants() {  # FILE [WIDTH HEIGHT]: a 24-bit picture in four solid colours
     local w=${2:-64} h=${3:-48}
     "$IM_CONVERT" -size "$((w / 2))x$((h / 2))" xc:'#ff0000' -size "$((w - w / 2))x$((h / 2))" xc:'#00ff00' +append \
@@ -119,8 +110,8 @@ hold_keys() {  # KEY...: held until released or the test ends
     CLEANUPS+=("release_keys")
     xdotool keydown "$@" || fail "xdotool cannot press $*"
 }
-# use_headless_sway [MODE]: a headless sway of this test's own (as "nobody"
-# when root; SWAY_PID) with one output of MODE (640x480), and only it.
+# use_headless_sway [MODE]: a headless sway of the test's own (as "nobody" when
+# root; SWAY_PID) with one output of MODE (640x480).
 use_headless_sway() {
     local run socket as_nobody=()
     run=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wayland.XXXXXX") || fail "no runtime folder"
@@ -140,7 +131,7 @@ use_headless_sway() {
     export XDG_RUNTIME_DIR=$run WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$socket
 }
 
-# The stand-in's record (LAUNCH), read once the stand-in has ended, so whole.
+# The stand-in's record (LAUNCH), read once it has ended, so whole; none, once none runs.
 no_stand_in() {
     local exe
     for exe in /proc/[0-9]*/exe; do [[ $(readlink "$exe" 2>/dev/null) != "$PROG/SarvoSetTool" ]] || return 1; done
@@ -150,7 +141,6 @@ wait_for_launch() {
     poll "the stand-in SarvoSetTool's end" no_stand_in
     LAUNCH=$(cat "$LAUNCHES")
 }
-# The stand-in was not started: a start by the changer has left its record once no stand-in runs.
 assert_no_launch() {
     poll "the stand-in SarvoSetTool's end" no_stand_in
     [[ ! -e $LAUNCHES ]] || fail "SarvoSetTool was started: $(cat "$LAUNCHES")"
@@ -167,8 +157,8 @@ assert_same_picture() {  # FILE EXPECTED WHAT
     differing=$("$IM_COMPARE" -metric AE "$1" "$2" null: 2>&1)
     [[ $differing == 0 ]] || fail "$3: $differing pixels differ ($1 against $2)"
 }
-# assert_screen_becomes SHOOT EXPECTED WHAT [MASK]: the screenshots SHOOT
-# writes equal EXPECTED within 10 s, apart from MASK ("x0,y0:x1,y1" ...).
+# assert_screen_becomes SHOOT EXPECTED WHAT [MASK]: SHOOT's screenshots equal
+# EXPECTED within 10 s, apart from MASK ("x0,y0:x1,y1" ...).
 assert_screen_becomes() {
     local shoot=$1 expected=$2 differing= i masks=() rectangle
     for rectangle in ${4:-}; do masks+=(-draw "rectangle ${rectangle/:/ }"); done
@@ -182,8 +172,8 @@ assert_screen_becomes() {
     done
     fail "$3: ${differing:-no screenshot} pixels differ"
 }
-# The quadrant picture PICTURE on a 320x240 screen as CENTRE, TILE, STRETCH
-# and BLACK; SEAMS: where smooth scaling and our nearest pixel may differ.
+# PICTURE on a 320x240 screen as CENTRE, TILE, STRETCH, BLACK; SEAMS: where
+# smooth scaling and our nearest pixel may differ.
 expected_screens() {
     CENTRE=$T/centre.png TILE=$T/tile.png STRETCH=$T/stretch.png BLACK=$T/black.png
     "$IM_CONVERT" -size 320x240 xc:black "$1" -gravity center -composite "$CENTRE"

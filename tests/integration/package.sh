@@ -74,7 +74,8 @@ life-cycle)
     assert_eq "$(ini_value "$folder/sarvoset.ini" StartUp)" 1 "StartUp after the settings window closed"
     validation=$(desktop-file-validate "$AUTOSTART" 2>&1) && [[ -z $validation ]] || fail "desktop-file-validate: $validation"
     printf '#!/bin/sh\nprintf "%%s\\n" "$0" "$#" >"%s"\n' "$T/started" >"$folder/SarvoChanger"  # a recorder
-    "$SARVO_GIO_TOOL" launch "$AUTOSTART" || fail "GLib did not start the log-on entry"
+    gio launch "$AUTOSTART" || fail "GLib did not start the log-on entry"
+    poll "the start GLib made" eval '[[ $(wc -l <"$T/started") == 2 ]] 2>/dev/null'
     assert_eq "$(cat "$T/started")" "$folder/SarvoChanger"$'\n'0 "program GLib started, and its argument count"
     before=$(tree_state)
     # The current version's button has the focus; Yes, then the notice; the window stays.

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# SarvoChanger.exe under Wine in a temporary program folder, checked from
-# outside: the settings file's bytes, the desktop's registry value, the
-# bitmap's pixels and the programs it started.
+# SarvoChanger.exe under Wine, checked from outside (the settings file's bytes,
+# the registry, the bitmap's pixels, the programs started):
 #   changer_test.sh completed|command_lines|link_loops|windows_xp
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -45,8 +44,7 @@ completed)
     [[ ! -e "$program/SarvoSetTool.log" ]] || fail "the settings tool was started: $(cat "$program/SarvoSetTool.log")"
     ;;
 command_lines)
-    # A picture opened with the changer goes to the settings tool, without
-    # the quotes, with a normal window; nothing else happens.
+    # A picture opened with the changer goes to the settings tool unquoted, in a normal window.
     cp "$SARVO_PICTURES/sample.jpg" "$pictures/Photo 1.JPG"
     run_changer "\"$(win "$pictures")\\Photo 1.JPG\""
     assert_eq "$status" 0 "the hand-over ends normally"

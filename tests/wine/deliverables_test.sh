@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# What the Windows build delivers, checked on the host:
-#   deliverables_test.sh archive CPACK-CONFIG CPACK CMAKE OBJDUMP
-#       the release zip: one program folder with the programs, linked
-#       statically, the empty TrashBox and WallPaper, the readme and licence
-#   deliverables_test.sh version WINDRES EXE VERSION DESCRIPTION
-#       a program's version information and application manifest
+# deliverables_test.sh archive CPACK-CONFIG CPACK CMAKE OBJDUMP: the release zip's
+# one folder (programs needing only Windows' DLLs, empty TrashBox and WallPaper).
+# deliverables_test.sh version WINDRES EXE VERSION DESCRIPTION: version and manifest.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../integration/lib.sh"
 

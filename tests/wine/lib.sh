@@ -1,8 +1,6 @@
-# Shared by the Wine test scripts, sourced after `set -euo pipefail`: the
-# checks of tests/integration/lib.sh, a scratch program folder named with
-# blanks and Japanese, Windows paths, Shift-JIS texts, registry values and
-# the display. CTest sets WINEPREFIX, SARVO_WINE, SARVO_BIN (the built
-# programs), SARVO_PICTURES (sample pictures) and SARVO_XVFB_STATE.
+# Shared by the Wine test scripts (after `set -euo pipefail`): a scratch program
+# folder named with blanks and Japanese, Windows paths, Shift-JIS, the registry,
+# the display. CTest sets WINEPREFIX, SARVO_WINE, SARVO_BIN, SARVO_PICTURES, SARVO_XVFB_STATE.
 . "$(dirname "${BASH_SOURCE[0]}")/../integration/lib.sh"
 : "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
 scenario=${1:?scenario}
@@ -11,7 +9,6 @@ trap cleanup EXIT
 cd "$work"  # no reg.exe or other program of the same name here
 program="$work/プログラム フォルダ" settings="$work/プログラム フォルダ/sarvoset.ini" driver_out="$work/driver.out"
 mkdir -p "$program/TrashBox"
-# The bitmap's folder from Vista on: the user's local application data.
 own_folder="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Sarvo Backdrop Changer"
 bitmap="$own_folder/SarvoChangerGraphic.bmp"
 bitmap_win="C:\\users\\$(id -un)\\AppData\\Local\\Sarvo Backdrop Changer\\SarvoChangerGraphic.bmp"
@@ -39,10 +36,8 @@ reg_unset() { wine_ reg delete "$1" /v "$2" /f >/dev/null 2>&1 || true; }  # KEY
 desktop_key='HKCU\Control Panel\Desktop'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 
-# The shared Xvfb, with IPA fonts for the Japanese system fonts (Wine has
-# none), Wine's Marlett for the caption buttons (Debian's Wine does not find
-# it by itself), and a Wine desktop of its own for the window driver and
-# what it starts, where Wine draws the title bars.
+# The shared Xvfb; IPA fonts for the Japanese system fonts, Wine's Marlett for the
+# caption buttons (Debian's Wine misses it), a Wine desktop for the window driver.
 use_display() {
     # shellcheck source=/dev/null
     . "${SARVO_XVFB_STATE:?}"
@@ -58,9 +53,8 @@ use_display() {
     reg_set 'HKCU\Software\Wine\Explorer\Desktops' sarvo 800x600
 }
 
-# drive STEP...: the window driver (window_driver.cpp); its printout in
-# `driver_out`, its complaints in `driver_out.err`. No pipe: Wine's
-# background processes would hold it open. A failed step fails the test.
+# drive STEP...: window_driver.cpp, printing to `driver_out` (no pipe: Wine's
+# background processes would hold it open); a failed step fails the test.
 drive() {
     timeout 120 "$SARVO_WINE" "$SARVO_BIN/sarvo_window_driver.exe" "$@" </dev/null >"$driver_out" 2>"$driver_out.err" ||
         fail "the window driver: $(grep -v '^wine:' "$driver_out.err" || true)"

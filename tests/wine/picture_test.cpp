@@ -1,6 +1,5 @@
-// The Win32 picture loader against ImageMagick's decodes of the same files
-// (made on the build machine), and the header check that refuses pictures
-// too large to hold before the system's decoder sees them.
+// The Win32 picture loader against ImageMagick's decodes, and the header check
+// refusing pictures too large to hold before the system's decoder sees them.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// The command line, program starts and message boxes, with the real Win32
-// services under Wine.
+// The command line, program starts and message boxes under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -32,8 +31,7 @@ TEST(ArgumentText, IsWhatFollowsTheProgramNameAndItsBlanksAsTheSystemsStartUpCod
     for (const auto& [line, text] : cases) EXPECT_EQ(win32::ArgumentsAfterProgramName(line), text) << line;
 }
 
-// The stand-in settings tool, in a folder with blanks and Japanese, records
-// each start's argument text and window style; a start that fails says why.
+// The stand-in settings tool, under blanks and Japanese, records each start; a failed one says why.
 TEST(StartProgram, TheArgumentTextArrivesAsItIsWithTheWindowStyle) {
     test::TempDir dir;
     const std::string folder = dir.str() + "\\プログラム フォルダ", program = folder + "\\SarvoSetTool.exe";

@@ -1,6 +1,5 @@
-// What the Win32 services add to the portable rules, on real files, folders
-// and registry keys under Wine with the Japanese code page (932): texts cross
-// the API as Shift-JIS, whose second bytes can equal '\'.
+// The Win32 services on real files, folders and registry keys under code page
+// 932: texts cross the API as Shift-JIS, whose second bytes can equal '\'.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -26,8 +25,7 @@ using sarvo::test::WriteFile;
 
 namespace {
 
-// "表" is 95 5C in Shift-JIS: its second byte is a backslash.
-const std::string kHyou = "表", kHyouSjis = "\x95\x5c", kShashinSjis = "\x8e\xca\x90\x5e", kSection = "Sarvo Changer";
+const std::string kHyou = "表", kHyouSjis = "\x95\x5c" /* a backslash */, kShashinSjis = "\x8e\xca\x90\x5e", kSection = "Sarvo Changer";
 
 fs::path Utf8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 auto Entries(const fs::path& dir) { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); }
@@ -134,7 +132,7 @@ TEST(Registry, TextsAreStoredAsShiftJisStringsAndReadBack) {
 TEST(Folders, HiddenSystemAndUnreachableEntriesAreLeftOutAndShiftJisNamesListed) {
     TempDir dir;
     const std::string folder = dir.str() + "\\" + kHyou;  // ends in the byte 5C in Shift-JIS
-    // Names the code page cannot hold, or holds only as a look-alike: no ANSI call reaches them.
+    // No ANSI call reaches names the code page cannot hold, or holds as a look-alike.
     for (const char* name : {"a.jpg", "hidden.jpg", "system.jpg", "사진.jpg", "café.jpg", "表\\in.jpg"})
         WriteFile(Utf8Path(dir.str() + "\\" + name), "x");
     fs::create_directory(dir.path() / "sub");
@@ -162,9 +160,7 @@ TEST(Folders, HiddenSystemAndUnreachableEntriesAreLeftOutAndShiftJisNamesListed)
     EXPECT_EQ(files, (std::vector<std::string>{dir.str() + "\\a.jpg", folder + "\\in.jpg"}));
 }
 
-// Across file systems (Z: reaches the host's tmpfs) the move is a copy beside
-// the target, renamed into place, then the source removed: never over an
-// existing file, never leaving a copy, for read-only pictures too.
+// Across file systems (Z: to the host's tmpfs): never over a file, no copy left, read-only too.
 TEST(Files, MovesAcrossFileSystemsWithoutReplacingOrLeavingCopies) {
     const std::string other = "Z:\\dev\\shm\\sarvo-move-" + std::to_string(GetCurrentProcessId());
     if (!CreateDirectoryA(other.c_str(), nullptr)) GTEST_SKIP() << "no second file system at /dev/shm";

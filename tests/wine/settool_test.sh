@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# SarvoSetTool.exe under Wine in a temporary program folder, checked from
-# outside (the settings file's bytes, registry values, files moved) and
-# through its window as a person uses it (window_driver.exe):
-#   window   controls, focus order and tool tips, the folder browser and the
-#            delete-skip question cancelled, a choice in each control
+# SarvoSetTool.exe under Wine, checked from outside and through its window:
+#   window   controls, focus order, tool tips, browser and question cancelled, each control used
 #   delskip  the picture into TrashBox, the real changer shows the other one
-#   add      moved in; under the name typed in the input box when its own is
-#            taken; nothing moved when no one can be asked
+#   add      moved in; under a typed name when its own is taken; kept when no one can be asked
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoSetTool.exe" "$SARVO_BIN/SarvoChanger.exe" "$program/"
@@ -39,18 +35,16 @@ window)
         click 'Button:Windows起動時に壁紙をチェンジする。' select ComboBox#0 1 \
         expect-check Button:壁紙を無効にする。 1 settext Edit#0 "$(win "$pictures")" \
         close exit-code 0
-    # Tab's order, the first control focused; twips / 15 at 96 DPI.
+    # Tab's order, the first control focused; the size in twips / 15.
     assert_eq "$(tr -d '\r' <"$driver_out" | sed -n 's/^\([A-Za-z]*\) .* tab\( focus\)\?$/\1\2/p' | tr '\n' ' ')" \
         "Edit focus Button Edit Button Button ComboBox Button " "the focus order"
     assert_eq "$(tr -d '\r' <"$driver_out" | tail -n 2 | tr '\n' ' ')" "client 277,380 tool tips 4 " "size and tool tips"
-    # Each action stored at once; the log-on choice when the window closed.
     assert_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'StartUp=1'
     assert_eq "$(reg_value "$run_key" SarvoChanger)" "\"$(win "$program")\\SarvoChanger.exe\"" "the log-on entry, quoted"
     assert_eq "$(reg_value "$desktop_key" TileWallpaper) $(reg_value "$desktop_key" WallpaperStyle)" "1 0" "the tiled pair"
     assert_eq "$(reg_value "$desktop_key" Wallpaper || echo missing)" "" "no wallpaper, stored as an empty value"
     ;;
 delskip)
-    # Into TrashBox beside one of its name; the real changer shows the other picture.
     cp "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg"
     cp "$SARVO_PICTURES/sample.gif" "$pictures/b.gif"
     echo older > "$program/TrashBox/夕焼け 1.jpg"

@@ -1,7 +1,5 @@
-// Stands in for the settings tool in the Windows tests: appends one record
-// of its start, in UTF-8, to "SarvoSetTool.log" beside it, in one write:
-//   text=<the raw argument text after the program name>
-//   show=<the window style asked for, or "default">
+// Stands in for the settings tool under Wine: appends, in one write, the UTF-8
+// record "text=ARGUMENT-TEXT\nshow=STYLE-OR-default\n" to SarvoSetTool.log beside it.
 #include <windows.h>
 
 #include <cstdio>

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The uninstaller from the release zip under Wine, unpacked into a folder
-# named with blanks and Japanese, its window answered with window_driver.exe:
-# the log-on entry and the bitmap in both of its folders go, the program
-# folder stays as it was.
-#   uninstaller_test.sh life_cycle CPACK-CONFIG CPACK CMAKE
+# uninstaller_test.sh life_cycle CPACK-CONFIG CPACK CMAKE: the zip's uninstaller
+# under a Japanese path, driven: the log-on entry and both bitmaps go, the folder stays.
 set -euo pipefail
 config=${2:?} cpack=${3:?} cmake=${4:?}
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -23,8 +20,7 @@ reg_set "$desktop_key" Wallpaper "$bitmap_win"
 reg_set "$run_key" SarvoChanger "$(win "$folder")\\SarvoChanger.exe"
 before=$(tree_state)
 
-# It opens with the focus on the current version's button; its question and
-# its closing notice carry no caption of their own.
+# The focus on the current version's button; the boxes carry the program's name.
 drive start "$(win "$folder")\\SarvoUninstaller.exe" '' window 'Sarvo Changer Uninstaller' dump \
     post-click 'Button:Sarvo Changer Ver.2.0/3.0をアンインストール' dialog SarvoUninstaller \
     expect-item 65535 $'Sarvo Changer Ver.2.0/3.0をアンインストールします。\r\nよろしいですか？' answer 6 \

@@ -1,22 +1,14 @@
-// Drives a program's window from outside as a person would, for the Wine
-// tests, through the controls' own messages. The steps run in order; the
-// first that fails ends the run with exit code 1 and a line on standard
-// error (and ends the program it started).
-//   start EXE ARGUMENT-TEXT   starts EXE (not waited for)
-//   window CAPTION            waits for the started program's top-level window,
-//                             shown and answering messages
-//   dump                      prints the controls in Z order (Tab's order):
-//                             class "text" left,top,width,height [tab] [focus],
-//                             then "client W,H" and "tool tips N"
-//   settext SEL TEXT | click SEL | post-click SEL (not waiting) | select SEL INDEX
+// Drives a program's window through the controls' own messages, step by step;
+// a failing step ends the run (and the program) with exit code 1 and a line on
+// standard error. Arguments come in the ANSI code page. SEL is CLASS:TEXT or
+// CLASS#N (the Nth of that class in Z order, from 0). Steps:
+//   start EXE ARGUMENT-TEXT | window CAPTION (shown and answering messages)
+//   dialog CAPTION (owned by the window) | close | answer ID | exit-code N
+//   dump: each control in Z order: class "text" left,top,width,height [tab] [focus],
+//         then "client W,H" and "tool tips N"
+//   settext SEL TEXT | click SEL | post-click SEL | select SEL INDEX
 //   expect-text SEL TEXT | expect-check SEL 0|1 | expect-index SEL INDEX
-//   dialog CAPTION            waits for a window CAPTION owned by the window
-//   expect-item ID TEXT | set-item ID TEXT    the dialog's control ID
-//   answer ID                 presses the dialog's button ID, waits for it to go
-//   close                     WM_CLOSE, waits for the window to go
-//   exit-code N               the started program ended with N
-// SEL is CLASS:TEXT or CLASS#N (the Nth of that class in Z order, from 0).
-// Arguments arrive in the ANSI code page, as the programs' texts are.
+//   expect-item ID TEXT | set-item ID TEXT (in the dialog)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -56,8 +48,7 @@ void WaitUntil(const std::function<bool()>& done, const std::string& what) {  //
         if (GetTickCount() - start > 30000) Fail(what);
 }
 
-// A visible window captioned `caption`, owned by `owner`, of the started program.
-HWND Find(const std::string& caption, HWND owner) {
+HWND Find(const std::string& caption, HWND owner) {  // visible, of the started program
     for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, nullptr, caption.c_str())) != nullptr;) {
         DWORD process = 0;
         GetWindowThreadProcessId(h, &process);
@@ -137,8 +128,7 @@ int main(int argc, char** argv) {
             found = nullptr;
             WaitUntil([&] { return (found = Find(caption, step == "window" ? nullptr : form)) != nullptr; },
                       "no " + step + " " + caption);
-            // Visible comes before the focus is set; once the program's
-            // thread answers a message, it has finished showing the window.
+            // Visible comes before the focus is set; an answer comes once the window is shown.
             if (SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, nullptr) == 0)
                 Fail("the " + step + " does not answer");
             if (step == "window") dialog = form;

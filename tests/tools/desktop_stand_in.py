@@ -1,12 +1,9 @@
 #!/usr/bin/python3
-"""GLib's side of the desktop, for the integration tests.
-gio_tool.py plasma|portal RECORD: a desktop service on the session bus
-    answering the one call the suite makes, creating RECORD.ready once it owns
-    its name. plasma records each script evaluateScript gets (if not empty) and
-    "--"; portal writes SetWallpaperFile's file to RECORD, its options to
-    RECORD.options, and answers the request with success.
-gio_tool.py launch FILE: starts a desktop entry as GLib-based sessions start
-    autostart entries; its exit status, or 1 when GLib refuses the entry.
+"""desktop_stand_in.py plasma|portal RECORD: a desktop service on the session bus for
+the integration tests, answering the one call the suite makes, creating
+RECORD.ready once it owns its name. plasma records each script evaluateScript
+gets (if not empty) and "--"; portal writes SetWallpaperFile's file to RECORD,
+its options to RECORD.options, and answers the request with success.
 """
 import os
 import sys
@@ -44,20 +41,8 @@ def call(bus, sender, _path, _interface, method, parameters, invocation):
     bus.emit_signal(sender, request, "org.freedesktop.portal.Request", "Response", GLib.Variant("(ua{sv})", (0, {})))
 
 
-if sys.argv[1:2] == ["launch"] and len(sys.argv) == 3:
-    try:
-        entry = Gio.DesktopAppInfo.new_from_filename(sys.argv[2])
-    except TypeError:  # no entry
-        entry = None
-    if entry is None:
-        sys.exit(f"GLib refuses {sys.argv[2]}")  # exit status 1
-    started = []
-    entry.launch_uris_as_manager([], None, GLib.SpawnFlags.SEARCH_PATH | GLib.SpawnFlags.DO_NOT_REAP_CHILD,
-                                 None, None, lambda _entry, pid, _data: started.append(pid), None)
-    _, status = os.waitpid(started[0], 0)
-    sys.exit(os.waitstatus_to_exitcode(status))
 if sys.argv[1:2] not in (["plasma"], ["portal"]) or len(sys.argv) != 3:
-    sys.exit("usage: gio_tool.py plasma|portal RECORD | launch FILE")
+    sys.exit("usage: desktop_stand_in.py plasma|portal RECORD")
 name, path, xml = SERVICES[sys.argv[1]]
 record = sys.argv[2]
 interface = Gio.DBusNodeInfo.new_for_xml(xml + "</interface></node>").interfaces[0]
