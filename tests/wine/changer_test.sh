@@ -9,10 +9,6 @@ cp "$SARVO_BIN/sarvo_stand_in_settool.exe" "$program/SarvoSetTool.exe"
 pictures="$work/写真 フォルダ"
 mkdir -p "$pictures"
 rm -rf "$bitmap"  # whatever an earlier test left there
-run_changer() {  # [ARGUMENT-TEXT]: exact argument text; sets `status`
-    status=0
-    wine_ "$SARVO_BIN/sarvo_run_raw.exe" "$(win "$program/SarvoChanger.exe")" "$@" || status=$?
-}
 registry_wallpaper() { reg_value "$desktop_key" Wallpaper || true; }
 stand_in_ended() { poll "the stand-in's end" eval '! pgrep -f "SarvoSetTool\.exe" >/dev/null'; }
 assert_bitmap_of() {  # SOURCE FUZZ WHAT: a 24-bit BMP, no pixel differing beyond FUZZ (a percentage)
@@ -31,7 +27,7 @@ completed)
     ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" > "$settings"
     reg_set "$desktop_key" Wallpaper ''
     for run in 1 2; do
-        run_changer
+        run_raw SarvoChanger.exe
         assert_eq "$status" 0 "run $run ends normally"
         assert_file_lines "$settings" "run $run: the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" \
             "WallPaper=$(win "$pictures")\\表 1.jpg"
@@ -46,7 +42,7 @@ completed)
 command_lines)
     # A picture opened with the changer goes to the settings tool unquoted, in a normal window.
     cp "$SARVO_PICTURES/sample.jpg" "$pictures/Photo 1.JPG"
-    run_changer "\"$(win "$pictures")\\Photo 1.JPG\""
+    run_raw SarvoChanger.exe "\"$(win "$pictures")\\Photo 1.JPG\""
     assert_eq "$status" 0 "the hand-over ends normally"
     poll "the stand-in's record" test -s "$program/SarvoSetTool.log"
     stand_in_ended
@@ -74,7 +70,7 @@ windows_xp)
     mkdir -p "$program/WallPaper"
     cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/only.gif"
     rm -f "$bitmap"
-    run_changer
+    run_raw SarvoChanger.exe
     assert_eq "$status" 0 "the run ends normally"
     assert_eq "$(registry_wallpaper)" 'C:\windows\SarvoChangerGraphic.bmp' "the desktop shows the bitmap"
     assert_bitmap_of "$program/WallPaper/only.gif" 0 "Windows folder"

@@ -48,7 +48,7 @@ TEST(AnsiText, JapaneseCrossesAsShiftJisAndWhatTheCodePageCannotHoldIsRefused) {
     EXPECT_EQ(win32::SystemErrorText(0x7fffffff), "error 2147483647");
 }
 
-TEST(Profile, WritesAreShiftJisAlsoInAFolderWhoseNameEndsInABackslashByte) {
+TEST(Profile, WritesAreShiftJisInAFolderEndingInABackslashByteAndReadsStopAt255BytesOnAWholeCharacter) {
     TempDir dir;
     const std::string folder = dir.str() + "\\" + kHyou, ini = folder + "\\sarvoset.ini";
     const std::string wallPaper = "C:\\写真\\" + kHyou + "\\a.jpg";
@@ -59,17 +59,12 @@ TEST(Profile, WritesAreShiftJisAlsoInAFolderWhoseNameEndsInABackslashByte) {
               "[Sarvo Changer]\r\nFolderPath=D:\\x\r\nWallPaper=C:\\" + kShashinSjis + "\\" + kHyouSjis + "\\a.jpg\r\n");
     EXPECT_FALSE(platform::ProfileWriteString(ini, kSection, "WallPaper", "사진"));  // would be written as "?"
     EXPECT_EQ(platform::ProfileReadString(ini, kSection, "WallPaper", ""), wallPaper);
-}
-
-TEST(Profile, ReadsStopAt255BytesAndNeverSplitACharacter) {
-    TempDir dir;
-    const std::string ini = dir.str() + "\\sarvoset.ini";
-    WriteFile(ini, "[Sarvo Changer]\r\nLong=" + std::string(300, 'x') + "\r\n");
+    WriteFile(Utf8Path(ini), "[Sarvo Changer]\r\nLong=" + std::string(300, 'x') + "\r\n");
     EXPECT_EQ(platform::ProfileReadString(ini, kSection, "Long", ""), std::string(255, 'x'));
     // 128 two-byte characters: the 255th byte is the first half of the last.
     std::string sjis, utf8;
     for (int i = 0; i < 128; ++i) sjis += "\x82\xa0", utf8 += "あ";
-    WriteFile(ini, "[Sarvo Changer]\r\nLong=" + sjis + "\r\n");
+    WriteFile(Utf8Path(ini), "[Sarvo Changer]\r\nLong=" + sjis + "\r\n");
     EXPECT_EQ(platform::ProfileReadString(ini, kSection, "Long", ""), utf8.substr(0, 127 * 3));
 }
 

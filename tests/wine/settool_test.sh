@@ -6,11 +6,6 @@
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoSetTool.exe" "$SARVO_BIN/SarvoChanger.exe" "$program/"
-run_settool() {  # ARGUMENT-TEXT: exact argument text; sets `status`
-    status=0
-    wine_ "$SARVO_BIN/sarvo_run_raw.exe" "$(win "$program/SarvoSetTool.exe")" "$1" </dev/null >"$work/run.out" 2>&1 ||
-        status=$?
-}
 pictures="$work/写真 フォルダ"
 mkdir -p "$pictures"
 
@@ -49,7 +44,7 @@ delskip)
     cp "$SARVO_PICTURES/sample.gif" "$pictures/b.gif"
     echo older > "$program/TrashBox/夕焼け 1.jpg"
     ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" "WallPaper=$(win "$pictures")\\夕焼け 1.jpg" > "$settings"
-    run_settool /delskip
+    run_raw SarvoSetTool.exe /delskip
     assert_eq "$status" 0 "/delskip ends normally: $(cat "$work/run.out")"
     wallpaper="WallPaper=$(win "$pictures")\\b.gif"
     poll "the changer's record" grep -qF "$(sjis "$wallpaper")" "$settings"  # the changer is not waited for
@@ -64,7 +59,7 @@ add)
     mkdir -p "$work/持ち込み 1" "$work/持ち込み 2"
     cp "$SARVO_PICTURES/sample.jpg" "$work/持ち込み 1/夕焼け 1.jpg"
     cp "$SARVO_PICTURES/sample.gif" "$work/持ち込み 2/夕焼け 1.jpg"
-    run_settool "/add$(win "$work/持ち込み 1")\\夕焼け 1.jpg"
+    run_raw SarvoSetTool.exe "/add$(win "$work/持ち込み 1")\\夕焼け 1.jpg"
     assert_eq "$status" 0 "a free name: the add ends normally"
     cmp -s "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg" || fail "a free name: the picture is not in the folder"
     [[ ! -e "$work/持ち込み 1/夕焼け 1.jpg" ]] || fail "a free name: the picture is still where it was"
@@ -77,7 +72,7 @@ add)
     cmp -s "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg" || fail "a taken name: the picture there was changed"
     # No one to ask (no display): the question is written out, and counts as cancelled.
     cp "$SARVO_PICTURES/sample.gif" "$work/持ち込み 2/夕焼け 1.jpg"
-    (unset DISPLAY; run_settool "/add$(win "$work/持ち込み 2")\\夕焼け 1.jpg")
+    (unset DISPLAY; run_raw SarvoSetTool.exe "/add$(win "$work/持ち込み 2")\\夕焼け 1.jpg")
     grep -qF "$(sjis 新しいファイル名を入力してください。)" "$work/run.out" ||
         fail "no one to ask: the question is not written out: $(cat "$work/run.out")"
     [[ -e "$work/持ち込み 2/夕焼け 1.jpg" ]] || fail "no one to ask: the picture was moved"
