@@ -16,8 +16,7 @@ export XDG_RUNTIME_DIR=$T/run XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=$deskt
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 own_xvfb
 
-"$program" --desktop </dev/null >"$T/desktop.log" 2>&1 &
-desktop_pid=$!
+"$program" --desktop </dev/null >"$T/desktop.log" 2>&1 & desktop_pid=$!
 CLEANUPS=("kill $desktop_pid 2>/dev/null; wait $desktop_pid 2>/dev/null" "${CLEANUPS[@]}")
 desktop_up() {
     kill -0 "$desktop_pid" 2>/dev/null || fail "$program --desktop ended: $(tail -n 5 "$T/desktop.log")"

@@ -17,8 +17,7 @@ each_placement check
 assert_screen_becomes grim "$BLACK" "sway, removed"
 
 assert_eq "$("$SARVO_SERVICE_TOOL" screen)" "320 240" "size of sway's one output"
-"$SARVO_SERVICE_TOOL" show "Sarvo Box Test" $'一行目\r\n二行目' 4 >"$T/answer" 2>"$T/stderr" &
-shower=$!
+"$SARVO_SERVICE_TOOL" show "Sarvo Box Test" $'一行目\r\n二行目' 4 >"$T/answer" 2>"$T/stderr" & shower=$!
 CLEANUPS+=("kill $shower 2>/dev/null")
 poll "the box on sway" eval 'swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"Sarvo Box Test\""'
 swaymsg '[title="^Sarvo Box Test$"] kill' >/dev/null || fail "cannot close the box on sway"

@@ -1,8 +1,7 @@
 # shellcheck shell=bash disable=SC2034  # the variables set here are read by the test scripts
 # Helpers of the test scripts here and in tests/reliability and tests/wine; CTest
 # passes the built programs and tools as SARVO_* variables.
-set -u
-set -o pipefail
+set -uo pipefail
 IM_CONVERT=convert-im6.q16
 IM_COMPARE=compare-im6.q16
 
@@ -10,10 +9,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 assert_eq() { [[ $1 == "$2" ]] || fail "$3"$'\n'"  expected: [$2]"$'\n'"  actual:   [$1]"; }  # ACTUAL EXPECTED WHAT
 assert_contains() { [[ $1 == *"$2"* ]] || fail "$3: [$2] not in [$1]"; }  # TEXT PART WHAT
 is_one_of() { local c; for c in "${@:2}"; do [[ $1 == "$c" ]] && return 0; done; return 1; }  # VALUE CHOICE...
-poll() {  # WHAT COMMAND...: waits up to 30 s for COMMAND to succeed
-    for _ in $(seq 300); do "${@:2}" && return 0; sleep 0.1; done
-    fail "$1 did not happen within 30 s"
-}
+poll() { for _ in $(seq 300); do "${@:2}" && return 0; sleep 0.1; done; fail "$1 did not happen within 30 s"; }  # WHAT COMMAND...
 CLEANUPS=()
 cleanup() { local c; for c in "${CLEANUPS[@]}"; do eval "$c" || true; done; [[ -z ${T:-} ]] || rm -rf "$T"; }
 
@@ -67,10 +63,7 @@ with_session_bus() {
     exit $rc
 }
 # as_unprivileged ARGUMENT...: (call it first) as root, runs the calling script again as "nobody".
-as_unprivileged() {
-    [[ $(id -u) != 0 ]] && return 0
-    exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"
-}
+as_unprivileged() { [[ $(id -u) != 0 ]] || exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"; }
 
 run_changer() {  # [ARGUMENT...]: with a time limit; sets RC, OUT and ERR
     timeout 60 "$PROG/SarvoChanger" "$@" >"$T/stdout" 2>"$T/stderr"
@@ -80,8 +73,7 @@ run_changer() {  # [ARGUMENT...]: with a time limit; sets RC, OUT and ERR
 }
 without_box_module() { rm -f "$PROG/$(basename "$SARVO_QT_MODULE")"; }  # messages go to standard error
 set_placement() {  # TILE STYLE: the pair in the registry store
-    mkdir -p "$(dirname "$REGISTRY")"
-    printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
+    mkdir -p "${REGISTRY%/*}" && printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
 }
 ini_value() { [[ ! -f $1 ]] || sed -n "s/^$2=//p" "$1" | head -n 1 | tr -d '\r'; }  # FILE KEY: the first "KEY=" line's value
 quadrants() {  # FILE [WIDTH HEIGHT]: a 24-bit picture in four solid colours
@@ -106,10 +98,7 @@ own_xvfb() {  # [SCREEN]: an X server of this test's own
     . "$T/xvfb.state"
     export DISPLAY=$SARVO_TEST_DISPLAY
 }
-hold_keys() {  # KEY...: held until released or the test ends
-    CLEANUPS+=("release_keys")
-    xdotool keydown "$@" || fail "xdotool cannot press $*"
-}
+hold_keys() { CLEANUPS+=("release_keys"); xdotool keydown "$@" || fail "xdotool cannot press $*"; }  # KEY...
 # use_headless_sway [MODE]: a headless sway of the test's own (as "nobody" when
 # root; SWAY_PID) with one output of MODE (640x480).
 use_headless_sway() {
@@ -122,8 +111,7 @@ use_headless_sway() {
         as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     "${as_nobody[@]}" env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
         WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
-        sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 &
-    SWAY_PID=$!
+        sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 & SWAY_PID=$!
     CLEANUPS+=("kill $SWAY_PID 2>/dev/null")
     sway_up() { socket=$(find "$run" -maxdepth 1 -name 'sway-ipc.*.sock' -print -quit) && [[ -n $socket && -S $run/wayland-1 ]]; }
     poll "headless sway's start" sway_up
@@ -147,14 +135,11 @@ assert_no_launch() {
 }
 
 root_pixmap() {  # [PROPERTY]: the pixmap _XROOTPMAP_ID (or PROPERTY) names, or "none"
-    local p
-    p=$(xprop -root "${1:-_XROOTPMAP_ID}" 2>/dev/null | sed -n 's/.*pixmap id # //p')
-    echo "${p:-none}"
+    xprop -root "${1:-_XROOTPMAP_ID}" 2>/dev/null | sed -n 's/.*pixmap id # //p' | grep . || echo none
 }
 root_shot() { import -window root -depth 8 "$1"; }  # FILE: the root window as the user sees it
 assert_same_picture() {  # FILE EXPECTED WHAT
-    local differing
-    differing=$("$IM_COMPARE" -metric AE "$1" "$2" null: 2>&1)
+    local differing; differing=$("$IM_COMPARE" -metric AE "$1" "$2" null: 2>&1)
     [[ $differing == 0 ]] || fail "$3: $differing pixels differ ($1 against $2)"
 }
 # assert_screen_becomes SHOOT EXPECTED WHAT [MASK]: SHOOT's screenshots equal
@@ -199,17 +184,14 @@ focus_window() {
     (($# < 2)) || xdotool key "${@:2}" || fail "cannot press ${*:2}"
 }
 open_window() {  # PROGRAM CAPTION: starts PROGRAM's window; sets PID and WIN
-    "$1" >"$T/window.out" 2>&1 &
-    PID=$!
+    "$1" >"$T/window.out" 2>&1 & PID=$!
     CLEANUPS+=("kill $PID 2>/dev/null")
-    focus_window "$2"
-    WIN=$FOUND
+    focus_window "$2" && WIN=$FOUND
 }
 # close_window: as the window manager's close button does; the program ends with exit code 0.
 close_window() {
     "$SARVO_ROOT_TOOL" close "$WIN" || fail "cannot ask the window to close"
     timeout 30 tail --pid="$PID" -f /dev/null || fail "the program did not end after its window closed"
-    local rc=0
-    wait "$PID" || rc=$?
+    local rc=0; wait "$PID" || rc=$?
     assert_eq "$rc" 0 "exit code of a closed window ($(cat "$T/window.out"))"
 }

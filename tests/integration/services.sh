@@ -27,8 +27,7 @@ boxes)
     use_display
     for answer in "16 Return 1" "4 Return 6" "4 Escape 7"; do  # error box; question confirmed, dismissed
         read -r style key expected <<<"$answer"
-        show "$style" >"$T/answer" 2>"$T/stderr" &
-        shower=$!
+        show "$style" >"$T/answer" 2>"$T/stderr" & shower=$!
         CLEANUPS+=("kill $shower 2>/dev/null")
         focus_window "Sarvo Box Test" "$key"
         wait "$shower"

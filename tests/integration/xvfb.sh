@@ -6,7 +6,6 @@ set -u
 state=${2:?state file}
 case ${1:?start or stop} in
 start)
-    rm -f "$state.display"
     setsid Xvfb -displayfd 3 -screen 0 "${3:-320x240x24}" -nolisten tcp -noreset 3>"$state.display" </dev/null \
         >"$state.log" 2>&1 &
     for _ in $(seq 100); do

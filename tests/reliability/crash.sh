@@ -22,8 +22,7 @@ done
 cmp -s "$T/bitmap-1" "$T/bitmap-2" && fail "the two pictures gave the same bitmap"
 
 assert_parses() {  # FILE KEY CHOICE...: whole "KEY=VALUE" and "[SECTION]" lines, KEY one of CHOICE
-    local file=$1 key=$2
-    shift 2
+    local file=$1 key=$2; shift 2
     grep -qvaE $'^(\\[[^]]*\\]|[^=]+=.*)\r?$' "$file" && fail "$file holds a line that is no setting: $(cat -A "$file")"
     is_one_of "$(ini_value "$file" "$key")" "$@" || fail "$key in $file is [$(ini_value "$file" "$key")]"
 }
@@ -34,8 +33,7 @@ starts=()
 for ((i = 1; i <= runs; i++)); do
     delay=$((RANDOM * duration / 32767))
     started_at=$(date +%s)
-    "$PROG/SarvoChanger" >/dev/null 2>&1 &
-    changer=$!
+    "$PROG/SarvoChanger" >/dev/null 2>&1 & changer=$!
     sleep "$((delay / 1000)).$(printf '%03d' $((delay % 1000)))"
     kill -KILL "$changer" 2>/dev/null
     wait "$changer" 2>/dev/null

@@ -54,8 +54,7 @@ add)
     mkdir -p "$PICS"/{1..40}/{1..50} "$T/album"
     for round in 1 2 3 4 5; do
         cp "$T/picture.bmp" "$T/album/new $round.bmp"
-        "$PROG/SarvoChanger" >/dev/null 2>&1 &
-        changer=$!
+        "$PROG/SarvoChanger" >/dev/null 2>&1 & changer=$!
         "$PROG/SarvoSetTool" "/add$T/album/new $round.bmp" || fail "the add failed"
         wait "$changer"
         cmp -s "$PICS/new $round.bmp" "$T/picture.bmp" || fail "round $round: the picture is not in the folder"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SarvoChanger.exe under Wine, checked from outside (the settings file's bytes,
 # the registry, the bitmap's pixels, the programs started):
-#   changer_test.sh completed|command_lines|link_loops|windows_xp
+#   changer_test.sh completed|link_loops|windows_xp
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoChanger.exe" "$program/"
@@ -19,7 +19,16 @@ assert_bitmap_of() {  # SOURCE FUZZ WHAT: a 24-bit BMP, no pixel differing beyon
 
 case $scenario in
 completed)
-    # One JPEG among other files; names no ANSI call can reach are never chosen.
+    # A picture opened with the changer goes to the settings tool unquoted, in a normal window.
+    cp "$SARVO_PICTURES/sample.jpg" "$work/写真 1.JPG"
+    run_raw SarvoChanger.exe "\"$(win "$work")\\写真 1.JPG\""
+    assert_eq "$status" 0 "the hand-over ends normally"
+    poll "the stand-in's record" test -s "$program/SarvoSetTool.log"
+    stand_in_ended
+    assert_eq "$(cat "$program/SarvoSetTool.log")" "text=/add$(win "$work")\\写真 1.JPG"$'\n'"show=1" "the hand-over"
+    [[ ! -e "$settings" ]] || fail "the hand-over wrote the settings file"
+    rm "$program/SarvoSetTool.log"
+    # Then one JPEG among other files; names no ANSI call can reach are never chosen.
     cp "$SARVO_PICTURES/sample.jpg" "$pictures/表 1.jpg"
     echo notes > "$pictures/notes.txt"
     cp "$SARVO_PICTURES/sample.gif" "$pictures/사진.gif"
@@ -38,17 +47,6 @@ completed)
         "SarvoChanger.exe SarvoSetTool.exe TrashBox sarvoset.ini " "nothing else is left in the program folder"
     stand_in_ended  # by then a start would have left its record
     [[ ! -e "$program/SarvoSetTool.log" ]] || fail "the settings tool was started: $(cat "$program/SarvoSetTool.log")"
-    ;;
-command_lines)
-    # A picture opened with the changer goes to the settings tool unquoted, in a normal window.
-    cp "$SARVO_PICTURES/sample.jpg" "$pictures/Photo 1.JPG"
-    run_raw SarvoChanger.exe "\"$(win "$pictures")\\Photo 1.JPG\""
-    assert_eq "$status" 0 "the hand-over ends normally"
-    poll "the stand-in's record" test -s "$program/SarvoSetTool.log"
-    stand_in_ended
-    assert_eq "$(cat "$program/SarvoSetTool.log")" "text=/add$(win "$pictures")\\Photo 1.JPG"$'\n'"show=1" \
-        "the settings tool is started with /add and the path"
-    [[ ! -e "$settings" ]] || fail "the settings file was written"
     ;;
 link_loops)
     # Links followed, loops not: a link back up the tree, and a second link to a folder already walked.
