@@ -15,8 +15,7 @@ set_placement 1 0
 run_changer
 assert_eq "$RC" 0 "exit code through the portal (stderr: $ERR)"
 assert_same_picture "png:$record" "$BITMAP" "the picture the portal was handed"
-assert_contains "$(cat "$record.options")" "'set-on': <'background'>" "the portal's options"
-assert_contains "$(cat "$record.options")" "'show-preview': <false>" "the portal's options"
+assert_contains "$(cat "$record.options")" "'set-on': <'background'>, 'show-preview': <false>" "the portal's options"
 assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
 
 why=$("$SARVO_SERVICE_TOOL" apply "" 2>&1)

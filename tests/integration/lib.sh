@@ -30,6 +30,8 @@ new_program_folder() {
     unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$PICS" >"$SETTINGS"
 }
+with_settool() { cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool" && mkdir -p "$PROG/TrashBox"; }  # the real one in PROG
+tree_state() { (cd "$folder" && find . -type d | sort && find . -type f -exec sha256sum {} + | sort -k 2); }  # of $folder
 # A desktop's test: the quadrant picture in PICS, messages on standard error.
 desktop_program_folder() { new_program_folder; without_box_module; quadrants "$PICS/quad.bmp"; }
 # each_placement CHECK...: the changer centred, tiled, stretched; after each run, CHECK... TILE STYLE.
@@ -87,16 +89,14 @@ no_display() { unset DISPLAY; }
 release_keys() { xdotool keyup space d n 2>/dev/null || true; }
 use_display() {  # the fixture's Xvfb (SARVO_XVFB_STATE), with no key held
     # shellcheck source=/dev/null
-    . "${SARVO_XVFB_STATE:?}" || fail "no Xvfb fixture state"
-    export DISPLAY=$SARVO_TEST_DISPLAY
+    . "${SARVO_XVFB_STATE:?}" && export DISPLAY=$SARVO_TEST_DISPLAY || fail "no Xvfb fixture state"
     release_keys
 }
 own_xvfb() {  # [SCREEN]: an X server of this test's own
     "${BASH_SOURCE[0]%/*}/xvfb.sh" start "$T/xvfb.state" "$@" || fail "cannot start an X server"
     CLEANUPS+=("'${BASH_SOURCE[0]%/*}/xvfb.sh' stop '$T/xvfb.state'")
     # shellcheck source=/dev/null
-    . "$T/xvfb.state"
-    export DISPLAY=$SARVO_TEST_DISPLAY
+    . "$T/xvfb.state" && export DISPLAY=$SARVO_TEST_DISPLAY
 }
 hold_keys() { CLEANUPS+=("release_keys"); xdotool keydown "$@" || fail "xdotool cannot press $*"; }  # KEY...
 # use_headless_sway [MODE]: a headless sway of the test's own (as "nobody" when
@@ -120,10 +120,7 @@ use_headless_sway() {
 }
 
 # The stand-in's record (LAUNCH), read once it has ended, so whole; none, once none runs.
-no_stand_in() {
-    local exe
-    for exe in /proc/[0-9]*/exe; do [[ $(readlink "$exe" 2>/dev/null) != "$PROG/SarvoSetTool" ]] || return 1; done
-}
+no_stand_in() { local e; for e in /proc/[0-9]*/exe; do [[ $(readlink "$e" 2>/dev/null) != "$PROG/SarvoSetTool" ]] || return 1; done; }
 wait_for_launch() {
     poll "SarvoSetTool's start" test -s "$LAUNCHES"
     poll "the stand-in SarvoSetTool's end" no_stand_in

@@ -23,7 +23,6 @@ unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
 REGISTRY=$XDG_CONFIG_HOME/sarvo-backdrop-changer/registry.ini
 AUTOSTART=$XDG_CONFIG_HOME/autostart/SarvoChanger.desktop
-tree_state() { (cd "$folder" && find . -type d | sort && find . -type f -exec sha256sum {} + | sort -k 2); }
 
 case ${1:?case} in
 archive)

@@ -5,9 +5,7 @@
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
-cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
-mkdir "$PROG/TrashBox"
-value_is() { [[ $(ini_value "$1" "$2") == "$3" ]]; }
+with_settool
 
 case ${1:?case} in
 browse)
@@ -17,7 +15,7 @@ browse)
     browse() { xdotool mousemove --window "$WIN" 256 32 click 1 && focus_window 'フォルダを選択してください。' "$@"; }
     browse
     xdotool type --delay 20 "$T/chosen" && xdotool key Return
-    poll "FolderPath following the browser" value_is "$SETTINGS" FolderPath "$T/chosen"
+    poll "FolderPath following the browser" eval '[[ $(ini_value "$SETTINGS" FolderPath) == "$T/chosen" ]]'
     browse Escape
     timeout 30 xdotool search --sync --name '^Sarvo Changer SettingTool$' >/dev/null
     close_window

@@ -21,8 +21,7 @@ changer)
         rm -f "$PICS"/* "$LAUNCHES"
         cp "$T/picture.bmp" "$PICS/$name"
         run_changer
-        assert_eq "$RC" 0 "exit code with [$name] (stderr: $ERR)"
-        assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$PICS/$name" "WallPaper with [$name]"
+        assert_eq "$RC|$(ini_value "$SETTINGS" WallPaper)" "0|$PICS/$name" "exit code (stderr: $ERR)|WallPaper with [$name]"
         run_changer "$PICS/$name"
         wait_for_launch
         assert_eq "$LAUNCH" $'args=1\narg=/add'"$PICS/$name" "the settings tool's start with [$name]"
@@ -35,9 +34,9 @@ changer)
     ;;
 settool)
     no_display
-    cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
+    with_settool
     cp "$SARVO_STANDIN" "$PROG/SarvoChanger"
-    mkdir "$PROG/TrashBox" "$T/album"
+    mkdir "$T/album"
     for name in "${names[@]}"; do
         cp "$T/picture.bmp" "$T/album/$name"
         "$PROG/SarvoSetTool" "/add$T/album/$name" || fail "cannot add [$name]"

@@ -5,8 +5,7 @@
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder
-cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
-mkdir "$PROG/TrashBox"
+with_settool
 quadrants "$T/picture.bmp" 16 8
 together() {  # COUNT COMMAND...: COUNT copies at once; sets CODES to their exit codes, sorted
     local pids=() pid codes=()

@@ -23,18 +23,20 @@ SERVICES = {
 }
 
 
+def write(path, mode, data):
+    with open(path, mode) as f:
+        f.write(data)
+
+
 def call(bus, sender, _path, _interface, method, parameters, invocation):
     if method == "evaluateScript":
         if parameters.unpack()[0]:
-            with open(record, "a", encoding="utf-8") as f:
-                f.write(parameters.unpack()[0] + "--\n")
+            write(record, "ab", (parameters.unpack()[0] + "--\n").encode())
         return invocation.return_value(GLib.Variant("(s)", ("",)))
-    fd = invocation.get_message().get_unix_fd_list().get(parameters.unpack()[1])
-    with os.fdopen(fd, "rb") as picture, open(record, "wb") as f:
-        f.write(picture.read())
+    with os.fdopen(invocation.get_message().get_unix_fd_list().get(parameters.unpack()[1]), "rb") as picture:
+        write(record, "wb", picture.read())
     options = parameters.get_child_value(2)
-    with open(record + ".options", "w", encoding="utf-8") as f:
-        f.write(options.print_(False) + "\n")
+    write(record + ".options", "wb", (options.print_(False) + "\n").encode())
     token = options.unpack().get("handle_token", "t")
     request = f"/org/freedesktop/portal/desktop/request/{sender[1:].replace('.', '_')}/{token}"
     invocation.return_value(GLib.Variant("(o)", (request,)))
@@ -49,6 +51,6 @@ interface = Gio.DBusNodeInfo.new_for_xml(xml + "</interface></node>").interfaces
 loop = GLib.MainLoop()
 Gio.bus_own_name(Gio.BusType.SESSION, name, Gio.BusNameOwnerFlags.NONE,
                  lambda bus, _name: bus.register_object(path, interface, call, None, None),
-                 lambda _bus, _name: open(record + ".ready", "w").close(), lambda _bus, _name: loop.quit())
+                 lambda _bus, _name: write(record + ".ready", "wb", b""), lambda _bus, _name: loop.quit())
 loop.run()
 sys.exit(1)

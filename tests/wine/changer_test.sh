@@ -37,10 +37,9 @@ completed)
     reg_set "$desktop_key" Wallpaper ''
     for run in 1 2; do
         run_raw SarvoChanger.exe
-        assert_eq "$status" 0 "run $run ends normally"
         assert_file_lines "$settings" "run $run: the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" \
             "WallPaper=$(win "$pictures")\\表 1.jpg"
-        assert_eq "$(registry_wallpaper)" "$bitmap_win" "run $run: the desktop shows the bitmap"
+        assert_eq "$status $(registry_wallpaper)" "0 $bitmap_win" "run $run: exit code, the desktop's bitmap"
         assert_bitmap_of "$pictures/表 1.jpg" 2 "run $run"
     done
     assert_eq "$(find "$program" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | tr '\n' ' ')" \
@@ -69,8 +68,7 @@ windows_xp)
     cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/only.gif"
     rm -f "$bitmap"
     run_raw SarvoChanger.exe
-    assert_eq "$status" 0 "the run ends normally"
-    assert_eq "$(registry_wallpaper)" 'C:\windows\SarvoChangerGraphic.bmp' "the desktop shows the bitmap"
+    assert_eq "$status $(registry_wallpaper)" '0 C:\windows\SarvoChangerGraphic.bmp' "exit code, the desktop's bitmap"
     assert_bitmap_of "$program/WallPaper/only.gif" 0 "Windows folder"
     ;;
 *) fail "unknown scenario: $scenario" ;;

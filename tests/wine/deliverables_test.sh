@@ -13,8 +13,7 @@ archive)
     "$cpack" --config "$config" -G ZIP -B "$T/out" >"$T/cpack.log" 2>&1 || fail "cpack: $(cat "$T/cpack.log")"
     zips=("$T"/out/sarvo-backdrop-changer-*-win64.zip)
     [[ ${#zips[@]} == 1 && -f ${zips[0]} ]] || fail "no single zip"
-    mkdir "$T/unpacked"
-    (cd "$T/unpacked" && "$cmake" -E tar xf "${zips[0]}")
+    mkdir "$T/unpacked" && (cd "$T/unpacked" && "$cmake" -E tar xf "${zips[0]}")
     folder=$(echo "$T"/unpacked/*)
     [[ -d $folder && $(basename "$folder") == sarvo-backdrop-changer-*-win64 ]] || fail "not one program folder"
     for program in SarvoChanger SarvoSetTool SarvoUninstaller; do [[ -f "$folder/$program.exe" ]] || fail "no $program.exe"; done

@@ -31,8 +31,7 @@ assert_file_lines() {  # FILE WHAT LINE...: FILE holds exactly these CRLF Shift-
     cmp -s "$work/expected" "$1" || fail "$2"$'\n'"  expected: $(od -c "$work/expected")"$'\n'"  actual: $(od -c "$1" 2>&1)"
 }
 reg_value() {  # KEY NAME: the data in UTF-8; fails when there is no such value
-    local out
-    out=$(wine_ reg query "$1" /v "$2" 2>/dev/null) || return 1
+    local out; out=$(wine_ reg query "$1" /v "$2" 2>/dev/null) || return 1
     tr -d '\r' <<<"$out" | iconv -f CP932 -t UTF-8 | sed -n "s/^    $2    REG_[A-Z_]*    //p"
 }
 reg_set() { wine_ reg add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1; }  # KEY NAME DATA

@@ -2,7 +2,6 @@
 // refusing pictures too large to hold before the system's decoder sees them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,11 +19,7 @@ using sarvo::test::WriteFile;
 
 namespace {
 
-std::string Sample(const std::string& name) {
-    std::string folder = SARVO_TEST_PICTURES;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    return folder + "\\" + name;
-}
+std::string Sample(const std::string& name) { return SARVO_TEST_PICTURES "/" + name; }
 
 std::vector<unsigned char> Bytes(const std::string& name) {
     std::vector<unsigned char> bytes;

@@ -13,9 +13,7 @@ case $scenario in
 window)
     use_display
     printf '[Sarvo Changer]\r\n' > "$settings"
-    reg_set "$desktop_key" Wallpaper ''
-    reg_set "$desktop_key" TileWallpaper 0
-    reg_set "$desktop_key" WallpaperStyle 2
+    for value in Wallpaper= TileWallpaper=0 WallpaperStyle=2; do reg_set "$desktop_key" "${value%=*}" "${value#*=}"; done
     reg_unset "$run_key" SarvoChanger
     CLEANUPS+=("reg_unset '$run_key' SarvoChanger; rm -f '$bitmap'")
     mkdir -p "$(dirname "$bitmap")"
@@ -36,8 +34,8 @@ window)
     assert_eq "$(tr -d '\r' <"$driver_out" | tail -n 2 | tr '\n' ' ')" "client 277,380 tool tips 4 " "size and tool tips"
     assert_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'StartUp=1'
     assert_eq "$(reg_value "$run_key" SarvoChanger)" "\"$(win "$program")\\SarvoChanger.exe\"" "the log-on entry, quoted"
-    assert_eq "$(reg_value "$desktop_key" TileWallpaper) $(reg_value "$desktop_key" WallpaperStyle)" "1 0" "the tiled pair"
-    assert_eq "$(reg_value "$desktop_key" Wallpaper || echo missing)" "" "no wallpaper, stored as an empty value"
+    assert_eq "$(reg_value "$desktop_key" TileWallpaper) $(reg_value "$desktop_key" WallpaperStyle) [$(reg_value \
+        "$desktop_key" Wallpaper || echo missing)]" "1 0 []" "the tiled pair, and no wallpaper stored as an empty value"
     ;;
 delskip)
     cp "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg"

@@ -11,11 +11,9 @@ old_bitmap="$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"  # where older 
 mkdir "$work/ダウンロード 先"
 (cd "$work/ダウンロード 先" && "$cmake" -E tar xf "$work"/out/sarvo-backdrop-changer-*-win64.zip)
 folder=$(echo "$work/ダウンロード 先"/*)
-tree_state() { (cd "$folder" && find . -type d | sort && find . -type f -exec sha256sum {} + | sort -k 2); }
 use_display
 mkdir -p "$own_folder"
-cp "$SARVO_PICTURES/sample_gif_ref.bmp" "$bitmap"
-cp "$SARVO_PICTURES/sample_gif_ref.bmp" "$old_bitmap"
+tee "$bitmap" "$old_bitmap" <"$SARVO_PICTURES/sample_gif_ref.bmp" >/dev/null
 reg_set "$desktop_key" Wallpaper "$bitmap_win"
 reg_set "$run_key" SarvoChanger "$(win "$folder")\\SarvoChanger.exe"
 before=$(tree_state)
@@ -29,8 +27,8 @@ drive start "$(win "$folder")\\SarvoUninstaller.exe" '' window 'Sarvo Changer Un
 assert_eq "$(tr -d '\r' <"$driver_out" | grep focus)" \
     'Button "Sarvo Changer Ver.2.0/3.0をアンインストール" 8,44,257,25 tab focus' "the focus"
 
-assert_eq "$(reg_value "$run_key" SarvoChanger || echo gone)" gone "the log-on entry"
-assert_eq "$(reg_value "$desktop_key" Wallpaper || echo gone)" "" "no wallpaper, stored as an empty value"
+assert_eq "$(reg_value "$run_key" SarvoChanger || echo gone) [$(reg_value "$desktop_key" Wallpaper || echo gone)]" "gone []" \
+    "the log-on entry, and no wallpaper stored as an empty value"
 [[ ! -e $own_folder ]] || fail "the bitmap's folder is still there: $(ls -A "$own_folder")"
 [[ ! -e $old_bitmap ]] || fail "the bitmap in the Windows folder is still there"
 assert_eq "$(tree_state)" "$before" "the program folder after the uninstaller"

@@ -33,8 +33,7 @@ PROCESS_INFORMATION started{};
 
 std::string ClassOf(HWND h) {
     char name[64] = {};
-    GetClassNameA(h, name, sizeof name);
-    return name;
+    return GetClassNameA(h, name, sizeof name) ? name : "";
 }
 
 std::string TextOf(HWND h) {
@@ -163,11 +162,10 @@ int main(int argc, char** argv) {
             else PostMessageA(h, WM_CLOSE, 0, 0);
             WaitUntil([&] { return !IsWindow(h); }, step + ": the window is still open");
         } else if (step == "exit-code") {
-            const std::string expected = next();
-            if (WaitForSingleObject(started.hProcess, 30000) != WAIT_OBJECT_0) Fail("the program did not end");
             DWORD code = 0;
+            if (WaitForSingleObject(started.hProcess, 30000) != WAIT_OBJECT_0) Fail("the program did not end");
             GetExitCodeProcess(started.hProcess, &code);
-            Expect(std::to_string(code), expected, "exit code");
+            Expect(std::to_string(code), next(), "exit code");
         } else {
             Fail("unknown step " + step);
         }
