@@ -25,8 +25,9 @@ programs=(
 )
 tests=(
   # tests: GoogleTest, key presses and clicks, and the desktop's own readers
-  # of the autostart file (its validator, GLib's parser)
-  libgtest-dev googletest xdotool desktop-file-utils libglib2.0-dev procps
+  # of the autostart file (its validator, GLib's gio launch), GLib from
+  # Python for the stand-in desktop services
+  libgtest-dev googletest xdotool desktop-file-utils libglib2.0-bin procps python3-gi gir1.2-glib-2.0
   # the Windows build, run under Wine with a Japanese locale
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine locales
   # the desktops the tests run for real: dconf with the GNOME, Cinnamon and

@@ -1,16 +1,11 @@
 #!/bin/bash
-# The desktops that keep their wallpaper in GSettings, with the real dconf
-# service and the desktops' real schemas on a private session bus: the
-# changer with each placement, then the wallpaper removed. One desktop per
-# run (one bus, one dconf for all its cases):
-#   gnome | cinnamon | mate
+# GNOME, Cinnamon, MATE: real dconf and schemas on a private session bus; each
+# placement, the removal, and a run without a session bus.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
 desktop_program_folder
-# No X server is opened for a picture this small; DISPLAY only makes it a
-# graphical session.
-export DISPLAY=:sarvo-none
+export DISPLAY=:sarvo-none  # a graphical session; no X server is opened for so small a picture
 desktop=${1:?desktop}
 case $desktop in
 gnome) export XDG_CURRENT_DESKTOP=ubuntu:GNOME schema=org.gnome.desktop.background key=picture-uri ;;
@@ -25,7 +20,6 @@ check() {  # TILE STYLE
     local -A options=([00]=centered [10]=wallpaper [02]=stretched)
     local file
     assert_eq "$(setting picture-options)" "'${options[$1$2]}'" "picture-options"
-    # The picture the settings name, as a path.
     file=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.argv[1].strip("\x27").removeprefix("file://")))' \
         "$(setting "$key")")
     [[ $file == "$(dirname "$BITMAP")"/SarvoChangerGraphic-[ab].png ]] || fail "the settings name $file"
@@ -37,7 +31,6 @@ check() {  # TILE STYLE
 }
 each_placement check
 
-# Removing the wallpaper, as the settings tool and the uninstaller do.
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 if [[ $desktop == mate ]]; then
     assert_eq "$(setting picture-filename)" "''" "picture-filename after removing"
@@ -47,8 +40,7 @@ fi
 [[ ! -e $previous ]] || fail "the handed picture $previous was left after removing the wallpaper"
 assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "" "Wallpaper in the registry store after removing"
 
-# Without a session bus GSettings would report success and store nothing:
-# the run stops before the bitmap is replaced, and says why.
+# Without a session bus GSettings would report success and store nothing: the run stops first.
 before=$(sha256sum <"$BITMAP")
 DBUS_SESSION_BUS_ADDRESS=unix:path=$T/no-bus run_changer
 assert_eq "$RC" 1 "exit code without a session bus"

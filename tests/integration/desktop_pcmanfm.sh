@@ -1,9 +1,6 @@
 #!/bin/bash
-# LXDE and LXQt, for real: pcmanfm --desktop (or pcmanfm-qt --desktop) on
-# an X server of the test's own, whose desktop window covers the root; the
-# changer with each placement and the removal, checked on the screen. One
-# desktop per run:
-#   lxde | lxqt
+# LXDE and LXQt: pcmanfm(-qt) --desktop on an X server of the test's own; each
+# placement and the removal, on the screen.
 . "$(dirname "$0")/lib.sh"
 
 case ${1:?desktop} in
@@ -11,8 +8,7 @@ lxde) program=pcmanfm desktop=LXDE ;;
 lxqt) program=pcmanfm-qt desktop=LXQt ;;
 *) fail "unknown desktop $1" ;;
 esac
-# A session bus of the test's own: without one, the desktops would start
-# one through X11 that outlives the test.
+# Else the desktops would start a session bus through X11 that outlives the test.
 with_session_bus "$@"
 
 desktop_program_folder
@@ -20,8 +16,7 @@ export XDG_RUNTIME_DIR=$T/run XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=$deskt
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 own_xvfb
 
-"$program" --desktop </dev/null >"$T/desktop.log" 2>&1 &
-desktop_pid=$!
+"$program" --desktop </dev/null >"$T/desktop.log" 2>&1 & desktop_pid=$!
 CLEANUPS=("kill $desktop_pid 2>/dev/null; wait $desktop_pid 2>/dev/null" "${CLEANUPS[@]}")
 desktop_up() {
     kill -0 "$desktop_pid" 2>/dev/null || fail "$program --desktop ended: $(tail -n 5 "$T/desktop.log")"
@@ -30,7 +25,6 @@ desktop_up() {
 poll "$program's desktop window" desktop_up
 
 expected_screens "$PICS/quad.bmp"
-# Both draw stretched pictures smoothly.
 check() { assert_screen_becomes root_shot "$(screen_of "$1" "$2")" "$program with $1/$2" "$([[ $2 == 2 ]] && echo "$SEAMS")"; }
 each_placement check
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"

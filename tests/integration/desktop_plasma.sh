@@ -1,9 +1,6 @@
 #!/bin/bash
-# KDE Plasma cannot run here: a stand-in owns the Plasma shell's name on a
-# private session bus and records the scripts it is sent. Each placement's
-# whole script is checked, with a bitmap folder whose name holds ", ', \, $
-# and non-ASCII, and the picture it names; tiling with and without the
-# tiling plugin; then the removal.
+# Plasma (a stand-in on a private bus records the scripts): whole scripts for each
+# placement, tiling with and without the plugin, the removal; an odd folder name.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
@@ -19,19 +16,18 @@ desktop_stand_in plasma "$record"
 
 uri() { python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1], safe="/"))' "$1"; }
 
-# The script that shows FILE with PLUGIN (and FILL-MODE, when given).
-picture_script() {
-    local quoted
-    quoted=$(uri "$1")
+script() {  # PLUGIN LINE...: the script putting PLUGIN on every desktop, with LINE...
     printf "var all = desktops();\nfor (var i = 0; i < all.length; i++) {\n    var d = all[i];\n"
-    printf "    d.wallpaperPlugin = '%s';\n    d.currentConfigGroup = ['Wallpaper', '%s', 'General'];\n" "$2" "$2"
-    printf "    d.writeConfig('Image', '%s');\n" "${quoted//\'/\\\'}"
-    [[ -z ${3:-} ]] || printf "    d.writeConfig('FillMode', %s);\n" "$3"
+    printf "    d.wallpaperPlugin = '%s';\n    d.currentConfigGroup = ['Wallpaper', '%s', 'General'];\n" "$1" "$1"
+    printf '    %s\n' "${@:2}"
     printf "}\n--\n"
 }
-
-# run_with TILE STYLE NAME PLUGIN [FILL-MODE]: a changer run, whose one
-# script shows the bitmap's copy NAME with PLUGIN (and FILL-MODE).
+picture_script() {  # FILE PLUGIN [FILL-MODE]
+    local quoted
+    quoted=$(uri "$1")
+    script "$2" "d.writeConfig('Image', '${quoted//\'/\\\'}');" ${3:+"d.writeConfig('FillMode', $3);"}
+}
+# run_with TILE STYLE NAME PLUGIN [FILL-MODE]: a run whose one script shows the copy NAME so.
 folder=$(dirname "$BITMAP")
 run_with() {
     : >"$record"
@@ -45,19 +41,14 @@ run_with 0 0 SarvoChangerGraphic-a.bmp org.kde.image 6
 cmp -s "$folder/SarvoChangerGraphic-a.bmp" "$BITMAP" || fail "the handed picture is not the bitmap"
 run_with 0 2 SarvoChangerGraphic-b.bmp org.kde.image 0
 [[ ! -e $folder/SarvoChangerGraphic-a.bmp ]] || fail "the previous picture was left behind"
-# Plasma 6.6 tiles only through the tiling plugin, where it is installed ...
+# Tiles through the tiling plugin where it is installed, else laid out and stretched.
 mkdir -p "$XDG_DATA_DIRS/plasma/wallpapers/org.kde.tiled"
 run_with 1 0 SarvoChangerGraphic-a.bmp org.kde.tiled
-# ... and elsewhere gets the tiled screen laid out beforehand, stretched.
 rm -r "$XDG_DATA_DIRS/plasma"
 run_with 1 0 SarvoChangerGraphic-b.png org.kde.image 0
 assert_same_picture "$folder/SarvoChangerGraphic-b.png" "$TILE" "the laid-out tiles"
 
 : >"$record"
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
-assert_eq "$(cat "$record")" "$(printf "var all = desktops();\nfor (var i = 0; i < all.length; i++) {
-    var d = all[i];
-    d.wallpaperPlugin = 'org.kde.color';
-    d.currentConfigGroup = ['Wallpaper', 'org.kde.color', 'General'];
-    d.writeConfig('Color', '0,0,0');\n}\n--")" "script that removes the wallpaper"
+assert_eq "$(cat "$record")" "$(script org.kde.color "d.writeConfig('Color', '0,0,0');")" "script that removes the wallpaper"
 [[ -z $(compgen -G "$folder/SarvoChangerGraphic-*") ]] || fail "handed pictures left: $(ls "$folder")"

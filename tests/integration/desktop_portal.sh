@@ -1,8 +1,6 @@
 #!/bin/bash
-# A Wayland session that no desktop backend knows: swaybg cannot reach a
-# compositor there and hands over to the desktop portal, played by a
-# stand-in on a private session bus, which is handed the picture as an open
-# file. The portal cannot remove a wallpaper, and the message says so.
+# An unknown Wayland session: swaybg hands over to the portal (a stand-in on a
+# private bus), given the open file; it cannot remove a wallpaper, and says so.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
@@ -17,8 +15,7 @@ set_placement 1 0
 run_changer
 assert_eq "$RC" 0 "exit code through the portal (stderr: $ERR)"
 assert_same_picture "png:$record" "$BITMAP" "the picture the portal was handed"
-assert_contains "$(cat "$record.options")" "'set-on': <'background'>" "the portal's options"
-assert_contains "$(cat "$record.options")" "'show-preview': <false>" "the portal's options"
+assert_contains "$(cat "$record.options")" "'set-on': <'background'>, 'show-preview': <false>" "the portal's options"
 assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
 
 why=$("$SARVO_SERVICE_TOOL" apply "" 2>&1)

@@ -1,10 +1,7 @@
 #!/bin/bash
-# sway, for real: a headless sway (as an unprivileged user, since sway
-# refuses root) with swaybg, watched through grim screenshots. The sway
-# backend with each placement and the removal, then the swaybg backend that
-# serves other wlroots compositors, which must keep one swaybg per session.
-# The bitmap's folder name holds every character sway's command parser
-# treats specially.
+# Headless sway (as "nobody"), seen through grim: the sway backend's placements
+# and removal with sway's special characters in the folder name; Qt's box and
+# screen size; the swaybg backend of other compositors, one swaybg a session.
 . "$(dirname "$0")/lib.sh"
 as_unprivileged "$@"
 
@@ -13,19 +10,23 @@ export XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=sway:wlroots
 export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME \`c\` 写真"
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
 use_headless_sway 320x240
-
 expected_screens "$PICS/quad.bmp"
-
-# swaybg scales smoothly, our reference by nearest pixel.
 check() { assert_screen_becomes grim "$(screen_of "$1" "$2")" "sway, $1/$2" "$([[ $2 == 2 ]] && echo "$SEAMS")"; }
 each_placement check
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 assert_screen_becomes grim "$BLACK" "sway, removed"
 
-# The swaybg backend, in the same session: one swaybg at a time.
+assert_eq "$("$SARVO_SERVICE_TOOL" screen)" "320 240" "size of sway's one output"
+"$SARVO_SERVICE_TOOL" show "Sarvo Box Test" $'一行目\r\n二行目' 4 >"$T/answer" 2>"$T/stderr" & shower=$!
+CLEANUPS+=("kill $shower 2>/dev/null")
+poll "the box on sway" eval 'swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"Sarvo Box Test\""'
+swaymsg '[title="^Sarvo Box Test$"] kill' >/dev/null || fail "cannot close the box on sway"
+wait "$shower"
+assert_eq "$(cat "$T/answer")" 7 "answer of a question closed without an answer"
+[[ $(cat "$T/stderr") != *"二行目"* ]] || fail "the text went to standard error: $(cat "$T/stderr")"
+
+# The swaybg backend, on a sway with no swaybg of its own, as other compositors.
 export SARVO_DESKTOP_BACKEND=wlroots
-# A sway that has started no swaybg of its own, as other compositors have
-# none.
 kill "$SWAY_PID"
 poll "sway's end" test ! -e "$SWAYSOCK"
 use_headless_sway 320x240
@@ -45,4 +46,3 @@ done
 poll "the previous swaybg's end" eval '! kill -0 "$first" 2>/dev/null'
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper with swaybg"
 assert_screen_becomes grim "$BLACK" "swaybg, removed"
-

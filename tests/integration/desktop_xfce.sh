@@ -1,8 +1,6 @@
 #!/bin/bash
-# Xfce, with the real xfconfd on a private session bus and the fixture's
-# X server for the monitors: every monitor and workspace that has a picture
-# gets the new one with each placement; a fresh channel gets one for every
-# RandR output; removing the wallpaper sets every style to none.
+# Xfce, real xfconfd on a private bus: every workspace with a picture gets each
+# placement; removing sets every style to none; a fresh channel gets one too.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
@@ -36,7 +34,6 @@ each_placement check
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 for w in "${workspaces[@]}"; do assert_eq "$("${channel[@]}" -p "$w/image-style")" 0 "$w/image-style after removing"; done
 
-# A channel that holds no picture yet: one for each output of the X server.
 "${channel[@]}" -p /backdrop -r -R || fail "cannot empty the channel"
 run_changer
 assert_eq "$RC" 0 "exit code on a fresh channel (stderr: $ERR)"

@@ -1,33 +1,21 @@
 # shellcheck shell=bash disable=SC2034  # the variables set here are read by the test scripts
-# Helpers of the integration tests, sourced by each script. CTest passes the
-# built programs and tools as SARVO_* variables (tests/integration/CMakeLists.txt).
-set -u
-set -o pipefail
-
+# Helpers of the test scripts here and in tests/reliability and tests/wine; CTest
+# passes the built programs and tools as SARVO_* variables.
+set -uo pipefail
 IM_CONVERT=convert-im6.q16
 IM_COMPARE=compare-im6.q16
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 assert_eq() { [[ $1 == "$2" ]] || fail "$3"$'\n'"  expected: [$2]"$'\n'"  actual:   [$1]"; }  # ACTUAL EXPECTED WHAT
 assert_contains() { [[ $1 == *"$2"* ]] || fail "$3: [$2] not in [$1]"; }  # TEXT PART WHAT
-is_one_of() {  # VALUE CHOICE...
-    local choice
-    for choice in "${@:2}"; do [[ $1 == "$choice" ]] && return 0; done
-    return 1
-}
-# poll WHAT COMMAND...: waits up to 30 s for COMMAND to succeed.
-poll() {
-    for _ in $(seq 300); do "${@:2}" && return 0; sleep 0.1; done
-    fail "$1 did not happen within 30 s"
-}
-
+is_one_of() { local c; for c in "${@:2}"; do [[ $1 == "$c" ]] && return 0; done; return 1; }  # VALUE CHOICE...
+poll() { for _ in $(seq 300); do "${@:2}" && return 0; sleep 0.1; done; fail "$1 did not happen within 30 s"; }  # WHAT COMMAND...
 CLEANUPS=()
-cleanup() { local c; for c in "${CLEANUPS[@]}"; do eval "$c"; done; [[ -z ${T:-} ]] || rm -rf "$T"; }
+cleanup() { local c; for c in "${CLEANUPS[@]}"; do eval "$c" || true; done; [[ -z ${T:-} ]] || rm -rf "$T"; }
 
-# A fresh program folder (PROG: the changer, its modules, a stand-in
-# SarvoSetTool recording its starts in LAUNCHES) and private user folders;
-# PICS is an empty picture folder named in sarvoset.ini (SETTINGS); BITMAP
-# and REGISTRY are where the changer writes. Removed on exit.
+# A program folder PROG (the changer, its modules, a stand-in SarvoSetTool
+# recording its starts in LAUNCHES), private user folders, the empty picture
+# folder PICS of sarvoset.ini (SETTINGS); BITMAP and REGISTRY: the changer's.
 new_program_folder() {
     T=${SARVO_TEST_T:-$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX")} || fail "no temporary folder"
     trap cleanup EXIT
@@ -42,11 +30,11 @@ new_program_folder() {
     unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$PICS" >"$SETTINGS"
 }
-# The same for a desktop's test: the quadrant picture in PICS, and messages
-# on standard error.
+with_settool() { cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool" && mkdir -p "$PROG/TrashBox"; }  # the real one in PROG
+tree_state() { (cd "$folder" && find . -type d | sort && find . -type f -exec sha256sum {} + | sort -k 2); }  # of $folder
+# A desktop's test: the quadrant picture in PICS, messages on standard error.
 desktop_program_folder() { new_program_folder; without_box_module; quadrants "$PICS/quad.bmp"; }
-# each_placement CHECK...: the changer centred, tiled and stretched (the
-# pairs 0 0, 1 0 and 0 2); after each completed run, CHECK... TILE STYLE.
+# each_placement CHECK...: the changer centred, tiled, stretched; after each run, CHECK... TILE STYLE.
 each_placement() {
     local pair tile style
     for pair in "0 0" "1 0" "0 2"; do
@@ -57,18 +45,14 @@ each_placement() {
         "$@" "$tile" "$style"
     done
 }
-
-# desktop_stand_in plasma|portal RECORD: tests/tools/desktop_stand_in on the
-# session bus, once it owns its name.
+# desktop_stand_in plasma|portal RECORD: tests/tools/desktop_stand_in.py, once it owns its name.
 desktop_stand_in() {
     "$SARVO_DESKTOP_STAND_IN" "$1" "$2" &
     CLEANUPS+=("kill $!")
     poll "the $1 stand-in getting its name" test -e "$2.ready"
 }
-
-# with_session_bus ARGUMENT...: runs the calling script again under a
-# private session bus, with the private folders set first so that the
-# services the bus starts (dconf, xfconfd) keep their files there. Call it first.
+# with_session_bus ARGUMENT...: (first) runs the calling script again on a private
+# session bus, private folders set first for the services it starts (dconf, xfconfd).
 with_session_bus() {
     [[ -n ${SARVO_TEST_T:-} ]] && return 0
     SARVO_TEST_T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
@@ -80,31 +64,20 @@ with_session_bus() {
     rm -rf "$SARVO_TEST_T"
     exit $rc
 }
+# as_unprivileged ARGUMENT...: (call it first) as root, runs the calling script again as "nobody".
+as_unprivileged() { [[ $(id -u) != 0 ]] || exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"; }
 
-# as_unprivileged ARGUMENT...: as root, runs the calling script again as
-# "nobody" (sway refuses root). Call it first.
-as_unprivileged() {
-    [[ $(id -u) != 0 ]] && return 0
-    exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"
-}
-
-# run_changer [ARGUMENT...]: runs the changer with a time limit; sets RC, OUT and ERR.
-run_changer() {
+run_changer() {  # [ARGUMENT...]: with a time limit; sets RC, OUT and ERR
     timeout 60 "$PROG/SarvoChanger" "$@" >"$T/stdout" 2>"$T/stderr"
     RC=$?
     OUT=$(cat "$T/stdout") ERR=$(cat "$T/stderr")
     [[ $RC -ne 124 ]] || fail "the changer did not end within its time limit"
 }
-# Messages then go to standard error even with a display, with the reason.
-without_box_module() { rm -f "$PROG/$(basename "$SARVO_QT_MODULE")"; }
+without_box_module() { rm -f "$PROG/$(basename "$SARVO_QT_MODULE")"; }  # messages go to standard error
 set_placement() {  # TILE STYLE: the pair in the registry store
-    mkdir -p "$(dirname "$REGISTRY")"
-    printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
+    mkdir -p "${REGISTRY%/*}" && printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
 }
-ini_value() {  # FILE KEY: the value of the first line "KEY=...", without CR
-    [[ -f $1 ]] || return 0
-    sed -n "s/^$2=//p" "$1" | head -n 1 | tr -d '\r'
-}
+ini_value() { [[ ! -f $1 ]] || sed -n "s/^$2=//p" "$1" | head -n 1 | tr -d '\r'; }  # FILE KEY: the first "KEY=" line's value
 quadrants() {  # FILE [WIDTH HEIGHT]: a 24-bit picture in four solid colours
     local w=${2:-64} h=${3:-48}
     "$IM_CONVERT" -size "$((w / 2))x$((h / 2))" xc:'#ff0000' -size "$((w - w / 2))x$((h / 2))" xc:'#00ff00' +append \
@@ -114,28 +87,20 @@ quadrants() {  # FILE [WIDTH HEIGHT]: a 24-bit picture in four solid colours
 
 no_display() { unset DISPLAY; }
 release_keys() { xdotool keyup space d n 2>/dev/null || true; }
-# The fixture's Xvfb (SARVO_XVFB_STATE), with no key held.
-use_display() {
+use_display() {  # the fixture's Xvfb (SARVO_XVFB_STATE), with no key held
     # shellcheck source=/dev/null
-    . "${SARVO_XVFB_STATE:?}" || fail "no Xvfb fixture state"
-    export DISPLAY=$SARVO_TEST_DISPLAY
+    . "${SARVO_XVFB_STATE:?}" && export DISPLAY=$SARVO_TEST_DISPLAY || fail "no Xvfb fixture state"
     release_keys
 }
-# own_xvfb [SCREEN]: an X server of this test's own (tests/integration/xvfb.sh).
-own_xvfb() {
+own_xvfb() {  # [SCREEN]: an X server of this test's own
     "${BASH_SOURCE[0]%/*}/xvfb.sh" start "$T/xvfb.state" "$@" || fail "cannot start an X server"
     CLEANUPS+=("'${BASH_SOURCE[0]%/*}/xvfb.sh' stop '$T/xvfb.state'")
     # shellcheck source=/dev/null
-    . "$T/xvfb.state"
-    export DISPLAY=$SARVO_TEST_DISPLAY
+    . "$T/xvfb.state" && export DISPLAY=$SARVO_TEST_DISPLAY
 }
-hold_keys() {  # KEY...: held until released or the test ends
-    CLEANUPS+=("release_keys")
-    xdotool keydown "$@" || fail "xdotool cannot press $*"
-}
-# use_headless_sway [MODE]: a headless sway of this test's own (as "nobody"
-# when root; SWAY_PID), and only it: WAYLAND_DISPLAY and SWAYSOCK point at
-# it, DISPLAY is unset. Its one output is MODE, 640x480 unless given.
+hold_keys() { CLEANUPS+=("release_keys"); xdotool keydown "$@" || fail "xdotool cannot press $*"; }  # KEY...
+# use_headless_sway [MODE]: a headless sway of the test's own (as "nobody" when
+# root; SWAY_PID) with one output of MODE (640x480).
 use_headless_sway() {
     local run socket as_nobody=()
     run=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wayland.XXXXXX") || fail "no runtime folder"
@@ -146,8 +111,7 @@ use_headless_sway() {
         as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     "${as_nobody[@]}" env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
         WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
-        sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 &
-    SWAY_PID=$!
+        sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 & SWAY_PID=$!
     CLEANUPS+=("kill $SWAY_PID 2>/dev/null")
     sway_up() { socket=$(find "$run" -maxdepth 1 -name 'sway-ipc.*.sock' -print -quit) && [[ -n $socket && -S $run/wayland-1 ]]; }
     poll "headless sway's start" sway_up
@@ -155,42 +119,28 @@ use_headless_sway() {
     export XDG_RUNTIME_DIR=$run WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$socket
 }
 
-# The stand-in's record once it has written one; sets LAUNCH.
-no_stand_in() {
-    local exe
-    for exe in /proc/[0-9]*/exe; do [[ $(readlink "$exe" 2>/dev/null) != "$PROG/SarvoSetTool" ]] || return 1; done
-}
-# The record is read once the stand-in has ended, so it is whole.
+# The stand-in's record (LAUNCH), read once it has ended, so whole; none, once none runs.
+no_stand_in() { local e; for e in /proc/[0-9]*/exe; do [[ $(readlink "$e" 2>/dev/null) != "$PROG/SarvoSetTool" ]] || return 1; done; }
 wait_for_launch() {
     poll "SarvoSetTool's start" test -s "$LAUNCHES"
     poll "the stand-in SarvoSetTool's end" no_stand_in
     LAUNCH=$(cat "$LAUNCHES")
 }
-# The stand-in was not started. A program the changer starts runs by the
-# time the changer ends, so once no stand-in runs, a start has left its record.
 assert_no_launch() {
     poll "the stand-in SarvoSetTool's end" no_stand_in
     [[ ! -e $LAUNCHES ]] || fail "SarvoSetTool was started: $(cat "$LAUNCHES")"
 }
 
 root_pixmap() {  # [PROPERTY]: the pixmap _XROOTPMAP_ID (or PROPERTY) names, or "none"
-    local p
-    p=$(xprop -root "${1:-_XROOTPMAP_ID}" 2>/dev/null | sed -n 's/.*pixmap id # //p')
-    echo "${p:-none}"
+    xprop -root "${1:-_XROOTPMAP_ID}" 2>/dev/null | sed -n 's/.*pixmap id # //p' | grep . || echo none
 }
 root_shot() { import -window root -depth 8 "$1"; }  # FILE: the root window as the user sees it
 assert_same_picture() {  # FILE EXPECTED WHAT
-    local differing
-    differing=$("$IM_COMPARE" -metric AE "$1" "$2" null: 2>&1)
+    local differing; differing=$("$IM_COMPARE" -metric AE "$1" "$2" null: 2>&1)
     [[ $differing == 0 ]] || fail "$3: $differing pixels differ ($1 against $2)"
 }
-assert_root_shows() {  # EXPECTED WHAT: the root window, pixel for pixel
-    root_shot "$T/root.png" || fail "cannot read the root window"
-    assert_same_picture "$T/root.png" "$1" "$2"
-}
-# assert_screen_becomes SHOOT EXPECTED WHAT [MASK]: desktops draw in their
-# own time, so the screenshots SHOOT writes are looked at until they equal
-# EXPECTED (within 10 s), apart from the rectangles of MASK ("x0,y0:x1,y1" ...).
+# assert_screen_becomes SHOOT EXPECTED WHAT [MASK]: SHOOT's screenshots equal
+# EXPECTED within 10 s, apart from MASK ("x0,y0:x1,y1" ...).
 assert_screen_becomes() {
     local shoot=$1 expected=$2 differing= i masks=() rectangle
     for rectangle in ${4:-}; do masks+=(-draw "rectangle ${rectangle/:/ }"); done
@@ -204,8 +154,8 @@ assert_screen_becomes() {
     done
     fail "$3: ${differing:-no screenshot} pixels differ"
 }
-# The quadrant picture PICTURE on a 320x240 screen as CENTRE, TILE, STRETCH
-# and BLACK, and SEAMS: where smooth scaling and our nearest pixel may differ.
+# PICTURE on a 320x240 screen as CENTRE, TILE, STRETCH, BLACK; SEAMS: where
+# smooth scaling and our nearest pixel may differ.
 expected_screens() {
     CENTRE=$T/centre.png TILE=$T/tile.png STRETCH=$T/stretch.png BLACK=$T/black.png
     "$IM_CONVERT" -size 320x240 xc:black "$1" -gravity center -composite "$CENTRE"
@@ -217,28 +167,28 @@ expected_screens() {
 screen_of() {  # TILE STYLE: which of them the pair shows
     case $1$2 in 10) echo "$TILE" ;; 02) echo "$STRETCH" ;; *) echo "$CENTRE" ;; esac
 }
-# The screen as two monitors side by side, the left one primary.
-split_screen() {
+split_screen() {  # two monitors side by side, the left one primary
     xrandr --setmonitor '*sarvo-left' 160/160x240/240+0+0 screen >/dev/null &&
         xrandr --setmonitor sarvo-right 160/160x240/240+160+0 none >/dev/null || fail "cannot make two monitors"
     CLEANUPS+=("xrandr --delmonitor sarvo-left; xrandr --delmonitor sarvo-right")
 }
 
-# open_window PROGRAM CAPTION: starts PROGRAM's window; sets PID and WIN.
-open_window() {
-    "$1" >"$T/window.out" 2>&1 &
-    PID=$!
-    CLEANUPS+=("kill $PID 2>/dev/null")
-    WIN=$(timeout 30 xdotool search --sync --onlyvisible --name "^$2\$" | head -n 1)
-    [[ -n $WIN ]] || fail "no window \"$2\" appeared ($(cat "$T/window.out"))"
-    xdotool windowfocus --sync "$WIN" || fail "cannot focus the window \"$2\""
+# focus_window CAPTION [KEY...]: waits for a visible window CAPTION, focuses it, presses KEY...; sets FOUND.
+focus_window() {
+    FOUND=$(timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1)
+    [[ -n $FOUND ]] || fail "no window \"$1\" appeared"
+    xdotool windowfocus --sync "$FOUND" || fail "cannot focus the window \"$1\""
+    (($# < 2)) || xdotool key "${@:2}" || fail "cannot press ${*:2}"
 }
-# close_window: closes it as the window manager's close button does; its
-# program ends with exit code 0.
+open_window() {  # PROGRAM CAPTION: starts PROGRAM's window; sets PID and WIN
+    "$1" >"$T/window.out" 2>&1 & PID=$!
+    CLEANUPS+=("kill $PID 2>/dev/null")
+    focus_window "$2" && WIN=$FOUND
+}
+# close_window: as the window manager's close button does; the program ends with exit code 0.
 close_window() {
     "$SARVO_ROOT_TOOL" close "$WIN" || fail "cannot ask the window to close"
     timeout 30 tail --pid="$PID" -f /dev/null || fail "the program did not end after its window closed"
-    local rc=0
-    wait "$PID" || rc=$?
+    local rc=0; wait "$PID" || rc=$?
     assert_eq "$rc" 0 "exit code of a closed window ($(cat "$T/window.out"))"
 }

@@ -1,49 +1,27 @@
 #!/bin/bash
-# The real SarvoSetTool: its window on Xvfb, driven with the keyboard and
-# mouse as a user would, and what it does without a display. One case per run:
-#   browse      the folder browser: a folder chosen, then a cancel
-#   open        the waste bin, the address and the folder box handed to
-#               xdg-open (a recording stand-in) as whole arguments
-#   no-display  the window cannot be shown, and "/add" with its name taken
-#               asks on standard error and counts as cancelled
+# The real SarvoSetTool: browse (a folder chosen, then a cancel), open (waste
+# bin, folder box and address to a recording xdg-open as whole arguments),
+# no-display (no window; a taken name's question on standard error, cancelled).
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
-cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
-mkdir "$PROG/TrashBox"
-
-# run_settool [ARGUMENT...]: one switch run, waited for; sets RC and ERR.
-run_settool() {
-    timeout 60 "$PROG/SarvoSetTool" "$@" >"$T/stdout" 2>"$T/stderr"
-    RC=$?
-    ERR=$(cat "$T/stderr")
-}
-value_is() { [[ $(ini_value "$1" "$2") == "$3" ]]; }
+with_settool
 
 case ${1:?case} in
 browse)
     use_display
     mkdir -p "$T/chosen"
     open_window "$PROG/SarvoSetTool" 'Sarvo Changer SettingTool'
-    # The folder button, right of the folder box; the browser is modal.
-    browse() {
-        xdotool mousemove --window "$WIN" 256 32 click 1
-        DIALOG=$(timeout 30 xdotool search --sync --onlyvisible --name '^フォルダを選択してください。$' | head -n 1)
-        [[ -n $DIALOG ]] || fail "no folder browser appeared"
-        xdotool windowfocus --sync "$DIALOG"
-    }
+    browse() { xdotool mousemove --window "$WIN" 256 32 click 1 && focus_window 'フォルダを選択してください。' "$@"; }
     browse
     xdotool type --delay 20 "$T/chosen" && xdotool key Return
-    poll "FolderPath following the browser" value_is "$SETTINGS" FolderPath "$T/chosen"
-    browse
-    xdotool key Escape
+    poll "FolderPath following the browser" eval '[[ $(ini_value "$SETTINGS" FolderPath) == "$T/chosen" ]]'
+    browse Escape
     timeout 30 xdotool search --sync --name '^Sarvo Changer SettingTool$' >/dev/null
     close_window
     assert_eq "$(ini_value "$SETTINGS" FolderPath)" "$T/chosen" "FolderPath after a cancelled browse"
     ;;
 open)
-    # Double-click the waste bin and the folder box, click the address: three
-    # starts of xdg-open, each with one argument.
     mkdir -p "$T/bin"
     printf '#!/bin/sh\nprintf "%%s|" "$#" "$@" >>"%s"\necho >>"%s"\n' "$T/opened" "$T/opened" >"$T/bin/xdg-open"
     chmod +x "$T/bin/xdg-open"
@@ -53,8 +31,7 @@ open)
     xdotool mousemove --window "$WIN" 254 164 click --repeat 2 1
     poll "the file manager on TrashBox" test -s "$T/opened"
     xdotool mousemove --window "$WIN" 100 33 click --repeat 2 1
-    # The address lies below the fixture's 240-pixel screen: move the window up.
-    xdotool windowmove --sync "$WIN" 0 -150 || fail "cannot move the window"
+    xdotool windowmove --sync "$WIN" 0 -150 || fail "cannot move the window"  # the address lies below the screen
     xdotool mousemove --window "$WIN" 138 368 click 1
     poll "three starts of xdg-open" eval '(( $(wc -l <"$T/opened") == 3 ))'
     close_window
@@ -63,15 +40,15 @@ open)
     ;;
 no-display)
     no_display
-    run_settool
-    assert_eq "$RC" 1 "exit code without a window"
-    assert_contains "$ERR" "the settings window cannot be shown: no display" "reason on standard error"
+    timeout 60 "$PROG/SarvoSetTool" 2>"$T/stderr"
+    assert_eq "$?" 1 "exit code without a window"
+    assert_contains "$(cat "$T/stderr")" "the settings window cannot be shown: no display" "reason on standard error"
     mkdir -p "$T/album"
     quadrants "$T/album/x.bmp"
     cp "$T/album/x.bmp" "$PICS/x.bmp"
-    run_settool "/add$T/album/x.bmp"
-    assert_eq "$RC" 1 "exit code of a cancelled add"
-    assert_contains "$ERR" $'同じ名前のファイルは既に存在します\n新しいファイル名を入力してください。拡張子は不要です' \
+    timeout 60 "$PROG/SarvoSetTool" "/add$T/album/x.bmp" 2>"$T/stderr"
+    assert_eq "$?" 1 "exit code of a cancelled add"
+    assert_contains "$(cat "$T/stderr")" $'同じ名前のファイルは既に存在します\n新しいファイル名を入力してください。拡張子は不要です' \
         "the question on standard error"
     assert_eq "$(ls "$PICS") $(ls "$T/album")" "x.bmp x.bmp" "files after a cancelled add"
     ;;

@@ -1,9 +1,7 @@
 #!/bin/bash
-# The changer killed (SIGKILL) at a random moment of its run, RUNS times, on
-# a 24-megapixel photo: while it decodes, writes the bitmap, renames it into
-# place or applies it. After every kill the bitmap is a complete BMP file,
-# the old picture or the new one, and the settings file and the registry
-# store hold whole values; the next normal run leaves no temporary file.
+# The changer killed (SIGKILL) at a random moment of its run on a
+# 24-megapixel photo, RUNS times: the bitmap is always one picture's whole
+# BMP, both stores hold whole values, and the next run leaves no temporary file.
 . "$(dirname "$0")/../integration/lib.sh"
 
 runs=${SARVO_CRASH_RUNS:-300}
@@ -14,7 +12,6 @@ for picture in "a:gradient:red-blue" "b:gradient:yellow-green"; do
     "$IM_CONVERT" -size 6000x4000 "${picture#*:}" -quality 90 "$PICS/${picture%%:*}.jpg" || fail "no 24 MP picture"
 done
 
-# The two bitmaps a run may leave, from two normal runs (the pictures alternate).
 for run in 1 2; do
     started=$(date +%s%N)
     run_changer
@@ -24,10 +21,8 @@ for run in 1 2; do
 done
 cmp -s "$T/bitmap-1" "$T/bitmap-2" && fail "the two pictures gave the same bitmap"
 
-# Whole "KEY=VALUE" and "[SECTION]" lines only, and KEY naming one of CHOICES.
-assert_parses() {  # FILE KEY CHOICE...
-    local file=$1 key=$2
-    shift 2
+assert_parses() {  # FILE KEY CHOICE...: whole "KEY=VALUE" and "[SECTION]" lines, KEY one of CHOICE
+    local file=$1 key=$2; shift 2
     grep -qvaE $'^(\\[[^]]*\\]|[^=]+=.*)\r?$' "$file" && fail "$file holds a line that is no setting: $(cat -A "$file")"
     is_one_of "$(ini_value "$file" "$key")" "$@" || fail "$key in $file is [$(ini_value "$file" "$key")]"
 }
@@ -38,8 +33,7 @@ starts=()
 for ((i = 1; i <= runs; i++)); do
     delay=$((RANDOM * duration / 32767))
     started_at=$(date +%s)
-    "$PROG/SarvoChanger" >/dev/null 2>&1 &
-    changer=$!
+    "$PROG/SarvoChanger" >/dev/null 2>&1 & changer=$!
     sleep "$((delay / 1000)).$(printf '%03d' $((delay % 1000)))"
     kill -KILL "$changer" 2>/dev/null
     wait "$changer" 2>/dev/null
@@ -49,10 +43,7 @@ for ((i = 1; i <= runs; i++)); do
     assert_parses "$REGISTRY" Wallpaper "$BITMAP"
     [[ $(ini_value "$SETTINGS" WallPaper) == "$recorded" ]] || changed=$((changed + 1))
     recorded=$(ini_value "$SETTINGS" WallPaper)
-    # Killed writers' files wait for the next writer, which removes those
-    # older than two seconds: beside the bitmap, its second name and the
-    # file of a run killed before it got to that, only the files of the runs
-    # of the last three seconds may be there.
+    # Writers remove killed writers' files older than 2 s: only the last 3 s's runs' files stay.
     now=$(date +%s)
     kept=()
     for s in "${starts[@]}" "$started_at"; do ((s >= now - 3)) && kept+=("$s"); done
@@ -63,8 +54,7 @@ for ((i = 1; i <= runs; i++)); do
 done
 echo "$changed of $runs killed runs had recorded their picture (a normal run takes $duration ms)"
 
-# A writer's temporary file may be a live one while it is young: the
-# leftovers are made old, as they would be by the next run at log-on.
+# Young temporary files may be live writers': made old, as by the next log-on.
 find "$PROG" "$(dirname "$BITMAP")" "$(dirname "$REGISTRY")" -type f -exec touch -d '1 minute ago' {} +
 run_changer
 assert_eq "$RC" 0 "exit code of the run after the kills (stderr: $ERR)"

@@ -1,12 +1,7 @@
 #!/bin/bash
-# Hostile names through the programs, in the program folder, the picture
-# folder and the pictures: blanks, quotes, $, backticks, %, leading dashes,
-# bytes that are no UTF-8 and line breaks. Nothing is executed, nothing is
-# mangled, and a name the settings file cannot hold is never chosen nor
-# added. One case per run:
-#   changer   each picture shown and recorded as it is named, and handed to
-#             the settings tool as it is named
-#   settool   each picture added and delete-skipped as it is named
+# Hostile names for the program folder, the picture folder and the pictures:
+# nothing executed nor mangled; a line break's name never chosen nor added.
+# changer: each shown, recorded, handed over; settool: each added, delete-skipped.
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder
@@ -26,13 +21,11 @@ changer)
         rm -f "$PICS"/* "$LAUNCHES"
         cp "$T/picture.bmp" "$PICS/$name"
         run_changer
-        assert_eq "$RC" 0 "exit code with [$name] (stderr: $ERR)"
-        assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$PICS/$name" "WallPaper with [$name]"
+        assert_eq "$RC|$(ini_value "$SETTINGS" WallPaper)" "0|$PICS/$name" "exit code (stderr: $ERR)|WallPaper with [$name]"
         run_changer "$PICS/$name"
         wait_for_launch
         assert_eq "$LAUNCH" $'args=1\narg=/add'"$PICS/$name" "the settings tool's start with [$name]"
     done
-    # A name with a line break could never be recorded: it is not chosen.
     rm -f "$PICS"/*
     cp "$T/picture.bmp" "$PICS/"$'line\nbreak.bmp'
     run_changer
@@ -41,9 +34,9 @@ changer)
     ;;
 settool)
     no_display
-    cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
+    with_settool
     cp "$SARVO_STANDIN" "$PROG/SarvoChanger"
-    mkdir "$PROG/TrashBox" "$T/album"
+    mkdir "$T/album"
     for name in "${names[@]}"; do
         cp "$T/picture.bmp" "$T/album/$name"
         "$PROG/SarvoSetTool" "/add$T/album/$name" || fail "cannot add [$name]"
@@ -52,7 +45,6 @@ settool)
         "$PROG/SarvoSetTool" /delskip || fail "cannot delete-skip [$name]"
         cmp -s "$PROG/TrashBox/$name" "$T/picture.bmp" || fail "[$name] is not in TrashBox: $(ls "$PROG/TrashBox")"
     done
-    # A name with a line break could never be shown: it is not added, and the message says why.
     cp "$T/picture.bmp" "$T/album/"$'line\nbreak.bmp'
     err=$("$PROG/SarvoSetTool" "/add$T/album/"$'line\nbreak.bmp' 2>&1) && fail "a line break's name was added"
     assert_contains "$err" "改行を含む名前の画像は壁紙にできません。" "message for a line break's name"

@@ -1,16 +1,11 @@
 #!/bin/bash
-# The programs racing each other on one program folder. One case per run:
-#   changers  ten changers at once, five times over: every file parses, the
-#             bitmap shows one of the pictures, "WallPaper" names one
-#   delskip   two "/delskip" at once, twenty times over: the picture lands
-#             in TrashBox exactly once, and nothing else moves
-#   add       "/add" while a changer walks a large tree, five times over:
-#             the picture ends up in the folder
+# The programs racing on one program folder: changers (ten at once: whole files,
+# one picture shown and named), delskip (two at once: the picture in TrashBox
+# once, nothing else moved), add (while a changer walks a large tree).
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder
-cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool"
-mkdir "$PROG/TrashBox"
+with_settool
 quadrants "$T/picture.bmp" 16 8
 together() {  # COUNT COMMAND...: COUNT copies at once; sets CODES to their exit codes, sorted
     local pids=() pid codes=()
@@ -46,9 +41,7 @@ delskip)
         printf '[Sarvo Changer]\r\nFolderPath=%s\r\nWallPaper=%s\r\n' "$PICS" "$PICS/shown $round.bmp" >"$SETTINGS"
         together 2 "$PROG/SarvoSetTool" /delskip
         assert_eq "$CODES" "0 1 " "exit codes of two delete-skips at once"
-        # Either run may win the move: the name it took ("shown N.bmp", or
-        # "shown N (2).bmp" when the other held the first name for a moment)
-        # is the one copy.
+        # Either may win, as "shown N.bmp" or "shown N (2).bmp".
         copies=("$PROG/TrashBox/shown $round"[.\ ]*)
         assert_eq "${#copies[@]}" 1 "copies of the picture in TrashBox: ${copies[*]}"
         cmp -s "${copies[0]}" "$T/picture.bmp" || fail "the picture in TrashBox is not whole: ${copies[0]}"
@@ -60,8 +53,7 @@ add)
     mkdir -p "$PICS"/{1..40}/{1..50} "$T/album"
     for round in 1 2 3 4 5; do
         cp "$T/picture.bmp" "$T/album/new $round.bmp"
-        "$PROG/SarvoChanger" >/dev/null 2>&1 &
-        changer=$!
+        "$PROG/SarvoChanger" >/dev/null 2>&1 & changer=$!
         "$PROG/SarvoSetTool" "/add$T/album/new $round.bmp" || fail "the add failed"
         wait "$changer"
         cmp -s "$PICS/new $round.bmp" "$T/picture.bmp" || fail "round $round: the picture is not in the folder"

@@ -1,7 +1,5 @@
-// Prints the changer's catalogue of a folder, one UTF-8 path a line, as the
-// core's walk builds it through the Win32 folder listing. Lets a test build a
-// tree of real links on the host and see what the walk makes of it.
-//   catalogue_tool.exe FOLDER
+// catalogue_tool.exe FOLDER: prints the changer's catalogue of FOLDER, one
+// UTF-8 path a line, as the core's walk builds it through the Win32 listing.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,5 +16,4 @@ int main(int argc, char** argv) {
     std::vector<std::string> files;
     sarvo::SearchFiles(walk, files);
     for (const std::string& f : files) std::printf("%s\n", f.c_str());
-    return 0;
 }

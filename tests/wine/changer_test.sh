@@ -1,35 +1,34 @@
 #!/usr/bin/env bash
-# SarvoChanger.exe under Wine in a temporary program folder, one scenario per
-# call, checked from outside: the settings file's bytes, the desktop's
-# registry value, the bitmap's pixels and the programs it started.
-#
-#   changer_test.sh completed|command_lines|link_loops|windows_xp
+# SarvoChanger.exe under Wine, checked from outside (the settings file's bytes,
+# the registry, the bitmap's pixels, the programs started):
+#   changer_test.sh completed|link_loops|windows_xp
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoChanger.exe" "$program/"
 cp "$SARVO_BIN/sarvo_stand_in_settool.exe" "$program/SarvoSetTool.exe"
-
-# Runs the changer with an exact argument text; sets `status`.
-run_changer() {  # [ARGUMENT-TEXT]
-    status=0
-    wine_ "$SARVO_BIN/sarvo_run_raw.exe" "$(win "$program/SarvoChanger.exe")" "$@" || status=$?
-}
-registry_wallpaper() { reg_value "$desktop_key" Wallpaper || true; }
+pictures="$work/写真 フォルダ"
+mkdir -p "$pictures"
 rm -rf "$bitmap"  # whatever an earlier test left there
-
-expect_bitmap_of() {  # SOURCE FUZZ WHAT: no pixel differs beyond FUZZ (a percentage)
-    [[ -f "$bitmap" ]] || { fail "$3: no bitmap at $bitmap"; return; }
-    expect_eq "$(head -c 2 "$bitmap") $(od -An -tu2 -j28 -N2 "$bitmap" | tr -d ' ')" "BM 24" "$3: a 24-bit BMP file"
-    expect_eq "$(compare -metric AE -fuzz "$2%" "$bitmap" "$1" null: 2>&1 || true)" "0" \
-        "$3: the bitmap shows the picture"
+registry_wallpaper() { reg_value "$desktop_key" Wallpaper || true; }
+stand_in_ended() { poll "the stand-in's end" eval '! pgrep -f "SarvoSetTool\.exe" >/dev/null'; }
+assert_bitmap_of() {  # SOURCE FUZZ WHAT: a 24-bit BMP, no pixel differing beyond FUZZ (a percentage)
+    [[ -f "$bitmap" ]] || fail "$3: no bitmap at $bitmap"
+    assert_eq "$(head -c 2 "$bitmap") $(od -An -tu2 -j28 -N2 "$bitmap" | tr -d ' ')" "BM 24" "$3: a 24-bit BMP file"
+    assert_eq "$(compare -metric AE -fuzz "$2%" "$bitmap" "$1" null: 2>&1 || true)" "0" "$3: the bitmap shows the picture"
 }
 
 case $scenario in
 completed)
-    # A picture folder named in Japanese with blanks, one JPEG among other
-    # files; names no ANSI call can reach are never chosen.
-    pictures="$work/写真 フォルダ"
-    mkdir -p "$pictures"
+    # A picture opened with the changer goes to the settings tool unquoted, in a normal window.
+    cp "$SARVO_PICTURES/sample.jpg" "$work/写真 1.JPG"
+    run_raw SarvoChanger.exe "\"$(win "$work")\\写真 1.JPG\""
+    assert_eq "$status" 0 "the hand-over ends normally"
+    poll "the stand-in's record" test -s "$program/SarvoSetTool.log"
+    stand_in_ended
+    assert_eq "$(cat "$program/SarvoSetTool.log")" "text=/add$(win "$work")\\写真 1.JPG"$'\n'"show=1" "the hand-over"
+    [[ ! -e "$settings" ]] || fail "the hand-over wrote the settings file"
+    rm "$program/SarvoSetTool.log"
+    # Then one JPEG among other files; names no ANSI call can reach are never chosen.
     cp "$SARVO_PICTURES/sample.jpg" "$pictures/表 1.jpg"
     echo notes > "$pictures/notes.txt"
     cp "$SARVO_PICTURES/sample.gif" "$pictures/사진.gif"
@@ -37,67 +36,40 @@ completed)
     ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" > "$settings"
     reg_set "$desktop_key" Wallpaper ''
     for run in 1 2; do
-        run_changer
-        expect_eq "$status" 0 "run $run ends normally"
-        expect_file_lines "$settings" "run $run: the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" \
+        run_raw SarvoChanger.exe
+        assert_file_lines "$settings" "run $run: the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" \
             "WallPaper=$(win "$pictures")\\表 1.jpg"
-        expect_eq "$(registry_wallpaper)" "$bitmap_win" "run $run: the desktop shows the bitmap"
-        expect_bitmap_of "$pictures/表 1.jpg" 2 "run $run"
+        assert_eq "$status $(registry_wallpaper)" "0 $bitmap_win" "run $run: exit code, the desktop's bitmap"
+        assert_bitmap_of "$pictures/表 1.jpg" 2 "run $run"
     done
-    expect_eq "$(find "$program" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | tr '\n' ' ')" \
+    assert_eq "$(find "$program" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | tr '\n' ' ')" \
         "SarvoChanger.exe SarvoSetTool.exe TrashBox sarvoset.ini " "nothing else is left in the program folder"
-    # The settings tool was not started: once no stand-in runs, a start
-    # would have left its record.
-    poll "the stand-in's end" eval '! pgrep -f "SarvoSetTool\.exe" >/dev/null'
+    stand_in_ended  # by then a start would have left its record
     [[ ! -e "$program/SarvoSetTool.log" ]] || fail "the settings tool was started: $(cat "$program/SarvoSetTool.log")"
     ;;
-
-command_lines)
-    # A picture opened with the changer goes to the settings tool, its path
-    # without the quotes, with a normal window; nothing else happens.
-    pictures="$work/写真 フォルダ"
-    mkdir -p "$pictures"
-    cp "$SARVO_PICTURES/sample.jpg" "$pictures/Photo 1.JPG"
-    run_changer "\"$(win "$pictures")\\Photo 1.JPG\""
-    expect_eq "$status" 0 "the hand-over ends normally"
-    poll "the stand-in's record" test -s "$program/SarvoSetTool.log"
-    poll "the stand-in's end" eval '! pgrep -f "SarvoSetTool\.exe" >/dev/null'
-    expect_eq "$(cat "$program/SarvoSetTool.log")" "text=/add$(win "$pictures")\\Photo 1.JPG"$'\n'"show=1" \
-        "the settings tool is started with /add and the path"
-    [[ ! -e "$settings" ]] || fail "the settings file was written"
-    ;;
-
 link_loops)
-    # Links followed, loops not: a link back up the tree, and a second link
-    # to a folder already walked.
-    root="$work/pics"
-    mkdir -p "$root/sub"
-    cp "$SARVO_PICTURES/sample.gif" "$root/a.gif"
-    cp "$SARVO_PICTURES/sample.gif" "$root/sub/b.gif"
-    ln -s .. "$root/sub/up"
-    ln -s sub "$root/link"
-    catalogue=$(timeout 60 "$SARVO_WINE" "$SARVO_BIN/sarvo_catalogue_tool.exe" "$(win "$root")" | tr -d '\r' |
+    # Links followed, loops not: a link back up the tree, and a second link to a folder already walked.
+    mkdir -p "$pictures/sub"
+    cp "$SARVO_PICTURES/sample.gif" "$pictures/a.gif"
+    cp "$SARVO_PICTURES/sample.gif" "$pictures/sub/b.gif"
+    ln -s .. "$pictures/sub/up"
+    ln -s sub "$pictures/link"
+    catalogue=$(timeout 60 "$SARVO_WINE" "$SARVO_BIN/sarvo_catalogue_tool.exe" "$(win "$pictures")" | tr -d '\r' |
                 sed 's/.*\\//' | sort | tr '\n' ' ')
-    expect_eq "$catalogue" "a.gif b.gif " "each picture is in the catalogue once"
+    assert_eq "$catalogue" "a.gif b.gif " "each picture is in the catalogue once"
     ;;
-
 windows_xp)
-    # Where a standard user may write to the Windows folder, the bitmap
-    # stays there.
+    # Where a standard user may write to the Windows folder, the bitmap stays there.
     key='HKCU\Software\Wine\AppDefaults\SarvoChanger.exe'
-    trap 'wine_ reg delete "$key" /f >/dev/null 2>&1; rm -rf "$work"' EXIT
+    bitmap="$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"
+    CLEANUPS+=("wine_ reg delete '$key' /f >/dev/null 2>&1; rm -f '$bitmap'")
     wine_ reg add "$key" /v Version /t REG_SZ /d winxp64 /f >/dev/null 2>&1
     mkdir -p "$program/WallPaper"
     cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/only.gif"
-    bitmap="$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"
     rm -f "$bitmap"
-    run_changer
-    expect_eq "$status" 0 "the run ends normally"
-    expect_eq "$(registry_wallpaper)" 'C:\windows\SarvoChangerGraphic.bmp' "the desktop shows the bitmap"
-    expect_bitmap_of "$program/WallPaper/only.gif" 0 "Windows folder"
-    rm -f "$bitmap"
+    run_raw SarvoChanger.exe
+    assert_eq "$status $(registry_wallpaper)" '0 C:\windows\SarvoChangerGraphic.bmp' "exit code, the desktop's bitmap"
+    assert_bitmap_of "$program/WallPaper/only.gif" 0 "Windows folder"
     ;;
-
-*) echo "unknown scenario: $scenario" >&2; exit 2 ;;
+*) fail "unknown scenario: $scenario" ;;
 esac
-finish

@@ -1,45 +1,19 @@
-// The program's command line, program starts and message boxes, with the
-// real Win32 services under Wine. (The wallpaper's registry value is checked
-// by the programs' scenarios.)
+// The command line, program starts and message boxes under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "command_line_win32.h"
 #include "platform/program.h"
-#include "support/temp_dir.h"
 #include "platform/ui.h"
+#include "support/temp_dir.h"
 
 using namespace sarvo;
 namespace fs = std::filesystem;
-using sarvo::test::ReadFile;
-using sarvo::test::TempDir;
-
-namespace {
-
-fs::path Utf8Path(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-// The stand-in's log once it holds `records` whole records (it is not
-// waited for), or what it holds after ten seconds.
-std::string WaitForLog(const fs::path& log, std::size_t records) {
-    std::string text;
-    for (int i = 0; i < 200; ++i) {
-        text = ReadFile(log);
-        if (std::count(text.begin(), text.end(), '\n') >= static_cast<long>(2 * records)) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return text;
-}
-
-}  // namespace
 
 TEST(ArgumentText, IsWhatFollowsTheProgramNameAndItsBlanksAsTheSystemsStartUpCodeCutsIt) {
     const std::pair<const char*, const char*> cases[] = {
@@ -57,34 +31,20 @@ TEST(ArgumentText, IsWhatFollowsTheProgramNameAndItsBlanksAsTheSystemsStartUpCod
     for (const auto& [line, text] : cases) EXPECT_EQ(win32::ArgumentsAfterProgramName(line), text) << line;
 }
 
-class StartProgram : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fs::create_directory(Utf8Path(folder));
-        fs::copy_file(Utf8Path(platform::ProgramDirectory() + "\\sarvo_stand_in_settool.exe"),
-                      Utf8Path(program));
-    }
-    TempDir dir;
-    // Blanks and Japanese in the program's own path.
-    const std::string folder = dir.str() + "\\プログラム フォルダ";
-    const std::string program = folder + "\\SarvoSetTool.exe";
-    const fs::path log = Utf8Path(folder + "\\SarvoSetTool.log");
-};
-
-TEST_F(StartProgram, TheArgumentTextArrivesAsItIsWithTheWindowStyle) {
-    std::string why;
-    ASSERT_TRUE(platform::StartProgram(program, "/addC:\\写真 1\\a.JPG", platform::WindowStyle::Normal, why))
-        << why;
-    EXPECT_EQ(WaitForLog(log, 1), "text=/addC:\\写真 1\\a.JPG\nshow=1\n");
-    ASSERT_TRUE(platform::StartProgram(program, "/delskip", platform::WindowStyle::Minimized, why)) << why;
-    ASSERT_TRUE(platform::StartProgram(program, "", platform::WindowStyle::Normal, why)) << why;
-    const std::string text = WaitForLog(log, 3);
-    // The two later starts run side by side; either may write first.
-    EXPECT_NE(text.find("text=/delskip\nshow=2\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("text=\nshow=1\n"), std::string::npos) << text;
-}
-
-TEST_F(StartProgram, AProgramThatCannotBeStartedSaysWhy) {
+// The stand-in settings tool, under blanks and Japanese, records each start; a failed one says why.
+TEST(StartProgram, TheArgumentTextArrivesAsItIsWithTheWindowStyle) {
+    test::TempDir dir;
+    const std::string folder = dir.str() + "\\プログラム フォルダ", program = folder + "\\SarvoSetTool.exe";
+    const auto utf8 = [](const std::string& s) { return fs::path(std::u8string(s.begin(), s.end())); };
+    fs::create_directory(utf8(folder));
+    fs::copy_file(utf8(platform::ProgramDirectory() + "\\sarvo_stand_in_settool.exe"), utf8(program));
+    const fs::path log = utf8(folder + "\\SarvoSetTool.log");
+    const auto logOnceItHolds = [&](long records) {  // or after ten seconds; the stand-in is not waited for
+        std::string text;
+        for (int i = 0; i < 200; ++i, Sleep(50))
+            if (text = test::ReadFile(log); std::count(text.begin(), text.end(), '\n') >= 2 * records) break;
+        return text;
+    };
     std::string why;
     EXPECT_FALSE(platform::StartProgram(folder + "\\Missing.exe", "", platform::WindowStyle::Normal, why));
     EXPECT_NE(why.find("Missing.exe"), std::string::npos) << why;
@@ -92,6 +52,14 @@ TEST_F(StartProgram, AProgramThatCannotBeStartedSaysWhy) {
     EXPECT_FALSE(platform::StartProgram(folder + "\\a\"b.exe", "", platform::WindowStyle::Normal, why));
     EXPECT_FALSE(why.empty());
     EXPECT_FALSE(fs::exists(log));  // nothing was started
+
+    ASSERT_TRUE(platform::StartProgram(program, "/addC:\\写真 1\\a.JPG", platform::WindowStyle::Normal, why)) << why;
+    EXPECT_EQ(logOnceItHolds(1), "text=/addC:\\写真 1\\a.JPG\nshow=1\n");
+    ASSERT_TRUE(platform::StartProgram(program, "/delskip", platform::WindowStyle::Minimized, why)) << why;
+    ASSERT_TRUE(platform::StartProgram(program, "", platform::WindowStyle::Normal, why)) << why;
+    const std::string text = logOnceItHolds(3);  // the two run side by side; either may write first
+    EXPECT_NE(text.find("text=/delskip\nshow=2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("text=\nshow=1\n"), std::string::npos) << text;
 }
 
 TEST(MessageBox, WithNoDesktopTheBoxCountsAsCancelled) {

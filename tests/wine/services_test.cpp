@@ -1,10 +1,10 @@
-// What the Win32 services add to the portable rules, on real files, folders
-// and registry keys under Wine with the Japanese code page (932): texts cross
-// the API as Shift-JIS, whose second bytes can equal '\'.
+// The Win32 services on real files, folders and registry keys under code page
+// 932: texts cross the API as Shift-JIS, whose second bytes can equal '\'.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,10 +25,11 @@ using sarvo::test::WriteFile;
 
 namespace {
 
-// "表" is 95 5C in Shift-JIS: its second byte is a backslash.
-const std::string kHyou = "表", kHyouSjis = "\x95\x5c", kShashinSjis = "\x8e\xca\x90\x5e";  // 写真
+const std::string kHyou = "表", kHyouSjis = "\x95\x5c" /* a backslash */, kShashinSjis = "\x8e\xca\x90\x5e", kSection = "Sarvo Changer";
 
 fs::path Utf8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+auto Entries(const fs::path& dir) { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); }
+
 }  // namespace
 
 TEST(AnsiText, JapaneseCrossesAsShiftJisAndWhatTheCodePageCannotHoldIsRefused) {
@@ -39,49 +40,38 @@ TEST(AnsiText, JapaneseCrossesAsShiftJisAndWhatTheCodePageCannotHoldIsRefused) {
     EXPECT_EQ(win32::FromAnsi(ansi), "日本語テスト");
     ASSERT_TRUE(win32::ToAnsi("C:\\" + kHyou + "\\a.jpg", ansi));
     EXPECT_EQ(ansi, "C:\\" + kHyouSjis + "\\a.jpg");
-    EXPECT_FALSE(win32::ToAnsi("사진.jpg", ansi));     // Hangul has no Shift-JIS form
-    EXPECT_FALSE(win32::ToAnsi("café.jpg", ansi));     // only the look-alike "cafe.jpg"
-    EXPECT_FALSE(win32::ToAnsi("\xff\xfe.jpg", ansi));  // not UTF-8 at all
+    // Hangul has no Shift-JIS form, "é" only the look-alike "e"; the last is no UTF-8.
+    for (const char* refused : {"사진.jpg", "café.jpg", "\xff\xfe.jpg"}) EXPECT_FALSE(win32::ToAnsi(refused, ansi));
     EXPECT_EQ(win32::ToAnsiLossy("사진.jpg"), "??.jpg");
-    // The system's own words for an error, without the line end.
-    const std::string text = win32::SystemErrorText(ERROR_FILE_NOT_FOUND);
+    const std::string text = win32::SystemErrorText(ERROR_FILE_NOT_FOUND);  // the system's words, no line end
     EXPECT_TRUE(!text.empty() && text != "error 2" && text.back() != '\n') << text;
     EXPECT_EQ(win32::SystemErrorText(0x7fffffff), "error 2147483647");
 }
 
-class Profile : public ::testing::Test {
-protected:
+TEST(Profile, WritesAreShiftJisInAFolderEndingInABackslashByteAndReadsStopAt255BytesOnAWholeCharacter) {
     TempDir dir;
-    const std::string kSection = "Sarvo Changer";
-};
-
-TEST_F(Profile, WritesAreShiftJisAlsoInAFolderWhoseNameEndsInABackslashByte) {
     const std::string folder = dir.str() + "\\" + kHyou, ini = folder + "\\sarvoset.ini";
+    const std::string wallPaper = "C:\\写真\\" + kHyou + "\\a.jpg";
     fs::create_directory(Utf8Path(folder));
     ASSERT_TRUE(platform::ProfileWriteString(ini, kSection, "FolderPath", "D:\\x"));
-    ASSERT_TRUE(platform::ProfileWriteString(ini, kSection, "WallPaper", "C:\\写真\\" + kHyou + "\\a.jpg"));
-    const std::string wallPaper = "WallPaper=C:\\" + kShashinSjis + "\\" + kHyouSjis + "\\a.jpg\r\n";
-    EXPECT_EQ(ReadFile(Utf8Path(ini)), "[Sarvo Changer]\r\nFolderPath=D:\\x\r\n" + wallPaper);
-    EXPECT_EQ(platform::ProfileReadString(ini, kSection, "WallPaper", ""), "C:\\写真\\" + kHyou + "\\a.jpg");
-    // A value the code page cannot hold would be written as "?": refused.
-    EXPECT_FALSE(platform::ProfileWriteString(ini, kSection, "WallPaper", "사진"));
-    EXPECT_EQ(platform::ProfileReadString(ini, kSection, "WallPaper", ""), "C:\\写真\\" + kHyou + "\\a.jpg");
-}
-
-TEST_F(Profile, ReadsStopAt255BytesAndNeverSplitACharacter) {
-    const std::string ini = dir.str() + "\\sarvoset.ini";
-    WriteFile(ini, "[Sarvo Changer]\r\nLong=" + std::string(300, 'x') + "\r\n");
+    ASSERT_TRUE(platform::ProfileWriteString(ini, kSection, "WallPaper", wallPaper));
+    EXPECT_EQ(ReadFile(Utf8Path(ini)),
+              "[Sarvo Changer]\r\nFolderPath=D:\\x\r\nWallPaper=C:\\" + kShashinSjis + "\\" + kHyouSjis + "\\a.jpg\r\n");
+    EXPECT_FALSE(platform::ProfileWriteString(ini, kSection, "WallPaper", "사진"));  // would be written as "?"
+    EXPECT_EQ(platform::ProfileReadString(ini, kSection, "WallPaper", ""), wallPaper);
+    WriteFile(Utf8Path(ini), "[Sarvo Changer]\r\nLong=" + std::string(300, 'x') + "\r\n");
     EXPECT_EQ(platform::ProfileReadString(ini, kSection, "Long", ""), std::string(255, 'x'));
     // 128 two-byte characters: the 255th byte is the first half of the last.
     std::string sjis, utf8;
     for (int i = 0; i < 128; ++i) sjis += "\x82\xa0", utf8 += "あ";
-    WriteFile(ini, "[Sarvo Changer]\r\nLong=" + sjis + "\r\n");
+    WriteFile(Utf8Path(ini), "[Sarvo Changer]\r\nLong=" + sjis + "\r\n");
     EXPECT_EQ(platform::ProfileReadString(ini, kSection, "Long", ""), utf8.substr(0, 127 * 3));
 }
 
-// A read-only settings file, or bitmap, stays as it is, and no copy of it is
-// left behind beside it.
-TEST_F(Profile, ReadOnlyFilesAreKeptAndLeaveNothingBehind) {
+// A read-only settings file or bitmap stays as it is, with no copy left beside
+// it; killed writers' temporary files go at the next write, young ones stay.
+TEST(Profile, ReadOnlyFilesAreKeptAndLeftoversOfKilledWritersGo) {
+    TempDir dir;
     const std::string ini = dir.str() + "\\sarvoset.ini", bmp = dir.str() + "\\SarvoChangerGraphic.bmp";
     WriteFile(ini, "[Sarvo Changer]\r\nFolderPath=C:\\a\r\n");
     WriteFile(bmp, "old");
@@ -91,39 +81,21 @@ TEST_F(Profile, ReadOnlyFilesAreKeptAndLeaveNothingBehind) {
     EXPECT_FALSE(platform::WriteFileReplacing(bmp, "new", 3, why));
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\r\nFolderPath=C:\\a\r\n");
     EXPECT_EQ(ReadFile(bmp), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(Entries(dir.path()), 2);
     for (const std::string& file : {ini, bmp}) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
 
-// Temporary files of killed writers go at the next write beside them;
-// a young one may be a live writer's and stays.
-TEST_F(Profile, LeftoversOfKilledWritersGo) {
-    const std::string old = dir.str() + "\\sbc1A2B.tmp", young = dir.str() + "\\sbc3C4D.tmp";
+    const fs::path old = dir.path() / "sbc1A2B.tmp", young = dir.path() / "sbc3C4D.tmp";
     WriteFile(old, "partial");
     WriteFile(young, "partial");
-    HANDLE file = CreateFileA(old.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-    t.QuadPart -= 5ull * 60 * 10000000;  // five minutes ago
-    const FILETIME before{t.LowPart, t.HighPart};
-    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &before));
-    CloseHandle(file);
-    ASSERT_TRUE(platform::ProfileWriteString(dir.str() + "\\sarvoset.ini", kSection, "FolderPath", "C:\\a"));
+    fs::last_write_time(old, fs::last_write_time(old) - std::chrono::minutes(5));
+    ASSERT_TRUE(platform::ProfileWriteString(ini, kSection, "FolderPath", "C:\\c"));
     EXPECT_FALSE(fs::exists(old));
     EXPECT_TRUE(fs::exists(young));
 }
 
-class Registry : public ::testing::Test {
-protected:
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kRoot.c_str()); }
-    const std::string kRoot = "Software\\Sarvo Backdrop Changer Tests";
-    const std::string key = kRoot + "\\" + std::to_string(GetCurrentProcessId());
-};
-
 // Shift-JIS strings; missing values and values too long read as nothing.
-TEST_F(Registry, TextsAreStoredAsShiftJisStringsAndReadBack) {
+TEST(Registry, TextsAreStoredAsShiftJisStringsAndReadBack) {
+    const std::string root = "Software\\Sarvo Backdrop Changer Tests", key = root + "\\" + std::to_string(GetCurrentProcessId());
     EXPECT_TRUE(platform::RegistryDeleteValue(key, "SarvoChanger"));    // no key at all
     EXPECT_FALSE(platform::RegistryWriteString(key, "Wallpaper", "x"));  // no key yet
     ASSERT_TRUE(platform::RegistryCreateKey(key));
@@ -135,32 +107,27 @@ TEST_F(Registry, TextsAreStoredAsShiftJisStringsAndReadBack) {
     EXPECT_EQ(value, path);
     char raw[64] = {};
     DWORD size = sizeof raw, type = 0;
-    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, key.c_str(), "SarvoChanger", RRF_RT_ANY, &type, raw, &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, key.c_str(), "SarvoChanger", RRF_RT_ANY, &type, raw, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(std::string(raw), "C:\\" + kHyouSjis + "\\SarvoChanger.exe");
     EXPECT_EQ(size, std::string(raw).size() + 1);  // the bytes and the closing NUL
-
-    ASSERT_TRUE(platform::RegistryWriteString(key, "Empty", ""));
-    ASSERT_TRUE(platform::RegistryReadString(key, "Empty", value));
-    EXPECT_EQ(value, "");
+    for (const std::string& text : {std::string(), std::string(255, 'x'), std::string(300, 'x')}) {
+        ASSERT_TRUE(platform::RegistryWriteString(key, "Text", text));
+        value = "stale";
+        EXPECT_EQ(platform::RegistryReadString(key, "Text", value), text.size() < 256) << text.size();
+        EXPECT_EQ(value, text.size() < 256 ? text : "") << text.size();
+    }
     EXPECT_TRUE(platform::RegistryDeleteValue(key, "SarvoChanger"));
     EXPECT_TRUE(platform::RegistryDeleteValue(key, "SarvoChanger"));
-    value = "stale";
     EXPECT_FALSE(platform::RegistryReadString(key, "SarvoChanger", value));
-    EXPECT_EQ(value, "");
     EXPECT_FALSE(platform::RegistryReadString(key + "\\none", "Absent", value));
-    ASSERT_TRUE(platform::RegistryWriteString(key, "Long", std::string(300, 'x')));
-    EXPECT_FALSE(platform::RegistryReadString(key, "Long", value));
-    ASSERT_TRUE(platform::RegistryWriteString(key, "Fits", std::string(255, 'x')));
-    EXPECT_TRUE(platform::RegistryReadString(key, "Fits", value));
-    EXPECT_EQ(value, std::string(255, 'x'));
+    RegDeleteTreeA(HKEY_CURRENT_USER, root.c_str());
 }
 
 TEST(Folders, HiddenSystemAndUnreachableEntriesAreLeftOutAndShiftJisNamesListed) {
     TempDir dir;
     const std::string folder = dir.str() + "\\" + kHyou;  // ends in the byte 5C in Shift-JIS
-    // Names the code page cannot hold, or holds only as a look-alike: no ANSI call reaches them.
+    // No ANSI call reaches names the code page cannot hold, or holds as a look-alike.
     for (const char* name : {"a.jpg", "hidden.jpg", "system.jpg", "사진.jpg", "café.jpg", "表\\in.jpg"})
         WriteFile(Utf8Path(dir.str() + "\\" + name), "x");
     fs::create_directory(dir.path() / "sub");
@@ -175,13 +142,10 @@ TEST(Folders, HiddenSystemAndUnreachableEntriesAreLeftOutAndShiftJisNamesListed)
     for (const auto& e : listing.entries) entries.emplace_back(e.name, e.isFolder);
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::pair<std::string, bool>>{{"a.jpg", false}, {"sub", true}, {kHyou, true}}));
-    // The same folder with a trailing separator has the same identity.
-    ASSERT_TRUE(platform::ListFolder(dir.str() + "\\", again));
+    ASSERT_TRUE(platform::ListFolder(dir.str() + "\\", again));  // a trailing separator: the same identity
     EXPECT_EQ(again.identity, listing.identity);
-
     EXPECT_EQ(platform::ProbeFolder(folder), platform::FolderState::Exists);
-    // A share that does not answer: the test cannot tell.
-    EXPECT_EQ(platform::ProbeFolder("\\\\nohost\\share\\pics"), platform::FolderState::CannotTell);
+    EXPECT_EQ(platform::ProbeFolder("\\\\nohost\\share\\pics"), platform::FolderState::CannotTell);  // no answer
     FolderWalk walk;
     std::string root = dir.str();
     walk.folders.push_back(root);
@@ -191,10 +155,7 @@ TEST(Folders, HiddenSystemAndUnreachableEntriesAreLeftOutAndShiftJisNamesListed)
     EXPECT_EQ(files, (std::vector<std::string>{dir.str() + "\\a.jpg", folder + "\\in.jpg"}));
 }
 
-// Across file systems (Wine's Z: drive reaches the host's tmpfs) the move is
-// a copy beside the target, renamed into place, then the source removed:
-// never over an existing file, never leaving a copy behind, and for
-// read-only pictures too, as a move on one file system allows.
+// Across file systems (Z: to the host's tmpfs): never over a file, no copy left, read-only too.
 TEST(Files, MovesAcrossFileSystemsWithoutReplacingOrLeavingCopies) {
     const std::string other = "Z:\\dev\\shm\\sarvo-move-" + std::to_string(GetCurrentProcessId());
     if (!CreateDirectoryA(other.c_str(), nullptr)) GTEST_SKIP() << "no second file system at /dev/shm";
@@ -205,20 +166,15 @@ TEST(Files, MovesAcrossFileSystemsWithoutReplacingOrLeavingCopies) {
     WriteFile(other + "\\b.jpg", "B");
     WriteFile(dir.str() + "\\taken.jpg", "T");
     ASSERT_TRUE(SetFileAttributesA((other + "\\b.jpg").c_str(), FILE_ATTRIBUTE_READONLY));
-
     EXPECT_EQ(platform::MoveFileNoReplace(other + "\\a.jpg", dir.str() + "\\taken.jpg", why), MoveResult::TargetExists);
     EXPECT_EQ(ReadFile(dir.str() + "\\taken.jpg"), "T");
-    EXPECT_EQ(platform::MoveFileNoReplace(other + "\\a.jpg", dir.str() + "\\" + kHyou + ".jpg", why), MoveResult::Moved)
-        << why;
+    EXPECT_EQ(platform::MoveFileNoReplace(other + "\\a.jpg", dir.str() + "\\" + kHyou + ".jpg", why), MoveResult::Moved) << why;
     EXPECT_EQ(platform::MoveFileNoReplace(other + "\\b.jpg", dir.str() + "\\b.jpg", why), MoveResult::Moved) << why;
-
-    EXPECT_FALSE(fs::exists(other + "\\a.jpg"));
-    EXPECT_FALSE(fs::exists(other + "\\b.jpg"));
+    EXPECT_EQ(Entries(other), 0);
     EXPECT_EQ(ReadFile(Utf8Path(dir.str() + "\\" + kHyou + ".jpg")), "A");
     EXPECT_EQ(ReadFile(dir.str() + "\\b.jpg"), "B");
     EXPECT_NE(GetFileAttributesA((dir.str() + "\\b.jpg").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+    EXPECT_EQ(Entries(dir.path()), 3);
     SetFileAttributesA((dir.str() + "\\b.jpg").c_str(), FILE_ATTRIBUTE_NORMAL);
-    SetFileAttributesA((other + "\\b.jpg").c_str(), FILE_ATTRIBUTE_NORMAL);
     fs::remove_all(other);
 }

@@ -1,8 +1,5 @@
-// Stands in for the settings tool in the Windows tests: records how it was
-// started and ends at once. Each start appends one record, in UTF-8, to
-// "SarvoSetTool.log" beside this program:
-//   text=<the raw argument text after the program name>
-//   show=<the window style asked for, or "default">
+// Stands in for the settings tool under Wine: appends, in one write, the UTF-8
+// record "text=ARGUMENT-TEXT\nshow=STYLE-OR-default\n" to SarvoSetTool.log beside it.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,15 +13,11 @@ int main() {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
-    const std::string show = (startup.dwFlags & STARTF_USESHOWWINDOW)
-                                 ? std::to_string(startup.wShowWindow)
-                                 : std::string("default");
-    const std::string text =
-        sarvo::win32::FromAnsi(sarvo::win32::ArgumentsAfterProgramName(GetCommandLineA()));
-    const std::string record = "text=" + text + "\nshow=" + show + "\n";
+    const std::string record =
+        "text=" + sarvo::win32::FromAnsi(sarvo::win32::ArgumentsAfterProgramName(GetCommandLineA())) + "\nshow=" +
+        ((startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_string(startup.wShowWindow) : "default") + "\n";
     std::string log;
     if (!sarvo::win32::ToAnsi(sarvo::platform::ProgramDirectory() + "\\SarvoSetTool.log", log)) return 2;
-    // One write in append mode, so a reader sees a whole record or none.
     std::FILE* f = std::fopen(log.c_str(), "ab");
     if (f == nullptr) return 2;
     std::fwrite(record.data(), 1, record.size(), f);
