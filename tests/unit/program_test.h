@@ -14,7 +14,6 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
-#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace sarvo::test {

@@ -8,7 +8,6 @@
 #include <filesystem>
 
 #include "catalogue_support.h"
-#include "support/as_user.h"
 
 using namespace sarvo;
 namespace fs = std::filesystem;

@@ -21,7 +21,6 @@
 #include "platform/paths.h"
 #include "platform/program.h"
 #include "platform/registry.h"
-#include "support/as_user.h"
 #include "support/temp_dir.h"
 #include "xdg_dirs.h"
 
