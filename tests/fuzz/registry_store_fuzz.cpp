@@ -1,11 +1,8 @@
 // The registry store's text under any sequence of edits: it always answers
 // as a plain map of key paths and value names (both without regard to case)
 // would, and reads back the same from its own text.
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <map>
-#include <string>
 
 #include "core/pure/profile_text.h"
 
@@ -31,18 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string value = "v" + std::to_string(data[i + 1]) + std::string(data[i + 2] & 7, 'z');
         const auto slot = std::make_pair(Lower(key), Lower(name));
         switch (data[i] >> 6) {
-            case 0:
-            case 1:
-                store.Set(key, name, value);
-                model[slot] = value;
-                break;
-            case 2:
-                if (store.Remove(key, name) != (model.erase(slot) == 1)) std::abort();
-                break;
-            default:
-                store.AddSection(key);
-                if (!store.HasSection(Lower(key))) std::abort();
-                break;
+            case 0: case 1: store.Set(key, name, value), model[slot] = value; break;
+            case 2: if (store.Remove(key, name) != (model.erase(slot) == 1)) std::abort(); break;
+            default: store.AddSection(key); if (!store.HasSection(Lower(key))) std::abort();
         }
     }
     const sarvo::ProfileText reread(store.Text());
@@ -50,8 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const char* name : kNames) {
             const auto it = model.find({Lower(key), Lower(name)});
             const auto found = store.Find(key, name), again = reread.Find(key, name);
-            if (found != again) std::abort();
-            if ((it == model.end()) != !found || (found && *found != it->second)) std::abort();
+            if (found != again || (it == model.end()) != !found || (found && *found != it->second)) std::abort();
         }
     return 0;
 }

@@ -6,11 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
-
 #include "changer/Form1.h"
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
@@ -25,10 +20,8 @@
 #include "xdg_dirs.h"
 
 using namespace sarvo;
+using namespace sarvo::test;
 namespace fs = std::filesystem;
-using sarvo::test::ReadFile;
-using sarvo::test::TempDir;
-using sarvo::test::WriteFile;
 
 // Points the user's XDG folders into a temporary folder for one test.
 class PrivateXdg : public ::testing::Test {
@@ -61,10 +54,8 @@ TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
     ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "TileWallpaper", "1"));
     ASSERT_TRUE(platform::RegistryWriteString("control panel\\desktop", "WallpaperStyle", "0"));
     ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", ""));
-    EXPECT_TRUE(platform::RegistryReadString("CONTROL PANEL\\DESKTOP", "tilewallpaper", value));
-    EXPECT_EQ(value, "1");
-    EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value));
-    EXPECT_EQ(value, "");  // an empty value exists
+    EXPECT_TRUE(platform::RegistryReadString("CONTROL PANEL\\DESKTOP", "tilewallpaper", value) && value == "1");
+    EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value) && value.empty());
     EXPECT_EQ(ReadFile(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"),
               "[Control Panel\\Desktop]\r\nTileWallpaper=1\r\nWallpaperStyle=0\r\nWallpaper=\r\n");
 
@@ -72,8 +63,7 @@ TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
     EXPECT_FALSE(platform::RegistryWriteString("Software\\Sarvo", "x", "1"));
     ASSERT_TRUE(platform::RegistryCreateKey("Software\\Sarvo"));
     EXPECT_TRUE(platform::RegistryWriteString("Software\\Sarvo", "x", "1"));
-    EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x"));
-    EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x"));
+    EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x") && platform::RegistryDeleteValue("Software\\Sarvo", "x"));
     EXPECT_FALSE(platform::RegistryReadString("Software\\Sarvo", "x", value));
     EXPECT_FALSE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", "a\nb"));
 }
@@ -88,8 +78,7 @@ TEST_F(PrivateXdg, RunValuesAreAutostartEntries) {
     EXPECT_FALSE(platform::RegistryReadString(run, "SarvoChanger", value));
     ASSERT_TRUE(platform::RegistryWriteString(run, "SarvoChanger", program));
     EXPECT_TRUE(fs::is_regular_file(folder / "SarvoChanger.desktop"));
-    EXPECT_TRUE(platform::RegistryReadString(run, "sarvochanger", value));
-    EXPECT_EQ(value, program);
+    EXPECT_TRUE(platform::RegistryReadString(run, "sarvochanger", value) && value == program);
     EXPECT_FALSE(fs::exists(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"));
 
     EXPECT_FALSE(platform::RegistryWriteString(run, "SarvoChanger", "SarvoChanger"));  // not a full path
@@ -100,12 +89,10 @@ TEST_F(PrivateXdg, RunValuesAreAutostartEntries) {
 
     // An entry of another's making that holds a whole command line is no value of ours.
     WriteFile(folder / "Other.desktop", "[Desktop Entry]\nType=Application\nExec=other --daemon %U\n");
-    EXPECT_FALSE(platform::RegistryReadString(run, "Other", value));
-    EXPECT_EQ(value, "");
+    EXPECT_FALSE(platform::RegistryReadString(run, "Other", value) || !value.empty());
 }
 
-// A folder test that cannot tell (a parent the user may not search) is no
-// verdict: the changer goes on, and its walk finds nothing there.
+// A folder test that cannot tell (a parent not searchable) is no verdict: the walk finds nothing.
 TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     TempDir dir;
     const fs::path locked = dir.path() / "locked";
@@ -113,7 +100,7 @@ TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     fs::permissions(locked, fs::perms::none);
     fs::permissions(dir.path(), fs::perms::all);  // the unprivileged run writes its files here
     const std::string pictures = (locked / "pictures").string();
-    EXPECT_TRUE(test::RunWithoutPrivileges([&] {
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
         setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
         fake::ResetDesktop();
         fake::ResetScriptedUi();
@@ -130,7 +117,6 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
     TempDir dir;
     const std::string path = (dir.path() / "SarvoChangerGraphic.bmp").string();
     std::string why;
-    // New files get what the umask leaves of 0666.
     const mode_t saved = umask(027);
     ASSERT_TRUE(platform::WriteFileReplacing(path, "first", 5, why)) << why;
     umask(saved);
@@ -141,13 +127,12 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
     EXPECT_EQ(ReadFile(path), "second");
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 
-    // A read-only file is kept, also for root.
+    // A read-only file is kept, also for root; a link is kept, and the file it names replaced.
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
     EXPECT_FALSE(platform::WriteFileReplacing(path, "third", 5, why));
     EXPECT_NE(why.find("read-only"), std::string::npos) << why;
     EXPECT_EQ(ReadFile(path), "second");
 
-    // A link is kept, and the file it names is replaced.
     const fs::path real = dir.path() / "real.ini", link = dir.path() / "link.ini";
     fs::create_symlink("real.ini", link);
     ASSERT_TRUE(platform::WriteFileReplacing(link.string(), "via link", 8, why)) << why;
@@ -160,8 +145,6 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
     EXPECT_FALSE(platform::WriteFileReplacing((dir.path() / "p").string(), "x", 1, why));
 }
 
-// A settings file the user may not read is never replaced by one holding
-// only our key, and a hidden file is no ordinary one.
 TEST(SettingsFileLinux, AnUnreadableFileIsKeptAReadableOneChangesOnlyItsLineAndAHiddenFileIsNone) {
     TempDir dir;
     const std::string ini = (dir.path() / "sarvoset.ini").string();
@@ -169,19 +152,17 @@ TEST(SettingsFileLinux, AnUnreadableFileIsKeptAReadableOneChangesOnlyItsLineAndA
     WriteFile(dir.path() / ".hidden.jpg", "x");
     fs::permissions(ini, fs::perms::owner_write | fs::perms::others_write);
     fs::permissions(dir.path(), fs::perms::all);
-    EXPECT_TRUE(test::RunWithoutPrivileges([&] { return !IniWriteString(ini, "Sarvo Changer", "WallPaper", "/a.jpg"); }));
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return !IniWriteString(ini, "Sarvo Changer", "WallPaper", "/a.jpg"); }));
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\n");
     EXPECT_FALSE(platform::OrdinaryFileExists((dir.path() / ".hidden.jpg").string()));
-    // Readable again: our writer changes only the line it must, keeping the
-    // others' lines and line ends (Windows rewrites the whole file).
+    // Readable: only our line changes, the others' lines and line ends stay.
     fs::permissions(ini, fs::perms::owner_read | fs::perms::owner_write);
     WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n; a note\n[Mine]\nx=1\n");
     ASSERT_TRUE(IniWriteString(ini, "Sarvo Changer", "WallPaper", "/pics/a.jpg"));
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
 }
 
-// The user may let us write the file but not its folder: then the file is
-// written in place.
+// A file we may write in a folder we may not is written in place.
 TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
     TempDir dir;
     const fs::path folder = dir.path() / "locked";
@@ -191,16 +172,13 @@ TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
     fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
     fs::permissions(folder, fs::perms::owner_all | fs::perms::others_exec | fs::perms::others_read);
     const std::string path = (folder / "sarvoset.ini").string();
-    EXPECT_TRUE(test::RunWithoutPrivileges([&] {
-        std::string why;
-        return platform::WriteFileReplacing(path, "new", 3, why);
-    }));
+    std::string why;
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return platform::WriteFileReplacing(path, "new", 3, why); }));
     EXPECT_EQ(ReadFile(path), "new");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
-// Temporary files of killed writers are removed by the next write; one a
-// live writer holds is not.
+// Temporary files of killed writers go at the next write; one a live writer holds stays.
 TEST(Files, LeftoversOfKilledWritersGoAtTheNextWrite) {
     TempDir dir;
     const fs::path target = dir.path() / "SarvoChangerGraphic.bmp";
@@ -215,13 +193,10 @@ TEST(Files, LeftoversOfKilledWritersGoAtTheNextWrite) {
     std::string why;
     ASSERT_TRUE(platform::WriteFileReplacing(target.string(), "bmp", 3, why)) << why;
     close(held);
-    EXPECT_FALSE(fs::exists(dead));
-    EXPECT_TRUE(fs::exists(alive));
-    EXPECT_TRUE(fs::exists(other));
+    EXPECT_TRUE(!fs::exists(dead) && fs::exists(alive) && fs::exists(other));
 }
 
-// A picture named relative to the current folder reaches the settings tool
-// as a quoted absolute path; what names no file stays as it is.
+// A relative picture path reaches the settings tool quoted and absolute; what names no file stays.
 TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
     TempDir dir;
     WriteFile(dir.path() / "写真 $x.jpg", "x");
@@ -234,8 +209,7 @@ TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
     fs::current_path(cwd);
 }
 
-// A move to another file system copies beside the target, claims the name,
-// then removes the source; an existing target is never replaced.
+// A move to another file system copies beside the target, then removes the source; never replaces.
 TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
     if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no second file system (/dev/shm) here";
     TempDir disk;
@@ -249,20 +223,16 @@ TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
     EXPECT_EQ(platform::MoveFileNoReplace((disk.path() / "p.jpg").string(), (memory / "p.jpg").string(), why),
               platform::MoveResult::Moved)
         << why;
-    EXPECT_EQ(ReadFile(memory / "p.jpg"), "picture");
-    EXPECT_EQ(ReadFile(memory / "taken.jpg"), "other");
+    EXPECT_EQ(ReadFile(memory / "p.jpg") + ReadFile(memory / "taken.jpg"), "pictureother");
     EXPECT_FALSE(fs::exists(disk.path() / "p.jpg"));
     EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file was left";
     fs::remove_all(memory);
 }
 
-// Two programs changing different values of the settings file, or of the
-// registry store, at the same moment: neither change is lost (every value
-// either writes stays).
+// Two programs changing different values of the settings file or the store at once: none is lost.
 class TwoWriters : public PrivateXdg {
 protected:
-    // Writes kValues names with `write` in a child and here at once; returns
-    // how many of the names `read` does not find afterwards.
+    // Writes kValues names in a child and here at once; how many `read` misses afterwards.
     int Lost(const std::function<bool(const std::string&)>& write, const std::function<bool(const std::string&)>& read) {
         const pid_t child = fork();
         if (child < 0) return -1;
