@@ -7,8 +7,6 @@
 #include <set>
 
 #include "changer/Form1.h"
-#include "core/modules/iniRead.h"
-#include "core/modules/iniWrite.h"
 #include "picture_test_support.h"
 #include "program_test.h"
 
@@ -27,25 +25,13 @@ std::string BmpBytes(std::uint32_t colour) {
 
 class ChangerRun : public ProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        pictures = dir + S + "WallPaper";
-    }
-    // The bitmap's folder belongs to the user (under Wine, to every test).
-    void TearDown() override {
-        std::error_code ec;
-        if (fs::is_directory(graphic, ec)) fs::remove_all(graphic, ec);
-        ProgramTest::TearDown();
-    }
     RunEnd Run(const std::string& commandLine = "") {
         changer::Form1 form(dir, commandLine);
         const RunEnd end = form.Form_Load();
-        graphic = form.gSarvoChangerGraphicPath;
         chosen = form.txtWallpaperFilePath.Text();
         return end;
     }
-    std::string Setting(const std::string& key) { return IniReadString(ini, "Sarvo Changer", key, kGone); }
-    std::string pictures, graphic, chosen;
+    std::string pictures = dir + S + "WallPaper", chosen;
 };
 
 }  // namespace
@@ -63,7 +49,7 @@ TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePicture) {
     EXPECT_EQ(Setting("FolderPath"), kGone);  // the changer writes only its own key
     // A picture shown but not recorded by the desktop is told once, and still recorded.
     Desk().applyNote = "the wallpaper is shown, but it could not be recorded";
-    IniWriteString(ini, "Sarvo Changer", "WallPaper", "");
+    Set("WallPaper", "");
     EXPECT_EQ(Run(), RunEnd::Completed);
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].text, "壁紙は設定しましたが、記録できませんでした。\r\n" + Desk().applyNote);
@@ -73,10 +59,10 @@ TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePicture) {
 TEST_F(ChangerRun, TheFolderPathIsSearchedAndEveryPictureButThePreviousOnesNameComesUp) {
     TempDir elsewhere;  // the kind is read from the content, not the name
     for (const char* name : {"a.jpg", "sub/a.jpg", "b.jpg", "c.gif"}) WriteFile(elsewhere.path() / name, BmpBytes(0x090909));
-    IniWriteString(ini, "Sarvo Changer", "FolderPath", elsewhere.str());
+    Set("FolderPath", elsewhere.str());
     std::set<std::string> seen;
     for (int run = 0; run < 40 && seen.size() < 2; ++run) {
-        IniWriteString(ini, "Sarvo Changer", "WallPaper", "/gone/elsewhere" + S + "a.jpg");
+        Set("WallPaper", "/gone/elsewhere" + S + "a.jpg");
         ASSERT_EQ(Run(), RunEnd::Completed);
         seen.insert(fs::path(chosen).filename().string());
     }
@@ -118,7 +104,7 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndNothingElse) {
 // box and leaves the settings file, the bitmap and the wallpaper as they were.
 TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
     const std::string picture = pictures + S + "a.bmp";
-    const std::string bitmap = platform::WindowsFolder() + S + "SarvoChangerGraphic.bmp";
+    const std::string& bitmap = graphic;
     const struct {
         const char* what;
         std::function<void()> arrange;
@@ -155,7 +141,7 @@ TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
         fs::remove_all(bitmap);
         WriteFile(bitmap, "previous");
         stop.arrange();
-        IniWriteString(ini, "Sarvo Changer", "WallPaper", "/old.jpg");
+        Set("WallPaper", "/old.jpg");
         const auto bitmapNow = [&] { return fs::is_regular_file(bitmap) ? ReadFile(bitmap) : "not a file"; };
         const std::string settings = ReadFile(ini), before = bitmapNow();
         EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);

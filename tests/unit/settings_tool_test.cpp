@@ -1,14 +1,8 @@
-// The settings tool's start-up, switches and every handler of its window,
-// with real files, the real settings file and the real registry store; the
-// desktop, the dialogs and the window come from the test-only fakes.
+// The settings tool's start-up, switches and every handler of its window.
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <tuple>
 #include <sstream>
 
-#include "core/modules/iniRead.h"
-#include "core/modules/iniWrite.h"
 #include "core/pure/bytes.h"
 #include "core/pure/maker.h"
 #include "core/pure/setting_texts.h"
@@ -32,25 +26,11 @@ std::tm FixedTime() {
 
 class SettingTool : public ProgramTest {
 protected:
-    // The changer's bitmap is the user's (under Wine, every test's): a test
-    // that changes it puts it back.
-    void TearDown() override {
-        if (graphicBefore) WriteFile(graphic, *graphicBefore);
-        else if (!graphic.empty()) fs::remove(graphic);
-        ProgramTest::TearDown();
-    }
-    void KeepGraphic(const std::string& path) {
-        graphic = path;
-        graphicBefore = fs::exists(path) ? ReadFile(path) : std::optional<std::string>();
-    }
-    // A form started with `commandLine`.
     Form1& Start(const std::string& commandLine, LoadEnd expected) {
         form = std::make_unique<Form1>(dir, commandLine, FixedTime, notes);
         EXPECT_EQ(form->Form_Load(), expected) << commandLine;
         return *form;
     }
-    std::string Setting(const std::string& key) { return IniReadString(ini, "Sarvo Changer", key, kGone); }
-    void Set(const std::string& key, const std::string& value) { IniWriteString(ini, "Sarvo Changer", key, value); }
     void ExpectOneError(const std::string& text) {
         ASSERT_EQ(Shown().size(), 1u);
         EXPECT_EQ(Shown()[0].caption, "SarvoSettingTool");
@@ -58,8 +38,6 @@ protected:
         EXPECT_EQ(Shown()[0].style, platform::kIconError);
     }
 
-    std::string graphic;
-    std::optional<std::string> graphicBefore;
     std::ostringstream notes;
     std::unique_ptr<Form1> form;
 };
@@ -126,7 +104,6 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
 
 TEST_F(SettingTool, WallpaperSizeLabelReadsTheBitmapHeaderAgainOnEveryClick) {
     Form1& f = Start("", LoadEnd::OpenWindow);
-    KeepGraphic(f.gSarvoChangerGraphicPath);
     std::vector<unsigned char> header(54, 0);
     PutLe32(&header[18], 1280);
     PutLe32(&header[22], static_cast<std::uint32_t>(-1024));  // stored top-down
@@ -141,52 +118,43 @@ TEST_F(SettingTool, WallpaperSizeLabelReadsTheBitmapHeaderAgainOnEveryClick) {
     EXPECT_FALSE(fs::exists(graphic));
 }
 
-TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChanger) {
-    const std::string trash = dir + S + "TrashBox" + S;
-    for (const char* name : {"sea.jpg", "sea (2).jpg", "README"}) WriteFile(trash + name, std::string("older ") + name);
+// Answered No, nothing moves; without a TrashBox the system's reason is told
+// and the picture stays (the switch asks nothing and ends with status 1).
+TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOrSaysWhyNot) {
+    const std::string trash = dir + S + "TrashBox" + S, pics = program.str() + S + "pics" + S;
+    WriteFile(pics + "a.jpg", "a");
+    for (const std::string& recorded : {pics + "a.jpg", std::string("/no/such/picture.jpg"), std::string()}) {
+        fake::ResetScriptedUi();
+        Set("WallPaper", recorded);
+        Start("/delskip", LoadEnd::NotDone);
+        ExpectOneError(recorded == pics + "a.jpg" ? "" : "設定している壁紙は既に削除されています。");
+    }
+    fake::ResetScriptedUi();
     Form1& f = Start("", LoadEnd::OpenWindow);
+    Set("WallPaper", pics + "a.jpg");
+    f.cmdDeleteSkip.OnClick();
+    fake::ScriptedUi().answers = {platform::kAnswerYes};
+    f.cmdDeleteSkip.OnClick();
+    ASSERT_EQ(Shown().size(), 3u);
+    EXPECT_EQ(Shown()[0].text, "デリートスキップを実行します");
+    EXPECT_EQ(Shown()[0].style, platform::kYesNo);
+    EXPECT_EQ(Shown()[2].style, platform::kIconError);
+    EXPECT_EQ(ReadFile(pics + "a.jpg"), "a");
+    EXPECT_TRUE(Desk().started.empty());
+    for (const char* name : {"sea.jpg", "sea (2).jpg", "README"}) WriteFile(trash + name, std::string("older ") + name);
     for (const auto& [name, landsAs] : {std::pair{"a.jpg", "a.jpg"}, {"sea.jpg", "sea (3).jpg"}, {"README", "README (2)"}}) {
-        const std::string picture = program.str() + S + "pics" + S + name;
-        WriteFile(picture, name);
-        Set("WallPaper", picture);
+        WriteFile(pics + name, name);
+        Set("WallPaper", pics + name);
         fake::ScriptedUi().answers = {platform::kAnswerYes};
         Desk().started.clear();
         f.cmdDeleteSkip.OnClick();
-        EXPECT_FALSE(fs::exists(picture));
+        EXPECT_FALSE(fs::exists(pics + name));
         EXPECT_EQ(ReadFile(trash + landsAs), name);
         ASSERT_EQ(Desk().started.size(), 1u);
         EXPECT_EQ(Desk().started[0].program + Desk().started[0].arguments, f.gExeFilePath + "/nokey");
         EXPECT_EQ(Desk().started[0].style, platform::WindowStyle::Minimized);
     }
     EXPECT_EQ(ReadFile(trash + "sea.jpg") + ReadFile(trash + "sea (2).jpg"), "older sea.jpgolder sea (2).jpg");
-    ASSERT_EQ(Shown().size(), 3u);
-    EXPECT_EQ(Shown()[0].text, "デリートスキップを実行します");
-    EXPECT_EQ(Shown()[0].style, platform::kYesNo);
-}
-
-TEST_F(SettingTool, DeleteSkipThatCannotBeDoneSaysWhyAndMovesNothing) {
-    const std::string picture = program.str() + S + "pics" + S + "a.jpg";
-    WriteFile(picture, "a");
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    Set("WallPaper", picture);
-    f.cmdDeleteSkip.OnClick();  // answered No: nothing is read or moved
-    EXPECT_EQ(Shown().size(), 1u);
-    // No TrashBox: the system's reason; the window stays, and the picture too.
-    fake::ResetScriptedUi();
-    fake::ScriptedUi().answers = {platform::kAnswerYes};
-    f.cmdDeleteSkip.OnClick();
-    ASSERT_EQ(Shown().size(), 2u);
-    EXPECT_EQ(Shown()[1].style, platform::kIconError);
-    EXPECT_EQ(ReadFile(picture), "a");
-    // The switch asks nothing and ends with status 1 after the message; so
-    // when the picture is gone, or none is recorded.
-    for (const std::string& recorded : {picture, std::string("/no/such/picture.jpg"), std::string()}) {
-        fake::ResetScriptedUi();
-        Set("WallPaper", recorded);
-        Start("/delskip", LoadEnd::NotDone);
-        ExpectOneError(recorded == picture ? "" : "設定している壁紙は既に削除されています。");
-    }
-    EXPECT_TRUE(Desk().started.empty());
 }
 
 TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {

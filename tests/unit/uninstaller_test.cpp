@@ -1,9 +1,7 @@
 // The uninstaller's removals through its window's model, with real files in
-// every folder where the bitmap may lie and the real registry store; the
-// desktop and the message boxes come from the test-only fakes.
+// every folder where the bitmap may lie.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <sstream>
 
 #include "core/pure/maker.h"
@@ -22,37 +20,19 @@ namespace {
 constexpr const char* kGraphic = "SarvoChangerGraphic.bmp";
 constexpr const char* kOldGraphic = "SarvoCangerGraphic.bmp";
 
-// A file of a bitmap folder, as it was before the test.
-struct SavedFile {
-    fs::path path;
-    std::optional<std::string> bytes;
-};
-
 class Uninstaller : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
         folders = platform::BitmapFolders();
         ASSERT_FALSE(folders.empty());
-        for (const platform::BitmapFolder& folder : folders) {
-            for (const char* name : {kGraphic, kOldGraphic}) {
-                const fs::path path = fs::path(folder.path) / name;
-                savedFiles.push_back({path, fs::is_regular_file(path) ? ReadFile(path) : std::optional<std::string>()});
-            }
+        for (const platform::BitmapFolder& folder : folders)
             if (folder.suiteOwn && fs::exists(folder.path)) keepFolders.push_back(folder.path);
-        }
     }
     void TearDown() override {
-        for (const SavedFile& file : savedFiles) {
-            std::error_code ignored;
-            fs::remove_all(file.path, ignored);
-            if (file.bytes) WriteFile(file.path, *file.bytes);
-        }
         for (const std::string& folder : keepFolders) fs::create_directories(folder);
         ProgramTest::TearDown();
     }
-
-    // The form as the window opens it.
     Form1& Open() {
         form = std::make_unique<Form1>(notes);
         form->Form_Load();
@@ -67,14 +47,12 @@ protected:
         Store(kDesktopKey, "TileWallpaper", "1");
         Store(kDesktopKey, "WallpaperStyle", "02");
     }
-    // How many folders hold `name`.
     std::size_t FoldersWith(const char* name) {
         std::size_t n = 0;
         for (const platform::BitmapFolder& folder : folders) n += fs::exists(fs::path(folder.path) / name);
         return n;
     }
-    // Clicks a removal's button with `answer` to its question, which is
-    // checked; returns every box shown.
+    // Clicks with `answer` to the question, which is checked; returns every box shown.
     const std::vector<fake::ShownMessage>& Click(Button& button, const std::string& version, int answer) {
         fake::ResetScriptedUi();
         fake::ScriptedUi().answers = {answer};
@@ -98,7 +76,6 @@ protected:
 
     std::vector<platform::BitmapFolder> folders;
     std::vector<std::string> keepFolders;
-    std::vector<SavedFile> savedFiles;
     std::ostringstream notes;
     std::unique_ptr<Form1> form;
 };
@@ -108,14 +85,41 @@ protected:
 constexpr const char* kV1 = "Sarvo Changer Ver.1.0";
 constexpr const char* kV2 = "Sarvo Changer Ver.2.0/3.0";
 
-TEST_F(Uninstaller, AnsweringNoRemovesNothingAndVersion1LeavesTheCurrentBitmapAndWallpaperAlone) {
+// The current version removes the bitmap everywhere (copies and a killed
+// run's leftover too), the entry and the wallpaper, but keeps the placement,
+// version 1.0's bitmap and the user's files; an emptied suite folder goes.
+// Version 1.0 removes only its own bitmap and the entry.
+TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     Install();
+    const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
+    ASSERT_TRUE(own.suiteOwn);
+    std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
+    copies.push_back(own.path + S + kGraphic + ".previous");
+    for (const std::string& copy : copies) WriteFile(copy, "copy");
+    const fs::path mine = fs::path(own.path) / "mine.bmp";
+    WriteFile(mine, "mine");
     Form1& f = Open();
     EXPECT_EQ(Click(f.cmdSarvoUninst1, kV1, platform::kAnswerNo).size(), 1u);
     EXPECT_EQ(Click(f.cmdSarvoUninst2, kV2, platform::kAnswerNo).size(), 1u);
     EXPECT_EQ(f.gRet, platform::kAnswerNo);
     EXPECT_EQ(FoldersWith(kGraphic) + FoldersWith(kOldGraphic), 2 * folders.size());
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), "/programs/SarvoChanger");
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+    EXPECT_EQ(FoldersWith(kGraphic), 0u);
+    for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
+    EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
+    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"), "102");
+    EXPECT_EQ(ReadFile(mine), "mine");
+    EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
+    fs::remove(mine);
+    fs::remove(fs::path(own.path) / kOldGraphic);
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_FALSE(fs::exists(own.path));
+
+    Install();
+    fake::ResetDesktop();
     ExpectDone(f.cmdSarvoUninst1, kV1);
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
     EXPECT_EQ(FoldersWith(kOldGraphic), 0u);
@@ -126,7 +130,7 @@ TEST_F(Uninstaller, AnsweringNoRemovesNothingAndVersion1LeavesTheCurrentBitmapAn
 
 TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
     Store(kRunKey, "SarvoChanger", kGone);
-    for (const SavedFile& file : savedFiles) fs::remove(file.path);
+    for (const auto& file : savedFiles) fs::remove(file.first);
     std::error_code ignored;
     for (const std::string& folder : keepFolders) fs::remove(folder, ignored);
     const bool hadFolder = fs::exists(folders.front().path);
@@ -141,34 +145,6 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
     EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
 }
 
-TEST_F(Uninstaller, CurrentVersionRemovesTheBitmapEverywhereAndTheWallpaperButKeepsThePlacement) {
-    Install();
-    const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
-    ASSERT_TRUE(own.suiteOwn);
-    std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
-    copies.push_back(own.path + S + kGraphic + ".previous");  // left by a changer run that was killed
-    for (const std::string& copy : copies) WriteFile(copy, "copy");
-    const fs::path mine = fs::path(own.path) / "mine.bmp";
-    WriteFile(mine, "mine");
-    Form1& f = Open();
-    ExpectDone(f.cmdSarvoUninst2, kV2);
-    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_EQ(FoldersWith(kGraphic), 0u);
-    for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
-    EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
-    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper"), "1");
-    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle"), "02");
-    // The user's file and version 1.0's bitmap keep the suite's folder; once
-    // it is empty, it goes.
-    EXPECT_EQ(ReadFile(mine), "mine");
-    EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
-    fs::remove(mine);
-    fs::remove(fs::path(own.path) / kOldGraphic);
-    ExpectDone(f.cmdSarvoUninst2, kV2);
-    EXPECT_FALSE(fs::exists(own.path));
-}
-
 TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan) {
     Install();
     // A bitmap that cannot be deleted: a folder holding a file, under its name.
@@ -178,8 +154,7 @@ TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan
     std::string why;
     ASSERT_FALSE(platform::DeleteFileIfPresent(stuck.string(), why));
     fake::TheDesktop().applySucceeds = false;
-    // On Linux the store's files stand in for a registry that refuses: the
-    // autostart entry and the key file, each a folder holding a file.
+    // On Linux a folder in place of the autostart entry and the key file stands in for a refusing registry.
     const bool storeRefuses = platform::kPathSeparator == '/';
     const fs::path config = user / "config";
     const fs::path blocked[] = {config / "autostart" / "SarvoChanger.desktop",
