@@ -45,44 +45,38 @@ TEST_F(PrivateXdg, TheBitmapFolderIsMadeForTheUserAloneInTheDataFolderWhichMustB
     EXPECT_EQ(platform::WindowsFolder(), "");
 }
 
-TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
+// The log-on list is the autostart folder, one entry file per value; other keys live in a file.
+TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCaseAndRunValuesAreAutostartEntries) {
+    const std::string desktop = "Control Panel\\Desktop", sarvo = "Software\\Sarvo";
     std::string value;
-    EXPECT_FALSE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value));
+    EXPECT_FALSE(platform::RegistryReadString(desktop, "Wallpaper", value));
     // The placement reads as a new profile's, centred, until it is written.
     for (const char* name : {"TileWallpaper", "wallpaperstyle"})
-        EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", name, value) && value == "0") << name;
-    ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "TileWallpaper", "1"));
+        EXPECT_TRUE(platform::RegistryReadString(desktop, name, value) && value == "0") << name;
+    ASSERT_TRUE(platform::RegistryWriteString(desktop, "TileWallpaper", "1"));
     ASSERT_TRUE(platform::RegistryWriteString("control panel\\desktop", "WallpaperStyle", "0"));
-    ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", ""));
+    ASSERT_TRUE(platform::RegistryWriteString(desktop, "Wallpaper", ""));
     EXPECT_TRUE(platform::RegistryReadString("CONTROL PANEL\\DESKTOP", "tilewallpaper", value) && value == "1");
-    EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value) && value.empty());
+    EXPECT_TRUE(platform::RegistryReadString(desktop, "Wallpaper", value) && value.empty());
     EXPECT_EQ(ReadFile(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"),
               "[Control Panel\\Desktop]\r\nTileWallpaper=1\r\nWallpaperStyle=0\r\nWallpaper=\r\n");
-
     // Other keys must be created first; deleting what is not there is fine.
-    EXPECT_FALSE(platform::RegistryWriteString("Software\\Sarvo", "x", "1"));
-    ASSERT_TRUE(platform::RegistryCreateKey("Software\\Sarvo"));
-    EXPECT_TRUE(platform::RegistryWriteString("Software\\Sarvo", "x", "1"));
-    EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x") && platform::RegistryDeleteValue("Software\\Sarvo", "x"));
-    EXPECT_FALSE(platform::RegistryReadString("Software\\Sarvo", "x", value));
-    EXPECT_FALSE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", "a\nb"));
-}
+    EXPECT_FALSE(platform::RegistryWriteString(sarvo, "x", "1") || platform::RegistryWriteString(desktop, "Wallpaper", "a\nb"));
+    ASSERT_TRUE(platform::RegistryCreateKey(sarvo) && platform::RegistryWriteString(sarvo, "x", "1"));
+    EXPECT_TRUE(platform::RegistryDeleteValue(sarvo, "x") && platform::RegistryDeleteValue(sarvo, "x"));
+    EXPECT_FALSE(platform::RegistryReadString(sarvo, "x", value));
 
-// The log-on list is the autostart folder: one entry file per value.
-TEST_F(PrivateXdg, RunValuesAreAutostartEntries) {
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const fs::path folder = home.path() / "config" / "autostart";
     const std::string program = "/opt/my \"sarvo\" $HOME 50%/SarvoChanger";
-    std::string value;
     EXPECT_TRUE(platform::RegistryCreateKey(run));
     EXPECT_FALSE(platform::RegistryReadString(run, "SarvoChanger", value));
     ASSERT_TRUE(platform::RegistryWriteString(run, "SarvoChanger", program));
     EXPECT_TRUE(fs::is_regular_file(folder / "SarvoChanger.desktop"));
     EXPECT_TRUE(platform::RegistryReadString(run, "sarvochanger", value) && value == program);
-    EXPECT_FALSE(fs::exists(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"));
 
-    EXPECT_FALSE(platform::RegistryWriteString(run, "SarvoChanger", "SarvoChanger"));  // not a full path
-    EXPECT_FALSE(platform::RegistryWriteString(run, "../SarvoChanger", program));
+    EXPECT_FALSE(platform::RegistryWriteString(run, "SarvoChanger", "SarvoChanger") ||  // not a full path
+                 platform::RegistryWriteString(run, "../SarvoChanger", program));
     ASSERT_TRUE(platform::RegistryDeleteValue(run, "SARVOCHANGER"));
     EXPECT_FALSE(fs::exists(folder / "SarvoChanger.desktop"));
     EXPECT_TRUE(platform::RegistryDeleteValue(run, "SarvoChanger"));
@@ -136,8 +130,7 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
     const fs::path real = dir.path() / "real.ini", link = dir.path() / "link.ini";
     fs::create_symlink("real.ini", link);
     ASSERT_TRUE(platform::WriteFileReplacing(link.string(), "via link", 8, why)) << why;
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadFile(real), "via link");
+    EXPECT_TRUE(fs::is_symlink(link) && ReadFile(real) == "via link");
 
     ASSERT_EQ(mkfifo((dir.path() / "p").c_str(), 0600), 0);
     std::vector<unsigned char> bytes;
@@ -181,9 +174,8 @@ TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
 // Temporary files of killed writers go at the next write; one a live writer holds stays.
 TEST(Files, LeftoversOfKilledWritersGoAtTheNextWrite) {
     TempDir dir;
-    const fs::path target = dir.path() / "SarvoChangerGraphic.bmp";
-    const fs::path dead = dir.path() / "SarvoChangerGraphic.bmp.a1B2c3", alive = dir.path() / "SarvoChangerGraphic.bmp.Zz9Yy8",
-                   other = dir.path() / "SarvoChangerGraphic.bmp.old";
+    const fs::path target = dir.path() / "SarvoChangerGraphic.bmp", dead = target.string() + ".a1B2c3",
+                   alive = target.string() + ".Zz9Yy8", other = target.string() + ".old";
     for (const fs::path& p : {dead, alive, other}) {
         WriteFile(p, "partial");
         fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
@@ -214,17 +206,14 @@ TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
     if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no second file system (/dev/shm) here";
     TempDir disk;
     const fs::path memory = fs::path("/dev/shm") / ("sarvo-move-" + std::to_string(getpid()));
-    fs::create_directories(memory);
+    const std::string source = (disk.path() / "p.jpg").string();
     std::string why;
-    WriteFile(disk.path() / "p.jpg", "picture");
+    WriteFile(source, "picture");
     WriteFile(memory / "taken.jpg", "other");
-    EXPECT_EQ(platform::MoveFileNoReplace((disk.path() / "p.jpg").string(), (memory / "taken.jpg").string(), why),
-              platform::MoveResult::TargetExists);
-    EXPECT_EQ(platform::MoveFileNoReplace((disk.path() / "p.jpg").string(), (memory / "p.jpg").string(), why),
-              platform::MoveResult::Moved)
-        << why;
+    EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "taken.jpg").string(), why), platform::MoveResult::TargetExists);
+    EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "p.jpg").string(), why), platform::MoveResult::Moved) << why;
     EXPECT_EQ(ReadFile(memory / "p.jpg") + ReadFile(memory / "taken.jpg"), "pictureother");
-    EXPECT_FALSE(fs::exists(disk.path() / "p.jpg"));
+    EXPECT_FALSE(fs::exists(source));
     EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file was left";
     fs::remove_all(memory);
 }
