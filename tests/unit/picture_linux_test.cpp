@@ -254,7 +254,7 @@ TEST(LoadPicture, BrokenHugeAndOddFilesAreRefusedAndTheBitmapKept) {
     huge("huge gif screen", gif, {6, 8}, false);
     huge("huge gif frame", gif, {descriptor + 5, descriptor + 7}, false);
     huge("huge bmp", bmp, {18, 22}, false);
-    // Text, empty files, folders and missing files: picture_load_test.cpp.
+    // Text, empty files, folders and missing files: picture_core_test.cpp.
     files.insert(files.end(), {{"zip", {'P', 'K', 3, 4, 20, 0, 0, 0, 8, 0}},
                                {"PNG", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13}}});
     std::vector<std::string> names = {"pipe.gif"};

@@ -1,28 +1,25 @@
-// The BMP reader on files laid out byte by byte: every depth, the RLE and
-// bit-field layouts, and files that are cut short, impossible or inconsistent.
-#include "core/pure/bmp_reader.h"
+// The BMP reader on files laid out byte by byte (every depth, the RLE and
+// bit-field layouts, files cut short, impossible or inconsistent), the Exif
+// reader and turner, and each platform's picture loader on real files.
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
-#include <cstdlib>
 #include <functional>
-#include <vector>
 
-#include <gtest/gtest.h>
-
+#include "core/pure/bmp_reader.h"
 #include "core/pure/exif.h"
 #include "core/pure/row_sink.h"
 #include "picture_test_support.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/picture.h"
+#include "support/temp_dir.h"
 
 namespace sarvo {
 namespace {
 
-using test::Colours;
-using test::BmpParts;
-using test::Bytes;
-using test::Ints;
-using test::MakeBmp;
+using namespace test;
 
 constexpr std::uint32_t kRle8 = 1, kRle4 = 2, kBitFields = 3, kJpeg = 4;
 constexpr std::uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, W = 0xFFFFFF, K = 0x000000, Y = 0xFFFF00,
@@ -189,6 +186,133 @@ TEST(DecodeBmp, ImpossibleOrInconsistentHeadersAreRefused) {
          MakeBmp({.width = 1, .height = 1, .bits = 8, .pixels = {0, 0, 0, 0}, .palette = {R, G}, .coloursUsed = 200})},
     };
     for (const auto& [what, file] : cases) EXPECT_TRUE(Refused(file)) << what;
+}
+
+
+// A JPEG file's markers around the given segments, with a token scan.
+Bytes Jpeg(const std::vector<Bytes>& segments) {
+    Bytes j = {0xFF, 0xD8, 0xFF, 0xE0, 0, 6, 'J', 'F', 'I', 'F'};
+    for (const Bytes& s : segments) j.insert(j.end(), s.begin(), s.end());
+    j.insert(j.end(), {0xFF, 0xDA, 0, 2, 0x12, 0x34, 0xFF, 0xD9});
+    return j;
+}
+
+int Orientation(const Bytes& file) { return JpegExifOrientation(file.data(), file.size()); }
+
+TEST(JpegExifOrientation, ReadsTheTagInEitherByteOrderAndIsUprightWhenAbsentOrUnreadable) {
+    const Bytes xmp = Segment(0xE1, Bytes{'h', 't', 't', 'p', ':', '/', '/'});
+    Bytes filled = Jpeg({ExifSegment(Tiff(false, 7))});  // fill bytes before a marker are allowed
+    filled.insert(filled.begin() + 2, {0xFF, 0xFF});
+    Bytes badOrder = Tiff(false, 6);
+    badOrder[0] = 'X';
+    Bytes late = Jpeg({});  // after the first scan nothing is metadata any more
+    const Bytes exif = ExifSegment(Tiff(false, 6));
+    late.insert(late.end() - 2, exif.begin(), exif.end());
+    const std::pair<Bytes, int> cases[] = {
+        {Jpeg({ExifSegment(Tiff(false, 6))}), 6},         {Jpeg({ExifSegment(Tiff(true, 8))}), 8},
+        {Jpeg({ExifSegment(Tiff(true, 3))}), 3},          {Jpeg({xmp, ExifSegment(Tiff(false, 5))}), 5},
+        {filled, 7},                                      {Jpeg({}), 1},
+        {Jpeg({ExifSegment(Tiff(false, 0))}), 1},         {Jpeg({ExifSegment(Tiff(false, 9))}), 1},
+        {Jpeg({ExifSegment(Tiff(false, 6, 4000))}), 1},  // IFD0 past the block
+        {Jpeg({ExifSegment(badOrder)}), 1},               {late, 1},
+        {Bytes{'G', 'I', 'F', '8', '9', 'a'}, 1},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(Orientation(cases[i].first), cases[i].second) << i;
+}
+
+TEST(JpegExifOrientation, NeverReadsPastACutFile) {
+    const Bytes whole = Jpeg({ExifSegment(Tiff(true, 6))});
+    const std::size_t exifEnd = whole.size() - 8;  // the token scan follows it
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(size));
+        // The segment's length covers the whole TIFF block, so a cut inside it hides the tag.
+        EXPECT_EQ(Orientation(cut), size < exifEnd ? 1 : 6) << "cut at " << size;
+    }
+    // A block that ends right after its count of entries, shorter than one.
+    const Bytes counted = Jpeg({ExifSegment(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 0xFF, 0xFF})});
+    EXPECT_EQ(Orientation(counted), 1);
+    // A block that ends right after an entry's tag, followed by bytes that
+    // read like the rest of that entry: they are no part of the block.
+    const Bytes tagOnly = Jpeg({ExifSegment(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01}), {3, 0, 1, 0, 0, 0, 6, 0}});
+    EXPECT_EQ(Orientation(tagOnly), 1);
+}
+
+// A 3 x 2 picture, each pixel its own colour:  R G B
+//                                              W K Y
+TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
+    const std::tuple<int, int, Colours> cases[] = {  // orientation, the upright width, its pixels
+        {0, 3, {R, G, B, W, K, Y}}, {1, 3, {R, G, B, W, K, Y}}, {2, 3, {B, G, R, Y, K, W}}, {3, 3, {Y, K, W, B, G, R}},
+        {4, 3, {W, K, Y, R, G, B}}, {5, 2, {R, W, G, K, B, Y}}, {6, 2, {W, R, K, G, Y, B}}, {7, 2, {Y, B, K, G, W, R}},
+        {8, 2, {B, Y, G, K, R, W}}, {9, 3, {R, G, B, W, K, Y}},
+    };
+    for (const auto& [orientation, width, upright] : cases) {
+        Bitmap bitmap = BitmapOf(3, 2, {R, G, B, W, K, Y});
+        std::string why;
+        ASSERT_TRUE(ApplyExifOrientation(bitmap, orientation, why)) << why;
+        EXPECT_EQ(bitmap.Width() * 10 + bitmap.Height(), width * 10 + 6 / width) << orientation;
+        EXPECT_EQ(ColoursOf(bitmap), upright) << orientation;
+    }
+}
+
+// Each platform's loader: a BMP file comes back exactly, and the bitmap in
+// memory is the file as it will be written (an odd width: rows carry padding).
+TEST(LoadPicture, ABmpFileComesBackExactly) {
+    Colours colours;
+    for (std::uint32_t i = 0; i < 61 * 37; ++i) colours.push_back((i * 0x010203u) & 0xFFFFFFu);
+    const Bitmap source = BitmapOf(61, 37, colours);
+    TempDir dir;
+    const std::string file = dir.str() + platform::kPathSeparator + "写真 1.bmp";
+    std::string why;
+    ASSERT_TRUE(platform::WriteFileReplacing(file, source.FileData(), source.FileSize(), why)) << why;
+    Bitmap loaded;
+    ASSERT_TRUE(platform::LoadPicture(file, loaded, why)) << why;
+    EXPECT_EQ(ColoursOf(loaded), colours);
+    EXPECT_EQ(FileOf(loaded), FileOf(source));
+}
+
+// Two-pixel GIFs whose second pixel is transparent: it shows the background
+// colour of the global table (green, index 2), or black without a table.
+TEST(LoadPicture, TransparentGifPixelsShowTheBackgroundOrBlack) {
+    const Bytes control = {0x21, 0xF9, 4, 1, 0, 0, 1, 0};  // transparent index 1
+    const Bytes pixels = {0x2C, 0, 0, 0, 0, 2, 0, 1, 0};   // a 2 x 1 frame at 0,0
+    const Bytes data = {2, 2, 0x44, 0x0A, 0, 0x3B};        // LZW: clear, 0, 1, end
+    Bytes withTable = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x81, 2, 0,
+                       0xFF, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0x12, 0x34, 0x56};
+    withTable.insert(withTable.end(), control.begin(), control.end());
+    withTable.insert(withTable.end(), pixels.begin(), pixels.end());
+    withTable.push_back(0x00);
+    withTable.insert(withTable.end(), data.begin(), data.end());
+    Bytes localOnly = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x00, 2, 0};
+    localOnly.insert(localOnly.end(), control.begin(), control.end());
+    localOnly.insert(localOnly.end(), pixels.begin(), pixels.end());
+    localOnly.insert(localOnly.end(), {0x80, 0xFF, 0, 0, 0, 0, 0xFF});  // local table: red, blue
+    localOnly.insert(localOnly.end(), data.begin(), data.end());
+    TempDir dir;
+    for (const auto& [name, bytes, ground] : {std::tuple{"table.gif", withTable, G}, std::tuple{"local.gif", localOnly, K}}) {
+        WriteFile(dir.path() / name, bytes);
+        Bitmap bitmap;
+        std::string why;
+        ASSERT_TRUE(platform::LoadPicture(dir.str() + platform::kPathSeparator + name, bitmap, why)) << why;
+        EXPECT_EQ(ColoursOf(bitmap), (Colours{R, ground})) << name;
+    }
+}
+
+// What is no picture is refused, naming the file; a picture loaded before is kept.
+TEST(LoadPicture, WhatIsNoPictureIsRefusedNamingTheFile) {
+    TempDir dir;
+    WriteFile(dir.path() / "text.jpg", "this is no picture");
+    WriteFile(dir.path() / "empty.gif", "");
+    std::filesystem::create_directory(dir.path() / "folder.jpg");
+    for (const char* name : {"text.jpg", "empty.gif", "folder.jpg", "missing.bmp"}) {
+        Bitmap bitmap;
+        std::string why;
+        EXPECT_FALSE(platform::LoadPicture(dir.str() + platform::kPathSeparator + name, bitmap, why)) << name;
+        EXPECT_TRUE(bitmap.Empty()) << name;
+        ASSERT_TRUE(bitmap.Allocate(2, 1, why));
+        EXPECT_FALSE(platform::LoadPicture(dir.str() + platform::kPathSeparator + name, bitmap, why)) << name;
+        EXPECT_EQ(bitmap.Width(), 2) << name;
+        EXPECT_NE(why.find(name), std::string::npos) << why;
+    }
 }
 
 }  // namespace
