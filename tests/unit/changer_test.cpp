@@ -1,8 +1,5 @@
 // The changer's whole run, with real files, the real settings file and the
-// real picture loader; the keys, program starts, wallpaper and message boxes
-// come from the test-only fakes.
-#include <gtest/gtest.h>
-
+// real picture loader; keys, program starts, wallpaper and boxes are fakes.
 #include <functional>
 #include <set>
 
@@ -19,8 +16,8 @@ namespace {
 
 // A small real picture: a 24-bit BMP file of one colour.
 std::string BmpBytes(std::uint32_t colour) {
-    const Bitmap b = BitmapOf(3, 2, Colours(6, colour));
-    return std::string(reinterpret_cast<const char*>(b.FileData()), b.FileSize());
+    const Bytes b = FileOf(BitmapOf(3, 2, Colours(6, colour)));
+    return {b.begin(), b.end()};
 }
 
 class ChangerRun : public ProgramTest {
@@ -71,25 +68,20 @@ TEST_F(ChangerRun, TheFolderPathIsSearchedAndEveryPictureButThePreviousOnesNameC
 
 TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndNothingElse) {
     const auto normal = platform::WindowStyle::Normal, minimized = platform::WindowStyle::Minimized;
-    const struct {
-        bool space, d, n;
-        const char *commandLine, *arguments;
-        platform::WindowStyle style;
-        std::size_t probed;
-    } cases[] = {{true, true, true, "\"/some where/Photo.JPG\"", "/add/some where/Photo.JPG", normal, 0},
-                 {true, true, true, "ignored text", "", normal, 1},  // Space first, then D, then N
-                 {false, true, true, "", "/delskip", minimized, 2},
-                 {false, false, true, "/NOKEY", "/nowall", minimized, 3}};
-    for (const auto& c : cases) {
+    // Keys down (Space, D, N), the command line, the arguments handed over, the window, the keys probed.
+    const std::tuple<bool, bool, bool, const char*, const char*, platform::WindowStyle, std::size_t> cases[] = {
+        {true, true, true, "\"/some where/Photo.JPG\"", "/add/some where/Photo.JPG", normal, 0},
+        {true, true, true, "ignored text", "", normal, 1},  // Space first, then D, then N
+        {false, true, true, "", "/delskip", minimized, 2}, {false, false, true, "/NOKEY", "/nowall", minimized, 3}};
+    for (const auto& [space, d, n, commandLine, arguments, style, probed] : cases) {
         fake::ResetDesktop();
-        Desk().spaceDown = c.space, Desk().dDown = c.d, Desk().nDown = c.n;
-        EXPECT_EQ(Run(c.commandLine), RunEnd::HandedOver) << c.commandLine;
+        Desk().spaceDown = space, Desk().dDown = d, Desk().nDown = n;
+        EXPECT_EQ(Run(commandLine), RunEnd::HandedOver) << commandLine;
         ASSERT_EQ(Desk().started.size(), 1u);
-        EXPECT_EQ(Desk().started[0].program, dir + S + platform::ExecutableName("SarvoSetTool"));
-        EXPECT_EQ(Desk().started[0].arguments, c.arguments);
-        EXPECT_EQ(Desk().started[0].style, c.style);
-        EXPECT_EQ(Desk().keysProbed.size(), c.probed);
-        EXPECT_TRUE(Desk().applied.empty());
+        EXPECT_EQ(Desk().started[0].program + "|" + Desk().started[0].arguments,
+                  dir + S + platform::ExecutableName("SarvoSetTool") + "|" + arguments);
+        EXPECT_EQ(Desk().started[0].style, style);
+        EXPECT_TRUE(Desk().keysProbed.size() == probed && Desk().applied.empty());
     }
     EXPECT_FALSE(fs::exists(ini));
     // "/nokey", spelt exactly, skips the keys.
@@ -105,12 +97,9 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndNothingElse) {
 TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
     const std::string picture = pictures + S + "a.bmp";
     const std::string& bitmap = graphic;
-    const struct {
-        const char* what;
-        std::function<void()> arrange;
-        std::function<std::string()> text;  // known after the run, which tells where the bitmap goes
-        bool whole;                         // else the system's reason follows the text
-    } stops[] = {
+    // What, the arrangement, the text (known after the run, which tells where the bitmap goes),
+    // whether it is the whole text (else the system's reason follows it).
+    const std::tuple<const char*, std::function<void()>, std::function<std::string()>, bool> stops[] = {
         {"the folder is missing", [] {},
          [] { return "指定したフォルダがありません。\r\nSettingToolでもう一度指定しなおしてください。"; }, true},
         {"the catalogue is empty", [&] { WriteFile(fs::path(pictures) / "notes.txt", "x"); },
@@ -133,14 +122,14 @@ TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
         {"the settings tool cannot start", [&] { Desk().spaceDown = true, Desk().startSucceeds = false; },
          [] { return "SarvoSetToolを起動できませんでした。\r\n"; }, false},
     };
-    for (const auto& stop : stops) {
-        SCOPED_TRACE(stop.what);
+    for (const auto& [what, arrange, text, whole] : stops) {
+        SCOPED_TRACE(what);
         fake::ResetDesktop();
         fake::ResetScriptedUi();
         fs::remove_all(pictures);
         fs::remove_all(bitmap);
         WriteFile(bitmap, "previous");
-        stop.arrange();
+        arrange();
         Set("WallPaper", "/old.jpg");
         const auto bitmapNow = [&] { return fs::is_regular_file(bitmap) ? ReadFile(bitmap) : "not a file"; };
         const std::string settings = ReadFile(ini), before = bitmapNow();
@@ -148,37 +137,28 @@ TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
         ASSERT_EQ(Shown().size(), 1u);
         EXPECT_EQ(Shown()[0].caption, "SarvoBackdropChanger");
         EXPECT_EQ(Shown()[0].style, platform::kIconError);
-        const std::string& shown = Shown()[0].text;
-        EXPECT_EQ(stop.whole ? shown : shown.substr(0, stop.text().size()), stop.text());
-        EXPECT_EQ(ReadFile(ini), settings);
-        EXPECT_TRUE(Desk().applied.empty());
+        EXPECT_EQ(whole ? Shown()[0].text : Shown()[0].text.substr(0, text().size()), text());
+        EXPECT_TRUE(ReadFile(ini) == settings && Desk().applied.empty() && !fs::exists(bitmap + ".previous"));
         EXPECT_EQ(bitmapNow(), before);
-        EXPECT_FALSE(fs::exists(bitmap + ".previous"));
     }
 }
 
 TEST(SelectPosition, DrawsAgainWhileTheNameIsThePreviousOne) {
     const std::string a = "p" + S + "a.jpg", b = "p" + S + "b.jpg", qa = "q" + S + "a.jpg";
     const std::vector<std::string> letters = {"a", "b", "c", "d"};  // no separator: no name, nothing rejected
-    const struct {
-        std::vector<std::string> files;
-        std::string old;
-        std::vector<double> draws;
-        std::size_t position, drawn;
-    } cases[] = {
+    // The files, the previous picture, the draws, the position chosen and how many draws it took.
+    const std::tuple<std::vector<std::string>, std::string, std::vector<double>, std::size_t, std::size_t> cases[] = {
         {{a, b, qa}, "old" + S + "a.jpg", {0.1, 0.9, 0.5}, 1, 3},  // a and q/a are refused
         {{a, b, qa}, "old" + S + "A.jpg", {0.1}, 0, 1},            // another letter case is another picture
         {{a, b, qa}, "a.jpg", {0.1}, 0, 1},                        // so is a name without a folder part
         {{a}, a, {}, 0, 0},                                        // a lone entry is taken without a draw
         {{a, qa}, "r" + S + "a.jpg", {0.75}, 1, 1},                // no entry can pass: the first draw stands
-        {letters, "", {0.0}, 0, 1},
-        {letters, "", {0.999999}, 3, 1},
-        {letters, "", {0.25}, 1, 1},
+        {letters, "", {0.0}, 0, 1}, {letters, "", {0.999999}, 3, 1}, {letters, "", {0.25}, 1, 1},
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
+    for (const auto& [files, old, draws, position, expectedDraws] : cases) {
         std::size_t drawn = 0;
-        const auto next = [&] { return cases[i].draws.at(drawn++); };
-        EXPECT_EQ(changer::SelectPosition(cases[i].files, cases[i].old, next), cases[i].position) << "case " << i;
-        EXPECT_EQ(drawn, cases[i].drawn) << "case " << i;
+        const auto next = [&, &draws = draws] { return draws.at(drawn++); };
+        EXPECT_EQ(changer::SelectPosition(files, old, next), position) << old << draws.size();
+        EXPECT_EQ(drawn, expectedDraws) << old << draws.size();
     }
 }
