@@ -1,7 +1,5 @@
 // The uninstaller's removals through its window's model, with real files in
 // every folder where the bitmap may lie.
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "core/pure/maker.h"
@@ -17,8 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kGraphic = "SarvoChangerGraphic.bmp";
-constexpr const char* kOldGraphic = "SarvoCangerGraphic.bmp";
+constexpr const char *kGraphic = "SarvoChangerGraphic.bmp", *kOldGraphic = "SarvoCangerGraphic.bmp";
+constexpr const char *kV1 = "Sarvo Changer Ver.1.0", *kV2 = "Sarvo Changer Ver.2.0/3.0";
 
 class Uninstaller : public ProgramTest {
 protected:
@@ -42,10 +40,10 @@ protected:
     void Install() {
         for (const platform::BitmapFolder& folder : folders)
             for (const char* name : {kGraphic, kOldGraphic}) WriteFile(fs::path(folder.path) / name, "BM");
-        Store(kRunKey, "SarvoChanger", "/programs/SarvoChanger");
+        for (const auto& [key, name, value] : {std::tuple{kRunKey, "SarvoChanger", "/programs/SarvoChanger"},
+                                               {kDesktopKey, "TileWallpaper", "1"}, {kDesktopKey, "WallpaperStyle", "02"}})
+            Store(key, name, value);
         Store(kDesktopKey, "Wallpaper", folders.front().path + S + kGraphic);
-        Store(kDesktopKey, "TileWallpaper", "1");
-        Store(kDesktopKey, "WallpaperStyle", "02");
     }
     std::size_t FoldersWith(const char* name) {
         std::size_t n = 0;
@@ -58,20 +56,16 @@ protected:
         fake::ScriptedUi().answers = {answer};
         button.OnClick();
         const auto& shown = fake::ScriptedUi().shown;
-        EXPECT_FALSE(shown.empty());
         for (const fake::ShownMessage& box : shown) EXPECT_EQ(box.caption, "SarvoUninstaller");
-        if (!shown.empty()) {
-            EXPECT_EQ(shown[0].text, version + "をアンインストールします。\r\nよろしいですか？");
-            EXPECT_EQ(shown[0].style, platform::kYesNo);
-        }
+        EXPECT_EQ(shown.empty() ? "none" : shown[0].text, version + "をアンインストールします。\r\nよろしいですか？");
+        EXPECT_EQ(shown.empty() ? ~0u : shown[0].style, platform::kYesNo);
         return shown;
     }
     // Clicks with Yes: the closing box is the completion text alone.
     void ExpectDone(Button& button, const std::string& version) {
         const auto& shown = Click(button, version, platform::kAnswerYes);
         ASSERT_EQ(shown.size(), 2u);
-        EXPECT_EQ(shown[1].text, version + "をアンインストールしました。");
-        EXPECT_EQ(shown[1].style, platform::kOkOnly);
+        EXPECT_EQ(shown[1].text + std::to_string(shown[1].style), version + "をアンインストールしました。" + std::to_string(platform::kOkOnly));
     }
 
     std::vector<platform::BitmapFolder> folders;
@@ -81,9 +75,6 @@ protected:
 };
 
 }  // namespace
-
-constexpr const char* kV1 = "Sarvo Changer Ver.1.0";
-constexpr const char* kV2 = "Sarvo Changer Ver.2.0/3.0";
 
 // The current version removes the bitmap everywhere (copies and a killed
 // run's leftover too), the entry and the wallpaper, but keeps the placement,
@@ -108,11 +99,10 @@ TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
     EXPECT_EQ(FoldersWith(kGraphic), 0u);
     for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"),
+              "|102");
     EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
-    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"), "102");
-    EXPECT_EQ(ReadFile(mine), "mine");
-    EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
+    EXPECT_TRUE(ReadFile(mine) == "mine" && FoldersWith(kOldGraphic) == folders.size());
     fs::remove(mine);
     fs::remove(fs::path(own.path) / kOldGraphic);
     ExpectDone(f.cmdSarvoUninst2, kV2);
@@ -122,10 +112,8 @@ TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     fake::ResetDesktop();
     ExpectDone(f.cmdSarvoUninst1, kV1);
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_EQ(FoldersWith(kOldGraphic), 0u);
-    EXPECT_EQ(FoldersWith(kGraphic), folders.size());
+    EXPECT_TRUE(FoldersWith(kOldGraphic) == 0u && FoldersWith(kGraphic) == folders.size() && fake::TheDesktop().applied.empty());
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
-    EXPECT_TRUE(fake::TheDesktop().applied.empty());
 }
 
 TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
@@ -156,15 +144,10 @@ TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan
     fake::TheDesktop().applySucceeds = false;
     // On Linux a folder in place of the autostart entry and the key file stands in for a refusing registry.
     const bool storeRefuses = platform::kPathSeparator == '/';
-    const fs::path config = user / "config";
-    const fs::path blocked[] = {config / "autostart" / "SarvoChanger.desktop",
-                                config / "sarvo-backdrop-changer" / "registry.ini"};
-    if (storeRefuses) {
-        for (const fs::path& file : blocked) {
-            fs::remove(file);
-            WriteFile(file / "inside", "x");
-        }
-    }
+    const fs::path blocked[] = {user / "config" / "autostart" / "SarvoChanger.desktop",
+                                user / "config" / "sarvo-backdrop-changer" / "registry.ini"};
+    for (const fs::path& file : blocked)
+        if (storeRefuses) fs::remove(file), WriteFile(file / "inside", "x");
     Form1& f = Open();
     const auto& shown = Click(f.cmdSarvoUninst2, kV2, platform::kAnswerYes);
     ASSERT_EQ(shown.size(), 2u);
