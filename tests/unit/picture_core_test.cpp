@@ -93,19 +93,6 @@ const std::vector<Case> kCases = {
      {Z, R, G, B, R, R, G, R, G, R}},
 };
 
-TEST(DecodeBmp, EveryDepthAndLayoutGivesThePicture) {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.what);
-        const Bytes file = MakeBmp(c.parts);
-        Bitmap bitmap;
-        std::string why;
-        ASSERT_TRUE(DecodeBmp(file.data(), file.size(), bitmap, why)) << why;
-        EXPECT_EQ(bitmap.Width(), c.parts.width);
-        EXPECT_EQ(bitmap.Height(), std::abs(c.parts.height));  // a top-down height is shown as its absolute value
-        EXPECT_EQ(test::ColoursOf(bitmap), c.expected);
-    }
-}
-
 // A file in memory that shows every byte never written.
 struct MemoryFile : ByteSink {
     Bytes bytes;
@@ -116,39 +103,32 @@ struct MemoryFile : ByteSink {
     }
 };
 
-// Written into its file a strip of one or two rows at a time, and turned on
-// the way, every layout gives the file of the picture decoded whole and
-// turned afterwards, byte for byte.
-TEST(DecodeBmp, StripByStripIntoAFileGivesTheBytesOfTheWholePicture) {
+// Every layout gives its picture (a top-down height shown as its size); written
+// into its file a strip of one or two rows at a time and turned on the way, the
+// bytes of the picture decoded whole and turned afterwards; and no cut of it.
+TEST(DecodeBmp, EveryLayoutGivesThePictureWholeOrStripByStripAndNoCutOfIt) {
     for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
         const Bytes file = MakeBmp(c.parts);
-        for (int orientation = 1; orientation <= 8; ++orientation) {
+        Bitmap bitmap;
+        std::string why;
+        ASSERT_TRUE(DecodeBmp(file.data(), file.size(), bitmap, why)) << why;
+        EXPECT_EQ(bitmap.Width() * 1000 + bitmap.Height(), c.parts.width * 1000 + std::abs(c.parts.height));
+        EXPECT_EQ(ColoursOf(bitmap), c.expected);
+        for (int orientation = 1; orientation <= 8; ++orientation)
             for (std::size_t rows : {1, 2}) {
-                SCOPED_TRACE(std::string(c.what) + ", orientation " + std::to_string(orientation) + ", " +
-                             std::to_string(rows) + " rows a strip");
+                SCOPED_TRACE("orientation " + std::to_string(orientation) + ", " + std::to_string(rows) + " rows a strip");
                 Bitmap whole;
-                std::string why;
-                ASSERT_TRUE(DecodeBmp(file.data(), file.size(), whole, why)) << why;
-                ASSERT_TRUE(ApplyExifOrientation(whole, orientation, why)) << why;
+                ASSERT_TRUE(DecodeBmp(file.data(), file.size(), whole, why) && ApplyExifOrientation(whole, orientation, why)) << why;
                 MemoryFile out;
                 BmpFileWriter writer(out, rows * BmpStride(c.parts.width));
                 writer.Orientation(orientation);
                 MemoryBytes bytes(file.data(), file.size());
-                ASSERT_TRUE(DecodeBmp(bytes, writer, why)) << why;
-                ASSERT_TRUE(writer.Finish(why)) << why;
-                EXPECT_EQ(out.bytes, Bytes(whole.FileData(), whole.FileData() + whole.FileSize()));
+                ASSERT_TRUE(DecodeBmp(bytes, writer, why) && writer.Finish(why)) << why;
+                EXPECT_EQ(out.bytes, FileOf(whole));
             }
-        }
-    }
-}
-
-TEST(DecodeBmp, AFileCutAnywhereIsRefusedWithAReason) {
-    for (const Case& c : kCases) {
-        const Bytes whole = MakeBmp(c.parts);
-        for (std::size_t size = 0; size < whole.size(); ++size) {
-            const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(size));  // a read past it shows
-            EXPECT_TRUE(Refused(cut)) << c.what << ", cut at " << size;
-        }
+        for (std::size_t size = 0; size < file.size(); ++size)  // a read past the cut shows
+            EXPECT_TRUE(Refused(Bytes(file.begin(), file.begin() + static_cast<long>(size)))) << "cut at " << size;
     }
 }
 
