@@ -16,6 +16,13 @@
 
 namespace sarvo::test {
 
+namespace fs = std::filesystem;
+
+inline std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
 struct Catalogue {
     std::vector<std::string> folders;
     std::vector<std::string> files;

@@ -1,27 +1,19 @@
 // The picture catalogue and the folder test on real folder trees.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-
 #include "catalogue_support.h"
 
 using namespace sarvo;
-using sarvo::test::TempDir;
-using sarvo::test::WriteFile;
-
-namespace {
+using namespace sarvo::test;
 const char S = platform::kPathSeparator;
-}
 
 TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
     TempDir dir;
     const auto& root = dir.path();
     for (const char* name : {"r1.jpg", "notes.txt", "A/a.GIF", "A/A1/x.jpeg", "B/b.bmp"}) WriteFile(root / name, "x");
     const std::string r = dir.str();
-    const test::Catalogue got = test::Walk(r);
+    const Catalogue got = Walk(r), reference = ReferenceWalk(r);
     // The same two lists as the two-pass walk over the same listings.
-    const test::Catalogue reference = test::ReferenceWalk(r);
     EXPECT_EQ(got.folders, reference.folders);
     EXPECT_EQ(got.files, reference.files);
     // And, whatever order the file system lists in, the shape the user
@@ -29,35 +21,28 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
     ASSERT_EQ(got.folders.size(), 4u);
     EXPECT_EQ(got.folders[0], r);
     const auto a = std::find(got.folders.begin(), got.folders.end(), r + S + "A");
-    ASSERT_NE(a, got.folders.end());
-    EXPECT_EQ(*(a + 1), r + S + "A" + S + "A1");
-    std::vector<std::string> files = got.files;
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{r + S + "A" + S + "A1" + S + "x.jpeg", r + S + "A" + S + "a.GIF",
-                                               r + S + "B" + S + "b.bmp", r + S + "r1.jpg"}));
+    EXPECT_TRUE(a < got.folders.end() - 1 && a[1] == r + S + "A" + S + "A1");
+    EXPECT_EQ(Sorted(got.files), (std::vector<std::string>{r + S + "A" + S + "A1" + S + "x.jpeg", r + S + "A" + S + "a.GIF",
+                                                          r + S + "B" + S + "b.bmp", r + S + "r1.jpg"}));
     EXPECT_EQ(got.files[0], r + S + "r1.jpg");  // the root's files come first
     EXPECT_EQ(got.searchedPath, r + S);         // the search path gains its separator
 }
 
-TEST(Catalogue, ATrailingSeparatorIsKeptOnceAndFolderNamesAreNoPictures) {
+// A trailing separator is kept once, folder names are no pictures, and folders
+// without pictures or a missing root give an empty catalogue.
+TEST(Catalogue, ATrailingSeparatorIsKeptOnceAndWhatHoldsNoPictureGivesNone) {
     TempDir dir;
     WriteFile(dir.path() / "holiday.jpg" / "in.jpg", "x");
     const std::string withSeparator = dir.str() + S;
-    const test::Catalogue got = test::Walk(withSeparator);
+    Catalogue got = Walk(withSeparator);
     EXPECT_EQ(got.folders, (std::vector<std::string>{withSeparator, withSeparator + "holiday.jpg"}));
     EXPECT_EQ(got.files, std::vector<std::string>{withSeparator + "holiday.jpg" + S + "in.jpg"});
-}
-
-TEST(Catalogue, FoldersWithoutPicturesOrAMissingRootGiveAnEmptyCatalogue) {
-    TempDir dir;
-    for (const char* name : {"a/b/readme.txt", "photo.png", "photo.jpe"}) WriteFile(dir.path() / name, "x");
-    test::Catalogue got = test::Walk(dir.str());
-    EXPECT_TRUE(got.files.empty());
-    EXPECT_EQ(got.folders.size(), 3u);
-    const std::string missing = dir.str() + S + "gone";
-    got = test::Walk(missing);
-    EXPECT_EQ(got.folders, std::vector<std::string>{missing});
-    EXPECT_TRUE(got.files.empty());
+    for (const char* name : {"a/b/readme.txt", "photo.png", "photo.jpe"}) WriteFile(dir.path() / "holiday.jpg" / name, "x");
+    fs::remove(dir.path() / "holiday.jpg" / "in.jpg");
+    got = Walk(dir.str());
+    EXPECT_TRUE(got.files.empty() && got.folders.size() == 4u);
+    got = Walk(withSeparator + "gone");
+    EXPECT_TRUE(got.files.empty() && got.folders == std::vector<std::string>{withSeparator + "gone"});
 }
 
 TEST(ProbeFolder, OnlyAnExistingFolderExists) {

@@ -4,22 +4,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <filesystem>
-
 #include "catalogue_support.h"
 
 using namespace sarvo;
-namespace fs = std::filesystem;
-using sarvo::test::TempDir;
-using sarvo::test::WriteFile;
-
-namespace {
-std::vector<std::string> Sorted(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-}
-}  // namespace
+using namespace sarvo::test;
 
 TEST(CatalogueLinux, HiddenEntriesLineBreaksAndPipesAreLeftOutLinksFollowedAndLoopsEnteredOnce) {
     TempDir dir, other;
@@ -34,7 +22,7 @@ TEST(CatalogueLinux, HiddenEntriesLineBreaksAndPipesAreLeftOutLinksFollowedAndLo
     fs::create_symlink(dir.path() / "A" / "a.jpg", dir.path() / "link.jpg");  // a link to a picture is a picture
     fs::create_symlink(dir.path() / "nowhere.jpg", dir.path() / "dangling.jpg");
     ASSERT_EQ(mkfifo((dir.path() / "pipe.jpg").c_str(), 0600), 0);  // reading one could block forever
-    const auto got = test::Walk(r);
+    const auto got = Walk(r);
     // Every real folder once, whatever the listing order.
     EXPECT_EQ(Sorted(got.folders), Sorted({r, r + "/A", r + "/elsewhere", r + "/more", r + "/more/deep"}));
     EXPECT_EQ(Sorted(got.files),
@@ -61,10 +49,10 @@ TEST(CatalogueLinux, TheParallelWalkGivesExactlyTheSequentialOrder) {
         fs::create_directory_symlink(r, d / "e2" / "up");
         fs::create_directory_symlink(d / "e4", d / "a-down");
     }
-    const auto reference = test::ReferenceWalk(dir.str());
+    const auto reference = ReferenceWalk(dir.str());
     ASSERT_EQ(reference.folders.size(), 1u + 12u * 5u + 12u);
     for (int run = 0; run < 5; ++run) {
-        const auto got = test::Walk(dir.str());
+        const auto got = Walk(dir.str());
         EXPECT_EQ(got.folders, reference.folders);
         EXPECT_EQ(got.files, reference.files);
     }
@@ -79,5 +67,5 @@ TEST(CatalogueLinux, AFolderThatCannotBeReadIsSkipped) {
     fs::permissions(dir.path() / "open", readable);
     fs::permissions(dir.path() / "locked", fs::perms::none);
     const std::vector<std::string> expected{dir.str() + "/open/o.jpg"};
-    EXPECT_TRUE(test::RunWithoutPrivileges([&] { return test::Walk(dir.str()).files == expected; }));
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return Walk(dir.str()).files == expected; }));
 }
