@@ -29,12 +29,8 @@ inline std::string Stored(const char* key, const char* name) {
 }
 
 inline void Store(const char* key, const char* name, const std::string& value) {
-    if (value == kGone) {
-        platform::RegistryDeleteValue(key, name);
-    } else {
-        platform::RegistryCreateKey(key);
-        platform::RegistryWriteString(key, name, value);
-    }
+    if (value == kGone) platform::RegistryDeleteValue(key, name);
+    else platform::RegistryCreateKey(key), platform::RegistryWriteString(key, name, value);
 }
 
 class ProgramTest : public ::testing::Test {
@@ -55,21 +51,17 @@ protected:
     }
     void TearDown() override {
         for (std::size_t i = 0; i < std::size(kTouched); ++i) Store(kTouched[i].first, kTouched[i].second, saved[i]);
-        for (const auto& [path, bytes] : savedFiles) {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-            if (bytes != kGone) WriteFile(path, bytes);
-        }
+        std::error_code ignored;
+        for (const auto& [path, bytes] : savedFiles)
+            if (std::filesystem::remove_all(path, ignored), bytes != kGone) WriteFile(path, bytes);
     }
     const std::vector<fake::ShownMessage>& Shown() { return fake::ScriptedUi().shown; }
     std::string Setting(const std::string& key) { return IniReadString(ini, "Sarvo Changer", key, kGone); }
     void Set(const std::string& key, const std::string& value) { IniWriteString(ini, "Sarvo Changer", key, value); }
     fake::Desktop& Desk() { return fake::TheDesktop(); }
 
-    static constexpr std::pair<const char*, const char*> kTouched[] = {{kDesktopKey, "Wallpaper"},
-                                                                       {kDesktopKey, "TileWallpaper"},
-                                                                       {kDesktopKey, "WallpaperStyle"},
-                                                                       {kRunKey, "SarvoChanger"}};
+    static constexpr std::pair<const char*, const char*> kTouched[] = {
+        {kDesktopKey, "Wallpaper"}, {kDesktopKey, "TileWallpaper"}, {kDesktopKey, "WallpaperStyle"}, {kRunKey, "SarvoChanger"}};
     TempDir home, program;
     const std::filesystem::path user = home.path() / "user $HOME `x` 50% 'q'";  // the XDG folders (Linux)
     const std::string dir = program.str() + S + "Sarvo Dir $x `y` 50% 'q'", ini = dir + S + "sarvoset.ini";
