@@ -28,8 +28,7 @@ inline Colours ColoursOf(const Bitmap& bitmap) {
 
 inline Bitmap BitmapOf(int width, int height, const Colours& colours) {
     Bitmap bitmap;
-    std::string why;
-    if (!bitmap.Allocate(width, height, why)) std::abort();
+    if (std::string why; !bitmap.Allocate(width, height, why)) std::abort();
     for (int i = 0; i < width * height; ++i)
         for (int c = 0; c < 3; ++c)
             bitmap.Row(i / width)[i % width * 3 + c] = static_cast<unsigned char>(colours[static_cast<std::size_t>(i)] >> 8 * c);
@@ -95,8 +94,7 @@ inline Bytes MakeBmp(const BmpParts& p) {
     }
     for (std::uint32_t c : p.palette) Put(h, c, p.headerSize == 12 ? 3 : 4);
     Bytes file = {'B', 'M'};
-    for (std::size_t v : {14 + h.size() + p.pixels.size(), std::size_t{0}, 14 + h.size()})
-        Put(file, static_cast<std::uint32_t>(v), 4);
+    for (std::size_t v : {14 + h.size() + p.pixels.size(), std::size_t{0}, 14 + h.size()}) Put(file, static_cast<std::uint32_t>(v), 4);
     file.insert(file.end(), h.begin(), h.end());
     file.insert(file.end(), p.pixels.begin(), p.pixels.end());
     return file;

@@ -15,14 +15,12 @@ using namespace sarvo;
 using test::BitmapOf;
 using Screen = std::vector<std::uint32_t>;
 
-TEST(PictureFileName, ExtensionsCountInAnyCaseWithoutADot) {
+// Extensions count in any case without a dot; only a quoted picture is handed over, without its quotes.
+TEST(PictureNames, ExtensionsCountInAnyCaseAndOnlyAQuotedPictureIsHandedOver) {
     for (const char* name : {"a.bmp", "a.BMP", "b.Gif", "photo.JPEG", "photo.Jpg", "xjpg", "jpeg", "bmp"})
         EXPECT_TRUE(IsPictureFileName(name)) << name;
     for (const char* name : {"photo.jpe", "photo.png", "a.tif", "", "jp", "gi", "a.jpg.txt", "jpeg "})
         EXPECT_FALSE(IsPictureFileName(name)) << name;
-}
-
-TEST(PictureHandOver, OnlyAQuotedPictureIsHandedOverWithoutItsQuotes) {
     const std::pair<const char*, std::optional<std::string>> cases[] = {
         {"\"C:\\Pics\\Sea.JPG\"", "C:\\Pics\\Sea.JPG"}, {"\"/home/u/a b/x.Gif\"", "/home/u/a b/x.Gif"},
         {"\"/p/photo.jpeg\"", "/p/photo.jpeg"},         {"\"/p/c.BMP\"", "/p/c.BMP"},
@@ -32,16 +30,13 @@ TEST(PictureHandOver, OnlyAQuotedPictureIsHandedOverWithoutItsQuotes) {
         {"", std::nullopt}, {"jpg\"", std::nullopt}, {"x", std::nullopt},  // shorter than five: never looked at
     };
     for (const auto& [text, path] : cases) EXPECT_EQ(PictureHandOverPath(text), path) << text;
-}
-
-TEST(PathHelpers, LastComponentAndExtension) {
-    const std::tuple<const char*, char, const char*, const char*> cases[] = {  // path, separator, last, extension
+    const std::tuple<const char*, char, const char*, const char*> paths[] = {  // path, separator, last, extension
         {"C:\\Pictures\\sea.jpg", '\\', "sea.jpg", "jpg"}, {"a.jpg", '\\', "", ""}, {"C:\\Pictures\\", '\\', "", ""},
         {"/home/u/sea.JPG", '/', "sea.JPG", "JPG"}, {"C:\\dir/x.jpg", '/', "x.jpg", "jpg"},
         {"C:\\Pictures\\archive.tar.gz", '\\', "archive.tar.gz", "gz"}, {"C:\\Pictures\\name.", '\\', "name.", ""},
         {"C:\\Pictures.old\\readme", '\\', "readme", ""},
     };
-    for (const auto& [path, separator, last, extension] : cases)
+    for (const auto& [path, separator, last, extension] : paths)
         EXPECT_EQ(LastComponent(path, separator) + "|" + ExtensionOf(path, separator), std::string(last) + "|" + extension) << path;
 }
 
@@ -224,7 +219,8 @@ test::Bytes SmallFile() { return test::FileOf(BitmapOf(3, 2, {0x030201, 0x060504
 
 }  // namespace
 
-TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDown) {
+// Rows are read in place, padded to 12 bytes; a top-down file starts with its top row.
+TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDownAndRefusesWhatItCannotShowWithAReason) {
     for (const bool topDown : {false, true}) {
         test::Bytes file = SmallFile();
         if (topDown) PutLe32(file.data() + 22, static_cast<std::uint32_t>(-2));
@@ -232,13 +228,9 @@ TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDown) {
         std::string why;
         ASSERT_TRUE(ViewBmp24(file.data(), file.size(), picture, why)) << why;
         EXPECT_EQ(picture.width * 10 + picture.height, 32);
-        // Rows are padded to 12 bytes; a top-down file starts with its top row.
         EXPECT_EQ(picture.Row(0), file.data() + 54 + (topDown ? 0 : 12));
         EXPECT_EQ(picture.Row(1), file.data() + 54 + (topDown ? 12 : 0));
     }
-}
-
-TEST(ViewBmp24, RefusesWhatItCannotShowWithAReason) {
     const test::Bytes good = SmallFile();
     // What, where to write the value (or the new size when cut), the value, cut.
     const std::tuple<const char*, std::size_t, std::uint32_t, bool> cases[] = {

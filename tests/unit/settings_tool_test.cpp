@@ -59,6 +59,15 @@ TEST_F(SettingTool, WindowStartFillsTheControlsWithoutWritingThePlacementAndStor
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger") + Setting("StartUp"), std::string(kGone) + "1");
     f.Form_Unload();
     EXPECT_EQ(Setting("StartUp"), "0");
+    // The program runs the window until it is closed, or says why there is none.
+    fake::ScriptedUi().user = [](FormSpec& spec) { ASSERT_TRUE(fake::ActInWindow(spec, "click chkStartup")); };
+    std::ostringstream errors;
+    Form1 shown(dir, ""), none(dir, "");
+    EXPECT_EQ(settings_tool::RunSettingTool(shown, errors), 0);
+    EXPECT_EQ(Setting("StartUp"), "1");
+    fake::ScriptedUi().windowShows = false;
+    EXPECT_EQ(settings_tool::RunSettingTool(none, errors), 1);
+    EXPECT_NE(errors.str().find("no display"), std::string::npos);
 }
 
 TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaper) {
@@ -211,17 +220,6 @@ TEST_F(SettingTool, FolderBoxStoresEveryChangeAndOpensOnlyAFolderThatExists) {
     EXPECT_EQ(Setting("FolderPath"), program.str());
     const fake::ShownDialog& browser = fake::ScriptedUi().dialogs.at(0);
     EXPECT_EQ(browser.caption + browser.initial, "フォルダを選択してください。" + dir);
-}
-
-TEST_F(SettingTool, ProgramRunsTheWindowUntilClosedOrSaysWhyThereIsNone) {
-    fake::ScriptedUi().user = [](FormSpec& spec) { ASSERT_TRUE(fake::ActInWindow(spec, "click chkStartup")); };
-    std::ostringstream errors;
-    Form1 shown(dir, ""), none(dir, "");
-    EXPECT_EQ(settings_tool::RunSettingTool(shown, errors), 0);
-    EXPECT_EQ(Setting("StartUp"), "1");
-    fake::ScriptedUi().windowShows = false;
-    EXPECT_EQ(settings_tool::RunSettingTool(none, errors), 1);
-    EXPECT_NE(errors.str().find("no display"), std::string::npos);
 }
 
 TEST_F(SettingTool, RegistryModuleActsOnlyOnAKeyOpenedForTheOperation) {
