@@ -1,5 +1,4 @@
-// The BMP reader on any bytes: it never reads outside them, and a picture it
-// accepts is a well-formed bitmap of the size it reports.
+// The BMP reader on any bytes: it stays inside them; an accepted picture is a well-formed bitmap.
 #include <cstdlib>
 
 #include "core/pure/bmp_reader.h"

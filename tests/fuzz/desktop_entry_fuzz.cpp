@@ -1,5 +1,4 @@
-// Autostart entries on any bytes: reading one stays inside the text, and a
-// text taken as a program path is written as an entry that reads back as it.
+// Autostart entries on any bytes: reading stays inside the text; a program path written reads back.
 #include <cstdlib>
 
 #include "core/pure/desktop_entry.h"

@@ -1,5 +1,4 @@
-// The hand-over rule on any text: it stays inside it, and a path handed over
-// is the text without its first and last characters, ending in an extension.
+// The hand-over rule on any text: a path handed over is the text unquoted, ending in an extension.
 #include <cstdlib>
 
 #include "core/pure/rules.h"

@@ -1,13 +1,11 @@
-// The settings-file text on any bytes: an untouched text is written back
-// byte for byte, and a value set is the value found, also after a new parse.
+// The settings-file text on any bytes: kept byte for byte; a value set is found, also after a new parse.
 #include <cstdlib>
 
 #include "core/pure/profile_text.h"
 
 namespace {
 
-// A name or value the settings code may pass: one line, no blanks around it,
-// no quotes around it; names also without '[', ']', '=' and ';' first.
+// A name or value the settings code may pass: one line, unquoted, no blanks around; names without []=; .
 bool Plain(std::string_view s, bool name) {
     if (s.empty() ? name : (s.front() == ' ' || s.front() == '\t' || s.back() == ' ' || s.back() == '\t'))
         return false;

@@ -1,6 +1,4 @@
-// The registry store's text under any sequence of edits: it always answers
-// as a plain map of key paths and value names (both without regard to case)
-// would, and reads back the same from its own text.
+// The registry store's text under any edits: it answers as a map without case would, also read back.
 #include <cstdlib>
 #include <map>
 

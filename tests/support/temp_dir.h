@@ -1,5 +1,4 @@
-// Test helpers: a fresh temporary folder removed with all its contents when
-// the object goes out of scope, small file helpers, and platform helpers.
+// Test helpers: a temporary folder removed with its contents, small file helpers, platform helpers.
 #pragma once
 
 #include <filesystem>
@@ -32,9 +31,7 @@ std::string ReadFile(const std::filesystem::path& path);
 
 void SetEnvironment(const std::string& name, const std::string& value);
 
-// POSIX only: runs `check` as it is when not root; as root, in a child that
-// has become "nobody" (uid and gid 65534), so that tests of files a user may
-// not read mean the same. False also when the child cannot be made.
+// POSIX only: `check` as it is, or as root in a child turned "nobody" (65534); false if none is made.
 bool RunWithoutPrivileges(const std::function<bool()>& check);
 
 }  // namespace sarvo::test

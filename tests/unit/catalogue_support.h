@@ -1,7 +1,4 @@
-// Running the catalogue walk in tests, and an independent reference for its
-// order: the plain two-pass walk on one thread (folders first, then every
-// folder's files), listing folders again and again as the simplest walk
-// would, and entering a folder met again through a link only the first time.
+// The catalogue walk in tests, and its reference: the plain two-pass walk on one thread, entering a linked folder once.
 #pragma once
 
 #include <algorithm>

@@ -16,8 +16,7 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
     // The same two lists as the two-pass walk over the same listings.
     EXPECT_EQ(got.folders, reference.folders);
     EXPECT_EQ(got.files, reference.files);
-    // And, whatever order the file system lists in, the shape the user
-    // expects: the root first, A1 right after A, each file under its folder.
+    // Whatever the listing order: the root first, A1 right after A, each file under its folder.
     ASSERT_EQ(got.folders.size(), 4u);
     EXPECT_EQ(got.folders[0], r);
     const auto a = std::find(got.folders.begin(), got.folders.end(), r + S + "A");
@@ -28,8 +27,7 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
     EXPECT_EQ(got.searchedPath, r + S);         // the search path gains its separator
 }
 
-// A trailing separator is kept once, folder names are no pictures, and folders
-// without pictures or a missing root give an empty catalogue.
+// A trailing separator is kept once; folder names, folders without pictures and a missing root give none.
 TEST(Catalogue, ATrailingSeparatorIsKeptOnceAndWhatHoldsNoPictureGivesNone) {
     TempDir dir;
     WriteFile(dir.path() / "holiday.jpg" / "in.jpg", "x");

@@ -1,5 +1,4 @@
-// The changer's whole run, with real files, the real settings file and the
-// real picture loader; keys, program starts, wallpaper and boxes are fakes.
+// The changer's whole run on real files; keys, program starts, wallpaper and boxes are fakes.
 #include <functional>
 #include <set>
 
@@ -92,13 +91,11 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndNothingElse) {
     EXPECT_TRUE(Desk().keysProbed.empty() && Desk().started.empty());
 }
 
-// Every step that can fail before the wallpaper changes tells why in an error
-// box and leaves the settings file, the bitmap and the wallpaper as they were.
+// Every stop before the wallpaper changes shows why and keeps the settings, the bitmap and the wallpaper.
 TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
     const std::string picture = pictures + S + "a.bmp";
     const std::string& bitmap = graphic;
-    // What, the arrangement, the text (known after the run, which tells where the bitmap goes),
-    // whether it is the whole text (else the system's reason follows it).
+    // What, the arrangement, the text (known after the run), whether whole (else the system's reason follows).
     const std::tuple<const char*, std::function<void()>, std::function<std::string()>, bool> stops[] = {
         {"the folder is missing", [] {},
          [] { return "指定したフォルダがありません。\r\nSettingToolでもう一度指定しなおしてください。"; }, true},

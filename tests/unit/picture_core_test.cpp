@@ -1,6 +1,4 @@
-// The BMP reader on files laid out byte by byte (every depth, the RLE and
-// bit-field layouts, files cut short, impossible or inconsistent), the Exif
-// reader and turner, and each platform's picture loader on real files.
+// The BMP reader on files laid out byte by byte, the Exif reader and turner, and each platform's loader.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,15 +76,12 @@ const std::vector<Case> kCases = {
     {"8 bits, OS/2 core header with three-byte entries",
      {.width = 3, .height = 2, .bits = 8, .pixels = {0, 1, 2, 0, 128, 255, 7, 0}, .palette = Ramp(), .headerSize = 12},
      {0x807F40, 0xFF007F, 0x07F803, 0x00FF00, 0x01FE00, 0x02FD01}},
-    // Bottom row: three red, an absolute run padded to even, end of line;
-    // middle: two blue, a delta three right and one up; top: one green; end.
-    // Pixels never written keep the first palette colour.
+    // Runs, an absolute run padded to even, deltas, end codes; unwritten pixels keep the first palette colour.
     {"RLE8 runs, absolute runs, deltas and end codes",
      {.width = 6, .height = 3, .bits = 8, .pixels = {3, 1, 0, 3, 2, 3, 2, 0, 0, 0, 2, 3, 0, 2, 3, 1, 1, 2, 0, 1},
       .palette = {Z, R, G, B}, .compression = kRle8, .coloursUsed = 4},
      {Z, Z, Z, Z, Z, G, B, B, Z, Z, Z, Z, R, R, R, G, B, G}},
-    // Bottom: seven of red/green alternating, clipped at the row end; top: a
-    // delta one right, an absolute run of five, one past the end.
+    // Runs of alternating nibbles clipped at the row end, a delta, an absolute run past the end.
     {"RLE4 nibbles alternate and runs clip at the row end",
      {.width = 5, .height = 2, .bits = 4, .pixels = {7, 0x12, 0, 0, 0, 2, 1, 0, 0, 5, 0x12, 0x31, 0x20, 0, 0, 1},
       .palette = {Z, R, G, B}, .compression = kRle4, .coloursUsed = 4},
@@ -103,9 +98,7 @@ struct MemoryFile : ByteSink {
     }
 };
 
-// Every layout gives its picture (a top-down height shown as its size); written
-// into its file a strip of one or two rows at a time and turned on the way, the
-// bytes of the picture decoded whole and turned afterwards; and no cut of it.
+// Each layout whole; strip by strip and turned on the way, the bytes of the whole picture turned; no cut.
 TEST(DecodeBmp, EveryLayoutGivesThePictureWholeOrStripByStripAndNoCutOfIt) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.what);
@@ -211,14 +204,12 @@ TEST(JpegExifOrientation, NeverReadsPastACutFile) {
     // A block that ends right after its count of entries, shorter than one.
     const Bytes counted = Jpeg({ExifSegment(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 0xFF, 0xFF})});
     EXPECT_EQ(Orientation(counted), 1);
-    // A block that ends right after an entry's tag, followed by bytes that
-    // read like the rest of that entry: they are no part of the block.
+    // A block ending right after an entry's tag: the bytes after it are no part of the block.
     const Bytes tagOnly = Jpeg({ExifSegment(Bytes{'I', 'I', 0x2A, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01}), {3, 0, 1, 0, 0, 0, 6, 0}});
     EXPECT_EQ(Orientation(tagOnly), 1);
 }
 
-// A 3 x 2 picture, each pixel its own colour:  R G B
-//                                              W K Y
+// A 3 x 2 picture, each pixel its own colour: R G B over W K Y.
 TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
     const std::tuple<int, int, Colours> cases[] = {  // orientation, the upright width, its pixels
         {0, 3, {R, G, B, W, K, Y}}, {1, 3, {R, G, B, W, K, Y}}, {2, 3, {B, G, R, Y, K, W}}, {3, 3, {Y, K, W, B, G, R}},
@@ -234,8 +225,7 @@ TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
     }
 }
 
-// Each platform's loader: a BMP file comes back exactly, and the bitmap in
-// memory is the file as it will be written (an odd width: rows carry padding).
+// A BMP file comes back exactly, as the file it will be written as (an odd width: rows carry padding).
 TEST(LoadPicture, ABmpFileComesBackExactly) {
     Colours colours;
     for (std::uint32_t i = 0; i < 61 * 37; ++i) colours.push_back((i * 0x010203u) & 0xFFFFFFu);
@@ -250,8 +240,7 @@ TEST(LoadPicture, ABmpFileComesBackExactly) {
     EXPECT_EQ(FileOf(loaded), FileOf(source));
 }
 
-// Two-pixel GIFs whose second pixel is transparent: it shows the background
-// colour of the global table (green, index 2), or black without a table.
+// A transparent second pixel shows the global table's background (green, index 2), or black without one.
 TEST(LoadPicture, TransparentGifPixelsShowTheBackgroundOrBlack) {
     const Bytes control = {0x21, 0xF9, 4, 1, 0, 0, 1, 0};  // transparent index 1
     const Bytes pixels = {0x2C, 0, 0, 0, 0, 2, 0, 1, 0};   // a 2 x 1 frame at 0,0

@@ -1,6 +1,4 @@
-// LoadPicture and ConvertPicture on real files in a temporary folder: pictures
-// written with the libraries a user's camera or editor would use, and a corpus
-// of broken and huge files.
+// LoadPicture and ConvertPicture on real files: pictures from a camera's or editor's libraries, broken and huge files.
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <sys/resource.h>
@@ -62,8 +60,7 @@ Bytes Gif(const GifPicture& picture) {
     return EncodeGif(picture, out, why) ? out : (ADD_FAILURE() << why, out);
 }
 
-// A CMYK JPEG through libjpeg's compressor; with `adobe`, stored inverted and
-// marked as Adobe's programs do.
+// A CMYK JPEG through libjpeg; with `adobe`, stored inverted and marked as Adobe's programs do.
 Bytes CmykJpeg(int size, const std::vector<Inks>& inks, bool adobe) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
@@ -132,9 +129,7 @@ TEST(LoadPicture, JpegsOfEveryKindComeBackCloseToTheSource) {
     }
 }
 
-// The changer decodes straight into its bitmap file, a strip at a time; the
-// file must hold exactly the bitmap that decoding the whole picture gives.
-// 1001 pixels across leave row padding and span several strips.
+// Decoded straight into the bitmap file a strip at a time: the whole bitmap, byte for byte (1001 wide: padding, strips).
 TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
     TempDir dir;
     const auto noise = [](int width, int height) {
@@ -173,9 +168,7 @@ TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
 }
 
 TEST(LoadPicture, AGifsFirstFrameIsDrawnOnItsScreenClippedWithItsOwnTableOrTheGlobalOne) {
-    // Screen 8 x 10 of grey (global index 1); the first frame, 4 x 8 at (2, 1),
-    // interlaced, one colour a row, with index 0 transparent in its third row.
-    // The next frame is never shown.
+    // Grey screen (index 1); the interlaced first frame at (2, 1), a colour a row, index 0 clear in row 3; never the next.
     GifFrame first{2, 1, 4, 8, true, 0, {}, {}};
     for (int i = 0; i < 32; ++i) first.indexes.push_back(static_cast<std::uint8_t>(i / 4 == 2 && i % 4 ? 0 : 2 + i / 4));
     const GifPicture anim{8, 10, {kBlack, kGrey, 0x100000, 0x200000, 0x300000, 0x400000, 0x500000, 0x600000, 0x700000,
@@ -186,8 +179,7 @@ TEST(LoadPicture, AGifsFirstFrameIsDrawnOnItsScreenClippedWithItsOwnTableOrTheGl
             const bool inFrame = x >= 2 && x < 6 && y >= 1 && y < 9, transparent = y == 3 && x > 2;
             drawn.push_back(inFrame && !transparent ? static_cast<std::uint32_t>(y) << 20 : kGrey);
         }
-    // No global table: the screen is black. The frame, checkered red and green
-    // from its own table and interlaced, hangs over the right and bottom edges.
+    // No global table, a black screen; the checkered frame from its own table hangs over the edges.
     GifFrame edge{2, 1, 4, 4, true, -1, {kRed, kGreen}, {}};
     for (int i = 0; i < 16; ++i) edge.indexes.push_back(static_cast<unsigned char>((i % 4 + i / 4) % 2));
     const Colours clipped = {kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kRed, kGreen, kBlack, kBlack, kGreen, kRed};
@@ -247,9 +239,7 @@ TEST(LoadPicture, BrokenHugeAndOddFilesAreRefusedAndTheBitmapKept) {
     }
 }
 
-// A small progressive file that declares 18000 x 18000 pixels would make the
-// decoder hold 2 GB of coefficients beside the bitmap: it is refused before
-// any of that is touched. A real progressive photo still decodes.
+// A small progressive file declaring 18000 x 18000 (2 GB of coefficients) is refused before any is touched.
 TEST(LoadPicture, AProgressiveFileDeclaringAVastPictureIsRefusedCheaply) {
     TempDir dir;
     Bytes jpeg = Jpeg(Quadrants(), TJSAMP_444, true);

@@ -1,5 +1,4 @@
-// Pictures in tests: bitmaps as lists of 0xRRGGBB colours (rows from the
-// top), and byte-level builders of BMP files, JPEG segments and Exif blocks.
+// Pictures in tests: bitmaps as 0xRRGGBB lists from the top, builders of BMP files, JPEG segments, Exif blocks.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,4 @@
-// What the three programs' tests share: a temporary program folder, private
-// user folders named oddly, the fakes reset, and the store values and the
-// changer's bitmap put back afterwards (under Wine, other tests share them).
+// The programs' tests share: temporary folders named oddly, the fakes reset, the store and bitmaps put back.
 #pragma once
 
 #include <gtest/gtest.h>

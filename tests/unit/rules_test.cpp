@@ -93,8 +93,7 @@ TEST(ProfileText, WritesKeepPlaceSpellingAndEveryOtherByte) {
     EXPECT_EQ(ProfileText(damaged).Text(), damaged);
 }
 
-// The stored pair: read as numbers, tile first, then stretch, else centre;
-// the settings tool's list has a row only for the three pairs it writes.
+// The stored pair as numbers: tile first, then stretch, else centre; the list has rows for its three pairs.
 TEST(Placement, NumbersOfTheStoredPairTileFirstThenStretchElseCentreAndTheListsRows) {
     using P = Placement;
     const std::tuple<const char*, const char*, Placement> cases[] = {

@@ -1,5 +1,4 @@
-// The settings file through the suite's reading and writing functions, and
-// the file service beneath it, on real files.
+// The settings file through the suite's functions, and the file service beneath it, on real files.
 #include <gtest/gtest.h>
 
 #include "core/modules/iniRead.h"
@@ -100,8 +99,7 @@ TEST_F(Files, FailuresSayWhyAndKeepWhatWasThere) {
     EXPECT_EQ(Names(), std::vector<std::string>{"SarvoChangerGraphic.bmp"});
 }
 
-// A replacement written in pieces takes the name only when committed; the changer keeps
-// the previous bitmap under a second name while the desktop takes the new one.
+// A replacement takes the name only when committed; the previous bitmap is kept under a second name.
 TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStep) {
     const std::string bitmap = In("SarvoChangerGraphic.bmp"), kept = bitmap + ".previous";
     WriteFile(bitmap, "old");

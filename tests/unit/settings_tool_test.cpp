@@ -123,8 +123,7 @@ TEST_F(SettingTool, WallpaperSizeLabelReadsTheBitmapHeaderAgainOnEveryClick) {
     EXPECT_FALSE(fs::exists(graphic));
 }
 
-// Answered No, nothing moves; without a TrashBox the system's reason is told
-// and the picture stays (the switch asks nothing and ends with status 1).
+// Answered No, nothing moves; without a TrashBox the reason is told (the switch: status 1) and it stays.
 TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOrSaysWhyNot) {
     const std::string trash = dir + S + "TrashBox" + S, pics = program.str() + S + "pics" + S;
     WriteFile(pics + "a.jpg", "a");

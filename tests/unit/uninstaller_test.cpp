@@ -1,5 +1,4 @@
-// The uninstaller's removals through its window's model, with real files in
-// every folder where the bitmap may lie.
+// The uninstaller's removals through its window's model, with real files in every bitmap folder.
 #include <sstream>
 
 #include "core/pure/maker.h"
@@ -76,10 +75,7 @@ protected:
 
 }  // namespace
 
-// The current version removes the bitmap everywhere (copies and a killed
-// run's leftover too), the entry and the wallpaper, but keeps the placement,
-// version 1.0's bitmap and the user's files; an emptied suite folder goes.
-// Version 1.0 removes only its own bitmap and the entry.
+// Version 2 removes its bitmaps (copies, leftovers), the entry, the wallpaper, an emptied folder, and no more; version 1 its own.
 TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     Install();
     const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();

@@ -1,6 +1,4 @@
-// The walk over what Linux folder trees hold besides folders and files:
-// hidden names, names with line breaks, links, loops, pipes and folders
-// that cannot be read.
+// The walk over hidden names, line breaks, links, loops, pipes and unreadable folders on Linux.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -29,9 +27,7 @@ TEST(CatalogueLinux, HiddenEntriesLineBreaksAndPipesAreLeftOutLinksFollowedAndLo
               Sorted({r + "/A/a.jpg", r + "/elsewhere/e.jpg", r + "/link.jpg", r + "/more/deep/o.gif"}));
 }
 
-// The folders are listed on several threads; the catalogue must still come
-// out in exactly the order of one thread's two-pass walk, also where links
-// lead back into the tree or across it and hidden entries sit in between.
+// Listed on several threads, the catalogue comes out exactly in the one-thread order, links and hidden entries too.
 TEST(CatalogueLinux, TheParallelWalkGivesExactlyTheSequentialOrder) {
     TempDir dir;
     const fs::path& r = dir.path();
@@ -43,8 +39,7 @@ TEST(CatalogueLinux, TheParallelWalkGivesExactlyTheSequentialOrder) {
         }
         WriteFile(d / ".h.gif", "x");
         WriteFile(d / ("q" + std::to_string(i) + ".bmp"), "x");
-        // Across to a later sibling, which the walk may meet here first;
-        // back to the root; and down into its own sub-folder.
+        // Across to a later sibling (maybe met here first), back to the root, down into its own sub-folder.
         fs::create_directory_symlink(r / ("d" + std::to_string((i + 5) % 12)), d / "z-across");
         fs::create_directory_symlink(r, d / "e2" / "up");
         fs::create_directory_symlink(d / "e4", d / "a-down");

@@ -1,5 +1,4 @@
-// Choosing the desktop backend from the session's environment, handing over
-// to the next backend, and the pure rules the backends are made of.
+// Choosing the desktop backend from the session, handing over to the next, and the backends' pure rules.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

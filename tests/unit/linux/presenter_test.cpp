@@ -1,5 +1,4 @@
-// What desktops are handed in place of the bitmap: PNG copies read back with
-// libpng, the alternating names, and large pictures laid out on a canvas.
+// What desktops are handed in place of the bitmap: PNG copies, alternating names, large pictures on a canvas.
 #include <gtest/gtest.h>
 #include <png.h>
 
