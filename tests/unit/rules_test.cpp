@@ -147,11 +147,9 @@ TEST(DesktopEntry, ProgramPathsAreQuotedThenEscapedAndReadBackAndWhatAFileCannot
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"/opt/sarvo/SarvoChanger", R"(Exec=env "/opt/sarvo/SarvoChanger")", "TryExec=/opt/sarvo/SarvoChanger"},
         {"/my pics/Sarvo", R"(Exec=env "/my pics/Sarvo")", "TryExec=/my pics/Sarvo"},
-        {"/a \"b\"/c", R"(Exec=env "/a \\"b\\"/c")", R"(TryExec=/a "b"/c)"},
-        {"/cost $5/x", R"(Exec=env "/cost \\$5/x")", "TryExec=/cost $5/x"},
-        {"/50% off/x", R"(Exec=env "/50%% off/x")", "TryExec=/50% off/x"},
+        {"/a \"b\"/c", R"(Exec=env "/a \\"b\\"/c")", R"(TryExec=/a "b"/c)"}, {"/cost $5/x", R"(Exec=env "/cost \\$5/x")", "TryExec=/cost $5/x"},
+        {"/50% off/x", R"(Exec=env "/50%% off/x")", "TryExec=/50% off/x"}, {"/tick`/x", R"(Exec=env "/tick\\`/x")", "TryExec=/tick`/x"},
         {"/back\\slash/x", R"(Exec=env "/back\\\\slash/x")", R"(TryExec=/back\\slash/x)"},
-        {"/tick`/x", R"(Exec=env "/tick\\`/x")", "TryExec=/tick`/x"},
         {"/it's ~ (a;b) & c|d <e> #f *?/x", R"(Exec=env "/it's ~ (a;b) & c|d <e> #f *?/x")",
          "TryExec=/it's ~ (a;b) & c|d <e> #f *?/x"},
         {"/写真 ü/x", R"(Exec=env "/写真 ü/x")", "TryExec=/写真 ü/x"},
@@ -186,8 +184,7 @@ TEST(DesktopEntry, ExecValuesAndEntriesOfOthersAreReadOnlyWhenTheyNameOneShownPr
         {"# note\n[Desktop Entry]\r\nType = Application\r\nExec= /x/y\r\n", "/x/y"},
         {"[Desktop Entry]\nType=Application\nExec=/x\nHidden=true\n", std::nullopt},
         {"[Desktop Entry]\nType=Application\nExec=/x\nX-GNOME-Autostart-enabled=false\n", std::nullopt},
-        {"[Desktop Entry]\nType=Link\nExec=/x\n", std::nullopt},
-        {"[Desktop Entry]\nType=Application\n", std::nullopt},
+        {"[Desktop Entry]\nType=Link\nExec=/x\n", std::nullopt}, {"[Desktop Entry]\nType=Application\n", std::nullopt},
         {"[Desktop Action a]\nExec=/x\n[Desktop Entry]\nType=Application\n", std::nullopt},
         {"[Desktop Entry]\nType=Application\nExec=/a\\qb\n", std::nullopt},  // unknown string escape
         {"[Desktop Entry]\nType=Application\nExec=/a\\\n", std::nullopt}, {"", std::nullopt},

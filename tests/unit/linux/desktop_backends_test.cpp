@@ -24,16 +24,13 @@ std::string Candidates(const Environment& environment, std::string_view stored =
 
 }  // namespace
 
-TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrder) {
+TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrderThenTheStoredChoice) {
     const std::pair<Environment, const char*> cases[] = {  // the session, its candidates
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}, "gnome"},
         {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}}, "gnome portal"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "X-Cinnamon"}}, "cinnamon"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "MATE"}}, "mate"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "KDE"}}, "plasma"},
-        {{{"WAYLAND_DISPLAY", "w"}, {"KDE_FULL_SESSION", "true"}}, "plasma portal"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "XFCE"}}, "xfce"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "LXQt"}}, "lxqt"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "X-Cinnamon"}}, "cinnamon"}, {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "MATE"}}, "mate"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "KDE"}}, "plasma"}, {{{"WAYLAND_DISPLAY", "w"}, {"KDE_FULL_SESSION", "true"}}, "plasma portal"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "XFCE"}}, "xfce"}, {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "LXQt"}}, "lxqt"},
         {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", "sway:wlroots"}}, "sway wlroots portal"},
         {{{"WAYLAND_DISPLAY", "w"}, {"HYPRLAND_INSTANCE_SIGNATURE", "abc"}}, "hyprland portal"},
         // Started from a text console: only the socket tells.
@@ -41,8 +38,7 @@ TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrder) {
         {{{"WAYLAND_DISPLAY", "w"}}, "wlroots portal"},
         // The session file's name stands in for a missing desktop name.
         {{{"DISPLAY", ":0"}, {"DESKTOP_SESSION", "plasma"}}, "plasma"},
-        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "i3"}, {"DESKTOP_SESSION", "gnome"}}, "x11"},
-        {{{"DISPLAY", ":0"}}, "x11"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "i3"}, {"DESKTOP_SESSION", "gnome"}}, "x11"}, {{{"DISPLAY", ":0"}}, "x11"},
         // Xwayland gives DISPLAY too, but its root window is never seen.
         {{{"WAYLAND_DISPLAY", "w"}, {"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}}, "gnome portal"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Deepin"}},
@@ -59,9 +55,7 @@ TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrder) {
          "lxde, lxqt, sway, hyprland, wlroots, portal, x11)"},
     };
     for (const auto& [environment, candidates] : cases) EXPECT_EQ(Candidates(environment), candidates);
-}
-
-TEST(DesktopDetection, TheStoredChoiceServesUnlessTheEnvironmentNamesAnother) {
+    // The stored choice serves unless the environment names another.
     const Environment gnome = {{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}};
     EXPECT_EQ(Candidates(gnome, "X11"), "x11");
     Environment overridden = gnome;
