@@ -4,15 +4,10 @@
 
 #include "core/pure/profile_text.h"
 
-namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+static std::string Lower(std::string s) {
+    for (char& c : s) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return s;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A few names, told apart only by case, so that matching is exercised.

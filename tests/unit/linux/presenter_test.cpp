@@ -35,7 +35,9 @@ test::Colours ReadPng(const std::string& path, int& width, int& height) {
 
 }  // namespace
 
-TEST(Presenter, EachPictureGetsTheOtherNameAndOnlyTheTakenOneStays) {
+// Each picture gets the other name and only the taken one stays; what a desktop
+// cannot show is laid out on the screen's canvas and stretched.
+TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnTheCanvas) {
     test::TempDir dir;
     const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
     const test::Colours colours{0xff0000, 0x00ff00, 0x0000ff, 0x123456, 0xffffff, 0x000001};
@@ -64,14 +66,7 @@ TEST(Presenter, EachPictureGetsTheOtherNameAndOnlyTheTakenOneStays) {
     EXPECT_TRUE(!fs::exists(refused.path) && fs::exists(second.path));
     presenter::RemoveHanded(bitmap);
     EXPECT_TRUE(!fs::exists(second.path) && fs::exists(bitmap));
-}
-
-TEST(Presenter, WhatADesktopCannotShowIsLaidOutOnTheScreensCanvasAndStretched) {
-    test::TempDir dir;
-    const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
-    std::string why;
     presenter::Handed handed;
-    int width = 0, height = 0;
     // hyprpaper has no centred mode: a 2 x 2 picture centred on a 4 x 2 canvas.
     Save(test::BitmapOf(2, 2, {0x111111, 0x222222, 0x333333, 0x444444}), bitmap);
     ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Hyprpaper, presenter::Format::Png, handed, why, 4, 2)) << why;
