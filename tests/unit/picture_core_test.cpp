@@ -44,48 +44,31 @@ Bytes Rows(Bytes first, const Bytes& second) {
 }
 const Bytes k32 = {0x10, 0x20, 0x30, 0x99, 0xFF, 0, 0, 0x77};
 
-struct Case {
-    const char* what;
-    BmpParts parts;
-    Colours expected;  // rows from the top
-};
+struct Case { const char* what; BmpParts parts; Colours expected; /* rows from the top */ };
 const std::vector<Case> kCases = {
     {"24 bits bottom-up", {.width = 3, .height = 2, .pixels = Rows(kBottom, kTop)}, {R, G, B, W, K, Y}},
     {"24 bits top-down", {.width = 3, .height = -2, .pixels = Rows(kTop, kBottom)}, {R, G, B, W, K, Y}},
     {"32 bits B G R unused", {.width = 2, .height = 1, .bits = 32, .pixels = k32}, {0x302010, B}},
-    {"32 bits R G B unused, masks inside a version 5 header",
-     {.width = 2, .height = 1, .bits = 32, .pixels = k32, .compression = kBitFields,
-      .masks = {0x000000FF, 0x0000FF00, 0x00FF0000}, .headerSize = 124},
-     {0x102030, R}},
-    {"32 bits, ten bits a channel: the top eight count",
-     {.width = 2, .height = 1, .bits = 32, .pixels = Ints(4, {0x3FF00000, (512u << 20) | (256u << 10) | 1023u}),
-      .compression = kBitFields, .masks = {0x3FF00000, 0x000FFC00, 0x000003FF}},
-     {R, 0x8040FF}},
+    {"32 bits R G B unused, masks inside a version 5 header", {.width = 2, .height = 1, .bits = 32, .pixels = k32,
+     .compression = kBitFields, .masks = {0x000000FF, 0x0000FF00, 0x00FF0000}, .headerSize = 124}, {0x102030, R}},
+    {"32 bits, ten bits a channel: the top eight count", {.width = 2, .height = 1, .bits = 32, .pixels = Ints(4, {0x3FF00000,
+     (512u << 20) | (256u << 10) | 1023u}), .compression = kBitFields, .masks = {0x3FF00000, 0x000FFC00, 0x000003FF}}, {R, 0x8040FF}},
     {"16 bits default 5-5-5: 16 of 31 is 132",
      {.width = 4, .height = 1, .bits = 16, .pixels = Ints(2, {0x7C00, 0x03E0, 0x001F, 0x4210})}, {R, G, B, 0x848484}},
-    {"16 bits 5-6-5 masks",
-     {.width = 4, .height = 1, .bits = 16, .pixels = Ints(2, {0xF800, 0x07E0, 0x001F, 0x0400}), .compression = kBitFields,
-      .masks = {0xF800, 0x07E0, 0x001F}},
-     {R, G, B, 0x008200}},
-    {"1 bit across a byte boundary",
-     {.width = 10, .height = 1, .bits = 1, .pixels = {0xB3, 0x80, 0, 0}, .palette = {B, Y}},
+    {"16 bits 5-6-5 masks", {.width = 4, .height = 1, .bits = 16, .pixels = Ints(2, {0xF800, 0x07E0, 0x001F, 0x0400}),
+     .compression = kBitFields, .masks = {0xF800, 0x07E0, 0x001F}}, {R, G, B, 0x008200}},
+    {"1 bit across a byte boundary", {.width = 10, .height = 1, .bits = 1, .pixels = {0xB3, 0x80, 0, 0}, .palette = {B, Y}},
      {Y, B, Y, Y, B, B, Y, Y, Y, B}},
     {"4 bits, an index past the palette is black",
-     {.width = 4, .height = 1, .bits = 4, .pixels = {0x01, 0x25, 0, 0}, .palette = {R, G, B}, .coloursUsed = 3},
-     {R, G, B, K}},
-    {"8 bits, OS/2 core header with three-byte entries",
-     {.width = 3, .height = 2, .bits = 8, .pixels = {0, 1, 2, 0, 128, 255, 7, 0}, .palette = Ramp(), .headerSize = 12},
-     {0x807F40, 0xFF007F, 0x07F803, 0x00FF00, 0x01FE00, 0x02FD01}},
+     {.width = 4, .height = 1, .bits = 4, .pixels = {0x01, 0x25, 0, 0}, .palette = {R, G, B}, .coloursUsed = 3}, {R, G, B, K}},
+    {"8 bits, OS/2 core header with three-byte entries", {.width = 3, .height = 2, .bits = 8, .pixels = {0, 1, 2, 0, 128, 255, 7, 0},
+     .palette = Ramp(), .headerSize = 12}, {0x807F40, 0xFF007F, 0x07F803, 0x00FF00, 0x01FE00, 0x02FD01}},
     // Runs, an absolute run padded to even, deltas, end codes; unwritten pixels keep the first palette colour.
-    {"RLE8 runs, absolute runs, deltas and end codes",
-     {.width = 6, .height = 3, .bits = 8, .pixels = {3, 1, 0, 3, 2, 3, 2, 0, 0, 0, 2, 3, 0, 2, 3, 1, 1, 2, 0, 1},
-      .palette = {Z, R, G, B}, .compression = kRle8, .coloursUsed = 4},
-     {Z, Z, Z, Z, Z, G, B, B, Z, Z, Z, Z, R, R, R, G, B, G}},
+    {"RLE8", {.width = 6, .height = 3, .bits = 8, .pixels = {3, 1, 0, 3, 2, 3, 2, 0, 0, 0, 2, 3, 0, 2, 3, 1, 1, 2, 0, 1},
+     .palette = {Z, R, G, B}, .compression = kRle8, .coloursUsed = 4}, {Z, Z, Z, Z, Z, G, B, B, Z, Z, Z, Z, R, R, R, G, B, G}},
     // Runs of alternating nibbles clipped at the row end, a delta, an absolute run past the end.
-    {"RLE4 nibbles alternate and runs clip at the row end",
-     {.width = 5, .height = 2, .bits = 4, .pixels = {7, 0x12, 0, 0, 0, 2, 1, 0, 0, 5, 0x12, 0x31, 0x20, 0, 0, 1},
-      .palette = {Z, R, G, B}, .compression = kRle4, .coloursUsed = 4},
-     {Z, R, G, B, R, R, G, R, G, R}},
+    {"RLE4", {.width = 5, .height = 2, .bits = 4, .pixels = {7, 0x12, 0, 0, 0, 2, 1, 0, 0, 5, 0x12, 0x31, 0x20, 0, 0, 1},
+     .palette = {Z, R, G, B}, .compression = kRle4, .coloursUsed = 4}, {Z, R, G, B, R, R, G, R, G, R}},
 };
 
 // A file in memory that shows every byte never written.

@@ -85,9 +85,8 @@ TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaper) {
     EXPECT_TRUE(Shown().empty());
 }
 
-TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwitchedOff) {
-    Store(kDesktopKey, "TileWallpaper", "1");
-    Store(kDesktopKey, "WallpaperStyle", "2");  // no item chosen at the start
+TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwitchedOffAndItsSizeShown) {
+    Store(kDesktopKey, "TileWallpaper", "1"), Store(kDesktopKey, "WallpaperStyle", "2");  // no item chosen at the start
     Form1& f = Start("", LoadEnd::OpenWindow);
     // Index, the stored wallpaper, the pair written, whether "no wallpaper" is ticked.
     const std::tuple<int, const char*, const char*, bool> cases[] = {
@@ -103,12 +102,8 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
     }
     // Switched on again: the changer's bitmap, whether or not it exists.
     f.chkWallpaperNothing.SetValue(0);
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), f.gSarvoChangerGraphicPath);
-    EXPECT_EQ(Desk().applied.back(), f.gSarvoChangerGraphicPath);
-}
-
-TEST_F(SettingTool, WallpaperSizeLabelReadsTheBitmapHeaderAgainOnEveryClick) {
-    Form1& f = Start("", LoadEnd::OpenWindow);
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Desk().applied.back(), f.gSarvoChangerGraphicPath + "|" + graphic);
+    // The size label reads the bitmap's header again on every click.
     std::vector<unsigned char> header(54, 0);
     PutLe32(&header[18], 1280);
     PutLe32(&header[22], static_cast<std::uint32_t>(-1024));  // stored top-down
