@@ -30,11 +30,7 @@ protected:
         for (const std::string& folder : keepFolders) fs::create_directories(folder);
         ProgramTest::TearDown();
     }
-    Form1& Open() {
-        form = std::make_unique<Form1>(notes);
-        form->Form_Load();
-        return *form;
-    }
+    Form1& Open() { return form = std::make_unique<Form1>(notes), form->Form_Load(), *form; }
     // Puts a bitmap of both versions into every folder, and the log-on entry.
     void Install() {
         for (const platform::BitmapFolder& folder : folders)
@@ -45,9 +41,7 @@ protected:
         Store(kDesktopKey, "Wallpaper", folders.front().path + S + kGraphic);
     }
     std::size_t FoldersWith(const char* name) {
-        std::size_t n = 0;
-        for (const platform::BitmapFolder& folder : folders) n += fs::exists(fs::path(folder.path) / name);
-        return n;
+        return std::count_if(folders.begin(), folders.end(), [&](const auto& f) { return fs::exists(fs::path(f.path) / name); });
     }
     // Clicks with `answer` to the question, which is checked; returns every box shown.
     const std::vector<fake::ShownMessage>& Click(Button& button, const std::string& version, int answer) {
