@@ -1,11 +1,11 @@
-// The settings file through the suite's functions, and the file service beneath it, on real files.
+// On real files: the settings file through the suite's functions, the file service beneath it,
+// the picture catalogue and the folder test.
 #include <gtest/gtest.h>
 
+#include "catalogue_support.h"
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
 #include "platform/files.h"
-#include "platform/paths.h"
-#include "support/temp_dir.h"
 
 using namespace sarvo;
 using namespace sarvo::test;
@@ -14,10 +14,11 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kSection = "Sarvo Changer";
+const char S = platform::kPathSeparator;
 
 class SettingsFile : public ::testing::Test {
 protected:
-    std::string In(const std::string& name) const { return dir.str() + platform::kPathSeparator + name; }
+    std::string In(const std::string& name) const { return dir.str() + S + name; }
     std::vector<std::string> Names() const {  // in UTF-8
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir.path())) {
@@ -67,7 +68,7 @@ TEST_F(SettingsFile, AWriteThatCannotBeMadeChangesNothing) {
     for (const auto& [key, value] : {std::pair{"WallPaper", "/p/x\nStartUp=1.jpg"}, {"WallPaper", "a\rStartUp=1"}, {"Wall=Paper", "x"}})
         EXPECT_FALSE(IniWriteString(ini, kSection, key, value)) << value;
     EXPECT_EQ(ReadFile(ini), before);
-    EXPECT_FALSE(IniWriteString(In("no such folder") + platform::kPathSeparator + "sarvoset.ini", kSection, "WallPaper", "x"));
+    EXPECT_FALSE(IniWriteString(In("no such folder") + S + "sarvoset.ini", kSection, "WallPaper", "x"));
     EXPECT_EQ(Names(), std::vector<std::string>{"sarvoset.ini"});
 }
 
@@ -79,7 +80,7 @@ TEST_F(Files, FailuresSayWhyAndKeepWhatWasThere) {
     EXPECT_NE(why.find(folder), std::string::npos) << why;
     EXPECT_EQ(ReadFile(fs::path(folder) / "keep"), "k");
     why.clear();
-    EXPECT_FALSE(platform::WriteFileReplacing(In("missing") + platform::kPathSeparator + "x.bmp", "x", 1, why) || why.empty());
+    EXPECT_FALSE(platform::WriteFileReplacing(In("missing") + S + "x.bmp", "x", 1, why) || why.empty());
     // Reading refuses missing files, folders and files over the limit.
     WriteFile(dir.path() / "ten", "0123456789");
     std::vector<unsigned char> bytes;
@@ -131,11 +132,61 @@ TEST_F(Files, MoveNeverOverwritesAndLeavesTheSourceWheneverItFails) {
     WriteFile(In("a.jpg"), "A"), WriteFile(In("taken.jpg"), "T"), fs::create_directories(In("sub"));
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("taken.jpg"), why), MoveResult::TargetExists);
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("a.jpg"), why), MoveResult::TargetExists);
-    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("no folder") + platform::kPathSeparator + "a.jpg", why),
-              MoveResult::Failed);
+    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("no folder") + S + "a.jpg", why), MoveResult::Failed);
     EXPECT_FALSE(why.empty());
     EXPECT_EQ(platform::MoveFileNoReplace(In("gone.jpg"), In("b.jpg"), why), MoveResult::Failed);
     EXPECT_EQ(ReadFile(In("a.jpg")) + ReadFile(In("taken.jpg")), "AT");
-    ASSERT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("sub") + platform::kPathSeparator + "b.jpg", why), MoveResult::Moved) << why;
-    EXPECT_TRUE(!fs::exists(In("a.jpg")) && ReadFile(In("sub") + platform::kPathSeparator + "b.jpg") == "A");
+    ASSERT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("sub") + S + "b.jpg", why), MoveResult::Moved) << why;
+    EXPECT_TRUE(!fs::exists(In("a.jpg")) && ReadFile(In("sub") + S + "b.jpg") == "A");
+}
+
+TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
+    TempDir dir;
+    const auto& root = dir.path();
+    for (const char* name : {"r1.jpg", "notes.txt", "A/a.GIF", "A/A1/x.jpeg", "B/b.bmp"}) WriteFile(root / name, "x");
+    const std::string r = dir.str();
+    const Catalogue got = Walk(r), reference = ReferenceWalk(r);
+    // The same two lists as the two-pass walk over the same listings.
+    EXPECT_EQ(got.folders, reference.folders);
+    EXPECT_EQ(got.files, reference.files);
+    // Whatever the listing order: the root first, A1 right after A, each file under its folder.
+    ASSERT_EQ(got.folders.size(), 4u);
+    EXPECT_EQ(got.folders[0], r);
+    const auto a = std::find(got.folders.begin(), got.folders.end(), r + S + "A");
+    EXPECT_TRUE(a < got.folders.end() - 1 && a[1] == r + S + "A" + S + "A1");
+    EXPECT_EQ(Sorted(got.files), (std::vector<std::string>{r + S + "A" + S + "A1" + S + "x.jpeg", r + S + "A" + S + "a.GIF",
+                                                          r + S + "B" + S + "b.bmp", r + S + "r1.jpg"}));
+    EXPECT_EQ(got.files[0], r + S + "r1.jpg");  // the root's files come first
+    EXPECT_EQ(got.searchedPath, r + S);         // the search path gains its separator
+}
+
+// A trailing separator is kept once; folder names, folders without pictures and a missing root give none.
+TEST(Catalogue, ATrailingSeparatorIsKeptOnceAndWhatHoldsNoPictureGivesNone) {
+    TempDir dir;
+    WriteFile(dir.path() / "holiday.jpg" / "in.jpg", "x");
+    const std::string withSeparator = dir.str() + S;
+    Catalogue got = Walk(withSeparator);
+    EXPECT_EQ(got.folders, (std::vector<std::string>{withSeparator, withSeparator + "holiday.jpg"}));
+    EXPECT_EQ(got.files, std::vector<std::string>{withSeparator + "holiday.jpg" + S + "in.jpg"});
+    for (const char* name : {"a/b/readme.txt", "photo.png", "photo.jpe"}) WriteFile(dir.path() / "holiday.jpg" / name, "x");
+    fs::remove(dir.path() / "holiday.jpg" / "in.jpg");
+    got = Walk(dir.str());
+    EXPECT_TRUE(got.files.empty() && got.folders.size() == 4u);
+    got = Walk(withSeparator + "gone");
+    EXPECT_TRUE(got.files.empty() && got.folders == std::vector<std::string>{withSeparator + "gone"});
+}
+
+TEST(ProbeFolder, OnlyAnExistingFolderExists) {
+    TempDir dir;
+    WriteFile(dir.path() / "file.jpg", "x");
+    using platform::FolderState;
+    const std::pair<std::string, FolderState> cases[] = {
+        {dir.str(), FolderState::Exists},          {dir.str() + S, FolderState::Exists},
+        {dir.str() + S + "missing", FolderState::Missing}, {dir.str() + S + "file.jpg", FolderState::Missing},
+        {dir.str() + S + "file.jpg" + S + "sub", FolderState::Missing}, {"", FolderState::Missing},
+    };
+    for (const auto& [path, state] : cases) EXPECT_EQ(platform::ProbeFolder(path), state) << path;
+    platform::FolderListing listing;
+    EXPECT_FALSE(platform::ListFolder(dir.str() + S + "missing", listing));
+    EXPECT_TRUE(listing.entries.empty());
 }
