@@ -18,8 +18,7 @@ namespace {
 
 std::tm FixedTime() {
     std::tm t{};
-    t.tm_year = 105, t.tm_mon = 10, t.tm_mday = 11, t.tm_hour = 14, t.tm_min = 38, t.tm_sec = 26;
-    return t;
+    return t.tm_year = 105, t.tm_mon = 10, t.tm_mday = 11, t.tm_hour = 14, t.tm_min = 38, t.tm_sec = 26, t;
 }
 
 class SettingTool : public ProgramTest {
