@@ -114,15 +114,13 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFits) {
                    "serving (for example SARVO_DESKTOP_BACKEND=x11).");
 }
 
-TEST(DesktopQuoting, PathsReachEachDesktopAsOneLiteralString) {
+TEST(DesktopQuoting, PathsReachEachDesktopAsOneLiteralStringAndSwaysRepliesAreRead) {
     const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
     EXPECT_EQ(SwayQuoted(odd), "\"/home/u/a \\\"b\\\" \\'c\\' \\\\d \\$HOME \\`e\\` 写真.png\"");
     EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
-}
-
-TEST(SwayReply, EverySuccessMustBeTrueAndTheFirstErrorIsTold) {
+    // Every success in a sway reply must be true, and the first error is told.
     std::string why;
     EXPECT_TRUE(SwayReplySucceeded("[ { \"success\": true } ]", why));
     EXPECT_TRUE(SwayReplySucceeded("[{\"success\":true},{\"success\":true}]", why));
@@ -226,7 +224,7 @@ bool AppearsWithin(const fs::path& path, std::chrono::seconds limit) {
 
 }  // namespace
 
-TEST(StartProgram, TheArgumentTextArrivesAsOneArgumentWithoutAShellAndLeavesNoChild) {
+TEST(Programs, StartedWithTheArgumentTextAsOneArgumentWithoutAShellOrWaitedFor) {
     TempDir dir;
     const std::string script = Script(dir, "record me.sh",
                                       "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.tmp\"\n"
@@ -241,19 +239,14 @@ TEST(StartProgram, TheArgumentTextArrivesAsOneArgumentWithoutAShellAndLeavesNoCh
 
     EXPECT_FALSE(platform::StartProgram((dir.path() / "missing").string(), "", platform::WindowStyle::Normal, why));
     EXPECT_NE(why.find("missing"), std::string::npos) << why;
-}
-
-TEST(RunAndWait, GivesTheExitStatusAndOutputAndEndsAProgramThatOverstays) {
-    TempDir dir;
+    // Waiting for a program gives its exit status and output, and ends one that overstays.
     using platform::linux_spawn::RunAndWait;
     platform::linux_spawn::RunResult result;
-    std::string why;
     ASSERT_TRUE(RunAndWait({Script(dir, "three.sh", "echo out; echo err >&2; exit 3\n"), "a b"}, 10000, result, why)) << why;
     EXPECT_EQ(std::to_string(result.exitStatus) + result.output, "3out\nerr\n");
 
     // A daemon left behind with the output pipe open does not hold the wait.
-    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\nexit 0\n")}, 10000, result, why)) << why;
-    EXPECT_EQ(result.exitStatus, 0);
+    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\nexit 0\n")}, 10000, result, why) && result.exitStatus == 0) << why;
 
     EXPECT_FALSE(RunAndWait({Script(dir, "slow.sh", "exec sleep 30\n")}, 100, result, why));
     EXPECT_NE(why.find("did not end"), std::string::npos) << why;
