@@ -106,13 +106,20 @@ TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     }));
 }
 
-TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPipes) {
+// Temporary files of killed writers go at the next write; one a live writer holds stays.
+TEST(Files, ReplacingClearsLeftoversKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPipes) {
     TempDir dir;
     const std::string path = (dir.path() / "SarvoChangerGraphic.bmp").string();
+    const fs::path dead = path + ".a1B2c3", alive = path + ".Zz9Yy8", other = path + ".old";
+    for (const fs::path& p : {dead, alive, other})
+        WriteFile(p, "partial"), fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    const int held = open(alive.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
     std::string why;
     const mode_t saved = umask(027);
     ASSERT_TRUE(platform::WriteFileReplacing(path, "first", 5, why)) << why;
-    umask(saved);
+    umask(saved), close(held);
+    EXPECT_TRUE(!fs::exists(dead) && fs::exists(alive) && fs::exists(other));
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
@@ -163,23 +170,6 @@ TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
     EXPECT_TRUE(RunWithoutPrivileges([&] { return platform::WriteFileReplacing(path, "new", 3, why); }));
     EXPECT_EQ(ReadFile(path), "new");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
-}
-
-// Temporary files of killed writers go at the next write; one a live writer holds stays.
-TEST(Files, LeftoversOfKilledWritersGoAtTheNextWrite) {
-    TempDir dir;
-    const fs::path target = dir.path() / "SarvoChangerGraphic.bmp", dead = target.string() + ".a1B2c3",
-                   alive = target.string() + ".Zz9Yy8", other = target.string() + ".old";
-    for (const fs::path& p : {dead, alive, other}) {
-        WriteFile(p, "partial");
-        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
-    }
-    const int held = open(alive.c_str(), O_RDONLY);
-    ASSERT_EQ(flock(held, LOCK_EX), 0);
-    std::string why;
-    ASSERT_TRUE(platform::WriteFileReplacing(target.string(), "bmp", 3, why)) << why;
-    close(held);
-    EXPECT_TRUE(!fs::exists(dead) && fs::exists(alive) && fs::exists(other));
 }
 
 // A relative picture path reaches the settings tool quoted and absolute; what names no file stays.
