@@ -4,8 +4,7 @@
 #include "core/pure/bmp_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Declared sizes past 4 megapixels (easy with RLE) only take seconds to fill: skipped.
-    if (size >= 26) {
+    if (size >= 26) {  // declared sizes past 4 megapixels (easy with RLE) only take seconds to fill: skipped
         const bool core = data[14] == 12;
         const std::uint64_t w = core ? (data[18] | data[19] << 8) : (data[18] | data[19] << 8 | data[20] << 16 | std::uint64_t{data[21]} << 24);
         std::uint64_t h = core ? (data[20] | data[21] << 8) : (data[22] | data[23] << 8 | data[24] << 16 | std::uint64_t{data[25]} << 24);

@@ -89,8 +89,7 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndNothingElse) {
         EXPECT_TRUE(Desk().keysProbed.size() == probed && Desk().applied.empty());
     }
     EXPECT_FALSE(fs::exists(ini));
-    // "/nokey", spelt exactly, skips the keys.
-    fake::ResetDesktop();
+    fake::ResetDesktop();  // "/nokey", spelt exactly, skips the keys
     Desk().spaceDown = true;
     WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(0x030201));
     EXPECT_EQ(Run("/nokey"), RunEnd::Completed);

@@ -81,8 +81,7 @@ TEST_F(Files, FailuresSayWhyAndKeepWhatWasThere) {
     EXPECT_EQ(ReadFile(fs::path(folder) / "keep"), "k");
     why.clear();
     EXPECT_FALSE(platform::WriteFileReplacing(In("missing") + S + "x.bmp", "x", 1, why) || why.empty());
-    // Reading refuses missing files, folders and files over the limit.
-    WriteFile(dir.path() / "ten", "0123456789");
+    WriteFile(dir.path() / "ten", "0123456789");  // reading refuses missing files, folders and files over the limit
     std::vector<unsigned char> bytes;
     EXPECT_FALSE(platform::ReadWholeFile(In("ten"), bytes, 9, why) || !bytes.empty());
     EXPECT_NE(why.find("large"), std::string::npos) << why;
@@ -146,8 +145,7 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
     for (const char* name : {"r1.jpg", "notes.txt", "A/a.GIF", "A/A1/x.jpeg", "B/b.bmp"}) WriteFile(root / name, "x");
     const std::string r = dir.str();
     const Catalogue got = Walk(r), reference = ReferenceWalk(r);
-    // The same two lists as the two-pass walk over the same listings.
-    EXPECT_EQ(got.folders, reference.folders);
+    EXPECT_EQ(got.folders, reference.folders);  // the same two lists as the two-pass walk over the same listings
     EXPECT_EQ(got.files, reference.files);
     // Whatever the listing order: the root first, A1 right after A, each file under its folder.
     ASSERT_EQ(got.folders.size(), 4u);

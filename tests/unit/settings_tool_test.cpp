@@ -77,8 +77,7 @@ TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaper) {
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Setting("StartUp"), std::string("|") + kGone);
     EXPECT_EQ(Desk().applied, std::vector<std::string>{""});
     EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");  // stored again at every start
-    // A desktop that will not clear is noted; the stored value is what counts.
-    Desk().applySucceeds = false;
+    Desk().applySucceeds = false;  // a desktop that will not clear is noted; the stored value is what counts
     Start("/nowall", LoadEnd::Done);
     EXPECT_NE(notes.str().find(Desk().applyFailure), std::string::npos);
     EXPECT_TRUE(Shown().empty());
@@ -99,11 +98,9 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
         EXPECT_EQ(Desk().applied, index == 0 || !ticked ? std::vector<std::string>{wallpaper} : std::vector<std::string>{});
         EXPECT_EQ(f.chkWallpaperNothing.Value(), ticked ? 1 : 0);
     }
-    // Switched on again: the changer's bitmap, whether or not it exists.
-    f.chkWallpaperNothing.SetValue(0);
+    f.chkWallpaperNothing.SetValue(0);  // switched on again: the changer's bitmap, whether or not it exists
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Desk().applied.back(), f.gSarvoChangerGraphicPath + "|" + graphic);
-    // The size label reads the bitmap's header again on every click.
-    std::vector<unsigned char> header(54, 0);
+    std::vector<unsigned char> header(54, 0);  // the size label reads the bitmap's header again on every click
     PutLe32(&header[18], 1280);
     PutLe32(&header[22], static_cast<std::uint32_t>(-1024));  // stored top-down
     // Whole; cut inside the width; missing (the changer never ran: nothing is made).
@@ -184,8 +181,7 @@ TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {
     const fake::ShownDialog& box = fake::ScriptedUi().dialogs.at(0);
     EXPECT_EQ(box.caption + "|" + box.prompt + "|" + box.initial,
               "同じ名前のファイルは既に存在します|新しいファイル名を入力してください。拡張子は不要です|Wallpaper20051111143826");
-    // A blank after the switch is part of the path, which names no file.
-    fake::ResetScriptedUi();
+    fake::ResetScriptedUi();  // a blank after the switch is part of the path, which names no file
     fs::remove(pictures + "sea.jpg");
     Start("/add " + source, LoadEnd::NotDone);
     EXPECT_EQ(Shown().size(), 1u);
@@ -202,8 +198,7 @@ TEST_F(SettingTool, FolderBoxStoresEveryChangeAndOpensOnlyAFolderThatExists) {
     f.txtWallpaperFolder.OnDblClick(), f.imgTrashBox.OnDblClick(), f.lblurl.OnClick();  // the TrashBox, whether or not it exists
     EXPECT_EQ(Desk().openedFolders, (std::vector<std::string>{dir, dir + S + "TrashBox"}));
     EXPECT_EQ(Desk().openedAddresses, std::vector<std::string>{kMakerAddress});
-    // The browser keeps the folder unless one is chosen.
-    fake::ResetScriptedUi();
+    fake::ResetScriptedUi();  // the browser keeps the folder unless one is chosen
     fake::ScriptedUi().dialogAnswers = {{DialogResult::Cancel, ""}, {DialogResult::Error, "no browser"},
                                         {DialogResult::Ok, program.str()}};
     f.cmdFolderOpen.OnClick(), f.cmdFolderOpen.OnClick();

@@ -31,8 +31,7 @@ protected:
         ProgramTest::TearDown();
     }
     Form1& Open() { return form = std::make_unique<Form1>(notes), form->Form_Load(), *form; }
-    // Puts a bitmap of both versions into every folder, and the log-on entry.
-    void Install() {
+    void Install() {  // puts a bitmap of both versions into every folder, and the log-on entry
         for (const platform::BitmapFolder& folder : folders)
             for (const char* name : {kGraphic, kOldGraphic}) WriteFile(fs::path(folder.path) / name, "BM");
         for (const auto& [key, name, value] : {std::tuple{kRunKey, "SarvoChanger", "/programs/SarvoChanger"},
@@ -147,13 +146,11 @@ TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan
                                  (storeRefuses ? "\r\n・壁紙の設定（Wallpaper）" + refused : "") +
                                  "\r\n・デスクトップの壁紙：" + fake::TheDesktop().applyFailure);
     EXPECT_EQ(shown[1].style, platform::kIconError);
-    // Every other step still ran.
-    EXPECT_EQ(FoldersWith(kGraphic), 1u);
+    EXPECT_EQ(FoldersWith(kGraphic), 1u);  // every other step still ran
     if (!storeRefuses) {
         EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
         EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
     }
-    // The next removal starts with an empty list.
-    for (const fs::path& file : blocked) fs::remove_all(file);
+    for (const fs::path& file : blocked) fs::remove_all(file);  // the next removal starts with an empty list
     ExpectDone(f.cmdSarvoUninst1, kV1);
 }

@@ -120,8 +120,7 @@ TEST(DesktopQuoting, PathsReachEachDesktopAsOneLiteralStringAndSwaysRepliesAreRe
     EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
-    // Every success in a sway reply must be true, and the first error is told.
-    std::string why;
+    std::string why;  // every success in a sway reply must be true, and the first error is told
     EXPECT_TRUE(SwayReplySucceeded("[ { \"success\": true } ]", why));
     EXPECT_TRUE(SwayReplySucceeded("[{\"success\":true},{\"success\":true}]", why));
     for (const auto& [reply, told] : {std::pair{"[{\"success\":true},{\"success\":false,\"parse_error\":true,"
@@ -200,8 +199,7 @@ TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnT
     EXPECT_EQ(ReadPng(handed.path, width, height), test::Colours(48, 0xabcdef));
     EXPECT_EQ(width * 10 + height, 86);
 
-    // A broken bitmap is refused with its name.
-    test::WriteFile(bitmap, "BM broken");
+    test::WriteFile(bitmap, "BM broken");  // a broken bitmap is refused with its name
     EXPECT_FALSE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, handed, why));
     EXPECT_NE(why.find(bitmap), std::string::npos) << why;
 }
