@@ -38,7 +38,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePicture) {
+TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePictureFromTheFolderPath) {
     const std::string red = BmpBytes(0xFF0000);
     WriteFile(fs::path(pictures) / "only.bmp", red);
     for (int run = 0; run < 2; ++run) {  // a lone picture comes again, over the same bitmap
@@ -56,9 +56,6 @@ TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePicture) {
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].text, "壁紙は設定しましたが、記録できませんでした。\r\n" + Desk().applyNote);
     EXPECT_EQ(Setting("WallPaper"), pictures + S + "only.bmp");
-}
-
-TEST_F(ChangerRun, TheFolderPathIsSearchedAndEveryPictureButThePreviousOnesNameComesUp) {
     TempDir elsewhere;  // the kind is read from the content, not the name
     for (const char* name : {"a.jpg", "sub/a.jpg", "b.jpg", "c.gif"}) WriteFile(elsewhere.path() / name, BmpBytes(0x090909));
     Set("FolderPath", elsewhere.str());

@@ -34,7 +34,7 @@ using Files = SettingsFile;
 
 }  // namespace
 
-TEST_F(SettingsFile, MissingFileGivesDefaultsAndWritesKeepPlaceSpellingAndOtherLines) {
+TEST_F(SettingsFile, ReadsDefaultsAndNumbersWritesKeepPlaceSpellingAndOtherLinesAndABadWriteChangesNothing) {
     EXPECT_EQ(IniReadString(ini, kSection, "FolderPath", "C:\\表  "), "C:\\表");  // without trailing blanks
     EXPECT_EQ(IniReadInt(ini, kSection, "StartUp", 0), 0);
     EXPECT_FALSE(fs::exists(ini));  // reading never creates the file
@@ -49,10 +49,7 @@ TEST_F(SettingsFile, MissingFileGivesDefaultsAndWritesKeepPlaceSpellingAndOtherL
     ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "w"));
     EXPECT_EQ(ReadFile(ini), "[sarvo changer]\r\nfolderpath=c\r\nOther=b\r\nWallPaper=w\r\n[Mine]\r\nx=1\r\n");
     EXPECT_EQ(IniReadString(ini, "SARVO CHANGER", "FOLDERPATH", "d"), "c");
-}
-
-// Numbers are read leniently and clamped to 16 bits; empty or absent gives the default.
-TEST_F(SettingsFile, NumbersAndOddTextsReadBack) {
+    // Numbers are read leniently and clamped to 16 bits; empty or absent gives the default.
     WriteFile(ini, "[Sarvo Changer]\r\nA=yes\r\nB=70000\r\nD=\r\nF=0x10\r\n");
     for (const auto& [key, value] : {std::pair{"A", 0}, {"B", 32767}, {"D", 5}, {"Absent", 5}, {"F", 16}})
         EXPECT_EQ(IniReadInt(ini, kSection, key, 5), value) << key;
@@ -60,9 +57,6 @@ TEST_F(SettingsFile, NumbersAndOddTextsReadBack) {
         ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", value));
         EXPECT_EQ(IniReadString(ini, kSection, "WallPaper", "dflt"), value);
     }
-}
-
-TEST_F(SettingsFile, AWriteThatCannotBeMadeChangesNothing) {
     ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "/p/a.jpg"));
     const std::string before = ReadFile(ini);
     for (const auto& [key, value] : {std::pair{"WallPaper", "/p/x\nStartUp=1.jpg"}, {"WallPaper", "a\rStartUp=1"}, {"Wall=Paper", "x"}})
@@ -100,7 +94,7 @@ TEST_F(Files, FailuresSayWhyAndKeepWhatWasThere) {
 }
 
 // A replacement takes the name only when committed; the previous bitmap is kept under a second name.
-TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStep) {
+TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStepAndMovesNeverOverwrite) {
     const std::string bitmap = In("SarvoChangerGraphic.bmp"), kept = bitmap + ".previous";
     WriteFile(bitmap, "old");
     const auto bytes = [](const char* text) { return reinterpret_cast<const unsigned char*>(text); };
@@ -123,10 +117,6 @@ TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStep) {
     EXPECT_EQ(Names(), std::vector<std::string>{"SarvoChangerGraphic.bmp"});  // the uncommitted one left nothing
     EXPECT_FALSE(platform::KeepFileAs(In("missing.bmp"), kept, why) || platform::RenameReplacing(In("missing.bmp"), bitmap, why));
     EXPECT_EQ(ReadFile(bitmap), "abcdef");
-}
-
-TEST_F(Files, MoveNeverOverwritesAndLeavesTheSourceWheneverItFails) {
-    std::string why;
     using platform::MoveResult;
     WriteFile(In("a.jpg"), "A"), WriteFile(In("taken.jpg"), "T"), fs::create_directories(In("sub"));
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("taken.jpg"), why), MoveResult::TargetExists);

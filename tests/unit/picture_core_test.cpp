@@ -224,7 +224,7 @@ TEST(LoadPicture, ABmpFileComesBackExactly) {
 }
 
 // A transparent second pixel shows the global table's background (green, index 2), or black without one.
-TEST(LoadPicture, TransparentGifPixelsShowTheBackgroundOrBlack) {
+TEST(LoadPicture, TransparentGifPixelsShowTheBackgroundOrBlackAndWhatIsNoPictureIsRefused) {
     const Bytes control = {0x21, 0xF9, 4, 1, 0, 0, 1, 0};  // transparent index 1
     const Bytes pixels = {0x2C, 0, 0, 0, 0, 2, 0, 1, 0};   // a 2 x 1 frame at 0,0
     const Bytes data = {2, 2, 0x44, 0x0A, 0, 0x3B};        // LZW: clear, 0, 1, end
@@ -247,11 +247,7 @@ TEST(LoadPicture, TransparentGifPixelsShowTheBackgroundOrBlack) {
         ASSERT_TRUE(platform::LoadPicture(dir.str() + platform::kPathSeparator + name, bitmap, why)) << why;
         EXPECT_EQ(ColoursOf(bitmap), (Colours{R, ground})) << name;
     }
-}
-
-// What is no picture is refused, naming the file; a picture loaded before is kept.
-TEST(LoadPicture, WhatIsNoPictureIsRefusedNamingTheFile) {
-    TempDir dir;
+    // What is no picture is refused, naming the file; a picture loaded before is kept.
     WriteFile(dir.path() / "text.jpg", "this is no picture");
     WriteFile(dir.path() / "empty.gif", "");
     std::filesystem::create_directory(dir.path() / "folder.jpg");
