@@ -55,7 +55,7 @@ TEST(Texts, NumbersReadAsTheProfileFunctionDoesDefaultsLoseTrailingBlanksAndCuts
         EXPECT_EQ(CutToLimit(text, limit), cut);
 }
 
-TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionAndValuesLoseBlanksAndQuotes) {
+TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionValuesLoseBlanksAndQuotesAndEditsKeepEveryOtherByte) {
     const ProfileText t("top=1\r\n[Sarvo Changer]\r\nFolderPath = /p/a b  \r\nquoted=\"q v\"\r\n;WallPaper=no\r\n[B]\nonly=b\nquoted=b\n");
     EXPECT_EQ(t.Find("sarvo changer", "FOLDERPATH"), "/p/a b");
     EXPECT_EQ(t.Find("Sarvo Changer", "quoted").value_or("") + "|" + t.Find("B", "quoted").value_or(""), "q v|b");
@@ -63,31 +63,6 @@ TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionAndValuesLoseBlanksAndQu
     EXPECT_FALSE(t.Find("Other", "FolderPath") || t.Find("Sarvo Changer", "Folder") || t.Find("Sarvo Changer", "only") ||
                  t.Find("Sarvo Changer", "top"));
     for (const char* text : {"[S]\nk=v\n", "[S]\r\nk=v\r\n", "[S]\r\nk=v"}) EXPECT_EQ(ProfileText(text).Find("S", "k"), "v") << text;
-}
-
-TEST(ProfileText, EditsKeepEveryOtherByte) {  // first writes: the settings-file test
-    const std::string before = "; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\n\n[Last]\ny=2";
-    ProfileText e(before);
-    EXPECT_EQ(e.Text(), before);
-    e.Set("Sarvo Changer", "WallPaper", "/a/b.jpg");
-    e.Set("New", "k", "v");  // appended with the text's own line end, after a final one is added
-    EXPECT_EQ(e.Text(), "; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\nWallPaper=/a/b.jpg\n"
-                        "\n[Last]\ny=2\n[New]\nk=v\n");
-    ProfileText r("[K]\r\na=1\r\nb=2\r\n");
-    EXPECT_TRUE(r.Remove("k", "A"));
-    EXPECT_FALSE(r.Remove("k", "a") || r.Remove("none", "b"));
-    r.AddSection("K");  // already there
-    r.AddSection("Run");
-    EXPECT_TRUE(r.HasSection("run"));
-    EXPECT_EQ(r.Text(), "[K]\r\nb=2\r\n[Run]\r\n");
-    // Damaged text still reads what it can, and is kept byte for byte.
-    const std::string damaged = std::string("\x00\xff", 2) + "[Sarvo Changer\n[Sarvo Changer]\n=novalue\nnoequals\nWallPaper=/x.jpg\n";
-    EXPECT_EQ(ProfileText(damaged).Find("Sarvo Changer", "WallPaper"), "/x.jpg");
-    EXPECT_EQ(ProfileText(damaged).Text(), damaged);
-}
-
-// The stored pair as numbers: tile first, then stretch, else centre; the list has rows for its three pairs.
-TEST(Placement, NumbersOfTheStoredPairTileFirstThenStretchElseCentreAndTheListsRows) {
     using P = Placement;
     const std::tuple<const char*, const char*, Placement> cases[] = {
         {"0", "0", P::Centre}, {"1", "0", P::Tile}, {"0", "2", P::Stretch}, {"", "", P::Centre},
@@ -136,7 +111,7 @@ TEST(SettingTexts, SizeCaptionsProposedAndNumberedNamesAndTheStartUpEntry) {
 }
 
 // Each line: the program path, and the Exec and TryExec lines written for it.
-TEST(DesktopEntry, ProgramPathsAreQuotedThenEscapedAndReadBackAndWhatAFileCannotHoldIsRefused) {
+TEST(DesktopEntry, OursAreQuotedEscapedAndReadBackOthersCountOnlyWhenTheyNameOneShownProgram) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"/opt/sarvo/SarvoChanger", R"(Exec=env "/opt/sarvo/SarvoChanger")", "TryExec=/opt/sarvo/SarvoChanger"},
         {"/my pics/Sarvo", R"(Exec=env "/my pics/Sarvo")", "TryExec=/my pics/Sarvo"},
@@ -158,10 +133,7 @@ TEST(DesktopEntry, ProgramPathsAreQuotedThenEscapedAndReadBackAndWhatAFileCannot
                                 "/bell\x07", "/bad\xff utf8", "/overlong \xc0\xaf"})
         EXPECT_FALSE(DesktopEntryFor("SarvoChanger", program)) << program;
     EXPECT_FALSE(DesktopEntryFor("", "/x") || DesktopEntryFor("two\nlines", "/x"));
-}
-
-// Others' entries count only when shown, of an application, and their Exec names one program.
-TEST(DesktopEntry, ExecValuesAndEntriesOfOthersAreReadOnlyWhenTheyNameOneShownProgram) {
+    // Others' entries count only when shown, of an application, and their Exec names one program.
     const std::pair<const char*, std::optional<std::string>> execs[] = {
         {"/usr/bin/changer", "/usr/bin/changer"}, {"  env   \"/a b/c\"  ", "/a b/c"}, {"\"\\\\\"", "\\"},
         {"/usr/bin/50%%", "/usr/bin/50%"},
@@ -242,7 +214,7 @@ TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDownAndRefusesWhatItCannotShowWi
     }
 }
 
-TEST(ComposeRows, EachPlacementOnOneOrMoreMonitors) {
+TEST(ComposeRows, EachPlacementOnOneOrMoreMonitorsInOnePassOrInBands) {
     const Bitmap abc = BitmapOf(3, 1, {A, B, C}), a = BitmapOf(1, 1, {A}), square = BitmapOf(2, 2, {A, B, C, D});
     const Bitmap big = BitmapOf(5, 3, {A, B, C, D, E, B, C, D, E, A, C, D, E, A, B}), e = BitmapOf(1, 1, {E}),
                  ab = BitmapOf(2, 1, {A, B});
@@ -267,9 +239,6 @@ TEST(ComposeRows, EachPlacementOnOneOrMoreMonitors) {
     };
     for (const auto& [what, picture, placement, monitors, width, height, expected] : cases)
         EXPECT_EQ(Compose(picture, placement, monitors, width, height), expected) << what;
-}
-
-TEST(ComposeRows, BandsGiveTheSameScreenAsOnePassAndAnEmptyPictureIsAllBlack) {
     Screen screen(6, 0xffffffu);
     ComposeRows(BgrPicture{}, Placement::Tile, std::vector<ScreenRect>{{0, 0, 3, 2}}, 3, 0, 2, screen.data());
     EXPECT_EQ(screen, Screen(6, K));

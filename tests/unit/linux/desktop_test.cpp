@@ -92,7 +92,7 @@ bool NoClear(std::string&) { return false; }
 
 }  // namespace
 
-TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFits) {
+TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPathsReachItAsOneString) {
     const DesktopBackend declining{"declining", Any, Refuses, Shows, NoClear};
     const DesktopBackend failing{"failing", Any, Connects, Fails, NoClear};
     const DesktopBackend unfit{"unfit", Never, Connects, Shows, NoClear};
@@ -112,15 +112,12 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFits) {
     EXPECT_EQ(why, "the desktop \"Test\" could not be reached: declining: not here; failing: refused the picture. "
                    "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
                    "serving (for example SARVO_DESKTOP_BACKEND=x11).");
-}
-
-TEST(DesktopQuoting, PathsReachEachDesktopAsOneLiteralStringAndSwaysRepliesAreRead) {
     const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
     EXPECT_EQ(SwayQuoted(odd), "\"/home/u/a \\\"b\\\" \\'c\\' \\\\d \\$HOME \\`e\\` 写真.png\"");
     EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
-    std::string why;  // every success in a sway reply must be true, and the first error is told
+    // Every success in a sway reply must be true, and the first error is told.
     EXPECT_TRUE(SwayReplySucceeded("[ { \"success\": true } ]", why));
     EXPECT_TRUE(SwayReplySucceeded("[{\"success\":true},{\"success\":true}]", why));
     for (const auto& [reply, told] : {std::pair{"[{\"success\":true},{\"success\":false,\"parse_error\":true,"

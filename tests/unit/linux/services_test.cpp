@@ -144,7 +144,7 @@ TEST(Files, ReplacingClearsLeftoversKeepsTheModeAndLinksLeavesReadOnlyFilesAndRe
     EXPECT_FALSE(platform::WriteFileReplacing((dir.path() / "p").string(), "x", 1, why));
 }
 
-TEST(SettingsFileLinux, AnUnreadableFileIsKeptAndAHiddenFileIsNone) {
+TEST(SettingsFileLinux, AnUnreadableFileIsKeptAHiddenFileIsNoneAndAFileInAClosedFolderIsWrittenInPlace) {
     TempDir dir;
     const std::string ini = (dir.path() / "sarvoset.ini").string();
     WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n");
@@ -154,11 +154,7 @@ TEST(SettingsFileLinux, AnUnreadableFileIsKeptAndAHiddenFileIsNone) {
     EXPECT_TRUE(RunWithoutPrivileges([&] { return !IniWriteString(ini, "Sarvo Changer", "WallPaper", "/a.jpg"); }));
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\n");
     EXPECT_FALSE(platform::OrdinaryFileExists((dir.path() / ".hidden.jpg").string()));
-}
-
-// A file we may write in a folder we may not is written in place.
-TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
-    TempDir dir;
+    // A file we may write in a folder we may not is written in place.
     const fs::path folder = dir.path() / "locked";
     fs::create_directories(folder);
     WriteFile(folder / "sarvoset.ini", "old, longer content");
@@ -173,7 +169,7 @@ TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
 }
 
 // A relative picture path reaches the settings tool quoted and absolute; what names no file stays.
-TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
+TEST(ArgumentTextAndMoves, ExistingFilesBecomeQuotedAbsolutePathsAndMovesAcrossFileSystemsNeverReplace) {
     TempDir dir;
     WriteFile(dir.path() / "写真 $x.jpg", "x");
     const fs::path cwd = fs::current_path();
@@ -183,10 +179,7 @@ TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
     EXPECT_EQ(platform::ArgumentText(4, argv) + platform::ArgumentText(1, argv),
               "\"" + fs::current_path().string() + "/写真 $x.jpg\" /nokey missing.jpg");
     fs::current_path(cwd);
-}
-
-// A move to another file system copies beside the target, then removes the source; never replaces.
-TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
+    // A move to another file system copies beside the target, then removes the source; never replaces.
     if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no second file system (/dev/shm) here";
     TempDir disk;
     const fs::path memory = fs::path("/dev/shm") / ("sarvo-move-" + std::to_string(getpid()));
