@@ -130,7 +130,7 @@ TEST(LoadPicture, JpegsOfEveryKindComeBackCloseToTheSource) {
 }
 
 // Decoded straight into the bitmap file a strip at a time: the whole bitmap, byte for byte (1001 wide: padding, strips).
-TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
+TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByteAndAGifsFirstFrameIsDrawnOnItsScreen) {
     TempDir dir;
     const auto noise = [](int width, int height) {
         Colours colours;
@@ -165,9 +165,6 @@ TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
         ASSERT_TRUE(file.Commit(why)) << why;
         EXPECT_TRUE(ReadFile(bitmap) == std::string(reinterpret_cast<const char*>(whole.bitmap.FileData()), whole.bitmap.FileSize()));
     }
-}
-
-TEST(LoadPicture, AGifsFirstFrameIsDrawnOnItsScreenClippedWithItsOwnTableOrTheGlobalOne) {
     // Grey screen (index 1); the interlaced first frame at (2, 1), a colour a row, index 0 clear in row 3; never the next.
     GifFrame first{2, 1, 4, 8, true, 0, {}, {}};
     for (int i = 0; i < 32; ++i) first.indexes.push_back(static_cast<std::uint8_t>(i / 4 == 2 && i % 4 ? 0 : 2 + i / 4));
@@ -183,12 +180,11 @@ TEST(LoadPicture, AGifsFirstFrameIsDrawnOnItsScreenClippedWithItsOwnTableOrTheGl
     GifFrame edge{2, 1, 4, 4, true, -1, {kRed, kGreen}, {}};
     for (int i = 0; i < 16; ++i) edge.indexes.push_back(static_cast<unsigned char>((i % 4 + i / 4) % 2));
     const Colours clipped = {kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kRed, kGreen, kBlack, kBlack, kGreen, kRed};
-    TempDir dir;
-    for (const auto& [name, gif, expected] : {std::tuple{"anim.jpg", anim, drawn},  // the kind is told by content
-                                              std::tuple{"edge.gif", GifPicture{4, 3, {}, 0, {edge}}, clipped}}) {
-        const Loaded l = LoadBytes(dir, name, Gif(gif));
+    for (const auto& [name, screen, expected] : {std::tuple{"anim.jpg", anim, drawn},  // the kind is told by content
+                                                 std::tuple{"edge.gif", GifPicture{4, 3, {}, 0, {edge}}, clipped}}) {
+        const Loaded l = LoadBytes(dir, name, Gif(screen));
         ASSERT_TRUE(l.ok) << l.why;
-        ASSERT_EQ(l.bitmap.Width(), gif.width);
+        ASSERT_EQ(l.bitmap.Width(), screen.width);
         EXPECT_EQ(ColoursOf(l.bitmap), expected) << name;
     }
 }

@@ -16,7 +16,7 @@ using test::BitmapOf;
 using Screen = std::vector<std::uint32_t>;
 
 // Extensions count in any case without a dot; only a quoted picture is handed over, without its quotes.
-TEST(PictureNames, ExtensionsCountInAnyCaseAndOnlyAQuotedPictureIsHandedOver) {
+TEST(Texts, PictureNamesHandOverPathsNumbersAndCuts) {
     for (const char* name : {"a.bmp", "a.BMP", "b.Gif", "photo.JPEG", "photo.Jpg", "xjpg", "jpeg", "bmp"})
         EXPECT_TRUE(IsPictureFileName(name)) << name;
     for (const char* name : {"photo.jpe", "photo.png", "a.tif", "", "jp", "gi", "a.jpg.txt", "jpeg "})
@@ -38,9 +38,6 @@ TEST(PictureNames, ExtensionsCountInAnyCaseAndOnlyAQuotedPictureIsHandedOver) {
     };
     for (const auto& [path, separator, last, extension] : paths)
         EXPECT_EQ(LastComponent(path, separator) + "|" + ExtensionOf(path, separator), std::string(last) + "|" + extension) << path;
-}
-
-TEST(Texts, NumbersReadAsTheProfileFunctionDoesDefaultsLoseTrailingBlanksAndCutsKeepCharactersWhole) {
     const std::pair<const char*, long> numbers[] = {
         {"abc", 0}, {"12abc", 12}, {"70000", 70000}, {"-5", -5}, {"0x10", 16}, {"  42  ", 42},
         {"5000000000", 705032704},  // wraps at 32 bits
@@ -84,9 +81,6 @@ TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionValuesLoseBlanksAndQuote
         EXPECT_EQ(PlacementListIndex(values->first, values->second), index);
     }
     EXPECT_FALSE(PlacementListValues(-1) || PlacementListValues(3));
-}
-
-TEST(SettingTexts, SizeCaptionsProposedAndNumberedNamesAndTheStartUpEntry) {
     EXPECT_EQ(ScreenSizeCaption(1024, 768), "1024 x 768 ピクセル");
     EXPECT_EQ(ScreenSizeCaption(0, 0), "0 x 0 ピクセル");
     // The wallpaper's numbers are padded to four; a top-down height shows as its size.
