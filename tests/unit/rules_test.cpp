@@ -60,6 +60,29 @@ TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionValuesLoseBlanksAndQuote
     EXPECT_FALSE(t.Find("Other", "FolderPath") || t.Find("Sarvo Changer", "Folder") || t.Find("Sarvo Changer", "only") ||
                  t.Find("Sarvo Changer", "top"));
     for (const char* text : {"[S]\nk=v\n", "[S]\r\nk=v\r\n", "[S]\r\nk=v"}) EXPECT_EQ(ProfileText(text).Find("S", "k"), "v") << text;
+    // Edits keep every other byte (first writes: the settings-file test).
+    const std::string before = "; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\n\n[Last]\ny=2";
+    ProfileText e(before);
+    EXPECT_EQ(e.Text(), before);
+    e.Set("Sarvo Changer", "WallPaper", "/a/b.jpg");
+    e.Set("New", "k", "v");  // appended with the text's own line end, after a final one is added
+    EXPECT_EQ(e.Text(), "; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\nWallPaper=/a/b.jpg\n"
+                        "\n[Last]\ny=2\n[New]\nk=v\n");
+    ProfileText r("[K]\r\na=1\r\nb=2\r\n");
+    EXPECT_TRUE(r.Remove("k", "A"));
+    EXPECT_FALSE(r.Remove("k", "a") || r.Remove("none", "b"));
+    r.AddSection("K");  // already there
+    r.AddSection("Run");
+    EXPECT_TRUE(r.HasSection("run"));
+    EXPECT_EQ(r.Text(), "[K]\r\nb=2\r\n[Run]\r\n");
+    // Damaged text still reads what it can, and is kept byte for byte.
+    const std::string damaged = std::string("\x00\xff", 2) + "[Sarvo Changer\n[Sarvo Changer]\n=novalue\nnoequals\nWallPaper=/x.jpg\n";
+    EXPECT_EQ(ProfileText(damaged).Find("Sarvo Changer", "WallPaper"), "/x.jpg");
+    EXPECT_EQ(ProfileText(damaged).Text(), damaged);
+}
+
+// The stored pair as numbers: tile first, then stretch, else centre; the list has rows for its three pairs.
+TEST(SettingTexts, ThePlacementPairAndTheListsRowsSizeCaptionsProposedAndNumberedNamesAndTheStartUpEntry) {
     using P = Placement;
     const std::tuple<const char*, const char*, Placement> cases[] = {
         {"0", "0", P::Centre}, {"1", "0", P::Tile}, {"0", "2", P::Stretch}, {"", "", P::Centre},
