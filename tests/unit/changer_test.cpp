@@ -68,7 +68,7 @@ TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePictureFromTheF
     EXPECT_EQ(seen, (std::set<std::string>{"b.jpg", "c.gif"}));
 }
 
-TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndNothingElse) {
+TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndEveryStopShowsItsMessageAndKeepsWhatWasThere) {
     const auto normal = platform::WindowStyle::Normal, minimized = platform::WindowStyle::Minimized;
     // Keys down (Space, D, N), the command line, the arguments handed over, the window, the keys probed.
     const std::tuple<bool, bool, bool, const char*, const char*, platform::WindowStyle, std::size_t> cases[] = {
@@ -91,10 +91,7 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndNothingElse) {
     WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(0x030201));
     EXPECT_EQ(Run("/nokey"), RunEnd::Completed);
     EXPECT_TRUE(Desk().keysProbed.empty() && Desk().started.empty());
-}
-
-// Every stop before the wallpaper changes shows why and keeps the settings, the bitmap and the wallpaper.
-TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
+    // Every stop before the wallpaper changes shows why and keeps the settings, the bitmap and the wallpaper.
     const std::string picture = pictures + S + "a.bmp";
     const std::string& bitmap = graphic;
     // What, the arrangement, the text (known after the run), whether whole (else the system's reason follows).

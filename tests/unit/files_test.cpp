@@ -149,7 +149,7 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
 }
 
 // A trailing separator is kept once; folder names, folders without pictures and a missing root give none.
-TEST(Catalogue, ATrailingSeparatorIsKeptOnceAndWhatHoldsNoPictureGivesNone) {
+TEST(Catalogue, ATrailingSeparatorIsKeptOnceWhatHoldsNoPictureGivesNoneAndOnlyAnExistingFolderExists) {
     TempDir dir;
     WriteFile(dir.path() / "holiday.jpg" / "in.jpg", "x");
     const std::string withSeparator = dir.str() + S;
@@ -162,10 +162,6 @@ TEST(Catalogue, ATrailingSeparatorIsKeptOnceAndWhatHoldsNoPictureGivesNone) {
     EXPECT_TRUE(got.files.empty() && got.folders.size() == 4u);
     got = Walk(withSeparator + "gone");
     EXPECT_TRUE(got.files.empty() && got.folders == std::vector<std::string>{withSeparator + "gone"});
-}
-
-TEST(ProbeFolder, OnlyAnExistingFolderExists) {
-    TempDir dir;
     WriteFile(dir.path() / "file.jpg", "x");
     using platform::FolderState;
     const std::pair<std::string, FolderState> cases[] = {

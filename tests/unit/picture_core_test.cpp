@@ -206,7 +206,7 @@ TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
 }
 
 // A BMP file comes back exactly, as the file it will be written as (an odd width: rows carry padding).
-TEST(LoadPicture, ABmpFileComesBackExactly) {
+TEST(LoadPicture, ABmpFileComesBackExactlyTransparentGifPixelsShowTheBackgroundAndWhatIsNoPictureIsRefused) {
     Colours colours;
     for (std::uint32_t i = 0; i < 61 * 37; ++i) colours.push_back((i * 0x010203u) & 0xFFFFFFu);
     const Bitmap source = BitmapOf(61, 37, colours);
@@ -218,10 +218,7 @@ TEST(LoadPicture, ABmpFileComesBackExactly) {
     ASSERT_TRUE(platform::LoadPicture(file, loaded, why)) << why;
     EXPECT_EQ(ColoursOf(loaded), colours);
     EXPECT_EQ(FileOf(loaded), FileOf(source));
-}
-
-// A transparent second pixel shows the global table's background (green, index 2), or black without one.
-TEST(LoadPicture, TransparentGifPixelsShowTheBackgroundOrBlackAndWhatIsNoPictureIsRefused) {
+    // A transparent second pixel shows the global table's background (green, index 2), or black without one.
     const Bytes control = {0x21, 0xF9, 4, 1, 0, 0, 1, 0};  // transparent index 1
     const Bytes pixels = {0x2C, 0, 0, 0, 0, 2, 0, 1, 0};   // a 2 x 1 frame at 0,0
     const Bytes data = {2, 2, 0x44, 0x0A, 0, 0x3B};        // LZW: clear, 0, 1, end
@@ -236,11 +233,9 @@ TEST(LoadPicture, TransparentGifPixelsShowTheBackgroundOrBlackAndWhatIsNoPicture
     localOnly.insert(localOnly.end(), pixels.begin(), pixels.end());
     localOnly.insert(localOnly.end(), {0x80, 0xFF, 0, 0, 0, 0, 0xFF});  // local table: red, blue
     localOnly.insert(localOnly.end(), data.begin(), data.end());
-    TempDir dir;
     for (const auto& [name, bytes, ground] : {std::tuple{"table.gif", withTable, G}, std::tuple{"local.gif", localOnly, K}}) {
         WriteFile(dir.path() / name, bytes);
         Bitmap bitmap;
-        std::string why;
         ASSERT_TRUE(platform::LoadPicture(dir.str() + platform::kPathSeparator + name, bitmap, why)) << why;
         EXPECT_EQ(ColoursOf(bitmap), (Colours{R, ground})) << name;
     }
@@ -250,7 +245,6 @@ TEST(LoadPicture, TransparentGifPixelsShowTheBackgroundOrBlackAndWhatIsNoPicture
     std::filesystem::create_directory(dir.path() / "folder.jpg");
     for (const char* name : {"text.jpg", "empty.gif", "folder.jpg", "missing.bmp"}) {
         Bitmap bitmap;
-        std::string why;
         EXPECT_FALSE(platform::LoadPicture(dir.str() + platform::kPathSeparator + name, bitmap, why)) << name;
         EXPECT_TRUE(bitmap.Empty()) << name;
         ASSERT_TRUE(bitmap.Allocate(2, 1, why));

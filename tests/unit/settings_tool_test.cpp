@@ -187,7 +187,7 @@ TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {
     EXPECT_EQ(Shown().size(), 1u);
 }
 
-TEST_F(SettingTool, FolderBoxStoresEveryChangeAndOpensOnlyAFolderThatExists) {
+TEST_F(SettingTool, FolderBoxStoresEveryChangeOpensOnlyAFolderThatExistsAndKeysAreUsedOnlyAsOpened) {
     Form1& f = Start("", LoadEnd::OpenWindow);
     f.txtWallpaperFolder.OnDblClick();  // the default folder does not exist
     ExpectOneError("現在設定されているフォルダは存在しません");
@@ -208,9 +208,6 @@ TEST_F(SettingTool, FolderBoxStoresEveryChangeAndOpensOnlyAFolderThatExists) {
     EXPECT_EQ(Setting("FolderPath"), program.str());
     const fake::ShownDialog& browser = fake::ScriptedUi().dialogs.at(0);
     EXPECT_EQ(browser.caption + browser.initial, "フォルダを選択してください。" + dir);
-}
-
-TEST_F(SettingTool, RegistryModuleActsOnlyOnAKeyOpenedForTheOperation) {
     std::string value;
     EXPECT_TRUE(RegistOpenRead(kDesktopKey));
     EXPECT_FALSE(RegistWriteString("Wallpaper", "x"));  // opened for reading only

@@ -148,11 +148,25 @@ test::Colours ReadPng(const std::string& path, int& width, int& height) {
     return colours;
 }
 
+
+std::string Script(const TempDir& dir, const std::string& name, const std::string& body) {
+    const std::string path = (dir.path() / name).string();
+    WriteFile(path, "#!/bin/sh\n" + body);
+    fs::permissions(path, fs::perms::owner_all);
+    return path;
+}
+
+// Waits for the file a started program writes by renaming it into place.
+bool AppearsWithin(const fs::path& path, std::chrono::seconds limit) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; !fs::exists(path); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        if (std::chrono::steady_clock::now() > end) return false;
+    return true;
+}
+
 }  // namespace
 
-// Each picture gets the other name and only the taken one stays; what a desktop
-// cannot show is laid out on the screen's canvas and stretched.
-TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnTheCanvas) {
+// Each picture gets the other name, only the taken one stays; what a desktop cannot show is laid out on a canvas.
+TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnTheCanvasAndProgramsStart) {
     test::TempDir dir;
     const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
     const test::Colours colours{0xff0000, 0x00ff00, 0x0000ff, 0x123456, 0xffffff, 0x000001};
@@ -199,32 +213,9 @@ TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnT
     test::WriteFile(bitmap, "BM broken");  // a broken bitmap is refused with its name
     EXPECT_FALSE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, handed, why));
     EXPECT_NE(why.find(bitmap), std::string::npos) << why;
-}
-
-namespace {
-
-std::string Script(const TempDir& dir, const std::string& name, const std::string& body) {
-    const std::string path = (dir.path() / name).string();
-    WriteFile(path, "#!/bin/sh\n" + body);
-    fs::permissions(path, fs::perms::owner_all);
-    return path;
-}
-
-// Waits for the file a started program writes by renaming it into place.
-bool AppearsWithin(const fs::path& path, std::chrono::seconds limit) {
-    for (const auto end = std::chrono::steady_clock::now() + limit; !fs::exists(path); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-        if (std::chrono::steady_clock::now() > end) return false;
-    return true;
-}
-
-}  // namespace
-
-TEST(Programs, StartedWithTheArgumentTextAsOneArgumentWithoutAShellOrWaitedFor) {
-    TempDir dir;
     const std::string script = Script(dir, "record me.sh",
                                       "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.tmp\"\n"
                                       "mv \"$0.tmp\" \"$0.out\"\n");
-    std::string why;
     const std::string text = "/add/p/a b \"$HOME\" `x`;.jpg";
     ASSERT_TRUE(platform::StartProgram(script, text, platform::WindowStyle::Normal, why)) << why;
     // The starter keeps no child of its own: nothing is left to reap.

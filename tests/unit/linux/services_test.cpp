@@ -32,20 +32,17 @@ protected:
     TempDir home;
 };
 
-TEST_F(PrivateXdg, TheBitmapFolderIsMadeForTheUserAloneInTheDataFolderWhichMustBeAbsolute) {
+TEST_F(PrivateXdg, TheBitmapFolderIsTheUsersAloneAndTheRegistryStoreKeepsValuesAndAutostartEntries) {
     using platform::linux_xdg::ResolveBaseDir;
     for (const char* value : {static_cast<const char*>(nullptr), "", "rel/dir"})
         EXPECT_EQ(ResolveBaseDir(value, "/home/u", ".config"), "/home/u/.config");
-    const std::string folder = platform::WindowsFolder();
-    EXPECT_EQ(folder, (home.path() / "data" / "sarvo-backdrop-changer").string());
-    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    const std::string bitmaps = platform::WindowsFolder();
+    EXPECT_EQ(bitmaps, (home.path() / "data" / "sarvo-backdrop-changer").string());
+    EXPECT_EQ(fs::status(bitmaps).permissions() & fs::perms::all, fs::perms::owner_all);
     fs::remove_all(home.path() / "data");
     WriteFile(home.path() / "data", "a file where the folder should be");
     EXPECT_EQ(platform::WindowsFolder(), "");
-}
-
-// The log-on list is the autostart folder, one entry file per value; other keys live in a file.
-TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCaseAndRunValuesAreAutostartEntries) {
+    // The log-on list is the autostart folder, one entry file per value; other keys live in a file.
     const std::string desktop = "Control Panel\\Desktop", sarvo = "Software\\Sarvo";
     std::string value;
     EXPECT_FALSE(platform::RegistryReadString(desktop, "Wallpaper", value));
