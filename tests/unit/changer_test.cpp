@@ -1,5 +1,4 @@
-// The changer's whole run on real files; keys, program starts, wallpaper and boxes are fakes, whose
-// own tests follow.
+// The changer's whole run on real files; keys, program starts, wallpaper and boxes are fakes (tested below).
 #include <functional>
 #include <set>
 

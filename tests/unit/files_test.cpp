@@ -1,5 +1,4 @@
-// On real files: the settings file through the suite's functions, the file service beneath it,
-// the picture catalogue and the folder test.
+// On real files: the settings file, the file service beneath it, the picture catalogue and the folder test.
 #include <gtest/gtest.h>
 
 #include "catalogue_support.h"

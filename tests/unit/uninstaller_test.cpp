@@ -105,7 +105,7 @@ TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
 }
 
-TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
+TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndStepsThatFailAreListedAfterEveryOtherStepRan) {
     Store(kRunKey, "SarvoChanger", kGone);
     for (const auto& file : savedFiles) fs::remove(file.first);
     std::error_code ignored;
@@ -120,9 +120,6 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
     EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{kMakerAddress});
     // The folder looked in first is the one the other programs use.
     EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
-}
-
-TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan) {
     Install();
     // A bitmap that cannot be deleted: a folder holding a file, under its name.
     const fs::path stuck = fs::path(folders.front().path) / kGraphic;
@@ -137,8 +134,8 @@ TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan
                                 user / "config" / "sarvo-backdrop-changer" / "registry.ini"};
     for (const fs::path& file : blocked)
         if (storeRefuses) fs::remove(file), WriteFile(file / "inside", "x");
-    Form1& f = Open();
-    const auto& shown = Click(f.cmdSarvoUninst2, kV2, platform::kAnswerYes);
+    Open();
+    const auto& shown = Click(form->cmdSarvoUninst2, kV2, platform::kAnswerYes);
     ASSERT_EQ(shown.size(), 2u);
     const std::string refused = "：レジストリに書き込めません。";
     EXPECT_EQ(shown[1].text, std::string(kV2) + "をアンインストールしました。\r\nただし、次のものは削除できませんでした。" +
@@ -152,5 +149,5 @@ TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan
         EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
     }
     for (const fs::path& file : blocked) fs::remove_all(file);  // the next removal starts with an empty list
-    ExpectDone(f.cmdSarvoUninst1, kV1);
+    ExpectDone(form->cmdSarvoUninst1, kV1);
 }

@@ -1,5 +1,4 @@
-// The real desktop backends and program starts: choosing the backend from the session and handing over
-// to the next, the backends' pure rules, the files desktops are handed, and started programs.
+// The real desktop backends (chosen from the session, handing over, their pure rules), the files desktops are handed, program starts.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>

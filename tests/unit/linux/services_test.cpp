@@ -1,5 +1,4 @@
-// The Linux services that the core reaches through the seam, on real files, and the catalogue walk
-// over hidden names, line breaks, links, loops, pipes and unreadable folders.
+// The Linux services behind the seam on real files; the walk over hidden names, links, loops, pipes, closed folders.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/file.h>
