@@ -16,8 +16,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // The folder as the suite writes paths: a string without a trailing separator.
-    std::string str() const { return path_.string(); }
+    std::string str() const { return path_.string(); }  // as the suite writes paths: no trailing separator
 
 private:
     std::filesystem::path path_;

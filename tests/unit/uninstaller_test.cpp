@@ -53,8 +53,7 @@ protected:
         EXPECT_EQ(shown.empty() ? ~0u : shown[0].style, platform::kYesNo);
         return shown;
     }
-    // Clicks with Yes: the closing box is the completion text alone.
-    void ExpectDone(Button& button, const std::string& version) {
+    void ExpectDone(Button& button, const std::string& version) {  // with Yes: the closing box is the completion text alone
         const auto& shown = Click(button, version, platform::kAnswerYes);
         ASSERT_EQ(shown.size(), 2u);
         EXPECT_EQ(shown[1].text + std::to_string(shown[1].style), version + "をアンインストールしました。" + std::to_string(platform::kOkOnly));
