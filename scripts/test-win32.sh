@@ -82,4 +82,4 @@ server_started=1
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 echo "test-win32: running the tests"
-ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
+ctest --test-dir "$build" --output-on-failure -j2 --timeout 300 || { "$root/scripts/show-failures.sh" "$build"; exit 1; }

@@ -11,7 +11,7 @@ scripts/setup.sh
 
 cmake --preset linux -DSARVO_WERROR=ON -DSARVO_BUILD_TESTS=ON
 cmake --build --preset linux -j"$(nproc)"
-ctest --preset linux -j"$(nproc)"
+ctest --preset linux -j"$(nproc)" || { scripts/show-failures.sh build/linux; exit 1; }
 
 # Under AddressSanitizer and UndefinedBehaviorSanitizer. The release
 # archive's test is left out: it checks that the shipped programs need no
@@ -19,7 +19,8 @@ ctest --preset linux -j"$(nproc)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSARVO_BUILD_TESTS=ON -DSARVO_SANITIZE=ON
 cmake --build build/asan -j"$(nproc)"
 LSAN_OPTIONS=suppressions=$top/tests/sanitizer.supp \
-    ctest --test-dir build/asan -L "unit|integration" -E "integration.package.archive" -j"$(nproc)" --output-on-failure
+    ctest --test-dir build/asan -L "unit|integration" -E "integration.package.archive" -j"$(nproc)" --output-on-failure ||
+    { scripts/show-failures.sh build/asan; exit 1; }
 
 # The parsers of outside data under libFuzzer, ASan and UBSan, 30 s each,
 # after their kept regression inputs.

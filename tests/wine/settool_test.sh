@@ -73,7 +73,7 @@ delskip)
     ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" "WallPaper=$(win "$pictures")\\夕焼け 1.jpg" \
         > "$settings"
     run_settool /delskip
-    expect_eq "$status" 0 "/delskip ends normally"
+    expect_eq "$status" 0 "/delskip ends normally: $(cat "$work/run.out")"
     expected_wallpaper="WallPaper=$(win "$pictures")\\b.gif"
     poll "the changer's record" grep -qF "$(sjis "$expected_wallpaper")" "$settings"  # the changer is not waited for
     expect_file_lines "$settings" "the changer recorded the other picture" '[Sarvo Changer]' \

@@ -3,7 +3,8 @@
 // first that fails ends the run with exit code 1 and a line on standard
 // error (and ends the program it started). Texts are UTF-8.
 //   start EXE ARGUMENT-TEXT   starts EXE (not waited for)
-//   window CAPTION            waits for the started program's top-level window
+//   window CAPTION            waits for the started program's top-level window,
+//                             shown and answering messages
 //   dump                      prints the controls in Z order (Tab's order):
 //                             class "text" left,top,width,height [tab] [focus],
 //                             then "client W,H" and "tool tips N"
@@ -154,6 +155,10 @@ int main() {
             found = nullptr;
             WaitUntil([&] { return (found = Find(caption, step == "window" ? nullptr : form)) != nullptr; },
                       "no " + step + " " + FromAnsi(caption));
+            // Visible comes before the focus is set; once the program's
+            // thread answers a message, it has finished showing the window.
+            if (SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, nullptr) == 0)
+                Fail("the " + step + " does not answer");
             if (step == "window") dialog = form;
         } else if (step == "dump") {
             Dump();
