@@ -1,7 +1,4 @@
-// The Exif orientation reader on any bytes: it never reads outside them and
-// gives an orientation from 1 to 8.
-#include <cstddef>
-#include <cstdint>
+// The Exif reader on any bytes: it stays inside them and gives 1 to 8.
 #include <cstdlib>
 
 #include "core/pure/exif.h"

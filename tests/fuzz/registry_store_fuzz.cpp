@@ -1,23 +1,13 @@
-// The registry store's text under any sequence of edits: it always answers
-// as a plain map of key paths and value names (both without regard to case)
-// would, and reads back the same from its own text.
-#include <cstddef>
-#include <cstdint>
+// The registry store's text under any edits: it answers as a map without case would, also read back.
 #include <cstdlib>
 #include <map>
-#include <string>
 
 #include "core/pure/profile_text.h"
 
-namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+static std::string Lower(std::string s) {
+    for (char& c : s) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return s;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A few names, told apart only by case, so that matching is exercised.
@@ -31,18 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string value = "v" + std::to_string(data[i + 1]) + std::string(data[i + 2] & 7, 'z');
         const auto slot = std::make_pair(Lower(key), Lower(name));
         switch (data[i] >> 6) {
-            case 0:
-            case 1:
-                store.Set(key, name, value);
-                model[slot] = value;
-                break;
-            case 2:
-                if (store.Remove(key, name) != (model.erase(slot) == 1)) std::abort();
-                break;
-            default:
-                store.AddSection(key);
-                if (!store.HasSection(Lower(key))) std::abort();
-                break;
+            case 0: case 1: store.Set(key, name, value), model[slot] = value; break;
+            case 2: if (store.Remove(key, name) != (model.erase(slot) == 1)) std::abort(); break;
+            default: store.AddSection(key); if (!store.HasSection(Lower(key))) std::abort();
         }
     }
     const sarvo::ProfileText reread(store.Text());
@@ -50,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const char* name : kNames) {
             const auto it = model.find({Lower(key), Lower(name)});
             const auto found = store.Find(key, name), again = reread.Find(key, name);
-            if (found != again) std::abort();
-            if ((it == model.end()) != !found || (found && *found != it->second)) std::abort();
+            if (found != again || (it == model.end()) != !found || (found && *found != it->second)) std::abort();
         }
     return 0;
 }

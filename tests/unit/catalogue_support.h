@@ -1,7 +1,4 @@
-// Running the catalogue walk in tests, and an independent reference for its
-// order: the plain two-pass walk on one thread (folders first, then every
-// folder's files), listing folders again and again as the simplest walk
-// would, and entering a folder met again through a link only the first time.
+// The catalogue walk in tests, and its reference: the plain two-pass walk on one thread, entering a linked folder once.
 #pragma once
 
 #include <algorithm>
@@ -16,21 +13,22 @@
 
 namespace sarvo::test {
 
-struct Catalogue {
-    std::vector<std::string> folders;
-    std::vector<std::string> files;
-    std::string searchedPath;
-};
+namespace fs = std::filesystem;
+
+inline std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+struct Catalogue { std::vector<std::string> folders, files; std::string searchedPath; };
 
 inline Catalogue Walk(const std::string& root) {
-    Catalogue c;
+    Catalogue c{{}, {}, root};
     FolderWalk walk;
     walk.folders.push_back(root);
-    c.searchedPath = root;
     SearchFolders(c.searchedPath, walk);
     SearchFiles(walk, c.files);
-    c.folders = walk.folders;
-    return c;
+    return c.folders = walk.folders, c;
 }
 
 inline void ReferenceFolders(std::string path, std::vector<std::string>& folders,
@@ -39,10 +37,10 @@ inline void ReferenceFolders(std::string path, std::vector<std::string>& folders
     platform::FolderListing listing;
     if (!platform::ListFolder(path, listing)) return;
     for (const auto& e : listing.entries) {
-        if (!e.isFolder) continue;
         platform::FolderListing below;
-        if (!platform::ListFolder(path + e.name, below)) continue;
-        if (std::find(entered.begin(), entered.end(), below.identity) != entered.end()) continue;
+        if (!e.isFolder || !platform::ListFolder(path + e.name, below) ||
+            std::find(entered.begin(), entered.end(), below.identity) != entered.end())
+            continue;
         entered.push_back(below.identity);
         folders.push_back(path + e.name);
         ReferenceFolders(path + e.name, folders, entered);

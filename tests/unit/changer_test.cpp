@@ -1,15 +1,14 @@
-// The changer's whole run, with real files, the real settings file and the
-// real picture loader; the keys, program starts, wallpaper and message boxes
-// come from the test-only fakes.
-#include <gtest/gtest.h>
-
+// The changer's whole run on real files; keys, program starts, wallpaper and boxes are fakes (tested below).
 #include <functional>
 #include <set>
 
 #include "changer/Form1.h"
-#include "core/modules/iniRead.h"
-#include "core/modules/iniWrite.h"
 #include "picture_test_support.h"
+#include "platform/dialogs.h"
+#include "platform/screen.h"
+#include "platform/shell.h"
+#include "platform/wallpaper.h"
+#include "platform/window.h"
 #include "program_test.h"
 
 using namespace sarvo;
@@ -21,36 +20,24 @@ namespace {
 
 // A small real picture: a 24-bit BMP file of one colour.
 std::string BmpBytes(std::uint32_t colour) {
-    const Bitmap b = BitmapOf(3, 2, Colours(6, colour));
-    return std::string(reinterpret_cast<const char*>(b.FileData()), b.FileSize());
+    const Bytes b = FileOf(BitmapOf(3, 2, Colours(6, colour)));
+    return {b.begin(), b.end()};
 }
 
 class ChangerRun : public ProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        pictures = dir + S + "WallPaper";
-    }
-    // The bitmap's folder belongs to the user (under Wine, to every test).
-    void TearDown() override {
-        std::error_code ec;
-        if (fs::is_directory(graphic, ec)) fs::remove_all(graphic, ec);
-        ProgramTest::TearDown();
-    }
     RunEnd Run(const std::string& commandLine = "") {
         changer::Form1 form(dir, commandLine);
         const RunEnd end = form.Form_Load();
-        graphic = form.gSarvoChangerGraphicPath;
         chosen = form.txtWallpaperFilePath.Text();
         return end;
     }
-    std::string Setting(const std::string& key) { return IniReadString(ini, "Sarvo Changer", key, kGone); }
-    std::string pictures, graphic, chosen;
+    std::string pictures = dir + S + "WallPaper", chosen;
 };
 
 }  // namespace
 
-TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePicture) {
+TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePictureFromTheFolderPath) {
     const std::string red = BmpBytes(0xFF0000);
     WriteFile(fs::path(pictures) / "only.bmp", red);
     for (int run = 0; run < 2; ++run) {  // a lone picture comes again, over the same bitmap
@@ -63,68 +50,51 @@ TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePicture) {
     EXPECT_EQ(Setting("FolderPath"), kGone);  // the changer writes only its own key
     // A picture shown but not recorded by the desktop is told once, and still recorded.
     Desk().applyNote = "the wallpaper is shown, but it could not be recorded";
-    IniWriteString(ini, "Sarvo Changer", "WallPaper", "");
+    Set("WallPaper", "");
     EXPECT_EQ(Run(), RunEnd::Completed);
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].text, "壁紙は設定しましたが、記録できませんでした。\r\n" + Desk().applyNote);
     EXPECT_EQ(Setting("WallPaper"), pictures + S + "only.bmp");
-}
-
-TEST_F(ChangerRun, TheFolderPathIsSearchedAndEveryPictureButThePreviousOnesNameComesUp) {
     TempDir elsewhere;  // the kind is read from the content, not the name
     for (const char* name : {"a.jpg", "sub/a.jpg", "b.jpg", "c.gif"}) WriteFile(elsewhere.path() / name, BmpBytes(0x090909));
-    IniWriteString(ini, "Sarvo Changer", "FolderPath", elsewhere.str());
+    Set("FolderPath", elsewhere.str());
     std::set<std::string> seen;
     for (int run = 0; run < 40 && seen.size() < 2; ++run) {
-        IniWriteString(ini, "Sarvo Changer", "WallPaper", "/gone/elsewhere" + S + "a.jpg");
+        Set("WallPaper", "/gone/elsewhere" + S + "a.jpg");
         ASSERT_EQ(Run(), RunEnd::Completed);
         seen.insert(fs::path(chosen).filename().string());
     }
     EXPECT_EQ(seen, (std::set<std::string>{"b.jpg", "c.gif"}));
 }
 
-TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndNothingElse) {
+TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndEveryStopShowsItsMessageAndKeepsWhatWasThere) {
     const auto normal = platform::WindowStyle::Normal, minimized = platform::WindowStyle::Minimized;
-    const struct {
-        bool space, d, n;
-        const char *commandLine, *arguments;
-        platform::WindowStyle style;
-        std::size_t probed;
-    } cases[] = {{true, true, true, "\"/some where/Photo.JPG\"", "/add/some where/Photo.JPG", normal, 0},
-                 {true, true, true, "ignored text", "", normal, 1},  // Space first, then D, then N
-                 {false, true, true, "", "/delskip", minimized, 2},
-                 {false, false, true, "/NOKEY", "/nowall", minimized, 3}};
-    for (const auto& c : cases) {
+    // Keys down (Space, D, N), the command line, the arguments handed over, the window, the keys probed.
+    const std::tuple<bool, bool, bool, const char*, const char*, platform::WindowStyle, std::size_t> cases[] = {
+        {true, true, true, "\"/some where/Photo.JPG\"", "/add/some where/Photo.JPG", normal, 0},
+        {true, true, true, "ignored text", "", normal, 1},  // Space first, then D, then N
+        {false, true, true, "", "/delskip", minimized, 2}, {false, false, true, "/NOKEY", "/nowall", minimized, 3}};
+    for (const auto& [space, d, n, commandLine, arguments, style, probed] : cases) {
         fake::ResetDesktop();
-        Desk().spaceDown = c.space, Desk().dDown = c.d, Desk().nDown = c.n;
-        EXPECT_EQ(Run(c.commandLine), RunEnd::HandedOver) << c.commandLine;
+        Desk().spaceDown = space, Desk().dDown = d, Desk().nDown = n;
+        EXPECT_EQ(Run(commandLine), RunEnd::HandedOver) << commandLine;
         ASSERT_EQ(Desk().started.size(), 1u);
-        EXPECT_EQ(Desk().started[0].program, dir + S + platform::ExecutableName("SarvoSetTool"));
-        EXPECT_EQ(Desk().started[0].arguments, c.arguments);
-        EXPECT_EQ(Desk().started[0].style, c.style);
-        EXPECT_EQ(Desk().keysProbed.size(), c.probed);
-        EXPECT_TRUE(Desk().applied.empty());
+        EXPECT_EQ(Desk().started[0].program + "|" + Desk().started[0].arguments,
+                  dir + S + platform::ExecutableName("SarvoSetTool") + "|" + arguments);
+        EXPECT_EQ(Desk().started[0].style, style);
+        EXPECT_TRUE(Desk().keysProbed.size() == probed && Desk().applied.empty());
     }
     EXPECT_FALSE(fs::exists(ini));
-    // "/nokey", spelt exactly, skips the keys.
-    fake::ResetDesktop();
+    fake::ResetDesktop();  // "/nokey", spelt exactly, skips the keys
     Desk().spaceDown = true;
     WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(0x030201));
     EXPECT_EQ(Run("/nokey"), RunEnd::Completed);
     EXPECT_TRUE(Desk().keysProbed.empty() && Desk().started.empty());
-}
-
-// Every step that can fail before the wallpaper changes tells why in an error
-// box and leaves the settings file, the bitmap and the wallpaper as they were.
-TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
+    // Every stop before the wallpaper changes shows why and keeps the settings, the bitmap and the wallpaper.
     const std::string picture = pictures + S + "a.bmp";
-    const std::string bitmap = platform::WindowsFolder() + S + "SarvoChangerGraphic.bmp";
-    const struct {
-        const char* what;
-        std::function<void()> arrange;
-        std::function<std::string()> text;  // known after the run, which tells where the bitmap goes
-        bool whole;                         // else the system's reason follows the text
-    } stops[] = {
+    const std::string& bitmap = graphic;
+    // What, the arrangement, the text (known after the run), whether whole (else the system's reason follows).
+    const std::tuple<const char*, std::function<void()>, std::function<std::string()>, bool> stops[] = {
         {"the folder is missing", [] {},
          [] { return "指定したフォルダがありません。\r\nSettingToolでもう一度指定しなおしてください。"; }, true},
         {"the catalogue is empty", [&] { WriteFile(fs::path(pictures) / "notes.txt", "x"); },
@@ -147,52 +117,111 @@ TEST_F(ChangerRun, EveryStopShowsItsMessageAndKeepsWhatWasThere) {
         {"the settings tool cannot start", [&] { Desk().spaceDown = true, Desk().startSucceeds = false; },
          [] { return "SarvoSetToolを起動できませんでした。\r\n"; }, false},
     };
-    for (const auto& stop : stops) {
-        SCOPED_TRACE(stop.what);
+    for (const auto& [what, arrange, text, whole] : stops) {
+        SCOPED_TRACE(what);
         fake::ResetDesktop();
         fake::ResetScriptedUi();
         fs::remove_all(pictures);
         fs::remove_all(bitmap);
         WriteFile(bitmap, "previous");
-        stop.arrange();
-        IniWriteString(ini, "Sarvo Changer", "WallPaper", "/old.jpg");
+        arrange();
+        Set("WallPaper", "/old.jpg");
         const auto bitmapNow = [&] { return fs::is_regular_file(bitmap) ? ReadFile(bitmap) : "not a file"; };
         const std::string settings = ReadFile(ini), before = bitmapNow();
         EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
         ASSERT_EQ(Shown().size(), 1u);
         EXPECT_EQ(Shown()[0].caption, "SarvoBackdropChanger");
         EXPECT_EQ(Shown()[0].style, platform::kIconError);
-        const std::string& shown = Shown()[0].text;
-        EXPECT_EQ(stop.whole ? shown : shown.substr(0, stop.text().size()), stop.text());
-        EXPECT_EQ(ReadFile(ini), settings);
-        EXPECT_TRUE(Desk().applied.empty());
+        EXPECT_EQ(whole ? Shown()[0].text : Shown()[0].text.substr(0, text().size()), text());
+        EXPECT_TRUE(ReadFile(ini) == settings && Desk().applied.empty() && !fs::exists(bitmap + ".previous"));
         EXPECT_EQ(bitmapNow(), before);
-        EXPECT_FALSE(fs::exists(bitmap + ".previous"));
     }
 }
 
 TEST(SelectPosition, DrawsAgainWhileTheNameIsThePreviousOne) {
     const std::string a = "p" + S + "a.jpg", b = "p" + S + "b.jpg", qa = "q" + S + "a.jpg";
     const std::vector<std::string> letters = {"a", "b", "c", "d"};  // no separator: no name, nothing rejected
-    const struct {
-        std::vector<std::string> files;
-        std::string old;
-        std::vector<double> draws;
-        std::size_t position, drawn;
-    } cases[] = {
+    // The files, the previous picture, the draws, the position chosen and how many draws it took.
+    const std::tuple<std::vector<std::string>, std::string, std::vector<double>, std::size_t, std::size_t> cases[] = {
         {{a, b, qa}, "old" + S + "a.jpg", {0.1, 0.9, 0.5}, 1, 3},  // a and q/a are refused
         {{a, b, qa}, "old" + S + "A.jpg", {0.1}, 0, 1},            // another letter case is another picture
         {{a, b, qa}, "a.jpg", {0.1}, 0, 1},                        // so is a name without a folder part
         {{a}, a, {}, 0, 0},                                        // a lone entry is taken without a draw
         {{a, qa}, "r" + S + "a.jpg", {0.75}, 1, 1},                // no entry can pass: the first draw stands
-        {letters, "", {0.0}, 0, 1},
-        {letters, "", {0.999999}, 3, 1},
-        {letters, "", {0.25}, 1, 1},
+        {letters, "", {0.0}, 0, 1}, {letters, "", {0.999999}, 3, 1}, {letters, "", {0.25}, 1, 1},
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
+    for (const auto& [files, old, draws, position, expectedDraws] : cases) {
         std::size_t drawn = 0;
-        const auto next = [&] { return cases[i].draws.at(drawn++); };
-        EXPECT_EQ(changer::SelectPosition(cases[i].files, cases[i].old, next), cases[i].position) << "case " << i;
-        EXPECT_EQ(drawn, cases[i].drawn) << "case " << i;
+        const auto next = [&, &draws = draws] { return draws.at(drawn++); };
+        EXPECT_EQ(changer::SelectPosition(files, old, next), position) << old << draws.size();
+        EXPECT_EQ(drawn, expectedDraws) << old << draws.size();
     }
+}
+
+// The test-only fakes answer and record as their contract says.
+TEST(FakeDesktop, RecordsWhatIsAskedAndFailsOnRequest) {
+    fake::ResetDesktop();
+    fake::Desktop& d = fake::TheDesktop();
+    d.dDown = true;
+    std::string why;
+    int width = 0, height = 0;
+    EXPECT_FALSE(platform::IsKeyDown(platform::Key::Space));
+    EXPECT_TRUE(platform::IsKeyDown(platform::Key::D));
+    EXPECT_TRUE(platform::StartProgram("/p/x", "/nowall", platform::WindowStyle::Minimized, why));
+    EXPECT_TRUE(platform::ApplyWallpaper("/b.bmp", why) && platform::OpenFolderWindow("/f", why) &&
+                platform::OpenWebAddress("https://a/", why) && platform::PrimaryScreenSize(width, height));
+    EXPECT_EQ(width * 10000 + height, 1024 * 10000 + 768);
+    d.applySucceeds = d.startSucceeds = d.openSucceeds = d.screenKnown = false;
+    EXPECT_FALSE(platform::ApplyWallpaper("/c.bmp", why));
+    EXPECT_EQ(why, d.applyFailure);
+    EXPECT_FALSE(platform::StartProgram("/p/y", "", platform::WindowStyle::Normal, why) ||
+                 platform::OpenFolderWindow("/g", why) || platform::PrimaryScreenSize(width, height));
+    EXPECT_EQ(width + height, 0);
+    EXPECT_EQ(d.keysProbed, (std::vector<platform::Key>{platform::Key::Space, platform::Key::D}));
+    ASSERT_EQ(d.started.size(), 1u);
+    EXPECT_EQ(d.started[0].arguments + d.applied.at(0) + d.openedFolders.at(0) + d.openedAddresses.at(0), "/nowall/b.bmp/fhttps://a/");
+    EXPECT_EQ(d.applied.size() + d.openedFolders.size() + d.openedAddresses.size(), 3u);
+}
+
+TEST(ScriptedUi, BoxesAndDialogsAnswerFromTheScriptThenCancel) {
+    fake::ResetScriptedUi();
+    fake::ScriptedUi().answers = {platform::kAnswerYes};
+    fake::ScriptedUi().dialogAnswers = {{platform::DialogResult::Ok, "/chosen"},
+                                        {platform::DialogResult::Error, "broken"}};
+    EXPECT_EQ(platform::ShowMessage("C", "a\r\nb", platform::kYesNo), platform::kAnswerYes);
+    EXPECT_EQ(platform::ShowMessage("C", "again", platform::kYesNo), platform::kAnswerNo);
+    EXPECT_EQ(platform::ShowMessage("C", "done", platform::kIconError), platform::kAnswerOk);
+    std::string text, why;
+    EXPECT_EQ(platform::BrowseForFolder("T", "/start", text, why), platform::DialogResult::Ok);
+    EXPECT_EQ(platform::InputBox("C", "P", "init", text, why), platform::DialogResult::Error);
+    EXPECT_EQ(platform::InputBox("C", "P", "init", text, why), platform::DialogResult::Cancel);
+    EXPECT_EQ(text + why, "/chosenbroken");
+    const auto& ui = fake::ScriptedUi();
+    ASSERT_EQ(ui.shown.size() * 10 + ui.dialogs.size(), 33u);
+    EXPECT_EQ(ui.shown[0].text + ui.dialogs[0].initial, "a\r\nb/start");
+    EXPECT_EQ(ui.shown[2].style, platform::kIconError);
+}
+
+TEST(ScriptedUi, WindowActsOnTheModelsByNameThenCloses) {
+    fake::ResetScriptedUi();
+    TextBox box;
+    CheckBox tick;
+    ComboBox list({"a", "b"});
+    Button button;
+    FormSpec form;
+    int clicks = 0, closes = 0;
+    button.OnClick = [&] { ++clicks; }, form.onUnload = [&] { ++closes; };
+    form.Add("txt", ControlKind::TextBox, {}, 0, box);
+    form.Add("chk", ControlKind::CheckBox, {}, 1, tick);
+    form.Add("cbo", ControlKind::DropDownList, {}, 2, list);
+    form.Add("cmd", ControlKind::Button, {}, 3, button);
+    fake::ScriptedUi().user = [](FormSpec& f) {
+        for (const char* action : {"text txt a b", "click chk", "choose cbo 1", "click cmd"})
+            EXPECT_TRUE(fake::ActInWindow(f, action)) << action;
+        EXPECT_FALSE(fake::ActInWindow(f, "click nothing") || fake::ActInWindow(f, "choose txt 1"));
+    };
+    std::string why;
+    EXPECT_TRUE(platform::RunWindow(form, why));
+    EXPECT_EQ(box.Text() + std::to_string(tick.Value()) + std::to_string(list.ListIndex()), "a b11");
+    EXPECT_EQ(clicks * 10 + closes, 11);
 }

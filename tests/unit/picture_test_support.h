@@ -1,6 +1,4 @@
-// Pictures in tests: bitmaps as lists of 0xRRGGBB colours (rows from the
-// top), and the byte-level builders of the files the tests read: BMP files,
-// JPEG segments and the Exif blocks they carry.
+// Pictures in tests: bitmaps as 0xRRGGBB lists from the top, builders of BMP files, JPEG segments, Exif blocks.
 #pragma once
 
 #include <cstdint>
@@ -29,15 +27,10 @@ inline Colours ColoursOf(const Bitmap& bitmap) {
 
 inline Bitmap BitmapOf(int width, int height, const Colours& colours) {
     Bitmap bitmap;
-    std::string why;
-    if (!bitmap.Allocate(width, height, why)) std::abort();
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t c = colours[static_cast<std::size_t>(y * width + x)];
-            unsigned char* p = bitmap.Row(y) + x * 3;
-            p[0] = static_cast<unsigned char>(c), p[1] = static_cast<unsigned char>(c >> 8);
-            p[2] = static_cast<unsigned char>(c >> 16);
-        }
+    if (std::string why; !bitmap.Allocate(width, height, why)) std::abort();
+    for (int i = 0; i < width * height; ++i)
+        for (int c = 0; c < 3; ++c)
+            bitmap.Row(i / width)[i % width * 3 + c] = static_cast<unsigned char>(colours[static_cast<std::size_t>(i)] >> 8 * c);
     return bitmap;
 }
 
@@ -50,7 +43,7 @@ inline bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
     return true;
 }
 
-// The pixels whose channels differ by more than `tolerance`; -1 when the sizes differ.
+// How many pixels differ by more than `tolerance`; -1 when the sizes differ.
 inline int Differing(const Bitmap& a, const Bitmap& b, int tolerance) {
     if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
     int count = 0;
@@ -100,15 +93,13 @@ inline Bytes MakeBmp(const BmpParts& p) {
     }
     for (std::uint32_t c : p.palette) Put(h, c, p.headerSize == 12 ? 3 : 4);
     Bytes file = {'B', 'M'};
-    for (std::size_t v : {14 + h.size() + p.pixels.size(), std::size_t{0}, 14 + h.size()})
-        Put(file, static_cast<std::uint32_t>(v), 4);
+    for (std::size_t v : {14 + h.size() + p.pixels.size(), std::size_t{0}, 14 + h.size()}) Put(file, static_cast<std::uint32_t>(v), 4);
     file.insert(file.end(), h.begin(), h.end());
     file.insert(file.end(), p.pixels.begin(), p.pixels.end());
     return file;
 }
 
-// A JPEG segment: its marker, its length and `body`.
-inline Bytes Segment(unsigned char marker, const Bytes& body) {
+inline Bytes Segment(unsigned char marker, const Bytes& body) {  // a JPEG segment
     Bytes s = {0xFF, marker};
     Put(s, static_cast<std::uint32_t>(body.size() + 2), 2, true);
     s.insert(s.end(), body.begin(), body.end());
@@ -126,8 +117,7 @@ inline Bytes Tiff(bool bigEndian, std::uint32_t orientation, std::uint32_t ifdOf
     return t;
 }
 
-// The APP1 segment of an Exif block holding `tiff`.
-inline Bytes ExifSegment(const Bytes& tiff) {
+inline Bytes ExifSegment(const Bytes& tiff) {  // the APP1 segment holding `tiff`
     Bytes body = {'E', 'x', 'i', 'f', 0, 0};
     body.insert(body.end(), tiff.begin(), tiff.end());
     return Segment(0xE1, body);

@@ -1,7 +1,4 @@
-// What the tests of the three programs share: real files in a temporary
-// program folder, private user folders named as oddly as a user's may be,
-// the fakes reset, and the store values a test touches put back afterwards
-// (under Wine the store is the prefix's registry, which other tests share).
+// The programs' tests share: temporary folders named oddly, the fakes reset, the store and bitmaps put back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,12 +6,14 @@
 #include <filesystem>
 
 #include "core/modules/RegistKey.h"
+#include "core/modules/iniRead.h"
+#include "core/modules/iniWrite.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/scripted_ui.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
-#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace sarvo::test {
@@ -28,12 +27,8 @@ inline std::string Stored(const char* key, const char* name) {
 }
 
 inline void Store(const char* key, const char* name, const std::string& value) {
-    if (value == kGone) {
-        platform::RegistryDeleteValue(key, name);
-    } else {
-        platform::RegistryCreateKey(key);
-        platform::RegistryWriteString(key, name, value);
-    }
+    if (value == kGone) platform::RegistryDeleteValue(key, name);
+    else platform::RegistryCreateKey(key), platform::RegistryWriteString(key, name, value);
 }
 
 class ProgramTest : public ::testing::Test {
@@ -44,24 +39,33 @@ protected:
         fake::ResetDesktop();
         fake::ResetScriptedUi();
         for (const auto& [key, name] : kTouched) saved.push_back(Stored(key, name));
-        dir = program.str() + S + "Sarvo Dir $x `y` 50% 'q'";
         std::filesystem::create_directories(dir);
-        ini = dir + S + "sarvoset.ini";
+        graphic = platform::WindowsFolder() + S + "SarvoChangerGraphic.bmp";
+        for (const platform::BitmapFolder& folder : platform::BitmapFolders())
+            for (const char* name : {"SarvoChangerGraphic.bmp", "SarvoCangerGraphic.bmp"}) {
+                const std::string path = folder.path + S + name;
+                savedFiles.emplace_back(path, std::filesystem::is_regular_file(path) ? ReadFile(path) : kGone);
+            }
     }
     void TearDown() override {
         for (std::size_t i = 0; i < std::size(kTouched); ++i) Store(kTouched[i].first, kTouched[i].second, saved[i]);
+        std::error_code ignored;
+        for (const auto& [path, bytes] : savedFiles)
+            if (std::filesystem::remove_all(path, ignored), bytes != kGone) WriteFile(path, bytes);
     }
     const std::vector<fake::ShownMessage>& Shown() { return fake::ScriptedUi().shown; }
+    std::string Setting(const std::string& key) { return IniReadString(ini, "Sarvo Changer", key, kGone); }
+    void Set(const std::string& key, const std::string& value) { IniWriteString(ini, "Sarvo Changer", key, value); }
     fake::Desktop& Desk() { return fake::TheDesktop(); }
 
-    static constexpr std::pair<const char*, const char*> kTouched[] = {{kDesktopKey, "Wallpaper"},
-                                                                       {kDesktopKey, "TileWallpaper"},
-                                                                       {kDesktopKey, "WallpaperStyle"},
-                                                                       {kRunKey, "SarvoChanger"}};
+    static constexpr std::pair<const char*, const char*> kTouched[] = {
+        {kDesktopKey, "Wallpaper"}, {kDesktopKey, "TileWallpaper"}, {kDesktopKey, "WallpaperStyle"}, {kRunKey, "SarvoChanger"}};
     TempDir home, program;
     const std::filesystem::path user = home.path() / "user $HOME `x` 50% 'q'";  // the XDG folders (Linux)
-    std::string dir, ini;  // the program folder and its settings file
+    const std::string dir = program.str() + S + "Sarvo Dir $x `y` 50% 'q'", ini = dir + S + "sarvoset.ini";
+    std::string graphic;  // the changer's bitmap
     std::vector<std::string> saved;
+    std::vector<std::pair<std::string, std::string>> savedFiles;  // the bitmaps in every folder, or kGone
 };
 
 }  // namespace sarvo::test

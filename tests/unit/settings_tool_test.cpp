@@ -1,14 +1,6 @@
-// The settings tool's start-up, switches and every handler of its window,
-// with real files, the real settings file and the real registry store; the
-// desktop, the dialogs and the window come from the test-only fakes.
-#include <gtest/gtest.h>
-
-#include <optional>
-#include <tuple>
+// The settings tool's start-up, switches and every handler of its window.
 #include <sstream>
 
-#include "core/modules/iniRead.h"
-#include "core/modules/iniWrite.h"
 #include "core/pure/bytes.h"
 #include "core/pure/maker.h"
 #include "core/pure/setting_texts.h"
@@ -26,31 +18,16 @@ namespace {
 
 std::tm FixedTime() {
     std::tm t{};
-    t.tm_year = 105, t.tm_mon = 10, t.tm_mday = 11, t.tm_hour = 14, t.tm_min = 38, t.tm_sec = 26;
-    return t;
+    return t.tm_year = 105, t.tm_mon = 10, t.tm_mday = 11, t.tm_hour = 14, t.tm_min = 38, t.tm_sec = 26, t;
 }
 
 class SettingTool : public ProgramTest {
 protected:
-    // The changer's bitmap is the user's (under Wine, every test's): a test
-    // that changes it puts it back.
-    void TearDown() override {
-        if (graphicBefore) WriteFile(graphic, *graphicBefore);
-        else if (!graphic.empty()) fs::remove(graphic);
-        ProgramTest::TearDown();
-    }
-    void KeepGraphic(const std::string& path) {
-        graphic = path;
-        graphicBefore = fs::exists(path) ? ReadFile(path) : std::optional<std::string>();
-    }
-    // A form started with `commandLine`.
     Form1& Start(const std::string& commandLine, LoadEnd expected) {
         form = std::make_unique<Form1>(dir, commandLine, FixedTime, notes);
         EXPECT_EQ(form->Form_Load(), expected) << commandLine;
         return *form;
     }
-    std::string Setting(const std::string& key) { return IniReadString(ini, "Sarvo Changer", key, kGone); }
-    void Set(const std::string& key, const std::string& value) { IniWriteString(ini, "Sarvo Changer", key, value); }
     void ExpectOneError(const std::string& text) {
         ASSERT_EQ(Shown().size(), 1u);
         EXPECT_EQ(Shown()[0].caption, "SarvoSettingTool");
@@ -58,8 +35,6 @@ protected:
         EXPECT_EQ(Shown()[0].style, platform::kIconError);
     }
 
-    std::string graphic;
-    std::optional<std::string> graphicBefore;
     std::ostringstream notes;
     std::unique_ptr<Form1> form;
 };
@@ -77,13 +52,21 @@ TEST_F(SettingTool, WindowStartFillsTheControlsWithoutWritingThePlacementAndStor
     EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");
     EXPECT_EQ(f.chkStartup.Value() * 10 + f.cboWallpaperStyle.ListIndex(), 12);
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), StartUpEntry(f.gExeFilePath, platform::kPathSeparator));
-    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle"), "02");
-    EXPECT_EQ(f.lblscreensize.Caption(), "1280 x 1024 ピクセル");
+    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle") + f.lblscreensize.Caption(), "021280 x 1024 ピクセル");
     EXPECT_TRUE(Desk().applied.empty() && Shown().empty());
     f.chkStartup.SetValue(0);  // the user clears it: the entry goes at once, StartUp on closing
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger") + Setting("StartUp"), std::string(kGone) + "1");
     f.Form_Unload();
     EXPECT_EQ(Setting("StartUp"), "0");
+    // The program runs the window until it is closed, or says why there is none.
+    fake::ScriptedUi().user = [](FormSpec& spec) { ASSERT_TRUE(fake::ActInWindow(spec, "click chkStartup")); };
+    std::ostringstream errors;
+    Form1 shown(dir, ""), none(dir, "");
+    EXPECT_EQ(settings_tool::RunSettingTool(shown, errors), 0);
+    EXPECT_EQ(Setting("StartUp"), "1");
+    fake::ScriptedUi().windowShows = false;
+    EXPECT_EQ(settings_tool::RunSettingTool(none, errors), 1);
+    EXPECT_NE(errors.str().find("no display"), std::string::npos);
 }
 
 TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaper) {
@@ -91,20 +74,17 @@ TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaper) {
     fake::ResetDesktop();
     Store(kDesktopKey, "Wallpaper", "/some/picture.bmp");
     Start("/nowall", LoadEnd::Done);
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Setting("StartUp"), std::string("|") + kGone);
     EXPECT_EQ(Desk().applied, std::vector<std::string>{""});
-    EXPECT_EQ(Setting("StartUp"), kGone);
     EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");  // stored again at every start
-    // A desktop that will not clear is noted; the stored value is what counts.
-    Desk().applySucceeds = false;
+    Desk().applySucceeds = false;  // a desktop that will not clear is noted; the stored value is what counts
     Start("/nowall", LoadEnd::Done);
     EXPECT_NE(notes.str().find(Desk().applyFailure), std::string::npos);
     EXPECT_TRUE(Shown().empty());
 }
 
-TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwitchedOff) {
-    Store(kDesktopKey, "TileWallpaper", "1");
-    Store(kDesktopKey, "WallpaperStyle", "2");  // no item chosen at the start
+TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwitchedOffAndItsSizeShown) {
+    Store(kDesktopKey, "TileWallpaper", "1"), Store(kDesktopKey, "WallpaperStyle", "2");  // no item chosen at the start
     Form1& f = Start("", LoadEnd::OpenWindow);
     // Index, the stored wallpaper, the pair written, whether "no wallpaper" is ticked.
     const std::tuple<int, const char*, const char*, bool> cases[] = {
@@ -118,16 +98,9 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
         EXPECT_EQ(Desk().applied, index == 0 || !ticked ? std::vector<std::string>{wallpaper} : std::vector<std::string>{});
         EXPECT_EQ(f.chkWallpaperNothing.Value(), ticked ? 1 : 0);
     }
-    // Switched on again: the changer's bitmap, whether or not it exists.
-    f.chkWallpaperNothing.SetValue(0);
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), f.gSarvoChangerGraphicPath);
-    EXPECT_EQ(Desk().applied.back(), f.gSarvoChangerGraphicPath);
-}
-
-TEST_F(SettingTool, WallpaperSizeLabelReadsTheBitmapHeaderAgainOnEveryClick) {
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    KeepGraphic(f.gSarvoChangerGraphicPath);
-    std::vector<unsigned char> header(54, 0);
+    f.chkWallpaperNothing.SetValue(0);  // switched on again: the changer's bitmap, whether or not it exists
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Desk().applied.back(), f.gSarvoChangerGraphicPath + "|" + graphic);
+    std::vector<unsigned char> header(54, 0);  // the size label reads the bitmap's header again on every click
     PutLe32(&header[18], 1280);
     PutLe32(&header[22], static_cast<std::uint32_t>(-1024));  // stored top-down
     // Whole; cut inside the width; missing (the changer never ran: nothing is made).
@@ -141,99 +114,80 @@ TEST_F(SettingTool, WallpaperSizeLabelReadsTheBitmapHeaderAgainOnEveryClick) {
     EXPECT_FALSE(fs::exists(graphic));
 }
 
-TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChanger) {
-    const std::string trash = dir + S + "TrashBox" + S;
-    for (const char* name : {"sea.jpg", "sea (2).jpg", "README"}) WriteFile(trash + name, std::string("older ") + name);
+// Answered No, nothing moves; without a TrashBox the reason is told (the switch: status 1) and it stays.
+TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOrSaysWhyNot) {
+    const std::string trash = dir + S + "TrashBox" + S, pics = program.str() + S + "pics" + S;
+    WriteFile(pics + "a.jpg", "a");
+    for (const std::string& recorded : {pics + "a.jpg", std::string("/no/such/picture.jpg"), std::string()}) {
+        fake::ResetScriptedUi();
+        Set("WallPaper", recorded);
+        Start("/delskip", LoadEnd::NotDone);
+        ExpectOneError(recorded == pics + "a.jpg" ? "" : "設定している壁紙は既に削除されています。");
+    }
+    fake::ResetScriptedUi();
     Form1& f = Start("", LoadEnd::OpenWindow);
+    Set("WallPaper", pics + "a.jpg");
+    f.cmdDeleteSkip.OnClick();
+    fake::ScriptedUi().answers = {platform::kAnswerYes};
+    f.cmdDeleteSkip.OnClick();
+    ASSERT_EQ(Shown().size(), 3u);
+    EXPECT_EQ(Shown()[0].text, "デリートスキップを実行します");
+    EXPECT_TRUE(Shown()[0].style == platform::kYesNo && Shown()[2].style == platform::kIconError);
+    EXPECT_TRUE(ReadFile(pics + "a.jpg") == "a" && Desk().started.empty());
+    for (const char* name : {"sea.jpg", "sea (2).jpg", "README"}) WriteFile(trash + name, std::string("older ") + name);
     for (const auto& [name, landsAs] : {std::pair{"a.jpg", "a.jpg"}, {"sea.jpg", "sea (3).jpg"}, {"README", "README (2)"}}) {
-        const std::string picture = program.str() + S + "pics" + S + name;
-        WriteFile(picture, name);
-        Set("WallPaper", picture);
+        WriteFile(pics + name, name);
+        Set("WallPaper", pics + name);
         fake::ScriptedUi().answers = {platform::kAnswerYes};
         Desk().started.clear();
         f.cmdDeleteSkip.OnClick();
-        EXPECT_FALSE(fs::exists(picture));
+        EXPECT_FALSE(fs::exists(pics + name));
         EXPECT_EQ(ReadFile(trash + landsAs), name);
         ASSERT_EQ(Desk().started.size(), 1u);
         EXPECT_EQ(Desk().started[0].program + Desk().started[0].arguments, f.gExeFilePath + "/nokey");
         EXPECT_EQ(Desk().started[0].style, platform::WindowStyle::Minimized);
     }
     EXPECT_EQ(ReadFile(trash + "sea.jpg") + ReadFile(trash + "sea (2).jpg"), "older sea.jpgolder sea (2).jpg");
-    ASSERT_EQ(Shown().size(), 3u);
-    EXPECT_EQ(Shown()[0].text, "デリートスキップを実行します");
-    EXPECT_EQ(Shown()[0].style, platform::kYesNo);
-}
-
-TEST_F(SettingTool, DeleteSkipThatCannotBeDoneSaysWhyAndMovesNothing) {
-    const std::string picture = program.str() + S + "pics" + S + "a.jpg";
-    WriteFile(picture, "a");
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    Set("WallPaper", picture);
-    f.cmdDeleteSkip.OnClick();  // answered No: nothing is read or moved
-    EXPECT_EQ(Shown().size(), 1u);
-    // No TrashBox: the system's reason; the window stays, and the picture too.
-    fake::ResetScriptedUi();
-    fake::ScriptedUi().answers = {platform::kAnswerYes};
-    f.cmdDeleteSkip.OnClick();
-    ASSERT_EQ(Shown().size(), 2u);
-    EXPECT_EQ(Shown()[1].style, platform::kIconError);
-    EXPECT_EQ(ReadFile(picture), "a");
-    // The switch asks nothing and ends with status 1 after the message; so
-    // when the picture is gone, or none is recorded.
-    for (const std::string& recorded : {picture, std::string("/no/such/picture.jpg"), std::string()}) {
-        fake::ResetScriptedUi();
-        Set("WallPaper", recorded);
-        Start("/delskip", LoadEnd::NotDone);
-        ExpectOneError(recorded == picture ? "" : "設定している壁紙は既に削除されています。");
-    }
-    EXPECT_TRUE(Desk().started.empty());
 }
 
 TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {
     const std::string pictures = dir + S + "WallPaper" + S, source = program.str() + S + "in" + S + "sea.jpg";
-    const struct {
-        const char* what;
-        std::vector<fake::DialogAnswer> answers;  // none: the name is free
-        LoadEnd end;
-        const char* landsAs;  // nullptr: the picture stays where it was
-        const char* message;  // nullptr: none
-    } cases[] = {
-        {"free name", {}, LoadEnd::Done, "sea.jpg", nullptr},
-        {"proposal", {{DialogResult::Ok, "Wallpaper20051111143826"}}, LoadEnd::Done, "Wallpaper20051111143826.jpg",
-         nullptr},
-        {"typed name", {{DialogResult::Ok, "beach.jpg"}}, LoadEnd::Done, "beach.jpg.jpg", nullptr},
-        {"cancel", {{DialogResult::Cancel, ""}}, LoadEnd::NotDone, nullptr, nullptr},
-        {"empty answer", {{DialogResult::Ok, ""}}, LoadEnd::NotDone, nullptr, nullptr},
-        {"answer taken", {{DialogResult::Ok, "other"}}, LoadEnd::NotDone, nullptr, "同じ名前のファイルは既に存在します\r\n"},
-        {"no input box", {{DialogResult::Error, "no display"}}, LoadEnd::NotDone, nullptr, "no display"},
+    // The answers (none: the name is free), the end, where the picture lands (nullptr: it stays), the message.
+    const std::tuple<std::vector<fake::DialogAnswer>, LoadEnd, const char*, const char*> cases[] = {
+        {{}, LoadEnd::Done, "sea.jpg", nullptr},
+        {{{DialogResult::Ok, "Wallpaper20051111143826"}}, LoadEnd::Done, "Wallpaper20051111143826.jpg", nullptr},
+        {{{DialogResult::Ok, "beach.jpg"}}, LoadEnd::Done, "beach.jpg.jpg", nullptr},
+        {{{DialogResult::Cancel, ""}}, LoadEnd::NotDone, nullptr, nullptr},
+        {{{DialogResult::Ok, ""}}, LoadEnd::NotDone, nullptr, nullptr},
+        {{{DialogResult::Ok, "other"}}, LoadEnd::NotDone, nullptr, "同じ名前のファイルは既に存在します\r\n"},
+        {{{DialogResult::Error, "no display"}}, LoadEnd::NotDone, nullptr, "no display"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const bool taken = !c.answers.empty();
+    for (const auto& [answers, end, landsAs, message] : cases) {
+        SCOPED_TRACE(answers.empty() ? "free" : answers[0].text);
+        const bool taken = !answers.empty();
         fs::remove_all(pictures);
         fake::ResetScriptedUi();
         WriteFile(source, "new sea");
         WriteFile(pictures + "other.jpg", "other");
         if (taken) WriteFile(pictures + "sea.jpg", "old sea");
-        fake::ScriptedUi().dialogAnswers.assign(c.answers.begin(), c.answers.end());
-        Start("/add" + source, c.end);
-        EXPECT_EQ(ReadFile(c.landsAs ? pictures + c.landsAs : source), "new sea");
-        EXPECT_EQ(fs::exists(source), c.landsAs == nullptr);
+        fake::ScriptedUi().dialogAnswers.assign(answers.begin(), answers.end());
+        Start("/add" + source, end);
+        EXPECT_EQ(ReadFile(landsAs ? pictures + landsAs : source), "new sea");
+        EXPECT_EQ(fs::exists(source), landsAs == nullptr);
         EXPECT_EQ(ReadFile(pictures + "other.jpg") + ReadFile(pictures + "sea.jpg"), taken ? "otherold sea" : "othernew sea");
-        if (c.message) ExpectOneError(c.message);
+        if (message) ExpectOneError(message);
         else EXPECT_TRUE(Shown().empty());
     }
     const fake::ShownDialog& box = fake::ScriptedUi().dialogs.at(0);
     EXPECT_EQ(box.caption + "|" + box.prompt + "|" + box.initial,
               "同じ名前のファイルは既に存在します|新しいファイル名を入力してください。拡張子は不要です|Wallpaper20051111143826");
-    // A blank after the switch is part of the path, which names no file.
-    fake::ResetScriptedUi();
+    fake::ResetScriptedUi();  // a blank after the switch is part of the path, which names no file
     fs::remove(pictures + "sea.jpg");
     Start("/add " + source, LoadEnd::NotDone);
     EXPECT_EQ(Shown().size(), 1u);
 }
 
-TEST_F(SettingTool, FolderBoxStoresEveryChangeAndOpensOnlyAFolderThatExists) {
+TEST_F(SettingTool, FolderBoxStoresEveryChangeOpensOnlyAFolderThatExistsAndKeysAreUsedOnlyAsOpened) {
     Form1& f = Start("", LoadEnd::OpenWindow);
     f.txtWallpaperFolder.OnDblClick();  // the default folder does not exist
     ExpectOneError("現在設定されているフォルダは存在しません");
@@ -241,37 +195,19 @@ TEST_F(SettingTool, FolderBoxStoresEveryChangeAndOpensOnlyAFolderThatExists) {
         f.txtWallpaperFolder.SetText(text);
         EXPECT_EQ(Setting("FolderPath"), text);
     }
-    f.txtWallpaperFolder.OnDblClick();
-    f.imgTrashBox.OnDblClick();  // opened whether or not it exists
-    f.lblurl.OnClick();
+    f.txtWallpaperFolder.OnDblClick(), f.imgTrashBox.OnDblClick(), f.lblurl.OnClick();  // the TrashBox, whether or not it exists
     EXPECT_EQ(Desk().openedFolders, (std::vector<std::string>{dir, dir + S + "TrashBox"}));
     EXPECT_EQ(Desk().openedAddresses, std::vector<std::string>{kMakerAddress});
-    // The browser keeps the folder unless one is chosen.
-    fake::ResetScriptedUi();
+    fake::ResetScriptedUi();  // the browser keeps the folder unless one is chosen
     fake::ScriptedUi().dialogAnswers = {{DialogResult::Cancel, ""}, {DialogResult::Error, "no browser"},
                                         {DialogResult::Ok, program.str()}};
-    f.cmdFolderOpen.OnClick();
-    f.cmdFolderOpen.OnClick();
+    f.cmdFolderOpen.OnClick(), f.cmdFolderOpen.OnClick();
     EXPECT_EQ(f.txtWallpaperFolder.Text() + Setting("FolderPath"), dir + dir);
     ExpectOneError("no browser");
     f.cmdFolderOpen.OnClick();
     EXPECT_EQ(Setting("FolderPath"), program.str());
     const fake::ShownDialog& browser = fake::ScriptedUi().dialogs.at(0);
     EXPECT_EQ(browser.caption + browser.initial, "フォルダを選択してください。" + dir);
-}
-
-TEST_F(SettingTool, ProgramRunsTheWindowUntilClosedOrSaysWhyThereIsNone) {
-    fake::ScriptedUi().user = [](FormSpec& spec) { ASSERT_TRUE(fake::ActInWindow(spec, "click chkStartup")); };
-    std::ostringstream errors;
-    Form1 shown(dir, ""), none(dir, "");
-    EXPECT_EQ(settings_tool::RunSettingTool(shown, errors), 0);
-    EXPECT_EQ(Setting("StartUp"), "1");
-    fake::ScriptedUi().windowShows = false;
-    EXPECT_EQ(settings_tool::RunSettingTool(none, errors), 1);
-    EXPECT_NE(errors.str().find("no display"), std::string::npos);
-}
-
-TEST_F(SettingTool, RegistryModuleActsOnlyOnAKeyOpenedForTheOperation) {
     std::string value;
     EXPECT_TRUE(RegistOpenRead(kDesktopKey));
     EXPECT_FALSE(RegistWriteString("Wallpaper", "x"));  // opened for reading only
@@ -282,7 +218,6 @@ TEST_F(SettingTool, RegistryModuleActsOnlyOnAKeyOpenedForTheOperation) {
     RegistOpenWrite(missing);
     EXPECT_FALSE(RegistWriteString("v", "x"));
     RegistOpenRead(missing);
-    EXPECT_FALSE(RegistReadString("v", value));
-    EXPECT_EQ(value, "");
+    EXPECT_FALSE(RegistReadString("v", value) || !value.empty());
     RegistClose();
 }

@@ -1,9 +1,4 @@
-// The uninstaller's removals through its window's model, with real files in
-// every folder where the bitmap may lie and the real registry store; the
-// desktop and the message boxes come from the test-only fakes.
-#include <gtest/gtest.h>
-
-#include <optional>
+// The uninstaller's removals through its window's model, with real files in every bitmap folder.
 #include <sstream>
 
 #include "core/pure/maker.h"
@@ -19,14 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kGraphic = "SarvoChangerGraphic.bmp";
-constexpr const char* kOldGraphic = "SarvoCangerGraphic.bmp";
-
-// A file of a bitmap folder, as it was before the test.
-struct SavedFile {
-    fs::path path;
-    std::optional<std::string> bytes;
-};
+constexpr const char *kGraphic = "SarvoChangerGraphic.bmp", *kOldGraphic = "SarvoCangerGraphic.bmp";
+constexpr const char *kV1 = "Sarvo Changer Ver.1.0", *kV2 = "Sarvo Changer Ver.2.0/3.0";
 
 class Uninstaller : public ProgramTest {
 protected:
@@ -34,99 +23,90 @@ protected:
         ProgramTest::SetUp();
         folders = platform::BitmapFolders();
         ASSERT_FALSE(folders.empty());
-        for (const platform::BitmapFolder& folder : folders) {
-            for (const char* name : {kGraphic, kOldGraphic}) {
-                const fs::path path = fs::path(folder.path) / name;
-                savedFiles.push_back({path, fs::is_regular_file(path) ? ReadFile(path) : std::optional<std::string>()});
-            }
+        for (const platform::BitmapFolder& folder : folders)
             if (folder.suiteOwn && fs::exists(folder.path)) keepFolders.push_back(folder.path);
-        }
     }
     void TearDown() override {
-        for (const SavedFile& file : savedFiles) {
-            std::error_code ignored;
-            fs::remove_all(file.path, ignored);
-            if (file.bytes) WriteFile(file.path, *file.bytes);
-        }
         for (const std::string& folder : keepFolders) fs::create_directories(folder);
         ProgramTest::TearDown();
     }
-
-    // The form as the window opens it.
-    Form1& Open() {
-        form = std::make_unique<Form1>(notes);
-        form->Form_Load();
-        return *form;
-    }
-    // Puts a bitmap of both versions into every folder, and the log-on entry.
-    void Install() {
+    Form1& Open() { return form = std::make_unique<Form1>(notes), form->Form_Load(), *form; }
+    void Install() {  // puts a bitmap of both versions into every folder, and the log-on entry
         for (const platform::BitmapFolder& folder : folders)
             for (const char* name : {kGraphic, kOldGraphic}) WriteFile(fs::path(folder.path) / name, "BM");
-        Store(kRunKey, "SarvoChanger", "/programs/SarvoChanger");
+        for (const auto& [key, name, value] : {std::tuple{kRunKey, "SarvoChanger", "/programs/SarvoChanger"},
+                                               {kDesktopKey, "TileWallpaper", "1"}, {kDesktopKey, "WallpaperStyle", "02"}})
+            Store(key, name, value);
         Store(kDesktopKey, "Wallpaper", folders.front().path + S + kGraphic);
-        Store(kDesktopKey, "TileWallpaper", "1");
-        Store(kDesktopKey, "WallpaperStyle", "02");
     }
-    // How many folders hold `name`.
     std::size_t FoldersWith(const char* name) {
-        std::size_t n = 0;
-        for (const platform::BitmapFolder& folder : folders) n += fs::exists(fs::path(folder.path) / name);
-        return n;
+        return std::count_if(folders.begin(), folders.end(), [&](const auto& f) { return fs::exists(fs::path(f.path) / name); });
     }
-    // Clicks a removal's button with `answer` to its question, which is
-    // checked; returns every box shown.
+    // Clicks with `answer` to the question, which is checked; returns every box shown.
     const std::vector<fake::ShownMessage>& Click(Button& button, const std::string& version, int answer) {
         fake::ResetScriptedUi();
         fake::ScriptedUi().answers = {answer};
         button.OnClick();
         const auto& shown = fake::ScriptedUi().shown;
-        EXPECT_FALSE(shown.empty());
         for (const fake::ShownMessage& box : shown) EXPECT_EQ(box.caption, "SarvoUninstaller");
-        if (!shown.empty()) {
-            EXPECT_EQ(shown[0].text, version + "をアンインストールします。\r\nよろしいですか？");
-            EXPECT_EQ(shown[0].style, platform::kYesNo);
-        }
+        EXPECT_EQ(shown.empty() ? "none" : shown[0].text, version + "をアンインストールします。\r\nよろしいですか？");
+        EXPECT_EQ(shown.empty() ? ~0u : shown[0].style, platform::kYesNo);
         return shown;
     }
-    // Clicks with Yes: the closing box is the completion text alone.
-    void ExpectDone(Button& button, const std::string& version) {
+    void ExpectDone(Button& button, const std::string& version) {  // with Yes: the closing box is the completion text alone
         const auto& shown = Click(button, version, platform::kAnswerYes);
         ASSERT_EQ(shown.size(), 2u);
-        EXPECT_EQ(shown[1].text, version + "をアンインストールしました。");
-        EXPECT_EQ(shown[1].style, platform::kOkOnly);
+        EXPECT_EQ(shown[1].text + std::to_string(shown[1].style), version + "をアンインストールしました。" + std::to_string(platform::kOkOnly));
     }
 
     std::vector<platform::BitmapFolder> folders;
     std::vector<std::string> keepFolders;
-    std::vector<SavedFile> savedFiles;
     std::ostringstream notes;
     std::unique_ptr<Form1> form;
 };
 
 }  // namespace
 
-constexpr const char* kV1 = "Sarvo Changer Ver.1.0";
-constexpr const char* kV2 = "Sarvo Changer Ver.2.0/3.0";
-
-TEST_F(Uninstaller, AnsweringNoRemovesNothingAndVersion1LeavesTheCurrentBitmapAndWallpaperAlone) {
+// Version 2 removes its bitmaps (copies, leftovers), the entry, the wallpaper, an emptied folder, and no more; version 1 its own.
+TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     Install();
+    const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
+    ASSERT_TRUE(own.suiteOwn);
+    std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
+    copies.push_back(own.path + S + kGraphic + ".previous");
+    for (const std::string& copy : copies) WriteFile(copy, "copy");
+    const fs::path mine = fs::path(own.path) / "mine.bmp";
+    WriteFile(mine, "mine");
     Form1& f = Open();
     EXPECT_EQ(Click(f.cmdSarvoUninst1, kV1, platform::kAnswerNo).size(), 1u);
     EXPECT_EQ(Click(f.cmdSarvoUninst2, kV2, platform::kAnswerNo).size(), 1u);
     EXPECT_EQ(f.gRet, platform::kAnswerNo);
     EXPECT_EQ(FoldersWith(kGraphic) + FoldersWith(kOldGraphic), 2 * folders.size());
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), "/programs/SarvoChanger");
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+    EXPECT_EQ(FoldersWith(kGraphic), 0u);
+    for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"),
+              "|102");
+    EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
+    EXPECT_TRUE(ReadFile(mine) == "mine" && FoldersWith(kOldGraphic) == folders.size());
+    fs::remove(mine);
+    fs::remove(fs::path(own.path) / kOldGraphic);
+    ExpectDone(f.cmdSarvoUninst2, kV2);
+    EXPECT_FALSE(fs::exists(own.path));
+
+    Install();
+    fake::ResetDesktop();
     ExpectDone(f.cmdSarvoUninst1, kV1);
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_EQ(FoldersWith(kOldGraphic), 0u);
-    EXPECT_EQ(FoldersWith(kGraphic), folders.size());
+    EXPECT_TRUE(FoldersWith(kOldGraphic) == 0u && FoldersWith(kGraphic) == folders.size() && fake::TheDesktop().applied.empty());
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
-    EXPECT_TRUE(fake::TheDesktop().applied.empty());
 }
 
-TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
+TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndStepsThatFailAreListedAfterEveryOtherStepRan) {
     Store(kRunKey, "SarvoChanger", kGone);
-    for (const SavedFile& file : savedFiles) fs::remove(file.path);
+    for (const auto& file : savedFiles) fs::remove(file.first);
     std::error_code ignored;
     for (const std::string& folder : keepFolders) fs::remove(folder, ignored);
     const bool hadFolder = fs::exists(folders.front().path);
@@ -139,37 +119,6 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndNoFolderIsMade) {
     EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{kMakerAddress});
     // The folder looked in first is the one the other programs use.
     EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
-}
-
-TEST_F(Uninstaller, CurrentVersionRemovesTheBitmapEverywhereAndTheWallpaperButKeepsThePlacement) {
-    Install();
-    const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
-    ASSERT_TRUE(own.suiteOwn);
-    std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
-    copies.push_back(own.path + S + kGraphic + ".previous");  // left by a changer run that was killed
-    for (const std::string& copy : copies) WriteFile(copy, "copy");
-    const fs::path mine = fs::path(own.path) / "mine.bmp";
-    WriteFile(mine, "mine");
-    Form1& f = Open();
-    ExpectDone(f.cmdSarvoUninst2, kV2);
-    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_EQ(FoldersWith(kGraphic), 0u);
-    for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
-    EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
-    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper"), "1");
-    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle"), "02");
-    // The user's file and version 1.0's bitmap keep the suite's folder; once
-    // it is empty, it goes.
-    EXPECT_EQ(ReadFile(mine), "mine");
-    EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
-    fs::remove(mine);
-    fs::remove(fs::path(own.path) / kOldGraphic);
-    ExpectDone(f.cmdSarvoUninst2, kV2);
-    EXPECT_FALSE(fs::exists(own.path));
-}
-
-TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan) {
     Install();
     // A bitmap that cannot be deleted: a folder holding a file, under its name.
     const fs::path stuck = fs::path(folders.front().path) / kGraphic;
@@ -178,20 +127,14 @@ TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan
     std::string why;
     ASSERT_FALSE(platform::DeleteFileIfPresent(stuck.string(), why));
     fake::TheDesktop().applySucceeds = false;
-    // On Linux the store's files stand in for a registry that refuses: the
-    // autostart entry and the key file, each a folder holding a file.
+    // On Linux a folder in place of the autostart entry and the key file stands in for a refusing registry.
     const bool storeRefuses = platform::kPathSeparator == '/';
-    const fs::path config = user / "config";
-    const fs::path blocked[] = {config / "autostart" / "SarvoChanger.desktop",
-                                config / "sarvo-backdrop-changer" / "registry.ini"};
-    if (storeRefuses) {
-        for (const fs::path& file : blocked) {
-            fs::remove(file);
-            WriteFile(file / "inside", "x");
-        }
-    }
-    Form1& f = Open();
-    const auto& shown = Click(f.cmdSarvoUninst2, kV2, platform::kAnswerYes);
+    const fs::path blocked[] = {user / "config" / "autostart" / "SarvoChanger.desktop",
+                                user / "config" / "sarvo-backdrop-changer" / "registry.ini"};
+    for (const fs::path& file : blocked)
+        if (storeRefuses) fs::remove(file), WriteFile(file / "inside", "x");
+    Open();
+    const auto& shown = Click(form->cmdSarvoUninst2, kV2, platform::kAnswerYes);
     ASSERT_EQ(shown.size(), 2u);
     const std::string refused = "：レジストリに書き込めません。";
     EXPECT_EQ(shown[1].text, std::string(kV2) + "をアンインストールしました。\r\nただし、次のものは削除できませんでした。" +
@@ -199,13 +142,11 @@ TEST_F(Uninstaller, StepsThatFailAreListedWithTheErrorIconAfterEveryOtherStepRan
                                  (storeRefuses ? "\r\n・壁紙の設定（Wallpaper）" + refused : "") +
                                  "\r\n・デスクトップの壁紙：" + fake::TheDesktop().applyFailure);
     EXPECT_EQ(shown[1].style, platform::kIconError);
-    // Every other step still ran.
-    EXPECT_EQ(FoldersWith(kGraphic), 1u);
+    EXPECT_EQ(FoldersWith(kGraphic), 1u);  // every other step still ran
     if (!storeRefuses) {
         EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
         EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
     }
-    // The next removal starts with an empty list.
-    for (const fs::path& file : blocked) fs::remove_all(file);
-    ExpectDone(f.cmdSarvoUninst1, kV1);
+    for (const fs::path& file : blocked) fs::remove_all(file);  // the next removal starts with an empty list
+    ExpectDone(form->cmdSarvoUninst1, kV1);
 }

@@ -1,5 +1,4 @@
-// The Qt module on Qt's offscreen platform: a text holding markup, as a file
-// name may, reaches the user as it is in boxes, windows and dialogs.
+// The Qt module offscreen: a text holding markup reaches the user as it is in boxes, windows and dialogs.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -18,8 +17,7 @@ namespace {
 
 const std::string kMarked = "/p/<b>a</b> <i>b</i>.jpg";
 
-// What the user reads in the labels of the window shown next (as a screen
-// reader reads it out), which is then closed.
+// What a screen reader reads in the labels of the window shown next, which is then closed.
 void ReadNextWindow(std::vector<std::string>& read) {
     QTimer::singleShot(0, [&read] {
         QWidget* shown = QApplication::activeModalWidget();

@@ -1,4 +1,4 @@
-// The Linux services that the core reaches through the seam, on real files.
+// The Linux services behind the seam on real files; the walk over hidden names, links, loops, pipes, closed folders.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -6,30 +6,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
-
+#include "catalogue_support.h"
 #include "changer/Form1.h"
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/scripted_ui.h"
 #include "platform/files.h"
-#include "platform/folders.h"
-#include "platform/paths.h"
 #include "platform/program.h"
 #include "platform/registry.h"
-#include "support/as_user.h"
-#include "support/temp_dir.h"
 #include "xdg_dirs.h"
 
 using namespace sarvo;
+using namespace sarvo::test;
 namespace fs = std::filesystem;
-using sarvo::test::ReadFile;
-using sarvo::test::TempDir;
-using sarvo::test::WriteFile;
 
 // Points the user's XDG folders into a temporary folder for one test.
 class PrivateXdg : public ::testing::Test {
@@ -41,72 +31,57 @@ protected:
     TempDir home;
 };
 
-TEST_F(PrivateXdg, TheBitmapFolderIsMadeForTheUserAloneInTheDataFolderWhichMustBeAbsolute) {
+TEST_F(PrivateXdg, TheBitmapFolderIsTheUsersAloneAndTheRegistryStoreKeepsValuesAndAutostartEntries) {
     using platform::linux_xdg::ResolveBaseDir;
     for (const char* value : {static_cast<const char*>(nullptr), "", "rel/dir"})
         EXPECT_EQ(ResolveBaseDir(value, "/home/u", ".config"), "/home/u/.config");
-    const std::string folder = platform::WindowsFolder();
-    EXPECT_EQ(folder, (home.path() / "data" / "sarvo-backdrop-changer").string());
-    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    const std::string bitmaps = platform::WindowsFolder();
+    EXPECT_EQ(bitmaps, (home.path() / "data" / "sarvo-backdrop-changer").string());
+    EXPECT_EQ(fs::status(bitmaps).permissions() & fs::perms::all, fs::perms::owner_all);
     fs::remove_all(home.path() / "data");
     WriteFile(home.path() / "data", "a file where the folder should be");
     EXPECT_EQ(platform::WindowsFolder(), "");
-}
-
-TEST_F(PrivateXdg, RegistryStoreKeepsValuesPerKeyWithoutCase) {
+    // The log-on list is the autostart folder, one entry file per value; other keys live in a file.
+    const std::string desktop = "Control Panel\\Desktop", sarvo = "Software\\Sarvo";
     std::string value;
-    EXPECT_FALSE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value));
+    EXPECT_FALSE(platform::RegistryReadString(desktop, "Wallpaper", value));
     // The placement reads as a new profile's, centred, until it is written.
     for (const char* name : {"TileWallpaper", "wallpaperstyle"})
-        EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", name, value) && value == "0") << name;
-    ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "TileWallpaper", "1"));
+        EXPECT_TRUE(platform::RegistryReadString(desktop, name, value) && value == "0") << name;
+    ASSERT_TRUE(platform::RegistryWriteString(desktop, "TileWallpaper", "1"));
     ASSERT_TRUE(platform::RegistryWriteString("control panel\\desktop", "WallpaperStyle", "0"));
-    ASSERT_TRUE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", ""));
-    EXPECT_TRUE(platform::RegistryReadString("CONTROL PANEL\\DESKTOP", "tilewallpaper", value));
-    EXPECT_EQ(value, "1");
-    EXPECT_TRUE(platform::RegistryReadString("Control Panel\\Desktop", "Wallpaper", value));
-    EXPECT_EQ(value, "");  // an empty value exists
+    ASSERT_TRUE(platform::RegistryWriteString(desktop, "Wallpaper", ""));
+    EXPECT_TRUE(platform::RegistryReadString("CONTROL PANEL\\DESKTOP", "tilewallpaper", value) && value == "1");
+    EXPECT_TRUE(platform::RegistryReadString(desktop, "Wallpaper", value) && value.empty());
     EXPECT_EQ(ReadFile(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"),
               "[Control Panel\\Desktop]\r\nTileWallpaper=1\r\nWallpaperStyle=0\r\nWallpaper=\r\n");
-
     // Other keys must be created first; deleting what is not there is fine.
-    EXPECT_FALSE(platform::RegistryWriteString("Software\\Sarvo", "x", "1"));
-    ASSERT_TRUE(platform::RegistryCreateKey("Software\\Sarvo"));
-    EXPECT_TRUE(platform::RegistryWriteString("Software\\Sarvo", "x", "1"));
-    EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x"));
-    EXPECT_TRUE(platform::RegistryDeleteValue("Software\\Sarvo", "x"));
-    EXPECT_FALSE(platform::RegistryReadString("Software\\Sarvo", "x", value));
-    EXPECT_FALSE(platform::RegistryWriteString("Control Panel\\Desktop", "Wallpaper", "a\nb"));
-}
+    EXPECT_FALSE(platform::RegistryWriteString(sarvo, "x", "1") || platform::RegistryWriteString(desktop, "Wallpaper", "a\nb"));
+    ASSERT_TRUE(platform::RegistryCreateKey(sarvo) && platform::RegistryWriteString(sarvo, "x", "1"));
+    EXPECT_TRUE(platform::RegistryDeleteValue(sarvo, "x") && platform::RegistryDeleteValue(sarvo, "x"));
+    EXPECT_FALSE(platform::RegistryReadString(sarvo, "x", value));
 
-// The log-on list is the autostart folder: one entry file per value.
-TEST_F(PrivateXdg, RunValuesAreAutostartEntries) {
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const fs::path folder = home.path() / "config" / "autostart";
     const std::string program = "/opt/my \"sarvo\" $HOME 50%/SarvoChanger";
-    std::string value;
     EXPECT_TRUE(platform::RegistryCreateKey(run));
     EXPECT_FALSE(platform::RegistryReadString(run, "SarvoChanger", value));
     ASSERT_TRUE(platform::RegistryWriteString(run, "SarvoChanger", program));
     EXPECT_TRUE(fs::is_regular_file(folder / "SarvoChanger.desktop"));
-    EXPECT_TRUE(platform::RegistryReadString(run, "sarvochanger", value));
-    EXPECT_EQ(value, program);
-    EXPECT_FALSE(fs::exists(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"));
+    EXPECT_TRUE(platform::RegistryReadString(run, "sarvochanger", value) && value == program);
 
-    EXPECT_FALSE(platform::RegistryWriteString(run, "SarvoChanger", "SarvoChanger"));  // not a full path
-    EXPECT_FALSE(platform::RegistryWriteString(run, "../SarvoChanger", program));
+    EXPECT_FALSE(platform::RegistryWriteString(run, "SarvoChanger", "SarvoChanger") ||  // not a full path
+                 platform::RegistryWriteString(run, "../SarvoChanger", program));
     ASSERT_TRUE(platform::RegistryDeleteValue(run, "SARVOCHANGER"));
     EXPECT_FALSE(fs::exists(folder / "SarvoChanger.desktop"));
     EXPECT_TRUE(platform::RegistryDeleteValue(run, "SarvoChanger"));
 
     // An entry of another's making that holds a whole command line is no value of ours.
     WriteFile(folder / "Other.desktop", "[Desktop Entry]\nType=Application\nExec=other --daemon %U\n");
-    EXPECT_FALSE(platform::RegistryReadString(run, "Other", value));
-    EXPECT_EQ(value, "");
+    EXPECT_FALSE(platform::RegistryReadString(run, "Other", value) || !value.empty());
 }
 
-// A folder test that cannot tell (a parent the user may not search) is no
-// verdict: the changer goes on, and its walk finds nothing there.
+// A folder test that cannot tell (a parent not searchable) is no verdict: the walk finds nothing.
 TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     TempDir dir;
     const fs::path locked = dir.path() / "locked";
@@ -114,7 +89,7 @@ TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     fs::permissions(locked, fs::perms::none);
     fs::permissions(dir.path(), fs::perms::all);  // the unprivileged run writes its files here
     const std::string pictures = (locked / "pictures").string();
-    EXPECT_TRUE(test::RunWithoutPrivileges([&] {
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
         setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
         fake::ResetDesktop();
         fake::ResetScriptedUi();
@@ -127,14 +102,20 @@ TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     }));
 }
 
-TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPipes) {
+// Temporary files of killed writers go at the next write; one a live writer holds stays.
+TEST(Files, ReplacingClearsLeftoversKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPipes) {
     TempDir dir;
     const std::string path = (dir.path() / "SarvoChangerGraphic.bmp").string();
+    const fs::path dead = path + ".a1B2c3", alive = path + ".Zz9Yy8", other = path + ".old";
+    for (const fs::path& p : {dead, alive, other})
+        WriteFile(p, "partial"), fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    const int held = open(alive.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
     std::string why;
-    // New files get what the umask leaves of 0666.
     const mode_t saved = umask(027);
     ASSERT_TRUE(platform::WriteFileReplacing(path, "first", 5, why)) << why;
-    umask(saved);
+    umask(saved), close(held);
+    EXPECT_TRUE(!fs::exists(dead) && fs::exists(alive) && fs::exists(other));
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
@@ -142,18 +123,16 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
     EXPECT_EQ(ReadFile(path), "second");
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 
-    // A read-only file is kept, also for root.
+    // A read-only file is kept, also for root; a link is kept, and the file it names replaced.
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
     EXPECT_FALSE(platform::WriteFileReplacing(path, "third", 5, why));
     EXPECT_NE(why.find("read-only"), std::string::npos) << why;
     EXPECT_EQ(ReadFile(path), "second");
 
-    // A link is kept, and the file it names is replaced.
     const fs::path real = dir.path() / "real.ini", link = dir.path() / "link.ini";
     fs::create_symlink("real.ini", link);
     ASSERT_TRUE(platform::WriteFileReplacing(link.string(), "via link", 8, why)) << why;
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadFile(real), "via link");
+    EXPECT_TRUE(fs::is_symlink(link) && ReadFile(real) == "via link");
 
     ASSERT_EQ(mkfifo((dir.path() / "p").c_str(), 0600), 0);
     std::vector<unsigned char> bytes;
@@ -161,30 +140,17 @@ TEST(Files, ReplacingKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPip
     EXPECT_FALSE(platform::WriteFileReplacing((dir.path() / "p").string(), "x", 1, why));
 }
 
-// A settings file the user may not read is never replaced by one holding
-// only our key, and a hidden file is no ordinary one.
-TEST(SettingsFileLinux, AnUnreadableFileIsKeptAReadableOneChangesOnlyItsLineAndAHiddenFileIsNone) {
+TEST(SettingsFileLinux, AnUnreadableFileIsKeptAHiddenFileIsNoneAndAFileInAClosedFolderIsWrittenInPlace) {
     TempDir dir;
     const std::string ini = (dir.path() / "sarvoset.ini").string();
     WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n");
     WriteFile(dir.path() / ".hidden.jpg", "x");
     fs::permissions(ini, fs::perms::owner_write | fs::perms::others_write);
     fs::permissions(dir.path(), fs::perms::all);
-    EXPECT_TRUE(test::RunWithoutPrivileges([&] { return !IniWriteString(ini, "Sarvo Changer", "WallPaper", "/a.jpg"); }));
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return !IniWriteString(ini, "Sarvo Changer", "WallPaper", "/a.jpg"); }));
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\n");
     EXPECT_FALSE(platform::OrdinaryFileExists((dir.path() / ".hidden.jpg").string()));
-    // Readable again: our writer changes only the line it must, keeping the
-    // others' lines and line ends (Windows rewrites the whole file).
-    fs::permissions(ini, fs::perms::owner_read | fs::perms::owner_write);
-    WriteFile(ini, "[Sarvo Changer]\nFolderPath=/pics\n; a note\n[Mine]\nx=1\n");
-    ASSERT_TRUE(IniWriteString(ini, "Sarvo Changer", "WallPaper", "/pics/a.jpg"));
-    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\nFolderPath=/pics\nWallPaper=/pics/a.jpg\n; a note\n[Mine]\nx=1\n");
-}
-
-// The user may let us write the file but not its folder: then the file is
-// written in place.
-TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
-    TempDir dir;
+    // A file we may write in a folder we may not is written in place.
     const fs::path folder = dir.path() / "locked";
     fs::create_directories(folder);
     WriteFile(folder / "sarvoset.ini", "old, longer content");
@@ -192,96 +158,55 @@ TEST(Files, AFileInAFolderWeMayNotWriteIsWrittenInPlace) {
     fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
     fs::permissions(folder, fs::perms::owner_all | fs::perms::others_exec | fs::perms::others_read);
     const std::string path = (folder / "sarvoset.ini").string();
-    EXPECT_TRUE(test::RunWithoutPrivileges([&] {
-        std::string why;
-        return platform::WriteFileReplacing(path, "new", 3, why);
-    }));
+    std::string why;
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return platform::WriteFileReplacing(path, "new", 3, why); }));
     EXPECT_EQ(ReadFile(path), "new");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
-// Temporary files of killed writers are removed by the next write; one a
-// live writer holds is not.
-TEST(Files, LeftoversOfKilledWritersGoAtTheNextWrite) {
-    TempDir dir;
-    const fs::path target = dir.path() / "SarvoChangerGraphic.bmp";
-    const fs::path dead = dir.path() / "SarvoChangerGraphic.bmp.a1B2c3", alive = dir.path() / "SarvoChangerGraphic.bmp.Zz9Yy8",
-                   other = dir.path() / "SarvoChangerGraphic.bmp.old";
-    for (const fs::path& p : {dead, alive, other}) {
-        WriteFile(p, "partial");
-        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
-    }
-    const int held = open(alive.c_str(), O_RDONLY);
-    ASSERT_EQ(flock(held, LOCK_EX), 0);
-    std::string why;
-    ASSERT_TRUE(platform::WriteFileReplacing(target.string(), "bmp", 3, why)) << why;
-    close(held);
-    EXPECT_FALSE(fs::exists(dead));
-    EXPECT_TRUE(fs::exists(alive));
-    EXPECT_TRUE(fs::exists(other));
-}
-
-// A picture named relative to the current folder reaches the settings tool
-// as a quoted absolute path; what names no file stays as it is.
-TEST(ArgumentText, ExistingFilesBecomeQuotedAbsolutePaths) {
+// A relative picture path reaches the settings tool quoted and absolute; what names no file stays.
+TEST(ArgumentTextAndMoves, ExistingFilesBecomeQuotedAbsolutePathsAndMovesAcrossFileSystemsNeverReplace) {
     TempDir dir;
     WriteFile(dir.path() / "写真 $x.jpg", "x");
     const fs::path cwd = fs::current_path();
     fs::current_path(dir.path());
     std::string prog = "SarvoChanger", a1 = "./写真 $x.jpg", a2 = "/nokey", a3 = "missing.jpg";
     char* argv[] = {prog.data(), a1.data(), a2.data(), a3.data(), nullptr};
-    EXPECT_EQ(platform::ArgumentText(4, argv), "\"" + fs::current_path().string() + "/写真 $x.jpg\" /nokey missing.jpg");
-    EXPECT_EQ(platform::ArgumentText(1, argv), "");
+    EXPECT_EQ(platform::ArgumentText(4, argv) + platform::ArgumentText(1, argv),
+              "\"" + fs::current_path().string() + "/写真 $x.jpg\" /nokey missing.jpg");
     fs::current_path(cwd);
-}
-
-// A move to another file system copies beside the target, claims the name,
-// then removes the source; an existing target is never replaced.
-TEST(MoveAcrossFileSystems, CopiesThenRemovesAndNeverReplaces) {
+    // A move to another file system copies beside the target, then removes the source; never replaces.
     if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no second file system (/dev/shm) here";
     TempDir disk;
     const fs::path memory = fs::path("/dev/shm") / ("sarvo-move-" + std::to_string(getpid()));
-    fs::create_directories(memory);
+    const std::string source = (disk.path() / "p.jpg").string();
     std::string why;
-    WriteFile(disk.path() / "p.jpg", "picture");
+    WriteFile(source, "picture");
     WriteFile(memory / "taken.jpg", "other");
-    EXPECT_EQ(platform::MoveFileNoReplace((disk.path() / "p.jpg").string(), (memory / "taken.jpg").string(), why),
-              platform::MoveResult::TargetExists);
-    EXPECT_EQ(platform::MoveFileNoReplace((disk.path() / "p.jpg").string(), (memory / "p.jpg").string(), why),
-              platform::MoveResult::Moved)
-        << why;
-    EXPECT_EQ(ReadFile(memory / "p.jpg"), "picture");
-    EXPECT_EQ(ReadFile(memory / "taken.jpg"), "other");
-    EXPECT_FALSE(fs::exists(disk.path() / "p.jpg"));
+    EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "taken.jpg").string(), why), platform::MoveResult::TargetExists);
+    EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "p.jpg").string(), why), platform::MoveResult::Moved) << why;
+    EXPECT_EQ(ReadFile(memory / "p.jpg") + ReadFile(memory / "taken.jpg"), "pictureother");
+    EXPECT_FALSE(fs::exists(source));
     EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file was left";
     fs::remove_all(memory);
 }
 
-// Two programs changing different values of the settings file, or of the
-// registry store, at the same moment: neither change is lost (every value
-// either writes stays).
-class TwoWriters : public PrivateXdg {
-protected:
-    // Writes kValues names with `write` in a child and here at once; returns
-    // how many of the names `read` does not find afterwards.
-    int Lost(const std::function<bool(const std::string&)>& write, const std::function<bool(const std::string&)>& read) {
-        const pid_t child = fork();
-        if (child < 0) return -1;
-        const std::string prefix = child == 0 ? "child" : "parent";
-        bool ok = true;
-        for (int i = 0; i < kValues; ++i) ok = write(prefix + std::to_string(i)) && ok;
-        if (child == 0) _exit(ok ? 0 : 1);
-        int status = 0;
-        if (waitpid(child, &status, 0) != child || !ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-        int lost = 0;
-        for (const std::string who : {"child", "parent"})
-            for (int i = 0; i < kValues; ++i) lost += !read(who + std::to_string(i));
-        return lost;
-    }
-    static constexpr int kValues = 60;
-};
+// Writes 60 names in a child and here at once; how many `read` misses afterwards.
+int Lost(const std::function<bool(const std::string&)>& write, const std::function<bool(const std::string&)>& read) {
+    const pid_t child = fork();
+    if (child < 0) return -1;
+    bool ok = true;
+    for (int i = 0; i < 60; ++i) ok = write((child == 0 ? "child" : "parent") + std::to_string(i)) && ok;
+    if (child == 0) _exit(ok ? 0 : 1);
+    int status = 0, lost = 0;
+    if (waitpid(child, &status, 0) != child || !ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    for (const std::string who : {"child", "parent"})
+        for (int i = 0; i < 60; ++i) lost += !read(who + std::to_string(i));
+    return lost;
+}
 
-TEST_F(TwoWriters, NeitherLosesAChange) {
+// Two programs changing different values of the settings file or the store at once: none is lost.
+TEST_F(PrivateXdg, TwoWritersAtOnceLoseNoChange) {
     const std::string ini = (home.path() / "sarvoset.ini").string(), key = "Control Panel\\Desktop";
     EXPECT_EQ(Lost([&](const std::string& name) { return IniWriteString(ini, "Sarvo Changer", name, "x"); },
                    [&](const std::string& name) { return IniReadString(ini, "Sarvo Changer", name, "") == "x"; }),
@@ -290,4 +215,62 @@ TEST_F(TwoWriters, NeitherLosesAChange) {
     EXPECT_EQ(Lost([&](const std::string& name) { return platform::RegistryWriteString(key, name, "x"); },
                    [&](const std::string& name) { return platform::RegistryReadString(key, name, value) && value == "x"; }),
               0) << "in the registry store";
+}
+
+TEST(CatalogueLinux, HiddenEntriesLineBreaksAndPipesAreLeftOutLinksFollowedAndLoopsEnteredOnce) {
+    TempDir dir, other;
+    const std::string r = dir.str();
+    for (const char* name : {".hidden.jpg", ".cache/in.jpg", "A/a.jpg", "elsewhere/e.jpg", "line\nbreak.jpg",
+                             "line\rbreak/in.jpg"})
+        WriteFile(dir.path() / name, "x");
+    WriteFile(other.path() / "deep" / "o.gif", "x");
+    fs::create_directory_symlink(dir.path(), dir.path() / "A" / "back-to-root");
+    fs::create_directory_symlink(dir.path() / "A", dir.path() / "A" / "self");
+    fs::create_directory_symlink(other.path(), dir.path() / "more");           // a folder outside the tree
+    fs::create_symlink(dir.path() / "A" / "a.jpg", dir.path() / "link.jpg");  // a link to a picture is a picture
+    fs::create_symlink(dir.path() / "nowhere.jpg", dir.path() / "dangling.jpg");
+    ASSERT_EQ(mkfifo((dir.path() / "pipe.jpg").c_str(), 0600), 0);  // reading one could block forever
+    const auto got = Walk(r);
+    // Every real folder once, whatever the listing order.
+    EXPECT_EQ(Sorted(got.folders), Sorted({r, r + "/A", r + "/elsewhere", r + "/more", r + "/more/deep"}));
+    EXPECT_EQ(Sorted(got.files),
+              Sorted({r + "/A/a.jpg", r + "/elsewhere/e.jpg", r + "/link.jpg", r + "/more/deep/o.gif"}));
+}
+
+// Listed on several threads, the catalogue comes out exactly in the one-thread order, links and hidden entries too.
+TEST(CatalogueLinux, TheParallelWalkGivesExactlyTheSequentialOrder) {
+    TempDir dir;
+    const fs::path& r = dir.path();
+    for (int i = 0; i < 12; ++i) {
+        const fs::path d = r / ("d" + std::to_string(i));
+        for (int j = 0; j < 5; ++j) {
+            WriteFile(d / ("e" + std::to_string(j)) / ("p" + std::to_string(j) + ".jpg"), "x");
+            WriteFile(d / ("e" + std::to_string(j)) / ".hidden" / "h.jpg", "x");
+        }
+        WriteFile(d / ".h.gif", "x");
+        WriteFile(d / ("q" + std::to_string(i) + ".bmp"), "x");
+        // Across to a later sibling (maybe met here first), back to the root, down into its own sub-folder.
+        fs::create_directory_symlink(r / ("d" + std::to_string((i + 5) % 12)), d / "z-across");
+        fs::create_directory_symlink(r, d / "e2" / "up");
+        fs::create_directory_symlink(d / "e4", d / "a-down");
+    }
+    const auto reference = ReferenceWalk(dir.str());
+    ASSERT_EQ(reference.folders.size(), 1u + 12u * 5u + 12u);
+    for (int run = 0; run < 5; ++run) {
+        const auto got = Walk(dir.str());
+        EXPECT_EQ(got.folders, reference.folders);
+        EXPECT_EQ(got.files, reference.files);
+    }
+}
+
+TEST(CatalogueLinux, AFolderThatCannotBeReadIsSkipped) {
+    TempDir dir;
+    WriteFile(dir.path() / "locked" / "l.jpg", "x");
+    WriteFile(dir.path() / "open" / "o.jpg", "x");
+    const auto readable = fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(dir.path(), readable);
+    fs::permissions(dir.path() / "open", readable);
+    fs::permissions(dir.path() / "locked", fs::perms::none);
+    const std::vector<std::string> expected{dir.str() + "/open/o.jpg"};
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return Walk(dir.str()).files == expected; }));
 }

@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "support/environment.h"
+#include "support/temp_dir.h"
 
 namespace sarvo::test {
 

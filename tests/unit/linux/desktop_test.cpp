@@ -1,0 +1,242 @@
+// The real desktop backends (chosen from the session, handing over, their pure rules), the files desktops are handed, program starts.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "backend_plasma.h"
+#include "backend_sway.h"
+#include "desktop_backends.h"
+#include "picture_test_support.h"
+#include "platform/program.h"
+#include "presenter.h"
+#include "spawn_linux.h"
+#include "support/temp_dir.h"
+
+using namespace sarvo;
+using namespace sarvo::platform;
+using namespace sarvo::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The names of the candidates, joined by blanks; or "-" and the reason.
+std::string Candidates(const Environment& environment, std::string_view stored = {}) {
+    std::string why, names;
+    for (const DesktopBackend* backend : CandidateBackends(environment, DesktopBackends(), why, stored))
+        names += (names.empty() ? "" : " ") + std::string(backend->name);
+    return names.empty() ? "- " + why : names;
+}
+
+}  // namespace
+
+TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrderThenTheStoredChoice) {
+    const std::pair<Environment, const char*> cases[] = {  // the session, its candidates
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}, "gnome"},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}}, "gnome portal"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "X-Cinnamon"}}, "cinnamon"}, {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "MATE"}}, "mate"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "KDE"}}, "plasma"}, {{{"WAYLAND_DISPLAY", "w"}, {"KDE_FULL_SESSION", "true"}}, "plasma portal"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "XFCE"}}, "xfce"}, {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "LXQt"}}, "lxqt"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", "sway:wlroots"}}, "sway wlroots portal"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"HYPRLAND_INSTANCE_SIGNATURE", "abc"}}, "hyprland portal"},
+        // Started from a text console: only the socket tells.
+        {{{"WAYLAND_DISPLAY", "w"}, {"XDG_CURRENT_DESKTOP", ""}, {"SWAYSOCK", "/run/sway.sock"}}, "sway portal"},
+        {{{"WAYLAND_DISPLAY", "w"}}, "wlroots portal"},
+        // The session file's name stands in for a missing desktop name.
+        {{{"DISPLAY", ":0"}, {"DESKTOP_SESSION", "plasma"}}, "plasma"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "i3"}, {"DESKTOP_SESSION", "gnome"}}, "x11"}, {{{"DISPLAY", ":0"}}, "x11"},
+        // Xwayland gives DISPLAY too, but its root window is never seen.
+        {{{"WAYLAND_DISPLAY", "w"}, {"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}}, "gnome portal"},
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Deepin"}},
+         "- no wallpaper backend for the desktop \"Deepin\". To choose the way yourself, set "
+         "SARVO_DESKTOP_BACKEND to one of: gnome, cinnamon, mate, plasma, xfce, lxde, lxqt, sway, hyprland, "
+         "wlroots, portal, x11 (for example SARVO_DESKTOP_BACKEND=x11)."},
+        {{}, "- no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
+        {{{"DISPLAY", ""}, {"SARVO_DESKTOP_BACKEND", "x11"}}, "- no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
+        // The override names one backend, in any case, whatever the session.
+        {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}, {"SARVO_DESKTOP_BACKEND", "X11"}}, "x11"},
+        {{{"WAYLAND_DISPLAY", "w"}, {"SARVO_DESKTOP_BACKEND", "sway"}}, "sway"},
+        {{{"DISPLAY", ":0"}, {"SARVO_DESKTOP_BACKEND", "kde"}},
+         "- unknown desktop backend \"kde\" in SARVO_DESKTOP_BACKEND (known: gnome, cinnamon, mate, plasma, xfce, "
+         "lxde, lxqt, sway, hyprland, wlroots, portal, x11)"},
+    };
+    for (const auto& [environment, candidates] : cases) EXPECT_EQ(Candidates(environment), candidates);
+    // The stored choice serves unless the environment names another.
+    const Environment gnome = {{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}};
+    EXPECT_EQ(Candidates(gnome, "X11"), "x11");
+    Environment overridden = gnome;
+    overridden["SARVO_DESKTOP_BACKEND"] = "xfce";
+    EXPECT_EQ(Candidates(overridden, "x11"), "xfce");
+    EXPECT_EQ(Candidates(gnome, "nonesuch").substr(0, 102),
+              "- unknown desktop backend \"nonesuch\" in the registry store (Software\\Sarvo Backdrop Changer, "
+              "DesktopBa");
+}
+
+namespace {
+
+// Rows that decline, fail or serve on request, recording what was asked.
+std::string gCalls;
+bool Refuses(std::string& why) { return gCalls += "connect-refused ", why = "not here", false; }
+bool Connects(std::string&) { return gCalls += "connect ", true; }
+bool Fails(const std::string&, Placement, std::string& why) { return gCalls += "fail ", why = "refused the picture", false; }
+bool Shows(const std::string&, Placement, std::string&) { return gCalls += "show ", true; }
+bool Any(const Environment&) { return true; }
+bool Never(const Environment&) { return false; }
+bool NoClear(std::string&) { return false; }
+
+}  // namespace
+
+TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPathsReachItAsOneString) {
+    const DesktopBackend declining{"declining", Any, Refuses, Shows, NoClear};
+    const DesktopBackend failing{"failing", Any, Connects, Fails, NoClear};
+    const DesktopBackend unfit{"unfit", Never, Connects, Shows, NoClear};
+    const DesktopBackend serving{"serving", Any, Connects, Shows, NoClear};
+    const DesktopBackend* list[] = {&declining, &failing, &unfit, &serving};
+    const Environment environment{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Test"}};
+    std::string why;
+    const auto candidates = CandidateBackends(environment, list, why);
+    const auto apply = [](const DesktopBackend& b, std::string& reason) { return b.apply("/p", Placement::Tile, reason); };
+    gCalls.clear();
+    const DesktopBackend* served = ServeWith(candidates, environment, list, apply, why);
+    EXPECT_EQ(served == nullptr ? "none" : served->name, "serving");
+    EXPECT_EQ(gCalls, "connect-refused connect fail connect show ");
+
+    const std::vector<const DesktopBackend*> failingOnly{&declining, &failing};
+    EXPECT_EQ(ServeWith(failingOnly, environment, list, apply, why), nullptr);
+    EXPECT_EQ(why, "the desktop \"Test\" could not be reached: declining: not here; failing: refused the picture. "
+                   "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
+                   "serving (for example SARVO_DESKTOP_BACKEND=x11).");
+    const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
+    EXPECT_EQ(SwayQuoted(odd), "\"/home/u/a \\\"b\\\" \\'c\\' \\\\d \\$HOME \\`e\\` 写真.png\"");
+    EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
+    EXPECT_EQ(presenter::FileUri(odd),
+              "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
+    // Every success in a sway reply must be true, and the first error is told.
+    EXPECT_TRUE(SwayReplySucceeded("[ { \"success\": true } ]", why));
+    EXPECT_TRUE(SwayReplySucceeded("[{\"success\":true},{\"success\":true}]", why));
+    for (const auto& [reply, told] : {std::pair{"[{\"success\":true},{\"success\":false,\"parse_error\":true,"
+                                                "\"error\":\"Unknown \\\"bg\\\" mode\"}]", "Unknown \"bg\" mode"},
+                                      {"", "an unexpected reply: "}}) {
+        EXPECT_FALSE(SwayReplySucceeded(reply, why));
+        EXPECT_EQ(why, told);
+    }
+}
+
+namespace {
+
+void Save(const Bitmap& bitmap, const fs::path& path) { test::WriteFile(path, test::FileOf(bitmap)); }
+
+// The PNG's pixels as 0xRRGGBB, rows from the top; its size in `width`/`height`.
+test::Colours ReadPng(const std::string& path, int& width, int& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    test::Colours colours;
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+        colours.push_back(std::uint32_t{rgb[i]} << 16 | std::uint32_t{rgb[i + 1]} << 8 | rgb[i + 2]);
+    return colours;
+}
+
+
+std::string Script(const TempDir& dir, const std::string& name, const std::string& body) {
+    const std::string path = (dir.path() / name).string();
+    WriteFile(path, "#!/bin/sh\n" + body);
+    fs::permissions(path, fs::perms::owner_all);
+    return path;
+}
+
+// Waits for the file a started program writes by renaming it into place.
+bool AppearsWithin(const fs::path& path, std::chrono::seconds limit) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; !fs::exists(path); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+        if (std::chrono::steady_clock::now() > end) return false;
+    return true;
+}
+
+}  // namespace
+
+// Each picture gets the other name, only the taken one stays; what a desktop cannot show is laid out on a canvas.
+TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnTheCanvasAndProgramsStart) {
+    test::TempDir dir;
+    const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
+    const test::Colours colours{0xff0000, 0x00ff00, 0x0000ff, 0x123456, 0xffffff, 0x000001};
+    Save(test::BitmapOf(3, 2, colours), bitmap);
+    std::string why;
+    presenter::Handed first, second, refused;
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, first, why)) << why;
+    EXPECT_EQ(first.path + first.mode, dir.str() + "/SarvoChangerGraphic-a.png2");
+    const std::vector<std::string> names = presenter::HandedFiles(bitmap);  // what the uninstaller removes
+    EXPECT_NE(std::find(names.begin(), names.end(), first.path), names.end());
+    int width = 0, height = 0;
+    EXPECT_EQ(ReadPng(first.path, width, height), colours);
+    EXPECT_EQ(width * 10 + height, 32);
+    presenter::Keep(bitmap, first);
+
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Plasma, presenter::Format::Bitmap, second, why));
+    EXPECT_EQ(second.path + second.mode, dir.str() + "/SarvoChangerGraphic-b.bmp6");
+    presenter::Keep(bitmap, second);
+    EXPECT_FALSE(fs::exists(first.path));
+    EXPECT_TRUE(fs::equivalent(second.path, bitmap)) << "a link, not a copy";
+
+    // A refused picture goes; the one shown stays.
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Sway, presenter::Format::Png, refused, why));
+    EXPECT_EQ(refused.path, dir.str() + "/SarvoChangerGraphic-a.png");
+    presenter::Discard(refused);
+    EXPECT_TRUE(!fs::exists(refused.path) && fs::exists(second.path));
+    presenter::RemoveHanded(bitmap);
+    EXPECT_TRUE(!fs::exists(second.path) && fs::exists(bitmap));
+    presenter::Handed handed;
+    // hyprpaper has no centred mode: a 2 x 2 picture centred on a 4 x 2 canvas.
+    Save(test::BitmapOf(2, 2, {0x111111, 0x222222, 0x333333, 0x444444}), bitmap);
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Hyprpaper, presenter::Format::Png, handed, why, 4, 2)) << why;
+    EXPECT_EQ(handed.mode, "stretch");
+    EXPECT_EQ(ReadPng(handed.path, width, height), (test::Colours{0, 0x111111, 0x222222, 0, 0, 0x333333, 0x444444, 0}));
+
+    // Too many pixels to encode quickly: laid out on the canvas as asked, and handed over stretched.
+    const int big = 3000;  // 9 megapixels
+    Save(test::BitmapOf(big, big, test::Colours(static_cast<std::size_t>(big) * big, 0xabcdef)), bitmap);
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::GSettings, presenter::Format::Png, handed, why, 8, 6)) << why;
+    EXPECT_EQ(handed.mode, "stretched");
+    EXPECT_EQ(ReadPng(handed.path, width, height), test::Colours(48, 0xabcdef));
+    EXPECT_EQ(width * 10 + height, 86);
+
+    test::WriteFile(bitmap, "BM broken");  // a broken bitmap is refused with its name
+    EXPECT_FALSE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, handed, why));
+    EXPECT_NE(why.find(bitmap), std::string::npos) << why;
+    const std::string script = Script(dir, "record me.sh",
+                                      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.tmp\"\n"
+                                      "mv \"$0.tmp\" \"$0.out\"\n");
+    const std::string text = "/add/p/a b \"$HOME\" `x`;.jpg";
+    ASSERT_TRUE(platform::StartProgram(script, text, platform::WindowStyle::Normal, why)) << why;
+    // The starter keeps no child of its own: nothing is left to reap.
+    EXPECT_TRUE(waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD);
+    ASSERT_TRUE(AppearsWithin(script + ".out", std::chrono::seconds(10)));
+    EXPECT_EQ(ReadFile(script + ".out"), text + "\n");
+
+    EXPECT_FALSE(platform::StartProgram((dir.path() / "missing").string(), "", platform::WindowStyle::Normal, why));
+    EXPECT_NE(why.find("missing"), std::string::npos) << why;
+    // Waiting for a program gives its exit status and output, and ends one that overstays.
+    using platform::linux_spawn::RunAndWait;
+    platform::linux_spawn::RunResult result;
+    ASSERT_TRUE(RunAndWait({Script(dir, "three.sh", "echo out; echo err >&2; exit 3\n"), "a b"}, 10000, result, why)) << why;
+    EXPECT_EQ(std::to_string(result.exitStatus) + result.output, "3out\nerr\n");
+
+    // A daemon left behind with the output pipe open does not hold the wait.
+    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\nexit 0\n")}, 10000, result, why) && result.exitStatus == 0) << why;
+
+    EXPECT_FALSE(RunAndWait({Script(dir, "slow.sh", "exec sleep 30\n")}, 100, result, why));
+    EXPECT_NE(why.find("did not end"), std::string::npos) << why;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "the overstaying program was not reaped";
+
+    EXPECT_FALSE(RunAndWait({"sarvo-no-such-program"}, 1000, result, why));
+    EXPECT_NE(why.find("not found"), std::string::npos) << why;
+}
