@@ -117,7 +117,9 @@ TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStepAndMovesNeverOverwrite
     EXPECT_FALSE(platform::KeepFileAs(In("missing.bmp"), kept, why) || platform::RenameReplacing(In("missing.bmp"), bitmap, why));
     EXPECT_EQ(ReadFile(bitmap), "abcdef");
     using platform::MoveResult;
-    WriteFile(In("a.jpg"), "A"), WriteFile(In("taken.jpg"), "T"), fs::create_directories(In("sub"));
+    WriteFile(In("a.jpg"), "A");
+    WriteFile(In("taken.jpg"), "T");
+    fs::create_directories(In("sub"));
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("taken.jpg"), why), MoveResult::TargetExists);
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("a.jpg"), why), MoveResult::TargetExists);
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("no folder") + S + "a.jpg", why), MoveResult::Failed);

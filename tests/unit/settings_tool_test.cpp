@@ -84,7 +84,8 @@ TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaper) {
 }
 
 TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwitchedOffAndItsSizeShown) {
-    Store(kDesktopKey, "TileWallpaper", "1"), Store(kDesktopKey, "WallpaperStyle", "2");  // no item chosen at the start
+    Store(kDesktopKey, "TileWallpaper", "1");  // no item chosen at the start
+    Store(kDesktopKey, "WallpaperStyle", "2");
     Form1& f = Start("", LoadEnd::OpenWindow);
     // Index, the stored wallpaper, the pair written, whether "no wallpaper" is ticked.
     const std::tuple<int, const char*, const char*, bool> cases[] = {
@@ -195,13 +196,16 @@ TEST_F(SettingTool, FolderBoxStoresEveryChangeOpensOnlyAFolderThatExistsAndKeysA
         f.txtWallpaperFolder.SetText(text);
         EXPECT_EQ(Setting("FolderPath"), text);
     }
-    f.txtWallpaperFolder.OnDblClick(), f.imgTrashBox.OnDblClick(), f.lblurl.OnClick();  // the TrashBox, whether or not it exists
+    f.txtWallpaperFolder.OnDblClick();
+    f.imgTrashBox.OnDblClick();  // the TrashBox, whether or not it exists
+    f.lblurl.OnClick();
     EXPECT_EQ(Desk().openedFolders, (std::vector<std::string>{dir, dir + S + "TrashBox"}));
     EXPECT_EQ(Desk().openedAddresses, std::vector<std::string>{kMakerAddress});
     fake::ResetScriptedUi();  // the browser keeps the folder unless one is chosen
     fake::ScriptedUi().dialogAnswers = {{DialogResult::Cancel, ""}, {DialogResult::Error, "no browser"},
                                         {DialogResult::Ok, program.str()}};
-    f.cmdFolderOpen.OnClick(), f.cmdFolderOpen.OnClick();
+    f.cmdFolderOpen.OnClick();
+    f.cmdFolderOpen.OnClick();
     EXPECT_EQ(f.txtWallpaperFolder.Text() + Setting("FolderPath"), dir + dir);
     ExpectOneError("no browser");
     f.cmdFolderOpen.OnClick();

@@ -107,14 +107,17 @@ TEST(Files, ReplacingClearsLeftoversKeepsTheModeAndLinksLeavesReadOnlyFilesAndRe
     TempDir dir;
     const std::string path = (dir.path() / "SarvoChangerGraphic.bmp").string();
     const fs::path dead = path + ".a1B2c3", alive = path + ".Zz9Yy8", other = path + ".old";
-    for (const fs::path& p : {dead, alive, other})
-        WriteFile(p, "partial"), fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    for (const fs::path& p : {dead, alive, other}) {
+        WriteFile(p, "partial");
+        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    }
     const int held = open(alive.c_str(), O_RDONLY);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
     std::string why;
     const mode_t saved = umask(027);
     ASSERT_TRUE(platform::WriteFileReplacing(path, "first", 5, why)) << why;
-    umask(saved), close(held);
+    umask(saved);
+    close(held);
     EXPECT_TRUE(!fs::exists(dead) && fs::exists(alive) && fs::exists(other));
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
