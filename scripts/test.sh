@@ -18,7 +18,7 @@ ctest --preset linux -j"$(nproc)" || { scripts/show-failures.sh build/linux; exi
 # library beyond the readme's packages, and these carry the sanitizers'.
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSARVO_BUILD_TESTS=ON -DSARVO_SANITIZE=ON
 cmake --build build/asan -j"$(nproc)"
-LSAN_OPTIONS=suppressions=$top/tests/sanitizer.supp \
+LSAN_OPTIONS=suppressions=$top/tests/sanitizer.supp:print_suppressions=0 \
     ctest --test-dir build/asan -L "unit|integration" -E "integration.package.archive" -j"$(nproc)" --output-on-failure ||
     { scripts/show-failures.sh build/asan; exit 1; }
 
