@@ -14,6 +14,7 @@
 #include "platform/keys.h"
 #include "platform/paths.h"
 #include "platform/picture.h"
+#include "platform/process.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "platform/wallpaper.h"

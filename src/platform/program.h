@@ -1,5 +1,4 @@
-// The running program: where it lives, what it was started with, and how it
-// starts another program of the suite.
+// The running program: where it lives and what it was started with.
 #pragma once
 
 #include <string>
@@ -21,17 +20,5 @@ std::string ArgumentText(int argc, char** argv);
 // The file name of the suite's program `name` on this platform
 // ("SarvoSetTool" gives "SarvoSetTool.exe" on Windows).
 std::string ExecutableName(const std::string& name);
-
-// How the started program's window should first appear.
-enum class WindowStyle {
-    Normal = 1,     // shown normally and activated
-    Minimized = 2,  // shown minimised and activated
-};
-
-// Starts `program` (a full path) with `arguments` as its argument text and
-// does not wait for it. No shell ever sees either text. Returns false and
-// fills `why` when the program could not be started.
-bool StartProgram(const std::string& program, const std::string& arguments,
-                  WindowStyle style, std::string& why);
 
 }  // namespace sarvo::platform

@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/program.h"
 #include "platform/screen.h"
 #include "platform/shell.h"

@@ -5,6 +5,7 @@
 #include "changer/Form1.h"
 #include "picture_test_support.h"
 #include "platform/dialogs.h"
+#include "platform/program.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "platform/wallpaper.h"

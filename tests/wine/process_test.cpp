@@ -8,6 +8,7 @@
 #include <string>
 
 #include "command_line_win32.h"
+#include "platform/process.h"
 #include "platform/program.h"
 #include "platform/ui.h"
 #include "support/temp_dir.h"

@@ -1,7 +1,7 @@
-#include "platform/fake/fake_desktop.h"
+#include "platform/fake/desktop_fake.h"
 
 #include "platform/keys.h"
-#include "platform/program.h"
+#include "platform/process.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "platform/wallpaper.h"

@@ -1,4 +1,4 @@
-#include "platform/fake/scripted_ui.h"
+#include "platform/fake/ui_scripted.h"
 
 #include <cstdio>
 #include <cstdlib>

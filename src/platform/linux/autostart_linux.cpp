@@ -8,7 +8,7 @@
 #include "core/pure/desktop_entry.h"
 #include "core/pure/profile_text.h"
 #include "platform/files.h"
-#include "xdg_dirs.h"
+#include "xdg_linux.h"
 
 namespace sarvo::platform::linux_autostart {
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "qt_loader_linux.h"
+#include "qt/loader.h"
 
 namespace sarvo::platform {
 

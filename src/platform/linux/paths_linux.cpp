@@ -1,6 +1,6 @@
 #include "platform/paths.h"
 
-#include "xdg_dirs.h"
+#include "xdg_linux.h"
 
 namespace sarvo::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/program.h"
+#include "platform/process.h"
 #include "spawn_linux.h"
 
 namespace sarvo::platform {

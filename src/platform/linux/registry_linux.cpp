@@ -5,7 +5,7 @@
 #include "autostart_linux.h"
 #include "core/pure/profile_text.h"
 #include "key_file_linux.h"
-#include "xdg_dirs.h"
+#include "xdg_linux.h"
 
 namespace sarvo::platform {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "qt_loader_linux.h"
+#include "qt/loader.h"
 
 namespace sarvo::platform {
 

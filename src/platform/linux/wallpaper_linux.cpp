@@ -5,9 +5,9 @@
 #include "platform/wallpaper.h"
 
 #include "core/pure/placement.h"
-#include "desktop_backends.h"
+#include "desktop/backends.h"
 #include "platform/registry.h"
-#include "presenter.h"
+#include "desktop/presenter.h"
 
 namespace sarvo::platform {
 

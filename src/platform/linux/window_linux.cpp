@@ -1,7 +1,7 @@
 // The programs' windows are drawn by the Qt module.
 #include "platform/window.h"
 
-#include "qt_loader_linux.h"
+#include "qt/loader.h"
 
 namespace sarvo::platform {
 

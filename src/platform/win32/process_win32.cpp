@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ansi_win32.h"
-#include "platform/program.h"
+#include "platform/process.h"
 
 namespace sarvo::platform {
 

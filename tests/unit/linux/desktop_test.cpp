@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <thread>
 
-#include "backend_plasma.h"
-#include "backend_sway.h"
-#include "desktop_backends.h"
+#include "desktop/backend_plasma.h"
+#include "desktop/backend_sway.h"
+#include "desktop/backends.h"
 #include "picture_test_support.h"
-#include "platform/program.h"
-#include "presenter.h"
+#include "platform/process.h"
+#include "desktop/presenter.h"
 #include "spawn_linux.h"
 #include "support/temp_dir.h"
 

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "qt_module.h"
+#include "qt/module.h"
 
 using namespace sarvo;
 

@@ -10,12 +10,12 @@
 #include "changer/Form1.h"
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/scripted_ui.h"
+#include "platform/fake/desktop_fake.h"
+#include "platform/fake/ui_scripted.h"
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/registry.h"
-#include "xdg_dirs.h"
+#include "xdg_linux.h"
 
 using namespace sarvo;
 using namespace sarvo::test;

@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "parts.h"
-#include "qt_module.h"
+#include "qt/module.h"
 
 namespace sarvo::platform::linux_qt {
 

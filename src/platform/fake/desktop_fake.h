@@ -1,0 +1,57 @@
+// Test-only desktop: keys, program starts, the wallpaper, the file manager,
+// the web browser and the screen, held in memory so that core tests can set
+// what the user holds down and see what was started, applied and opened.
+// BitmapCopies names one copy beside the bitmap, its path and "-copy.png".
+// Not thread-safe; tests call ResetDesktop() first.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/keys.h"
+#include "platform/process.h"
+
+namespace sarvo::fake {
+
+struct StartedProgram {
+    std::string program;
+    std::string arguments;
+    platform::WindowStyle style;
+};
+
+struct Desktop {
+    // Input: keys reported as held down.
+    bool spaceDown = false;
+    bool dDown = false;
+    bool nDown = false;
+    // Input: when false, ApplyWallpaper fails with `applyFailure` as reason.
+    bool applySucceeds = true;
+    std::string applyFailure = "the desktop refused the picture";
+    // Input: when false, WallpaperAvailable says no with `unavailable`.
+    bool available = true;
+    std::string unavailable = "no wallpaper backend for this session";
+    // Input: when not empty, ApplyWallpaper succeeds but reports this, as
+    // when the path could not be recorded.
+    std::string applyNote;
+    // Input: when false, StartProgram fails.
+    bool startSucceeds = true;
+    // Input: when false, OpenFolderWindow and OpenWebAddress fail.
+    bool openSucceeds = true;
+    // Input: the primary screen; when `screenKnown` is false there is none.
+    bool screenKnown = true;
+    int screenWidth = 1024;
+    int screenHeight = 768;
+
+    // Output, in order of the calls.
+    std::vector<platform::Key> keysProbed;
+    std::vector<StartedProgram> started;
+    std::vector<std::string> applied;  // paths given to ApplyWallpaper that succeeded
+    std::vector<std::string> openedFolders;    // folders given to OpenFolderWindow that succeeded
+    std::vector<std::string> openedAddresses;  // addresses given to OpenWebAddress that succeeded
+};
+
+// The one fake desktop of the test process.
+Desktop& TheDesktop();
+void ResetDesktop();
+
+}  // namespace sarvo::fake

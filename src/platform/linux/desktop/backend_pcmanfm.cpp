@@ -1,0 +1,87 @@
+// pcmanfm and pcmanfm-qt forward --set-wallpaper and --wallpaper-mode to the
+// running desktop instance and end. They are started with an argument vector
+// and their exit status and output are checked: pcmanfm says "Desktop manager
+// is not active." and changes nothing when no desktop instance runs.
+// pcmanfm reads pictures through gdk-pixbuf (a PNG is safe) and compares
+// file times; pcmanfm-qt reads BMP but ignores a path equal to the current
+// one, so both get a new name each time (presenter.h).
+#include "desktop/backend_pcmanfm.h"
+
+#include "desktop/presenter.h"
+#include "spawn_linux.h"
+
+namespace sarvo::platform {
+
+namespace {
+
+struct Program {
+    const char* name;
+    const char* package;
+    presenter::Format format;  // Bitmap: pcmanfm-qt
+};
+
+constexpr Program kPcmanfm{"pcmanfm", "pcmanfm", presenter::Format::Png};
+constexpr Program kPcmanfmQt{"pcmanfm-qt", "pcmanfm-qt", presenter::Format::Bitmap};
+constexpr int kTimeoutMs = 20000;
+
+bool Run(const Program& program, const std::vector<std::string>& arguments, std::string& why) {
+    std::vector<std::string> argv{program.name};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    linux_spawn::RunResult result;
+    if (!linux_spawn::RunAndWait(argv, kTimeoutMs, result, why)) return false;
+    std::string output = result.output;
+    while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
+    if (result.exitStatus != 0 || output.find("not active") != std::string::npos) {
+        why = std::string(program.name) + " ended with status " + std::to_string(result.exitStatus) +
+              (output.empty() ? "" : ": " + output);
+        if (output.find("not active") != std::string::npos)
+            why += " (start the desktop with \"" + std::string(program.name) + " --desktop\")";
+        return false;
+    }
+    return true;
+}
+
+bool Connect(const Program& program, std::string& why) {
+    std::string path;
+    if (linux_spawn::FindProgram(program.name, path, why)) return true;
+    why += std::string("; install the package ") + program.package;
+    return false;
+}
+
+bool Apply(const Program& program, const std::string& bitmap, Placement placement, std::string& why) {
+    presenter::Handed handed;
+    if (!presenter::Prepare(bitmap, placement, DesktopMode::Pcmanfm, program.format, handed, why)) return false;
+    if (!Run(program, {"--set-wallpaper=" + handed.path, "--wallpaper-mode=" + handed.mode}, why)) {
+        presenter::Discard(handed);
+        return false;
+    }
+    presenter::Keep(bitmap, handed);
+    return true;
+}
+
+// pcmanfm-qt stores the colour mode but goes on drawing the last picture
+// until it is restarted: it is shown a black picture first.
+bool Clear(const Program& program, std::string& why) {
+    if (program.format == presenter::Format::Bitmap) {
+        const std::string black = presenter::BlackPicture(why);
+        if (black.empty() || !Run(program, {"--set-wallpaper=" + black, "--wallpaper-mode=stretch"}, why))
+            return false;
+    }
+    return Run(program, {"--wallpaper-mode=color"}, why);
+}
+
+}  // namespace
+
+const DesktopBackend kLxdeBackend{
+    "lxde", [](const Environment& e) { return NamesAny(e, {"lxde"}); },
+    [](std::string& why) { return Connect(kPcmanfm, why); },
+    [](const std::string& b, Placement p, std::string& why) { return Apply(kPcmanfm, b, p, why); },
+    [](std::string& why) { return Clear(kPcmanfm, why); }};
+
+const DesktopBackend kLxqtBackend{
+    "lxqt", [](const Environment& e) { return NamesAny(e, {"lxqt"}) || AnySet(e, {"LXQT_SESSION_CONFIG"}); },
+    [](std::string& why) { return Connect(kPcmanfmQt, why); },
+    [](const std::string& b, Placement p, std::string& why) { return Apply(kPcmanfmQt, b, p, why); },
+    [](std::string& why) { return Clear(kPcmanfmQt, why); }};
+
+}  // namespace sarvo::platform

@@ -1,0 +1,132 @@
+// Plasma's image plugin reads BMP, but it loads a picture only when its path
+// changes, so the picture is handed under a new name each time. Tiling left
+// the image plugin in Plasma 6.6 for a plugin of its own (org.kde.tiled,
+// shipped with the Plasma add-ons); where that is not installed, the tiled
+// picture is laid out beforehand and stretched. The script's strings are
+// quoted for JavaScript, and the picture's URI is percent-encoded anyway.
+#include "desktop/backend_plasma.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "desktop/plasma_module.h"
+#include "desktop/presenter.h"
+#include "module_linux.h"
+#include "xdg_linux.h"
+
+namespace sarvo::platform {
+
+namespace {
+
+constexpr const char* kModuleName = "sarvo-desktop-plasma.so";
+
+SarvoPlasmaEvaluate Module(std::string& why) {
+    static std::string failure;
+    static const auto entry = reinterpret_cast<SarvoPlasmaEvaluate>(
+        linux_module::LoadEntry(kModuleName, SARVO_PLASMA_ENTRY, failure));
+    if (entry == nullptr) why = failure;
+    return entry;
+}
+
+bool Evaluate(const std::string& script, std::string& why) {
+    const SarvoPlasmaEvaluate evaluate = Module(why);
+    if (evaluate == nullptr) return false;
+    std::vector<char> text(4096);
+    if (evaluate(script.c_str(), text.data(), text.size()) == 0) {
+        why = std::string("the Plasma shell: ") + text.data();
+        return false;
+    }
+    return true;
+}
+
+// Whether the tiling plugin is installed for this user or the system.
+bool TiledPluginInstalled() {
+    std::vector<std::string> folders{linux_xdg::DataHome()};
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    const std::string list = dirs != nullptr && *dirs != '\0' ? dirs : "/usr/local/share:/usr/share";
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        if (end > start) folders.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    for (const std::string& folder : folders)
+        if (access((folder + "/plasma/wallpapers/org.kde.tiled").c_str(), F_OK) == 0) return true;
+    return false;
+}
+
+bool Connect(std::string& why) { return Evaluate("", why); }
+
+bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
+    const bool tiledPlugin = placement == Placement::Tile && TiledPluginInstalled();
+    presenter::Handed handed;
+    // With the tiling plugin the picture is handed as it is.
+    if (!presenter::Prepare(bitmap, tiledPlugin ? Placement::Stretch : placement, DesktopMode::Plasma,
+                            presenter::Format::Bitmap, handed, why))
+        return false;
+    const std::string uri = presenter::FileUri(handed.path);
+    const std::string script = tiledPlugin ? PlasmaPictureScript(uri, "org.kde.tiled", "")
+                                           : PlasmaPictureScript(uri, "org.kde.image", handed.mode);
+    if (!Evaluate(script, why)) {
+        presenter::Discard(handed);
+        return false;
+    }
+    presenter::Keep(bitmap, handed);
+    return true;
+}
+
+bool Clear(std::string& why) { return Evaluate(PlasmaClearScript(), why); }
+
+bool Detect(const Environment& e) {
+    return NamesAny(e, {"kde", "plasma", "plasmawayland"}) || AnySet(e, {"KDE_FULL_SESSION"});
+}
+
+}  // namespace
+
+std::string JsQuoted(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string quoted = "'";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '\'' || c == '"') {
+            quoted += '\\';
+            quoted += c;
+        } else if (u < 0x20 || u == 0x7f) {
+            quoted += "\\x";
+            quoted += kHex[u >> 4];
+            quoted += kHex[u & 15];
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+std::string PlasmaPictureScript(std::string_view uri, std::string_view plugin, std::string_view fillMode) {
+    std::string script =
+        "var all = desktops();\n"
+        "for (var i = 0; i < all.length; i++) {\n"
+        "    var d = all[i];\n"
+        "    d.wallpaperPlugin = " + JsQuoted(plugin) + ";\n"
+        "    d.currentConfigGroup = ['Wallpaper', " + JsQuoted(plugin) + ", 'General'];\n"
+        "    d.writeConfig('Image', " + JsQuoted(uri) + ");\n";
+    if (!fillMode.empty()) script += "    d.writeConfig('FillMode', " + std::string(fillMode) + ");\n";
+    return script + "}\n";
+}
+
+std::string PlasmaClearScript() {
+    return "var all = desktops();\n"
+           "for (var i = 0; i < all.length; i++) {\n"
+           "    var d = all[i];\n"
+           "    d.wallpaperPlugin = 'org.kde.color';\n"
+           "    d.currentConfigGroup = ['Wallpaper', 'org.kde.color', 'General'];\n"
+           "    d.writeConfig('Color', '0,0,0');\n"
+           "}\n";
+}
+
+const DesktopBackend kPlasmaBackend{"plasma", Detect, Connect, Apply, Clear};
+
+}  // namespace sarvo::platform

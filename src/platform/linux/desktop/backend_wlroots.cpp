@@ -1,0 +1,212 @@
+// swaybg draws one background and runs until it is ended, so each session
+// keeps exactly one of ours: the new one is started detached, given a moment
+// to draw (it ends at once when it cannot read the picture or the
+// compositor lacks the layer shell), and only then is the previous one
+// ended. Its id and start time are kept in $XDG_STATE_HOME, one file per
+// Wayland display, so a recycled process id is never mistaken for it.
+//
+// hyprpaper, where it runs, is told through hyprctl; it has no centred
+// mode, and no "none": the picture is laid out beforehand, and clearing
+// shows a black picture.
+#include "desktop/backend_wlroots.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "desktop/presenter.h"
+#include "spawn_linux.h"
+#include "xdg_linux.h"
+
+namespace sarvo::platform {
+
+namespace {
+
+constexpr auto kDrawTime = std::chrono::milliseconds(400);
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+std::string StateFolder() { return linux_xdg::StateHome() + "/" + linux_xdg::kSuiteFolder; }
+
+std::string SwaybgRecord() {
+    std::string display = Env("WAYLAND_DISPLAY");
+    for (char& c : display)
+        if (c == '/') c = '_';
+    return StateFolder() + "/swaybg-" + (display.empty() ? "wayland" : display) + ".pid";
+}
+
+// The process's start time (field 22 of /proc/PID/stat) and its state; empty
+// when there is no such process.
+std::string StartTime(int pid, char* state = nullptr) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const std::size_t close = text.rfind(')');
+    if (close == std::string::npos) return "";
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+        if (i == 3 && state != nullptr) *state = field.empty() ? '?' : field[0];
+        if (i == 22) return field;
+    }
+    return "";
+}
+
+bool Alive(int pid) {
+    char state = '?';
+    return !StartTime(pid, &state).empty() && state != 'Z' && state != 'X';
+}
+
+// Ends the swaybg the record names, when it is still that process.
+void EndRecordedSwaybg() {
+    std::ifstream record(SwaybgRecord());
+    int pid = 0;
+    std::string started;
+    if (!(record >> pid >> started) || pid <= 1) return;
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    if (name == "swaybg" && StartTime(pid) == started) kill(pid, SIGTERM);
+}
+
+// Starts swaybg with `arguments`, ends the previous one once the new one
+// has had time to draw, and records the new one.
+bool RunSwaybg(const std::vector<std::string>& arguments, std::string& why) {
+    if (!linux_xdg::MakeFolders(StateFolder())) {
+        why = "cannot make the folder " + StateFolder();
+        return false;
+    }
+    std::vector<std::string> argv{"swaybg", "-o", "*"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const std::string log = StateFolder() + "/swaybg.log";
+    int pid = 0;
+    if (!linux_spawn::SpawnDetached(argv, why, &pid, log.c_str())) return false;
+    const auto end = std::chrono::steady_clock::now() + kDrawTime;
+    while (std::chrono::steady_clock::now() < end && Alive(pid))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!Alive(pid)) {
+        std::ifstream output(log);
+        std::string line, last;
+        while (std::getline(output, line))
+            if (!line.empty()) last = line;
+        why = "swaybg ended at once" + (last.empty() ? std::string() : ": " + last);
+        return false;
+    }
+    EndRecordedSwaybg();
+    const std::string record = SwaybgRecord();
+    std::ofstream(record + ".tmp") << pid << ' ' << StartTime(pid) << '\n';
+    std::rename((record + ".tmp").c_str(), record.c_str());
+    return true;
+}
+
+bool SwaybgConnect(std::string& why) {
+    std::string path;
+    if (Env("WAYLAND_DISPLAY").empty()) {
+        why = "WAYLAND_DISPLAY is not set";
+        return false;
+    }
+    if (linux_spawn::FindProgram("swaybg", path, why)) return true;
+    why += "; install swaybg";
+    return false;
+}
+
+bool SwaybgApply(const std::string& bitmap, Placement placement, std::string& why) {
+    presenter::Handed handed;
+    if (!presenter::Prepare(bitmap, placement, DesktopMode::Swaybg, presenter::Format::Png, handed, why))
+        return false;
+    if (!RunSwaybg({"-i", handed.path, "-m", handed.mode, "-c", "#000000"}, why)) {
+        presenter::Discard(handed);
+        return false;
+    }
+    presenter::Keep(bitmap, handed);
+    return true;
+}
+
+bool SwaybgClear(std::string& why) { return RunSwaybg({"-m", "solid_color", "-c", "#000000"}, why); }
+
+// hyprpaper's socket, when it runs in this Hyprland instance.
+bool HyprpaperRuns() {
+    const std::string signature = Env("HYPRLAND_INSTANCE_SIGNATURE");
+    const std::string runtime = Env("XDG_RUNTIME_DIR");
+    return !signature.empty() && !runtime.empty() &&
+           access((runtime + "/hypr/" + signature + "/.hyprpaper.sock").c_str(), F_OK) == 0;
+}
+
+bool Hyprctl(const std::vector<std::string>& arguments, std::string& why) {
+    std::vector<std::string> argv{"hyprctl", "hyprpaper"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    linux_spawn::RunResult result;
+    if (!linux_spawn::RunAndWait(argv, 10000, result, why)) return false;
+    if (result.exitStatus != 0 || result.output.find("rror") != std::string::npos) {
+        why = "hyprctl hyprpaper " + arguments.front() + " failed: " + result.output;
+        return false;
+    }
+    return true;
+}
+
+bool HyprpaperShow(const std::string& path, const std::string& mode, std::string& why) {
+    if (path.find(',') != std::string::npos) {
+        why = "hyprpaper cannot take a path with a comma: " + path;
+        return false;
+    }
+    std::string ignored;
+    Hyprctl({"preload", path}, ignored);  // older hyprpaper needs it; newer ones refuse it
+    return Hyprctl({"wallpaper", "," + path + (mode.empty() ? "" : "," + mode)}, why);
+}
+
+bool HyprlandConnect(std::string& why) {
+    std::string path;
+    if (HyprpaperRuns()) {
+        if (linux_spawn::FindProgram("hyprctl", path, why)) return true;
+        why += "; install hyprctl";
+        return false;
+    }
+    return SwaybgConnect(why);
+}
+
+bool HyprlandApply(const std::string& bitmap, Placement placement, std::string& why) {
+    if (!HyprpaperRuns()) return SwaybgApply(bitmap, placement, why);
+    presenter::Handed handed;
+    if (!presenter::Prepare(bitmap, placement, DesktopMode::Hyprpaper, presenter::Format::Png, handed, why))
+        return false;
+    if (!HyprpaperShow(handed.path, handed.mode, why)) {
+        presenter::Discard(handed);
+        return false;
+    }
+    presenter::Keep(bitmap, handed);
+    return true;
+}
+
+bool HyprlandClear(std::string& why) {
+    if (!HyprpaperRuns()) return SwaybgClear(why);
+    // No "none" in hyprpaper: a black picture of one pixel, stretched.
+    const std::string black = presenter::BlackPicture(why);
+    if (black.empty()) return false;
+    return HyprpaperShow(black, "stretch", why);
+}
+
+bool DetectHyprland(const Environment& e) {
+    return NamesAny(e, {"hyprland"}) || AnySet(e, {"HYPRLAND_INSTANCE_SIGNATURE"});
+}
+
+// A compositor of the wlroots family by name, or a Wayland session of no
+// desktop this list knows.
+bool DetectWlroots(const Environment& e) {
+    return NamesAny(e, {"wlroots", "niri", "river", "labwc", "wayfire"}) ||
+           (IsWaylandSession(e) && !NamesKnownDesktop(e));
+}
+
+}  // namespace
+
+const DesktopBackend kHyprlandBackend{"hyprland", DetectHyprland, HyprlandConnect, HyprlandApply, HyprlandClear};
+const DesktopBackend kWlrootsBackend{"wlroots", DetectWlroots, SwaybgConnect, SwaybgApply, SwaybgClear};
+
+}  // namespace sarvo::platform

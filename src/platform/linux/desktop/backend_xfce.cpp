@@ -1,0 +1,159 @@
+// Xfce keeps a picture and a style per monitor and workspace:
+// /backdrop/screen0/monitor<NAME>/workspace<N>/last-image and image-style
+// in the channel xfce4-desktop. Every such pair that exists is set, so that
+// each monitor and workspace shows the picture; on a fresh installation,
+// where xfdesktop has not written any yet, they are made for every RandR
+// output that is on and every workspace the window manager announces.
+// xfdesktop follows the channel's changes by itself.
+#include "desktop/backend_xfce.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <vector>
+
+#include "desktop/gio_library.h"
+#include "desktop/presenter.h"
+
+namespace sarvo::platform {
+
+namespace {
+
+constexpr const char* kChannel = "xfce4-desktop";
+constexpr int kTimeoutMs = 10000;
+
+const GVariantType* Type(const char* text) { return reinterpret_cast<const GVariantType*>(text); }
+
+// Calls an org.xfce.Xfconf method; the reply, or nullptr with `why`.
+GVariant* Call(const char* method, GVariant* arguments, const char* replyType, std::string& why) {
+    GDBusConnection* bus = gio::SessionBus(why);
+    if (bus == nullptr) return nullptr;
+    const gio::Library& gio = *gio::Load(why);
+    GError* error = nullptr;
+    GVariant* reply = gio.dbus_connection_call_sync(bus, "org.xfce.Xfconf", "/org/xfce/Xfconf", "org.xfce.Xfconf",
+                                                    method, arguments, Type(replyType), G_DBUS_CALL_FLAGS_NONE,
+                                                    kTimeoutMs, nullptr, &error);
+    if (reply == nullptr) why = std::string("xfconf ") + method + ": " + gio::TakeMessage(gio, error);
+    return reply;
+}
+
+// The prefixes ".../workspaceN/" of every picture property there is.
+bool PictureProperties(std::vector<std::string>& prefixes, std::string& why) {
+    prefixes.clear();
+    GVariant* reply = Call("GetAllProperties", gio::Load(why)->variant_new("(ss)", kChannel, "/backdrop"),
+                           "(a{sv})", why);
+    if (reply == nullptr) {
+        // A channel or branch that holds nothing yet is reported as an error.
+        return why.find("does not exist") != std::string::npos || why.find("not found") != std::string::npos;
+    }
+    const gio::Library& gio = *gio::Load(why);
+    GVariantIter* items = nullptr;
+    gio.variant_get(reply, "(a{sv})", &items);
+    const char* key = nullptr;
+    GVariant* value = nullptr;
+    constexpr std::string_view kPicture = "/last-image";
+    while (gio.variant_iter_next(items, "{&sv}", &key, &value)) {
+        const std::string_view name(key);
+        if (name.size() > kPicture.size() && name.substr(name.size() - kPicture.size()) == kPicture)
+            prefixes.emplace_back(name.substr(0, name.size() - kPicture.size() + 1));
+        gio.variant_unref(value);
+    }
+    gio.variant_iter_free(items);
+    gio.variant_unref(reply);
+    return true;
+}
+
+// The prefixes xfdesktop would use: every RandR output that is on, times
+// every workspace.
+std::vector<std::string> NewPictureProperties() {
+    std::vector<std::string> monitors;
+    long workspaces = 1;
+    if (Display* d = XOpenDisplay(nullptr)) {
+        const Window root = DefaultRootWindow(d);
+        if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root)) {
+            for (int i = 0; i < resources->noutput; ++i) {
+                XRROutputInfo* output = XRRGetOutputInfo(d, resources, resources->outputs[i]);
+                if (output == nullptr) continue;
+                if (output->connection == RR_Connected && output->crtc != 0) {
+                    std::string name;
+                    for (int c = 0; c < output->nameLen; ++c)
+                        if (output->name[c] != ' ') name += output->name[c];
+                    monitors.push_back(name);
+                }
+                XRRFreeOutputInfo(output);
+            }
+            XRRFreeScreenResources(resources);
+        }
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, root, XInternAtom(d, "_NET_NUMBER_OF_DESKTOPS", False), 0, 1, False, XA_CARDINAL,
+                               &type, &format, &count, &after, &data) == Success &&
+            type == XA_CARDINAL && format == 32 && count == 1)
+            workspaces = std::max(1L, std::min(64L, *reinterpret_cast<long*>(data)));
+        if (data != nullptr) XFree(data);
+        XCloseDisplay(d);
+    }
+    if (monitors.empty()) monitors.push_back("0");
+    std::vector<std::string> prefixes;
+    for (const std::string& monitor : monitors)
+        for (long w = 0; w < workspaces; ++w)
+            prefixes.push_back("/backdrop/screen0/monitor" + monitor + "/workspace" + std::to_string(w) + "/");
+    return prefixes;
+}
+
+bool SetProperty(const std::string& property, GVariant* value, std::string& why) {
+    GVariant* reply = Call("SetProperty", gio::Load(why)->variant_new("(ssv)", kChannel, property.c_str(), value),
+                           "()", why);
+    if (reply == nullptr) return false;
+    gio::Load(why)->variant_unref(reply);
+    return true;
+}
+
+bool Connect(std::string& why) {
+    GVariant* reply = Call("ListChannels", nullptr, "(as)", why);
+    if (reply == nullptr) {
+        why += "; is xfconfd (package xfconf) installed?";
+        return false;
+    }
+    gio::Load(why)->variant_unref(reply);
+    return true;
+}
+
+bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
+    std::vector<std::string> prefixes;
+    if (!PictureProperties(prefixes, why)) return false;
+    if (prefixes.empty()) prefixes = NewPictureProperties();
+    presenter::Handed handed;
+    if (!presenter::Prepare(bitmap, placement, DesktopMode::Xfce, presenter::Format::Png, handed, why))
+        return false;
+    const gio::Library& gio = *gio::Load(why);
+    const int style = std::stoi(handed.mode);
+    for (const std::string& prefix : prefixes) {
+        if (!SetProperty(prefix + "last-image", gio.variant_new_string(handed.path.c_str()), why) ||
+            !SetProperty(prefix + "image-style", gio.variant_new_int32(style), why)) {
+            presenter::Discard(handed);
+            return false;
+        }
+    }
+    presenter::Keep(bitmap, handed);
+    return true;
+}
+
+bool Clear(std::string& why) {
+    std::vector<std::string> prefixes;
+    if (!PictureProperties(prefixes, why)) return false;
+    for (const std::string& prefix : prefixes)
+        if (!SetProperty(prefix + "image-style", gio::Load(why)->variant_new_int32(0), why)) return false;
+    return true;
+}
+
+bool Detect(const Environment& e) { return NamesAny(e, {"xfce", "xfce4"}); }
+
+}  // namespace
+
+const DesktopBackend kXfceBackend{"xfce", Detect, Connect, Apply, Clear};
+
+}  // namespace sarvo::platform

@@ -1,0 +1,111 @@
+#include "desktop/gio_library.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+namespace sarvo::platform::gio {
+
+namespace {
+
+template <typename Function>
+bool Find(void* handle, const char* name, Function& function, std::string& why) {
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    if (function == nullptr) why = std::string("GIO has no ") + name;
+    return function != nullptr;
+}
+
+bool Fill(void* h, Library& l, std::string& why) {
+    return Find(h, "g_bus_get_sync", l.bus_get_sync, why) &&
+           Find(h, "g_dbus_connection_call_sync", l.dbus_connection_call_sync, why) &&
+           Find(h, "g_dbus_connection_call_with_unix_fd_list_sync", l.dbus_connection_call_with_unix_fd_list_sync,
+                why) &&
+           Find(h, "g_dbus_connection_get_unique_name", l.dbus_connection_get_unique_name, why) &&
+           Find(h, "g_dbus_connection_signal_subscribe", l.dbus_connection_signal_subscribe, why) &&
+           Find(h, "g_dbus_connection_signal_unsubscribe", l.dbus_connection_signal_unsubscribe, why) &&
+           Find(h, "g_unix_fd_list_new", l.unix_fd_list_new, why) &&
+           Find(h, "g_unix_fd_list_append", l.unix_fd_list_append, why) &&
+           Find(h, "g_settings_schema_source_get_default", l.settings_schema_source_get_default, why) &&
+           Find(h, "g_settings_schema_source_lookup", l.settings_schema_source_lookup, why) &&
+           Find(h, "g_settings_schema_has_key", l.settings_schema_has_key, why) &&
+           Find(h, "g_settings_schema_unref", l.settings_schema_unref, why) &&
+           Find(h, "g_settings_new_full", l.settings_new_full, why) &&
+           Find(h, "g_settings_is_writable", l.settings_is_writable, why) &&
+           Find(h, "g_settings_set_string", l.settings_set_string, why) &&
+           Find(h, "g_settings_sync", l.settings_sync, why) && Find(h, "g_object_unref", l.object_unref, why) &&
+           Find(h, "g_error_free", l.error_free, why) && Find(h, "g_free", l.free, why) &&
+           Find(h, "g_variant_new", l.variant_new, why) &&
+           Find(h, "g_variant_new_string", l.variant_new_string, why) &&
+           Find(h, "g_variant_new_int32", l.variant_new_int32, why) && Find(h, "g_variant_get", l.variant_get, why) &&
+           Find(h, "g_variant_unref", l.variant_unref, why) &&
+           Find(h, "g_variant_iter_next", l.variant_iter_next, why) &&
+           Find(h, "g_variant_iter_free", l.variant_iter_free, why) &&
+           Find(h, "g_variant_builder_init", l.variant_builder_init, why) &&
+           Find(h, "g_variant_builder_add", l.variant_builder_add, why) &&
+           Find(h, "g_main_context_iteration", l.main_context_iteration, why) &&
+           Find(h, "g_timeout_add", l.timeout_add, why) && Find(h, "g_source_remove", l.source_remove, why);
+}
+
+}  // namespace
+
+const Library* Load(std::string& why) {
+    static std::string failure;
+    static const Library* library = [] () -> const Library* {
+        // GIO pulls in GLib and GObject itself. It is never unloaded: GLib's
+        // type system cannot be.
+        void* handle = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            const char* error = dlerror();
+            failure = std::string("cannot load GIO (") + (error != nullptr ? error : "libgio-2.0.so.0") +
+                      "); install the package libglib2.0-0";
+            return nullptr;
+        }
+        static Library loaded{};
+        return Fill(handle, loaded, failure) ? &loaded : nullptr;
+    }();
+    if (library == nullptr) why = failure;
+    return library;
+}
+
+// Whether the session names a bus: its address, or the user bus socket in
+// XDG_RUNTIME_DIR. Without either GIO would start a bus of its own through
+// X11, one that outlives the run and that no desktop listens on.
+bool SessionBusNamed() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && *address != '\0') return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat st {};
+    return runtime != nullptr && *runtime == '/' && stat((std::string(runtime) + "/bus").c_str(), &st) == 0 &&
+           S_ISSOCK(st.st_mode);
+}
+
+GDBusConnection* SessionBus(std::string& why) {
+    const Library* gio = Load(why);
+    if (gio == nullptr) return nullptr;
+    static std::string failure;
+    static GDBusConnection* bus = [gio]() -> GDBusConnection* {
+        if (!SessionBusNamed()) {
+            failure = "no session bus (DBUS_SESSION_BUS_ADDRESS is not set); run the changer inside the desktop "
+                      "session";
+            return nullptr;
+        }
+        GError* error = nullptr;
+        GDBusConnection* connection = gio->bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+        if (connection == nullptr)
+            failure = "no session bus (" + TakeMessage(*gio, error) +
+                      "); run the changer inside the desktop session, where DBUS_SESSION_BUS_ADDRESS is set";
+        return connection;
+    }();
+    if (bus == nullptr) why = failure;
+    return bus;
+}
+
+std::string TakeMessage(const Library& gio, GError* error) {
+    if (error == nullptr) return "unknown error";
+    std::string message = error->message != nullptr ? error->message : "unknown error";
+    gio.error_free(error);
+    return message;
+}
+
+}  // namespace sarvo::platform::gio

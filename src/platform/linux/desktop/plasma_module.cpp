@@ -1,0 +1,52 @@
+// The Plasma shell's scripting call, through Qt's D-Bus. At log-on the shell
+// may not own its bus name yet, so the call waits for it a while.
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <cstring>
+
+#include "desktop/plasma_module.h"
+
+namespace {
+
+constexpr const char* kShell = "org.kde.plasmashell";
+
+int Answer(const QString& text, char* out, unsigned long size, int result) {
+    const QByteArray bytes = text.toUtf8();
+    if (size > 0) {
+        const unsigned long n = std::min<unsigned long>(static_cast<unsigned long>(bytes.size()), size - 1);
+        std::memcpy(out, bytes.constData(), n);
+        out[n] = '\0';
+    }
+    return result;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int sarvo_plasma_evaluate(const char* script, char* text,
+                                                                            unsigned long size) {
+    static int argc = 1;
+    static char name[] = "SarvoChanger";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return Answer("no session bus: " + bus.lastError().message(), text, size, 0);
+    QDeadlineTimer deadline(15000);
+    while (!bus.interface()->isServiceRegistered(QString::fromLatin1(kShell)).value()) {
+        if (deadline.hasExpired())
+            return Answer(QStringLiteral("the Plasma shell (org.kde.plasmashell) is not running"), text, size, 0);
+        QThread::msleep(200);
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kShell), QStringLiteral("/PlasmaShell"),
+                                                       QStringLiteral("org.kde.PlasmaShell"),
+                                                       QStringLiteral("evaluateScript"));
+    call << QString::fromUtf8(script);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 30000);
+    if (reply.type() == QDBusMessage::ErrorMessage) return Answer(reply.errorMessage(), text, size, 0);
+    return Answer(reply.arguments().value(0).toString(), text, size, 1);
+}

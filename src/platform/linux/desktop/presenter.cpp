@@ -1,0 +1,260 @@
+// The files handed to desktops. PNGs are written with libpng straight from
+// the mapped bitmap's rows.
+#include "desktop/presenter.h"
+
+#include <png.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <array>
+#include <csetjmp>
+#include <cstdio>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "core/pure/bmp_view.h"
+#include "core/pure/compose.h"
+#include "mapped_file_linux.h"
+#include "platform/screen.h"
+#include "xdg_linux.h"
+
+namespace sarvo::platform::presenter {
+
+namespace {
+
+// "…/SarvoChangerGraphic.bmp" gives "…/SarvoChangerGraphic".
+std::string Stem(const std::string& bitmap) {
+    const std::size_t slash = bitmap.find_last_of('/');
+    const std::size_t dot = bitmap.find_last_of('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash) ? bitmap.substr(0, dot) : bitmap;
+}
+
+constexpr std::array<const char*, 4> kHandedSuffixes{"-a.png", "-b.png", "-a.bmp", "-b.bmp"};
+
+// The name a handed file is written under before it is renamed into place.
+std::string TemporaryOf(const std::string& path) { return path + ".tmp"; }
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// The name for the next file: the letter not in use now.
+std::string NextName(const std::string& bitmap, const char* extension) {
+    const std::string stem = Stem(bitmap);
+    const bool aInUse = Exists(stem + "-a.png") || Exists(stem + "-a.bmp");
+    return stem + (aInUse ? "-b" : "-a") + extension;
+}
+
+// Where the rows of a picture to encode come from: blue-green-red rows
+// from the top.
+struct RowSource {
+    const unsigned char* (*row)(const void* context, int y);
+    const void* context;
+    int width;
+    int height;
+};
+
+// Encodes the rows into `file`; false with libpng's message in `message`.
+// Kept free of C++ objects: libpng reports errors by longjmp.
+bool EncodePng(FILE* file, const RowSource& source, char* message, std::size_t messageSize) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr) {
+        std::snprintf(message, messageSize, "out of memory");
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        std::snprintf(message, messageSize, "the PNG encoder failed");
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(source.width), static_cast<png_uint_32>(source.height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, 0);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    for (int y = 0; y < source.height; ++y)
+        png_write_row(png, source.row(source.context, y));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+// Writes the rows as a PNG to `path` through a temporary file renamed into
+// place, so that no desktop ever reads half a picture. The pixels are
+// stored without compression: the desktop reads the file once, and
+// compressing a screenful would cost every run far more than the disk space
+// it saves.
+bool WritePng(const std::string& path, const RowSource& source, std::string& why) {
+    const std::string temporary = TemporaryOf(path);
+    FILE* file = fopen(temporary.c_str(), "wb");
+    if (file == nullptr) {
+        why = "cannot write " + temporary + ": " + std::strerror(errno);
+        return false;
+    }
+    char message[128] = "";
+    const bool written = EncodePng(file, source, message, sizeof message);
+    // Not synced: the file is made again from the bitmap whenever it is
+    // needed, and waiting for the disk would cost every run.
+    const bool closed = fclose(file) == 0;
+    if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
+        why = "cannot write " + path + ": " + (written ? std::strerror(errno) : message);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+const unsigned char* PictureRow(const void* context, int y) { return static_cast<const BgrPicture*>(context)->Row(y); }
+
+bool WritePictureAsPng(const std::string& path, const BgrPicture& picture, std::string& why) {
+    return WritePng(path, {PictureRow, &picture, picture.width, picture.height}, why);
+}
+
+struct Canvas {
+    const unsigned char* pixels;
+    std::size_t stride;
+};
+
+const unsigned char* CanvasRow(const void* context, int y) {
+    const auto* canvas = static_cast<const Canvas*>(context);
+    return canvas->pixels + static_cast<std::size_t>(y) * canvas->stride;
+}
+
+// The picture laid out on a width x height canvas, written as PNG.
+bool WriteCanvasAsPng(const std::string& path, const BgrPicture& picture, Placement placement, int width,
+                      int height, std::string& why) {
+    const ScreenRect monitor{0, 0, width, height};
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(width));
+    std::vector<unsigned char> canvas(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        ComposeRows(picture, placement, std::span<const ScreenRect>(&monitor, 1), width, y, 1, row.data());
+        unsigned char* out = canvas.data() + static_cast<std::size_t>(y) * 3 * static_cast<std::size_t>(width);
+        for (const std::uint32_t pixel : row) {
+            *out++ = static_cast<unsigned char>(pixel);
+            *out++ = static_cast<unsigned char>(pixel >> 8);
+            *out++ = static_cast<unsigned char>(pixel >> 16);
+        }
+    }
+    const Canvas rows{canvas.data(), static_cast<std::size_t>(width) * 3};
+    return WritePng(path, {CanvasRow, &rows, width, height}, why);
+}
+
+// A second name for the bitmap's content: a hard link, or a copy where the
+// file system has none.
+bool LinkOrCopy(const std::string& from, const std::string& to, std::string& why) {
+    unlink(to.c_str());
+    if (link(from.c_str(), to.c_str()) == 0) return true;
+    linux_files::MappedFile file;
+    if (!file.Open(from, why)) return false;
+    const std::string temporary = TemporaryOf(to);
+    FILE* out = fopen(temporary.c_str(), "wb");
+    bool ok = out != nullptr && fwrite(file.data(), 1, file.size(), out) == file.size();
+    if (out != nullptr) ok = fclose(out) == 0 && ok;
+    if (!ok || rename(temporary.c_str(), to.c_str()) != 0) {
+        why = "cannot write " + to + ": " + std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop, Format format, Handed& handed,
+             std::string& why, int screenWidth, int screenHeight) {
+    linux_files::MappedFile file;
+    if (!file.Open(bitmap, why)) return false;
+    BgrPicture picture;
+    if (!ViewBmp24(file.data(), file.size(), picture, why)) {
+        why = bitmap + ": " + why;
+        return false;
+    }
+    const std::string_view native = ModeValue(desktop, placement);
+    const bool large = format == Format::Png &&
+                       static_cast<long long>(picture.width) * picture.height > kLargestPngPixels;
+    const bool layOut = native.empty() || large;
+    if (layOut && (screenWidth <= 0 || screenHeight <= 0) && !PrimaryScreenSize(screenWidth, screenHeight)) {
+        if (!native.empty()) {
+            // Too large to encode quickly, but correct all the same.
+            handed = {NextName(bitmap, ".png"), std::string(native)};
+            return WritePictureAsPng(handed.path, picture, why);
+        }
+        if (desktop != DesktopMode::Portal) {
+            why = "the screen's size is unknown, and this desktop cannot show the picture " +
+                  std::string(PlacementName(placement)) + " by itself";
+            return false;
+        }
+        handed = {NextName(bitmap, ".png"), ""};
+        return WritePictureAsPng(handed.path, picture, why);
+    }
+    if (layOut) {
+        handed = {NextName(bitmap, ".png"), std::string(StretchedValue(desktop))};
+        return WriteCanvasAsPng(handed.path, picture, placement, screenWidth, screenHeight, why);
+    }
+    if (format == Format::Png) {
+        handed = {NextName(bitmap, ".png"), std::string(native)};
+        return WritePictureAsPng(handed.path, picture, why);
+    }
+    handed = {NextName(bitmap, ".bmp"), std::string(native)};
+    return LinkOrCopy(bitmap, handed.path, why);
+}
+
+void Keep(const std::string& bitmap, const Handed& handed) {
+    const std::string stem = Stem(bitmap);
+    for (const char* suffix : kHandedSuffixes)
+        if (stem + suffix != handed.path) unlink((stem + suffix).c_str());
+}
+
+void Discard(const Handed& handed) {
+    if (!handed.path.empty()) unlink(handed.path.c_str());
+}
+
+std::vector<std::string> HandedFiles(const std::string& bitmap) {
+    const std::string stem = Stem(bitmap);
+    std::vector<std::string> files;
+    for (const char* suffix : kHandedSuffixes) {
+        files.push_back(stem + suffix);
+        files.push_back(TemporaryOf(stem + suffix));
+    }
+    return files;
+}
+
+void RemoveHanded(const std::string& bitmap) {
+    const std::string stem = Stem(bitmap);
+    for (const char* suffix : kHandedSuffixes) unlink((stem + suffix).c_str());
+}
+
+std::string BlackPicture(std::string& why) {
+    const std::string folder = linux_xdg::StateHome() + "/" + linux_xdg::kSuiteFolder;
+    const std::string path = folder + "/black.png";
+    if (Exists(path)) return path;
+    if (!linux_xdg::MakeFolders(folder)) {
+        why = "cannot make the folder " + folder;
+        return "";
+    }
+    static const unsigned char black[3] = {0, 0, 0};
+    const Canvas rows{black, 3};
+    return WritePng(path, {CanvasRow, &rows, 1, 1}, why) ? path : "";
+}
+
+std::string FileUri(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-' || u == '.' ||
+            u == '_' || u == '~' || u == '/') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[u >> 4];
+            uri += kHex[u & 15];
+        }
+    }
+    return uri;
+}
+
+}  // namespace sarvo::platform::presenter

@@ -1,0 +1,70 @@
+// What a desktop is handed in place of the suite's bitmap.
+//
+// The bitmap keeps its one fixed name, but desktops differ in what they can
+// read and how they notice a new picture:
+//   - many read pictures through libraries built without a BMP reader, so
+//     they get a PNG copy;
+//   - some cache the picture by its path and never look at the file again,
+//     and every desktop should go on showing the old picture until the new
+//     one is accepted; so each picture is handed under a name that differs
+//     from the previous one ("-a" and "-b" in turn), and the previous file
+//     is removed only once the desktop has taken the new one;
+//   - some lack a placement (centred on hyprpaper, tiled on Plasma 6.6), and
+//     encoding a PNG of a 24-megapixel photo takes far too long: the
+//     picture is then laid out on a screen-sized canvas by our composer and
+//     handed over with the desktop's stretching mode.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/pure/placement.h"
+#include "desktop/placement.h"
+
+namespace sarvo::platform::presenter {
+
+enum class Format {
+    Bitmap,  // the desktop reads the suite's BMP files
+    Png,     // the desktop needs a PNG
+};
+
+// Pictures with more pixels than this are laid out on a screen-sized canvas
+// before they are encoded as PNG.
+inline constexpr long long kLargestPngPixels = 3840LL * 2160LL;
+
+struct Handed {
+    std::string path;  // the file to hand the desktop
+    std::string mode;  // the desktop's placement value (desktop_placement.h)
+};
+
+// Makes the file for `desktop` to show `bitmap` with `placement`, beside the
+// bitmap. `screenWidth`/`screenHeight` is the size of the canvas for a
+// picture laid out beforehand; 0 asks the screen service for the primary
+// monitor's size.
+// Returns false and fills `why` when the file cannot be made.
+bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop, Format format,
+             Handed& handed, std::string& why, int screenWidth = 0, int screenHeight = 0);
+
+// After the desktop took `handed`: removes the files handed before it.
+void Keep(const std::string& bitmap, const Handed& handed);
+
+// After the desktop refused `handed`: removes it, keeping the earlier one.
+void Discard(const Handed& handed);
+
+// After the wallpaper was removed: removes every file handed for `bitmap`.
+void RemoveHanded(const std::string& bitmap);
+
+// Every name a file handed for `bitmap` may have, with the temporary names
+// they are written under.
+std::vector<std::string> HandedFiles(const std::string& bitmap);
+
+// A black picture of one pixel (PNG), for desktops that cannot show "no
+// wallpaper" by themselves: made in $XDG_STATE_HOME on first use. Empty,
+// with `why`, when it cannot be made.
+std::string BlackPicture(std::string& why);
+
+// "file://" and the path, each byte outside the unreserved characters and
+// "/" written as %XX: the form desktops store pictures by.
+std::string FileUri(const std::string& path);
+
+}  // namespace sarvo::platform::presenter

@@ -1,0 +1,24 @@
+#include "module_linux.h"
+
+#include <dlfcn.h>
+
+#include "platform/program.h"
+
+namespace sarvo::platform::linux_module {
+
+// By the program's own folder, never by the library search path: a module of
+// another build or another program must never be taken for ours.
+void* LoadEntry(const char* fileName, const char* entry, std::string& why) {
+    const std::string path = ProgramDirectory() + "/" + fileName;
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        const char* error = dlerror();
+        why = error != nullptr ? error : "cannot load " + path;
+        return nullptr;
+    }
+    void* found = dlsym(module, entry);
+    if (found == nullptr) why = path + " has no " + entry;
+    return found;
+}
+
+}  // namespace sarvo::platform::linux_module

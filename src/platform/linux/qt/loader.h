@@ -1,0 +1,36 @@
+// Finding a display and loading the Qt module (qt_module.h) on the first
+// thing that must be shown.
+#pragma once
+
+#include <string>
+
+#include "qt/module.h"
+
+namespace sarvo::platform::linux_qt {
+
+// The displays this process can reach: a Wayland compositor (the socket
+// WAYLAND_DISPLAY names) and an X server (DISPLAY).
+struct Displays {
+    bool wayland = false;
+    bool x11 = false;
+    bool any() const { return wayland || x11; }
+};
+
+// Looks once and remembers: displays do not come and go within one run.
+const Displays& ReachableDisplays();
+
+// The Qt platforms to try for `displays`, Wayland first: on a Wayland
+// session Qt draws there, not through the X server the session may also
+// offer. Null when the user chose one through QT_QPA_PLATFORM, which Qt
+// then follows.
+const char* QtPlatformsFor(const Displays& displays);
+
+// The module's table, loaded and started on first use (and the outcome
+// remembered). Null and `why` when there is no display, the module is not
+// beside the program, or Qt cannot start.
+const Entries* QtModule(std::string& why);
+
+// Why nothing can be shown, for messages on standard error.
+inline constexpr const char* kNoDisplay = "no display: neither WAYLAND_DISPLAY nor DISPLAY names one that can be reached";
+
+}  // namespace sarvo::platform::linux_qt
