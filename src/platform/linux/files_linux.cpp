@@ -9,28 +9,13 @@
 #include <cstring>
 #include <stdio.h>
 
+#include "io_linux.h"
+
 namespace sarvo::platform {
 
-namespace {
-
-std::string ErrorText(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
-}
-
-bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
+using linux_io::ErrorText;
+using linux_io::FolderOf;
+using linux_io::WriteAll;
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::size_t limit,
                    std::string& why) {
@@ -105,12 +90,6 @@ bool OrdinaryFileExists(const std::string& path) {
 }
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 // Copies the open file `in` to a new temporary file in `folder`, flushed to
 // disk; returns its name, or an empty text with errno set.

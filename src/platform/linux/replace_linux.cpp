@@ -21,8 +21,13 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "io_linux.h"
 
 namespace sarvo::platform {
+
+using linux_io::ErrorText;
+using linux_io::FolderOf;
+using linux_io::WriteAll;
 
 namespace {
 
@@ -30,29 +35,6 @@ constexpr const char kTempSuffix[] = ".XXXXXX";
 // A temporary file this young may belong to a writer that has not locked it
 // yet; an older one whose lock is free was left by a writer that died.
 constexpr time_t kLeftoverAge = 2;
-
-std::string ErrorText(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
-}
-
-bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 // The file a path finally names: a symbolic link is followed (also when its
 // target does not exist yet), so that replacing the file keeps the link,

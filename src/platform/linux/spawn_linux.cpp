@@ -51,12 +51,36 @@ bool Resolve(const std::string& name, std::string& path, std::string& why) {
     return false;
 }
 
-std::vector<char*> PointersTo(std::vector<std::string>& strings) {
-    std::vector<char*> pointers;
-    for (std::string& s : strings) pointers.push_back(s.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
+// What both ways of starting a program need before they fork: the program
+// file, resolved first so that a forked child only has to call execve, and
+// the argument vector in execve's form.
+class Command {
+public:
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+    Command(const std::vector<std::string>& argv, std::string& why) : arguments_(argv) {
+        if (argv.empty()) {
+            why = "no program named";
+            return;
+        }
+        if (!Resolve(argv[0], path_, why)) return;
+        for (std::string& argument : arguments_) pointers_.push_back(argument.data());
+        pointers_.push_back(nullptr);
+    }
+
+    bool ready() const { return !pointers_.empty(); }
+    const char* path() const { return path_.c_str(); }
+    char* const* argv() const { return pointers_.data(); }
+    // "cannot start NAME: " and the system's reason.
+    std::string CannotStart(int error) const {
+        return "cannot start " + arguments_.front() + ": " + std::strerror(error);
+    }
+
+private:
+    std::vector<std::string> arguments_;
+    std::string path_;
+    std::vector<char*> pointers_;
+};
 
 int StatusOf(int waitStatus) {
     if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
@@ -76,32 +100,26 @@ bool FindProgram(const std::string& name, std::string& path, std::string& why) {
 }
 
 bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* started, const char* output) {
-    if (argv.empty()) {
-        why = "no program named";
-        return false;
-    }
-    std::string path;
-    if (!Resolve(argv[0], path, why)) return false;
-    std::vector<std::string> arguments = argv;
-    std::vector<char*> pointers = PointersTo(arguments);
+    const Command command(argv, why);
+    if (!command.ready()) return false;
 
     // The program's start is reported through this pipe: it closes on a
     // successful execve, or carries the errno of a failed one.
     // The program's process id comes back through this one.
     int report[2], identity[2];
     if (pipe2(report, O_CLOEXEC) != 0) {
-        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        why = command.CannotStart(errno);
         return false;
     }
     if (pipe2(identity, O_CLOEXEC) != 0) {
-        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        why = command.CannotStart(errno);
         close(report[0]);
         close(report[1]);
         return false;
     }
     const pid_t intermediate = fork();
     if (intermediate < 0) {
-        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        why = command.CannotStart(errno);
         for (int fd : {report[0], report[1], identity[0], identity[1]}) close(fd);
         return false;
     }
@@ -121,7 +139,7 @@ bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* 
         const pid_t program = fork();
         if (program > 0) (void)!write(identity[1], &program, sizeof program);
         if (program == 0) {
-            execve(path.c_str(), pointers.data(), environ);
+            execve(command.path(), command.argv(), environ);
             const int error = errno;
             (void)!write(report[1], &error, sizeof error);
             _exit(127);
@@ -147,7 +165,7 @@ bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* 
     }
     close(report[0]);
     if (got == static_cast<ssize_t>(sizeof error)) {
-        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(error);
+        why = command.CannotStart(error);
         return false;
     }
     return true;
@@ -156,18 +174,12 @@ bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* 
 bool RunAndWait(const std::vector<std::string>& argv, int timeoutMilliseconds, RunResult& result,
                 std::string& why) {
     result = RunResult{};
-    if (argv.empty()) {
-        why = "no program named";
-        return false;
-    }
-    std::string path;
-    if (!Resolve(argv[0], path, why)) return false;
-    std::vector<std::string> arguments = argv;
-    std::vector<char*> pointers = PointersTo(arguments);
+    const Command command(argv, why);
+    if (!command.ready()) return false;
 
     int output[2];
     if (pipe2(output, O_CLOEXEC) != 0) {
-        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        why = command.CannotStart(errno);
         return false;
     }
     posix_spawn_file_actions_t actions;
@@ -176,12 +188,12 @@ bool RunAndWait(const std::vector<std::string>& argv, int timeoutMilliseconds, R
     posix_spawn_file_actions_adddup2(&actions, output[1], 1);
     posix_spawn_file_actions_adddup2(&actions, output[1], 2);
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, path.c_str(), &actions, nullptr, pointers.data(), environ);
+    const int error = posix_spawn(&pid, command.path(), &actions, nullptr, command.argv(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(output[1]);
     if (error != 0) {
         close(output[0]);
-        why = std::string("cannot start ") + argv[0] + ": " + std::strerror(error);
+        why = command.CannotStart(error);
         return false;
     }
 
