@@ -186,11 +186,11 @@ src/platform/linux/program_linux.cpp
 -        text += NamesExistingFile(argument) ? "\"" + Absolute(argument) + "\"" : argument;
 +        text += NamesExistingFile(argument) ? "\"" + argument + "\"" : argument;
 # a relative XDG folder is taken
-src/platform/linux/xdg_dirs.cpp
+src/platform/linux/xdg_linux.cpp
 -    if (value != nullptr && value[0] == '/') return value;
 +    if (value != nullptr && value[0] != '\0') return value;
 # the suite's folders are made open to all
-src/platform/linux/xdg_dirs.cpp
+src/platform/linux/xdg_linux.cpp
 -    if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 +    if (mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 # an autostart entry spelt in another letter case is not found
@@ -210,19 +210,19 @@ src/platform/linux/gif_linux.cpp
 -            if (index == transparent) continue;
 +            if (false) continue;
 # desktops get the same name for every picture
-src/platform/linux/presenter.cpp
+src/platform/linux/desktop/presenter.cpp
 -    return stem + (aInUse ? "-b" : "-a") + extension;
 +    return stem + "-a" + extension;
 # a Wayland session without X counts as no session
-src/platform/linux/desktop_backends.cpp
+src/platform/linux/desktop/backends.cpp
 -    if (Value(environment, "DISPLAY").empty() && Value(environment, "WAYLAND_DISPLAY").empty()) {
 +    if (Value(environment, "DISPLAY").empty()) {
 # ESETROOT_PMAP_ID is not set
-src/platform/linux/backend_x11.cpp
+src/platform/linux/desktop/backend_x11.cpp
 -    XChangeProperty(d, root, setrootProperty, XA_PIXMAP, 32, PropModeReplace,
 +    if (false) XChangeProperty(d, root, setrootProperty, XA_PIXMAP, 32, PropModeReplace,
 # N is probed as D
-src/platform/linux/keys_x11.cpp
+src/platform/linux/keys_linux.cpp
 -        case Key::N: return XK_n;
 +        case Key::N: return XK_d;
 # messages on standard error keep their carriage returns

@@ -1,4 +1,4 @@
-// Finding a display and loading the Qt module (qt_module.h) on the first
+// Finding a display and loading the Qt module (qt/module.h) on the first
 // thing that must be shown.
 #pragma once
 

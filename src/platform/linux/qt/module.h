@@ -1,7 +1,7 @@
 // The Qt module (sarvo-qt.so): everything the suite shows with Qt - message
 // boxes, the programs' windows, the folder browser and the input box - in
 // one shared module that lies beside the programs. The programs load it
-// only when something must really be shown (qt_loader_linux.h), so that a
+// only when something must really be shown (qt/loader.h), so that a
 // changer run that shows nothing never pays for loading Qt. Module and
 // programs are built together; the table's version guards against a module
 // left over from another build.

@@ -1,5 +1,5 @@
 // The parts of the Qt module, each in a file of its own; module.cpp puts
-// them into the table the programs call (qt_module.h).
+// them into the table the programs call (qt/module.h).
 #pragma once
 
 #include <QWidget>
