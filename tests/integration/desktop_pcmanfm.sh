@@ -16,6 +16,9 @@ export XDG_RUNTIME_DIR=$T/run XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=$deskt
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 own_xvfb
 
+# No desktop icons (pcmanfm shows the wastebasket wherever GVfs is installed): only the wallpaper is compared.
+mkdir -p "$XDG_CONFIG_HOME/pcmanfm/default"
+printf '[*]\nshow_trash=0\nshow_documents=0\nshow_mounts=0\n' >"$XDG_CONFIG_HOME/pcmanfm/default/desktop-items-0.conf"
 "$program" --desktop </dev/null >"$T/desktop.log" 2>&1 & desktop_pid=$!
 CLEANUPS=("kill $desktop_pid 2>/dev/null; wait $desktop_pid 2>/dev/null" "${CLEANUPS[@]}")
 desktop_up() {
