@@ -62,7 +62,7 @@ struct ControlSpec {
     std::string toolTip;
     TextColour colour = TextColour::Default;
     Alignment alignment = Alignment::Left;
-    std::optional<FontSpec> font;    // none: the window's default font
+    std::optional<FontSpec> font;    // none: the window's font (FormSpec::font)
     Picture picture = Picture::None;
     Control* model = nullptr;        // the model of the kind's type, owned by the program's Form1
 };
@@ -74,6 +74,9 @@ struct FormSpec {
     bool minimizeBox = false;
     bool maximizeBox = false;
     Picture icon = Picture::None;
+    // The font of every control that names none of its own: the default font
+    // of the Japanese system the windows are laid out for.
+    FontSpec font{"ＭＳ Ｐゴシック", 9, false, false, true};
     std::vector<ControlSpec> controls;  // creation order, which is also stacking order
     // The user closes the window (Form_Unload). The window closes afterwards
     // whatever this does.

@@ -57,6 +57,7 @@ struct Window {
     std::vector<HICON> icons;
     HWND focus = nullptr;       // the control to give the focus back to when the window is active again
     bool drawing = false;       // code's value is being drawn: notifications are echoes
+    bool unloaded = false;      // the form's unload handler has run
     std::exception_ptr failure;
 
     Bound* Find(HWND control) {
@@ -76,6 +77,14 @@ void Run(Window& w, const std::function<void()>& handler) {
         w.failure = std::current_exception();
         DestroyWindow(w.hwnd);
     }
+}
+
+// The form's unload handler, once: on the close, or at the end of the
+// session, whichever comes first.
+void Unload(Window& w) {
+    if (w.unloaded) return;
+    w.unloaded = true;
+    Run(w, w.form.onUnload);
 }
 
 std::string TextOf(HWND control) {
@@ -166,9 +175,16 @@ HFONT MakeFont(const FontSpec& font, int dpiY) {
                        win32::ToAnsiLossy(font.face).c_str());
 }
 
-// Double-clicks in a text box, which the edit control keeps to itself.
+// Double-clicks in a text box, which the edit control keeps to itself; and
+// the keyboard of a help text. A multi-line edit control asks for every key,
+// so the message loop would hand it Tab and Escape; it would pass Tab on
+// with WM_NEXTDLGCTL and answer Escape by closing its parent, both as in a
+// dialog box, which this window is not. Without them it keeps its arrows,
+// and Tab and Escape act as on any other control.
 LRESULT CALLBACK TextBoxProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                             DWORD_PTR) {
+                             DWORD_PTR multiLine) {
+    if (message == WM_GETDLGCODE && multiLine != 0)
+        return DefSubclassProc(control, message, wParam, lParam) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
     if (message == WM_LBUTTONDBLCLK) {
         const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
         PostMessageA(GetParent(control), kDoubleClicked, id, reinterpret_cast<LPARAM>(control));
@@ -308,8 +324,15 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             }
             break;
         case WM_CLOSE:
-            Run(*w, w->form.onUnload);
+            Unload(*w);
             DestroyWindow(hwnd);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // The session ends: once this returns, the system may end the
+            // process at any moment, so what a close saves is saved now.
+            if (wParam != FALSE) Unload(*w);
             return 0;
         case WM_DESTROY:
             Unbind(*w);
@@ -340,22 +363,12 @@ bool RegisterFormClass(std::string& why) {
     return true;
 }
 
-// The system's GUI font, grown with the DPI as the controls are: the stock
-// font keeps its size in pixels.
-HFONT GuiFont(Window& w) {
-    const auto stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTA font{};
-    if (w.dpiY == 96 || GetObjectA(stock, sizeof font, &font) != sizeof font) return stock;
-    font.lfHeight = MulDiv(font.lfHeight, w.dpiY, 96);
-    HFONT scaled = CreateFontIndirectA(&font);
-    if (scaled == nullptr) return stock;
-    w.fonts.push_back(scaled);
-    return scaled;
-}
-
 void CreateControls(Window& w) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    const HFONT guiFont = GuiFont(w);
+    // Every font from its size in points at the window's DPI; the system's
+    // stock fonts are no measure, as some systems scale them and some not.
+    HFONT windowFont = MakeFont(w.form.font, w.dpiY);
+    if (windowFont != nullptr) w.fonts.push_back(windowFont);
     w.controls.resize(w.form.controls.size());
     w.drawing = true;
     for (std::size_t i = 0; i < w.form.controls.size(); ++i) {
@@ -378,7 +391,7 @@ void CreateControls(Window& w) {
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + static_cast<int>(i))),
                                  instance, nullptr);
         if (b.hwnd == nullptr) continue;
-        HFONT font = guiFont;
+        HFONT font = windowFont;
         if (c.font) {
             if (HFONT own = MakeFont(*c.font, w.dpiY)) {
                 w.fonts.push_back(own);
@@ -396,7 +409,7 @@ void CreateControls(Window& w) {
                 SendMessageA(b.hwnd, button ? BM_SETIMAGE : STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         }
         if (c.kind == ControlKind::TextBox || c.kind == ControlKind::HelpText)
-            SetWindowSubclass(b.hwnd, TextBoxProc, i, 0);
+            SetWindowSubclass(b.hwnd, TextBoxProc, i, c.kind == ControlKind::HelpText ? 1 : 0);
         Bind(w, b);
         if (c.model != nullptr && c.model->Redraw) c.model->Redraw();
     }

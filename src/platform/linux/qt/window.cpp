@@ -274,11 +274,6 @@ QWidget* MakeControl(const ControlSpec& spec, FormWindow& window) {
     return new QWidget(&window);
 }
 
-// The windows are laid out for the default font of the Japanese system
-// their texts are written for: "ＭＳ Ｐゴシック" at 9 points. Its match here
-// keeps each text within the place made for it.
-const FontSpec kWindowFont{"ＭＳ Ｐゴシック", 9, false, false, true};
-
 Qt::WindowFlags FlagsFor(const FormSpec& form) {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowCloseButtonHint;
@@ -305,7 +300,9 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
     FormWindow window(form, loop);
     window.setWindowFlags(FlagsFor(form));
     window.setWindowTitle(Text(form.caption));
-    window.setFont(FontFor(kWindowFont, window.font()));
+    // The form's font is that of the Japanese system the windows are laid
+    // out for; its match here keeps each text within the place made for it.
+    window.setFont(FontFor(form.font, window.font()));
     const QPixmap icon = PictureOf(form.icon);
     if (!icon.isNull()) window.setWindowIcon(QIcon(icon));
     window.setFixedSize(px(form.clientWidth), px(form.clientHeight));
