@@ -28,6 +28,10 @@ namespace sarvo::platform {
 // Message boxes and dialogs shown while the window is open are modal over
 // it. Returns true once the window has closed; false and `why` when no
 // window can be shown at all (no display).
+//
+// A handler that throws ends the window without form.onUnload: the window
+// goes, and RunWindow throws the same exception once it is gone. No
+// exception ever passes through the window system's own code.
 bool RunWindow(FormSpec& form, std::string& why);
 
 }  // namespace sarvo::platform

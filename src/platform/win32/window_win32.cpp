@@ -22,6 +22,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "ansi_win32.h"
@@ -67,16 +68,17 @@ struct Window {
     }
 };
 
-// Runs a handler of the program. A failure inside it ends the window; it is
-// raised again from RunWindow, outside the window's callbacks.
+// A failure of the program's code inside the window's callbacks ends the
+// window; RunWindow raises it again, outside the callbacks, once the window
+// has gone.
+void Fail(Window& w, std::exception_ptr failure) {
+    if (!w.failure) w.failure = std::move(failure);
+    if (IsWindow(w.hwnd)) DestroyWindow(w.hwnd);
+}
+
+// Runs a handler of the program, unless the window is already failing.
 void Run(Window& w, const std::function<void()>& handler) {
-    if (!handler || w.failure) return;
-    try {
-        handler();
-    } catch (...) {
-        w.failure = std::current_exception();
-        DestroyWindow(w.hwnd);
-    }
+    if (handler && !w.failure) handler();
 }
 
 // The form's unload handler, once: on the close, or at the end of the
@@ -277,13 +279,7 @@ void Notify(Window& w, Bound& b, int code) {
     }
 }
 
-LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* w = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (w == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+LRESULT Handle(Window* w, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
             const int index = LOWORD(wParam) - kFirstId;
@@ -343,6 +339,22 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// No exception may pass through the system's code that called this.
+LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* w = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (w == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+    try {
+        return Handle(w, hwnd, message, wParam, lParam);
+    } catch (...) {
+        Fail(*w, std::current_exception());
+        return 0;
+    }
 }
 
 bool RegisterFormClass(std::string& why) {
