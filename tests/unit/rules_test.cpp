@@ -9,6 +9,7 @@
 #include "core/pure/bmp_view.h"
 #include "core/pure/bytes.h"
 #include "core/pure/desktop_entry.h"
+#include "core/pure/form.h"
 #include "core/pure/profile_text.h"
 #include "core/pure/rules.h"
 #include "core/pure/setting_texts.h"
@@ -75,6 +76,16 @@ TEST(GenericError, TheBoxSaysWhatFailedUnderTheTitleAndTheRunEndsWithStatusOne) 
     EXPECT_EQ(shown[0].style, platform::kIconError);
     EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", [] { return 7; }), 7);
     EXPECT_EQ(shown.size(), 1u);
+}
+
+// A picture shows at the largest size it is drawn at that fits its room; at its smallest where none does.
+TEST(Pictures, TheSizeForARoomIsTheLargestDrawnThatFitsOrElseTheSmallest) {
+    const std::tuple<Picture, int, int> cases[] = {  // picture, room, size
+        {Picture::Folder, 12, 12},   {Picture::Folder, 18, 16},    {Picture::Folder, 24, 24},
+        {Picture::Folder, 5, 12},    {Picture::TrashBox, 12, 16},  {Picture::TrashBox, 47, 32},
+        {Picture::TrashBox, 48, 48}, {Picture::TrashBox, 500, 128}, {Picture::None, 32, 0},
+    };
+    for (const auto& [picture, room, size] : cases) EXPECT_EQ(PictureSizeFor(picture, room), size) << room;
 }
 
 TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionValuesLoseBlanksAndQuotesAndEditsKeepEveryOtherByte) {

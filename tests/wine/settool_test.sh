@@ -40,6 +40,8 @@ window)
         "1 ${order[6]} 12,36,341,27 tab focus" "the first control focused"
     assert_eq "$(tr -d '\r' <"$driver_out" | grep -A1 '^client ' | tr '\n' ' ')" "client 416,570 tool tips 4 " \
         "size and tool tips"
+    assert_eq "$(tr -d '\r' <"$driver_out" | grep '^picture ' | tr '\n' ' ')" "picture Button 16x16 picture Static 48x48 " \
+        "the pictures at the sizes drawn for their places"
     assert_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'StartUp=1'
     assert_eq "$(reg_value "$run_key" SarvoChanger)" "\"$(win "$program")\\SarvoChanger.exe\"" "the log-on entry, quoted"
     assert_eq "$(reg_value "$desktop_key" TileWallpaper) $(reg_value "$desktop_key" WallpaperStyle) [$(reg_value \

@@ -65,25 +65,48 @@ bool Measure(HWND control, SIZE& need, RECT& room) {
     return true;
 }
 
+// The size of the icon a picture button or picture shows; false for others.
+bool PictureSize(HWND control, SIZE& size) {
+    char kind[32] = {};
+    GetClassNameA(control, kind, sizeof kind);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    LRESULT icon = 0;
+    if (lstrcmpiA(kind, "Button") == 0 && (style & BS_ICON) != 0)
+        icon = SendMessageA(control, BM_GETIMAGE, IMAGE_ICON, 0);
+    else if (lstrcmpiA(kind, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
+        icon = SendMessageA(control, STM_GETIMAGE, IMAGE_ICON, 0);
+    ICONINFO info{};
+    if (icon == 0 || !GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return false;
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    size = {mask.bmWidth, info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2};
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    return true;
+}
+
 void MeasureAll(HWND window) {
-    char failures[16 * 1024] = {};
-    Report report{failures, failures + sizeof failures};
+    char lines[16 * 1024] = {};
+    Report report{lines, lines + sizeof lines};
     int checked = 0;
     for (HWND h = GetWindow(window, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+        char kind[32] = {};
+        GetClassNameA(h, kind, sizeof kind);
         SIZE need{};
+        if (PictureSize(h, need)) report.Add("picture %s %ldx%ld\n", kind, need.cx, need.cy);
         RECT room{};
         if (!Measure(h, need, room)) continue;
         ++checked;
         char text[256] = {};
         GetWindowTextA(h, text, sizeof text);
         if (need.cx > room.right - room.left || need.cy > room.bottom - room.top)
-            report.Add("\"%s\" takes %ldx%ld where there is %ldx%ld\n", text, need.cx, need.cy,
+            report.Add("cut \"%s\" takes %ldx%ld where there is %ldx%ld\n", text, need.cx, need.cy,
                        room.right - room.left, room.bottom - room.top);
     }
     HANDLE shared = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kReportName);
     if (shared == nullptr) return;
     if (auto* view = static_cast<char*>(MapViewOfFile(shared, FILE_MAP_WRITE, 0, 0, kReportSize))) {
-        std::snprintf(view, kReportSize, "checked %d\n%s", checked, failures);
+        std::snprintf(view, kReportSize, "checked %d\n%s", checked, lines);
         UnmapViewOfFile(view);
     }
     CloseHandle(shared);

@@ -414,9 +414,12 @@ void CreateControls(Window& w) {
         for (const std::string& item : items)
             SendMessageA(b.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::ToAnsiLossy(item).c_str()));
         if (c.picture != Picture::None && (c.kind == ControlKind::Button || c.kind == ControlKind::Image)) {
-            // The folder picture fills the button's middle; the image its place.
+            // A button shows its picture as drawn, in its middle: the largest
+            // that leaves room for its raised frame and the focus rectangle
+            // (5 pixels at 96 DPI). An image is stretched to its place, and
+            // the icon holds the sizes of its place at the usual DPIs.
             const bool button = c.kind == ControlKind::Button;
-            const int side = button ? MulDiv(12, w.dpiY, 96) : std::min(width, height);
+            const int side = button ? PictureSizeFor(c.picture, height - MulDiv(5, w.dpiY, 96)) : std::min(width, height);
             if (HICON icon = LoadPicture(w, c.picture, side, side))
                 SendMessageA(b.hwnd, button ? BM_SETIMAGE : STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         }

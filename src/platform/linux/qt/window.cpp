@@ -41,12 +41,13 @@ QString Lines(const std::string& s) {
     return text;
 }
 
+// Each picture at the size of its place at 96 DPI.
 QPixmap PictureOf(Picture picture) {
     switch (picture) {
-        case Picture::SettingToolIcon: return QPixmap(":/pictures/setting_tool.png");
-        case Picture::Folder: return QPixmap(":/pictures/folder.png");
-        case Picture::TrashBox: return QPixmap(":/pictures/trash_box.png");
-        case Picture::UninstallerIcon: return QPixmap(":/pictures/uninstaller.png");
+        case Picture::SettingToolIcon: return QPixmap(":/pictures/setting_tool-32.png");
+        case Picture::Folder: return QPixmap(":/pictures/folder-12.png");
+        case Picture::TrashBox: return QPixmap(":/pictures/trash_box-32.png");
+        case Picture::UninstallerIcon: return QPixmap(":/pictures/uninstaller-32.png");
         case Picture::None: break;
     }
     return {};
