@@ -1,7 +1,8 @@
-// sarvo-make-pictures: draws the suite's own pictures and writes them as
-// 256-colour icons (.ico, for the Windows resources) and as PNG copies (for
-// the Qt windows). The files in resources/ are this program's output,
-// committed so that a cross build needs no host tool:
+// sarvo-make-pictures: draws the suite's own pictures at each of their sizes
+// (sarvo::PictureSizes) and writes them as 256-colour icons holding every
+// size (NAME.ico, for the Windows resources) and as one PNG copy a size
+// (NAME-SIZE.png, for the Qt windows). The files in resources/ are this
+// program's output, committed so that a cross build needs no host tool:
 //
 //   sarvo-make-pictures write FOLDER   writes every picture into FOLDER
 //   sarvo-make-pictures check FOLDER   exit 0 when FOLDER holds exactly what
@@ -11,7 +12,7 @@
 //                                      otherwise
 //
 // Each picture is a list of flat shapes in a 32-unit (or 12-unit) square,
-// painted back to front. A pixel takes the mean colour of the 8 x 8 samples
+// painted back to front at each size. A pixel takes the mean colour of the 8 x 8 samples
 // the shapes cover; it is transparent when fewer than half are covered, as
 // an icon's mask has no partial transparency. The colours are then fitted
 // into one palette of at most 255 colours; index 0 is the transparent one.
@@ -31,6 +32,8 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+
+#include "core/pure/form.h"
 
 namespace {
 
@@ -367,16 +370,22 @@ struct PictureFile {
     std::string name;  // without extension
     std::vector<Shape> shapes;
     double units;
-    std::vector<int> sizes;  // the icon's images, largest first (the PNG copy's size)
+    sarvo::Picture picture;  // its sizes
 };
 
 std::vector<PictureFile> Pictures() {
+    using sarvo::Picture;
     return {
-        {"setting_tool", SettingToolIcon(), 32, {32, 16}},
-        {"folder", Folder(), 12, {12}},
-        {"trash_box", TrashBox(), 32, {32}},
-        {"uninstaller", UninstallerIcon(), 32, {32, 16}},
+        {"setting_tool", SettingToolIcon(), 32, Picture::SettingToolIcon},
+        {"folder", Folder(), 12, Picture::Folder},
+        {"trash_box", TrashBox(), 32, Picture::TrashBox},
+        {"uninstaller", UninstallerIcon(), 32, Picture::UninstallerIcon},
     };
+}
+
+// "NAME-SIZE.png": one copy for each size.
+std::string PngPath(const std::string& folder, const PictureFile& picture, const Indexed& image) {
+    return folder + "/" + picture.name + "-" + std::to_string(image.size) + ".png";
 }
 
 std::vector<std::uint8_t> ReadAll(const std::string& path) {
@@ -404,14 +413,18 @@ int main(int argc, char** argv) {
     int differences = 0;
     for (const PictureFile& picture : Pictures()) {
         std::vector<Indexed> images;
-        for (int size : picture.sizes) images.push_back(Quantise(Paint(picture.shapes, picture.units, size)));
-        const std::vector<std::uint8_t> icon = IconFile(images);
-        const QImage png = PngImage(images.front());
-        const std::string ico = folder + "/" + picture.name + ".ico", pngPath = folder + "/" + picture.name + ".png";
+        for (int size : sarvo::PictureSizes(picture.picture))
+            images.push_back(Quantise(Paint(picture.shapes, picture.units, size)));
+        // The icon's images largest first, as the system lists them.
+        const std::vector<std::uint8_t> icon = IconFile({images.rbegin(), images.rend()});
+        const std::string ico = folder + "/" + picture.name + ".ico";
         if (mode == "write") {
             std::ofstream out(ico, std::ios::binary | std::ios::trunc);
             out.write(reinterpret_cast<const char*>(icon.data()), static_cast<std::streamsize>(icon.size()));
-            if (!out.flush() || !png.save(QString::fromStdString(pngPath), "PNG")) {
+            bool written = static_cast<bool>(out.flush());
+            for (const Indexed& image : images)
+                written = written && PngImage(image).save(QString::fromStdString(PngPath(folder, picture, image)), "PNG");
+            if (!written) {
                 std::fprintf(stderr, "%s: cannot write %s\n", argv[0], picture.name.c_str());
                 return 1;
             }
@@ -421,8 +434,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s differs from what the generator draws\n", ico.c_str());
             ++differences;
         }
-        if (!SameImage(QImage(QString::fromStdString(pngPath)), png)) {
-            std::fprintf(stderr, "%s differs from what the generator draws\n", pngPath.c_str());
+        for (const Indexed& image : images) {
+            const std::string png = PngPath(folder, picture, image);
+            if (SameImage(QImage(QString::fromStdString(png)), PngImage(image))) continue;
+            std::fprintf(stderr, "%s differs from what the generator draws\n", png.c_str());
             ++differences;
         }
     }

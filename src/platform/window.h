@@ -19,10 +19,19 @@ namespace sarvo::platform {
 //     SetValue on a click of a check box, SetListIndex on a choice, the
 //     OnClick and OnDblClick handlers), so that the handler runs as it
 //     would for a change made by code;
-//   - runs form.onUnload when the user closes it, then closes.
+//   - runs form.onUnload when the user closes it, then closes; and runs it
+//     when the user's session ends (log-off, shutdown) with the window
+//     open, before the system may end the process. It runs once, whichever
+//     comes first;
+//   - Tab and Shift+Tab move the focus through the focus order from every
+//     control; Escape does not close it.
 // Message boxes and dialogs shown while the window is open are modal over
 // it. Returns true once the window has closed; false and `why` when no
 // window can be shown at all (no display).
+//
+// A handler that throws ends the window without form.onUnload: the window
+// goes, and RunWindow throws the same exception once it is gone. No
+// exception ever passes through the window system's own code.
 bool RunWindow(FormSpec& form, std::string& why);
 
 }  // namespace sarvo::platform

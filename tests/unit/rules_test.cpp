@@ -1,15 +1,21 @@
-// The pure rules and formats, on literal inputs.
+// The pure rules and formats, on literal inputs; the generic error box.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
+#include <system_error>
 
+#include "core/modules/GenericError.h"
 #include "core/pure/bmp_view.h"
 #include "core/pure/bytes.h"
 #include "core/pure/desktop_entry.h"
+#include "core/pure/form.h"
 #include "core/pure/profile_text.h"
 #include "core/pure/rules.h"
 #include "core/pure/setting_texts.h"
 #include "picture_test_support.h"
+#include "platform/fake/scripted_ui.h"
+#include "platform/ui.h"
 
 using namespace sarvo;
 using test::BitmapOf;
@@ -49,6 +55,37 @@ TEST(Texts, PictureNamesHandOverPathsNumbersAndCuts) {
     // "日" is three bytes: a cut inside it drops the whole character.
     for (const auto& [text, limit, cut] : {std::tuple{"abcdef", 4, "abcd"}, {"ab", 4, "ab"}, {"a日本", 3, "a"}, {"a日本", 4, "a日"}})
         EXPECT_EQ(CutToLimit(text, limit), cut);
+}
+
+// A failure no procedure handles: the generic box says what failed under the program's title, and the run ends with 1.
+TEST(GenericError, TheBoxSaysWhatFailedUnderTheTitleAndTheRunEndsWithStatusOne) {
+    const std::system_error denied(5, std::generic_category(), "TrashBox");
+    const std::pair<std::exception_ptr, std::string> texts[] = {
+        {std::make_exception_ptr(std::bad_alloc()), "メモリが不足しています。"},
+        {std::make_exception_ptr(denied), "実行時エラー '5':\r\n\r\n" + std::string(denied.what())},
+        {std::make_exception_ptr(std::runtime_error("設定が壊れています")), "設定が壊れています"},
+        {std::make_exception_ptr(42), "予期しないエラーが発生しました。"},
+    };
+    for (const auto& [failure, text] : texts) EXPECT_EQ(GenericErrorText(failure), text);
+    fake::ResetScriptedUi();
+    EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", []() -> int { throw std::runtime_error("設定が壊れています"); }), 1);
+    const std::vector<fake::ShownMessage>& shown = fake::ScriptedUi().shown;
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, "SarvoUninstaller");
+    EXPECT_EQ(shown[0].text, "設定が壊れています");
+    EXPECT_EQ(shown[0].style, platform::kIconError);
+    EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", [] { return 7; }), 7);
+    EXPECT_EQ(shown.size(), 1u);
+}
+
+// A picture shows at the largest size it is drawn at that fits its room; at its smallest where none does.
+TEST(Pictures, TheSizeForARoomIsTheLargestDrawnThatFitsOrElseTheSmallest) {
+    const std::tuple<Picture, int, int> cases[] = {  // picture, room, size
+        {Picture::Folder, 12, 12},   {Picture::Folder, 18, 16},    {Picture::Folder, 24, 24},
+        {Picture::Folder, 5, 12},    {Picture::TrashBox, 12, 16},  {Picture::TrashBox, 47, 32},
+        {Picture::TrashBox, 48, 48}, {Picture::TrashBox, 500, 128}, {Picture::None, 32, 0},
+    };
+    for (const auto& [picture, room, size] : cases) EXPECT_EQ(PictureSizeFor(picture, room), size) << room;
 }
 
 TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionValuesLoseBlanksAndQuotesAndEditsKeepEveryOtherByte) {

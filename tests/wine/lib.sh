@@ -39,8 +39,9 @@ reg_unset() { wine_ reg delete "$1" /v "$2" /f >/dev/null 2>&1 || true; }  # KEY
 desktop_key='HKCU\Control Panel\Desktop'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 
-# The shared Xvfb; IPA fonts for the Japanese system fonts, Wine's Marlett for the
-# caption buttons (Debian's Wine misses it), a Wine desktop for the window driver.
+# use_display [DPI]: the shared Xvfb; IPA fonts for the Japanese system fonts, Wine's Marlett for
+# the caption buttons (Debian's Wine misses it), a Wine desktop for the window driver; the
+# system's DPI (96) for the programs started from now on.
 use_display() {
     # shellcheck source=/dev/null
     . "${SARVO_XVFB_STATE:?}"
@@ -53,7 +54,9 @@ use_display() {
     [[ ! -f /usr/share/wine/fonts/marlett.ttf ]] || reg_set 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
         'Marlett (TrueType)' 'Z:\usr\share\wine\fonts\marlett.ttf'
     reg_set 'HKCU\Software\Wine\AppDefaults\sarvo_window_driver.exe\Explorer' Desktop sarvo
-    reg_set 'HKCU\Software\Wine\Explorer\Desktops' sarvo 800x600
+    reg_set 'HKCU\Software\Wine\Explorer\Desktops' sarvo 1024x768
+    wine_ reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${1:-96}" /f >/dev/null 2>&1
+    CLEANUPS+=("wine_ reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1")
 }
 
 # drive STEP...: window_driver.cpp, printing to `driver_out` (no pipe: Wine's

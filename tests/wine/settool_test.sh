@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SarvoSetTool.exe under Wine, checked from outside and through its window:
-#   window   controls, focus order, tool tips, browser and question cancelled, each control used
+#   window   at 150%: controls, the keyboard, tool tips, browser and question cancelled, each control
+#            used, then the session ends
 #   delskip  the picture into TrashBox, the real changer shows the other one
 #   add      moved in; under a typed name when its own is taken; kept when no one can be asked
 set -euo pipefail
@@ -11,27 +12,36 @@ mkdir -p "$pictures"
 
 case $scenario in
 window)
-    use_display
+    use_display 144  # 150%
     printf '[Sarvo Changer]\r\n' > "$settings"
     for value in Wallpaper= TileWallpaper=0 WallpaperStyle=2; do reg_set "$desktop_key" "${value%=*}" "${value#*=}"; done
     reg_unset "$run_key" SarvoChanger
     CLEANUPS+=("reg_unset '$run_key' SarvoChanger; rm -f '$bitmap'")
     mkdir -p "$(dirname "$bitmap")"
     convert "$SARVO_PICTURES/sample.png" -type TrueColor BMP3:"$bitmap"
+    # Tab and Shift+Tab from every control (Escape in the help text closes nothing); the log-off.
     drive start "$(win "$program")\\SarvoSetTool.exe" '' window 'Sarvo Changer SettingTool' dump \
+        tab 2 escape tab 5 shift-tab 7 fits \
         expect-text Edit#0 "$(win "$program")\\WallPaper" expect-index ComboBox#0 2 \
         expect-check 'Button:Windows起動時に壁紙をチェンジする。' 0 \
-        expect-text Static#3 '800 x 600 ピクセル' expect-text Static#0 '  61 x   37 ピクセル' \
+        expect-text Static#3 '1024 x 768 ピクセル' expect-text Static#0 '  61 x   37 ピクセル' \
         post-click Button: dialog フォルダーの参照 answer 2 \
         post-click Button:デリートスキップ dialog SarvoSettingTool expect-item 65535 デリートスキップを実行します \
         answer 7 \
         click 'Button:Windows起動時に壁紙をチェンジする。' select ComboBox#0 1 \
         expect-check Button:壁紙を無効にする。 1 settext Edit#0 "$(win "$pictures")" \
-        close exit-code 0
-    # Tab's order, the first control focused; the size in twips / 15.
-    assert_eq "$(tr -d '\r' <"$driver_out" | sed -n 's/^\([A-Za-z]*\) .* tab\( focus\)\?$/\1\2/p' | tr '\n' ' ')" \
-        "Edit focus Button Edit Button Button ComboBox Button " "the focus order"
-    assert_eq "$(tr -d '\r' <"$driver_out" | tail -n 2 | tr '\n' ' ')" "client 277,380 tool tips 4 " "size and tool tips"
+        end-session
+    # The focus order from the first control, forwards and back; the size in twips / 10.
+    order=('Button ""' 'Edit "Sarvo Backdrop Changerは、フォルダの"' 'Button "Windows起動時に壁紙をチェンジする。"'
+           'Button "デリートスキップ"' 'ComboBox "拡大して表示"' 'Button "壁紙を無効にする。"' "Edit \"$(win "$program")\\WallPaper\"")
+    assert_eq "$(tr -d '\r' <"$driver_out" | sed -n 's/^focus //p')" "$(printf '%s\n' "${order[@]}" "${order[5]}" \
+        "${order[4]}" "${order[3]}" "${order[2]}" "${order[1]}" "${order[0]}" "${order[6]}")" "Tab and Shift+Tab"
+    assert_eq "$(tr -d '\r' <"$driver_out" | grep -c ' focus$') $(tr -d '\r' <"$driver_out" | grep ' focus$')" \
+        "1 ${order[6]} 12,36,341,27 tab focus" "the first control focused"
+    assert_eq "$(tr -d '\r' <"$driver_out" | grep -A1 '^client ' | tr '\n' ' ')" "client 416,570 tool tips 4 " \
+        "size and tool tips"
+    assert_eq "$(tr -d '\r' <"$driver_out" | grep '^picture ' | tr '\n' ' ')" "picture Button 16x16 picture Static 48x48 " \
+        "the pictures at the sizes drawn for their places"
     assert_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'StartUp=1'
     assert_eq "$(reg_value "$run_key" SarvoChanger)" "\"$(win "$program")\\SarvoChanger.exe\"" "the log-on entry, quoted"
     assert_eq "$(reg_value "$desktop_key" TileWallpaper) $(reg_value "$desktop_key" WallpaperStyle) [$(reg_value \

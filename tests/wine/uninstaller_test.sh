@@ -11,21 +11,25 @@ old_bitmap="$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"  # where older 
 mkdir "$work/ダウンロード 先"
 (cd "$work/ダウンロード 先" && "$cmake" -E tar xf "$work"/out/sarvo-backdrop-changer-*-win64.zip)
 folder=$(echo "$work/ダウンロード 先"/*)
-use_display
+use_display 192
 mkdir -p "$own_folder"
 tee "$bitmap" "$old_bitmap" <"$SARVO_PICTURES/sample_gif_ref.bmp" >/dev/null
 reg_set "$desktop_key" Wallpaper "$bitmap_win"
 reg_set "$run_key" SarvoChanger "$(win "$folder")\\SarvoChanger.exe"
 before=$(tree_state)
 
-# The focus on the current version's button; the boxes carry the program's name.
+# At 200%: the focus on the current version's button, Tab and Shift+Tab round the window (Escape in the
+# help text closes nothing), every text whole; the boxes carry the program's name.
 drive start "$(win "$folder")\\SarvoUninstaller.exe" '' window 'Sarvo Changer Uninstaller' dump \
+    tab 1 escape tab 2 shift-tab 3 fits \
     post-click 'Button:Sarvo Changer Ver.2.0/3.0をアンインストール' dialog SarvoUninstaller \
     expect-item 65535 $'Sarvo Changer Ver.2.0/3.0をアンインストールします。\r\nよろしいですか？' answer 6 \
     dialog SarvoUninstaller expect-item 65535 'Sarvo Changer Ver.2.0/3.0をアンインストールしました。' answer 1 \
     close exit-code 0
-assert_eq "$(tr -d '\r' <"$driver_out" | grep focus)" \
-    'Button "Sarvo Changer Ver.2.0/3.0をアンインストール" 8,44,257,25 tab focus' "the focus"
+v3='Button "Sarvo Changer Ver.2.0/3.0をアンインストール"' v1='Button "Sarvo Changer Ver.1.0をアンインストール"'
+help='Edit "Sarvo Backdrop Changerをコンピュータか"'
+assert_eq "$(tr -d '\r' <"$driver_out" | grep focus)" "$v3 16,88,514,50 tab focus"$'\n'"$(printf 'focus %s\n' \
+    "$help" "$v1" "$v3" "$v1" "$help" "$v3")" "the focus, and where Tab and Shift+Tab take it"
 
 assert_eq "$(reg_value "$run_key" SarvoChanger || echo gone) [$(reg_value "$desktop_key" Wallpaper || echo gone)]" "gone []" \
     "the log-on entry, and no wallpaper stored as an empty value"

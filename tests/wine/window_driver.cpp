@@ -9,6 +9,13 @@
 //   settext SEL TEXT | click SEL | post-click SEL | select SEL INDEX
 //   expect-text SEL TEXT | expect-check SEL 0|1 | expect-index SEL INDEX
 //   expect-item ID TEXT | set-item ID TEXT (in the dialog)
+//   tab N | shift-tab N: that key N times, posted to the focused control, each
+//         time waiting for the focus to move; prints "focus CLASS "first line"" each time
+//   escape: Escape posted to the focused control (a later step sees its effect)
+//   end-session: the log-off's two questions, then the program is ended as the
+//         system ends it; prints what it answered
+//   fits: fails unless each control's text, in its own font, fits its client area;
+//         prints "picture CLASS WxH" for each picture shown
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,6 +26,7 @@
 #include <vector>
 
 #include "ansi_win32.h"
+#include "window_probe.h"
 
 namespace {
 
@@ -75,19 +83,31 @@ HWND Control(const std::string& selector) {
     Fail("no control " + selector);
 }
 
-void Dump() {
+HWND Focused() {
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
     GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &gui);
+    return gui.hwndFocus;
+}
+
+std::string Describe(HWND h, bool firstLine = false) {  // CLASS "text"
+    std::string text;
+    for (char c : TextOf(h)) {  // no second byte of a double-byte character is CR or LF
+        if (firstLine && (c == '\r' || c == '\n')) break;
+        text += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    }
+    return ClassOf(h) + " \"" + text + "\"";
+}
+
+void Dump() {
+    const HWND focus = Focused();
     for (HWND h : Children()) {
         RECT r;
         GetWindowRect(h, &r);
         MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
-        std::string text;
-        for (char c : sarvo::win32::FromAnsi(TextOf(h))) text += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
-        std::printf("%s \"%s\" %ld,%ld,%ld,%ld%s%s\n", ClassOf(h).c_str(), text.c_str(), r.left, r.top,
+        std::printf("%s %ld,%ld,%ld,%ld%s%s\n", sarvo::win32::FromAnsi(Describe(h)).c_str(), r.left, r.top,
                     r.right - r.left, r.bottom - r.top, (GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP) ? " tab" : "",
-                    gui.hwndFocus == h ? " focus" : "");
+                    focus == h ? " focus" : "");
     }
     RECT client;
     GetClientRect(form, &client);
@@ -95,6 +115,57 @@ void Dump() {
     for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, TOOLTIPS_CLASSA, nullptr)) != nullptr;)
         if (GetWindow(h, GW_OWNER) == form) tools += SendMessageA(h, TTM_GETTOOLCOUNT, 0, 0);
     std::printf("client %ld,%ld\ntool tips %ld\n", client.right, client.bottom, static_cast<long>(tools));
+    std::fflush(stdout);
+}
+
+// A key pressed on the focused control, as the keyboard would queue it for the
+// program's thread. Shift is part of that thread's key state, which this
+// thread shares while attached to it.
+void Walk(int times, bool shift) {
+    const DWORD self = GetCurrentThreadId(), program = GetWindowThreadProcessId(form, nullptr);
+    if (!AttachThreadInput(self, program, TRUE)) Fail("cannot share the program's key state");
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    for (int n = 0; n < times; ++n) {
+        const HWND before = Focused();
+        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_TAB, MAPVK_VK_TO_VSC)) << 16;
+        PostMessageA(before, WM_KEYDOWN, VK_TAB, scan | 1);
+        PostMessageA(before, WM_KEYUP, VK_TAB, scan | 1 | 0xC0000000);
+        WaitUntil([&] {
+            if (!IsWindow(form)) Fail("the window closed");
+            return Focused() != nullptr && Focused() != before;
+        }, "the focus stays on " + Describe(before));
+        std::printf("focus %s\n", sarvo::win32::FromAnsi(Describe(Focused(), true)).c_str());
+    }
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    AttachThreadInput(self, program, FALSE);
+    std::fflush(stdout);
+}
+
+// The texts are measured inside the program (window_probe.h), the only
+// process that can read its controls' fonts.
+void Fits() {
+    HANDLE shared = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kReportSize, kReportName);
+    auto* report = shared != nullptr ? static_cast<char*>(MapViewOfFile(shared, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string probe = self;
+    probe = probe.substr(0, probe.find_last_of('\\') + 1) + "sarvo_window_probe.dll";
+    HMODULE module = LoadLibraryA(probe.c_str());
+    void* entry = module != nullptr ? reinterpret_cast<void*>(GetProcAddress(module, kProbeHook)) : nullptr;
+    HHOOK hooked = entry != nullptr ? SetWindowsHookExA(WH_CALLWNDPROC, reinterpret_cast<HOOKPROC>(entry), module,
+                                                        GetWindowThreadProcessId(form, nullptr))
+                                    : nullptr;
+    if (report == nullptr || hooked == nullptr) Fail("cannot measure in the program: " + probe);
+    SendMessageTimeoutA(form, RegisterWindowMessageA(kMeasureMessage), 0, 0, SMTO_NORMAL, 30000, nullptr);
+    UnhookWindowsHookEx(hooked);
+    const std::string found = report;
+    if (found.rfind("checked ", 0) != 0 || found.rfind("checked 0\n", 0) == 0) Fail("no text was measured");
+    if (found.find("\ncut ") != std::string::npos) Fail("texts cut off: " + found);
+    std::printf("%s", found.substr(found.find('\n') + 1).c_str());
     std::fflush(stdout);
 }
 
@@ -161,6 +232,22 @@ int main(int argc, char** argv) {
             if (step == "answer") PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, id)));
             else PostMessageA(h, WM_CLOSE, 0, 0);
             WaitUntil([&] { return !IsWindow(h); }, step + ": the window is still open");
+        } else if (step == "tab" || step == "shift-tab") {
+            Walk(number(), step == "shift-tab");
+        } else if (step == "escape") {
+            const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16;
+            PostMessageA(Focused(), WM_KEYDOWN, VK_ESCAPE, scan | 1);
+            PostMessageA(Focused(), WM_KEYUP, VK_ESCAPE, scan | 1 | 0xC0000000);
+        } else if (step == "fits") {
+            Fits();
+        } else if (step == "end-session") {
+            // Once the last answer is in, the system may end the program at any moment.
+            DWORD_PTR agreed = 0, done = 0;
+            if (!SendMessageTimeoutA(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &agreed) ||
+                !SendMessageTimeoutA(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &done))
+                Fail("the window does not answer the end of the session");
+            if (agreed == 0) Fail("the program refuses to end the session");
+            TerminateProcess(started.hProcess, 0);
         } else if (step == "exit-code") {
             DWORD code = 0;
             if (WaitForSingleObject(started.hProcess, 30000) != WAIT_OBJECT_0) Fail("the program did not end");

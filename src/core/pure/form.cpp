@@ -13,4 +13,24 @@ std::vector<const ControlSpec*> FocusOrder(const FormSpec& form) {
     return order;
 }
 
+std::vector<int> PictureSizes(Picture picture) {
+    switch (picture) {
+        case Picture::None: return {};
+        case Picture::Folder: return {12, 16, 24, 32, 48, 64, 128};
+        case Picture::SettingToolIcon:
+        case Picture::TrashBox:
+        case Picture::UninstallerIcon: break;
+    }
+    return {16, 24, 32, 48, 64, 128};
+}
+
+int PictureSizeFor(Picture picture, int room) {
+    const std::vector<int> sizes = PictureSizes(picture);
+    if (sizes.empty()) return 0;
+    int fitting = sizes.front();
+    for (int size : sizes)
+        if (size <= room) fitting = size;
+    return fitting;
+}
+
 }  // namespace sarvo

@@ -23,14 +23,24 @@ enum class ControlKind {
     Image,          // Image model showing ControlSpec::picture
 };
 
-// Pictures of the suite, drawn by our own generator (resources/).
+// Pictures of the suite, drawn by our own generator (resources/) at each of
+// PictureSizes.
 enum class Picture {
     None,
-    SettingToolIcon,   // 32 x 32: a dark screen frame with a light-blue circular arrow
-    Folder,            // 12 x 12: a yellow folder
-    TrashBox,          // 32 x 32: a light-blue waste bin bearing green circular arrows
-    UninstallerIcon,   // 32 x 32: the uninstaller's window icon
+    SettingToolIcon,   // a dark screen frame with a light-blue circular arrow
+    Folder,            // a yellow folder
+    TrashBox,          // a light-blue waste bin bearing green circular arrows
+    UninstallerIcon,   // the uninstaller's window icon
 };
+
+// The square sizes in pixels, smallest first, that `picture` is drawn at:
+// 16, 24, 32, 48, 64 and 128, and for the folder, drawn on a grid of 12,
+// also 12, the size its button has at 96 DPI. None for Picture::None.
+std::vector<int> PictureSizes(Picture picture);
+
+// The largest of PictureSizes that is no larger than `room` pixels (the
+// smallest when none is): a size the picture shows at unscaled.
+int PictureSizeFor(Picture picture, int room);
 
 enum class TextColour {
     Default,    // the system's text colour
@@ -62,7 +72,7 @@ struct ControlSpec {
     std::string toolTip;
     TextColour colour = TextColour::Default;
     Alignment alignment = Alignment::Left;
-    std::optional<FontSpec> font;    // none: the window's default font
+    std::optional<FontSpec> font;    // none: the window's font (FormSpec::font)
     Picture picture = Picture::None;
     Control* model = nullptr;        // the model of the kind's type, owned by the program's Form1
 };
@@ -74,6 +84,9 @@ struct FormSpec {
     bool minimizeBox = false;
     bool maximizeBox = false;
     Picture icon = Picture::None;
+    // The font of every control that names none of its own: the default font
+    // of the Japanese system the windows are laid out for.
+    FontSpec font{"ＭＳ Ｐゴシック", 9, false, false, true};
     std::vector<ControlSpec> controls;  // creation order, which is also stacking order
     // The user closes the window (Form_Unload). The window closes afterwards
     // whatever this does.

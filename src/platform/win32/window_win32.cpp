@@ -22,6 +22,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "ansi_win32.h"
@@ -57,6 +58,7 @@ struct Window {
     std::vector<HICON> icons;
     HWND focus = nullptr;       // the control to give the focus back to when the window is active again
     bool drawing = false;       // code's value is being drawn: notifications are echoes
+    bool unloaded = false;      // the form's unload handler has run
     std::exception_ptr failure;
 
     Bound* Find(HWND control) {
@@ -66,16 +68,25 @@ struct Window {
     }
 };
 
-// Runs a handler of the program. A failure inside it ends the window; it is
-// raised again from RunWindow, outside the window's callbacks.
+// A failure of the program's code inside the window's callbacks ends the
+// window; RunWindow raises it again, outside the callbacks, once the window
+// has gone.
+void Fail(Window& w, std::exception_ptr failure) {
+    if (!w.failure) w.failure = std::move(failure);
+    if (IsWindow(w.hwnd)) DestroyWindow(w.hwnd);
+}
+
+// Runs a handler of the program, unless the window is already failing.
 void Run(Window& w, const std::function<void()>& handler) {
-    if (!handler || w.failure) return;
-    try {
-        handler();
-    } catch (...) {
-        w.failure = std::current_exception();
-        DestroyWindow(w.hwnd);
-    }
+    if (handler && !w.failure) handler();
+}
+
+// The form's unload handler, once: on the close, or at the end of the
+// session, whichever comes first.
+void Unload(Window& w) {
+    if (w.unloaded) return;
+    w.unloaded = true;
+    Run(w, w.form.onUnload);
 }
 
 std::string TextOf(HWND control) {
@@ -166,9 +177,16 @@ HFONT MakeFont(const FontSpec& font, int dpiY) {
                        win32::ToAnsiLossy(font.face).c_str());
 }
 
-// Double-clicks in a text box, which the edit control keeps to itself.
+// Double-clicks in a text box, which the edit control keeps to itself; and
+// the keyboard of a help text. A multi-line edit control asks for every key,
+// so the message loop would hand it Tab and Escape; it would pass Tab on
+// with WM_NEXTDLGCTL and answer Escape by closing its parent, both as in a
+// dialog box, which this window is not. Without them it keeps its arrows,
+// and Tab and Escape act as on any other control.
 LRESULT CALLBACK TextBoxProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                             DWORD_PTR) {
+                             DWORD_PTR multiLine) {
+    if (message == WM_GETDLGCODE && multiLine != 0)
+        return DefSubclassProc(control, message, wParam, lParam) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
     if (message == WM_LBUTTONDBLCLK) {
         const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
         PostMessageA(GetParent(control), kDoubleClicked, id, reinterpret_cast<LPARAM>(control));
@@ -261,13 +279,7 @@ void Notify(Window& w, Bound& b, int code) {
     }
 }
 
-LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* w = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (w == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+LRESULT Handle(Window* w, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
             const int index = LOWORD(wParam) - kFirstId;
@@ -308,8 +320,15 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             }
             break;
         case WM_CLOSE:
-            Run(*w, w->form.onUnload);
+            Unload(*w);
             DestroyWindow(hwnd);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // The session ends: once this returns, the system may end the
+            // process at any moment, so what a close saves is saved now.
+            if (wParam != FALSE) Unload(*w);
             return 0;
         case WM_DESTROY:
             Unbind(*w);
@@ -320,6 +339,22 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// No exception may pass through the system's code that called this.
+LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* w = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (w == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+    try {
+        return Handle(w, hwnd, message, wParam, lParam);
+    } catch (...) {
+        Fail(*w, std::current_exception());
+        return 0;
+    }
 }
 
 bool RegisterFormClass(std::string& why) {
@@ -340,22 +375,12 @@ bool RegisterFormClass(std::string& why) {
     return true;
 }
 
-// The system's GUI font, grown with the DPI as the controls are: the stock
-// font keeps its size in pixels.
-HFONT GuiFont(Window& w) {
-    const auto stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTA font{};
-    if (w.dpiY == 96 || GetObjectA(stock, sizeof font, &font) != sizeof font) return stock;
-    font.lfHeight = MulDiv(font.lfHeight, w.dpiY, 96);
-    HFONT scaled = CreateFontIndirectA(&font);
-    if (scaled == nullptr) return stock;
-    w.fonts.push_back(scaled);
-    return scaled;
-}
-
 void CreateControls(Window& w) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    const HFONT guiFont = GuiFont(w);
+    // Every font from its size in points at the window's DPI; the system's
+    // stock fonts are no measure, as some systems scale them and some not.
+    HFONT windowFont = MakeFont(w.form.font, w.dpiY);
+    if (windowFont != nullptr) w.fonts.push_back(windowFont);
     w.controls.resize(w.form.controls.size());
     w.drawing = true;
     for (std::size_t i = 0; i < w.form.controls.size(); ++i) {
@@ -378,7 +403,7 @@ void CreateControls(Window& w) {
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + static_cast<int>(i))),
                                  instance, nullptr);
         if (b.hwnd == nullptr) continue;
-        HFONT font = guiFont;
+        HFONT font = windowFont;
         if (c.font) {
             if (HFONT own = MakeFont(*c.font, w.dpiY)) {
                 w.fonts.push_back(own);
@@ -389,14 +414,17 @@ void CreateControls(Window& w) {
         for (const std::string& item : items)
             SendMessageA(b.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::ToAnsiLossy(item).c_str()));
         if (c.picture != Picture::None && (c.kind == ControlKind::Button || c.kind == ControlKind::Image)) {
-            // The folder picture fills the button's middle; the image its place.
+            // A button shows its picture as drawn, in its middle: the largest
+            // that leaves room for its raised frame and the focus rectangle
+            // (5 pixels at 96 DPI). An image is stretched to its place, and
+            // the icon holds the sizes of its place at the usual DPIs.
             const bool button = c.kind == ControlKind::Button;
-            const int side = button ? MulDiv(12, w.dpiY, 96) : std::min(width, height);
+            const int side = button ? PictureSizeFor(c.picture, height - MulDiv(5, w.dpiY, 96)) : std::min(width, height);
             if (HICON icon = LoadPicture(w, c.picture, side, side))
                 SendMessageA(b.hwnd, button ? BM_SETIMAGE : STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         }
         if (c.kind == ControlKind::TextBox || c.kind == ControlKind::HelpText)
-            SetWindowSubclass(b.hwnd, TextBoxProc, i, 0);
+            SetWindowSubclass(b.hwnd, TextBoxProc, i, c.kind == ControlKind::HelpText ? 1 : 0);
         Bind(w, b);
         if (c.model != nullptr && c.model->Redraw) c.model->Redraw();
     }

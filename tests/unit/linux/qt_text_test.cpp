@@ -1,13 +1,16 @@
-// The Qt module offscreen: a text holding markup reaches the user as it is in boxes, windows and dialogs.
+// The Qt module offscreen: a text holding markup reaches the user as it is in boxes, windows and dialogs; a
+// handler's failure never passes through Qt.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "qt/module.h"
 
@@ -29,14 +32,25 @@ void ReadNextWindow(std::vector<std::string>& read) {
     });
 }
 
+const platform::linux_qt::Entries* Module() {
+    void* module = dlopen(SARVO_QT_MODULE, RTLD_NOW);
+    std::string why;
+    const auto* qt = module != nullptr ? reinterpret_cast<SarvoQtStart>(dlsym(module, SARVO_QT_ENTRY))("offscreen", &why)
+                                       : nullptr;
+    EXPECT_NE(qt, nullptr) << (module != nullptr ? why : dlerror());
+    return qt;
+}
+
+// What Qt says, for instance when an exception passes through its event loop.
+std::vector<std::string> qtWarnings;
+void KeepWarning(QtMsgType, const QMessageLogContext&, const QString& text) { qtWarnings.push_back(text.toStdString()); }
+
 }  // namespace
 
 TEST(QtModule, MarkupInATextIsShownAsItIs) {
-    void* module = dlopen(SARVO_QT_MODULE, RTLD_NOW);
-    ASSERT_NE(module, nullptr) << dlerror();
+    const auto* qt = Module();
+    ASSERT_NE(qt, nullptr);
     std::string why, answer;
-    const auto* qt = reinterpret_cast<SarvoQtStart>(dlsym(module, SARVO_QT_ENTRY))("offscreen", &why);
-    ASSERT_NE(qt, nullptr) << why;
     Label label(kMarked);
     FormSpec form;
     form.clientWidth = 3000, form.clientHeight = 1000;
@@ -50,4 +64,27 @@ TEST(QtModule, MarkupInATextIsShownAsItIs) {
     qt->runWindow(form, why);
     for (const auto* read : {&box, &dialog, &window})
         EXPECT_NE(std::find(read->begin(), read->end(), kMarked), read->end()) << ::testing::PrintToString(*read);
+}
+
+TEST(QtModule, AHandlerThatFailsEndsTheWindowWithoutUnloadAndItsFailureComesBackFromRunWindowOnly) {
+    const auto* qt = Module();
+    ASSERT_NE(qt, nullptr);
+    Button button;
+    button.OnClick = [] { throw std::runtime_error("broken"); };
+    bool unloaded = false;
+    FormSpec form;
+    form.clientWidth = 3000, form.clientHeight = 1000;
+    form.onUnload = [&unloaded] { unloaded = true; };
+    form.Add("cmd", ControlKind::Button, {0, 0, 3000, 300}, 0, button).caption = "x";
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            for (QPushButton* b : w->findChildren<QPushButton*>()) b->click();
+    });
+    qtWarnings.clear();
+    const QtMessageHandler was = qInstallMessageHandler(KeepWarning);
+    std::string why;
+    EXPECT_THROW(qt->runWindow(form, why), std::runtime_error);
+    qInstallMessageHandler(was);
+    EXPECT_FALSE(unloaded);
+    EXPECT_EQ(qtWarnings, std::vector<std::string>());
 }

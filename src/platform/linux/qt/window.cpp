@@ -19,6 +19,7 @@
 #include <QSignalBlocker>
 
 #include <cmath>
+#include <exception>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -40,12 +41,13 @@ QString Lines(const std::string& s) {
     return text;
 }
 
+// Each picture at the size of its place at 96 DPI.
 QPixmap PictureOf(Picture picture) {
     switch (picture) {
-        case Picture::SettingToolIcon: return QPixmap(":/pictures/setting_tool.png");
-        case Picture::Folder: return QPixmap(":/pictures/folder.png");
-        case Picture::TrashBox: return QPixmap(":/pictures/trash_box.png");
-        case Picture::UninstallerIcon: return QPixmap(":/pictures/uninstaller.png");
+        case Picture::SettingToolIcon: return QPixmap(":/pictures/setting_tool-32.png");
+        case Picture::Folder: return QPixmap(":/pictures/folder-12.png");
+        case Picture::TrashBox: return QPixmap(":/pictures/trash_box-32.png");
+        case Picture::UninstallerIcon: return QPixmap(":/pictures/uninstaller-32.png");
         case Picture::None: break;
     }
     return {};
@@ -79,7 +81,9 @@ QFont FontFor(const FontSpec& spec, const QFont& base) {
     return font;
 }
 
-// A label or picture that reports clicks and double-clicks.
+// A label or picture that reports clicks and double-clicks. A double click
+// is one click and one double-click, as on Windows: the release that ends
+// it is no second click.
 class ClickLabel : public QLabel {
 public:
     using QLabel::QLabel;
@@ -88,13 +92,20 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
         QLabel::mouseReleaseEvent(event);
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick)
+        const bool endsDoubleClick = std::exchange(doubleClicked_, false);
+        if (event->button() == Qt::LeftButton && !endsDoubleClick && rect().contains(event->position().toPoint()) &&
+            onClick)
             onClick();
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override {
         QLabel::mouseDoubleClickEvent(event);
-        if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
+        if (event->button() != Qt::LeftButton) return;
+        doubleClicked_ = true;
+        if (onDoubleClick) onDoubleClick();
     }
+
+private:
+    bool doubleClicked_ = false;
 };
 
 class LineEdit : public QLineEdit {
@@ -123,11 +134,28 @@ public:
         hooked_.push_back(model);
     }
 
+    // Runs the program's code for a user's action. No exception may pass
+    // through Qt's code that called this: a failure ends the window
+    // (without the unload handler), and RunFormWindow throws it again once
+    // the event loop has returned.
+    void Act(const std::function<void()>& action) {
+        if (!action || failure_) return;
+        try {
+            action();
+        } catch (...) {
+            failure_ = std::current_exception();
+            closed_ = true;
+            loop_.quit();
+        }
+    }
+
+    std::exception_ptr failure() const { return failure_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override {
         if (!closed_) {
             closed_ = true;
-            if (form_.onUnload) form_.onUnload();
+            Act(form_.onUnload);
         }
         event->accept();
         loop_.quit();
@@ -138,6 +166,7 @@ private:
     QEventLoop& loop_;
     std::vector<Control*> hooked_;
     bool closed_ = false;
+    std::exception_ptr failure_;
 };
 
 template <typename Model>
@@ -161,9 +190,7 @@ QWidget* MakeLabel(const ControlSpec& spec, FormWindow& window) {
     if (auto* model = ModelOf<Label>(spec)) {
         label->setText(Text(model->Caption()));
         window.Hook(model, [label, model] { label->setText(Text(model->Caption())); });
-        label->onClick = [model] {
-            if (model->OnClick) model->OnClick();
-        };
+        label->onClick = [&window, model] { window.Act(model->OnClick); };
         if (model->OnClick) label->setCursor(Qt::PointingHandCursor);
     } else {
         label->setText(Text(spec.caption));
@@ -182,11 +209,10 @@ QWidget* MakeTextBox(const ControlSpec& spec, FormWindow& window) {
                 edit->setText(text);
             }
         });
-        QObject::connect(edit, &QLineEdit::textEdited, edit,
-                         [model](const QString& text) { model->SetText(text.toStdString()); });
-        edit->onDoubleClick = [model] {
-            if (model->OnDblClick) model->OnDblClick();
-        };
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [&window, model](const QString& text) {
+            window.Act([&] { model->SetText(text.toStdString()); });
+        });
+        edit->onDoubleClick = [&window, model] { window.Act(model->OnDblClick); };
     }
     return edit;
 }
@@ -214,7 +240,9 @@ QWidget* MakeCheckBox(const ControlSpec& spec, FormWindow& window) {
             box->setChecked(model->Value() != 0);
         });
         // `clicked` comes from the user only; the model then raises the handler.
-        QObject::connect(box, &QCheckBox::clicked, box, [model](bool checked) { model->SetValue(checked ? 1 : 0); });
+        QObject::connect(box, &QCheckBox::clicked, box, [&window, model](bool checked) {
+            window.Act([&] { model->SetValue(checked ? 1 : 0); });
+        });
     }
     return box;
 }
@@ -229,7 +257,8 @@ QWidget* MakeDropDownList(const ControlSpec& spec, FormWindow& window) {
             const QSignalBlocker quiet(list);
             list->setCurrentIndex(model->ListIndex());
         });
-        QObject::connect(list, &QComboBox::activated, list, [model](int index) { model->SetListIndex(index); });
+        QObject::connect(list, &QComboBox::activated, list,
+                         [&window, model](int index) { window.Act([&] { model->SetListIndex(index); }); });
     }
     return list;
 }
@@ -244,9 +273,7 @@ QWidget* MakeButton(const ControlSpec& spec, FormWindow& window) {
         button->setText(Text(spec.caption));
     }
     if (auto* model = ModelOf<Button>(spec))
-        QObject::connect(button, &QPushButton::clicked, button, [model] {
-            if (model->OnClick) model->OnClick();
-        });
+        QObject::connect(button, &QPushButton::clicked, button, [&window, model] { window.Act(model->OnClick); });
     return button;
 }
 
@@ -255,9 +282,7 @@ QWidget* MakeImage(const ControlSpec& spec, FormWindow& window) {
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setPixmap(PictureOf(spec.picture));
     if (auto* model = ModelOf<Image>(spec))
-        image->onDoubleClick = [model] {
-            if (model->OnDblClick) model->OnDblClick();
-        };
+        image->onDoubleClick = [&window, model] { window.Act(model->OnDblClick); };
     return image;
 }
 
@@ -273,11 +298,6 @@ QWidget* MakeControl(const ControlSpec& spec, FormWindow& window) {
     }
     return new QWidget(&window);
 }
-
-// The windows are laid out for the default font of the Japanese system
-// their texts are written for: "ＭＳ Ｐゴシック" at 9 points. Its match here
-// keeps each text within the place made for it.
-const FontSpec kWindowFont{"ＭＳ Ｐゴシック", 9, false, false, true};
 
 Qt::WindowFlags FlagsFor(const FormSpec& form) {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -305,7 +325,9 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
     FormWindow window(form, loop);
     window.setWindowFlags(FlagsFor(form));
     window.setWindowTitle(Text(form.caption));
-    window.setFont(FontFor(kWindowFont, window.font()));
+    // The form's font is that of the Japanese system the windows are laid
+    // out for; its match here keeps each text within the place made for it.
+    window.setFont(FontFor(form.font, window.font()));
     const QPixmap icon = PictureOf(form.icon);
     if (!icon.isNull()) window.setWindowIcon(QIcon(icon));
     window.setFixedSize(px(form.clientWidth), px(form.clientHeight));
@@ -335,6 +357,7 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
     if (!order.empty()) widgetOf(order.front())->setFocus(Qt::ActiveWindowFocusReason);
     loop.exec();
     openWindow = nullptr;
+    if (window.failure()) std::rethrow_exception(window.failure());
     return true;
 }
 

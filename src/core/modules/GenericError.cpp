@@ -1,0 +1,40 @@
+#include "core/modules/GenericError.h"
+
+#include <new>
+#include <system_error>
+
+#include "platform/ui.h"
+
+namespace sarvo {
+
+std::string GenericErrorText(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return "メモリが不足しています。";
+    } catch (const std::system_error& e) {
+        return "実行時エラー '" + std::to_string(e.code().value()) + "':\r\n\r\n" + e.what();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "予期しないエラーが発生しました。";
+    }
+}
+
+int RunWithGenericErrorBox(const std::string& applicationTitle, const std::function<int()>& run) {
+    try {
+        return run();
+    } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
+        // Nothing may escape from here: the box is the last thing the
+        // program does, and a failure to show it ends the program all the
+        // same.
+        try {
+            platform::ShowMessage(applicationTitle, GenericErrorText(failure), platform::kIconError);
+        } catch (...) {
+        }
+        return 1;
+    }
+}
+
+}  // namespace sarvo
