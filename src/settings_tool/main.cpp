@@ -5,6 +5,7 @@
 #include "settings_tool/Form1.h"
 
 int main(int argc, char** argv) {
+    sarvo::platform::PrepareProcess();
     sarvo::settings_tool::Form1 form(sarvo::platform::ProgramDirectory(),
                                      sarvo::platform::ArgumentText(argc, argv));
     return sarvo::settings_tool::RunSettingTool(form, std::cerr);

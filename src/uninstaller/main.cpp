@@ -1,9 +1,11 @@
 // SarvoUninstaller: the window that removes the suite's traces.
 #include <iostream>
 
+#include "platform/program.h"
 #include "uninstaller/Form1.h"
 
 int main() {
+    sarvo::platform::PrepareProcess();
     sarvo::uninstaller::Form1 form;
     return sarvo::uninstaller::RunUninstaller(form, std::cerr);
 }
