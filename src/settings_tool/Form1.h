@@ -117,6 +117,7 @@ private:
     void ShowError(const std::string& text);
     bool MoveIntoTrashBox(const std::string& picture);
     bool NoWallpaper();
+    void RemoveBitmapCopies();
 
     std::string programDirectory_;
     std::string commandLine_;

@@ -88,4 +88,8 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
 
 std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return presenter::HandedFiles(bitmapPath); }
 
+// The store's "Wallpaper" is only what the suite applied: without it the
+// desktop may well show a wallpaper of the user's own choice.
+bool StoredWallpaperIsTheDesktops() { return false; }
+
 }  // namespace sarvo::platform
