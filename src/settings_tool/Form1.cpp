@@ -244,11 +244,17 @@ void Form1::chkWallpaperNothing_Click() {
 }
 
 void Form1::chkStartup_Click() {
-    if (chkStartup.Value() == 1) {
-        StarUpRegist();
-    } else {
+    if (chkStartup.Value() != 1) {
         StartUpUnRegist();
+        return;
     }
+    std::string why;
+    if (StarUpRegist(why)) return;
+    ShowError("Windows起動時の登録ができませんでした。\r\n" + (why.empty() ? std::string("レジストリに書き込めません。") : why));
+    // The box shows what the log-on list holds: cleared, which also removes
+    // an older entry, and "StartUp" follows at once.
+    chkStartup.SetValue(0);
+    IniWriteString(gIniFilePath, kSection, "StartUp", "0");
 }
 
 void Form1::cmdFolderOpen_Click() {
@@ -395,9 +401,9 @@ void Form1::GetWallpaperSize() {
     lblWallpaperSize.SetCaption(WallpaperSizeCaption(size.Width, size.Height));
 }
 
-bool Form1::StarUpRegist() {
+bool Form1::StarUpRegist(std::string& why) {
     RegistCreate(kRunKey);
-    const bool written = RegistWriteString("SarvoChanger", StartUpEntry(gExeFilePath, platform::kPathSeparator));
+    const bool written = RegistWriteString("SarvoChanger", StartUpEntry(gExeFilePath, platform::kPathSeparator), why);
     RegistClose();
     return written;
 }

@@ -127,6 +127,17 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
     EXPECT_FALSE(fs::exists(graphic));
 }
 
+// A log-on entry that cannot be written (a program folder whose name no entry can hold) is explained,
+// and the box cleared, so that it never says what the log-on list does not hold.
+TEST_F(SettingTool, ALogOnEntryThatCannotBeWrittenIsExplainedAndTheBoxCleared) {
+    form = std::make_unique<Form1>(dir + S + "\xff", "", FixedTime, notes);
+    ASSERT_EQ(form->Form_Load(), LoadEnd::OpenWindow);
+    form->chkStartup.SetValue(1);
+    ExpectOneError("Windows起動時の登録ができませんでした。\r\n");
+    EXPECT_EQ(form->chkStartup.Value(), 0);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+}
+
 // Answered No, nothing moves; without a TrashBox the reason is told (the switch: status 1) and it stays.
 TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOrSaysWhyNot) {
     const std::string trash = dir + S + "TrashBox" + S, pics = program.str() + S + "pics" + S;
