@@ -89,7 +89,8 @@ TEST(Profile, ReadOnlyFilesAreKeptAndOnlyLeftoversOfEndedWritersGo) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string commandLine = "\"" + std::string(self) + "\" --gtest_filter=-*";
-    STARTUPINFOA startup{sizeof startup};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION ended{};
     ASSERT_TRUE(CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ended));
     ASSERT_EQ(WaitForSingleObject(ended.hProcess, 60000), WAIT_OBJECT_0);
