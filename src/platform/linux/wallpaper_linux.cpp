@@ -69,18 +69,22 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     const Environment environment = ProcessEnvironment();
     const auto candidates = Candidates(environment, why);
     if (candidates.empty()) return false;
-    linux_io::FolderLock lock;
-    if (!LockTheDesktop(lock, why)) return false;
-    std::string shown;
-    RegistryReadString(kDesktopKey, "Wallpaper", shown);
-    const Placement placement = StoredPlacement();
-    const auto step = [&](const DesktopBackend& backend, std::string& reason) {
-        return path.empty() ? backend.clear(reason) : backend.apply(path, placement, reason);
-    };
-    if (ServeWith(candidates, environment, DesktopBackends(), step, why) == nullptr) return false;
+    {
+        // Let go before the store is written: the store takes a lock of its
+        // own, this very one where the data and configuration homes are one.
+        linux_io::FolderLock lock;
+        if (!LockTheDesktop(lock, why)) return false;
+        std::string shown;
+        RegistryReadString(kDesktopKey, "Wallpaper", shown);
+        const Placement placement = StoredPlacement();
+        const auto step = [&](const DesktopBackend& backend, std::string& reason) {
+            return path.empty() ? backend.clear(reason) : backend.apply(path, placement, reason);
+        };
+        if (ServeWith(candidates, environment, DesktopBackends(), step, why) == nullptr) return false;
+        // The copies handed to the desktop are of no use without a wallpaper.
+        if (path.empty() && !shown.empty()) presenter::RemoveHanded(shown);
+    }
     why.clear();
-    // The copies handed to the desktop are of no use without a wallpaper.
-    if (path.empty() && !shown.empty()) presenter::RemoveHanded(shown);
     if (!RegistryWriteString(kDesktopKey, "Wallpaper", path))
         why = "the wallpaper is shown, but it could not be recorded as \"Wallpaper\" in the registry store";
     return true;
