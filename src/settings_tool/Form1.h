@@ -74,7 +74,9 @@ public:
     std::string GetRegWallpaperPath();
     // Puts the generated bitmap's size into lblWallpaperSize.
     void GetWallpaperSize();
-    bool StarUpRegist();
+    // Writes the log-on entry; false, with the store's reason in `why` where
+    // it gave one, when it could not.
+    bool StarUpRegist(std::string& why);
     bool StartUpUnRegist();
     // Shows the bitmap `WallpaperPath` as the wallpaper; the empty path
     // removes it.
@@ -117,6 +119,7 @@ private:
     void ShowError(const std::string& text);
     bool MoveIntoTrashBox(const std::string& picture);
     bool NoWallpaper();
+    void RemoveBitmapCopies();
 
     std::string programDirectory_;
     std::string commandLine_;

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -63,14 +65,20 @@ bool ReadEntry(const std::string& name, std::string& program) {
     return true;
 }
 
-bool WriteEntry(const std::string& name, const std::string& program) {
-    if (!ValidName(name)) return false;
-    const auto text = DesktopEntryFor(name, program);
-    if (!text || !linux_xdg::MakeFolders(Folder())) return false;
+bool WriteEntry(const std::string& name, const std::string& program, std::string& why) {
+    const auto text = ValidName(name) ? DesktopEntryFor(name, program) : std::nullopt;
+    if (!text) {
+        why = "a log-on entry can start only a program whose path is absolute, in UTF-8 and free of control "
+              "characters: " + program;
+        return false;
+    }
+    if (!linux_xdg::MakeFolders(Folder())) {
+        why = "cannot make the folder " + Folder() + ": " + std::strerror(errno);
+        return false;
+    }
     // An entry spelt in another letter case is the same value: replace it.
     const std::vector<std::string> files = EntryFiles(name);
     const std::string file = files.empty() ? name + std::string(kSuffix) : files.front();
-    std::string why;
     return WriteFileReplacing(Folder() + "/" + file, text->data(), text->size(), why);
 }
 

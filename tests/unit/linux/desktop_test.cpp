@@ -1,6 +1,8 @@
 // The real desktop backends (chosen from the session, handing over, their pure rules), the files desktops are handed, program starts.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -11,9 +13,11 @@
 
 #include "desktop/backend_plasma.h"
 #include "desktop/backend_sway.h"
+#include "desktop/backend_wlroots.h"
 #include "desktop/backends.h"
 #include "picture_test_support.h"
 #include "platform/process.h"
+#include "platform/program.h"
 #include "desktop/presenter.h"
 #include "spawn_linux.h"
 #include "support/temp_dir.h"
@@ -239,4 +243,61 @@ TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnT
 
     EXPECT_FALSE(RunAndWait({"sarvo-no-such-program"}, 1000, result, why));
     EXPECT_NE(why.find("not found"), std::string::npos) << why;
+}
+
+// Helpers inherit no descriptor but the standard three (not the starter's own, nor a log's), and are
+// waited for even when the starter's own starter ignored SIGCHLD.
+TEST(ProgramStarts, HelpersHoldOnlyTheStandardDescriptorsAndEndAlsoUnderAnIgnoredSigchld) {
+    test::TempDir dir;
+    const int stray = open("/dev/null", O_RDONLY);  // as a library may leave one open on exec
+    ASSERT_GE(stray, 3);
+    using platform::linux_spawn::RunAndWait;
+    platform::linux_spawn::RunResult result;
+    std::string why;
+    ASSERT_TRUE(RunAndWait({"/bin/sh", "-c", "ls /proc/$$/fd; :"}, 10000, result, why)) << why;
+    EXPECT_EQ(result.output, "0\n1\n2\n");
+    const std::string log = dir.str() + "/log", done = dir.str() + "/done";
+    ASSERT_TRUE(platform::linux_spawn::SpawnDetached({"/bin/sh", "-c", "ls /proc/$$/fd; : >\"$0\"", done}, why,
+                                                     nullptr, log.c_str())) << why;
+    ASSERT_TRUE(AppearsWithin(done, std::chrono::seconds(10)));
+    EXPECT_EQ(ReadFile(log), "0\n1\n2\n");
+    close(stray);
+
+    signal(SIGCHLD, SIG_IGN);  // the program reaped unasked: its end is seen all the same
+    const std::string three = Script(dir, "three.sh", "exit 3\n");
+    EXPECT_TRUE(RunAndWait({three}, 10000, result, why)) << why;
+    platform::PrepareProcess();  // as every program starts: the status is seen again
+    ASSERT_TRUE(RunAndWait({three}, 10000, result, why)) << why;
+    EXPECT_EQ(result.exitStatus, 3);
+}
+
+namespace {
+
+// Whether the process `pid` has ended (a zombie left to a reaper counts).
+bool Ended(int pid) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    return close == std::string::npos || stat.compare(close + 2, 1, "Z") == 0;
+}
+
+}  // namespace
+
+// A swaybg the record cannot take is ended again and the apply fails saying why, so none piles up.
+TEST(Swaybg, ANewOneThatCannotBeRecordedIsEndedAndTheApplyFails) {
+    test::TempDir dir;
+    const std::string bin = dir.str() + "/bin", state = dir.str() + "/state";
+    const std::string stand_in = Script(dir, "bin/swaybg", "echo $$ >\"$0.pid\"\nexec sleep 30\n");
+    WriteFile(state + "/sarvo-backdrop-changer/swaybg-sarvo-test.pid/in the way", "x");
+    SetEnvironment("PATH", bin + ":" + std::getenv("PATH"));
+    SetEnvironment("WAYLAND_DISPLAY", "sarvo-test");
+    SetEnvironment("XDG_STATE_HOME", state);
+    const std::string bitmap = dir.str() + "/SarvoChangerGraphic.bmp";
+    Save(test::BitmapOf(2, 1, {0xff0000, 0x00ff00}), bitmap);
+    std::string why;
+    EXPECT_FALSE(kWlrootsBackend.apply(bitmap, Placement::Centre, why));
+    EXPECT_NE(why.find("cannot record the new swaybg"), std::string::npos) << why;
+    const int pid = std::stoi(ReadFile(stand_in + ".pid"));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!Ended(pid) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(Ended(pid)) << "the unrecorded swaybg still runs";
 }
