@@ -73,6 +73,17 @@ run_changer() {  # [ARGUMENT...]: with a time limit; sets RC, OUT and ERR
     OUT=$(cat "$T/stdout") ERR=$(cat "$T/stderr")
     [[ $RC -ne 124 ]] || fail "the changer did not end within its time limit"
 }
+# run_changer_with_box CAPTION KEY: as run_changer, pressing KEY in the box CAPTION if one
+# appears before the changer ends; BOX says whether one did.
+run_changer_with_box() {
+    rm -f "$T/rc"
+    { timeout 60 "$PROG/SarvoChanger" >"$T/stdout" 2>"$T/stderr"; echo $? >"$T/rc"; } &
+    box_or_end() { [[ -s $T/rc ]] || xdotool search --onlyvisible --name "^$1\$" >/dev/null; }
+    poll "a box \"$1\" or the changer's end" box_or_end "$1"
+    BOX=no
+    [[ -s $T/rc ]] || { focus_window "$1" "$2" && BOX=yes && poll "the changer's end" test -s "$T/rc"; }
+    RC=$(cat "$T/rc") OUT=$(cat "$T/stdout") ERR=$(cat "$T/stderr")
+}
 without_box_module() { rm -f "$PROG/$(basename "$SARVO_QT_MODULE")"; }  # messages go to standard error
 set_placement() {  # TILE STYLE: the pair in the registry store
     mkdir -p "${REGISTRY%/*}" && printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
