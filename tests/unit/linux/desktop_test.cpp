@@ -112,7 +112,12 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
                    "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
                    "serving (for example SARVO_DESKTOP_BACKEND=x11).");
     const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
-    EXPECT_EQ(SwayQuoted(odd), "\"/home/u/a \\\"b\\\" \\'c\\' \\\\d \\$HOME \\`e\\` 写真.png\"");
+    // sway expands a path as a shell word: every byte but letters, digits and "/ . - _" escaped.
+    for (const auto& [path, quoted] : {std::pair{"/Az09/a-b_c.png", "\"/Az09/a-b_c.png\""},
+                                       {"a \"b\" 'c' \\d $H `e`", R"("a\ \"b\"\ \'c\'\ \\d\ \$H\ \`e\`")"},
+                                       {"(o) & {x}; <y> |*?[~#", R"("\(o\)\ \&\ \{x\}\;\ \<y\>\ \|\*\?\[\~\#")"},
+                                       {"写", "\"\\\xe5\\\x86\\\x99\""}, {"a\nb", ""}})
+        EXPECT_EQ(SwayQuoted(path), quoted) << path;
     EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");

@@ -126,7 +126,9 @@ bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
         presenter::Discard(handed);
         return false;
     }
-    if (!RunCommand("output * bg " + SwayQuoted(handed.path) + " " + handed.mode + " #000000", why)) {
+    const std::string quoted = SwayQuoted(handed.path);
+    if (quoted.empty()) why = "sway cannot be handed a path that holds a line break: " + handed.path;
+    if (quoted.empty() || !RunCommand("output * bg " + quoted + " " + handed.mode + " #000000", why)) {
         presenter::Discard(handed);
         return false;
     }
@@ -151,10 +153,16 @@ std::string JsonString(std::string_view text, std::size_t at) {
 
 }  // namespace
 
+// sway hands a picture's path to wordexp, which refuses "( ) & | ; < > { }",
+// expands "* ? [ ~ $" and the backtick and drops quotes; a backslash makes
+// any byte stand for itself, so every byte that is not plainly safe gets one.
 std::string SwayQuoted(std::string_view text) {
     std::string quoted = "\"";
     for (const char c : text) {
-        if (c == '\\' || c == '"' || c == '$' || c == '\'' || c == '`') quoted += '\\';
+        if (c == '\n') return "";
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+                           c == '.' || c == '-' || c == '_';
+        if (!plain) quoted += '\\';
         quoted += c;
     }
     return quoted + "\"";
