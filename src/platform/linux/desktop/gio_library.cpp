@@ -32,6 +32,7 @@ bool Fill(void* h, Library& l, std::string& why) {
            Find(h, "g_settings_schema_unref", l.settings_schema_unref, why) &&
            Find(h, "g_settings_new_full", l.settings_new_full, why) &&
            Find(h, "g_settings_is_writable", l.settings_is_writable, why) &&
+           Find(h, "g_settings_get_string", l.settings_get_string, why) &&
            Find(h, "g_settings_set_string", l.settings_set_string, why) &&
            Find(h, "g_settings_sync", l.settings_sync, why) && Find(h, "g_object_unref", l.object_unref, why) &&
            Find(h, "g_error_free", l.error_free, why) && Find(h, "g_free", l.free, why) &&

@@ -29,6 +29,7 @@ struct Library {
     decltype(&::g_settings_schema_unref) settings_schema_unref;
     decltype(&::g_settings_new_full) settings_new_full;
     decltype(&::g_settings_is_writable) settings_is_writable;
+    decltype(&::g_settings_get_string) settings_get_string;
     decltype(&::g_settings_set_string) settings_set_string;
     decltype(&::g_settings_sync) settings_sync;
     decltype(&::g_object_unref) object_unref;
