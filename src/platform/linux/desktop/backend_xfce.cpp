@@ -112,6 +112,53 @@ bool SetProperty(const std::string& property, GVariant* value, std::string& why)
     return true;
 }
 
+// A property as it was before this run set it: its value, or none.
+struct Earlier {
+    std::string property;
+    GVariant* value;  // nullptr: the property did not exist
+};
+
+// Sets `property` to `value` after noting in `written` what it held, so
+// that it can be put back.
+bool SetNoting(const std::string& property, GVariant* value, std::vector<Earlier>& written, std::string& why) {
+    const gio::Library& gio = *gio::Load(why);
+    std::string missing;
+    GVariant* reply = Call("GetProperty", gio.variant_new("(ss)", kChannel, property.c_str()), "(v)", missing);
+    GVariant* was = nullptr;
+    if (reply != nullptr) {
+        gio.variant_get(reply, "(v)", &was);
+        gio.variant_unref(reply);
+    }
+    if (!SetProperty(property, value, why)) {
+        if (was != nullptr) gio.variant_unref(was);
+        return false;
+    }
+    written.push_back({property, was});
+    return true;
+}
+
+// After a property was refused: gives the ones set before it their earlier
+// values back, newest first, so that no monitor goes on naming a picture
+// that is then removed. False when one of them cannot be put back.
+bool PutBack(std::vector<Earlier>& written) {
+    std::string why;
+    const gio::Library& gio = *gio::Load(why);
+    bool all = true;
+    for (auto it = written.rbegin(); it != written.rend(); ++it) {
+        if (it->value != nullptr) {
+            all = SetProperty(it->property, it->value, why) && all;
+            gio.variant_unref(it->value);
+        } else {
+            GVariant* reply = Call("ResetProperty", gio.variant_new("(ssb)", kChannel, it->property.c_str(), FALSE),
+                                   "()", why);
+            if (reply != nullptr) gio.variant_unref(reply);
+            all = reply != nullptr && all;
+        }
+    }
+    written.clear();
+    return all;
+}
+
 bool Connect(std::string& why) {
     GVariant* reply = Call("ListChannels", nullptr, "(as)", why);
     if (reply == nullptr) {
@@ -131,13 +178,18 @@ bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
         return false;
     const gio::Library& gio = *gio::Load(why);
     const int style = std::stoi(handed.mode);
+    std::vector<Earlier> written;
     for (const std::string& prefix : prefixes) {
-        if (!SetProperty(prefix + "last-image", gio.variant_new_string(handed.path.c_str()), why) ||
-            !SetProperty(prefix + "image-style", gio.variant_new_int32(style), why)) {
-            presenter::Discard(handed);
+        if (!SetNoting(prefix + "last-image", gio.variant_new_string(handed.path.c_str()), written, why) ||
+            !SetNoting(prefix + "image-style", gio.variant_new_int32(style), written, why)) {
+            // Should the earlier values not go back, a monitor may be left
+            // naming the new picture, which then stays.
+            if (PutBack(written)) presenter::Discard(handed);
             return false;
         }
     }
+    for (const Earlier& earlier : written)
+        if (earlier.value != nullptr) gio.variant_unref(earlier.value);
     presenter::Keep(bitmap, handed);
     return true;
 }
