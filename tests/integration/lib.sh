@@ -64,11 +64,26 @@ with_session_bus() {
     rm -rf "$SARVO_TEST_T"
     exit $rc
 }
+# silent_peer PATH [full]: tests/tools/silent_peer.py at PATH, once it is ready.
+silent_peer() {
+    local ready; ready=$(mktemp "$T/peer.XXXXXX")
+    "$SARVO_SILENT_PEER" "$@" >"$ready" &
+    CLEANUPS+=("kill $!; rm -f '$1'")
+    poll "the silent peer at $1" test -s "$ready"
+}
+# silent_x_display: DISPLAY names a silent peer on a display number of its own.
+silent_x_display() {
+    local n
+    for n in $(seq 600 699); do (set -C && echo $$ >"/tmp/.X$n-lock") 2>/dev/null && break; done
+    CLEANUPS+=("rm -f /tmp/.X$n-lock")
+    [[ ! -e /tmp/.X11-unix/X$n ]] || fail "display $n is in use without a lock"
+    mkdir -p /tmp/.X11-unix && silent_peer "/tmp/.X11-unix/X$n" && export DISPLAY=:$n
+}
 # as_unprivileged ARGUMENT...: (call it first) as root, runs the calling script again as "nobody".
 as_unprivileged() { [[ $(id -u) != 0 ]] || exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"; }
 
-run_changer() {  # [ARGUMENT...]: with a time limit; sets RC, OUT and ERR
-    timeout 60 "$PROG/SarvoChanger" "$@" >"$T/stdout" 2>"$T/stderr"
+run_changer() {  # [ARGUMENT...]: with a time limit (CHANGER_LIMIT, 60 s); sets RC, OUT and ERR
+    timeout "${CHANGER_LIMIT:-60}" "$PROG/SarvoChanger" "$@" >"$T/stdout" 2>"$T/stderr"
     RC=$?
     OUT=$(cat "$T/stdout") ERR=$(cat "$T/stderr")
     [[ $RC -ne 124 ]] || fail "the changer did not end within its time limit"

@@ -15,13 +15,13 @@
 
 #include "desktop/gio_library.h"
 #include "desktop/presenter.h"
+#include "x11_linux.h"
 
 namespace sarvo::platform {
 
 namespace {
 
 constexpr const char* kChannel = "xfce4-desktop";
-constexpr int kTimeoutMs = 10000;
 
 const GVariantType* Type(const char* text) { return reinterpret_cast<const GVariantType*>(text); }
 
@@ -33,7 +33,7 @@ GVariant* Call(const char* method, GVariant* arguments, const char* replyType, s
     GError* error = nullptr;
     GVariant* reply = gio.dbus_connection_call_sync(bus, "org.xfce.Xfconf", "/org/xfce/Xfconf", "org.xfce.Xfconf",
                                                     method, arguments, Type(replyType), G_DBUS_CALL_FLAGS_NONE,
-                                                    kTimeoutMs, nullptr, &error);
+                                                    gio::kCallAnswerMs, nullptr, &error);
     if (reply == nullptr) why = std::string("xfconf ") + method + ": " + gio::TakeMessage(gio, error);
     return reply;
 }
@@ -69,7 +69,8 @@ bool PictureProperties(std::vector<std::string>& prefixes, std::string& why) {
 std::vector<std::string> NewPictureProperties() {
     std::vector<std::string> monitors;
     long workspaces = 1;
-    if (Display* d = XOpenDisplay(nullptr)) {
+    const x11::Connection connection;
+    if (Display* d = connection.get()) {
         const Window root = DefaultRootWindow(d);
         if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root)) {
             for (int i = 0; i < resources->noutput; ++i) {
@@ -94,7 +95,6 @@ std::vector<std::string> NewPictureProperties() {
             type == XA_CARDINAL && format == 32 && count == 1)
             workspaces = std::max(1L, std::min(64L, *reinterpret_cast<long*>(data)));
         if (data != nullptr) XFree(data);
-        XCloseDisplay(d);
     }
     if (monitors.empty()) monitors.push_back("0");
     std::vector<std::string> prefixes;

@@ -3,7 +3,11 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 namespace sarvo::platform::gio {
 
@@ -18,6 +22,9 @@ bool Find(void* handle, const char* name, Function& function, std::string& why) 
 
 bool Fill(void* h, Library& l, std::string& why) {
     return Find(h, "g_bus_get_sync", l.bus_get_sync, why) &&
+           Find(h, "g_cancellable_new", l.cancellable_new, why) &&
+           Find(h, "g_cancellable_cancel", l.cancellable_cancel, why) &&
+           Find(h, "g_error_matches", l.error_matches, why) && Find(h, "g_io_error_quark", l.io_error_quark, why) &&
            Find(h, "g_dbus_connection_call_sync", l.dbus_connection_call_sync, why) &&
            Find(h, "g_dbus_connection_call_with_unix_fd_list_sync", l.dbus_connection_call_with_unix_fd_list_sync,
                 why) &&
@@ -81,6 +88,29 @@ bool SessionBusNamed() {
            S_ISSOCK(st.st_mode);
 }
 
+// GIO waits for the bus to let it in without end; a helper thread cancels
+// the wait once `milliseconds` have passed (the error is then "cancelled").
+GDBusConnection* ConnectCancelledAfter(const Library& gio, int milliseconds, GError*& error) {
+    GCancellable* cancellable = gio.cancellable_new();
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    std::thread timer([&] {
+        std::unique_lock lock(mutex);
+        if (!changed.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return done; }))
+            gio.cancellable_cancel(cancellable);
+    });
+    GDBusConnection* connection = gio.bus_get_sync(G_BUS_TYPE_SESSION, cancellable, &error);
+    {
+        const std::lock_guard lock(mutex);
+        done = true;
+    }
+    changed.notify_one();
+    timer.join();
+    gio.object_unref(cancellable);
+    return connection;
+}
+
 GDBusConnection* SessionBus(std::string& why) {
     const Library* gio = Load(why);
     if (gio == nullptr) return nullptr;
@@ -92,10 +122,14 @@ GDBusConnection* SessionBus(std::string& why) {
             return nullptr;
         }
         GError* error = nullptr;
-        GDBusConnection* connection = gio->bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-        if (connection == nullptr)
+        GDBusConnection* connection = ConnectCancelledAfter(*gio, kBusAnswerMs, error);
+        if (connection == nullptr && gio->error_matches(error, gio->io_error_quark(), G_IO_ERROR_CANCELLED)) {
+            gio->error_free(error);
+            failure = "the session bus did not answer within " + std::to_string(kBusAnswerMs / 1000) + " seconds";
+        } else if (connection == nullptr) {
             failure = "no session bus (" + TakeMessage(*gio, error) +
                       "); run the changer inside the desktop session, where DBUS_SESSION_BUS_ADDRESS is set";
+        }
         return connection;
     }();
     if (bus == nullptr) why = failure;
