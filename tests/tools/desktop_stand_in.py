@@ -2,7 +2,8 @@
 """desktop_stand_in.py plasma|portal RECORD: a desktop service on the session bus for
 the integration tests, answering the one call the suite makes, creating
 RECORD.ready once it owns its name. plasma records each script evaluateScript
-gets (if not empty) and "--", and refuses it while RECORD.refuse exists; portal writes SetWallpaperFile's file to RECORD,
+gets (if not empty) and "--", refuses it while RECORD.refuse exists and never
+answers while RECORD.hang does; portal writes SetWallpaperFile's file to RECORD,
 its options to RECORD.options, and answers the request with success.
 """
 import os
@@ -30,6 +31,8 @@ def write(path, mode, data):
 
 def call(bus, sender, _path, _interface, method, parameters, invocation):
     if method == "evaluateScript":
+        if os.path.exists(record + ".hang"):
+            return None
         if parameters.unpack()[0]:
             write(record, "ab", (parameters.unpack()[0] + "--\n").encode())
             if os.path.exists(record + ".refuse"):

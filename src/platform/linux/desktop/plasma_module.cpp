@@ -21,6 +21,10 @@
 namespace {
 
 constexpr const char* kShell = "org.kde.plasmashell";
+// At log-on the shell owns its name a few seconds after the session starts.
+constexpr int kShellWaitMs = 10000;
+// The shell runs a script at once.
+constexpr int kCallAnswerMs = 5000;
 
 int Answer(const QString& text, char* out, unsigned long size, int result) {
     const QByteArray bytes = text.toUtf8();
@@ -58,7 +62,8 @@ extern "C" __attribute__((visibility("default"))) int sarvo_plasma_evaluate(cons
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return Answer("no session bus: " + bus.lastError().message(), text, size, 0);
-    QDeadlineTimer deadline(15000);
+    QDeadlineTimer deadline(kShellWaitMs);
+    bus.interface()->setTimeout(kCallAnswerMs);
     while (!bus.interface()->isServiceRegistered(QString::fromLatin1(kShell)).value()) {
         if (deadline.hasExpired())
             return Answer(QStringLiteral("the Plasma shell (org.kde.plasmashell) is not running"), text, size, 0);
@@ -68,7 +73,7 @@ extern "C" __attribute__((visibility("default"))) int sarvo_plasma_evaluate(cons
                                                        QStringLiteral("org.kde.PlasmaShell"),
                                                        QStringLiteral("evaluateScript"));
     call << QString::fromUtf8(script);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 30000);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallAnswerMs);
     if (reply.type() == QDBusMessage::ErrorMessage) return Answer(reply.errorMessage(), text, size, 0);
     return Answer(reply.arguments().value(0).toString(), text, size, 1);
 }
