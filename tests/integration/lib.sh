@@ -74,10 +74,14 @@ silent_peer() {
 # silent_x_display: DISPLAY names a silent peer on a display number of its own.
 silent_x_display() {
     local n
-    for n in $(seq 600 699); do (set -C && echo $$ >"/tmp/.X$n-lock") 2>/dev/null && break; done
-    CLEANUPS+=("rm -f /tmp/.X$n-lock")
-    [[ ! -e /tmp/.X11-unix/X$n ]] || fail "display $n is in use without a lock"
-    mkdir -p /tmp/.X11-unix && silent_peer "/tmp/.X11-unix/X$n" && export DISPLAY=:$n
+    for n in $(seq 600 699); do
+        (set -C && printf '%10d\n' $$ >"/tmp/.X$n-lock") 2>/dev/null || continue  # as X servers lock theirs
+        CLEANUPS+=("rm -f /tmp/.X$n-lock")
+        [[ ! -e /tmp/.X11-unix/X$n ]] || fail "display $n is in use without a lock"
+        mkdir -p /tmp/.X11-unix && silent_peer "/tmp/.X11-unix/X$n" && export DISPLAY=:$n
+        return
+    done
+    fail "no free display number for a silent X server"
 }
 # as_unprivileged ARGUMENT...: (call it first) as root, runs the calling script again as "nobody".
 as_unprivileged() { [[ $(id -u) != 0 ]] || exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"; }
