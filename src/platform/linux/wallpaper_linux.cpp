@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "core/pure/placement.h"
+#include "deadline_linux.h"
 #include "desktop/backends.h"
 #include "desktop/presenter.h"
 #include "io_linux.h"
@@ -57,6 +58,7 @@ std::vector<const DesktopBackend*> Candidates(const Environment& environment, st
 }  // namespace
 
 bool WallpaperAvailable(std::string& why) {
+    const linux_deadline::Step timed("asking the desktop whether it can show a wallpaper");
     const Environment environment = ProcessEnvironment();
     const auto candidates = Candidates(environment, why);
     if (candidates.empty()) return false;
@@ -65,6 +67,7 @@ bool WallpaperAvailable(std::string& why) {
 }
 
 bool ApplyWallpaper(const std::string& path, std::string& why) {
+    const linux_deadline::Step timed(path.empty() ? "removing the wallpaper" : "showing the wallpaper");
     why.clear();
     const Environment environment = ProcessEnvironment();
     const auto candidates = Candidates(environment, why);

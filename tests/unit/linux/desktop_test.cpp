@@ -1,7 +1,8 @@
-// The real desktop backends (chosen from the session, handing over, their pure rules), the files desktops are handed, program starts.
+// The real desktop backends (chosen from the session, handing over, their pure rules), the files desktops are handed, program starts, waits on the desktop.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -17,10 +18,12 @@
 #include "desktop/backends.h"
 #include "picture_test_support.h"
 #include "platform/process.h"
+#include "deadline_linux.h"
 #include "platform/program.h"
 #include "desktop/presenter.h"
 #include "spawn_linux.h"
 #include "support/temp_dir.h"
+#include "x11_linux.h"
 
 using namespace sarvo;
 using namespace sarvo::platform;
@@ -116,7 +119,12 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
                    "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
                    "serving (for example SARVO_DESKTOP_BACKEND=x11).");
     const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
-    EXPECT_EQ(SwayQuoted(odd), "\"/home/u/a \\\"b\\\" \\'c\\' \\\\d \\$HOME \\`e\\` 写真.png\"");
+    // sway expands a path as a shell word: every byte but letters, digits and "/ . - _" escaped.
+    for (const auto& [path, quoted] : {std::pair{"/Az09/a-b_c.png", "\"/Az09/a-b_c.png\""},
+                                       {"a \"b\" 'c' \\d $H `e`", R"("a\ \"b\"\ \'c\'\ \\d\ \$H\ \`e\`")"},
+                                       {"(o) & {x}; <y> |*?[~#", R"("\(o\)\ \&\ \{x\}\;\ \<y\>\ \|\*\?\[\~\#")"},
+                                       {"写", "\"\\\xe5\\\x86\\\x99\""}, {"a\nb", ""}})
+        EXPECT_EQ(SwayQuoted(path), quoted) << path;
     EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
@@ -129,6 +137,55 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
         EXPECT_FALSE(SwayReplySucceeded(reply, why));
         EXPECT_EQ(why, told);
     }
+}
+
+namespace {
+
+// Where a display name leads: the sockets, or host:port, or "-".
+std::string AddressOf(std::string_view name) {
+    x11::DisplayAddress address;
+    if (!x11::ParseDisplayName(name, address)) return "-";
+    std::string text;
+    for (const std::string& socket : address.sockets) text += socket + " ";
+    return text + address.host + ":" + std::to_string(address.port);
+}
+
+}  // namespace
+
+// The X server is asked first where Xlib would go: the abstract socket, then the file; or the host's port.
+TEST(DesktopWaits, TheXServerIsAskedWhereXlibGoesAndTheDesktopStepsShareOneBudget) {
+    const std::pair<const char*, const char*> names[] = {
+        {":0", "@/tmp/.X11-unix/X0 /tmp/.X11-unix/X0 :0"}, {"unix:12.1", "@/tmp/.X11-unix/X12 /tmp/.X11-unix/X12 :0"},
+        {"localhost:10.0", "localhost:6010"}, {"tcp/example.org:2", "example.org:6002"},
+        {":sarvo-none", "-"}, {"/tmp/launch-x/org.x:0", "-"}, {"node::0", "-"}, {"", "-"}};
+    for (const auto& [name, address] : names) EXPECT_EQ(AddressOf(name), address) << name;
+    // Only the time in steps counts, steps nest, and a window's time is the user's.
+    using linux_deadline::Step;
+    EXPECT_EXIT(
+        {
+            linux_deadline::SetBudget(std::chrono::milliseconds(300));
+            {
+                const Step a("a");
+                poll(nullptr, 0, 100);
+            }
+            poll(nullptr, 0, 400);
+            {
+                const Step b("b");
+                const Step c("c");
+                poll(nullptr, 0, 250);
+            }
+            std::exit(0);
+        },
+        testing::ExitedWithCode(1), "^The desktop did not answer within 0.3 seconds \\(b, c\\); the run ends here.\n$");
+    EXPECT_EXIT(
+        {
+            linux_deadline::SetBudget(std::chrono::milliseconds(50));
+            const linux_deadline::Interactive window;
+            const Step a("a");
+            poll(nullptr, 0, 200);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 namespace {

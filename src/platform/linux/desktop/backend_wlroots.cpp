@@ -30,6 +30,8 @@ namespace sarvo::platform {
 namespace {
 
 constexpr auto kDrawTime = std::chrono::milliseconds(400);
+// hyprctl hands the request to hyprpaper and ends at once.
+constexpr int kHyprctlMs = 5000;
 
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
@@ -177,7 +179,7 @@ bool Hyprctl(const std::vector<std::string>& arguments, std::string& why) {
     std::vector<std::string> argv{"hyprctl", "hyprpaper"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     linux_spawn::RunResult result;
-    if (!linux_spawn::RunAndWait(argv, 10000, result, why)) return false;
+    if (!linux_spawn::RunAndWait(argv, kHyprctlMs, result, why)) return false;
     if (result.exitStatus != 0 || result.output.find("rror") != std::string::npos) {
         why = "hyprctl hyprpaper " + arguments.front() + " failed: " + result.output;
         return false;
