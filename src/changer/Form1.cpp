@@ -73,6 +73,11 @@ RunEnd Form1::Form_Load() {
     if (!PicLoad()) return end_;
     // Nothing is replaced in a session where no desktop can show the picture.
     if (!WallpaperAvailable()) return end_;
+    // One run at a time replaces the bitmap, shows it and records it, so
+    // that runs that meet (a log-on start and one by hand) leave the
+    // bitmap, the desktop and "WallPaper" naming the same picture.
+    platform::WallpaperChange change;
+    if (!BeginChange(change)) return end_;
     if (!SavePicture()) return end_;
     if (!SarvoSet()) {
         RestorePrevious();
@@ -181,6 +186,14 @@ bool Form1::WallpaperAvailable() {
         return false;
     }
     return true;
+}
+
+bool Form1::BeginChange(platform::WallpaperChange& change) {
+    std::string why;
+    if (change.Begin(why)) return true;
+    bitmapFile_.reset();
+    Stop(std::string("壁紙を設定できませんでした。") + kCrLf + why);
+    return false;
 }
 
 // The previous bitmap keeps a second name until the desktop has taken the

@@ -11,6 +11,7 @@
 
 #include "core/pure/controls.h"
 #include "platform/files.h"
+#include "platform/wallpaper.h"
 
 namespace sarvo::changer {
 
@@ -58,6 +59,7 @@ private:
     void RandomSelect();
     bool PicLoad();
     bool WallpaperAvailable();
+    bool BeginChange(platform::WallpaperChange& change);
     bool SavePicture();
     bool SarvoSet();
     std::string PreviousBitmapPath() const;

@@ -1,10 +1,34 @@
 // Showing a bitmap file as the desktop wallpaper.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace sarvo::platform {
+
+// One change of the wallpaper at a time across the suite's programs, held
+// from replacing the bitmap through showing it and recording the picture, so
+// that two runs at once (a log-on start and one by hand, a delete-skip during
+// a run) leave the bitmap, the desktop and the record naming one picture.
+// ApplyWallpaper takes it by itself for its own steps; a program that holds
+// it around them may: within one process the hold is shared.
+class WallpaperChange {
+public:
+    WallpaperChange();
+    WallpaperChange(const WallpaperChange&) = delete;
+    WallpaperChange& operator=(const WallpaperChange&) = delete;
+    ~WallpaperChange();
+
+    // Waits, for a bounded time, until no other run is changing the
+    // wallpaper, and holds the change until the object goes. False, with
+    // `why`, when another run kept it all that time.
+    bool Begin(std::string& why);
+
+private:
+    struct Hold;
+    std::unique_ptr<Hold> hold_;
+};
 
 // Whether this session has a way of showing the wallpaper now. Callers ask
 // before they replace the bitmap, so that a session where nothing can show

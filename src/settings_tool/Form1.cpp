@@ -417,7 +417,10 @@ bool Form1::StartUpUnRegist() {
 
 bool Form1::SettingWallpaper(const std::string& WallpaperPath) {
     std::string why;
-    if (!platform::ApplyWallpaper(WallpaperPath, why)) {
+    // A changer run that meets this one must not hand the desktop a copy
+    // between the removal of the wallpaper and of its copies.
+    platform::WallpaperChange change;
+    if (!change.Begin(why) || !platform::ApplyWallpaper(WallpaperPath, why)) {
         notes_ << "SarvoSetTool: " << why << "\n";
         return false;
     }

@@ -112,6 +112,8 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndEveryStopShows
         {"no desktop can show the wallpaper",
          [&] { WriteFile(picture, BmpBytes(1)), Desk().available = false, Desk().unavailable = "no backend"; },
          [] { return "壁紙を設定できませんでした。\r\nno backend"; }, true},
+        {"another run is changing the wallpaper", [&] { WriteFile(picture, BmpBytes(1)), Desk().changeRefused = "busy"; },
+         [] { return "壁紙を設定できませんでした。\r\nbusy"; }, true},
         {"the bitmap cannot be written",  // a folder in its place cannot be replaced
          [&] { WriteFile(picture, BmpBytes(1)), fs::remove(bitmap), fs::create_directory(bitmap); },
          [&] { return "壁紙の画像ファイルを保存できませんでした。\r\n" + graphic + "\r\n"; }, false},

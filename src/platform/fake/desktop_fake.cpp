@@ -41,6 +41,24 @@ bool StartProgram(const std::string& program, const std::string& arguments, Wind
     return true;
 }
 
+struct WallpaperChange::Hold {
+    bool held = false;
+};
+
+WallpaperChange::WallpaperChange() : hold_(std::make_unique<Hold>()) {}
+
+WallpaperChange::~WallpaperChange() {
+    if (hold_->held) --fake::TheDesktop().changesHeld;
+}
+
+bool WallpaperChange::Begin(std::string& why) {
+    auto& d = fake::TheDesktop();
+    why = d.changeRefused;
+    hold_->held = why.empty();
+    if (hold_->held) ++d.changesHeld;
+    return hold_->held;
+}
+
 bool WallpaperAvailable(std::string& why) {
     auto& d = fake::TheDesktop();
     why = d.available ? "" : d.unavailable;

@@ -33,6 +33,8 @@ struct Desktop {
     // Input: when not empty, ApplyWallpaper succeeds but reports this, as
     // when the path could not be recorded.
     std::string applyNote;
+    // Input: when not empty, WallpaperChange::Begin fails with this reason.
+    std::string changeRefused;
     // Input: what StoredWallpaperIsTheDesktops answers (true: as on Windows).
     bool storeHoldsEveryWallpaper = true;
     // Input: when false, StartProgram fails.
@@ -48,6 +50,7 @@ struct Desktop {
     std::vector<platform::Key> keysProbed;
     std::vector<StartedProgram> started;
     std::vector<std::string> applied;  // paths given to ApplyWallpaper that succeeded
+    int changesHeld = 0;               // WallpaperChange objects holding the change now
     std::vector<std::string> openedFolders;    // folders given to OpenFolderWindow that succeeded
     std::vector<std::string> openedAddresses;  // addresses given to OpenWebAddress that succeeded
 };

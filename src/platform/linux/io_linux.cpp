@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace sarvo::platform::linux_io {
 
@@ -142,33 +144,92 @@ void RemoveLeftovers(const std::string& folder) {
     closedir(dir);
 }
 
-FolderLock::~FolderLock() {
-    if (fd_ >= 0) close(fd_);
+namespace {
+
+// The folders this process holds locked: a folder's descriptor, which holds
+// the flock, and how many FolderLock objects share it.
+struct HeldFolder {
+    dev_t device;
+    ino_t inode;
+    int fd;
+    int holders;
+};
+
+std::mutex& HeldMutex() {
+    static std::mutex mutex;
+    return mutex;
 }
 
-bool FolderLock::Acquire(const std::string& folder, std::chrono::milliseconds wait, std::string& why) {
-    fd_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd_ < 0) {
+std::vector<HeldFolder>& Held() {
+    static std::vector<HeldFolder> held;
+    return held;
+}
+
+}  // namespace
+
+FolderLock::~FolderLock() {
+    if (!held_) return;
+    const std::lock_guard guard(HeldMutex());
+    std::vector<HeldFolder>& held = Held();
+    for (auto it = held.begin(); it != held.end(); ++it) {
+        if (it->device != device_ || it->inode != inode_) continue;
+        if (--it->holders == 0) {
+            close(it->fd);  // releases the lock
+            held.erase(it);
+        }
+        return;
+    }
+}
+
+FolderLock::Outcome FolderLock::Acquire(const std::string& folder, std::chrono::milliseconds wait,
+                                        std::string& why) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || fstat(fd, &st) != 0) {
         why = ErrorText("cannot open", folder);
-        return false;
+        if (fd >= 0) close(fd);
+        return Outcome::NoFolder;
+    }
+    {
+        const std::lock_guard guard(HeldMutex());
+        for (HeldFolder& h : Held()) {
+            if (h.device != st.st_dev || h.inode != st.st_ino) continue;
+            // A lock on another descriptor of a folder this process holds
+            // would wait for ourselves: the held one is shared instead.
+            ++h.holders;
+            close(fd);
+            device_ = st.st_dev;
+            inode_ = st.st_ino;
+            held_ = true;
+            return Outcome::Held;
+        }
     }
     // flock has no time limit of its own: it is asked without waiting, again
     // and again, with short naps between.
     const auto deadline = std::chrono::steady_clock::now() + wait;
     auto nap = std::chrono::milliseconds(5);
     for (;;) {
-        if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK && errno != EINTR) return true;  // no locks on this file system
-        if (std::chrono::steady_clock::now() >= deadline) break;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+        if (errno != EWOULDBLOCK && errno != EINTR) {  // no locks on this file system
+            close(fd);
+            return Outcome::Held;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            close(fd);
+            const long long ms = wait.count();
+            why = "another run kept " + folder + " locked for " +
+                  (ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms");
+            return Outcome::Busy;
+        }
         std::this_thread::sleep_for(nap);
         nap = std::min(nap * 2, std::chrono::milliseconds(100));
     }
-    close(fd_);
-    fd_ = -1;
-    const long long ms = wait.count();
-    why = "another run kept " + folder + " locked for " +
-          (ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms");
-    return false;
+    const std::lock_guard guard(HeldMutex());
+    Held().push_back({st.st_dev, st.st_ino, fd, 1});
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+    held_ = true;
+    return Outcome::Held;
 }
 
 }  // namespace sarvo::platform::linux_io

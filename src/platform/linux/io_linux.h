@@ -43,7 +43,12 @@ int CreateTemporary(const std::string& folder, mode_t mode, std::string& path);
 void RemoveLeftovers(const std::string& folder);
 
 // An exclusive lock on a folder (flock on the folder itself, so that there
-// is no lock file to leave behind), released when the object goes.
+// is no lock file to leave behind), released when the object goes. Within
+// one process the lock is shared: a second FolderLock on a folder the
+// process holds already takes it at once, and the folder is let go when the
+// last of them goes. So a run that holds the wallpaper's lock can still
+// write the registry store, whose lock is the same folder where the data
+// and configuration homes are one.
 class FolderLock {
 public:
     FolderLock() = default;
@@ -51,13 +56,19 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
     ~FolderLock();
 
-    // Waits up to `wait` for the lock. False, with `why`, when another holder
-    // kept it all that time or the folder cannot be opened. A file system
-    // that cannot lock folders at all is no reason to stop: true, unlocked.
-    bool Acquire(const std::string& folder, std::chrono::milliseconds wait, std::string& why);
+    enum class Outcome {
+        Held,      // the lock is ours (or the file system cannot lock folders at all)
+        Busy,      // another holder kept it all the time waited
+        NoFolder,  // the folder cannot be opened
+    };
+
+    // Waits up to `wait` for the lock; `why` says why not when not Held.
+    Outcome Acquire(const std::string& folder, std::chrono::milliseconds wait, std::string& why);
 
 private:
-    int fd_ = -1;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    bool held_ = false;
 };
 
 }  // namespace sarvo::platform::linux_io

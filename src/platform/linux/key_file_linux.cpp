@@ -1,13 +1,11 @@
 #include "key_file_linux.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <chrono>
 #include <vector>
 
+#include "io_linux.h"
 #include "platform/files.h"
 
 namespace sarvo::platform::linux_keyfile {
@@ -16,6 +14,10 @@ namespace {
 
 // A settings file is a few lines; anything far larger is not ours to parse.
 constexpr std::size_t kFileLimit = 16u << 20;
+
+// Another program holds the lock only while it rewrites a file of a few
+// lines; one that keeps it this long is stuck, and the write is given up.
+constexpr auto kLockWait = std::chrono::seconds(10);
 
 }  // namespace
 
@@ -38,18 +40,16 @@ bool Save(const std::string& path, const ProfileText& text) {
 }
 
 bool Update(const std::string& path, const std::function<bool(ProfileText&)>& change) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    // A lock on the folder leaves no file of its own behind.
-    const int lock = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock >= 0) {
-        while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
+    // The whole read-change-write under a lock on the folder, so that two
+    // programs writing different values at once keep both. A folder that
+    // cannot be opened for the lock cannot take the new file either; the
+    // write then fails by itself.
+    linux_io::FolderLock lock;
+    std::string why;
+    if (lock.Acquire(linux_io::FolderOf(path), kLockWait, why) == linux_io::FolderLock::Outcome::Busy) return false;
     ProfileText text;
     bool ok = Load(path, text);
     if (ok && change(text)) ok = Save(path, text);
-    if (lock >= 0) close(lock);  // releases the lock
     return ok;
 }
 

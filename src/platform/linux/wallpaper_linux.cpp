@@ -37,8 +37,11 @@ bool LockTheDesktop(linux_io::FolderLock& lock, std::string& why) {
         why = "cannot make the folder " + folder;
         return false;
     }
-    if (lock.Acquire(folder, kLockWait, why)) return true;
-    why = "the wallpaper is being changed by another run: " + why;
+    switch (lock.Acquire(folder, kLockWait, why)) {
+        case linux_io::FolderLock::Outcome::Held: return true;
+        case linux_io::FolderLock::Outcome::Busy: why = "the wallpaper is being changed by another run: " + why; break;
+        case linux_io::FolderLock::Outcome::NoFolder: break;
+    }
     return false;
 }
 
@@ -57,6 +60,16 @@ std::vector<const DesktopBackend*> Candidates(const Environment& environment, st
 
 }  // namespace
 
+struct WallpaperChange::Hold {
+    linux_io::FolderLock lock;
+};
+
+WallpaperChange::WallpaperChange() : hold_(std::make_unique<Hold>()) {}
+
+WallpaperChange::~WallpaperChange() = default;
+
+bool WallpaperChange::Begin(std::string& why) { return LockTheDesktop(hold_->lock, why); }
+
 bool WallpaperAvailable(std::string& why) {
     const linux_deadline::Step timed("asking the desktop whether it can show a wallpaper");
     const Environment environment = ProcessEnvironment();
@@ -73,10 +86,8 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     const auto candidates = Candidates(environment, why);
     if (candidates.empty()) return false;
     {
-        // Let go before the store is written: the store takes a lock of its
-        // own, this very one where the data and configuration homes are one.
-        linux_io::FolderLock lock;
-        if (!LockTheDesktop(lock, why)) return false;
+        WallpaperChange change;
+        if (!change.Begin(why)) return false;
         std::string shown;
         RegistryReadString(kDesktopKey, "Wallpaper", shown);
         const Placement placement = StoredPlacement();

@@ -11,6 +11,45 @@
 
 namespace sarvo::platform {
 
+namespace {
+
+// Every program of the suite of this user's session meets at this mutex.
+constexpr const char* kChangeMutex = "Local\\SarvoBackdropChanger.WallpaperChange";
+
+// Another run holds the change only while it writes, shows and records one
+// bitmap: a second or two.
+constexpr DWORD kChangeWait = 15000;
+
+}  // namespace
+
+// A named mutex: it is let go by the system when its holder ends, and one
+// thread may take it again while it holds it.
+struct WallpaperChange::Hold {
+    HANDLE mutex = nullptr;
+    bool held = false;
+};
+
+WallpaperChange::WallpaperChange() : hold_(std::make_unique<Hold>()) {}
+
+WallpaperChange::~WallpaperChange() {
+    if (hold_->held) ReleaseMutex(hold_->mutex);
+    if (hold_->mutex != nullptr) CloseHandle(hold_->mutex);
+}
+
+bool WallpaperChange::Begin(std::string& why) {
+    hold_->mutex = CreateMutexA(nullptr, FALSE, kChangeMutex);
+    if (hold_->mutex == nullptr) {
+        why = win32::SystemErrorText(GetLastError());
+        return false;
+    }
+    // A holder that ended without letting go leaves the mutex abandoned,
+    // which hands it on all the same.
+    const DWORD waited = WaitForSingleObject(hold_->mutex, kChangeWait);
+    hold_->held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    if (!hold_->held) why = "the wallpaper is being changed by another run (15 s waited)";
+    return hold_->held;
+}
+
 // The desktop is always there to show the wallpaper on Windows.
 bool WallpaperAvailable(std::string& why) {
     why.clear();

@@ -201,18 +201,46 @@ TEST(ArgumentTextAndMoves, ExistingFilesBecomeQuotedAbsolutePathsAndMovesAcrossF
     fs::remove_all(memory);
 }
 
-// A wait for a folder another holder keeps locked ends in time and says why; the lock goes with its holder.
-TEST(FolderLock, AWaitForAFolderAnotherHoldsIsBoundedAndTheLockGoesWithItsHolder) {
+// A wait for a folder another process keeps locked ends in time and says why; the lock goes with its holder.
+TEST(FolderLock, AWaitForAFolderAnotherProcessHoldsIsBoundedAndTheLockGoesWithItsHolder) {
     TempDir dir;
     using platform::linux_io::FolderLock;
-    auto holder = std::make_unique<FolderLock>();
+    int held[2], release[2];
+    ASSERT_EQ(pipe(held), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        FolderLock lock;
+        std::string why;
+        const bool ok = lock.Acquire(dir.str(), std::chrono::milliseconds(0), why) == FolderLock::Outcome::Held;
+        char byte = ok ? 'y' : 'n';
+        (void)!write(held[1], &byte, 1);
+        (void)!read(release[0], &byte, 1);
+        _exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(read(held[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
     FolderLock waiter, next;
     std::string why;
-    ASSERT_TRUE(holder->Acquire(dir.str(), std::chrono::milliseconds(0), why)) << why;
-    EXPECT_FALSE(waiter.Acquire(dir.str(), std::chrono::milliseconds(50), why));
+    EXPECT_EQ(waiter.Acquire(dir.str(), std::chrono::milliseconds(50), why), FolderLock::Outcome::Busy);
     EXPECT_EQ(why, "another run kept " + dir.str() + " locked for 50 ms");
-    holder.reset();
-    EXPECT_TRUE(next.Acquire(dir.str(), std::chrono::milliseconds(0), why)) << why;
+    ASSERT_EQ(write(release[1], "x", 1), 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(holder, &status, 0), holder);
+    EXPECT_EQ(next.Acquire(dir.str(), std::chrono::milliseconds(0), why), FolderLock::Outcome::Held) << why;
+    for (const int fd : {held[0], held[1], release[0], release[1]}) close(fd);
+}
+
+// Within one process the lock is shared: a second holder of the same folder never waits for the first.
+TEST(FolderLock, ASecondHolderInTheSameProcessSharesTheLock) {
+    TempDir dir;
+    using platform::linux_io::FolderLock;
+    FolderLock first, second;
+    std::string why;
+    ASSERT_EQ(first.Acquire(dir.str(), std::chrono::milliseconds(0), why), FolderLock::Outcome::Held);
+    EXPECT_EQ(second.Acquire(dir.str(), std::chrono::milliseconds(0), why), FolderLock::Outcome::Held) << why;
 }
 
 // Writes 60 names in a child and here at once; how many `read` misses afterwards.
