@@ -14,7 +14,7 @@
 #include "core/pure/rules.h"
 #include "core/pure/setting_texts.h"
 #include "picture_test_support.h"
-#include "platform/fake/scripted_ui.h"
+#include "platform/fake/ui_scripted.h"
 #include "platform/ui.h"
 
 using namespace sarvo;
