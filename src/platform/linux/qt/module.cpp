@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QStringList>
+#include <QTranslator>
 
 #include <cmath>
 #include <type_traits>
@@ -38,6 +39,15 @@ QStringList InstalledPlatforms(const QString& list, std::string& why) {
     return installed;
 }
 
+// Qt's own words (the buttons of the boxes, the folder browser) in
+// Japanese, as every text of the suite is, whatever language the user's
+// session speaks. Without Qt's translations installed they stay English.
+void SpeakJapanese(QApplication& application) {
+    static QTranslator translator;
+    if (translator.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        application.installTranslator(&translator);
+}
+
 bool StartApplication(const char* platforms, std::string& why) {
     if (QApplication::instance() != nullptr) return true;
     // Kept for the life of the process, as QApplication requires; never
@@ -60,6 +70,7 @@ bool StartApplication(const char* platforms, std::string& why) {
     // Windows and boxes come and go within one run: the loops that show
     // them end them, not the last window closing.
     application->setQuitOnLastWindowClosed(false);
+    SpeakJapanese(*application);
     return true;
 }
 
