@@ -1,5 +1,6 @@
 #!/bin/bash
-# The real SarvoSetTool: browse (a folder chosen, then a cancel), open (waste
+# The real SarvoSetTool: browse (a folder chosen, then a cancel; the log-on box
+# ticked, then the session ends with SIGTERM), open (waste
 # bin, folder box and a double-clicked address to a recording xdg-open as whole arguments, once each),
 # no-display (no window; a taken name's question on standard error, cancelled).
 . "$(dirname "$0")/lib.sh"
@@ -18,8 +19,14 @@ browse)
     poll "FolderPath following the browser" eval '[[ $(ini_value "$SETTINGS" FolderPath) == "$T/chosen" ]]'
     browse Escape
     timeout 30 xdotool search --sync --name '^Sarvo Changer SettingTool$' >/dev/null
-    close_window
-    assert_eq "$(ini_value "$SETTINGS" FolderPath)" "$T/chosen" "FolderPath after a cancelled browse"
+    xdotool mousemove --window "$WIN" 20 57 click 1
+    poll "the log-on entry" test -s "$XDG_CONFIG_HOME/autostart/SarvoChanger.desktop"
+    kill -TERM "$PID"
+    timeout 30 tail --pid="$PID" -f /dev/null || fail "the program did not end at the end of the session"
+    wait "$PID"
+    assert_eq "$?" 0 "exit code at the end of the session ($(cat "$T/window.out"))"
+    assert_eq "$(ini_value "$SETTINGS" FolderPath) $(ini_value "$SETTINGS" StartUp)" "$T/chosen 1" \
+        "FolderPath after a cancelled browse, and StartUp saved at the end of the session"
     ;;
 open)
     mkdir -p "$T/bin"

@@ -2,10 +2,14 @@
 // holds no state of its own: each widget shows its model's value, forwards
 // the user's change to the model (which runs the program's handler), and
 // is set again whenever the model's Redraw hook says code changed it.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QLabel>
@@ -16,11 +20,17 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSessionManager>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <exception>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -151,22 +161,91 @@ public:
 
     std::exception_ptr failure() const { return failure_; }
 
+    // The user's session ends: the window ends as after a close, and every
+    // box or dialog still open over it is cancelled, so that the handler
+    // that opened it returns and the program can end.
+    void EndSession() {
+        Unload();
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(shown); dialog != nullptr && dialog->isVisible()) dialog->reject();
+        loop_.quit();
+    }
+
 protected:
     void closeEvent(QCloseEvent* event) override {
-        if (!closed_) {
-            closed_ = true;
-            Act(form_.onUnload);
-        }
+        Unload();
         event->accept();
         loop_.quit();
     }
 
 private:
+    void Unload() {
+        if (closed_) return;
+        closed_ = true;
+        Act(form_.onUnload);
+    }
+
     FormSpec& form_;
     QEventLoop& loop_;
     std::vector<Control*> hooked_;
     bool closed_ = false;
     std::exception_ptr failure_;
+};
+
+// The end of the session as a program learns it: on X11 the session
+// manager first asks it to save its data (commitDataRequest); then, on any
+// session, its processes are sent SIGTERM (SIGHUP when the terminal it runs
+// in goes). A signal may come on any thread, at any moment: its handler only
+// writes a byte into a pipe, which the window's event loop reads. While an
+// object of this class lives, each of these calls `onEnd` on the window's
+// thread; afterwards the signals are handled as before.
+class SessionEnd {
+public:
+    explicit SessionEnd(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {
+        if (pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        writeEnd_ = fds_[1];
+        notifier_ = std::make_unique<QSocketNotifier>(fds_[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
+            char bytes[16];
+            while (read(fds_[0], bytes, sizeof bytes) > 0) {
+            }
+            onEnd_();
+        });
+        struct sigaction action {};
+        action.sa_handler = Signalled;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &previous_[i]);
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, notifier_.get(),
+                         [this](QSessionManager&) { onEnd_(); });
+    }
+    SessionEnd(const SessionEnd&) = delete;
+    SessionEnd& operator=(const SessionEnd&) = delete;
+    ~SessionEnd() {
+        if (!notifier_) return;
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+        writeEnd_ = -1;
+        notifier_.reset();
+        close(fds_[0]);
+        close(fds_[1]);
+    }
+
+private:
+    static constexpr int kSignals[] = {SIGTERM, SIGHUP};
+
+    static void Signalled(int) {
+        const int saved = errno;
+        const char byte = 1;
+        // A pipe too full to take it already holds the news.
+        if (writeEnd_ >= 0 && write(writeEnd_, &byte, 1) < 0) errno = saved;
+        errno = saved;
+    }
+
+    static inline volatile sig_atomic_t writeEnd_ = -1;
+    std::function<void()> onEnd_;
+    int fds_[2] = {-1, -1};
+    struct sigaction previous_[std::size(kSignals)] {};
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 template <typename Model>
@@ -350,6 +429,7 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(widgetOf(order[i - 1]), widgetOf(order[i]));
 
+    const SessionEnd sessionEnd([&window] { window.EndSession(); });
     openWindow = &window;
     window.show();
     // Wayland lets only the compositor decide which window is active.
