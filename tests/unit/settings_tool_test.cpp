@@ -119,12 +119,14 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
 TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOrSaysWhyNot) {
     const std::string trash = dir + S + "TrashBox" + S, pics = program.str() + S + "pics" + S;
     WriteFile(pics + "a.jpg", "a");
-    for (const std::string& recorded : {pics + "a.jpg", std::string("/no/such/picture.jpg"), std::string()}) {
+    for (const std::string& recorded : {std::string("/no/such/picture.jpg"), std::string(), pics + "a.jpg"}) {
         fake::ResetScriptedUi();
         Set("WallPaper", recorded);
         Start("/delskip", LoadEnd::NotDone);
-        ExpectOneError(recorded == pics + "a.jpg" ? "" : "設定している壁紙は既に削除されています。");
+        ExpectOneError(recorded == pics + "a.jpg" ? "実行時エラー '" : "設定している壁紙は既に削除されています。");
     }
+    const std::string& refused = Shown()[0].text;  // the last: the system's number and words, the path refused
+    EXPECT_EQ(refused.substr(refused.rfind("\r\n") + 2), trash + "a.jpg") << refused;
     fake::ResetScriptedUi();
     Form1& f = Start("", LoadEnd::OpenWindow);
     Set("WallPaper", pics + "a.jpg");

@@ -1,5 +1,6 @@
 #include "io_linux.h"
 
+#include <locale.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +10,13 @@ namespace sarvo::platform::linux_io {
 
 std::string ErrorText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
+}
+
+std::string SystemDescription(int error) {
+    // The programs themselves run in the C locale; the user's language is
+    // asked for the messages only.
+    static const locale_t user = newlocale(LC_MESSAGES_MASK, "", static_cast<locale_t>(nullptr));
+    return user != static_cast<locale_t>(nullptr) ? strerror_l(error, user) : std::strerror(error);
 }
 
 bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
