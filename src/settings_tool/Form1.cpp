@@ -302,7 +302,7 @@ bool Form1::DeleteSkip() {
     if (!MoveIntoTrashBox(picture)) return false;
     std::string why;
     if (!platform::StartProgram(gExeFilePath, "/nokey", platform::WindowStyle::Minimized, why)) {
-        ShowError(why);
+        ShowError("SarvoChangerを起動できませんでした。\r\n" + gExeFilePath + "\r\n" + why);
         return false;
     }
     return true;

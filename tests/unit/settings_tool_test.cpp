@@ -151,6 +151,12 @@ TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOr
         EXPECT_EQ(Desk().started[0].style, platform::WindowStyle::Minimized);
     }
     EXPECT_EQ(ReadFile(trash + "sea.jpg") + ReadFile(trash + "sea (2).jpg"), "older sea.jpgolder sea (2).jpg");
+    fake::ResetScriptedUi();  // the picture is in TrashBox, but the changer cannot start
+    WriteFile(pics + "b.jpg", "b");
+    Set("WallPaper", pics + "b.jpg");
+    Desk().startSucceeds = false;
+    Start("/delskip", LoadEnd::NotDone);
+    ExpectOneError("SarvoChangerを起動できませんでした。\r\n" + form->gExeFilePath + "\r\n");
 }
 
 TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {

@@ -74,10 +74,9 @@ bool WriteEntry(const std::string& name, const std::string& program) {
     return WriteFileReplacing(Folder() + "/" + file, text->data(), text->size(), why);
 }
 
-bool RemoveEntry(const std::string& name) {
+bool RemoveEntry(const std::string& name, std::string& why) {
     if (!ValidName(name)) return true;  // no file can be named so
     bool removed = true;
-    std::string why;
     for (const std::string& file : EntryFiles(name))
         removed = DeleteFileIfPresent(Folder() + "/" + file, why) && removed;
     return removed;

@@ -185,7 +185,7 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, Fil
 
 bool DeleteFileIfPresent(const std::string& path, std::string& why) {
     if (unlink(path.c_str()) == 0 || errno == ENOENT) return true;
-    why = ErrorText("cannot delete", path);
+    why = linux_io::RefusalText(path);
     return false;
 }
 
@@ -215,7 +215,7 @@ bool RemoveFolderIfEmpty(const std::string& folder, std::string& why) {
     const int error = errno;
     if (HoldsAnything(folder)) return true;
     errno = error;
-    why = ErrorText("cannot remove", folder);
+    why = linux_io::RefusalText(folder);
     return false;
 }
 

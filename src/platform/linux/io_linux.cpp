@@ -19,6 +19,8 @@ std::string SystemDescription(int error) {
     return user != static_cast<locale_t>(nullptr) ? strerror_l(error, user) : std::strerror(error);
 }
 
+std::string RefusalText(const std::string& path) { return path + ": " + SystemDescription(errno); }
+
 bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = write(fd, data, size);

@@ -179,7 +179,7 @@ namespace {
 
 bool Ansi(const std::string& path, std::string& ansi, std::string& why) {
     if (win32::ToAnsi(path, ansi)) return true;
-    why = path + ": the name cannot be written in this system's code page";
+    why = Failure(path, ERROR_NO_UNICODE_TRANSLATION);
     return false;
 }
 

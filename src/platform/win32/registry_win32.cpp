@@ -66,13 +66,17 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name,
                           static_cast<DWORD>(aValue.size() + 1)) == ERROR_SUCCESS;
 }
 
-bool RegistryDeleteValue(const std::string& keyPath, const std::string& name) {
+bool RegistryDeleteValue(const std::string& keyPath, const std::string& name, std::string& why) {
+    const auto refused = [&](long status) {
+        why = "HKEY_CURRENT_USER\\" + keyPath + "\\" + name + ": " + win32::SystemErrorText(static_cast<DWORD>(status));
+        return false;
+    };
     std::string aName;
-    if (!win32::ToAnsi(name, aName)) return false;
+    if (!win32::ToAnsi(name, aName)) return refused(ERROR_NO_UNICODE_TRANSLATION);
     OpenKey key(keyPath, KEY_SET_VALUE);
-    if (!key.ok()) return key.status() == ERROR_FILE_NOT_FOUND;  // no key, so no value
+    if (!key.ok()) return key.status() == ERROR_FILE_NOT_FOUND || refused(key.status());  // no key, so no value
     const LSTATUS status = RegDeleteValueA(key.get(), aName.c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || refused(status);
 }
 
 bool RegistryCreateKey(const std::string& keyPath) {
