@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QScreen>
+#include <QSettings>
 #include <QStringList>
 #include <QTranslator>
 
@@ -71,6 +72,12 @@ bool StartApplication(const char* platforms, std::string& why) {
     // them end them, not the last window closing.
     application->setQuitOnLastWindowClosed(false);
     SpeakJapanese(*application);
+    // Qt keeps nothing of its own for the suite: its folder browser would
+    // write its history into QtProject.conf in the user's settings folder,
+    // to stay there after the suite is gone. Its settings go to a path
+    // where no file can be made.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, "/dev/null");
     return true;
 }
 
