@@ -6,7 +6,7 @@
 # The Debian 12 packages the Linux programs need at run time. The package
 # test checks every library the installed programs load against this list.
 set(SARVO_RUNTIME_PACKAGES
-  libqt6widgets6 libqt6dbus6 qt6-qpa-plugins qt6-wayland libturbojpeg0 libjpeg62-turbo libgif7 libx11-6 libxrandr2
+  libqt6widgets6 libqt6dbus6 qt6-qpa-plugins qt6-wayland libwayland-client0 libturbojpeg0 libjpeg62-turbo libgif7 libx11-6 libxrandr2
   libpng16-16 libglib2.0-0
   qt6-translations-l10n fonts-ipafont-gothic xdg-utils
   CACHE INTERNAL "Debian packages the Linux programs need at run time")

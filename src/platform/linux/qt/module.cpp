@@ -83,13 +83,29 @@ bool StartApplication(const char* platforms, std::string& why) {
 
 }  // namespace
 
+// The primary monitor in its own pixels, whatever scaling the desktop
+// applies. On Wayland that is the current mode the compositor reports for
+// the output Qt takes as primary (by its name, else its place, else the
+// first): Qt's logical size times its whole-number scale is wrong at a
+// fractional scale. Elsewhere Qt's size times its scale is the mode.
 bool QtPrimaryScreenSize(int& width, int& height) {
+    width = height = 0;
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        width = height = 0;
-        return false;
+    if (screen == nullptr) return false;
+    if (QGuiApplication::platformName() == "wayland") {
+        const std::vector<WaylandMode> modes = WaylandModes();
+        const WaylandMode* found = nullptr;
+        for (const WaylandMode& m : modes)
+            if (found == nullptr && !m.name.empty() && QString::fromStdString(m.name) == screen->name()) found = &m;
+        for (const WaylandMode& m : modes)
+            if (found == nullptr && QPoint(m.x, m.y) == screen->geometry().topLeft()) found = &m;
+        if (found == nullptr && !modes.empty()) found = &modes.front();
+        if (found != nullptr) {
+            width = found->width;
+            height = found->height;
+            return true;
+        }
     }
-    // In the screen's own pixels, whatever scaling the desktop applies.
     const double ratio = screen->devicePixelRatio();
     width = static_cast<int>(std::lround(screen->size().width() * ratio));
     height = static_cast<int>(std::lround(screen->size().height() * ratio));
