@@ -20,6 +20,9 @@ DialogResult BrowseFolderDialog(const std::string& title, const std::string& sta
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Names only, as Windows' folder browser shows them: Qt's translations
+    // leave the detail view's type column in English.
+    dialog.setViewMode(QFileDialog::List);
     const QString start = QFile::decodeName(QByteArray::fromStdString(startFolder));
     if (!start.isEmpty() && QFileInfo(start).isDir()) dialog.setDirectory(start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return DialogResult::Cancel;
