@@ -4,6 +4,7 @@
 #include "platform/program.h"
 
 int main(int argc, char** argv) {
+    sarvo::platform::PrepareProcess();
     return sarvo::RunWithGenericErrorBox(sarvo::changer::kApplicationTitle, [&] {
         sarvo::changer::Form1 form(sarvo::platform::ProgramDirectory(), sarvo::platform::ArgumentText(argc, argv));
         const auto end = form.Form_Load();

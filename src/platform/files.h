@@ -108,6 +108,12 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, Fil
 // and could not be deleted.
 bool DeleteFileIfPresent(const std::string& path, std::string& why);
 
+// Removes from `folder` the temporary files the suite's writers left there
+// when they were killed (they carry the suite's mark in their names; see
+// docs/decisions.md). A live writer's are never touched, nor any file
+// without the mark.
+void RemoveTemporaryLeftovers(const std::string& folder);
+
 // Removes the folder `folder` when it is empty. A folder that is not there,
 // or that holds anything at all, is left as it is and counts as done.
 // Returns false and fills `why` (the system's error text) when an empty

@@ -5,6 +5,12 @@
 
 namespace sarvo::platform {
 
+// Called first by every program: undoes what a starter may have handed down
+// that the suite cannot work with. On Linux a starter that ignores SIGCHLD
+// hands that on, and then no started helper could be waited for; it is set
+// back to its default.
+void PrepareProcess();
+
 // The directory that holds the running executable, without a trailing
 // separator (except for a root such as "C:\" or "/"). Empty when unknown.
 std::string ProgramDirectory();

@@ -16,7 +16,10 @@ namespace sarvo::platform {
 bool RegistryReadString(const std::string& keyPath, const std::string& name, std::string& value);
 
 // Writes a text value; the key must exist (see RegistryCreateKey), except
-// that "Control Panel\Desktop" always exists. Returns false on failure.
+// that "Control Panel\Desktop" always exists. Returns false on failure, with
+// `why` saying what the system reported where it said anything (else empty).
+bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value,
+                         std::string& why);
 bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value);
 
 // Removes a value. A value that is not there counts as removed. On failure

@@ -23,9 +23,17 @@ bool ApplyWallpaper(const std::string& path, std::string& why);
 
 // Every file the wallpaper may have been given in place of the bitmap at
 // `bitmapPath` (copies in another format or under changing names, made
-// beside it, and the temporary files of their writing), which belong to the
-// bitmap and go with it. Whether they exist is not looked at; none where
-// the desktop reads the bitmap itself.
+// beside it), which belong to the bitmap and go with it, or with the
+// wallpaper. Whether they exist is not looked at; none where the desktop
+// reads the bitmap itself. The temporary files of their writing are the
+// file service's leftovers (RemoveTemporaryLeftovers).
 std::vector<std::string> BitmapCopies(const std::string& bitmapPath);
+
+// Whether the store's "Wallpaper" ("Control Panel\Desktop") names whatever
+// the desktop shows, so that an empty or missing value means no wallpaper
+// at all (Windows records every wallpaper there, whoever set it). False
+// where the store records only what the suite applied: there, no value
+// means none of the suite's, and the desktop may show the user's own.
+bool StoredWallpaperIsTheDesktops();
 
 }  // namespace sarvo::platform

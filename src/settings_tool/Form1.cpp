@@ -29,6 +29,7 @@ namespace sarvo::settings_tool {
 namespace {
 
 const std::string kSep(1, platform::kPathSeparator);
+constexpr const char* kGraphicName = "SarvoChangerGraphic.bmp";
 
 // The help text, line by line; each line ends with CR LF.
 constexpr const char* kHelpLines[] = {
@@ -171,7 +172,7 @@ LoadEnd Form1::Form_Load() {
         return AddWallpaper(commandLine_.substr(4)) ? LoadEnd::Done : LoadEnd::NotDone;
 
     if (GetWindowsPath()) {
-        gSarvoChangerGraphicPath = WindowsPath + kSep + "SarvoChangerGraphic.bmp";
+        gSarvoChangerGraphicPath = WindowsPath + kSep + kGraphicName;
     } else {
         ShowError("壁紙の画像ファイルを置くフォルダが見つかりません。");
     }
@@ -226,9 +227,13 @@ void Form1::cboWallpaperStyle_Click() {
     if (!path.empty()) {
         // The same picture again, so that the new placement shows at once.
         SettingWallpaper(path);
-    } else {
+    } else if (platform::StoredWallpaperIsTheDesktops()) {
+        // No wallpaper at all, which the box then says.
         chkWallpaperNothing.SetValue(1);
     }
+    // Where the store records only the suite's wallpaper, none there leaves
+    // the desktop as it is (the user's own wallpaper, maybe); the placement
+    // applies from the next picture on.
 }
 
 void Form1::chkWallpaperNothing_Click() {
@@ -240,11 +245,17 @@ void Form1::chkWallpaperNothing_Click() {
 }
 
 void Form1::chkStartup_Click() {
-    if (chkStartup.Value() == 1) {
-        StarUpRegist();
-    } else {
+    if (chkStartup.Value() != 1) {
         StartUpUnRegist();
+        return;
     }
+    std::string why;
+    if (StarUpRegist(why)) return;
+    ShowError("Windows起動時の登録ができませんでした。\r\n" + (why.empty() ? std::string("レジストリに書き込めません。") : why));
+    // The box shows what the log-on list holds: cleared, which also removes
+    // an older entry, and "StartUp" follows at once.
+    chkStartup.SetValue(0);
+    IniWriteString(gIniFilePath, kSection, "StartUp", "0");
 }
 
 void Form1::cmdFolderOpen_Click() {
@@ -392,9 +403,9 @@ void Form1::GetWallpaperSize() {
     lblWallpaperSize.SetCaption(WallpaperSizeCaption(size.Width, size.Height));
 }
 
-bool Form1::StarUpRegist() {
+bool Form1::StarUpRegist(std::string& why) {
     RegistCreate(kRunKey);
-    const bool written = RegistWriteString("SarvoChanger", StartUpEntry(gExeFilePath, platform::kPathSeparator));
+    const bool written = RegistWriteString("SarvoChanger", StartUpEntry(gExeFilePath, platform::kPathSeparator), why);
     RegistClose();
     return written;
 }
@@ -408,9 +419,23 @@ bool Form1::StartUpUnRegist() {
 
 bool Form1::SettingWallpaper(const std::string& WallpaperPath) {
     std::string why;
-    if (platform::ApplyWallpaper(WallpaperPath, why)) return true;
-    notes_ << "SarvoSetTool: " << why << "\n";
-    return false;
+    if (!platform::ApplyWallpaper(WallpaperPath, why)) {
+        notes_ << "SarvoSetTool: " << why << "\n";
+        return false;
+    }
+    if (WallpaperPath.empty()) RemoveBitmapCopies();
+    return true;
+}
+
+// The files the desktop was handed in place of the bitmap are of no use once
+// the wallpaper is off. They are found by the bitmap's path: the store holds
+// the empty path by then.
+void Form1::RemoveBitmapCopies() {
+    for (const platform::BitmapFolder& folder : platform::BitmapFolders())
+        for (const std::string& copy : platform::BitmapCopies(folder.path + kSep + kGraphicName)) {
+            std::string why;
+            if (!platform::DeleteFileIfPresent(copy, why)) notes_ << "SarvoSetTool: " << why << "\n";
+        }
 }
 
 bool Form1::GetWindowsPath() {

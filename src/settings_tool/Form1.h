@@ -78,7 +78,9 @@ public:
     std::string GetRegWallpaperPath();
     // Puts the generated bitmap's size into lblWallpaperSize.
     void GetWallpaperSize();
-    bool StarUpRegist();
+    // Writes the log-on entry; false, with the store's reason in `why` where
+    // it gave one, when it could not.
+    bool StarUpRegist(std::string& why);
     bool StartUpUnRegist();
     // Shows the bitmap `WallpaperPath` as the wallpaper; the empty path
     // removes it.
@@ -122,6 +124,7 @@ private:
     void ShowMoveError(const platform::FileError& error);
     bool MoveIntoTrashBox(const std::string& picture);
     bool NoWallpaper();
+    void RemoveBitmapCopies();
 
     std::string programDirectory_;
     std::string commandLine_;

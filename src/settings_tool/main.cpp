@@ -6,6 +6,7 @@
 #include "settings_tool/Form1.h"
 
 int main(int argc, char** argv) {
+    sarvo::platform::PrepareProcess();
     return sarvo::RunWithGenericErrorBox(sarvo::settings_tool::kApplicationTitle, [&] {
         sarvo::settings_tool::Form1 form(sarvo::platform::ProgramDirectory(),
                                          sarvo::platform::ArgumentText(argc, argv));

@@ -187,7 +187,8 @@ void Form1::DeleteFromEveryFolder(const std::string& fileName) {
 }
 
 // Once the wallpaper is off, the desktop's copies of the bitmap are of no
-// use; a suite folder left empty goes with them.
+// use, nor are the temporary files of killed runs; a suite folder left empty
+// goes with them.
 void Form1::RemoveOwnFolders() {
     for (const platform::BitmapFolder& folder : folders_) {
         std::string why;
@@ -197,6 +198,8 @@ void Form1::RemoveOwnFolders() {
         copies.push_back(folder.path + kSep + kGraphicName + ".previous");
         for (const std::string& copy : copies)
             if (!platform::DeleteFileIfPresent(copy, why)) Leave(why);
+        // What killed runs left half-written (a whole bitmap each, maybe).
+        platform::RemoveTemporaryLeftovers(folder.path);
         if (folder.suiteOwn && !platform::RemoveFolderIfEmpty(folder.path, why)) Leave(why);
     }
 }

@@ -1,6 +1,6 @@
 #!/bin/bash
 # GNOME, Cinnamon, MATE: real dconf and schemas on a private session bus; each
-# placement, the removal, and a run without a session bus.
+# placement, the removal, a refused placement, and a run without a session bus.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
@@ -30,6 +30,16 @@ check() {  # TILE STYLE
     previous=$file
 }
 each_placement check
+
+# picture-options locked by the administrator after the picture was taken: the picture is put back.
+if [[ $desktop == gnome ]]; then
+    mkdir -p "$T/locks.d/locks" && echo /org/gnome/desktop/background/picture-options >"$T/locks.d/locks/background"
+    dconf compile "$T/locks.db" "$T/locks.d" && printf 'user-db:user\nfile-db:%s\n' "$T/locks.db" >"$T/profile" ||
+        fail "cannot lock picture-options"
+    before=$(setting picture-uri)
+    DCONF_PROFILE=$T/profile run_changer
+    assert_eq "$RC/$(setting picture-uri)" "1/$before" "exit code (stderr: $ERR) and picture-uri after a refused placement"
+fi
 
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 if [[ $desktop == mate ]]; then

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Plasma (a stand-in on a private bus records the scripts): whole scripts for each
-# placement, tiling with and without the plugin, the removal; an odd folder name.
+# placement, tiling with and without the plugin, the removal; an odd folder name;
+# a refused picture explained in a box; a shell that never answers.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
@@ -52,3 +53,16 @@ assert_same_picture "$folder/SarvoChangerGraphic-b.png" "$TILE" "the laid-out ti
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 assert_eq "$(cat "$record")" "$(script org.kde.color "d.writeConfig('Color', '0,0,0');")" "script that removes the wallpaper"
 [[ -z $(compgen -G "$folder/SarvoChangerGraphic-*") ]] || fail "handed pictures left: $(ls "$folder")"
+
+# The box's Qt must not take the Plasma call's Qt for its own (Qt would end the process).
+touch "$record.refuse"
+cp "$SARVO_QT_MODULE" "$PROG/"
+run_changer_with_box SarvoBackdropChanger Return
+assert_eq "$RC/$BOX" "1/yes" "exit code and box after a refused picture (stderr: $ERR)"
+
+# A shell that never answers costs the run a few seconds.
+mv "$record.refuse" "$record.hang"
+without_box_module
+CHANGER_LIMIT=30 run_changer
+assert_eq "$RC" 1 "exit code with a shell that does not answer (stderr: $ERR)"
+assert_contains "$ERR" "plasma: the Plasma shell: Did not receive a reply" "the reason, before the run's own deadline"

@@ -1,13 +1,13 @@
 #!/bin/bash
 # Headless sway (as "nobody"), seen through grim: the sway backend's placements
-# and removal with sway's special characters in the folder name; Qt's box and
+# and removal with shell syntax in the folder name (sway expands it as a shell word); Qt's box and
 # screen size; the swaybg backend of other compositors, one swaybg a session.
 . "$(dirname "$0")/lib.sh"
 as_unprivileged "$@"
 
 desktop_program_folder
-export XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=sway:wlroots
-export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME \`c\` 写真"
+export XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=sway:wlroots SARVO_DESKTOP_BACKEND=sway
+export XDG_DATA_HOME="$T/data \"q\" 'a' \\b \$HOME \`c\` 写真 Jo (old) & {x}; <y> | *?[ ~ #"
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
 use_headless_sway 320x240
 expected_screens "$PICS/quad.bmp"

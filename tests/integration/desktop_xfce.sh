@@ -1,6 +1,7 @@
 #!/bin/bash
 # Xfce, real xfconfd on a private bus: every workspace with a picture gets each
-# placement; removing sets every style to none; a fresh channel gets one too.
+# placement; removing sets every style to none; a fresh channel gets one too;
+# a refused style puts the picture back.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
@@ -8,6 +9,21 @@ desktop_program_folder
 use_display
 export XDG_CURRENT_DESKTOP=XFCE
 channel=(xfconf-query -c xfce4-desktop)
+if [[ ${1:?case} == refused ]]; then  # a style the system locks, after the picture was taken: the picture is put back
+    system=$T/system/xfce4/xfconf/xfce-perchannel-xml
+    mkdir -p "$system" && cat >"$system/xfce4-desktop.xml" <<EOF || fail "cannot lock image-style"
+<channel name="xfce4-desktop" version="1.0"><property name="backdrop" type="empty"><property name="screen0" type="empty">
+<property name="monitorLOCKED" type="empty"><property name="workspace0" type="empty">
+<property name="last-image" type="string" value="/usr/share/backgrounds/old.png"/>
+<property name="image-style" type="int" value="5" locked="$(id -un)"/>
+</property></property></property></property></channel>
+EOF
+    dbus-update-activation-environment "XDG_CONFIG_DIRS=$T/system" || fail "cannot hand xfconfd the lock"
+    before=$("${channel[@]}" -l -v)
+    run_changer
+    assert_eq "$RC|$("${channel[@]}" -l -v)" "1|$before" "exit code (stderr: $ERR)|the channel after a refused style"
+    exit 0
+fi
 workspaces=(/backdrop/screen0/monitorHDMI-1/workspace0 /backdrop/screen0/monitorHDMI-1/workspace1
             /backdrop/screen0/monitoreDP-1/workspace0)
 for w in "${workspaces[@]}"; do

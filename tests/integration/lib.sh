@@ -64,14 +64,44 @@ with_session_bus() {
     rm -rf "$SARVO_TEST_T"
     exit $rc
 }
+# silent_peer PATH [full]: tests/tools/silent_peer.py at PATH, once it is ready.
+silent_peer() {
+    local ready; ready=$(mktemp "$T/peer.XXXXXX")
+    "$SARVO_SILENT_PEER" "$@" >"$ready" &
+    CLEANUPS+=("kill $!; rm -f '$1'")
+    poll "the silent peer at $1" test -s "$ready"
+}
+# silent_x_display: DISPLAY names a silent peer on a display number of its own.
+silent_x_display() {
+    local n
+    for n in $(seq 600 699); do
+        (set -C && printf '%10d\n' $$ >"/tmp/.X$n-lock") 2>/dev/null || continue  # as X servers lock theirs
+        CLEANUPS+=("rm -f /tmp/.X$n-lock")
+        [[ ! -e /tmp/.X11-unix/X$n ]] || fail "display $n is in use without a lock"
+        mkdir -p /tmp/.X11-unix && silent_peer "/tmp/.X11-unix/X$n" && export DISPLAY=:$n
+        return
+    done
+    fail "no free display number for a silent X server"
+}
 # as_unprivileged ARGUMENT...: (call it first) as root, runs the calling script again as "nobody".
 as_unprivileged() { [[ $(id -u) != 0 ]] || exec setpriv --reuid=65534 --regid=65534 --clear-groups bash "${BASH_SOURCE[1]}" "$@"; }
 
-run_changer() {  # [ARGUMENT...]: with a time limit; sets RC, OUT and ERR
-    timeout 60 "$PROG/SarvoChanger" "$@" >"$T/stdout" 2>"$T/stderr"
+run_changer() {  # [ARGUMENT...]: with a time limit (CHANGER_LIMIT, 60 s); sets RC, OUT and ERR
+    timeout "${CHANGER_LIMIT:-60}" "$PROG/SarvoChanger" "$@" >"$T/stdout" 2>"$T/stderr"
     RC=$?
     OUT=$(cat "$T/stdout") ERR=$(cat "$T/stderr")
     [[ $RC -ne 124 ]] || fail "the changer did not end within its time limit"
+}
+# run_changer_with_box CAPTION KEY: as run_changer, pressing KEY in the box CAPTION if one
+# appears before the changer ends; BOX says whether one did.
+run_changer_with_box() {
+    rm -f "$T/rc"
+    { timeout 60 "$PROG/SarvoChanger" >"$T/stdout" 2>"$T/stderr"; echo $? >"$T/rc"; } &
+    box_or_end() { [[ -s $T/rc ]] || xdotool search --onlyvisible --name "^$1\$" >/dev/null; }
+    poll "a box \"$1\" or the changer's end" box_or_end "$1"
+    BOX=no
+    [[ -s $T/rc ]] || { focus_window "$1" "$2" && BOX=yes && poll "the changer's end" test -s "$T/rc"; }
+    RC=$(cat "$T/rc") OUT=$(cat "$T/stdout") ERR=$(cat "$T/stderr")
 }
 without_box_module() { rm -f "$PROG/$(basename "$SARVO_QT_MODULE")"; }  # messages go to standard error
 set_placement() {  # TILE STYLE: the pair in the registry store

@@ -1,7 +1,9 @@
 #!/bin/bash
 # The programs racing on one program folder: changers (ten at once: whole files,
-# one picture shown and named), delskip (two at once: the picture in TrashBox
-# once, nothing else moved), add (while a changer walks a large tree).
+# one picture shown and named), presenter (five at once on a desktop handed PNG
+# copies: each copy whole, the last one kept, no other left), delskip (two at
+# once: the picture in TrashBox once, nothing else moved), add (while a changer
+# walks a large tree).
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder
@@ -31,6 +33,33 @@ changers)
         shown=$(for p in "${pictures[@]}"; do "$IM_COMPARE" -metric AE "$BITMAP" "$p" null: 2>&1; echo; done)
         grep -qx 0 <<<"$shown" || fail "round $round: the bitmap shows none of the pictures: $shown"
     done
+    ;;
+presenter)
+    # A pcmanfm that keeps a copy of each picture as it is handed over, and fails when it is gone.
+    no_display
+    without_box_module
+    export WAYLAND_DISPLAY=sarvo-none SARVO_DESKTOP_BACKEND=lxde XDG_STATE_HOME=$T/state PATH=$T/bin:$PATH
+    mkdir -p "$T/bin" "$T/handed"
+    printf '#!/bin/sh\nf=${1#--set-wallpaper=}\ncp "$f" "$(mktemp "%s/XXXXXX")" || exit 1\necho "$f" >>"%s"\n' \
+        "$T/handed" "$T/handed.list" >"$T/bin/pcmanfm"
+    chmod +x "$T/bin/pcmanfm"
+    pictures=()
+    for size in "32 32" "48 16" "16 40"; do
+        quadrants "$PICS/${size/ /x}.bmp" $size
+        pictures+=("$PICS/${size/ /x}.bmp")
+    done
+    for round in 1 2 3; do
+        together 5 "$PROG/SarvoChanger"
+        assert_eq "$CODES" "0 0 0 0 0 " "exit codes of five changers at once: $(cat "$T"/out.*)"
+    done
+    for copy in "$T"/handed/*; do
+        whole=no
+        for p in "${pictures[@]}"; do [[ $("$IM_COMPARE" -metric AE "$copy" "$p" null: 2>&1) == 0 ]] && whole=yes; done
+        assert_eq "$whole" yes "a handed picture ($copy) is one of the pictures"
+    done
+    assert_eq "$(ls -A "${BITMAP%/*}")" "$(printf '%s\n' "${BITMAP##*/}" "$(tail -n 1 "$T/handed.list")" | sed 's|.*/||' | sort)" \
+        "the data folder: the bitmap and the picture handed last"
+    assert_eq "$(ls "$T/handed" | wc -l)" 15 "pictures handed over"
     ;;
 delskip)
     no_display

@@ -4,6 +4,7 @@
 #include "core/pure/bytes.h"
 #include "core/pure/maker.h"
 #include "core/pure/setting_texts.h"
+#include "platform/wallpaper.h"
 #include "program_test.h"
 #include "settings_tool/Form1.h"
 
@@ -69,13 +70,16 @@ TEST_F(SettingTool, WindowStartFillsTheControlsWithoutWritingThePlacementAndStor
     EXPECT_NE(errors.str().find("no display"), std::string::npos);
 }
 
-TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaper) {
+TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaperAndTheDesktopsCopies) {
     for (const char* other : {"/DELSKIP", "/NoWall", "/nowall ", "x"}) Start(other, LoadEnd::OpenWindow);
     fake::ResetDesktop();
-    Store(kDesktopKey, "Wallpaper", "/some/picture.bmp");
+    Store(kDesktopKey, "Wallpaper", graphic);
+    const std::string copy = platform::BitmapCopies(graphic).at(0);
+    WriteFile(copy, "handed to the desktop");
     Start("/nowall", LoadEnd::Done);
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Setting("StartUp"), std::string("|") + kGone);
     EXPECT_EQ(Desk().applied, std::vector<std::string>{""});
+    EXPECT_FALSE(fs::exists(copy)) << "found by the bitmap's path, though the store holds the empty one by then";
     EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");  // stored again at every start
     Desk().applySucceeds = false;  // a desktop that will not clear is noted; the stored value is what counts
     Start("/nowall", LoadEnd::Done);
@@ -101,6 +105,14 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
     }
     f.chkWallpaperNothing.SetValue(0);  // switched on again: the changer's bitmap, whether or not it exists
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Desk().applied.back(), f.gSarvoChangerGraphicPath + "|" + graphic);
+    // Where the store holds only the suite's wallpaper, none there leaves the desktop's own as it is.
+    Desk().storeHoldsEveryWallpaper = false;
+    Store(kDesktopKey, "Wallpaper", kGone);
+    Desk().applied.clear();
+    f.cboWallpaperStyle.SetListIndex(2);
+    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"), "02");
+    EXPECT_TRUE(Desk().applied.empty());
+    EXPECT_EQ(f.chkWallpaperNothing.Value(), 0);
     std::vector<unsigned char> header(54, 0);  // the size label reads the bitmap's header again on every click
     PutLe32(&header[18], 1280);
     PutLe32(&header[22], static_cast<std::uint32_t>(-1024));  // stored top-down
@@ -113,6 +125,17 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
         EXPECT_EQ(f.lblWallpaperSize.Caption(), caption);
     }
     EXPECT_FALSE(fs::exists(graphic));
+}
+
+// A log-on entry that cannot be written (a program folder whose name no entry can hold) is explained,
+// and the box cleared, so that it never says what the log-on list does not hold.
+TEST_F(SettingTool, ALogOnEntryThatCannotBeWrittenIsExplainedAndTheBoxCleared) {
+    form = std::make_unique<Form1>(dir + S + "\xff", "", FixedTime, notes);
+    ASSERT_EQ(form->Form_Load(), LoadEnd::OpenWindow);
+    form->chkStartup.SetValue(1);
+    ExpectOneError("Windows起動時の登録ができませんでした。\r\n");
+    EXPECT_EQ(form->chkStartup.Value(), 0);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
 }
 
 // Answered No, nothing moves; without a TrashBox the reason is told (the switch: status 1) and it stays.

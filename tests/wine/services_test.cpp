@@ -68,9 +68,10 @@ TEST(Profile, WritesAreShiftJisInAFolderEndingInABackslashByteAndReadsStopAt255B
     EXPECT_EQ(platform::ProfileReadString(ini, kSection, "Long", ""), utf8.substr(0, 127 * 3));
 }
 
-// A read-only settings file or bitmap stays as it is, with no copy left beside
-// it; killed writers' temporary files go at the next write, young ones stay.
-TEST(Profile, ReadOnlyFilesAreKeptAndLeftoversOfKilledWritersGo) {
+// A read-only settings file or bitmap stays as it is, with no copy left beside it. The temporary file
+// of a writer that has ended goes at the next write however young; a running writer's stays, and so
+// does another program's "sbc1A2B.tmp" however old.
+TEST(Profile, ReadOnlyFilesAreKeptAndOnlyLeftoversOfEndedWritersGo) {
     TempDir dir;
     const std::string ini = dir.str() + "\\sarvoset.ini", bmp = dir.str() + "\\SarvoChangerGraphic.bmp";
     WriteFile(ini, "[Sarvo Changer]\r\nFolderPath=C:\\a\r\n");
@@ -84,13 +85,26 @@ TEST(Profile, ReadOnlyFilesAreKeptAndLeftoversOfKilledWritersGo) {
     EXPECT_EQ(Entries(dir.path()), 2);
     for (const std::string& file : {ini, bmp}) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    const fs::path old = dir.path() / "sbc1A2B.tmp", young = dir.path() / "sbc3C4D.tmp";
-    WriteFile(old, "partial");
-    WriteFile(young, "partial");
-    fs::last_write_time(old, fs::last_write_time(old) - std::chrono::minutes(5));
+    // A process that has ended; its id stays its own while the handle is held.
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string commandLine = "\"" + std::string(self) + "\" --gtest_filter=-*";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION ended{};
+    ASSERT_TRUE(CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ended));
+    ASSERT_EQ(WaitForSingleObject(ended.hProcess, 60000), WAIT_OBJECT_0);
+    const fs::path foreign = dir.path() / "sbc1A2B.tmp";
+    const fs::path dead = dir.path() / (".sarvo-tmp-" + std::to_string(ended.dwProcessId) + "-1");
+    const fs::path alive = dir.path() / (".sarvo-tmp-" + std::to_string(GetCurrentProcessId()) + "-999");
+    for (const fs::path& file : {foreign, dead, alive}) WriteFile(file, "partial");
+    fs::last_write_time(foreign, fs::last_write_time(foreign) - std::chrono::minutes(5));
     ASSERT_TRUE(platform::ProfileWriteString(ini, kSection, "FolderPath", "C:\\c"));
-    EXPECT_FALSE(fs::exists(old));
-    EXPECT_TRUE(fs::exists(young));
+    CloseHandle(ended.hProcess);
+    CloseHandle(ended.hThread);
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(alive));
+    EXPECT_EQ(ReadFile(foreign), "partial");
 }
 
 // Shift-JIS strings; missing values and values too long read as nothing.

@@ -54,6 +54,11 @@ bool RegistWriteString(const std::string& name, const std::string& value) {
     return OpenFor(Access::Write) && platform::RegistryWriteString(TheKey().path, name, value);
 }
 
+bool RegistWriteString(const std::string& name, const std::string& value, std::string& why) {
+    why.clear();
+    return OpenFor(Access::Write) && platform::RegistryWriteString(TheKey().path, name, value, why);
+}
+
 bool RegistDeleteValue(const std::string& name, std::string& why) {
     if (OpenFor(Access::Write)) return platform::RegistryDeleteValue(TheKey().path, name, why);
     why = "レジストリのキーが開かれていません。";

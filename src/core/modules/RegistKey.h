@@ -38,6 +38,8 @@ bool RegistReadString(const std::string& name, std::string& value);
 // stored as an empty value, not removed. False when no key is open for
 // writing or the store refuses.
 bool RegistWriteString(const std::string& name, const std::string& value);
+// As above; on failure `why` holds the store's reason, where it gave one.
+bool RegistWriteString(const std::string& name, const std::string& value, std::string& why);
 
 // Removes the value `name` of the open key. A value that is not there counts
 // as removed. False when no key is open for writing or the store refuses;

@@ -60,6 +60,8 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
 
 std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return {bitmapPath + "-copy.png"}; }
 
+bool StoredWallpaperIsTheDesktops() { return fake::TheDesktop().storeHoldsEveryWallpaper; }
+
 namespace {
 
 bool Open(std::vector<std::string>& opened, const std::string& what, std::string& why) {

@@ -33,6 +33,8 @@ struct Desktop {
     // Input: when not empty, ApplyWallpaper succeeds but reports this, as
     // when the path could not be recorded.
     std::string applyNote;
+    // Input: what StoredWallpaperIsTheDesktops answers (true: as on Windows).
+    bool storeHoldsEveryWallpaper = true;
     // Input: when false, StartProgram fails.
     bool startSucceeds = true;
     // Input: when false, OpenFolderWindow and OpenWebAddress fail.

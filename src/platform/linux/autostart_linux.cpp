@@ -2,11 +2,14 @@
 
 #include <dirent.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "core/pure/desktop_entry.h"
 #include "core/pure/profile_text.h"
+#include "io_linux.h"
 #include "platform/files.h"
 #include "xdg_linux.h"
 
@@ -63,14 +66,20 @@ bool ReadEntry(const std::string& name, std::string& program) {
     return true;
 }
 
-bool WriteEntry(const std::string& name, const std::string& program) {
-    if (!ValidName(name)) return false;
-    const auto text = DesktopEntryFor(name, program);
-    if (!text || !linux_xdg::MakeFolders(Folder())) return false;
+bool WriteEntry(const std::string& name, const std::string& program, std::string& why) {
+    const auto text = ValidName(name) ? DesktopEntryFor(name, program) : std::nullopt;
+    if (!text) {
+        why = "ログオン時に起動できるのは、絶対パスの名前が UTF-8 で書かれ、制御文字を含まないプログラムだけです。\r\n" +
+              program;
+        return false;
+    }
+    if (!linux_xdg::MakeFolders(Folder())) {
+        why = linux_io::RefusalText(Folder());
+        return false;
+    }
     // An entry spelt in another letter case is the same value: replace it.
     const std::vector<std::string> files = EntryFiles(name);
     const std::string file = files.empty() ? name + std::string(kSuffix) : files.front();
-    std::string why;
     return WriteFileReplacing(Folder() + "/" + file, text->data(), text->size(), why);
 }
 

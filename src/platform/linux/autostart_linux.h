@@ -18,9 +18,10 @@ bool IsRunKey(const std::string& keyPath);
 bool ReadEntry(const std::string& name, std::string& program);
 
 // Writes the entry `name` for `program`, an absolute path, atomically,
-// creating the autostart folder when missing. False when the path or the
-// name cannot be written faithfully or the file cannot be written.
-bool WriteEntry(const std::string& name, const std::string& program);
+// creating the autostart folder when missing. False, with `why`, when the
+// path or the name cannot be written faithfully or the file cannot be
+// written.
+bool WriteEntry(const std::string& name, const std::string& program, std::string& why);
 
 // Removes the entry `name`. An entry that is not there counts as removed.
 // On failure `why` names the entry's file and the system's reason.

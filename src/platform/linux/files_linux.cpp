@@ -92,12 +92,12 @@ bool OrdinaryFileExists(const std::string& path) {
 namespace {
 
 // Copies the open file `in` to a new temporary file in `folder`, flushed to
-// disk; returns its name, or an empty text with errno set.
-std::string CopyToTemporary(int in, const std::string& folder, mode_t mode) {
-    std::string temp = folder + "/.sarvo-move.XXXXXX";
-    const int out = mkostemp(temp.data(), O_CLOEXEC);
-    if (out < 0) return {};
-    bool ok = fchmod(out, mode & 07777) == 0;
+// disk; returns its descriptor, which keeps it locked until it is closed,
+// with `temp` naming it; -1 with errno set on failure.
+int CopyToTemporary(int in, const std::string& folder, mode_t mode, std::string& temp) {
+    const int out = linux_io::CreateTemporary(folder, mode & 07777, temp);
+    if (out < 0) return -1;
+    bool ok = true;
     unsigned char buffer[1 << 16];
     while (ok) {
         const ssize_t n = read(in, buffer, sizeof buffer);
@@ -107,14 +107,12 @@ std::string CopyToTemporary(int in, const std::string& folder, mode_t mode) {
         ok = WriteAll(out, buffer, static_cast<std::size_t>(n));
     }
     ok = ok && fsync(out) == 0;
+    if (ok) return out;
     const int error = errno;
-    if (close(out) != 0 && ok) ok = false;
-    if (!ok) {
-        unlink(temp.c_str());
-        errno = error;
-        return {};
-    }
-    return temp;
+    unlink(temp.c_str());
+    close(out);
+    errno = error;
+    return -1;
 }
 
 // The system's refusal of `path`, with the error number `number`.
@@ -154,14 +152,16 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, Fil
         error = Refusal(from, errno);
         return MoveResult::Failed;
     }
-    const std::string temp = CopyToTemporary(in, FolderOf(to), source.st_mode);
+    std::string temp;
+    const int copy = CopyToTemporary(in, FolderOf(to), source.st_mode, temp);
     close(in);
-    if (temp.empty()) {
+    if (copy < 0) {
         error = Refusal(to, errno);
         return MoveResult::Failed;
     }
     // renameat2(RENAME_NOREPLACE) where the file system has it; link+unlink
-    // otherwise. Either way an existing target is never replaced.
+    // otherwise. Either way an existing target is never replaced. The copy
+    // stays locked until it has its name, so that no cleaner takes it.
     bool claimed = renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
     if (!claimed && errno != EEXIST && link(temp.c_str(), to.c_str()) == 0) {
         unlink(temp.c_str());
@@ -171,8 +171,10 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, Fil
         const bool exists = errno == EEXIST;
         if (!exists) error = Refusal(to, errno);
         unlink(temp.c_str());
+        close(copy);
         return exists ? MoveResult::TargetExists : MoveResult::Failed;
     }
+    close(copy);  // flushed already
     if (unlink(from.c_str()) != 0) {
         // The copy stands and the original could not go: undo, so that the
         // picture is in one place only.
@@ -207,6 +209,8 @@ bool HoldsAnything(const std::string& folder) {
 }
 
 }  // namespace
+
+void RemoveTemporaryLeftovers(const std::string& folder) { linux_io::RemoveLeftovers(folder); }
 
 bool RemoveFolderIfEmpty(const std::string& folder, std::string& why) {
     if (rmdir(folder.c_str()) == 0 || errno == ENOENT || errno == ENOTEMPTY || errno == EEXIST) return true;

@@ -1,10 +1,17 @@
 #include "io_linux.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <locale.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace sarvo::platform::linux_io {
 
@@ -38,6 +45,140 @@ std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+mode_t CreationMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+// Six letters or digits, as mkstemp would choose them.
+std::string RandomPart() {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    unsigned char bytes[6] = {};
+    if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+        const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                          (static_cast<unsigned long long>(getpid()) << 20);
+        for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(seed >> (i * 8));
+    }
+    std::string part;
+    for (const unsigned char b : bytes) part += kLetters[b % (sizeof kLetters - 1)];
+    return part;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The file is made without a name (O_TMPFILE), locked, and only then linked
+// into the folder, so that no cleaner ever sees it unlocked.
+int CreateUnnamedFirst(const std::string& folder, std::string& path) {
+    const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    flock(fd, LOCK_EX | LOCK_NB);  // no one else can have a file without a name open
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        path = folder + "/" + std::string(kTemporaryMark) + RandomPart();
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return fd;
+        if (errno != EEXIST) break;
+    }
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return -1;
+}
+
+// Where the file system has no nameless files, or /proc is missing: made
+// under its name, locked, then checked to be still the file under the name,
+// since a cleaner may have taken it in the moment before the lock.
+int CreateNamedThenLock(const std::string& folder, std::string& path) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        path = folder + "/" + std::string(kTemporaryMark) + "XXXXXX";
+        const int fd = mkostemp(path.data(), O_CLOEXEC);
+        if (fd < 0) return -1;
+        struct stat mine {}, named {};
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &mine) == 0 && lstat(path.c_str(), &named) == 0 &&
+            SameFile(mine, named))
+            return fd;
+        close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+}  // namespace
+
+int CreateTemporary(const std::string& folder, mode_t mode, std::string& path) {
+    RemoveLeftovers(folder);
+    int fd = CreateUnnamedFirst(folder, path);
+    // These say only that this way is not open here: the other may be.
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT ||
+                   errno == EPERM || errno == EXDEV))
+        fd = CreateNamedThenLock(folder, path);
+    if (fd < 0) return -1;
+    if (fchmod(fd, mode) != 0) {
+        const int error = errno;
+        unlink(path.c_str());
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+void RemoveLeftovers(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const int at = dirfd(dir);
+    while (const dirent* e = readdir(dir)) {
+        if (std::strncmp(e->d_name, kTemporaryMark.data(), kTemporaryMark.size()) != 0) continue;
+        // Only ordinary files are opened: opening a device may do something.
+        struct stat named {}, held {};
+        if (fstatat(at, e->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode)) continue;
+        int fd = openat(at, e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0) fd = openat(at, e->d_name, O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0) continue;
+        // A live writer holds its lock until its file has another name or
+        // none; a file that was renamed in the meantime is not the one
+        // locked here.
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &held) == 0 &&
+            fstatat(at, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(held, named))
+            unlinkat(at, e->d_name, 0);
+        close(fd);
+    }
+    closedir(dir);
+}
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0) close(fd_);
+}
+
+bool FolderLock::Acquire(const std::string& folder, std::chrono::milliseconds wait, std::string& why) {
+    fd_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) {
+        why = ErrorText("cannot open", folder);
+        return false;
+    }
+    // flock has no time limit of its own: it is asked without waiting, again
+    // and again, with short naps between.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    auto nap = std::chrono::milliseconds(5);
+    for (;;) {
+        if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return true;  // no locks on this file system
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(nap);
+        nap = std::min(nap * 2, std::chrono::milliseconds(100));
+    }
+    close(fd_);
+    fd_ = -1;
+    const long long ms = wait.count();
+    why = "another run kept " + folder + " locked for " +
+          (ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms");
+    return false;
 }
 
 }  // namespace sarvo::platform::linux_io

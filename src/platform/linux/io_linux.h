@@ -1,8 +1,12 @@
 // Small POSIX helpers shared by the file services.
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace sarvo::platform::linux_io {
 
@@ -23,5 +27,45 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size);
 
 // The folder part of `path`: "." for a bare name, "/" for a name in the root.
 std::string FolderOf(const std::string& path);
+
+// What the user's umask leaves of 0666: the mode of a new file of any
+// program.
+mode_t CreationMode();
+
+// The mark every temporary file of the suite's name begins with (hidden, as
+// every name beginning with "." is). Only files so named are ever removed as
+// leftovers.
+inline constexpr std::string_view kTemporaryMark = ".sarvo-tmp-";
+
+// Makes a new temporary file in `folder` with permissions `mode`, open for
+// writing, and returns its descriptor, `path` naming it. The descriptor
+// holds an exclusive lock (flock) on the file from before its name is
+// seen until it is closed, which is what tells a live writer's file from the
+// leftover of a killed one. The folder's leftovers are removed first.
+// Returns -1 with errno set when the folder takes no new file.
+int CreateTemporary(const std::string& folder, mode_t mode, std::string& path);
+
+// Removes from `folder` the temporary files that writers left when they were
+// killed: regular files whose name begins with kTemporaryMark and that no
+// one holds locked, whatever their age. Nothing else is ever touched.
+void RemoveLeftovers(const std::string& folder);
+
+// An exclusive lock on a folder (flock on the folder itself, so that there
+// is no lock file to leave behind), released when the object goes.
+class FolderLock {
+public:
+    FolderLock() = default;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock();
+
+    // Waits up to `wait` for the lock. False, with `why`, when another holder
+    // kept it all that time or the folder cannot be opened. A file system
+    // that cannot lock folders at all is no reason to stop: true, unlocked.
+    bool Acquire(const std::string& folder, std::chrono::milliseconds wait, std::string& why);
+
+private:
+    int fd_ = -1;
+};
 
 }  // namespace sarvo::platform::linux_io

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 
+#include "deadline_linux.h"
 #include "x11_linux.h"
 
 namespace sarvo::platform {
@@ -22,9 +23,9 @@ Display* KeyboardDisplay() {
     static Display* const display = []() -> Display* {
         const char* name = std::getenv("DISPLAY");
         if (name == nullptr || *name == '\0') return nullptr;
-        Display* d = XOpenDisplay(nullptr);
-        if (d != nullptr) x11::InstallErrorHandler();
-        return d;
+        static const x11::Connection connection;
+        if (connection.get() != nullptr) x11::InstallErrorHandler();
+        return connection.get();
     }();
     return display;
 }
@@ -41,6 +42,7 @@ KeySym SymbolOf(Key key) {
 }  // namespace
 
 bool IsKeyDown(Key key) {
+    const linux_deadline::Step step("reading the keys held down");
     Display* display = KeyboardDisplay();
     if (display == nullptr) return false;
     const KeyCode code = XKeysymToKeycode(display, SymbolOf(key));

@@ -1,5 +1,6 @@
 #include "platform/program.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,11 @@
 #include <vector>
 
 namespace sarvo::platform {
+
+void PrepareProcess() {
+    struct sigaction action {};
+    if (sigaction(SIGCHLD, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) signal(SIGCHLD, SIG_DFL);
+}
 
 std::string ProgramDirectory() {
     std::vector<char> buffer(PATH_MAX + 1);

@@ -64,8 +64,10 @@ bool RegistryReadString(const std::string& keyPath, const std::string& name, std
     return true;
 }
 
-bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value) {
-    if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::WriteEntry(name, value);
+bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value,
+                         std::string& why) {
+    why.clear();
+    if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::WriteEntry(name, value, why);
     if (!ValidName(keyPath) || !ValidName(name) || !linux_keyfile::FitsOnOneLine(value))
         return false;
     bool exists = false;
@@ -79,6 +81,11 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
         return true;
     });
     return ok && exists;
+}
+
+bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value) {
+    std::string why;
+    return RegistryWriteString(keyPath, name, value, why);
 }
 
 bool RegistryDeleteValue(const std::string& keyPath, const std::string& name, std::string& why) {

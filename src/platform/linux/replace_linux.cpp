@@ -3,9 +3,7 @@
 // flushed where that is needed, and renamed over it, so that a reader, a
 // crash or a second writer at the same moment sees the old file or the whole
 // new one.
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
@@ -16,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <sstream>
 #include <vector>
 
@@ -25,16 +22,12 @@
 
 namespace sarvo::platform {
 
+using linux_io::CreationMode;
 using linux_io::ErrorText;
 using linux_io::FolderOf;
 using linux_io::WriteAll;
 
 namespace {
-
-constexpr const char kTempSuffix[] = ".XXXXXX";
-// A temporary file this young may belong to a writer that has not locked it
-// yet; an older one whose lock is free was left by a writer that died.
-constexpr time_t kLeftoverAge = 2;
 
 // The file a path finally names: a symbolic link is followed (also when its
 // target does not exist yet), so that replacing the file keeps the link,
@@ -49,48 +42,6 @@ std::string FinalTarget(const std::string& path) {
         current = link[0] == '/' ? link : FolderOf(current) + "/" + link;
     }
     return current;
-}
-
-// New files get what the user's umask leaves of 0666, as any program's do.
-mode_t CreationMode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-// Whether `name` is a temporary file of a replace of `base`: base plus a
-// dot and six letters or digits.
-bool IsTemporaryOf(const char* name, const std::string& base) {
-    const std::size_t length = std::strlen(name);
-    if (length != base.size() + 7 || base.compare(0, base.size(), name, base.size()) != 0) return false;
-    if (name[base.size()] != '.') return false;
-    for (std::size_t i = base.size() + 1; i < length; ++i) {
-        const char c = name[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-    }
-    return true;
-}
-
-// Removes what killed writers left of their temporary files for `target`: a
-// 24-megapixel bitmap leaves 72 MB each time. A live writer holds a lock on
-// its file, so only files nobody holds, and that are not brand new, go.
-void RemoveLeftovers(const std::string& target) {
-    const std::string folder = FolderOf(target);
-    const std::string base = target.substr(target.find_last_of('/') + 1);
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return;
-    const time_t now = time(nullptr);
-    while (const dirent* e = readdir(dir)) {
-        if (!IsTemporaryOf(e->d_name, base)) continue;
-        const int fd = openat(dirfd(dir), e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0) continue;
-        struct stat st {};
-        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kLeftoverAge &&
-            flock(fd, LOCK_EX | LOCK_NB) == 0)
-            unlinkat(dirfd(dir), e->d_name, 0);
-        close(fd);
-    }
-    closedir(dir);
 }
 
 // The folder does not let us create the temporary file, but the file itself
@@ -191,13 +142,11 @@ FileReplacement::FileReplacement(const std::string& path, Durability durability)
         s.failure = s.target + " is read-only";
         return;
     }
-    RemoveLeftovers(s.target);
-
     // The temporary file sits beside the target so that the rename stays on
     // one file system and is atomic. It is locked while it is written, so
     // that the next writer can tell it from a leftover.
-    s.temp = s.target + kTempSuffix;
-    s.fd = mkostemp(s.temp.data(), O_CLOEXEC);
+    const mode_t mode = exists ? (old.st_mode & 07777) : CreationMode();
+    s.fd = linux_io::CreateTemporary(FolderOf(s.target), mode, s.temp);
     if (s.fd < 0) {
         const int error = errno;
         s.temp.clear();
@@ -209,9 +158,6 @@ FileReplacement::FileReplacement(const std::string& path, Durability durability)
         s.Fail("cannot create a file beside", s.target);
         return;
     }
-    flock(s.fd, LOCK_EX | LOCK_NB);
-    const mode_t mode = exists ? (old.st_mode & 07777) : CreationMode();
-    if (fchmod(s.fd, mode) != 0) s.Fail("cannot write", s.temp);
     // A file that can be made again needs no flush where a rename over the
     // old file orders its data anyway; a first one, with nothing to replace,
     // is flushed all the same.
@@ -220,8 +166,10 @@ FileReplacement::FileReplacement(const std::string& path, Durability durability)
 
 FileReplacement::~FileReplacement() {
     State& s = *state_;
-    if (s.fd >= 0) close(s.fd);
+    // Removed while still locked, so that the name never stands for an
+    // unlocked file of ours.
     if (!s.committed && !s.temp.empty()) unlink(s.temp.c_str());
+    if (s.fd >= 0) close(s.fd);
 }
 
 void FileReplacement::Reserve(std::size_t size) {

@@ -95,6 +95,20 @@ void WaitFor(pid_t pid, int& waitStatus) {
     }
 }
 
+// The highest descriptor a child may have inherited, found before any fork.
+int DescriptorLimit() {
+    const long limit = sysconf(_SC_OPEN_MAX);
+    return limit > 0 && limit < 65536 ? static_cast<int>(limit) : 65536;
+}
+
+// In a forked child, just before execve: every descriptor but the standard
+// three closes on exec, whatever its flags, so that a started program never
+// holds the starter's files (its log, /dev/null, a lock). Async-signal-safe.
+void CloseOnExecFrom3(int limit) {
+    if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
+    for (int fd = 3; fd < limit; ++fd) fcntl(fd, F_SETFD, FD_CLOEXEC);
+}
+
 }  // namespace
 
 bool FindProgram(const std::string& name, std::string& path, std::string& why) {
@@ -104,6 +118,7 @@ bool FindProgram(const std::string& name, std::string& path, std::string& why) {
 bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* started, const char* output) {
     const Command command(argv, why);
     if (!command.ready()) return false;
+    const int limit = DescriptorLimit();
 
     // The program's start is reported through this pipe: it closes on a
     // successful execve, or carries the errno of a failed one.
@@ -141,6 +156,7 @@ bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* 
         const pid_t program = fork();
         if (program > 0) (void)!write(identity[1], &program, sizeof program);
         if (program == 0) {
+            CloseOnExecFrom3(limit);
             execve(command.path(), command.argv(), environ);
             const int error = errno;
             (void)!write(report[1], &error, sizeof error);
@@ -189,6 +205,7 @@ bool RunAndWait(const std::vector<std::string>& argv, int timeoutMilliseconds, R
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, output[1], 1);
     posix_spawn_file_actions_adddup2(&actions, output[1], 2);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
     const int error = posix_spawn(&pid, command.path(), &actions, nullptr, command.argv(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -204,11 +221,19 @@ bool RunAndWait(const std::vector<std::string>& argv, int timeoutMilliseconds, R
     // of the program, not of its output, ends the wait.
     const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
-    bool ended = false, outputOpen = true;
+    bool ended = false, lost = false, outputOpen = true;
     int waitStatus = 0;
     while (!ended) {
-        if (waitpid(pid, &waitStatus, WNOHANG) == pid) {
+        const pid_t waited = waitpid(pid, &waitStatus, WNOHANG);
+        if (waited == pid) {
             ended = true;
+            break;
+        }
+        if (waited < 0 && errno == ECHILD) {
+            // Reaped already, which only a SIGCHLD set to be ignored does
+            // here: the program has ended, its status is lost.
+            ended = true;
+            lost = true;
             break;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -240,7 +265,7 @@ bool RunAndWait(const std::vector<std::string>& argv, int timeoutMilliseconds, R
         ssize_t n;
         while (outputOpen && (n = read(output[0], buffer, sizeof buffer)) > 0 && result.output.size() < kOutputLimit)
             result.output.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), kOutputLimit - result.output.size()));
-        result.exitStatus = StatusOf(waitStatus);
+        result.exitStatus = lost ? -1 : StatusOf(waitStatus);
     }
     if (pidfd >= 0) close(pidfd);
     close(output[0]);

@@ -11,9 +11,9 @@ namespace sarvo::platform::linux_spawn {
 // session of its own and does not wait for it. The program is started
 // through a short-lived intermediate process that the caller reaps at once,
 // so the program belongs to the system's reaper, never to the caller. It
-// inherits the caller's environment and standard streams; with `output`,
-// its standard input is /dev/null and its output and errors go to that file
-// (made anew). `started`, when given, receives its process id. Returns false
+// inherits the caller's environment and standard streams, and no other
+// descriptor; with `output`, its standard input is /dev/null and its output
+// and errors go to that file (made anew). `started`, when given, receives its process id. Returns false
 // and fills `why` when the program could not be started (not found, not
 // executable).
 bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* started = nullptr,
@@ -25,12 +25,15 @@ bool SpawnDetached(const std::vector<std::string>& argv, std::string& why, int* 
 bool FindProgram(const std::string& name, std::string& path, std::string& why);
 
 struct RunResult {
-    int exitStatus = -1;  // the exit status, or 128 + the signal that ended it
+    // The exit status, or 128 + the signal that ended it; -1 when it was
+    // lost (a SIGCHLD set to be ignored reaps programs unasked).
+    int exitStatus = -1;
     std::string output;   // what it wrote to standard output and error, cut to 64 KiB
 };
 
-// Runs `argv` (as above) with standard input from /dev/null and waits up to
-// `timeoutMilliseconds` for it to end. Returns false and fills `why` when it
+// Runs `argv` (as above, inheriting no descriptor but the standard three)
+// with standard input from /dev/null and waits up to `timeoutMilliseconds`
+// for it to end. Returns false and fills `why` when it
 // could not be started or did not end in time (it is then killed and
 // reaped); otherwise fills `result`, whatever the exit status.
 bool RunAndWait(const std::vector<std::string>& argv, int timeoutMilliseconds, RunResult& result,

@@ -6,6 +6,9 @@
 
 #include <cstdlib>
 
+#include "deadline_linux.h"
+#include "socket_linux.h"
+
 namespace sarvo::platform::x11 {
 
 namespace {
@@ -31,9 +34,71 @@ int RecordError(Display*, XErrorEvent* event) {
     return 0;  // never exit: the caller decides what the error means
 }
 
+// Whether the server at `address` answers the start of a connection in
+// time; false with `why` when it does not. The probe asks for a protocol
+// version no server speaks (0.0): a server refuses it at once, before any
+// authorization, and a refused client never counts as one of its clients
+// (an X server whose last client leaves may reset itself).
+bool AnswersInTime(const DisplayAddress& address, std::string& why) {
+    using namespace linux_socket;
+    const Deadline deadline = After(kAnswerMs);
+    Socket socket;
+    std::string failure;
+    Result result = Result::Failed;
+    for (const std::string& path : address.sockets) {
+        result = ConnectUnix(path, deadline, socket, failure);
+        if (result != Result::Failed) break;
+    }
+    if (address.sockets.empty()) result = ConnectTcp(address.host, address.port, deadline, socket, failure);
+    // little-endian, protocol 0.0, no authorization
+    static constexpr unsigned char kRequest[12] = {'l', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    unsigned char answer = 0;
+    if (result == Result::Done) result = SendAll(socket, kRequest, sizeof kRequest, deadline, failure);
+    if (result == Result::Done) result = ReceiveAll(socket, &answer, 1, deadline, failure);
+    if (result != Result::TimedOut) return true;  // answered, or refused at once: Xlib reports that itself
+    why = "the X display \"" + DisplayName() + "\" did not answer within " + std::to_string(kAnswerMs / 1000) +
+          " seconds";
+    return false;
+}
+
 }  // namespace
 
-Connection::Connection() : display_(XOpenDisplay(nullptr)) {
+bool ParseDisplayName(std::string_view name, DisplayAddress& address) {
+    address = {};
+    const std::size_t colon = name.rfind(':');
+    if (colon == std::string_view::npos || name.front() == '/') return false;
+    std::string_view number = name.substr(colon + 1);
+    number = number.substr(0, number.find('.'));
+    if (number.empty() || number.size() > 5 || number.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    std::string_view host = name.substr(0, colon);
+    std::string_view protocol;
+    if (const std::size_t slash = host.find('/'); slash != std::string_view::npos) {
+        protocol = host.substr(0, slash);
+        host = host.substr(slash + 1);
+    }
+    const int display = std::stoi(std::string(number));
+    if ((host.empty() || host == "unix") && (protocol.empty() || protocol == "unix")) {
+        const std::string path = "/tmp/.X11-unix/X" + std::to_string(display);
+        address.sockets = {"@" + path, path};
+        return true;
+    }
+    if (host.empty() || host.back() == ':') return false;  // DECnet ("host::0") is not for us
+    address.host = host;
+    address.port = 6000 + display;
+    return true;
+}
+
+Connection::Connection() {
+    const linux_deadline::Step step("opening the X display \"" + DisplayName() + "\"");
+    static std::string silence;  // why the display did not answer, once it did not
+    if (DisplayAddress address; silence.empty() && ParseDisplayName(DisplayName(), address))
+        AnswersInTime(address, silence);
+    if (!silence.empty()) {
+        why_ = silence;
+        return;
+    }
+    display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) why_ = "cannot open the X display \"" + DisplayName() + "\"";
 }
 

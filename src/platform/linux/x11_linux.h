@@ -11,13 +11,22 @@
 #include <X11/Xlib.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pure/compose.h"
 
 namespace sarvo::platform::x11 {
 
-// The display DISPLAY names, closed when the connection goes.
+// How long an X server may take to answer the start of a connection. A
+// server started on demand (Xwayland) answers its first client only once
+// it runs, within a second or two.
+inline constexpr int kAnswerMs = 5000;
+
+// The display DISPLAY names, closed when the connection goes. Xlib waits
+// for the server's answer without end, so the server is first asked, by
+// kAnswerMs, whether it answers at all; a display that did not is not
+// asked again in the same run.
 class Connection {
 public:
     Connection();
@@ -36,6 +45,19 @@ private:
 
 // The value of DISPLAY ("" when unset), for messages.
 std::string DisplayName();
+
+// Where a display name leads: the Unix sockets to try in turn ("@" for an
+// abstract one), or else a host and port.
+struct DisplayAddress {
+    std::vector<std::string> sockets;
+    std::string host;
+    int port = 0;
+};
+
+// The address of a display name "[protocol/][host]:number[.screen]", as
+// the X library reaches it. False for a name of another form (the X
+// library then has the last word).
+bool ParseDisplayName(std::string_view name, DisplayAddress& address);
 
 struct Monitor {
     ScreenRect rect;

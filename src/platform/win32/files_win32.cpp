@@ -110,49 +110,85 @@ namespace sarvo::win32 {
 
 namespace {
 
-// Temporary files of writers that were killed before they could rename or
-// remove them ("sbc*.tmp", up to a whole bitmap each). Only files older than
-// a minute go, and only those no one has open: a live writer's file is
-// younger, or held.
-void RemoveLeftovers(const std::string& ansiFolder) {
-    WIN32_FIND_DATAA found;
-    const std::string pattern = ansiFolder + (ansiFolder.empty() || ansiFolder.back() == '\\' ? "" : "\\") + "sbc*.tmp";
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
-    constexpr ULONGLONG kMinute = 60ull * 10000000ull;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (ticks(now) < ticks(found.ftLastWriteTime) + kMinute) continue;
-        const std::string name = pattern.substr(0, pattern.size() - 8) + found.cFileName;
-        HANDLE file = CreateFileA(name.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+// Every temporary file of the suite is named ".sarvo-tmp-PID-N": the mark,
+// the id of the process that writes it and a number of that process's own.
+// Only files so named are ever removed as leftovers, and only once the
+// process that wrote them has ended.
+constexpr char kTemporaryMark[] = ".sarvo-tmp-";
+
+// The id of the process that wrote the temporary file `name`; 0 when the
+// name is no temporary file's.
+DWORD WriterOf(const std::string& name) {
+    const std::size_t mark = sizeof kTemporaryMark - 1;
+    const std::size_t dash = name.find('-', mark);
+    if (name.compare(0, mark, kTemporaryMark) != 0 || dash == mark || dash == std::string::npos) return 0;
+    DWORD pid = 0;
+    for (std::size_t i = mark; i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9' || pid > 0xFFFFFFFu) return 0;
+        pid = pid * 10 + static_cast<DWORD>(name[i] - '0');
+    }
+    return pid;
+}
+
+// Whether the process `pid` still runs. One that cannot be asked (another
+// user's) counts as running: its files are not ours to judge.
+bool ProcessRuns(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool runs = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+    CloseHandle(process);
+    return runs;
 }
 
 }  // namespace
+
+// Temporary files of writers that were killed before they could rename or
+// remove them (up to a whole bitmap each), whatever their age, in a folder
+// named with its final separator. A process id taken again by a later
+// process keeps its leftovers until that one ends too: never a file too
+// many is removed.
+void RemoveLeftovers(const std::string& ansiFolder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((ansiFolder + kTemporaryMark + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const DWORD writer = WriterOf(found.cFileName);
+        if (writer != 0 && !ProcessRuns(writer)) DeleteFileA((ansiFolder + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
 
 bool CreateTempBeside(const std::string& utf8Target, std::string& ansiTemp, std::string& why) {
     // The folder is cut off in UTF-8, where no byte of a character can be
     // taken for a separator, and only then converted.
     const std::size_t cut = utf8Target.find_last_of("\\/");
-    const std::string folder = cut == std::string::npos ? "." : utf8Target.substr(0, cut + 1);
+    const std::string folder = cut == std::string::npos ? ".\\" : utf8Target.substr(0, cut + 1);
     std::string ansiFolder;
     if (!ToAnsi(folder, ansiFolder)) {
         why = utf8Target + ": the name cannot be written in this system's code page";
         return false;
     }
     RemoveLeftovers(ansiFolder);
-    char name[MAX_PATH] = {};
-    if (GetTempFileNameA(ansiFolder.c_str(), "sbc", 0, name) == 0) {
-        why = utf8Target + ": " + SystemErrorText(GetLastError());
-        return false;
+    static LONG counter = 0;
+    const std::string stem = ansiFolder + kTemporaryMark + std::to_string(GetCurrentProcessId()) + "-";
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::string name = stem + std::to_string(InterlockedIncrement(&counter));
+        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            ansiTemp = name;
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            why = utf8Target + ": " + SystemErrorText(error);
+            return false;
+        }
     }
-    ansiTemp = name;
-    return true;
+    why = utf8Target + ": " + SystemErrorText(ERROR_FILE_EXISTS);
+    return false;
 }
 
 bool IsReadOnlyFile(const std::string& ansiPath) {
@@ -316,6 +352,11 @@ bool HoldsAnything(const std::string& ansiFolder) {
 }
 
 }  // namespace
+
+void RemoveTemporaryLeftovers(const std::string& folder) {
+    std::string ansi, why;
+    if (Ansi(folder + "\\", ansi, why)) win32::RemoveLeftovers(ansi);
+}
 
 bool RemoveFolderIfEmpty(const std::string& folder, std::string& why) {
     std::string ansi;

@@ -10,6 +10,8 @@
 
 namespace sarvo::platform {
 
+void PrepareProcess() {}
+
 std::string ProgramDirectory() {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {

@@ -55,15 +55,27 @@ bool RegistryReadString(const std::string& keyPath, const std::string& name, std
     return true;
 }
 
-bool RegistryWriteString(const std::string& keyPath, const std::string& name,
-                         const std::string& value) {
+bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value,
+                         std::string& why) {
+    why.clear();
     std::string aName, aValue;
-    if (!win32::ToAnsi(name, aName) || !win32::ToAnsi(value, aValue)) return false;
+    if (!win32::ToAnsi(name, aName) || !win32::ToAnsi(value, aValue)) {
+        why = value + ": " + win32::SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
+        return false;
+    }
     OpenKey key(keyPath, KEY_SET_VALUE);
-    if (!key.ok()) return false;
-    return RegSetValueExA(key.get(), aName.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(aValue.c_str()),
-                          static_cast<DWORD>(aValue.size() + 1)) == ERROR_SUCCESS;
+    LSTATUS status = key.status();
+    if (key.ok())
+        status = RegSetValueExA(key.get(), aName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(aValue.c_str()),
+                                static_cast<DWORD>(aValue.size() + 1));
+    if (status == ERROR_SUCCESS) return true;
+    why = win32::SystemErrorText(static_cast<unsigned long>(status));
+    return false;
+}
+
+bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value) {
+    std::string why;
+    return RegistryWriteString(keyPath, name, value, why);
 }
 
 bool RegistryDeleteValue(const std::string& keyPath, const std::string& name, std::string& why) {

@@ -13,9 +13,15 @@ namespace sarvo::win32 {
 bool IsReadOnlyFile(const std::string& ansiPath);
 
 // Creates an empty, uniquely named temporary file in the folder of
-// `utf8Target` and gives its name in the ANSI code page. Returns false and
-// fills `why` when the folder cannot take it.
+// `utf8Target`, carrying the suite's mark and the writer's process id, and
+// gives its name in the ANSI code page; the leftovers of killed writers in
+// that folder are removed first. Returns false and fills `why` when the
+// folder cannot take it.
 bool CreateTempBeside(const std::string& utf8Target, std::string& ansiTemp, std::string& why);
+
+// Removes the temporary files of writers that have ended from the folder
+// `ansiFolder`, named with its final separator.
+void RemoveLeftovers(const std::string& ansiFolder);
 
 // Moves `ansiTemp` over `ansiTarget` (replacing it, written through to the
 // disk). On failure the temporary file is removed, `ansiTarget` is left as

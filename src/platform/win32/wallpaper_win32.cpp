@@ -36,4 +36,7 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
 // Windows reads the bitmap itself.
 std::vector<std::string> BitmapCopies(const std::string&) { return {}; }
 
+// Windows records every wallpaper as "Wallpaper", whoever set it.
+bool StoredWallpaperIsTheDesktops() { return true; }
+
 }  // namespace sarvo::platform

@@ -1,6 +1,9 @@
-// The real desktop backends (chosen from the session, handing over, their pure rules), the files desktops are handed, program starts.
+// The real desktop backends (chosen from the session, handing over, their pure rules), the files desktops are handed, program starts, waits on the desktop.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -11,12 +14,16 @@
 
 #include "desktop/backend_plasma.h"
 #include "desktop/backend_sway.h"
+#include "desktop/backend_wlroots.h"
 #include "desktop/backends.h"
 #include "picture_test_support.h"
 #include "platform/process.h"
+#include "deadline_linux.h"
+#include "platform/program.h"
 #include "desktop/presenter.h"
 #include "spawn_linux.h"
 #include "support/temp_dir.h"
+#include "x11_linux.h"
 
 using namespace sarvo;
 using namespace sarvo::platform;
@@ -112,7 +119,12 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
                    "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
                    "serving (for example SARVO_DESKTOP_BACKEND=x11).");
     const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
-    EXPECT_EQ(SwayQuoted(odd), "\"/home/u/a \\\"b\\\" \\'c\\' \\\\d \\$HOME \\`e\\` 写真.png\"");
+    // sway expands a path as a shell word: every byte but letters, digits and "/ . - _" escaped.
+    for (const auto& [path, quoted] : {std::pair{"/Az09/a-b_c.png", "\"/Az09/a-b_c.png\""},
+                                       {"a \"b\" 'c' \\d $H `e`", R"("a\ \"b\"\ \'c\'\ \\d\ \$H\ \`e\`")"},
+                                       {"(o) & {x}; <y> |*?[~#", R"("\(o\)\ \&\ \{x\}\;\ \<y\>\ \|\*\?\[\~\#")"},
+                                       {"写", "\"\\\xe5\\\x86\\\x99\""}, {"a\nb", ""}})
+        EXPECT_EQ(SwayQuoted(path), quoted) << path;
     EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
@@ -125,6 +137,55 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
         EXPECT_FALSE(SwayReplySucceeded(reply, why));
         EXPECT_EQ(why, told);
     }
+}
+
+namespace {
+
+// Where a display name leads: the sockets, or host:port, or "-".
+std::string AddressOf(std::string_view name) {
+    x11::DisplayAddress address;
+    if (!x11::ParseDisplayName(name, address)) return "-";
+    std::string text;
+    for (const std::string& socket : address.sockets) text += socket + " ";
+    return text + address.host + ":" + std::to_string(address.port);
+}
+
+}  // namespace
+
+// The X server is asked first where Xlib would go: the abstract socket, then the file; or the host's port.
+TEST(DesktopWaits, TheXServerIsAskedWhereXlibGoesAndTheDesktopStepsShareOneBudget) {
+    const std::pair<const char*, const char*> names[] = {
+        {":0", "@/tmp/.X11-unix/X0 /tmp/.X11-unix/X0 :0"}, {"unix:12.1", "@/tmp/.X11-unix/X12 /tmp/.X11-unix/X12 :0"},
+        {"localhost:10.0", "localhost:6010"}, {"tcp/example.org:2", "example.org:6002"},
+        {":sarvo-none", "-"}, {"/tmp/launch-x/org.x:0", "-"}, {"node::0", "-"}, {"", "-"}};
+    for (const auto& [name, address] : names) EXPECT_EQ(AddressOf(name), address) << name;
+    // Only the time in steps counts, steps nest, and a window's time is the user's.
+    using linux_deadline::Step;
+    EXPECT_EXIT(
+        {
+            linux_deadline::SetBudget(std::chrono::milliseconds(300));
+            {
+                const Step a("a");
+                poll(nullptr, 0, 100);
+            }
+            poll(nullptr, 0, 400);
+            {
+                const Step b("b");
+                const Step c("c");
+                poll(nullptr, 0, 250);
+            }
+            std::exit(0);
+        },
+        testing::ExitedWithCode(1), "^The desktop did not answer within 0.3 seconds \\(b, c\\); the run ends here.\n$");
+    EXPECT_EXIT(
+        {
+            linux_deadline::SetBudget(std::chrono::milliseconds(50));
+            const linux_deadline::Interactive window;
+            const Step a("a");
+            poll(nullptr, 0, 200);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 namespace {
@@ -239,4 +300,61 @@ TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnT
 
     EXPECT_FALSE(RunAndWait({"sarvo-no-such-program"}, 1000, result, why));
     EXPECT_NE(why.find("not found"), std::string::npos) << why;
+}
+
+// Helpers inherit no descriptor but the standard three (not the starter's own, nor a log's), and are
+// waited for even when the starter's own starter ignored SIGCHLD.
+TEST(ProgramStarts, HelpersHoldOnlyTheStandardDescriptorsAndEndAlsoUnderAnIgnoredSigchld) {
+    test::TempDir dir;
+    const int stray = open("/dev/null", O_RDONLY);  // as a library may leave one open on exec
+    ASSERT_GE(stray, 3);
+    using platform::linux_spawn::RunAndWait;
+    platform::linux_spawn::RunResult result;
+    std::string why;
+    ASSERT_TRUE(RunAndWait({"/bin/sh", "-c", "ls /proc/$$/fd; :"}, 10000, result, why)) << why;
+    EXPECT_EQ(result.output, "0\n1\n2\n");
+    const std::string log = dir.str() + "/log", done = dir.str() + "/done";
+    ASSERT_TRUE(platform::linux_spawn::SpawnDetached({"/bin/sh", "-c", "ls /proc/$$/fd; : >\"$0\"", done}, why,
+                                                     nullptr, log.c_str())) << why;
+    ASSERT_TRUE(AppearsWithin(done, std::chrono::seconds(10)));
+    EXPECT_EQ(ReadFile(log), "0\n1\n2\n");
+    close(stray);
+
+    signal(SIGCHLD, SIG_IGN);  // the program reaped unasked: its end is seen all the same
+    const std::string three = Script(dir, "three.sh", "exit 3\n");
+    EXPECT_TRUE(RunAndWait({three}, 10000, result, why)) << why;
+    platform::PrepareProcess();  // as every program starts: the status is seen again
+    ASSERT_TRUE(RunAndWait({three}, 10000, result, why)) << why;
+    EXPECT_EQ(result.exitStatus, 3);
+}
+
+namespace {
+
+// Whether the process `pid` has ended (a zombie left to a reaper counts).
+bool Ended(int pid) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    return close == std::string::npos || stat.compare(close + 2, 1, "Z") == 0;
+}
+
+}  // namespace
+
+// A swaybg the record cannot take is ended again and the apply fails saying why, so none piles up.
+TEST(Swaybg, ANewOneThatCannotBeRecordedIsEndedAndTheApplyFails) {
+    test::TempDir dir;
+    const std::string bin = dir.str() + "/bin", state = dir.str() + "/state";
+    const std::string stand_in = Script(dir, "bin/swaybg", "echo $$ >\"$0.pid\"\nexec sleep 30\n");
+    WriteFile(state + "/sarvo-backdrop-changer/swaybg-sarvo-test.pid/in the way", "x");
+    SetEnvironment("PATH", bin + ":" + std::getenv("PATH"));
+    SetEnvironment("WAYLAND_DISPLAY", "sarvo-test");
+    SetEnvironment("XDG_STATE_HOME", state);
+    const std::string bitmap = dir.str() + "/SarvoChangerGraphic.bmp";
+    Save(test::BitmapOf(2, 1, {0xff0000, 0x00ff00}), bitmap);
+    std::string why;
+    EXPECT_FALSE(kWlrootsBackend.apply(bitmap, Placement::Centre, why));
+    EXPECT_NE(why.find("cannot record the new swaybg"), std::string::npos) << why;
+    const int pid = std::stoi(ReadFile(stand_in + ".pid"));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!Ended(pid) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(Ended(pid)) << "the unrecorded swaybg still runs";
 }

@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/registry.h"
+#include "io_linux.h"
 #include "xdg_linux.h"
 
 using namespace sarvo;
@@ -102,13 +103,16 @@ TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
     }));
 }
 
-// Temporary files of killed writers go at the next write; one a live writer holds stays.
+// A killed writer's temporary file (marked, unlocked) goes at the next write however young; a live
+// writer's (locked) stays, and so does every file without the mark, however old and however named.
 TEST(Files, ReplacingClearsLeftoversKeepsTheModeAndLinksLeavesReadOnlyFilesAndReadingRefusesPipes) {
     TempDir dir;
-    const std::string path = (dir.path() / "SarvoChangerGraphic.bmp").string();
-    const fs::path dead = path + ".a1B2c3", alive = path + ".Zz9Yy8", other = path + ".old";
-    for (const fs::path& p : {dead, alive, other}) {
-        WriteFile(p, "partial");
+    const std::string path = (dir.path() / "sarvoset.ini").string();
+    const fs::path dead = dir.path() / ".sarvo-tmp-a1B2c3", alive = dir.path() / ".sarvo-tmp-Zz9Yy8";
+    for (const fs::path& p : {dead, alive}) WriteFile(p, "partial");
+    const std::string users[] = {path + ".backup", path + ".240501", path + ".old"};
+    for (const fs::path p : users) {
+        WriteFile(p, "mine");
         fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
     }
     const int held = open(alive.c_str(), O_RDONLY);
@@ -118,7 +122,9 @@ TEST(Files, ReplacingClearsLeftoversKeepsTheModeAndLinksLeavesReadOnlyFilesAndRe
     ASSERT_TRUE(platform::WriteFileReplacing(path, "first", 5, why)) << why;
     umask(saved);
     close(held);
-    EXPECT_TRUE(!fs::exists(dead) && fs::exists(alive) && fs::exists(other));
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(alive));
+    for (const std::string& user : users) EXPECT_EQ(ReadFile(user), "mine") << user;
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
@@ -186,12 +192,27 @@ TEST(ArgumentTextAndMoves, ExistingFilesBecomeQuotedAbsolutePathsAndMovesAcrossF
     platform::FileError error;
     WriteFile(source, "picture");
     WriteFile(memory / "taken.jpg", "other");
+    WriteFile(memory / ".sarvo-tmp-a1B2c3", "the copy of a move that was killed");
     EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "taken.jpg").string(), error), platform::MoveResult::TargetExists);
     EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "p.jpg").string(), error), platform::MoveResult::Moved) << error.description;
     EXPECT_EQ(ReadFile(memory / "p.jpg") + ReadFile(memory / "taken.jpg"), "pictureother");
     EXPECT_FALSE(fs::exists(source));
-    EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file was left";
+    EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file is left";
     fs::remove_all(memory);
+}
+
+// A wait for a folder another holder keeps locked ends in time and says why; the lock goes with its holder.
+TEST(FolderLock, AWaitForAFolderAnotherHoldsIsBoundedAndTheLockGoesWithItsHolder) {
+    TempDir dir;
+    using platform::linux_io::FolderLock;
+    auto holder = std::make_unique<FolderLock>();
+    FolderLock waiter, next;
+    std::string why;
+    ASSERT_TRUE(holder->Acquire(dir.str(), std::chrono::milliseconds(0), why)) << why;
+    EXPECT_FALSE(waiter.Acquire(dir.str(), std::chrono::milliseconds(50), why));
+    EXPECT_EQ(why, "another run kept " + dir.str() + " locked for 50 ms");
+    holder.reset();
+    EXPECT_TRUE(next.Acquire(dir.str(), std::chrono::milliseconds(0), why)) << why;
 }
 
 // Writes 60 names in a child and here at once; how many `read` misses afterwards.

@@ -8,6 +8,8 @@
 // with g_settings_sync before the run ends.
 #include "desktop/backend_gsettings.h"
 
+#include <vector>
+
 #include "desktop/gio_library.h"
 #include "desktop/presenter.h"
 
@@ -51,19 +53,37 @@ GSettings* Open(const Schema& schema, bool& hasDarkKey, std::string& why) {
     return settings;
 }
 
-// Sets the keys in order, then flushes them to the settings store.
-bool Store(GSettings* settings, std::initializer_list<std::pair<const char*, std::string>> values,
-           const Schema& schema, std::string& why) {
+using Values = std::vector<std::pair<const char*, std::string>>;
+
+// Sets the keys in order, then flushes them to the settings store. The
+// values they had are added to `earlier` as each is set, so that a caller
+// can put them back.
+bool Store(GSettings* settings, const Values& values, const Schema& schema, Values& earlier, std::string& why) {
     const gio::Library& gio = *gio::Load(why);
+    bool stored = true;
     for (const auto& [key, value] : values) {
         if (key == nullptr) continue;
+        gchar* old = gio.settings_get_string(settings, key);
+        const std::string was = old != nullptr ? old : "";
+        gio.free(old);
         if (!gio.settings_set_string(settings, key, value.c_str())) {
             why = std::string("GSettings refused ") + schema.id + " " + key + " = \"" + value + "\"";
-            return false;
+            stored = false;
+            break;
         }
+        earlier.emplace_back(key, was);
     }
     gio.settings_sync();
-    return true;
+    return stored;
+}
+
+// After a key was refused: gives the keys set before it their earlier values
+// back, so that the desktop does not go on naming a picture that is then
+// removed. False when one of them cannot be put back either.
+bool PutBack(GSettings* settings, const Values& earlier, const Schema& schema) {
+    std::string ignored;
+    Values unused;
+    return Store(settings, Values(earlier.rbegin(), earlier.rend()), schema, unused, ignored);
 }
 
 bool Connect(const Schema& schema, std::string& why) {
@@ -82,12 +102,15 @@ bool Apply(const Schema& schema, const std::string& bitmap, Placement placement,
     bool stored = presenter::Prepare(bitmap, placement, DesktopMode::GSettings, presenter::Format::Png, handed, why);
     if (stored) {
         const std::string picture = schema.fileKeyIsUri ? presenter::FileUri(handed.path) : handed.path;
+        Values earlier;
         stored = Store(settings,
                        {{schema.fileKey, picture}, {dark ? schema.darkKey : nullptr, picture},
                         {"picture-options", handed.mode}},
-                       schema, why);
+                       schema, earlier, why);
         if (stored) presenter::Keep(bitmap, handed);
-        else presenter::Discard(handed);
+        // Should the earlier values not go back, the desktop may be left
+        // naming the new picture, which then stays.
+        else if (PutBack(settings, earlier, schema)) presenter::Discard(handed);
     }
     gio::Load(why)->object_unref(settings);
     return stored;
@@ -97,8 +120,9 @@ bool Clear(const Schema& schema, std::string& why) {
     bool dark = false;
     GSettings* settings = Open(schema, dark, why);
     if (settings == nullptr) return false;
-    const bool stored = schema.clearsByFile ? Store(settings, {{schema.fileKey, ""}}, schema, why)
-                                            : Store(settings, {{"picture-options", "none"}}, schema, why);
+    Values earlier;
+    const bool stored = schema.clearsByFile ? Store(settings, {{schema.fileKey, ""}}, schema, earlier, why)
+                                            : Store(settings, {{"picture-options", "none"}}, schema, earlier, why);
     gio::Load(why)->object_unref(settings);
     return stored;
 }

@@ -22,7 +22,8 @@ struct Program {
 
 constexpr Program kPcmanfm{"pcmanfm", "pcmanfm", presenter::Format::Png};
 constexpr Program kPcmanfmQt{"pcmanfm-qt", "pcmanfm-qt", presenter::Format::Bitmap};
-constexpr int kTimeoutMs = 20000;
+// pcmanfm hands the request to the running desktop and ends at once.
+constexpr int kTimeoutMs = 5000;
 
 bool Run(const Program& program, const std::vector<std::string>& arguments, std::string& why) {
     std::vector<std::string> argv{program.name};

@@ -1,8 +1,9 @@
 // org.freedesktop.portal.Wallpaper.SetWallpaperFile takes the picture as an
 // open file and answers later, with a Response signal on a request object
 // whose path follows from our bus name and a token we choose; the signal is
-// subscribed to before the call so that it cannot be missed. The portal may
-// ask the user first, so the answer is awaited for a while. The picture is
+// subscribed to before the call so that it cannot be missed. Asked for no
+// preview, the portal asks the user nothing, and the answer comes as soon
+// as the desktop has the picture; it is awaited for a while. The picture is
 // laid out on a screen-sized canvas beforehand where the screen's size is
 // known, since the portal applies no placement of ours.
 #include "desktop/backend_portal.h"
@@ -17,7 +18,9 @@ namespace sarvo::platform {
 
 namespace {
 
-constexpr guint kAnswerWaitMs = 120000;
+// The portal answers once the desktop has taken the picture; asked for no
+// preview, it asks the user nothing.
+constexpr guint kAnswerWaitMs = 10000;
 constexpr const char* kToken = "sarvo_wallpaper";
 
 struct Answer {
@@ -82,7 +85,7 @@ bool SetWallpaperFile(const std::string& path, std::string& why) {
     GVariant* reply = gio.dbus_connection_call_with_unix_fd_list_sync(
         bus, "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop", "org.freedesktop.portal.Wallpaper",
         "SetWallpaperFile", gio.variant_new("(sha{sv})", "", index, &options),
-        reinterpret_cast<const GVariantType*>("(o)"), G_DBUS_CALL_FLAGS_NONE, 30000, fds, nullptr, nullptr, &error);
+        reinterpret_cast<const GVariantType*>("(o)"), G_DBUS_CALL_FLAGS_NONE, gio::kCallAnswerMs, fds, nullptr, nullptr, &error);
     gio.object_unref(fds);
     bool ok = reply != nullptr;
     if (!ok) {

@@ -7,8 +7,6 @@
 // shows the colour alone), so the picture is checked beforehand.
 #include "desktop/backend_sway.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +15,7 @@
 #include <cstring>
 
 #include "desktop/presenter.h"
+#include "socket_linux.h"
 
 namespace sarvo::platform {
 
@@ -24,84 +23,58 @@ namespace {
 
 constexpr char kMagic[] = {'i', '3', '-', 'i', 'p', 'c'};
 constexpr std::uint32_t kRunCommand = 0;
-
-bool WriteAll(int fd, const void* data, std::size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool ReadAll(int fd, void* data, std::size_t size) {
-    char* p = static_cast<char*>(data);
-    while (size > 0) {
-        const ssize_t n = read(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
+// How long sway may take to take a connection and answer a command. It
+// answers at once (swaybg draws later, on its own).
+constexpr int kAnswerMs = 3000;
 
 std::string SocketPath() {
     const char* path = std::getenv("SWAYSOCK");
     return path != nullptr ? path : "";
 }
 
-// A connection to sway's socket; -1 with `why` when there is none.
-int Open(std::string& why) {
+std::string TooSlow() { return "sway did not answer within " + std::to_string(kAnswerMs / 1000) + " seconds"; }
+
+// A connection to sway's socket; false with `why` when there is none.
+bool Open(linux_socket::Socket& socket, linux_socket::Deadline deadline, std::string& why) {
     const std::string path = SocketPath();
     if (path.empty()) {
         why = "SWAYSOCK is not set; run the changer from within sway";
-        return -1;
+        return false;
     }
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
-        why = "the path of sway's socket is too long: " + path;
-        return -1;
-    }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        why = "cannot reach sway's socket " + path + ": " + std::strerror(errno);
-        if (fd >= 0) close(fd);
-        return -1;
-    }
-    timeval limit{10, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    return fd;
+    std::string failure;
+    const linux_socket::Result result = linux_socket::ConnectUnix(path, deadline, socket, failure);
+    if (result == linux_socket::Result::TimedOut) why = TooSlow() + " (its socket " + path + ")";
+    if (result == linux_socket::Result::Failed) why = "cannot reach sway's socket " + path + ": " + failure;
+    return result == linux_socket::Result::Done;
 }
 
 bool RunCommand(const std::string& command, std::string& why) {
-    const int fd = Open(why);
-    if (fd < 0) return false;
+    using linux_socket::Result;
+    const linux_socket::Deadline deadline = linux_socket::After(kAnswerMs);
+    linux_socket::Socket socket;
+    if (!Open(socket, deadline, why)) return false;
     const auto length = static_cast<std::uint32_t>(command.size());
     char header[14];
     std::memcpy(header, kMagic, 6);
     std::memcpy(header + 6, &length, 4);
     std::memcpy(header + 10, &kRunCommand, 4);
-    std::string reply;
+    std::string reply, failure;
     std::uint32_t replyLength = 0;
-    bool ok = WriteAll(fd, header, sizeof header) && WriteAll(fd, command.data(), command.size()) &&
-              ReadAll(fd, header, sizeof header) && std::memcmp(header, kMagic, 6) == 0;
+    Result result = linux_socket::SendAll(socket, header, sizeof header, deadline, failure);
+    if (result == Result::Done) result = linux_socket::SendAll(socket, command.data(), command.size(), deadline, failure);
+    if (result == Result::Done) result = linux_socket::ReceiveAll(socket, header, sizeof header, deadline, failure);
+    bool ok = result == Result::Done && std::memcmp(header, kMagic, 6) == 0;
     if (ok) {
         std::memcpy(&replyLength, header + 6, 4);
         ok = replyLength < (1u << 20);
     }
     if (ok) {
         reply.resize(replyLength);
-        ok = ReadAll(fd, reply.data(), reply.size());
+        result = linux_socket::ReceiveAll(socket, reply.data(), reply.size(), deadline, failure);
+        ok = result == Result::Done;
     }
-    close(fd);
     if (!ok) {
-        why = "sway did not answer the command: " + command;
+        why = (result == Result::TimedOut ? TooSlow() : "sway did not answer") + " the command: " + command;
         return false;
     }
     if (!SwayReplySucceeded(reply, why)) {
@@ -112,10 +85,8 @@ bool RunCommand(const std::string& command, std::string& why) {
 }
 
 bool Connect(std::string& why) {
-    const int fd = Open(why);
-    if (fd < 0) return false;
-    close(fd);
-    return true;
+    linux_socket::Socket socket;
+    return Open(socket, linux_socket::After(kAnswerMs), why);
 }
 
 bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
@@ -126,7 +97,9 @@ bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
         presenter::Discard(handed);
         return false;
     }
-    if (!RunCommand("output * bg " + SwayQuoted(handed.path) + " " + handed.mode + " #000000", why)) {
+    const std::string quoted = SwayQuoted(handed.path);
+    if (quoted.empty()) why = "sway cannot be handed a path that holds a line break: " + handed.path;
+    if (quoted.empty() || !RunCommand("output * bg " + quoted + " " + handed.mode + " #000000", why)) {
         presenter::Discard(handed);
         return false;
     }
@@ -151,10 +124,16 @@ std::string JsonString(std::string_view text, std::size_t at) {
 
 }  // namespace
 
+// sway hands a picture's path to wordexp, which refuses "( ) & | ; < > { }",
+// expands "* ? [ ~ $" and the backtick and drops quotes; a backslash makes
+// any byte stand for itself, so every byte that is not plainly safe gets one.
 std::string SwayQuoted(std::string_view text) {
     std::string quoted = "\"";
     for (const char c : text) {
-        if (c == '\\' || c == '"' || c == '$' || c == '\'' || c == '`') quoted += '\\';
+        if (c == '\n') return "";
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+                           c == '.' || c == '-' || c == '_';
+        if (!plain) quoted += '\\';
         quoted += c;
     }
     return quoted + "\"";

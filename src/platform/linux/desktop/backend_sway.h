@@ -10,9 +10,11 @@ namespace sarvo::platform {
 
 extern const DesktopBackend kSwayBackend;
 
-// `text` as one argument of a sway command: in double quotes, with "\", """,
-// "$", "'" and the backtick escaped by a backslash (sway expands the
-// argument like a shell word, and its argument splitter drops quotes).
+// `text` as one argument of a sway command: in double quotes, with every
+// byte but letters, digits and "/ . - _" escaped by a backslash (sway drops
+// the quotes, then expands the argument as a shell word). Empty when `text`
+// holds a line break, which sway takes for the end of a command whatever
+// comes before it.
 std::string SwayQuoted(std::string_view text);
 
 // Reads sway's reply to RUN_COMMAND, a JSON list with one object per

@@ -14,12 +14,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "desktop/presenter.h"
+#include "io_linux.h"
 #include "spawn_linux.h"
 #include "xdg_linux.h"
 
@@ -28,6 +30,8 @@ namespace sarvo::platform {
 namespace {
 
 constexpr auto kDrawTime = std::chrono::milliseconds(400);
+// hyprctl hands the request to hyprpaper and ends at once.
+constexpr int kHyprctlMs = 5000;
 
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
@@ -65,16 +69,44 @@ bool Alive(int pid) {
     return !StartTime(pid, &state).empty() && state != 'Z' && state != 'X';
 }
 
-// Ends the swaybg the record names, when it is still that process.
-void EndRecordedSwaybg() {
-    std::ifstream record(SwaybgRecord());
+struct SwaybgProcess {
     int pid = 0;
-    std::string started;
-    if (!(record >> pid >> started) || pid <= 1) return;
-    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string started;  // its start time, as StartTime gives it
+};
+
+// The swaybg the record names; none (pid 0) when there is no record.
+SwaybgProcess RecordedSwaybg() {
+    std::ifstream record(SwaybgRecord());
+    SwaybgProcess recorded;
+    if (!(record >> recorded.pid >> recorded.started)) recorded.pid = 0;
+    return recorded;
+}
+
+// Ends `swaybg` when it is still that process.
+void EndSwaybg(const SwaybgProcess& swaybg) {
+    if (swaybg.pid <= 1) return;
+    std::ifstream comm("/proc/" + std::to_string(swaybg.pid) + "/comm");
     std::string name;
     std::getline(comm, name);
-    if (name == "swaybg" && StartTime(pid) == started) kill(pid, SIGTERM);
+    if (name == "swaybg" && StartTime(swaybg.pid) == swaybg.started) kill(swaybg.pid, SIGTERM);
+}
+
+// Replaces the record with `swaybg`, written whole under a temporary name
+// first. False, with `why`, when it cannot be written: a swaybg nobody
+// records would never be ended.
+bool Record(const SwaybgProcess& swaybg, std::string& why) {
+    const std::string record = SwaybgRecord();
+    const std::string text = std::to_string(swaybg.pid) + ' ' + swaybg.started + '\n';
+    std::string temporary;
+    const int fd = linux_io::CreateTemporary(StateFolder(), linux_io::CreationMode(), temporary);
+    bool ok = fd >= 0 && linux_io::WriteAll(fd, reinterpret_cast<const unsigned char*>(text.data()), text.size()) &&
+              rename(temporary.c_str(), record.c_str()) == 0;
+    if (!ok) {
+        why = linux_io::ErrorText("cannot record the new swaybg in", record);
+        if (fd >= 0) unlink(temporary.c_str());
+    }
+    if (fd >= 0) close(fd);
+    return ok;
 }
 
 // Starts swaybg with `arguments`, ends the previous one once the new one
@@ -100,10 +132,13 @@ bool RunSwaybg(const std::vector<std::string>& arguments, std::string& why) {
         why = "swaybg ended at once" + (last.empty() ? std::string() : ": " + last);
         return false;
     }
-    EndRecordedSwaybg();
-    const std::string record = SwaybgRecord();
-    std::ofstream(record + ".tmp") << pid << ' ' << StartTime(pid) << '\n';
-    std::rename((record + ".tmp").c_str(), record.c_str());
+    const SwaybgProcess previous = RecordedSwaybg();
+    if (!Record({pid, StartTime(pid)}, why)) {
+        // The previous one goes on showing the previous picture.
+        kill(pid, SIGTERM);
+        return false;
+    }
+    EndSwaybg(previous);
     return true;
 }
 
@@ -144,7 +179,7 @@ bool Hyprctl(const std::vector<std::string>& arguments, std::string& why) {
     std::vector<std::string> argv{"hyprctl", "hyprpaper"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     linux_spawn::RunResult result;
-    if (!linux_spawn::RunAndWait(argv, 10000, result, why)) return false;
+    if (!linux_spawn::RunAndWait(argv, kHyprctlMs, result, why)) return false;
     if (result.exitStatus != 0 || result.output.find("rror") != std::string::npos) {
         why = "hyprctl hyprpaper " + arguments.front() + " failed: " + result.output;
         return false;

@@ -15,13 +15,13 @@
 
 #include "desktop/gio_library.h"
 #include "desktop/presenter.h"
+#include "x11_linux.h"
 
 namespace sarvo::platform {
 
 namespace {
 
 constexpr const char* kChannel = "xfce4-desktop";
-constexpr int kTimeoutMs = 10000;
 
 const GVariantType* Type(const char* text) { return reinterpret_cast<const GVariantType*>(text); }
 
@@ -33,7 +33,7 @@ GVariant* Call(const char* method, GVariant* arguments, const char* replyType, s
     GError* error = nullptr;
     GVariant* reply = gio.dbus_connection_call_sync(bus, "org.xfce.Xfconf", "/org/xfce/Xfconf", "org.xfce.Xfconf",
                                                     method, arguments, Type(replyType), G_DBUS_CALL_FLAGS_NONE,
-                                                    kTimeoutMs, nullptr, &error);
+                                                    gio::kCallAnswerMs, nullptr, &error);
     if (reply == nullptr) why = std::string("xfconf ") + method + ": " + gio::TakeMessage(gio, error);
     return reply;
 }
@@ -69,7 +69,8 @@ bool PictureProperties(std::vector<std::string>& prefixes, std::string& why) {
 std::vector<std::string> NewPictureProperties() {
     std::vector<std::string> monitors;
     long workspaces = 1;
-    if (Display* d = XOpenDisplay(nullptr)) {
+    const x11::Connection connection;
+    if (Display* d = connection.get()) {
         const Window root = DefaultRootWindow(d);
         if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root)) {
             for (int i = 0; i < resources->noutput; ++i) {
@@ -94,7 +95,6 @@ std::vector<std::string> NewPictureProperties() {
             type == XA_CARDINAL && format == 32 && count == 1)
             workspaces = std::max(1L, std::min(64L, *reinterpret_cast<long*>(data)));
         if (data != nullptr) XFree(data);
-        XCloseDisplay(d);
     }
     if (monitors.empty()) monitors.push_back("0");
     std::vector<std::string> prefixes;
@@ -110,6 +110,53 @@ bool SetProperty(const std::string& property, GVariant* value, std::string& why)
     if (reply == nullptr) return false;
     gio::Load(why)->variant_unref(reply);
     return true;
+}
+
+// A property as it was before this run set it: its value, or none.
+struct Earlier {
+    std::string property;
+    GVariant* value;  // nullptr: the property did not exist
+};
+
+// Sets `property` to `value` after noting in `written` what it held, so
+// that it can be put back.
+bool SetNoting(const std::string& property, GVariant* value, std::vector<Earlier>& written, std::string& why) {
+    const gio::Library& gio = *gio::Load(why);
+    std::string missing;
+    GVariant* reply = Call("GetProperty", gio.variant_new("(ss)", kChannel, property.c_str()), "(v)", missing);
+    GVariant* was = nullptr;
+    if (reply != nullptr) {
+        gio.variant_get(reply, "(v)", &was);
+        gio.variant_unref(reply);
+    }
+    if (!SetProperty(property, value, why)) {
+        if (was != nullptr) gio.variant_unref(was);
+        return false;
+    }
+    written.push_back({property, was});
+    return true;
+}
+
+// After a property was refused: gives the ones set before it their earlier
+// values back, newest first, so that no monitor goes on naming a picture
+// that is then removed. False when one of them cannot be put back.
+bool PutBack(std::vector<Earlier>& written) {
+    std::string why;
+    const gio::Library& gio = *gio::Load(why);
+    bool all = true;
+    for (auto it = written.rbegin(); it != written.rend(); ++it) {
+        if (it->value != nullptr) {
+            all = SetProperty(it->property, it->value, why) && all;
+            gio.variant_unref(it->value);
+        } else {
+            GVariant* reply = Call("ResetProperty", gio.variant_new("(ssb)", kChannel, it->property.c_str(), FALSE),
+                                   "()", why);
+            if (reply != nullptr) gio.variant_unref(reply);
+            all = reply != nullptr && all;
+        }
+    }
+    written.clear();
+    return all;
 }
 
 bool Connect(std::string& why) {
@@ -131,13 +178,18 @@ bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
         return false;
     const gio::Library& gio = *gio::Load(why);
     const int style = std::stoi(handed.mode);
+    std::vector<Earlier> written;
     for (const std::string& prefix : prefixes) {
-        if (!SetProperty(prefix + "last-image", gio.variant_new_string(handed.path.c_str()), why) ||
-            !SetProperty(prefix + "image-style", gio.variant_new_int32(style), why)) {
-            presenter::Discard(handed);
+        if (!SetNoting(prefix + "last-image", gio.variant_new_string(handed.path.c_str()), written, why) ||
+            !SetNoting(prefix + "image-style", gio.variant_new_int32(style), written, why)) {
+            // Should the earlier values not go back, a monitor may be left
+            // naming the new picture, which then stays.
+            if (PutBack(written)) presenter::Discard(handed);
             return false;
         }
     }
+    for (const Earlier& earlier : written)
+        if (earlier.value != nullptr) gio.variant_unref(earlier.value);
     presenter::Keep(bitmap, handed);
     return true;
 }

@@ -13,6 +13,7 @@
 #include "desktop/backend_wlroots.h"
 #include "desktop/backend_x11.h"
 #include "desktop/backend_xfce.h"
+#include "deadline_linux.h"
 
 namespace sarvo::platform {
 
@@ -76,6 +77,7 @@ const DesktopBackend* ServeWith(const std::vector<const DesktopBackend*>& candid
                                 std::string& why) {
     std::string reasons;
     for (const DesktopBackend* backend : candidates) {
+        const linux_deadline::Step named("the backend " + std::string(backend->name));
         std::string reason;
         if (backend->connect(reason) && step(*backend, reason)) return backend;
         if (!reasons.empty()) reasons += "; ";

@@ -3,7 +3,11 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 namespace sarvo::platform::gio {
 
@@ -18,6 +22,9 @@ bool Find(void* handle, const char* name, Function& function, std::string& why) 
 
 bool Fill(void* h, Library& l, std::string& why) {
     return Find(h, "g_bus_get_sync", l.bus_get_sync, why) &&
+           Find(h, "g_cancellable_new", l.cancellable_new, why) &&
+           Find(h, "g_cancellable_cancel", l.cancellable_cancel, why) &&
+           Find(h, "g_error_matches", l.error_matches, why) && Find(h, "g_io_error_quark", l.io_error_quark, why) &&
            Find(h, "g_dbus_connection_call_sync", l.dbus_connection_call_sync, why) &&
            Find(h, "g_dbus_connection_call_with_unix_fd_list_sync", l.dbus_connection_call_with_unix_fd_list_sync,
                 why) &&
@@ -32,6 +39,7 @@ bool Fill(void* h, Library& l, std::string& why) {
            Find(h, "g_settings_schema_unref", l.settings_schema_unref, why) &&
            Find(h, "g_settings_new_full", l.settings_new_full, why) &&
            Find(h, "g_settings_is_writable", l.settings_is_writable, why) &&
+           Find(h, "g_settings_get_string", l.settings_get_string, why) &&
            Find(h, "g_settings_set_string", l.settings_set_string, why) &&
            Find(h, "g_settings_sync", l.settings_sync, why) && Find(h, "g_object_unref", l.object_unref, why) &&
            Find(h, "g_error_free", l.error_free, why) && Find(h, "g_free", l.free, why) &&
@@ -80,6 +88,29 @@ bool SessionBusNamed() {
            S_ISSOCK(st.st_mode);
 }
 
+// GIO waits for the bus to let it in without end; a helper thread cancels
+// the wait once `milliseconds` have passed (the error is then "cancelled").
+GDBusConnection* ConnectCancelledAfter(const Library& gio, int milliseconds, GError*& error) {
+    GCancellable* cancellable = gio.cancellable_new();
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    std::thread timer([&] {
+        std::unique_lock lock(mutex);
+        if (!changed.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return done; }))
+            gio.cancellable_cancel(cancellable);
+    });
+    GDBusConnection* connection = gio.bus_get_sync(G_BUS_TYPE_SESSION, cancellable, &error);
+    {
+        const std::lock_guard lock(mutex);
+        done = true;
+    }
+    changed.notify_one();
+    timer.join();
+    gio.object_unref(cancellable);
+    return connection;
+}
+
 GDBusConnection* SessionBus(std::string& why) {
     const Library* gio = Load(why);
     if (gio == nullptr) return nullptr;
@@ -91,10 +122,14 @@ GDBusConnection* SessionBus(std::string& why) {
             return nullptr;
         }
         GError* error = nullptr;
-        GDBusConnection* connection = gio->bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-        if (connection == nullptr)
+        GDBusConnection* connection = ConnectCancelledAfter(*gio, kBusAnswerMs, error);
+        if (connection == nullptr && gio->error_matches(error, gio->io_error_quark(), G_IO_ERROR_CANCELLED)) {
+            gio->error_free(error);
+            failure = "the session bus did not answer within " + std::to_string(kBusAnswerMs / 1000) + " seconds";
+        } else if (connection == nullptr) {
             failure = "no session bus (" + TakeMessage(*gio, error) +
                       "); run the changer inside the desktop session, where DBUS_SESSION_BUS_ADDRESS is set";
+        }
         return connection;
     }();
     if (bus == nullptr) why = failure;

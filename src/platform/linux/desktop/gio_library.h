@@ -16,6 +16,10 @@ namespace sarvo::platform::gio {
 
 struct Library {
     decltype(&::g_bus_get_sync) bus_get_sync;
+    decltype(&::g_cancellable_new) cancellable_new;
+    decltype(&::g_cancellable_cancel) cancellable_cancel;
+    decltype(&::g_error_matches) error_matches;
+    decltype(&::g_io_error_quark) io_error_quark;
     decltype(&::g_dbus_connection_call_sync) dbus_connection_call_sync;
     decltype(&::g_dbus_connection_call_with_unix_fd_list_sync) dbus_connection_call_with_unix_fd_list_sync;
     decltype(&::g_dbus_connection_get_unique_name) dbus_connection_get_unique_name;
@@ -29,6 +33,7 @@ struct Library {
     decltype(&::g_settings_schema_unref) settings_schema_unref;
     decltype(&::g_settings_new_full) settings_new_full;
     decltype(&::g_settings_is_writable) settings_is_writable;
+    decltype(&::g_settings_get_string) settings_get_string;
     decltype(&::g_settings_set_string) settings_set_string;
     decltype(&::g_settings_sync) settings_sync;
     decltype(&::g_object_unref) object_unref;
@@ -52,9 +57,16 @@ struct Library {
 // installed.
 const Library* Load(std::string& why);
 
+// How long the session bus may take to let us in.
+inline constexpr int kBusAnswerMs = 3000;
+
+// How long a desktop service may take to answer a call on the bus.
+inline constexpr int kCallAnswerMs = 5000;
+
 // The session bus, connected on the first call (and kept); nullptr with
-// `why` when there is none. GSettings reports success even when nothing
-// could be stored for lack of a bus, so every GIO backend asks this first.
+// `why` when there is none or it did not let us in by kBusAnswerMs.
+// GSettings reports success even when nothing could be stored for lack of
+// a bus, so every GIO backend asks this first.
 GDBusConnection* SessionBus(std::string& why);
 
 // An error's message, and frees it.

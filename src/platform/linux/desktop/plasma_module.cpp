@@ -1,5 +1,12 @@
 // The Plasma shell's scripting call, through Qt's D-Bus. At log-on the shell
 // may not own its bus name yet, so the call waits for it a while.
+//
+// Qt's D-Bus wants an application object, and a process has at most one.
+// The Qt module's boxes need theirs to be a QApplication, and Qt ends the
+// process when a widget meets a bare QCoreApplication; so a call that finds
+// no application object makes a QCoreApplication for itself and removes it
+// before it returns. The bus connection outlives it, and a QApplication made
+// later by the Qt module goes on using it.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -14,6 +21,10 @@
 namespace {
 
 constexpr const char* kShell = "org.kde.plasmashell";
+// At log-on the shell owns its name a few seconds after the session starts.
+constexpr int kShellWaitMs = 10000;
+// The shell runs a script at once.
+constexpr int kCallAnswerMs = 5000;
 
 int Answer(const QString& text, char* out, unsigned long size, int result) {
     const QByteArray bytes = text.toUtf8();
@@ -25,18 +36,34 @@ int Answer(const QString& text, char* out, unsigned long size, int result) {
     return result;
 }
 
+// The application object for one call: the one there is (the Qt module's,
+// when a window is open), or one of our own for the length of the call.
+class CallApplication {
+public:
+    CallApplication() {
+        static int argc = 1;
+        static char name[] = "SarvoChanger";
+        static char* argv[] = {name, nullptr};
+        if (QCoreApplication::instance() == nullptr) own_ = new QCoreApplication(argc, argv);
+    }
+    CallApplication(const CallApplication&) = delete;
+    CallApplication& operator=(const CallApplication&) = delete;
+    ~CallApplication() { delete own_; }
+
+private:
+    QCoreApplication* own_ = nullptr;
+};
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int sarvo_plasma_evaluate(const char* script, char* text,
                                                                             unsigned long size) {
-    static int argc = 1;
-    static char name[] = "SarvoChanger";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+    const CallApplication application;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return Answer("no session bus: " + bus.lastError().message(), text, size, 0);
-    QDeadlineTimer deadline(15000);
+    QDeadlineTimer deadline(kShellWaitMs);
+    bus.interface()->setTimeout(kCallAnswerMs);
     while (!bus.interface()->isServiceRegistered(QString::fromLatin1(kShell)).value()) {
         if (deadline.hasExpired())
             return Answer(QStringLiteral("the Plasma shell (org.kde.plasmashell) is not running"), text, size, 0);
@@ -46,7 +73,7 @@ extern "C" __attribute__((visibility("default"))) int sarvo_plasma_evaluate(cons
                                                        QStringLiteral("org.kde.PlasmaShell"),
                                                        QStringLiteral("evaluateScript"));
     call << QString::fromUtf8(script);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 30000);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallAnswerMs);
     if (reply.type() == QDBusMessage::ErrorMessage) return Answer(reply.errorMessage(), text, size, 0);
     return Answer(reply.arguments().value(0).toString(), text, size, 1);
 }

@@ -8,8 +8,9 @@ extern "C" {
 
 #define SARVO_PLASMA_ENTRY "sarvo_plasma_evaluate"
 
-// Waits up to 15 seconds for the Plasma shell on the session bus, then runs
-// `script` (UTF-8) in it through org.kde.PlasmaShell.evaluateScript. Writes
+// Waits up to 10 seconds for the Plasma shell on the session bus, then runs
+// `script` (UTF-8) in it through org.kde.PlasmaShell.evaluateScript, which
+// must answer within 5 seconds. Writes
 // the shell's reply, or the reason it failed, to `text` (UTF-8, cut to fit
 // `size` bytes with its NUL). Returns 1 on success, 0 on failure.
 using SarvoPlasmaEvaluate = int (*)(const char* script, char* text, unsigned long size);

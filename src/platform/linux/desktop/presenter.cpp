@@ -15,6 +15,7 @@
 
 #include "core/pure/bmp_view.h"
 #include "core/pure/compose.h"
+#include "io_linux.h"
 #include "mapped_file_linux.h"
 #include "platform/screen.h"
 #include "xdg_linux.h"
@@ -31,9 +32,6 @@ std::string Stem(const std::string& bitmap) {
 }
 
 constexpr std::array<const char*, 4> kHandedSuffixes{"-a.png", "-b.png", "-a.bmp", "-b.bmp"};
-
-// The name a handed file is written under before it is renamed into place.
-std::string TemporaryOf(const std::string& path) { return path + ".tmp"; }
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
@@ -82,29 +80,52 @@ bool EncodePng(FILE* file, const RowSource& source, char* message, std::size_t m
     return true;
 }
 
+// A new temporary file beside `path`, under a name of its own, so that runs
+// at the same moment never write into one file. It carries the suite's mark
+// and stays locked until it is closed (io_linux.h), so that a cleaner takes
+// it only once its writer is gone. Null, with `why`, when none can be made.
+FILE* OpenTemporary(const std::string& path, std::string& temporary, std::string& why) {
+    const int fd = linux_io::CreateTemporary(linux_io::FolderOf(path), linux_io::CreationMode(), temporary);
+    FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (file == nullptr) {
+        why = linux_io::ErrorText("cannot write a file beside", path);
+        if (fd >= 0) {
+            unlink(temporary.c_str());
+            close(fd);
+        }
+    }
+    return file;
+}
+
+// Gives the written temporary file the name `path` and closes it; removes it
+// when `written` is false or it cannot take the name. Renamed before it is
+// closed, while it is still locked.
+bool PutInPlace(FILE* file, const std::string& temporary, const std::string& path, bool written, std::string& why) {
+    const bool placed = written && fflush(file) == 0 && rename(temporary.c_str(), path.c_str()) == 0;
+    if (!placed) {
+        why = linux_io::ErrorText("cannot write", path);
+        unlink(temporary.c_str());
+    }
+    fclose(file);
+    return placed;
+}
+
 // Writes the rows as a PNG to `path` through a temporary file renamed into
 // place, so that no desktop ever reads half a picture. The pixels are
 // stored without compression: the desktop reads the file once, and
 // compressing a screenful would cost every run far more than the disk space
 // it saves.
 bool WritePng(const std::string& path, const RowSource& source, std::string& why) {
-    const std::string temporary = TemporaryOf(path);
-    FILE* file = fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        why = "cannot write " + temporary + ": " + std::strerror(errno);
-        return false;
-    }
+    std::string temporary;
+    FILE* file = OpenTemporary(path, temporary, why);
+    if (file == nullptr) return false;
     char message[128] = "";
     const bool written = EncodePng(file, source, message, sizeof message);
     // Not synced: the file is made again from the bitmap whenever it is
     // needed, and waiting for the disk would cost every run.
-    const bool closed = fclose(file) == 0;
-    if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
-        why = "cannot write " + path + ": " + (written ? std::strerror(errno) : message);
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    if (PutInPlace(file, temporary, path, written, why)) return true;
+    if (!written) why = "cannot write " + path + ": " + message;
+    return false;
 }
 
 const unsigned char* PictureRow(const void* context, int y) { return static_cast<const BgrPicture*>(context)->Row(y); }
@@ -149,16 +170,11 @@ bool LinkOrCopy(const std::string& from, const std::string& to, std::string& why
     if (link(from.c_str(), to.c_str()) == 0) return true;
     linux_files::MappedFile file;
     if (!file.Open(from, why)) return false;
-    const std::string temporary = TemporaryOf(to);
-    FILE* out = fopen(temporary.c_str(), "wb");
-    bool ok = out != nullptr && fwrite(file.data(), 1, file.size(), out) == file.size();
-    if (out != nullptr) ok = fclose(out) == 0 && ok;
-    if (!ok || rename(temporary.c_str(), to.c_str()) != 0) {
-        why = "cannot write " + to + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    std::string temporary;
+    FILE* out = OpenTemporary(to, temporary, why);
+    if (out == nullptr) return false;
+    const bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
+    return PutInPlace(out, temporary, to, written, why);
 }
 
 }  // namespace
@@ -215,10 +231,7 @@ void Discard(const Handed& handed) {
 std::vector<std::string> HandedFiles(const std::string& bitmap) {
     const std::string stem = Stem(bitmap);
     std::vector<std::string> files;
-    for (const char* suffix : kHandedSuffixes) {
-        files.push_back(stem + suffix);
-        files.push_back(TemporaryOf(stem + suffix));
-    }
+    for (const char* suffix : kHandedSuffixes) files.push_back(stem + suffix);
     return files;
 }
 

@@ -54,8 +54,9 @@ void Discard(const Handed& handed);
 // After the wallpaper was removed: removes every file handed for `bitmap`.
 void RemoveHanded(const std::string& bitmap);
 
-// Every name a file handed for `bitmap` may have, with the temporary names
-// they are written under.
+// Every name a file handed for `bitmap` may have. The temporary files they
+// are written under carry the suite's mark, and go as leftovers
+// (RemoveTemporaryLeftovers in platform/files.h).
 std::vector<std::string> HandedFiles(const std::string& bitmap);
 
 // A black picture of one pixel (PNG), for desktops that cannot show "no

@@ -5,14 +5,12 @@
 // text console) the callers write to standard error instead.
 #include "qt/loader.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
+#include "deadline_linux.h"
 #include "module_linux.h"
+#include "socket_linux.h"
 #include "x11_linux.h"
 
 namespace sarvo::platform::linux_qt {
@@ -27,7 +25,10 @@ bool Set(const char* name) {
 }
 
 // WAYLAND_DISPLAY names a socket in XDG_RUNTIME_DIR, or gives its full path.
-bool WaylandReachable() {
+// Qt waits for the compositor's answers without end, so the compositor is
+// first asked for one by kCompositorAnswerMs: the display's "sync" request,
+// whose callback it answers at once.
+bool WaylandReachable(std::string& why) {
     if (!Set("WAYLAND_DISPLAY")) return false;
     const std::string name = std::getenv("WAYLAND_DISPLAY");
     std::string path;
@@ -37,27 +38,36 @@ bool WaylandReachable() {
         if (!Set("XDG_RUNTIME_DIR")) return false;
         path = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/" + name;
     }
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const bool connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return connected;
+    using namespace linux_socket;
+    const Deadline deadline = After(kCompositorAnswerMs);
+    // wl_display (object 1), request 0 (sync) of 12 bytes, new callback object 2
+    static constexpr std::uint32_t kSync[3] = {1, 12u << 16, 2};
+    std::uint32_t answer = 0;
+    Socket socket;
+    std::string failure;
+    Result result = ConnectUnix(path, deadline, socket, failure);
+    if (result == Result::Done) result = SendAll(socket, kSync, sizeof kSync, deadline, failure);
+    if (result == Result::Done) result = ReceiveAll(socket, &answer, sizeof answer, deadline, failure);
+    if (result == Result::TimedOut)
+        why = "the Wayland compositor (" + path + ") did not answer within " +
+              std::to_string(kCompositorAnswerMs / 1000) + " seconds";
+    else if (result == Result::Failed)
+        why = "cannot reach the Wayland compositor (" + path + "): " + failure;
+    return result == Result::Done;
 }
 
-bool X11Reachable() {
+bool X11Reachable(std::string& why) {
     if (!Set("DISPLAY")) return false;
     const x11::Connection connection;
+    why = connection.why();
     return connection.get() != nullptr;
 }
 
 const Entries* Load(std::string& why) {
+    const linux_deadline::Step step("starting Qt on the display");
     const Displays& displays = ReachableDisplays();
     if (!displays.any()) {
-        why = kNoDisplay;
+        why = displays.why.empty() ? kNoDisplay : displays.why;
         return nullptr;
     }
     auto start = reinterpret_cast<SarvoQtStart>(linux_module::LoadEntry(kModuleName, SARVO_QT_ENTRY, why));
@@ -73,7 +83,14 @@ const Entries* Load(std::string& why) {
 }  // namespace
 
 const Displays& ReachableDisplays() {
-    static const Displays displays{WaylandReachable(), X11Reachable()};
+    static const Displays displays = [] {
+        Displays found;
+        std::string whyWayland, whyX11;
+        found.wayland = WaylandReachable(whyWayland);
+        found.x11 = X11Reachable(whyX11);
+        found.why = whyWayland.empty() || whyX11.empty() ? whyWayland + whyX11 : whyWayland + "; " + whyX11;
+        return found;
+    }();
     return displays;
 }
 

@@ -13,8 +13,12 @@ namespace sarvo::platform::linux_qt {
 struct Displays {
     bool wayland = false;
     bool x11 = false;
+    std::string why;  // why a display that is set cannot be reached
     bool any() const { return wayland || x11; }
 };
+
+// How long a Wayland compositor may take to answer a first request.
+inline constexpr int kCompositorAnswerMs = 5000;
 
 // Looks once and remembers: displays do not come and go within one run.
 const Displays& ReachableDisplays();

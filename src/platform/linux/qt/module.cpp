@@ -50,7 +50,12 @@ void SpeakJapanese(QApplication& application) {
 }
 
 bool StartApplication(const char* platforms, std::string& why) {
-    if (QApplication::instance() != nullptr) return true;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) return true;
+    if (QCoreApplication::instance() != nullptr) {
+        // Widgets need a QApplication; Qt would end the process at the first.
+        why = "Qt is already running without widgets in this process";
+        return false;
+    }
     // Kept for the life of the process, as QApplication requires; never
     // destroyed: the process ends soon after its last box or window.
     static QByteArray name = "sarvo";
