@@ -3,11 +3,13 @@
 #   cmake --build --preset linux --target package   sarvo-backdrop-changer-3.0.62-linux-x86_64.tar.gz
 #   cmake --build --preset win32 --target package   sarvo-backdrop-changer-3.0.62-win64.zip
 
-# The Debian 12 packages the Linux programs need at run time. The package
-# test checks every library the installed programs load against this list.
+# The Debian 12 packages the Linux programs need at run time, and no more:
+# the package test checks that they bring every library the installed
+# programs load (linked, opened by name, or mapped by a running window) and
+# that each brings something the programs load, map or start.
 set(SARVO_RUNTIME_PACKAGES
-  libqt6widgets6 libqt6dbus6 qt6-qpa-plugins qt6-wayland libturbojpeg0 libjpeg62-turbo libgif7 libx11-6 libxrandr2
-  libpng16-16 libglib2.0-0
+  libqt6widgets6 libqt6dbus6 qt6-wayland qt6-translations-l10n libwayland-client0 libxcursor1
+  libjpeg62-turbo libgif7 libpng16-16 libglib2.0-0 libx11-6 libxrandr2
   fonts-ipafont-gothic xdg-utils
   CACHE INTERNAL "Debian packages the Linux programs need at run time")
 

@@ -15,8 +15,10 @@ what=${1:-all}
 programs=(
   # build
   build-essential cmake ninja-build pkg-config
-  # the Linux programs: Qt 6 windows (X11 and Wayland), pictures, X11
-  qt6-base-dev qt6-qpa-plugins qt6-wayland libturbojpeg0-dev libjpeg-dev libgif-dev libx11-dev libxrandr-dev
+  # the Linux programs: Qt 6 windows (X11 and Wayland) with Qt's own Japanese
+  # texts, the Wayland monitors' modes, pictures, X11
+  qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n libwayland-dev
+  libturbojpeg0-dev libjpeg-dev libgif-dev libx11-dev libxrandr-dev
   # the desktops' wallpaper settings: GIO (GSettings, D-Bus), PNG copies
   libglib2.0-dev libpng-dev
   fonts-ipafont-gothic xdg-utils

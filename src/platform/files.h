@@ -80,10 +80,17 @@ std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t cou
 // finds it.
 bool OrdinaryFileExists(const std::string& path);
 
+// What the system said when it refused an operation on a file.
+struct FileError {
+    int number = 0;           // the system's error number (errno; on Windows, GetLastError's)
+    std::string description;  // the system's own description of it
+    std::string path;         // the path it refused
+};
+
 enum class MoveResult {
     Moved,
     TargetExists,  // `to` already exists; nothing was changed
-    Failed,        // `why` holds the system's error text; nothing was changed
+    Failed,        // `error` says what the system refused; nothing was changed
 };
 
 // Moves the file `from` to the full path `to`, in the same folder, another
@@ -92,7 +99,9 @@ enum class MoveResult {
 // Whenever the move fails, `from` stays as it was. Across file systems the
 // file is copied to a temporary name in the target's folder, renamed to
 // `to`, and only then is `from` deleted; readers never see `to` half-written.
-MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std::string& why);
+// A failure names the path the system refused: `from` when the file cannot
+// be read or removed, `to` when its folder is missing or cannot take it.
+MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, FileError& error);
 
 // Deletes the file `path`. A file that is not there counts as deleted.
 // Returns false and fills `why` (the system's error text) when it is there

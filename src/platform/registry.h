@@ -22,8 +22,14 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
                          std::string& why);
 bool RegistryWriteString(const std::string& keyPath, const std::string& name, const std::string& value);
 
-// Removes a value. A value that is not there counts as removed.
-bool RegistryDeleteValue(const std::string& keyPath, const std::string& name);
+// Removes a value. A value that is not there counts as removed. On failure
+// `why` says what holds the value (the registry key, or the file that
+// stands for it) and the system's reason.
+bool RegistryDeleteValue(const std::string& keyPath, const std::string& name, std::string& why);
+inline bool RegistryDeleteValue(const std::string& keyPath, const std::string& name) {
+    std::string why;
+    return RegistryDeleteValue(keyPath, name, why);
+}
 
 // Makes sure the key exists. Returns false when it cannot be created.
 bool RegistryCreateKey(const std::string& keyPath);

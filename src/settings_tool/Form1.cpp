@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/modules/FolderSelectMod.h"
+#include "core/modules/GenericError.h"
 #include "core/modules/GetFolderPath.h"
 #include "core/modules/GetImageSize.h"
 #include "core/modules/RegistKey.h"
@@ -312,7 +313,7 @@ bool Form1::DeleteSkip() {
     if (!MoveIntoTrashBox(picture)) return false;
     std::string why;
     if (!platform::StartProgram(gExeFilePath, "/nokey", platform::WindowStyle::Minimized, why)) {
-        ShowError(why);
+        ShowError("SarvoChangerを起動できませんでした。\r\n" + gExeFilePath + "\r\n" + why);
         return false;
     }
     return true;
@@ -325,13 +326,13 @@ bool Form1::DeleteSkip() {
 bool Form1::MoveIntoTrashBox(const std::string& picture) {
     const std::string folder = programDirectory_ + kSep + "TrashBox" + kSep;
     const std::string name = GetFileBaseName(picture);
-    std::string why;
+    platform::FileError error;
     for (int copy = 1; copy <= kMaxTrashBoxCopies; ++copy) {
         const std::string target = folder + (copy == 1 ? name : NumberedName(name, copy));
-        switch (platform::MoveFileNoReplace(picture, target, why)) {
+        switch (platform::MoveFileNoReplace(picture, target, error)) {
             case platform::MoveResult::Moved: return true;
             case platform::MoveResult::TargetExists: continue;
-            case platform::MoveResult::Failed: ShowError(why); return false;
+            case platform::MoveResult::Failed: ShowMoveError(error); return false;
         }
     }
     ShowError("同じ名前のファイルは既に存在します\r\n" + folder + name);
@@ -361,10 +362,11 @@ bool Form1::AddWallpaper(const std::string& AddFilePath) {
         if (result == platform::DialogResult::Cancel || answer.empty()) return false;
         target = folder + answer + "." + ext;
     }
-    switch (platform::MoveFileNoReplace(AddFilePath, target, why)) {
+    platform::FileError error;
+    switch (platform::MoveFileNoReplace(AddFilePath, target, error)) {
         case platform::MoveResult::Moved: return true;
         case platform::MoveResult::TargetExists: ShowError("同じ名前のファイルは既に存在します\r\n" + target); break;
-        case platform::MoveResult::Failed: ShowError(why); break;
+        case platform::MoveResult::Failed: ShowMoveError(error); break;
     }
     return false;
 }
@@ -446,6 +448,12 @@ bool Form1::GetWindowsPath() {
 
 void Form1::ShowError(const std::string& text) {
     platform::ShowMessage(kApplicationTitle, text, platform::kIconError);
+}
+
+// A move the system refused: its number and description, and the path it
+// refused (the picture, or the folder it was to go into).
+void Form1::ShowMoveError(const platform::FileError& error) {
+    ShowError(SystemErrorText(error.number, error.description, error.path));
 }
 
 }  // namespace sarvo::settings_tool

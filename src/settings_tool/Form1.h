@@ -14,6 +14,10 @@
 #include "core/pure/controls.h"
 #include "core/pure/form.h"
 
+namespace sarvo::platform {
+struct FileError;
+}
+
 namespace sarvo::settings_tool {
 
 inline constexpr const char* kApplicationTitle = "SarvoSettingTool";
@@ -117,6 +121,7 @@ public:
 private:
     void BuildForm();
     void ShowError(const std::string& text);
+    void ShowMoveError(const platform::FileError& error);
     bool MoveIntoTrashBox(const std::string& picture);
     bool NoWallpaper();
     void RemoveBitmapCopies();

@@ -143,10 +143,12 @@ void Form1::lblurl_Click() {
 
 bool Form1::StartUpUnRegist() {
     RegistOpenWrite(kRunKey);
-    // A value that is not there counts as removed.
-    const bool removed = RegistDeleteValue("SarvoChanger");
+    // A value that is not there counts as removed. The store names what
+    // holds the entry: a registry value, or on Linux an autostart file.
+    std::string why;
+    const bool removed = RegistDeleteValue("SarvoChanger", why);
     RegistClose();
-    if (!removed) Leave(std::string("起動時の登録（SarvoChanger）：") + kStoreRefused);
+    if (!removed) Leave("起動時の登録（SarvoChanger）：" + why);
     return removed;
 }
 

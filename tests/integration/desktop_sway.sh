@@ -17,6 +17,9 @@ each_placement check
 assert_screen_becomes grim "$BLACK" "sway, removed"
 
 assert_eq "$("$SARVO_SERVICE_TOOL" screen)" "320 240" "size of sway's one output"
+swaymsg output HEADLESS-1 scale 1.5 >/dev/null || fail "cannot scale sway's output"  # Qt: 214x160 at scale 2
+assert_eq "$("$SARVO_SERVICE_TOOL" screen)" "320 240" "size of sway's one output at 150%"
+swaymsg output HEADLESS-1 scale 1 >/dev/null || fail "cannot scale sway's output back"
 "$SARVO_SERVICE_TOOL" show "Sarvo Box Test" $'一行目\r\n二行目' 4 >"$T/answer" 2>"$T/stderr" & shower=$!
 CLEANUPS+=("kill $shower 2>/dev/null")
 poll "the box on sway" eval 'swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"Sarvo Box Test\""'

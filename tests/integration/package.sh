@@ -1,6 +1,7 @@
 #!/bin/bash
 # The Linux release archive unpacked under a path with blanks, quotes, $, % and
-# non-ASCII: archive (its layout; no library outside the readme's packages),
+# non-ASCII: archive (its layout; the readme's packages bring every library the
+# programs load, and each brings something they use),
 # life-cycle (changer, settings window by keys, log-on entry read by the desktop's
 # readers, uninstaller removing all but the program folder).
 . "$(dirname "$0")/lib.sh"
@@ -40,14 +41,36 @@ archive)
     [[ -n $closure ]] || fail "apt-cache knows none of: $packages"
     # shellcheck disable=SC2086  # one package a word
     brought=$(dpkg -L $closure 2>/dev/null | sed 's|.*/||' | sort -u)
-    loaded=$(for binary in "$folder"/Sarvo* "$folder"/*.so; do [[ -f $binary ]] && ldd "$binary"; done)
+    binaries=("$folder"/Sarvo* "$folder"/*.so)
+    # Libraries opened by name at run time (GIO, Qt's platform plugins), found where the system keeps them.
+    opened=()
+    while read -r name; do
+        path=$(ldconfig -p | awk -v n="$name" '$1 == n { print $NF; exit }')
+        [[ -n $path ]] || path=$(find /usr/lib -path '*/qt6/plugins/*' -name "$name" -print -quit)
+        [[ -n $path ]] || fail "the programs open $name, which is not installed here"
+        opened+=("$path")
+    done < <(strings -a "${binaries[@]}" | grep -E '^lib[A-Za-z0-9_.+-]*\.so(\.[0-9]+)*$' | sort -u)
+    loaded=$(for binary in "${binaries[@]}" "${opened[@]}"; do ldd "$binary"; done)
     [[ $loaded != *"not found"* ]] || fail "a library is not found: $(grep 'not found' <<<"$loaded")"
-    libraries=$(sed -n 's/.*=> \(\/[^ ]*\) .*/\1/p' <<<"$loaded" | sort -u)
-    [[ -n $libraries ]] || fail "ldd found no libraries"
+    # What a settings window maps besides: the plugins Qt loads, its translations, the fonts.
+    open_window "$folder/SarvoSetTool" 'Sarvo Changer SettingTool'
+    mapped=$(awk '$6 ~ /^\/usr\// { print $6 }' "/proc/$PID/maps" | sort -u)
+    close_window
+    libraries=$( (sed -n 's/.*=> \(\/[^ ]*\) .*/\1/p' <<<"$loaded"; printf '%s\n' "${opened[@]}"; grep '\.so' <<<"$mapped") | sort -u)
     while read -r library; do
         grep -qxF "$(basename "$library")" <<<"$brought" ||
             fail "the programs load $library, which no package the readme's packages bring holds"
     done <<<"$libraries"
+    # Each package named brings what the programs load or map, or a program they start.
+    used=$(printf '%s\n' "$libraries" "$mapped" | xargs -d '\n' realpath -q | sort -u)
+    for package in $packages; do
+        files=$(dpkg -L "$package" | xargs -d '\n' realpath -q | sort -u)
+        [[ -z $(comm -12 <(echo "$used") <(echo "$files")) ]] || continue
+        for program in $(grep '^/usr/bin/' <<<"$files"); do
+            grep -aqF "$(basename "$program")" "${binaries[@]}" && continue 2
+        done
+        fail "the readme names $package, which the programs neither load nor start"
+    done
     ;;
 life-cycle)
     quadrants "$folder/WallPaper/first picture.bmp"
@@ -93,6 +116,8 @@ life-cycle)
     [[ ! -e $(dirname "$BITMAP") ]] || fail "the bitmap folder is still there: $(ls -A "$(dirname "$BITMAP")")"
     assert_eq "$(root_pixmap) $(root_pixmap ESETROOT_PMAP_ID)" "none none" "the root window's picture"
     tr -d '\r' <"$REGISTRY" | grep -qx "Wallpaper=" || fail "the store's Wallpaper is not empty: $(cat "$REGISTRY")"
+    assert_eq "$(cd "$T" && find home config data -type f | sort)" "config/sarvo-backdrop-changer/registry.ini" \
+        "what stays in the user's folders"
     assert_eq "$(tree_state)" "$before" "the program folder after the uninstaller"
     ;;
 *) fail "unknown case $1" ;;

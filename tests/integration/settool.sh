@@ -1,5 +1,8 @@
 #!/bin/bash
-# The real SarvoSetTool: browse (a folder chosen, then a cancel), open (waste
+# The real SarvoSetTool: browse (at 150%: the pictures at their places' sizes; a
+# folder name that is no UTF-8 kept through an edit; a folder chosen, then a
+# cancel, leaving nothing of Qt's; the log-on box ticked, then the session ends
+# with SIGTERM), open (waste
 # bin, folder box and a double-clicked address to a recording xdg-open as whole arguments, once each),
 # no-display (no window; a taken name's question on standard error, cancelled).
 . "$(dirname "$0")/lib.sh"
@@ -9,17 +12,40 @@ with_settool
 
 case ${1:?case} in
 browse)
-    use_display
-    mkdir -p "$T/chosen"
+    own_xvfb 640x620x24
+    echo 'Xft.dpi: 144' | xrdb -merge || fail "cannot set the X resources"
+    odd="$T/odd "$'\xff'" name"  # no UTF-8
+    mkdir -p "$T/chosen" "$odd"
+    printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$odd" >"$SETTINGS"
     open_window "$PROG/SarvoSetTool" 'Sarvo Changer SettingTool'
-    browse() { xdotool mousemove --window "$WIN" 256 32 click 1 && focus_window 'フォルダを選択してください。' "$@"; }
+    # The pictures pixel for pixel at the sizes drawn for their places: the waste bin fills its place, the
+    # folder lies in the middle of its button (places at 150%: 357,222 48x48; 366,36 37x25).
+    import -window "$WIN" "$T/window.png"
+    for picture in "trash_box-48 357 222" "folder-16 377 41"; do
+        read -r name x y <<<"$picture"
+        "$IM_CONVERT" "$T/window.png" -crop "${name##*-}x${name##*-}+$x+$y" +repage "$T/drawn.png"
+        "$IM_CONVERT" "$T/drawn.png" "$SARVO_RESOURCES/$name.png" -composite "$T/drawn-over.png"
+        assert_same_picture "$T/drawn.png" "$T/drawn-over.png" "$name, whole at $x,$y"
+    done
+    xdotool key End type x
+    poll "FolderPath with the letter typed" eval '[[ $(ini_value "$SETTINGS" FolderPath) == "${odd}x" ]]'
+    xdotool key BackSpace
+    poll "FolderPath with the letter deleted" eval '[[ $(ini_value "$SETTINGS" FolderPath) == "$odd" ]]'
+    browse() { xdotool mousemove --window "$WIN" 384 48 click 1 && focus_window 'フォルダを選択してください。' "$@"; }
     browse
     xdotool type --delay 20 "$T/chosen" && xdotool key Return
     poll "FolderPath following the browser" eval '[[ $(ini_value "$SETTINGS" FolderPath) == "$T/chosen" ]]'
     browse Escape
     timeout 30 xdotool search --sync --name '^Sarvo Changer SettingTool$' >/dev/null
-    close_window
-    assert_eq "$(ini_value "$SETTINGS" FolderPath)" "$T/chosen" "FolderPath after a cancelled browse"
+    xdotool mousemove --window "$WIN" 30 85 click 1
+    poll "the log-on entry" test -s "$XDG_CONFIG_HOME/autostart/SarvoChanger.desktop"
+    kill -TERM "$PID"
+    timeout 30 tail --pid="$PID" -f /dev/null || fail "the program did not end at the end of the session"
+    wait "$PID"
+    assert_eq "$?" 0 "exit code at the end of the session ($(cat "$T/window.out"))"
+    assert_eq "$(ini_value "$SETTINGS" FolderPath) $(ini_value "$SETTINGS" StartUp)" "$T/chosen 1" \
+        "FolderPath after a cancelled browse, and StartUp saved at the end of the session"
+    assert_eq "$(cd "$T" && find home config -type f | sort)" "config/autostart/SarvoChanger.desktop" "files in the user's folders"
     ;;
 open)
     mkdir -p "$T/bin"

@@ -117,16 +117,22 @@ TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStepAndMovesNeverOverwrite
     EXPECT_FALSE(platform::KeepFileAs(In("missing.bmp"), kept, why) || platform::RenameReplacing(In("missing.bmp"), bitmap, why));
     EXPECT_EQ(ReadFile(bitmap), "abcdef");
     using platform::MoveResult;
+    platform::FileError error;
     WriteFile(In("a.jpg"), "A");
     WriteFile(In("taken.jpg"), "T");
     fs::create_directories(In("sub"));
-    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("taken.jpg"), why), MoveResult::TargetExists);
-    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("a.jpg"), why), MoveResult::TargetExists);
-    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("no folder") + S + "a.jpg", why), MoveResult::Failed);
-    EXPECT_FALSE(why.empty());
-    EXPECT_EQ(platform::MoveFileNoReplace(In("gone.jpg"), In("b.jpg"), why), MoveResult::Failed);
+    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("taken.jpg"), error), MoveResult::TargetExists);
+    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("a.jpg"), error), MoveResult::TargetExists);
+    // A refusal names what was refused: the missing folder's target, the missing picture; with the system's words.
+    EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("no folder") + S + "a.jpg", error), MoveResult::Failed);
+    EXPECT_EQ(error.path, In("no folder") + S + "a.jpg");
+    EXPECT_NE(error.number, 0);
+    EXPECT_FALSE(error.description.empty());
+    EXPECT_EQ(platform::MoveFileNoReplace(In("gone.jpg"), In("b.jpg"), error), MoveResult::Failed);
+    EXPECT_EQ(error.path, In("gone.jpg"));
     EXPECT_EQ(ReadFile(In("a.jpg")) + ReadFile(In("taken.jpg")), "AT");
-    ASSERT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("sub") + S + "b.jpg", why), MoveResult::Moved) << why;
+    ASSERT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("sub") + S + "b.jpg", error), MoveResult::Moved)
+        << error.description;
     EXPECT_TRUE(!fs::exists(In("a.jpg")) && ReadFile(In("sub") + S + "b.jpg") == "A");
 }
 

@@ -88,6 +88,27 @@ TEST(Pictures, TheSizeForARoomIsTheLargestDrawnThatFitsOrElseTheSmallest) {
     for (const auto& [picture, room, size] : cases) EXPECT_EQ(PictureSizeFor(picture, room), size) << room;
 }
 
+// A name that is no UTF-8 shows with U+FFFD for each stray byte; an edit keeps the bytes of what it left alone.
+TEST(ShownText, StrayBytesShowAsReplacementsAndAnEditKeepsTheBytesItDidNotTouch) {
+    const std::string bad = "/p/\xFF\xC3 \xE6\x97\xA5";  // a stray byte, a cut character, then 日
+    const std::pair<std::string, std::string> shown[] = {
+        {bad, "/p/\uFFFD\uFFFD \u65E5"}, {"\xE0\x80\xAF\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"}, {"\xF0\x9F\x98\x80\xEF\xBF\xBD", "\U0001F600\uFFFD"}};
+    for (const auto& [bytes, text] : shown) EXPECT_EQ(ShownText(bytes), text);
+    const std::string s = ShownText(bad);
+    // The edited text, and the bytes it gives (nullopt: refused).
+    const std::pair<std::string, std::optional<std::string>> edits[] = {
+        {s, bad},                                    // nothing changed
+        {s + "x", bad + "x"},                        // typed at the end
+        {"x" + s, "x" + bad},                        // at the start
+        {"/p/\uFFFD \u65E5", "/p/\xFF \xE6\x97\xA5"},  // a replacement deleted: its bytes go
+        {"/q/\uFFFD\uFFFD \u65E5", "/q/\xFF\xC3 \xE6\x97\xA5"},
+        {"", ""},
+        {"/p/\uFFFD\uFFFD \u65E5\uFFFD", std::nullopt},  // a replacement typed or pasted
+    };
+    for (const auto& [text, bytes] : edits) EXPECT_EQ(EditedBytes(bad, text), bytes) << text;
+}
+
 TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionValuesLoseBlanksAndQuotesAndEditsKeepEveryOtherByte) {
     const ProfileText t("top=1\r\n[Sarvo Changer]\r\nFolderPath = /p/a b  \r\nquoted=\"q v\"\r\n;WallPaper=no\r\n[B]\nonly=b\nquoted=b\n");
     EXPECT_EQ(t.Find("sarvo changer", "FOLDERPATH"), "/p/a b");

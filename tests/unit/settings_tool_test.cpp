@@ -142,12 +142,14 @@ TEST_F(SettingTool, ALogOnEntryThatCannotBeWrittenIsExplainedAndTheBoxCleared) {
 TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOrSaysWhyNot) {
     const std::string trash = dir + S + "TrashBox" + S, pics = program.str() + S + "pics" + S;
     WriteFile(pics + "a.jpg", "a");
-    for (const std::string& recorded : {pics + "a.jpg", std::string("/no/such/picture.jpg"), std::string()}) {
+    for (const std::string& recorded : {std::string("/no/such/picture.jpg"), std::string(), pics + "a.jpg"}) {
         fake::ResetScriptedUi();
         Set("WallPaper", recorded);
         Start("/delskip", LoadEnd::NotDone);
-        ExpectOneError(recorded == pics + "a.jpg" ? "" : "設定している壁紙は既に削除されています。");
+        ExpectOneError(recorded == pics + "a.jpg" ? "実行時エラー '" : "設定している壁紙は既に削除されています。");
     }
+    const std::string& refused = Shown()[0].text;  // the last: the system's number and words, the path refused
+    EXPECT_EQ(refused.substr(refused.rfind("\r\n") + 2), trash + "a.jpg") << refused;
     fake::ResetScriptedUi();
     Form1& f = Start("", LoadEnd::OpenWindow);
     Set("WallPaper", pics + "a.jpg");
@@ -172,6 +174,12 @@ TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOr
         EXPECT_EQ(Desk().started[0].style, platform::WindowStyle::Minimized);
     }
     EXPECT_EQ(ReadFile(trash + "sea.jpg") + ReadFile(trash + "sea (2).jpg"), "older sea.jpgolder sea (2).jpg");
+    fake::ResetScriptedUi();  // the picture is in TrashBox, but the changer cannot start
+    WriteFile(pics + "b.jpg", "b");
+    Set("WallPaper", pics + "b.jpg");
+    Desk().startSucceeds = false;
+    Start("/delskip", LoadEnd::NotDone);
+    ExpectOneError("SarvoChangerを起動できませんでした。\r\n" + form->gExeFilePath + "\r\n");
 }
 
 TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {

@@ -134,12 +134,14 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndStepsThatFailAreListedAft
                                 user / "config" / "sarvo-backdrop-changer" / "registry.ini"};
     for (const fs::path& file : blocked)
         if (storeRefuses) fs::remove(file), WriteFile(file / "inside", "x");
+    std::string entry;  // the log-on entry is named as what it is: on Linux a file
+    platform::DeleteFileIfPresent(blocked[0].string(), entry);
     Open();
     const auto& shown = Click(form->cmdSarvoUninst2, kV2, platform::kAnswerYes);
     ASSERT_EQ(shown.size(), 2u);
     const std::string refused = "：レジストリに書き込めません。";
     EXPECT_EQ(shown[1].text, std::string(kV2) + "をアンインストールしました。\r\nただし、次のものは削除できませんでした。" +
-                                 (storeRefuses ? "\r\n・起動時の登録（SarvoChanger）" + refused : "") + "\r\n・" + why +
+                                 (storeRefuses ? "\r\n・起動時の登録（SarvoChanger）：" + entry : "") + "\r\n・" + why +
                                  (storeRefuses ? "\r\n・壁紙の設定（Wallpaper）" + refused : "") +
                                  "\r\n・デスクトップの壁紙：" + fake::TheDesktop().applyFailure);
     EXPECT_EQ(shown[1].style, platform::kIconError);

@@ -7,13 +7,19 @@
 
 namespace sarvo {
 
+std::string SystemErrorText(int number, const std::string& description, const std::string& path) {
+    std::string text = "実行時エラー '" + std::to_string(number) + "':\r\n\r\n" + description;
+    if (!path.empty()) text += "\r\n" + path;
+    return text;
+}
+
 std::string GenericErrorText(const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const std::bad_alloc&) {
         return "メモリが不足しています。";
     } catch (const std::system_error& e) {
-        return "実行時エラー '" + std::to_string(e.code().value()) + "':\r\n\r\n" + e.what();
+        return SystemErrorText(e.code().value(), e.what());
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {

@@ -8,6 +8,11 @@
 
 namespace sarvo {
 
+// The generic box's text for an error the system reported: its number
+// ("実行時エラー '2':"), a blank line, the system's description of it, and,
+// when it is about a file or folder, that path on a line of its own.
+std::string SystemErrorText(int number, const std::string& description, const std::string& path = "");
+
 // The box's text for `failure`: a system error's number and description
 // ("実行時エラー '5':", a blank line, the description); for a shortage of
 // memory, "メモリが不足しています。"; for any other exception, its own

@@ -59,8 +59,10 @@ bool RegistWriteString(const std::string& name, const std::string& value, std::s
     return OpenFor(Access::Write) && platform::RegistryWriteString(TheKey().path, name, value, why);
 }
 
-bool RegistDeleteValue(const std::string& name) {
-    return OpenFor(Access::Write) && platform::RegistryDeleteValue(TheKey().path, name);
+bool RegistDeleteValue(const std::string& name, std::string& why) {
+    if (OpenFor(Access::Write)) return platform::RegistryDeleteValue(TheKey().path, name, why);
+    why = "レジストリのキーが開かれていません。";
+    return false;
 }
 
 bool RegistClose() {

@@ -42,8 +42,13 @@ bool RegistWriteString(const std::string& name, const std::string& value);
 bool RegistWriteString(const std::string& name, const std::string& value, std::string& why);
 
 // Removes the value `name` of the open key. A value that is not there counts
-// as removed. False when no key is open for writing or the store refuses.
-bool RegistDeleteValue(const std::string& name);
+// as removed. False when no key is open for writing or the store refuses;
+// `why` then says what refused and why.
+bool RegistDeleteValue(const std::string& name, std::string& why);
+inline bool RegistDeleteValue(const std::string& name) {
+    std::string why;
+    return RegistDeleteValue(name, why);
+}
 
 // Closes the open key. False when none was open.
 bool RegistClose();

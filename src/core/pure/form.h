@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pure/controls.h"
@@ -119,5 +120,18 @@ inline bool TakesFocus(const ControlSpec& control) {
 
 // The controls that take the focus, in focus order (by tab index).
 std::vector<const ControlSpec*> FocusOrder(const FormSpec& form);
+
+// A text box's bytes as a window shows them: UTF-8, in which each byte that
+// belongs to no well-formed UTF-8 character (a Linux file name may hold
+// such) shows as U+FFFD.
+std::string ShownText(std::string_view bytes);
+
+// The bytes a text box holds once the user has edited ShownText(bytes) into
+// `edited` (UTF-8). What the edit left as it was keeps its own bytes, so an
+// edit that ends where it began gives back `bytes`; what the user typed is
+// taken as typed. None when what the user changed holds U+FFFD: it may stand
+// for bytes the edit moved, which can no longer be told, and the edit must
+// be refused rather than store a name nobody chose.
+std::optional<std::string> EditedBytes(std::string_view bytes, std::string_view edited);
 
 }  // namespace sarvo

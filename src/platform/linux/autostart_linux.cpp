@@ -9,6 +9,7 @@
 
 #include "core/pure/desktop_entry.h"
 #include "core/pure/profile_text.h"
+#include "io_linux.h"
 #include "platform/files.h"
 #include "xdg_linux.h"
 
@@ -68,12 +69,12 @@ bool ReadEntry(const std::string& name, std::string& program) {
 bool WriteEntry(const std::string& name, const std::string& program, std::string& why) {
     const auto text = ValidName(name) ? DesktopEntryFor(name, program) : std::nullopt;
     if (!text) {
-        why = "a log-on entry can start only a program whose path is absolute, in UTF-8 and free of control "
-              "characters: " + program;
+        why = "ログオン時に起動できるのは、絶対パスの名前が UTF-8 で書かれ、制御文字を含まないプログラムだけです。\r\n" +
+              program;
         return false;
     }
     if (!linux_xdg::MakeFolders(Folder())) {
-        why = "cannot make the folder " + Folder() + ": " + std::strerror(errno);
+        why = linux_io::RefusalText(Folder());
         return false;
     }
     // An entry spelt in another letter case is the same value: replace it.
@@ -82,10 +83,9 @@ bool WriteEntry(const std::string& name, const std::string& program, std::string
     return WriteFileReplacing(Folder() + "/" + file, text->data(), text->size(), why);
 }
 
-bool RemoveEntry(const std::string& name) {
+bool RemoveEntry(const std::string& name, std::string& why) {
     if (!ValidName(name)) return true;  // no file can be named so
     bool removed = true;
-    std::string why;
     for (const std::string& file : EntryFiles(name))
         removed = DeleteFileIfPresent(Folder() + "/" + file, why) && removed;
     return removed;

@@ -24,6 +24,7 @@ bool ReadEntry(const std::string& name, std::string& program);
 bool WriteEntry(const std::string& name, const std::string& program, std::string& why);
 
 // Removes the entry `name`. An entry that is not there counts as removed.
-bool RemoveEntry(const std::string& name);
+// On failure `why` names the entry's file and the system's reason.
+bool RemoveEntry(const std::string& name, std::string& why);
 
 }  // namespace sarvo::platform::linux_autostart

@@ -115,19 +115,25 @@ int CopyToTemporary(int in, const std::string& folder, mode_t mode, std::string&
     return -1;
 }
 
+// The system's refusal of `path`, with the error number `number`.
+FileError Refusal(const std::string& path, int number) {
+    return FileError{number, linux_io::SystemDescription(number), path};
+}
+
 }  // namespace
 
-MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std::string& why) {
+MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, FileError& error) {
     struct stat source {};
     if (stat(from.c_str(), &source) != 0 || !S_ISREG(source.st_mode)) {
-        why = source.st_mode != 0 && !S_ISREG(source.st_mode) ? from + " is not a file" : ErrorText("cannot move", from);
+        const bool found = source.st_mode != 0;
+        error = Refusal(from, !found ? errno : S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
         return MoveResult::Failed;
     }
     // A hard link cannot replace anything, so it claims the new name
     // atomically; the old name is removed only once the new one stands.
     if (link(from.c_str(), to.c_str()) == 0) {
         if (unlink(from.c_str()) != 0) {
-            why = ErrorText("cannot move", from);
+            error = Refusal(from, errno);
             unlink(to.c_str());
             return MoveResult::Failed;
         }
@@ -136,20 +142,21 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std
     if (errno == EEXIST) return MoveResult::TargetExists;
     // Another file system (EXDEV), or one without hard links: the file is
     // copied beside the target and claimed under its name by the same link.
+    // The source was found, so what the link refused is the target's folder.
     if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) {
-        why = ErrorText("cannot move " + from + " to", to);
+        error = Refusal(to, errno);
         return MoveResult::Failed;
     }
     const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (in < 0) {
-        why = ErrorText("cannot read", from);
+        error = Refusal(from, errno);
         return MoveResult::Failed;
     }
     std::string temp;
     const int copy = CopyToTemporary(in, FolderOf(to), source.st_mode, temp);
     close(in);
     if (copy < 0) {
-        why = ErrorText("cannot copy " + from + " to", FolderOf(to));
+        error = Refusal(to, errno);
         return MoveResult::Failed;
     }
     // renameat2(RENAME_NOREPLACE) where the file system has it; link+unlink
@@ -162,7 +169,7 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std
     }
     if (!claimed) {
         const bool exists = errno == EEXIST;
-        if (!exists) why = ErrorText("cannot move " + from + " to", to);
+        if (!exists) error = Refusal(to, errno);
         unlink(temp.c_str());
         close(copy);
         return exists ? MoveResult::TargetExists : MoveResult::Failed;
@@ -171,7 +178,7 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std
     if (unlink(from.c_str()) != 0) {
         // The copy stands and the original could not go: undo, so that the
         // picture is in one place only.
-        why = ErrorText("cannot remove", from);
+        error = Refusal(from, errno);
         unlink(to.c_str());
         return MoveResult::Failed;
     }
@@ -180,7 +187,7 @@ MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std
 
 bool DeleteFileIfPresent(const std::string& path, std::string& why) {
     if (unlink(path.c_str()) == 0 || errno == ENOENT) return true;
-    why = ErrorText("cannot delete", path);
+    why = linux_io::RefusalText(path);
     return false;
 }
 
@@ -212,7 +219,7 @@ bool RemoveFolderIfEmpty(const std::string& folder, std::string& why) {
     const int error = errno;
     if (HoldsAnything(folder)) return true;
     errno = error;
-    why = ErrorText("cannot remove", folder);
+    why = linux_io::RefusalText(folder);
     return false;
 }
 

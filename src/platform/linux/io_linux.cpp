@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -19,6 +20,15 @@ namespace sarvo::platform::linux_io {
 std::string ErrorText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
+
+std::string SystemDescription(int error) {
+    // The programs themselves run in the C locale; the user's language is
+    // asked for the messages only.
+    static const locale_t user = newlocale(LC_MESSAGES_MASK, "", static_cast<locale_t>(nullptr));
+    return user != static_cast<locale_t>(nullptr) ? strerror_l(error, user) : std::strerror(error);
+}
+
+std::string RefusalText(const std::string& path) { return path + ": " + SystemDescription(errno); }
 
 bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
     while (size > 0) {

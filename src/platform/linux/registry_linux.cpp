@@ -88,9 +88,11 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
     return RegistryWriteString(keyPath, name, value, why);
 }
 
-bool RegistryDeleteValue(const std::string& keyPath, const std::string& name) {
-    if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::RemoveEntry(name);
-    return Update([&](ProfileText& text) { return text.Remove(keyPath, name); });
+bool RegistryDeleteValue(const std::string& keyPath, const std::string& name, std::string& why) {
+    if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::RemoveEntry(name, why);
+    if (Update([&](ProfileText& text) { return text.Remove(keyPath, name); })) return true;
+    why = StorePath() + ": 書き込めません。";
+    return false;
 }
 
 bool RegistryCreateKey(const std::string& keyPath) {

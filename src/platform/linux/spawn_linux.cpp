@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "io_linux.h"
+
 extern char** environ;
 
 namespace sarvo::platform::linux_spawn {
@@ -71,9 +73,9 @@ public:
     bool ready() const { return !pointers_.empty(); }
     const char* path() const { return path_.c_str(); }
     char* const* argv() const { return pointers_.data(); }
-    // "cannot start NAME: " and the system's reason.
+    // "NAME: " and the system's reason, in the user's language.
     std::string CannotStart(int error) const {
-        return "cannot start " + arguments_.front() + ": " + std::strerror(error);
+        return arguments_.front() + ": " + linux_io::SystemDescription(error);
     }
 
 private:

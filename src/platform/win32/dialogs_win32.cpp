@@ -113,7 +113,7 @@ DialogResult BrowseForFolder(const std::string& title, const std::string& startF
     const bool isFolder = SHGetPathFromIDListA(item, path) != FALSE;
     CoTaskMemFree(item);
     if (!isFolder) {
-        why = "the item chosen is no folder of the file system";
+        why = "選択されたものはファイル システムのフォルダではありません。";
         return DialogResult::Error;
     }
     path[MAX_PATH - 1] = '\0';
@@ -133,7 +133,7 @@ DialogResult InputBox(const std::string& caption, const std::string& prompt, con
         return DialogResult::Ok;
     }
     if (result == IDCANCEL) return DialogResult::Cancel;
-    why = "the input box cannot be shown: " + win32::SystemErrorText(GetLastError());
+    why = "入力ボックスを表示できません。\r\n" + win32::SystemErrorText(GetLastError());
     return DialogResult::Error;
 }
 

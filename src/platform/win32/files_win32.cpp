@@ -215,11 +215,32 @@ namespace {
 
 bool Ansi(const std::string& path, std::string& ansi, std::string& why) {
     if (win32::ToAnsi(path, ansi)) return true;
-    why = path + ": the name cannot be written in this system's code page";
+    why = Failure(path, ERROR_NO_UNICODE_TRANSLATION);
     return false;
 }
 
 bool Exists(DWORD error) { return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS; }
+
+MoveResult Refused(const std::string& path, DWORD code, FileError& error) {
+    error = FileError{static_cast<int>(code), win32::SystemErrorText(code), path};
+    return MoveResult::Failed;
+}
+
+// Which path a move on one volume that failed with `code` was refused: the
+// picture when it is gone or cannot be taken (locked, read-only medium),
+// the target when its folder is missing or the name cannot be made there.
+const std::string& RefusedByMove(const std::string& ansiFrom, const std::string& from, const std::string& to,
+                                 DWORD code) {
+    if (GetFileAttributesA(ansiFrom.c_str()) == INVALID_FILE_ATTRIBUTES) return from;
+    switch (code) {
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_DIRECTORY:
+        case ERROR_FILENAME_EXCED_RANGE: return to;
+        default: return from;
+    }
+}
 
 // The source of a move across drives, once its copy is in place. A
 // read-only file moves within a drive, so it goes here too.
@@ -263,48 +284,43 @@ bool OrdinaryFileExists(const std::string& path) {
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
 }
 
-MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, std::string& why) {
+MoveResult MoveFileNoReplace(const std::string& from, const std::string& to, FileError& error) {
     std::string aFrom, aTo;
-    if (!Ansi(from, aFrom, why) || !Ansi(to, aTo, why)) return MoveResult::Failed;
+    if (!win32::ToAnsi(from, aFrom)) return Refused(from, ERROR_NO_UNICODE_TRANSLATION, error);
+    if (!win32::ToAnsi(to, aTo)) return Refused(to, ERROR_NO_UNICODE_TRANSLATION, error);
     // A move onto the file itself (another spelling of its name) would
     // succeed as a no-op; it counts as a taken name, as on every platform.
     if (GetFileAttributesA(aTo.c_str()) != INVALID_FILE_ATTRIBUTES) return MoveResult::TargetExists;
     // Without MOVEFILE_REPLACE_EXISTING the move never overwrites, and
     // without MOVEFILE_COPY_ALLOWED it is a rename on one volume only.
     if (MoveFileExA(aFrom.c_str(), aTo.c_str(), 0)) return MoveResult::Moved;
-    DWORD error = GetLastError();
-    if (Exists(error)) return MoveResult::TargetExists;
-    if (error != ERROR_NOT_SAME_DEVICE) {
-        why = Failure(from, error);
-        return MoveResult::Failed;
-    }
+    DWORD code = GetLastError();
+    if (Exists(code)) return MoveResult::TargetExists;
+    if (code != ERROR_NOT_SAME_DEVICE) return Refused(RefusedByMove(aFrom, from, to, code), code, error);
     // Another drive: a whole copy beside the target first, then the name.
-    std::string temp;
-    if (!win32::CreateTempBeside(to, temp, why)) return MoveResult::Failed;
+    std::string temp, why;
+    if (!win32::CreateTempBeside(to, temp, why)) return Refused(to, ERROR_CANNOT_MAKE, error);
     if (!CopyFileA(aFrom.c_str(), temp.c_str(), FALSE)) {
-        error = GetLastError();
+        code = GetLastError();
         DeleteFileA(temp.c_str());
-        why = Failure(from, error);
-        return MoveResult::Failed;
+        return Refused(from, code, error);
     }
     SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!MoveFileExA(temp.c_str(), aTo.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        error = GetLastError();
+        code = GetLastError();
         DeleteFileA(temp.c_str());
-        if (Exists(error)) return MoveResult::TargetExists;
-        why = Failure(to, error);
-        return MoveResult::Failed;
+        if (Exists(code)) return MoveResult::TargetExists;
+        return Refused(to, code, error);
     }
     const DWORD attributes = GetFileAttributesA(aFrom.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(aTo.c_str(), attributes);
     if (!DeleteSource(aFrom, attributes)) {
         // The original cannot go: take the copy back, so that the picture
         // is in one place only.
-        error = GetLastError();
+        code = GetLastError();
         SetFileAttributesA(aTo.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(aTo.c_str());
-        why = Failure(from, error);
-        return MoveResult::Failed;
+        return Refused(from, code, error);
     }
     return MoveResult::Moved;
 }

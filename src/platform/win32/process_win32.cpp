@@ -15,11 +15,11 @@ bool StartProgram(const std::string& program, const std::string& arguments, Wind
                   std::string& why) {
     std::string aProgram, aArguments;
     if (!win32::ToAnsi(program, aProgram) || !win32::ToAnsi(arguments, aArguments)) {
-        why = program + ": the name cannot be written in this system's code page";
+        why = program + ": " + win32::SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     if (program.find('"') != std::string::npos) {
-        why = program + ": a program path cannot hold a quote";
+        why = program + ": " + win32::SystemErrorText(ERROR_INVALID_NAME);
         return false;
     }
     std::string commandLine = "\"" + aProgram + "\"";

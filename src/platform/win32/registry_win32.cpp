@@ -60,7 +60,7 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
     why.clear();
     std::string aName, aValue;
     if (!win32::ToAnsi(name, aName) || !win32::ToAnsi(value, aValue)) {
-        why = value + ": the text cannot be written in this system's code page";
+        why = value + ": " + win32::SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     OpenKey key(keyPath, KEY_SET_VALUE);
@@ -78,13 +78,17 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
     return RegistryWriteString(keyPath, name, value, why);
 }
 
-bool RegistryDeleteValue(const std::string& keyPath, const std::string& name) {
+bool RegistryDeleteValue(const std::string& keyPath, const std::string& name, std::string& why) {
+    const auto refused = [&](long status) {
+        why = "HKEY_CURRENT_USER\\" + keyPath + "\\" + name + ": " + win32::SystemErrorText(static_cast<DWORD>(status));
+        return false;
+    };
     std::string aName;
-    if (!win32::ToAnsi(name, aName)) return false;
+    if (!win32::ToAnsi(name, aName)) return refused(ERROR_NO_UNICODE_TRANSLATION);
     OpenKey key(keyPath, KEY_SET_VALUE);
-    if (!key.ok()) return key.status() == ERROR_FILE_NOT_FOUND;  // no key, so no value
+    if (!key.ok()) return key.status() == ERROR_FILE_NOT_FOUND || refused(key.status());  // no key, so no value
     const LSTATUS status = RegDeleteValueA(key.get(), aName.c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || refused(status);
 }
 
 bool RegistryCreateKey(const std::string& keyPath) {

@@ -1,5 +1,5 @@
 // The Qt module offscreen: a text holding markup reaches the user as it is in boxes, windows and dialogs; a
-// handler's failure never passes through Qt.
+// handler's failure never passes through Qt; Qt's own words are Japanese.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -20,14 +20,16 @@ namespace {
 
 const std::string kMarked = "/p/<b>a</b> <i>b</i>.jpg";
 
-// What a screen reader reads in the labels of the window shown next, which is then closed.
+// What a screen reader reads in the labels (or the buttons) of the window shown next, which is then closed.
+template <typename Widget = QLabel>
 void ReadNextWindow(std::vector<std::string>& read) {
     QTimer::singleShot(0, [&read] {
         QWidget* shown = QApplication::activeModalWidget();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (shown == nullptr && w->isVisible()) shown = w;
-        for (QLabel* label : shown->findChildren<QLabel*>())
-            read.push_back(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name).toStdString());
+        for (Widget* widget : shown->findChildren<Widget*>())
+            if (widget->isVisible())
+                read.push_back(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).toStdString());
         shown->close();
     });
 }
@@ -87,4 +89,20 @@ TEST(QtModule, AHandlerThatFailsEndsTheWindowWithoutUnloadAndItsFailureComesBack
     qInstallMessageHandler(was);
     EXPECT_FALSE(unloaded);
     EXPECT_EQ(qtWarnings, std::vector<std::string>());
+}
+
+TEST(QtModule, QtsOwnWordsAreJapanese) {
+    const auto* qt = Module();
+    ASSERT_NE(qt, nullptr);
+    std::vector<std::string> question, notice, browser;
+    ReadNextWindow<QPushButton>(question);
+    qt->showMessage("B", "t", 4);
+    ReadNextWindow<QPushButton>(notice);
+    qt->showMessage("B", "t", 0);
+    ReadNextWindow<QPushButton>(browser);
+    std::string chosen, why;
+    qt->browseForFolder("F", "/", chosen, why);
+    EXPECT_EQ(question, (std::vector<std::string>{"はい(Y)", "いいえ(N)"}));
+    EXPECT_EQ(notice, std::vector<std::string>{"OK"});
+    EXPECT_EQ(browser, (std::vector<std::string>{"選択(C)", "キャンセル"}));
 }

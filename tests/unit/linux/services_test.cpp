@@ -189,12 +189,12 @@ TEST(ArgumentTextAndMoves, ExistingFilesBecomeQuotedAbsolutePathsAndMovesAcrossF
     TempDir disk;
     const fs::path memory = fs::path("/dev/shm") / ("sarvo-move-" + std::to_string(getpid()));
     const std::string source = (disk.path() / "p.jpg").string();
-    std::string why;
+    platform::FileError error;
     WriteFile(source, "picture");
     WriteFile(memory / "taken.jpg", "other");
     WriteFile(memory / ".sarvo-tmp-a1B2c3", "the copy of a move that was killed");
-    EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "taken.jpg").string(), why), platform::MoveResult::TargetExists);
-    EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "p.jpg").string(), why), platform::MoveResult::Moved) << why;
+    EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "taken.jpg").string(), error), platform::MoveResult::TargetExists);
+    EXPECT_EQ(platform::MoveFileNoReplace(source, (memory / "p.jpg").string(), error), platform::MoveResult::Moved) << error.description;
     EXPECT_EQ(ReadFile(memory / "p.jpg") + ReadFile(memory / "taken.jpg"), "pictureother");
     EXPECT_FALSE(fs::exists(source));
     EXPECT_EQ(std::distance(fs::directory_iterator(memory), fs::directory_iterator()), 2) << "a temporary file is left";

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QScreen>
+#include <QSettings>
 #include <QStringList>
+#include <QTranslator>
 
 #include <cmath>
 #include <type_traits>
@@ -38,6 +40,15 @@ QStringList InstalledPlatforms(const QString& list, std::string& why) {
     return installed;
 }
 
+// Qt's own words (the buttons of the boxes, the folder browser) in
+// Japanese, as every text of the suite is, whatever language the user's
+// session speaks. Without Qt's translations installed they stay English.
+void SpeakJapanese(QApplication& application) {
+    static QTranslator translator;
+    if (translator.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        application.installTranslator(&translator);
+}
+
 bool StartApplication(const char* platforms, std::string& why) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) return true;
     if (QCoreApplication::instance() != nullptr) {
@@ -65,18 +76,41 @@ bool StartApplication(const char* platforms, std::string& why) {
     // Windows and boxes come and go within one run: the loops that show
     // them end them, not the last window closing.
     application->setQuitOnLastWindowClosed(false);
+    SpeakJapanese(*application);
+    // Qt keeps nothing of its own for the suite: its folder browser would
+    // write its history into QtProject.conf in the user's settings folder,
+    // to stay there after the suite is gone. Its settings go to a path
+    // where no file can be made.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, "/dev/null");
     return true;
 }
 
 }  // namespace
 
+// The primary monitor in its own pixels, whatever scaling the desktop
+// applies. On Wayland that is the current mode the compositor reports for
+// the output Qt takes as primary (by its name, else its place, else the
+// first): Qt's logical size times its whole-number scale is wrong at a
+// fractional scale. Elsewhere Qt's size times its scale is the mode.
 bool QtPrimaryScreenSize(int& width, int& height) {
+    width = height = 0;
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        width = height = 0;
-        return false;
+    if (screen == nullptr) return false;
+    if (QGuiApplication::platformName() == "wayland") {
+        const std::vector<WaylandMode> modes = WaylandModes();
+        const WaylandMode* found = nullptr;
+        for (const WaylandMode& m : modes)
+            if (found == nullptr && !m.name.empty() && QString::fromStdString(m.name) == screen->name()) found = &m;
+        for (const WaylandMode& m : modes)
+            if (found == nullptr && QPoint(m.x, m.y) == screen->geometry().topLeft()) found = &m;
+        if (found == nullptr && !modes.empty()) found = &modes.front();
+        if (found != nullptr) {
+            width = found->width;
+            height = found->height;
+            return true;
+        }
     }
-    // In the screen's own pixels, whatever scaling the desktop applies.
     const double ratio = screen->devicePixelRatio();
     width = static_cast<int>(std::lround(screen->size().width() * ratio));
     height = static_cast<int>(std::lround(screen->size().height() * ratio));

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 #include "core/pure/form.h"
 #include "platform/dialogs.h"
@@ -26,5 +27,18 @@ DialogResult InputDialog(const std::string& caption, const std::string& prompt, 
                          std::string& answer, std::string& why);
 
 bool QtPrimaryScreenSize(int& width, int& height);
+
+// A monitor of a Wayland session as its compositor reports it: its name
+// (where the compositor gives one), its place, and its current mode in the
+// monitor's own pixels, as the monitor is turned.
+struct WaylandMode {
+    std::string name;
+    int x = 0, y = 0;
+    int width = 0, height = 0;
+};
+
+// Every monitor's mode, in the compositor's order; none when the compositor
+// (WAYLAND_DISPLAY) cannot be reached or does not answer within 2 seconds.
+std::vector<WaylandMode> WaylandModes();
 
 }  // namespace sarvo::platform::linux_qt

@@ -2,10 +2,14 @@
 // holds no state of its own: each widget shows its model's value, forwards
 // the user's change to the model (which runs the program's handler), and
 // is set again whenever the model's Redraw hook says code changed it.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QLabel>
@@ -16,15 +20,23 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSessionManager>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <exception>
 #include <functional>
+#include <iterator>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "parts.h"
+#include "platform/ui.h"
 
 namespace sarvo::platform::linux_qt {
 
@@ -41,16 +53,52 @@ QString Lines(const std::string& s) {
     return text;
 }
 
-// Each picture at the size of its place at 96 DPI.
-QPixmap PictureOf(Picture picture) {
+// A picture as drawn at `size` pixels (resources/NAME-SIZE.png).
+QString PictureFile(Picture picture, int size) {
+    const char* name = "";
     switch (picture) {
-        case Picture::SettingToolIcon: return QPixmap(":/pictures/setting_tool-32.png");
-        case Picture::Folder: return QPixmap(":/pictures/folder-12.png");
-        case Picture::TrashBox: return QPixmap(":/pictures/trash_box-32.png");
-        case Picture::UninstallerIcon: return QPixmap(":/pictures/uninstaller-32.png");
+        case Picture::SettingToolIcon: name = "setting_tool"; break;
+        case Picture::Folder: name = "folder"; break;
+        case Picture::TrashBox: name = "trash_box"; break;
+        case Picture::UninstallerIcon: name = "uninstaller"; break;
         case Picture::None: break;
     }
-    return {};
+    return QString(":/pictures/%1-%2.png").arg(name).arg(size);
+}
+
+// The window's icon in every size drawn, for the window manager to choose.
+QIcon IconOf(Picture picture) {
+    QIcon icon;
+    for (int size : PictureSizes(picture)) icon.addFile(PictureFile(picture, size), QSize(size, size));
+    return icon;
+}
+
+// The scale of a window: Qt's pixels, laid out at `dpi`, each `ratio` of
+// the screen's own (Qt scales the window itself where the desktop asks for
+// more than 96 DPI).
+struct Scale {
+    int dpi = 96;
+    qreal ratio = 1;
+};
+
+// A control's picture, as on Windows: the largest size drawn that its
+// place has room for, in the screen's own pixels - an image's whole place;
+// a button's height but for its raised frame and focus rectangle (5 pixels
+// at 96 DPI). It is shown pixel for pixel, never scaled, on a label: the
+// image itself, or one in the middle of the button that lets clicks through.
+void ShowPicture(const ControlSpec& spec, QWidget& widget, const Scale& scale) {
+    const bool button = spec.kind == ControlKind::Button;
+    const qreal room = button ? widget.height() * scale.ratio - 5 * scale.dpi / 96.0 * scale.ratio
+                              : std::min(widget.width(), widget.height()) * scale.ratio;
+    QPixmap picture(PictureFile(spec.picture, PictureSizeFor(spec.picture, static_cast<int>(std::floor(room)))));
+    picture.setDevicePixelRatio(scale.ratio);
+    auto* label = button ? new QLabel(&widget) : static_cast<QLabel*>(&widget);
+    if (button) {
+        label->setGeometry(widget.rect());
+        label->setAlignment(Qt::AlignCenter);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    label->setPixmap(picture);
 }
 
 // The Japanese faces of Windows have no namesake here; their look is that
@@ -151,22 +199,91 @@ public:
 
     std::exception_ptr failure() const { return failure_; }
 
+    // The user's session ends: the window ends as after a close, and every
+    // box or dialog still open over it is cancelled, so that the handler
+    // that opened it returns and the program can end.
+    void EndSession() {
+        Unload();
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(shown); dialog != nullptr && dialog->isVisible()) dialog->reject();
+        loop_.quit();
+    }
+
 protected:
     void closeEvent(QCloseEvent* event) override {
-        if (!closed_) {
-            closed_ = true;
-            Act(form_.onUnload);
-        }
+        Unload();
         event->accept();
         loop_.quit();
     }
 
 private:
+    void Unload() {
+        if (closed_) return;
+        closed_ = true;
+        Act(form_.onUnload);
+    }
+
     FormSpec& form_;
     QEventLoop& loop_;
     std::vector<Control*> hooked_;
     bool closed_ = false;
     std::exception_ptr failure_;
+};
+
+// The end of the session as a program learns it: on X11 the session
+// manager first asks it to save its data (commitDataRequest); then, on any
+// session, its processes are sent SIGTERM (SIGHUP when the terminal it runs
+// in goes). A signal may come on any thread, at any moment: its handler only
+// writes a byte into a pipe, which the window's event loop reads. While an
+// object of this class lives, each of these calls `onEnd` on the window's
+// thread; afterwards the signals are handled as before.
+class SessionEnd {
+public:
+    explicit SessionEnd(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {
+        if (pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        writeEnd_ = fds_[1];
+        notifier_ = std::make_unique<QSocketNotifier>(fds_[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
+            char bytes[16];
+            while (read(fds_[0], bytes, sizeof bytes) > 0) {
+            }
+            onEnd_();
+        });
+        struct sigaction action {};
+        action.sa_handler = Signalled;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &previous_[i]);
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, notifier_.get(),
+                         [this](QSessionManager&) { onEnd_(); });
+    }
+    SessionEnd(const SessionEnd&) = delete;
+    SessionEnd& operator=(const SessionEnd&) = delete;
+    ~SessionEnd() {
+        if (!notifier_) return;
+        for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+        writeEnd_ = -1;
+        notifier_.reset();
+        close(fds_[0]);
+        close(fds_[1]);
+    }
+
+private:
+    static constexpr int kSignals[] = {SIGTERM, SIGHUP};
+
+    static void Signalled(int) {
+        const int saved = errno;
+        const char byte = 1;
+        // A pipe too full to take it already holds the news.
+        if (writeEnd_ >= 0 && write(writeEnd_, &byte, 1) < 0) errno = saved;
+        errno = saved;
+    }
+
+    static inline volatile sig_atomic_t writeEnd_ = -1;
+    std::function<void()> onEnd_;
+    int fds_[2] = {-1, -1};
+    struct sigaction previous_[std::size(kSignals)] {};
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 template <typename Model>
@@ -198,19 +315,30 @@ QWidget* MakeLabel(const ControlSpec& spec, FormWindow& window) {
     return label;
 }
 
-QWidget* MakeTextBox(const ControlSpec& spec, FormWindow& window) {
+// A one-line text box. Its model holds bytes, which may be no UTF-8 (a
+// folder name on Linux); the box shows them with U+FFFD for each stray byte,
+// and an edit keeps the bytes of what it left alone (EditedBytes), so that
+// an edit that ends where it began changes nothing. An edit that cannot be
+// told apart from what it replaced is refused with a message.
+QWidget* MakeTextBox(const ControlSpec& spec, FormWindow& window, const QString& caption) {
     auto* edit = new LineEdit(&window);
     if (auto* model = ModelOf<TextBox>(spec)) {
-        edit->setText(Text(model->Text()));
-        window.Hook(model, [edit, model] {
-            const QString text = Text(model->Text());
-            if (edit->text() != text) {
+        const auto shown = [model] { return QString::fromStdString(ShownText(model->Text())); };
+        edit->setText(shown());
+        const auto redraw = [edit, shown] {
+            if (edit->text() != shown()) {
                 const QSignalBlocker quiet(edit);
-                edit->setText(text);
+                edit->setText(shown());
             }
-        });
-        QObject::connect(edit, &QLineEdit::textEdited, edit, [&window, model](const QString& text) {
-            window.Act([&] { model->SetText(text.toStdString()); });
+        };
+        window.Hook(model, redraw);
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [&window, model, redraw, caption](const QString& text) {
+            if (const std::optional<std::string> bytes = EditedBytes(model->Text(), text.toStdString())) {
+                window.Act([&] { model->SetText(*bytes); });
+                return;
+            }
+            redraw();
+            ShowMessageBox(caption.toStdString(), "表示できない文字（\uFFFD）は入力できません。", kIconError);
         });
         edit->onDoubleClick = [&window, model] { window.Act(model->OnDblClick); };
     }
@@ -265,13 +393,7 @@ QWidget* MakeDropDownList(const ControlSpec& spec, FormWindow& window) {
 
 QWidget* MakeButton(const ControlSpec& spec, FormWindow& window) {
     auto* button = new QPushButton(&window);
-    const QPixmap picture = PictureOf(spec.picture);
-    if (!picture.isNull()) {
-        button->setIcon(QIcon(picture));
-        button->setIconSize(picture.size());
-    } else {
-        button->setText(Text(spec.caption));
-    }
+    if (spec.picture == Picture::None) button->setText(Text(spec.caption));
     if (auto* model = ModelOf<Button>(spec))
         QObject::connect(button, &QPushButton::clicked, button, [&window, model] { window.Act(model->OnClick); });
     return button;
@@ -280,7 +402,6 @@ QWidget* MakeButton(const ControlSpec& spec, FormWindow& window) {
 QWidget* MakeImage(const ControlSpec& spec, FormWindow& window) {
     auto* image = new ClickLabel(&window);
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image->setPixmap(PictureOf(spec.picture));
     if (auto* model = ModelOf<Image>(spec))
         image->onDoubleClick = [&window, model] { window.Act(model->OnDblClick); };
     return image;
@@ -289,7 +410,7 @@ QWidget* MakeImage(const ControlSpec& spec, FormWindow& window) {
 QWidget* MakeControl(const ControlSpec& spec, FormWindow& window) {
     switch (spec.kind) {
         case ControlKind::Label: return MakeLabel(spec, window);
-        case ControlKind::TextBox: return MakeTextBox(spec, window);
+        case ControlKind::TextBox: return MakeTextBox(spec, window, window.windowTitle());
         case ControlKind::HelpText: return MakeHelpText(spec, window);
         case ControlKind::CheckBox: return MakeCheckBox(spec, window);
         case ControlKind::DropDownList: return MakeDropDownList(spec, window);
@@ -318,8 +439,8 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
         return false;
     }
     // Twips to Qt's pixels, which are of 96 to the inch at normal scaling.
-    const int dpi = static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
-    const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+    const Scale scale{static_cast<int>(std::lround(screen->logicalDotsPerInchY())), screen->devicePixelRatio()};
+    const auto px = [&scale](int twips) { return TwipsToPixels(twips, scale.dpi); };
 
     QEventLoop loop;
     FormWindow window(form, loop);
@@ -328,14 +449,14 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
     // The form's font is that of the Japanese system the windows are laid
     // out for; its match here keeps each text within the place made for it.
     window.setFont(FontFor(form.font, window.font()));
-    const QPixmap icon = PictureOf(form.icon);
-    if (!icon.isNull()) window.setWindowIcon(QIcon(icon));
+    if (form.icon != Picture::None) window.setWindowIcon(IconOf(form.icon));
     window.setFixedSize(px(form.clientWidth), px(form.clientHeight));
 
     std::vector<std::pair<const ControlSpec*, QWidget*>> widgets;
     for (const ControlSpec& spec : form.controls) {
         QWidget* widget = MakeControl(spec, window);
         widget->setGeometry(px(spec.place.left), px(spec.place.top), px(spec.place.width), px(spec.place.height));
+        if (spec.picture != Picture::None) ShowPicture(spec, *widget, scale);
         if (!spec.toolTip.empty()) widget->setToolTip(Text(spec.toolTip));
         if (spec.font) widget->setFont(FontFor(*spec.font, widget->font()));
         if (!TakesFocus(spec)) widget->setFocusPolicy(Qt::NoFocus);
@@ -350,6 +471,7 @@ bool RunFormWindow(FormSpec& form, std::string& why) {
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(widgetOf(order[i - 1]), widgetOf(order[i]));
 
+    const SessionEnd sessionEnd([&window] { window.EndSession(); });
     openWindow = &window;
     window.show();
     // Wayland lets only the compositor decide which window is active.
