@@ -113,6 +113,18 @@ int ExifBlockOrientation(const unsigned char* body, std::size_t size) {
     return IsExifBlock(body, size) ? TiffOrientation(body + 6, size - 6) : kUpright;
 }
 
+int TiffExifOrientation(const unsigned char* data, std::size_t size) {
+    return IsExifBlock(data, size) ? ExifBlockOrientation(data, size) : TiffOrientation(data, size);
+}
+
+int OrientationOfTransforms(int quarterTurns, int mirror) {
+    // Rows: no mirror, top and bottom exchanged, left and right exchanged;
+    // columns: the quarter turns.
+    static const int kOrientation[3][4] = {{1, 8, 3, 6}, {4, 5, 2, 7}, {2, 7, 4, 5}};
+    if (quarterTurns < 0 || quarterTurns > 3 || mirror < -1 || mirror > 1) return kUpright;
+    return kOrientation[mirror + 1][quarterTurns];
+}
+
 int JpegExifOrientation(const unsigned char* data, std::size_t size) {
     if (size < 4 || data[0] != 0xFF || data[1] != 0xD8) return kUpright;
     std::size_t pos = 2;
