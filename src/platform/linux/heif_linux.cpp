@@ -1,0 +1,168 @@
+// HEIF pictures (HEIC from phones and cameras) through libheif, which
+// decodes the picture whole, tiles and all, and applies the container's
+// rotation and mirror (irot, imir) itself. A phone's Exif block repeats
+// those as an orientation; it is not read, so nothing is turned twice.
+//
+// The picture is asked for in its own colour form (YCbCr, mostly 4:2:0 at
+// half the bitmap's size) and turned into BGR a strip at a time through the
+// converter the AVIF decoder uses (PutYuvStrips), so the BGR picture is never
+// held whole beside the planes. Anything else (RGB storage, odd depths) is
+// asked for as 8-bit RGBA from libheif's own converter, which holds it whole.
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <libheif/heif.h>
+
+#include "core/pure/bitmap.h"
+#include "picture_decoders_linux.h"
+
+namespace sarvo::platform {
+namespace {
+
+struct ContextDeleter {
+    void operator()(heif_context* c) const { heif_context_free(c); }
+};
+struct HandleDeleter {
+    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+};
+struct ImageDeleter {
+    void operator()(heif_image* i) const { heif_image_release(i); }
+};
+struct OptionsDeleter {
+    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+};
+struct NclxDeleter {
+    void operator()(heif_color_profile_nclx* n) const { heif_nclx_color_profile_free(n); }
+};
+using Image = std::unique_ptr<heif_image, ImageDeleter>;
+
+bool Failed(const heif_error& error, std::string& why) {
+    if (error.code == heif_error_Ok) return false;
+    why = std::string("HEIF file cannot be read: ") + (error.message ? error.message : "unknown error");
+    return true;
+}
+
+// The picture's CICP colour description: the decoded picture's, else the
+// container's, else what libheif itself assumes (BT.601, full range).
+void ReadColour(const heif_image* image, const heif_image_handle* handle, YuvPlanes& p) {
+    heif_color_profile_nclx* raw = nullptr;
+    if (heif_image_get_nclx_color_profile(image, &raw).code != heif_error_Ok || raw == nullptr)
+        heif_image_handle_get_nclx_color_profile(handle, &raw);
+    const std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(raw);
+    if (!nclx) return;
+    p.matrix = nclx->matrix_coefficients;
+    p.primaries = nclx->color_primaries;
+    p.transfer = nclx->transfer_characteristics;
+    p.fullRange = nclx->full_range_flag != 0;
+}
+
+// The YCbCr or grey planes of `image`, or false when it holds another form.
+bool YuvOf(const heif_image* image, YuvPlanes& p) {
+    const heif_colorspace space = heif_image_get_colorspace(image);
+    const heif_chroma chroma = heif_image_get_chroma_format(image);
+    if (space == heif_colorspace_monochrome && chroma == heif_chroma_monochrome) {
+        p.grey = true;
+    } else if (space == heif_colorspace_YCbCr && chroma == heif_chroma_420) {
+        p.chromaShiftX = p.chromaShiftY = 1;
+    } else if (space == heif_colorspace_YCbCr && chroma == heif_chroma_422) {
+        p.chromaShiftX = 1;
+        p.chromaShiftY = 0;
+    } else if (space == heif_colorspace_YCbCr && chroma == heif_chroma_444) {
+        p.chromaShiftX = p.chromaShiftY = 0;
+    } else {
+        return false;
+    }
+    p.depth = heif_image_get_bits_per_pixel_range(image, heif_channel_Y);
+    if (p.depth != 8 && p.depth != 10 && p.depth != 12) return false;
+    const heif_channel channels[] = {heif_channel_Y, heif_channel_Cb, heif_channel_Cr};
+    for (int i = 0; i < (p.grey ? 1 : 3); ++i) {
+        int rowBytes = 0;
+        p.planes[i] = heif_image_get_plane_readonly(image, channels[i], &rowBytes);
+        p.rowBytes[i] = static_cast<std::size_t>(rowBytes);
+        if (p.planes[i] == nullptr) return false;
+        if (i > 0 && heif_image_get_bits_per_pixel_range(image, channels[i]) != p.depth) return false;
+    }
+    if (heif_image_has_channel(image, heif_channel_Alpha)) {
+        int rowBytes = 0;
+        p.alpha = heif_image_get_plane_readonly(image, heif_channel_Alpha, &rowBytes);
+        p.alphaRowBytes = static_cast<std::size_t>(rowBytes);
+        if (heif_image_get_bits_per_pixel_range(image, heif_channel_Alpha) != p.depth) return false;
+        p.alphaPremultiplied = heif_image_is_premultiplied_alpha(const_cast<heif_image*>(image)) != 0;
+    }
+    p.width = heif_image_get_width(image, heif_channel_Y);
+    p.height = heif_image_get_height(image, heif_channel_Y);
+    return true;
+}
+
+// An 8-bit RGBA picture of libheif's, row by row into the sink.
+bool PutRgba(const heif_image* image, RowSink& out, std::string& why) {
+    int rowBytes = 0;
+    const std::uint8_t* rows = heif_image_get_plane_readonly(image, heif_channel_interleaved, &rowBytes);
+    const long width = heif_image_get_width(image, heif_channel_interleaved);
+    const long height = heif_image_get_height(image, heif_channel_interleaved);
+    if (rows == nullptr || width <= 0) {
+        why = "HEIF picture cannot be converted";
+        return false;
+    }
+    std::vector<unsigned char> bgra(static_cast<std::size_t>(width) * 4);
+    RowCursor cursor(out, height, true);
+    for (long y = 0; y < height; ++y, rows += rowBytes) {
+        for (long x = 0; x < width; ++x) {
+            bgra[x * 4] = rows[x * 4 + 2];
+            bgra[x * 4 + 1] = rows[x * 4 + 1];
+            bgra[x * 4 + 2] = rows[x * 4];
+            bgra[x * 4 + 3] = rows[x * 4 + 3];
+        }
+        LayOnBlack(bgra.data(), static_cast<std::size_t>(width), cursor.Next(BmpStride(width)));
+    }
+    cursor.Finish();
+    return true;
+}
+
+}  // namespace
+
+bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(fd, size, bytes, why)) return false;
+    const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
+    if (!context) {
+        why = "libheif cannot start";
+        return false;
+    }
+    if (Failed(heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr), why))
+        return false;
+    heif_image_handle* rawHandle = nullptr;
+    if (Failed(heif_context_get_primary_image_handle(context.get(), &rawHandle), why)) return false;
+    const std::unique_ptr<heif_image_handle, HandleDeleter> handle(rawHandle);
+    // The size as shown, after the container's transformations; refused
+    // before anything is decoded when the bitmap would be too large.
+    if (!out.Start(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()), why))
+        return false;
+
+    const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
+    heif_image* raw = nullptr;
+    if (Failed(heif_decode_image(handle.get(), &raw, heif_colorspace_undefined, heif_chroma_undefined, options.get()),
+               why))
+        return false;
+    Image image(raw);
+    YuvPlanes planes;
+    if (YuvOf(image.get(), planes)) {
+        ReadColour(image.get(), handle.get(), planes);
+        if (planes.width != heif_image_handle_get_width(handle.get()) ||
+            planes.height != heif_image_handle_get_height(handle.get())) {
+            why = "HEIF picture is not the size its file declares";
+            return false;
+        }
+        return PutYuvStrips(planes, out, why);
+    }
+    image.reset();
+    raw = nullptr;
+    if (Failed(heif_decode_image(handle.get(), &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, options.get()),
+               why))
+        return false;
+    image.reset(raw);
+    return PutRgba(image.get(), out, why);
+}
+
+}  // namespace sarvo::platform
