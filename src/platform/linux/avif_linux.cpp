@@ -89,7 +89,9 @@ bool PutYuvStrips(const YuvPlanes& p, RowSink& out, std::string& why) {
     const std::size_t rowBytes = static_cast<std::size_t>(p.width) * channels;
     const std::size_t stride = BmpStride(p.width);
     const long stripRows = std::max(1, out.StripRows());
-    std::vector<unsigned char> converted(rowBytes * static_cast<std::size_t>(std::min(p.height, stripRows + 2 * kMargin)));
+    // A strip, its margins, and the row before an odd first row.
+    std::vector<unsigned char> converted(rowBytes *
+                                         static_cast<std::size_t>(std::min(p.height, stripRows + 2 * kMargin + 1)));
     Image view(avifImageCreateEmpty());
     for (long top = 0; top < p.height; top += stripRows) {
         const long count = std::min(stripRows, p.height - top);
@@ -134,9 +136,10 @@ bool DecodeAvif(int fd, std::size_t size, RowSink& out, int& orientation, std::s
         return false;
     }
     decoder->maxThreads = static_cast<int>(ThreadsToUse());
-    // The bitmap limit, in pixels; libavif refuses a larger picture before
-    // decoding it, and so does the sink.
-    decoder->imageSizeLimit = static_cast<std::uint32_t>(Bitmap::kMaxBytes / 3);
+    // The bitmap limit in pixels, where libavif allows it (it takes no
+    // larger limit than its default); libavif refuses a larger picture
+    // before decoding it, and so does the sink.
+    decoder->imageSizeLimit = std::min<std::uint32_t>(Bitmap::kMaxBytes / 3, AVIF_DEFAULT_IMAGE_SIZE_LIMIT);
     decoder->ignoreExif = AVIF_TRUE;
     decoder->ignoreXMP = AVIF_TRUE;
     avifResult result = avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size());
