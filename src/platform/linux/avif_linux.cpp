@@ -154,13 +154,18 @@ bool DecodeAvif(int fd, std::size_t size, RowSink& out, int& orientation, std::s
     if (image->transformFlags & AVIF_TRANSFORM_IMIR) mirror = image->imir.mode;
     orientation = OrientationOfTransforms(quarterTurns, mirror);
     out.Orientation(orientation);
-    if (!out.Start(image->width, image->height, why)) return false;
+    const std::uint32_t width = image->width, height = image->height;
+    if (!out.Start(width, height, why)) return false;
     result = avifDecoderNextImage(decoder.get());
     if (result != AVIF_RESULT_OK) {
         why = std::string("AVIF file is damaged: ") + avifResultToString(result);
         return false;
     }
     image = decoder->image;
+    if (image->width != width || image->height != height) {
+        why = "AVIF picture is not the size its file declares";
+        return false;
+    }
     YuvPlanes planes;
     planes.width = image->width;
     planes.height = image->height;

@@ -95,14 +95,19 @@ bool YuvOf(const heif_image* image, YuvPlanes& p) {
     return true;
 }
 
-// An 8-bit RGBA picture of libheif's, row by row into the sink.
-bool PutRgba(const heif_image* image, RowSink& out, std::string& why) {
+// An 8-bit RGBA picture of libheif's, row by row into the sink, which was
+// started at width x height.
+bool PutRgba(const heif_image* image, long width, long height, RowSink& out, std::string& why) {
     int rowBytes = 0;
     const std::uint8_t* rows = heif_image_get_plane_readonly(image, heif_channel_interleaved, &rowBytes);
-    const long width = heif_image_get_width(image, heif_channel_interleaved);
-    const long height = heif_image_get_height(image, heif_channel_interleaved);
-    if (rows == nullptr || width <= 0) {
+    if (rows == nullptr) {
         why = "HEIF picture cannot be converted";
+        return false;
+    }
+    // A damaged file can decode to another size than it declares.
+    if (heif_image_get_width(image, heif_channel_interleaved) != width ||
+        heif_image_get_height(image, heif_channel_interleaved) != height) {
+        why = "HEIF picture is not the size its file declares";
         return false;
     }
     std::vector<unsigned char> bgra(static_cast<std::size_t>(width) * 4);
@@ -137,8 +142,9 @@ bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
     const std::unique_ptr<heif_image_handle, HandleDeleter> handle(rawHandle);
     // The size as shown, after the container's transformations; refused
     // before anything is decoded when the bitmap would be too large.
-    if (!out.Start(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()), why))
-        return false;
+    const long width = heif_image_handle_get_width(handle.get());
+    const long height = heif_image_handle_get_height(handle.get());
+    if (!out.Start(width, height, why)) return false;
 
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     heif_image* raw = nullptr;
@@ -149,8 +155,7 @@ bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
     YuvPlanes planes;
     if (YuvOf(image.get(), planes)) {
         ReadColour(image.get(), handle.get(), planes);
-        if (planes.width != heif_image_handle_get_width(handle.get()) ||
-            planes.height != heif_image_handle_get_height(handle.get())) {
+        if (planes.width != width || planes.height != height) {
             why = "HEIF picture is not the size its file declares";
             return false;
         }
@@ -162,7 +167,7 @@ bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
                why))
         return false;
     image.reset(raw);
-    return PutRgba(image.get(), out, why);
+    return PutRgba(image.get(), width, height, out, why);
 }
 
 }  // namespace sarvo::platform
