@@ -24,6 +24,12 @@ int ExifBlockOrientation(const unsigned char* body, std::size_t size);
 // add, is passed over); 1 as for JpegExifOrientation.
 int TiffExifOrientation(const unsigned char* data, std::size_t size);
 
+// The orientation of a PNG file's eXIf chunk, when one comes before the
+// picture data (IDAT), and of a WebP file's EXIF chunk, wherever it is; 1 as
+// for JpegExifOrientation. Neither reads outside `data`.
+int PngExifOrientation(const unsigned char* data, std::size_t size);
+int WebPExifOrientation(const unsigned char* data, std::size_t size);
+
 // The Exif orientation that shows a picture the way the transformations of
 // a HEIF or AVIF file do: first turned `quarterTurns` quarter turns
 // anticlockwise (irot, 0 to 3), then mirrored (imir: 0 exchanges top and
