@@ -8,6 +8,7 @@
 set(SARVO_RUNTIME_PACKAGES
   libqt6widgets6 libqt6dbus6 qt6-qpa-plugins qt6-wayland libturbojpeg0 libjpeg62-turbo libgif7 libx11-6 libxrandr2
   libpng16-16 libglib2.0-0
+  libwebp7 libwebpdemux2 libavif15 libheif1 libjxl0.7
   fonts-ipafont-gothic xdg-utils
   CACHE INTERNAL "Debian packages the Linux programs need at run time")
 
