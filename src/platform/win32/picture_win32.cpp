@@ -198,6 +198,8 @@ bool LoadThroughWic(const std::vector<unsigned char>& bytes, PictureFormat forma
     HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                   reinterpret_cast<void**>(factory.out()));
     if (FAILED(hr)) {
+        // A system without WIC at all (an early Windows XP) reads none of them.
+        missingDecoder = PictureFormatName(format);
         why = "the Windows Imaging Component cannot start (" + HresultText(hr) + ")";
         return false;
     }
@@ -220,8 +222,13 @@ bool LoadThroughWic(const std::vector<unsigned char>& bytes, PictureFormat forma
     // A size too large to hold is refused before any pixel is asked for.
     Bitmap decoded;
     if (!decoded.Allocate(static_cast<long>(width), static_cast<long>(height), why)) return false;
-    ComPtr<IWICBitmapSource> premultiplied;
-    if (FAILED(hr = WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(), premultiplied.out()))) {
+    // Through the factory's converter rather than WICConvertBitmapSource, so
+    // that the programs import nothing from WindowsCodecs.dll and still start
+    // where it is missing.
+    ComPtr<IWICFormatConverter> premultiplied;
+    if (FAILED(hr = factory->CreateFormatConverter(premultiplied.out())) ||
+        FAILED(hr = premultiplied->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                              nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
         why = std::string(PictureFormatName(format)) + " picture cannot be converted (" + HresultText(hr) + ")";
         return false;
     }
