@@ -105,7 +105,7 @@ bin=$build/bin
 
 params="files=$files folders=$folders jpeg=${jpeg_width}x$jpeg_height quality=$quality"
 params+=" small=${small_size[0]}x${small_size[1]}x$small_count"
-params+=" gif=1920x1080 makers=$(cat "$here/make_tree.cpp" "$here/make_jpeg.cpp" "$here/make_more.cpp" | sha256sum | cut -c1-16)"
+params+=" gif=1920x1080 makers=$(cat "$here/make_tree.cpp" "$here/make_jpeg.cpp" "$here/make_more.cpp" "$repo/resources/samples/picture_writers.cpp" | sha256sum | cut -c1-16)"
 
 if [[ ! -f $work/params || $(<"$work/params") != "$params" ]]; then
     echo "making the picture trees in $work ..."

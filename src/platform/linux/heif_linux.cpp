@@ -6,8 +6,10 @@
 // The picture is asked for in its own colour form (YCbCr, mostly 4:2:0 at
 // half the bitmap's size) and turned into BGR a strip at a time through the
 // converter the AVIF decoder uses (PutYuvStrips), so the BGR picture is never
-// held whole beside the planes. Anything else (RGB storage, odd depths) is
-// asked for as 8-bit RGBA from libheif's own converter, which holds it whole.
+// held whole beside the planes. A picture stored as 8-bit RGB planes is
+// interleaved row by row; anything else (odd depths, RGB with alpha) is
+// decoded again as 8-bit RGBA by libheif's own converter, which holds it
+// whole.
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -95,6 +97,32 @@ bool YuvOf(const heif_image* image, YuvPlanes& p) {
     return true;
 }
 
+// An 8-bit picture kept as red, green and blue planes (a HEIF stored in
+// RGB), row by row into the sink, which was started at width x height; false
+// when `image` is not one.
+bool PutRgbPlanes(const heif_image* image, long width, long height, RowSink& out) {
+    if (heif_image_get_colorspace(image) != heif_colorspace_RGB ||
+        heif_image_get_chroma_format(image) != heif_chroma_444 || heif_image_has_channel(image, heif_channel_Alpha))
+        return false;
+    const heif_channel channels[] = {heif_channel_B, heif_channel_G, heif_channel_R};
+    const std::uint8_t* planes[3];
+    int rowBytes[3];
+    for (int c = 0; c < 3; ++c) {
+        planes[c] = heif_image_get_plane_readonly(image, channels[c], &rowBytes[c]);
+        if (planes[c] == nullptr || heif_image_get_bits_per_pixel_range(image, channels[c]) != 8 ||
+            heif_image_get_width(image, channels[c]) != width || heif_image_get_height(image, channels[c]) != height)
+            return false;
+    }
+    RowCursor cursor(out, height, true);
+    for (long y = 0; y < height; ++y) {
+        unsigned char* dst = cursor.Next(BmpStride(width));
+        for (long x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) dst[x * 3 + c] = planes[c][y * rowBytes[c] + x];
+    }
+    cursor.Finish();
+    return true;
+}
+
 // An 8-bit RGBA picture of libheif's, row by row into the sink, which was
 // started at width x height.
 bool PutRgba(const heif_image* image, long width, long height, RowSink& out, std::string& why) {
@@ -161,6 +189,7 @@ bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
         }
         return PutYuvStrips(planes, out, why);
     }
+    if (PutRgbPlanes(image.get(), width, height, out)) return true;
     image.reset();
     raw = nullptr;
     if (Failed(heif_decode_image(handle.get(), &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, options.get()),
