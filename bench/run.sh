@@ -11,6 +11,12 @@
 #            and djpeg
 #   gif      our GIF-to-BMP conversion (1920x1080) against a plain giflib
 #            program
+#   more     our conversion of the photograph saved as PNG, WebP, AVIF, HEIC
+#            and JPEG XL (MoreFormats=1) against each library's own plain
+#            decode-and-write program, and the peak memory of each against
+#            the bitmap
+#   today    the walk without MoreFormats against the same walk built from
+#            the commit before the key existed
 #   run      a whole changer run under Xvfb against feh and a plain
 #            one-process reference (readdir walk, TurboJPEG, BMP write,
 #            root pixmap) on the same tree
@@ -92,14 +98,14 @@ if [[ $build_type != Release && $build_type != RelWithDebInfo ]]; then
 fi
 cmake --build "$build" -j2 --target SarvoChanger sarvo_qt sarvo_desktop_plasma sarvo-bench-walk sarvo-bench-convert \
     sarvo-bench-plain-walk sarvo-bench-tj-reference sarvo-bench-make-jpeg sarvo-bench-make-tree \
-    sarvo-bench-one-process sarvo-bench-gif-reference >/dev/null
+    sarvo-bench-one-process sarvo-bench-gif-reference sarvo-bench-more-reference sarvo-bench-make-more >/dev/null
 bin=$build/bin
 
 # --- pictures and trees (made once) ------------------------------------------
 
 params="files=$files folders=$folders jpeg=${jpeg_width}x$jpeg_height quality=$quality"
 params+=" small=${small_size[0]}x${small_size[1]}x$small_count"
-params+=" gif=1920x1080 makers=$(cat "$here/make_tree.cpp" "$here/make_jpeg.cpp" | sha256sum | cut -c1-16)"
+params+=" gif=1920x1080 makers=$(cat "$here/make_tree.cpp" "$here/make_jpeg.cpp" "$here/make_more.cpp" "$repo/resources/samples/picture_writers.cpp" | sha256sum | cut -c1-16)"
 
 if [[ ! -f $work/params || $(<"$work/params") != "$params" ]]; then
     echo "making the picture trees in $work ..."
@@ -115,6 +121,10 @@ if [[ ! -f $work/params || $(<"$work/params") != "$params" ]]; then
     "$bin/sarvo-bench-make-tree" "${links[@]}" "$work/linked" "$folders" "$files" >"$work/linked.made"
     # A screenful of GIF, made from a photo as a user's converter would.
     convert-im6.q16 "$work/small-1.jpg" -resize '1920x1080!' "$work/screen.gif"
+    # The photograph as each further format saves it (a minute or two: AV1
+    # and HEVC encoders are slow).
+    mkdir -p -- "$work/more"
+    "$bin/sarvo-bench-make-more" "$work/big/photo.jpg" "$work/more"
     # Written last: a run broken off while making leaves no params, so the
     # next run starts again from nothing.
     printf '%s' "$params" >"$work/params"
@@ -327,6 +337,99 @@ report "gif (1920x1080 GIF of $(stat -c %s "$gif") bytes to BMP)"
 verdict "GIF to BMP within 1.1x of the giflib reference" "$(ratio "${median_ms[0]}" "${median_ms[1]}")" 1.10 "<="
 table_row "GIF to BMP, 1920x1080 (sync before each run)"
 prepare=()
+
+# --- the formats MoreFormats=1 adds ----------------------------------------------
+
+# Each library's own decode must give the bitmap ours gives before the times
+# mean anything: byte for byte, except HEIC, where libheif's converter (nearest
+# chroma sample) stands against libavif's (bilinear, which ours uses for the
+# memory's sake): close, by PSNR.
+prepare=(--prepare sync)
+declare -A more_peak
+for format in png webp avif heic jxl; do
+    picture=$work/more/photo.$format
+    "$bin/sarvo-bench-convert" --more "$picture" "$scratch/sarvo-$format.bmp"
+    "$bin/sarvo-bench-more-reference" "$format" "$picture" "$scratch/reference-$format.bmp"
+    if [[ $format == heic ]]; then
+        psnr=$(compare-im6.q16 -metric PSNR "$scratch/sarvo-$format.bmp" "$scratch/reference-$format.bmp" null: 2>&1 || true)
+        awk -v p="${psnr%% *}" 'BEGIN { exit !(p == "inf" || p >= 35) }' ||
+            die "the HEIC conversion is far from libheif's own (PSNR $psnr; see $scratch)"
+    else
+        cmp -s "$scratch/sarvo-$format.bmp" "$scratch/reference-$format.bmp" ||
+            die "the $format conversion differs from the library's own (see $scratch)"
+    fi
+    measure "$format" \
+        "sarvo=$(word "$bin/sarvo-bench-convert") --more $(word "$picture") $(word "$scratch/sarvo-$format.bmp")" \
+        "reference=$(word "$bin/sarvo-bench-more-reference") $format $(word "$picture") $(word "$scratch/reference-$format.bmp")"
+    report "$format (${jpeg_width}x$jpeg_height, $(stat -c %s "$picture") bytes, to BMP)"
+    verdict "${format^^} to BMP within 1.1x of the library's own decode" "$(ratio "${median_ms[0]}" "${median_ms[1]}")" 1.10 "<="
+    table_row "${format^^} to BMP, ${jpeg_width}x$jpeg_height (sync before each run)"
+    # Peak memory: the largest of a few runs, as for the whole run below.
+    peak_kib=0
+    reference_kib=0
+    for ((i = 1; i <= 3; i++)); do
+        /usr/bin/time -f %M -o "$scratch/rss" "$bin/sarvo-bench-convert" --more "$picture" "$scratch/sarvo-$format.bmp"
+        kib=$(tail -n1 "$scratch/rss")
+        if ((kib > peak_kib)); then peak_kib=$kib; fi
+        /usr/bin/time -f %M -o "$scratch/rss" "$bin/sarvo-bench-more-reference" "$format" "$picture" "$scratch/reference-$format.bmp"
+        kib=$(tail -n1 "$scratch/rss")
+        if ((kib > reference_kib)); then reference_kib=$kib; fi
+    done
+    more_peak[$format]="$peak_kib $reference_kib"
+done
+prepare=()
+for format in png webp avif heic jxl; do
+    read -r peak_kib reference_kib <<<"${more_peak[$format]}"
+    memory_ratio=$(ratio $((peak_kib * 1024)) "$bitmap_bytes")
+    limit=0.25
+    what="streams its rows"
+    if [[ $format == avif || $format == heic ]]; then limit=1.20 what="decodes whole"; fi
+    echo "memory ($format): sarvo peak RSS $((peak_kib / 1024)) MiB, the library's own $((reference_kib / 1024)) MiB, bitmap $((bitmap_bytes / 1048576)) MiB (${memory_ratio}x)"
+    verdict "${format^^} peak memory within ${limit}x the bitmap ($what)" "$memory_ratio" "$limit" "<="
+    echo "| peak memory, ${format^^} to BMP, ${jpeg_width}x$jpeg_height | $((peak_kib / 1024)) MiB | bitmap $((bitmap_bytes / 1048576)) MiB | ${memory_ratio}x | the library's own $((reference_kib / 1024)) MiB |" >>"$summary"
+done
+
+# --- the walk without MoreFormats against the walk before the key ---------------
+
+# The commit before the one that brought the key: its walk, built once in
+# BUILD-DIR/today. Both must find the same pictures.
+today_rev=$(git -C "$repo" log --diff-filter=A --format=%H -- src/core/pure/picture_format.h | tail -n1)
+[[ -n $today_rev ]] || die "cannot find the commit that brought MoreFormats"
+today_rev=$(git -C "$repo" rev-parse "$today_rev^")
+today=$build/today
+if [[ ! -x $today/bin/sarvo-bench-walk || $(cat "$today/rev" 2>/dev/null) != "$today_rev" ]]; then
+    echo "building the walk of $today_rev in $today ..."
+    rm -rf -- "$today"
+    mkdir -p -- "$today/src"
+    git -C "$repo" archive "$today_rev" | tar -x -C "$today/src"
+    cmake -S "$today/src" -B "$today" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSARVO_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$today" -j2 --target sarvo-bench-walk SarvoChanger >/dev/null
+    echo "$today_rev" >"$today/rev"
+fi
+"$today/bin/sarvo-bench-walk" --list "$tree" | LC_ALL=C sort >"$scratch/today.list"
+cmp -s "$scratch/sarvo.list" "$scratch/today.list" || die "the walk finds other pictures than before the key (see $scratch)"
+measure today \
+    "sarvo=$(word "$bin/sarvo-bench-walk") $(word "$tree")" \
+    "today=$(word "$today/bin/sarvo-bench-walk") $(word "$tree")"
+report "walk without MoreFormats against the walk of ${today_rev:0:7}"
+verdict "walk without MoreFormats the same as before the key (within 1.03x: one run's noise)" "$(ratio "${median_ms[0]}" "${median_ms[1]}")" 1.03 "<="
+table_row "catalogue walk without MoreFormats, warm, against the walk before the key"
+
+# What linking the further formats' libraries costs every run: a run that
+# stops at once (its folder is missing), now and before the key. No target.
+for which in now today; do
+    mkdir -p -- "$scratch/start-$which"
+    printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$scratch/missing" >"$scratch/start-$which/sarvoset.ini"
+done
+cp -- "$bin/SarvoChanger" "$scratch/start-now/"
+cp -- "$today/bin/SarvoChanger" "$scratch/start-today/"
+prepare=(--ignore-failure)
+measure start \
+    "sarvo=env -u DISPLAY -u WAYLAND_DISPLAY $(word "$scratch/start-now/SarvoChanger")" \
+    "today=env -u DISPLAY -u WAYLAND_DISPLAY $(word "$scratch/start-today/SarvoChanger")"
+prepare=()
+report "start-up: a run that stops at once, against the changer before the key"
+table_row "start-up, a run that stops at once (no folder), against the changer before the key"
 
 # --- whole runs under Xvfb -----------------------------------------------------
 

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
 
     sarvo::FolderWalk walk;
     walk.folders.push_back(loadFolderPath);
-    sarvo::SearchFolders(loadFolderPath, walk);
+    sarvo::SearchFolders(loadFolderPath, walk, sarvo::PictureFormats::Classic);
     std::vector<std::string> files;
     sarvo::SearchFiles(walk, files);
 

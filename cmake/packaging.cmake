@@ -10,6 +10,7 @@
 set(SARVO_RUNTIME_PACKAGES
   libqt6widgets6 libqt6dbus6 qt6-wayland qt6-translations-l10n libwayland-client0 libxcursor1
   libjpeg62-turbo libgif7 libpng16-16 libglib2.0-0 libx11-6 libxrandr2
+  libwebp7 libwebpdemux2 libavif15 libheif1 libjxl0.7
   fonts-ipafont-gothic xdg-utils
   CACHE INTERNAL "Debian packages the Linux programs need at run time")
 

@@ -21,6 +21,8 @@ programs=(
   libturbojpeg0-dev libjpeg-dev libgif-dev libx11-dev libxrandr-dev
   # the desktops' wallpaper settings: GIO (GSettings, D-Bus), PNG copies
   libglib2.0-dev libpng-dev
+  # the formats read with MoreFormats=1: PNG (above), WebP, AVIF, HEIF, JPEG XL
+  libwebp-dev libavif-dev libheif-dev libjxl-dev
   fonts-ipafont-gothic xdg-utils
   # the quick start's private X server and its screenshot
   xvfb x11-utils imagemagick

@@ -4,6 +4,10 @@
 //   <folder>/Landscapes/sunset.jpg, lake.jpg
 //   <folder>/Patterns/rings.gif, checkers.gif, waves.bmp
 //   <folder>/tiles.bmp
+// and, for MoreFormats=1, one of each further format, each written by that
+// format's own library:
+//   <folder>/More formats/lake.png, sunset.webp, waves.avif, tiles.heic,
+//   lake.heif, sunset.jxl
 // Existing files of those names are replaced; nothing else is touched.
 #include <cmath>
 #include <cstdint>
@@ -159,6 +163,15 @@ void WriteGif(const fs::path& path, const sarvo::test::GifPicture& picture) {
     Write(path, bytes);
 }
 
+using Encoder = bool (*)(const Bitmap&, const sarvo::test::Encoding&, std::vector<unsigned char>&, std::string&);
+
+void WriteWith(Encoder encode, const fs::path& path, const Bitmap& picture) {
+    std::vector<unsigned char> bytes;
+    std::string why;
+    if (!encode(picture, sarvo::test::Encoding{}, bytes, why)) throw std::runtime_error(why);
+    Write(path, bytes);
+}
+
 void WriteBmp(const fs::path& path, const Bitmap& picture) {
     Write(path, picture.FileData(), picture.FileSize());
 }
@@ -178,6 +191,13 @@ int main(int argc, char** argv) {
         WriteGif(folder / "Patterns" / "checkers.gif", Checkers());
         WriteBmp(folder / "Patterns" / "waves.bmp", Paint(Waves));
         WriteBmp(folder / "tiles.bmp", Paint(Tiles));
+        const fs::path more = folder / "More formats";
+        WriteWith(sarvo::test::EncodePng, more / "lake.png", Paint(Lake));
+        WriteWith(sarvo::test::EncodeWebP, more / "sunset.webp", Paint(Sunset));
+        WriteWith(sarvo::test::EncodeAvif, more / "waves.avif", Paint(Waves));
+        WriteWith(sarvo::test::EncodeHeif, more / "tiles.heic", Paint(Tiles));
+        WriteWith(sarvo::test::EncodeHeif, more / "lake.heif", Paint(Lake));
+        WriteWith(sarvo::test::EncodeJxl, more / "sunset.jxl", Paint(Sunset));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sarvo-make-samples: %s\n", e.what());
         return 1;

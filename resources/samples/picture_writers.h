@@ -1,5 +1,6 @@
-// Writing JPEG and GIF files in memory, for the sample pictures and for
-// tests that need real files of those kinds.
+// Writing picture files in memory, for the sample pictures and for tests
+// that need real files of each kind: JPEG and GIF, and the formats read with
+// MoreFormats=1, each through its own library's encoder.
 #pragma once
 
 #include <cstdint>
@@ -37,5 +38,28 @@ struct GifPicture {
 };
 
 bool EncodeGif(const GifPicture& picture, std::vector<unsigned char>& out, std::string& why);
+
+// How a picture of the further formats is written.
+struct Encoding {
+    // One alpha value a pixel, rows from the top; empty for an opaque picture.
+    std::vector<unsigned char> alpha = {};
+    // The orientation (1 to 8, as in Exif) that shows the stored picture
+    // upright, recorded as the format records it: PNG's eXIf and WebP's EXIF
+    // chunk, HEIF's and AVIF's rotation and mirror (with an Exif block saying
+    // the same, as phones write it), JPEG XL's header.
+    int orientation = 1;
+    bool lossless = false;
+    int quality = 90;  // 0 to 100, when lossy
+};
+
+bool EncodePng(const Bitmap& picture, const Encoding& how, std::vector<unsigned char>& out, std::string& why);
+bool EncodeWebP(const Bitmap& picture, const Encoding& how, std::vector<unsigned char>& out, std::string& why);
+bool EncodeAvif(const Bitmap& picture, const Encoding& how, std::vector<unsigned char>& out, std::string& why);
+bool EncodeHeif(const Bitmap& picture, const Encoding& how, std::vector<unsigned char>& out, std::string& why);
+bool EncodeJxl(const Bitmap& picture, const Encoding& how, std::vector<unsigned char>& out, std::string& why);
+
+// A bare TIFF block (as PNG's eXIf and WebP's EXIF chunks hold it) whose
+// only entry is `orientation`.
+std::vector<unsigned char> ExifOrientationBlock(int orientation);
 
 }  // namespace sarvo::test

@@ -56,6 +56,7 @@ Form1::Form1(std::string programDirectory, std::string commandLine)
 
 RunEnd Form1::Form_Load() {
     gIniFilePath = programDirectory_ + kSep + "sarvoset.ini";
+    ReadPictureFormats();
 
     if (!commandLine_.empty() && HandOverPicture()) return end_;
     if (commandLine_ != "/nokey" && StartByKey()) return end_;
@@ -104,10 +105,18 @@ void Form1::StartSettingTool(const std::string& arguments, int style) {
     }
 }
 
+// MoreFormats=1, set by hand, adds PNG, WebP, AVIF, HEIF and JPEG XL to the
+// catalogue, the hand-over and the loader; anything else keeps the three
+// classic formats. Read first, since the hand-over needs it.
+void Form1::ReadPictureFormats() {
+    gPictureFormats = IniReadString(gIniFilePath, kSection, "MoreFormats", "") == "1" ? PictureFormats::More
+                                                                                        : PictureFormats::Classic;
+}
+
 // A picture handed to the changer (opened with it, or dropped on it) goes
 // to the settings tool to be added to the collection.
 bool Form1::HandOverPicture() {
-    const auto picture = PictureHandOverPath(commandLine_);
+    const auto picture = PictureHandOverPath(commandLine_, gPictureFormats);
     if (!picture) return false;
     StartSettingTool("/add" + *picture, 1);
     return true;
@@ -148,7 +157,7 @@ bool Form1::iniRead() {
 void Form1::ListCreate() {
     FolderWalk walk;
     walk.folders.push_back(gLoadFolderPath);
-    SearchFolders(gLoadFolderPath, walk);
+    SearchFolders(gLoadFolderPath, walk, gPictureFormats);
     gcolFile.clear();
     SearchFiles(walk, gcolFile);
     gcolFolder = std::move(walk.folders);
@@ -169,10 +178,15 @@ void Form1::RandomSelect() {
 // SavePicture.
 bool Form1::PicLoad() {
     std::string why;
+    std::string missingDecoder;
     bitmapFile_ = std::make_unique<platform::FileReplacement>(gSarvoChangerGraphicPath, platform::Durability::Remakable);
-    if (!platform::ConvertPicture(txtWallpaperFilePath.Text(), *bitmapFile_, why)) {
+    if (!platform::ConvertPicture(txtWallpaperFilePath.Text(), *bitmapFile_, gPictureFormats, why, missingDecoder)) {
         bitmapFile_.reset();
-        Stop(std::string("以下の画像ファイルは壊れています。") + kCrLf + txtWallpaperFilePath.Text());
+        std::string text = std::string("以下の画像ファイルは壊れています。") + kCrLf + txtWallpaperFilePath.Text();
+        // A format this system cannot read is no fault of the file: say which.
+        if (!missingDecoder.empty())
+            text += std::string(kCrLf) + "このシステムには" + missingDecoder + "形式の画像を読み込む機能がありません。";
+        Stop(text);
         return false;
     }
     return true;

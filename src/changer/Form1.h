@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/pure/controls.h"
+#include "core/pure/picture_format.h"
 #include "platform/files.h"
 #include "platform/wallpaper.h"
 
@@ -50,8 +51,11 @@ public:
     std::string gSarvoChangerGraphicPath;
     std::string gOldWallpaper;
     std::string gLoadFolderPath;
+    // PictureFormats::More when the settings file says MoreFormats=1.
+    PictureFormats gPictureFormats = PictureFormats::Classic;
 
 private:
+    void ReadPictureFormats();
     bool HandOverPicture();
     bool StartByKey();
     void ListCreate();

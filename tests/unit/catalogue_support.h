@@ -22,11 +22,11 @@ inline std::vector<std::string> Sorted(std::vector<std::string> v) {
 
 struct Catalogue { std::vector<std::string> folders, files; std::string searchedPath; };
 
-inline Catalogue Walk(const std::string& root) {
+inline Catalogue Walk(const std::string& root, PictureFormats formats = PictureFormats::Classic) {
     Catalogue c{{}, {}, root};
     FolderWalk walk;
     walk.folders.push_back(root);
-    SearchFolders(c.searchedPath, walk);
+    SearchFolders(c.searchedPath, walk, formats);
     SearchFiles(walk, c.files);
     return c.folders = walk.folders, c;
 }
@@ -47,7 +47,7 @@ inline void ReferenceFolders(std::string path, std::vector<std::string>& folders
     }
 }
 
-inline Catalogue ReferenceWalk(const std::string& root) {
+inline Catalogue ReferenceWalk(const std::string& root, PictureFormats formats = PictureFormats::Classic) {
     Catalogue c;
     c.folders.push_back(root);
     platform::FolderListing top;
@@ -59,7 +59,7 @@ inline Catalogue ReferenceWalk(const std::string& root) {
         platform::FolderListing listing;
         if (!platform::ListFolder(folder, listing)) continue;
         for (const auto& e : listing.entries)
-            if (!e.isFolder && IsPictureFileName(e.name)) c.files.push_back(folder + e.name);
+            if (!e.isFolder && IsPictureFileName(e.name, formats)) c.files.push_back(folder + e.name);
     }
     return c;
 }

@@ -68,6 +68,20 @@ TEST_F(ChangerRun, CompletedRunsWriteTheBitmapApplyItAndRecordThePictureFromTheF
     EXPECT_EQ(seen, (std::set<std::string>{"b.jpg", "c.gif"}));
 }
 
+// MoreFormats=1 alone adds the further formats, to the catalogue (the content decides: a BMP named .png) and to the
+// hand-over; no key, "0" or another value keep the classic three.
+TEST_F(ChangerRun, MoreFormatsOneAloneAddsTheFurtherFormats) {
+    WriteFile(fs::path(pictures) / "only.png", BmpBytes(0x123456));
+    for (const char* value : {kGone, "0", "yes", "1"}) {
+        SCOPED_TRACE(value);
+        if (value != kGone) Set("MoreFormats", value);
+        const RunEnd more = std::string(value) == "1" ? RunEnd::Completed : RunEnd::StoppedWithMessage;
+        EXPECT_EQ(Run(), more);
+        EXPECT_EQ(Run("\"/p/shot.PNG\""), more == RunEnd::Completed ? RunEnd::HandedOver : RunEnd::StoppedWithMessage);
+    }
+    EXPECT_EQ(ReadFile(graphic), BmpBytes(0x123456));
+}
+
 TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndEveryStopShowsItsMessageAndKeepsWhatWasThere) {
     const auto normal = platform::WindowStyle::Normal, minimized = platform::WindowStyle::Minimized;
     // Keys down (Space, D, N), the command line, the arguments handed over, the window, the keys probed.

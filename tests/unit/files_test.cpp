@@ -155,6 +155,21 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
     EXPECT_EQ(got.searchedPath, r + S);         // the search path gains its separator
 }
 
+// One mixed folder: without MoreFormats only the classic endings; with it the further ones too, by the same rule.
+TEST(Catalogue, TheFurtherFormatsJoinOnlyWithTheKey) {
+    TempDir dir;
+    const char* classic[] = {"a.jpg", "b.GIF", "c.bmp"};
+    const char* further[] = {"d.png", "e.WebP", "f.avif", "g.HEIC", "h.heif", "i.jxl", "xpng"};
+    for (const char* name : classic) WriteFile(dir.path() / name, "x");
+    for (const char* name : further) WriteFile(dir.path() / name, "x");
+    for (const char* name : {"j.tif", "k.png.txt", "l.jpe"}) WriteFile(dir.path() / name, "x");
+    std::vector<std::string> expected;
+    for (const char* name : classic) expected.push_back(dir.str() + S + name);
+    EXPECT_EQ(Sorted(Walk(dir.str(), PictureFormats::Classic).files), Sorted(expected));
+    for (const char* name : further) expected.push_back(dir.str() + S + name);
+    EXPECT_EQ(Sorted(Walk(dir.str(), PictureFormats::More).files), Sorted(expected));
+}
+
 // A trailing separator is kept once; folder names, folders without pictures and a missing root give none.
 TEST(Catalogue, ATrailingSeparatorIsKeptOnceWhatHoldsNoPictureGivesNoneAndOnlyAnExistingFolderExists) {
     TempDir dir;

@@ -189,6 +189,61 @@ TEST(JpegExifOrientation, ReadsTheTagInEitherByteOrderIsUprightWhenAbsentOrUnrea
     EXPECT_EQ(Orientation(tagOnly), 1);
 }
 
+// PNG's eXIf before the picture data, WebP's EXIF anywhere (with or without "Exif\0\0"); nothing past a cut or a chunk
+// that claims more than the file holds.
+TEST(ExifOrientation, ComesFromPngAndWebPChunksAndFromHeifTransforms) {
+    const auto chunk = [](const char* type, const Bytes& body, bool png) {
+        Bytes c;
+        if (png) Put(c, static_cast<std::uint32_t>(body.size()), 4, true);
+        c.insert(c.end(), type, type + 4);
+        if (!png) Put(c, static_cast<std::uint32_t>(body.size()), 4);
+        c.insert(c.end(), body.begin(), body.end());
+        if (png) Put(c, 0, 4);  // the checksum, not checked here
+        else if (body.size() % 2) c.push_back(0);
+        return c;
+    };
+    const auto file = [&](bool png, std::initializer_list<Bytes> chunks) {
+        Bytes f = png ? Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'} : Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P'};
+        for (const Bytes& c : chunks) f.insert(f.end(), c.begin(), c.end());
+        return f;
+    };
+    Bytes prefixed = {'E', 'x', 'i', 'f', 0, 0};
+    const Bytes tiff = Tiff(true, 8);
+    prefixed.insert(prefixed.end(), tiff.begin(), tiff.end());
+    const Bytes odd = {1, 2, 3};  // an odd length: padded
+    const std::size_t pngExifEnd = 8 + 25 + 12 + Tiff(false, 6).size();
+    // What, the file, PNG (else WebP), the orientation, the least cut that still holds it.
+    const std::tuple<const char*, Bytes, bool, int, std::size_t> cases[] = {
+        {"eXIf before IDAT", file(true, {chunk("IHDR", Bytes(13), true), chunk("eXIf", Tiff(false, 6), true), chunk("IDAT", {}, true)}),
+         true, 6, pngExifEnd},
+        {"eXIf after IDAT", file(true, {chunk("IDAT", {}, true), chunk("eXIf", Tiff(false, 6), true)}), true, 1, 0},
+        {"no eXIf", file(true, {chunk("IHDR", Bytes(13), true)}), true, 1, 0},
+        {"EXIF after the picture", file(false, {chunk("VP8X", Bytes(10), false), chunk("ALPH", odd, false),
+                                                chunk("VP8 ", Bytes(9), false), chunk("EXIF", prefixed, false)}), false, 8, 0},
+        {"no EXIF", file(false, {chunk("VP8L", odd, false)}), false, 1, 0},
+    };
+    for (const auto& [what, bytes, png, orientation, holding] : cases) {
+        const auto read = png ? PngExifOrientation : WebPExifOrientation;
+        EXPECT_EQ(read(bytes.data(), bytes.size()), orientation) << what;
+        const std::size_t found = holding != 0 ? holding : bytes.size() - (prefixed.size() % 2);
+        for (std::size_t size = 0; size < found; ++size)  // a read past the cut shows
+            EXPECT_EQ(read(Bytes(bytes.begin(), bytes.begin() + static_cast<long>(size)).data(), size), 1) << what << " cut at " << size;
+    }
+    // HEIF's and AVIF's transformations: turned anticlockwise first, then mirrored.
+    const std::tuple<int, int, int> transforms[] = {
+        {0, -1, 1}, {1, -1, 8}, {2, -1, 3}, {3, -1, 6}, {0, 1, 2}, {1, 1, 7}, {2, 1, 4}, {3, 1, 5},
+        {0, 0, 4},  {1, 0, 5},  {2, 0, 2},  {3, 0, 7}, {4, -1, 1}, {0, 2, 1},
+    };
+    for (const auto& [turns, mirror, orientation] : transforms) EXPECT_EQ(OrientationOfTransforms(turns, mirror), orientation) << turns << mirror;
+}
+
+// Alpha on black: each channel times alpha / 255, rounded; in place too.
+TEST(LayOnBlack, ScalesEachChannelByItsAlpha) {
+    Bytes pixels = {10, 20, 255, 255, 10, 20, 255, 0, 200, 100, 51, 128, 1, 2, 3, 1};
+    LayOnBlack(pixels.data(), 4, pixels.data());
+    EXPECT_EQ(Bytes(pixels.begin(), pixels.begin() + 12), (Bytes{10, 20, 255, 0, 0, 0, 100, 50, 26, 0, 0, 0}));
+}
+
 // A 3 x 2 picture, each pixel its own colour: R G B over W K Y.
 TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
     const std::tuple<int, int, Colours> cases[] = {  // orientation, the upright width, its pixels

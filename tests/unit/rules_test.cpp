@@ -21,21 +21,36 @@ using namespace sarvo;
 using test::BitmapOf;
 using Screen = std::vector<std::uint32_t>;
 
-// Extensions count in any case without a dot; only a quoted picture is handed over, without its quotes.
+// Extensions count in any case without a dot, the further ones only with MoreFormats; only a quoted picture is handed
+// over, without its quotes.
 TEST(Texts, PictureNamesHandOverPathsNumbersAndCuts) {
-    for (const char* name : {"a.bmp", "a.BMP", "b.Gif", "photo.JPEG", "photo.Jpg", "xjpg", "jpeg", "bmp"})
-        EXPECT_TRUE(IsPictureFileName(name)) << name;
-    for (const char* name : {"photo.jpe", "photo.png", "a.tif", "", "jp", "gi", "a.jpg.txt", "jpeg "})
-        EXPECT_FALSE(IsPictureFileName(name)) << name;
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"\"C:\\Pics\\Sea.JPG\"", "C:\\Pics\\Sea.JPG"}, {"\"/home/u/a b/x.Gif\"", "/home/u/a b/x.Gif"},
-        {"\"/p/photo.jpeg\"", "/p/photo.jpeg"},         {"\"/p/c.BMP\"", "/p/c.BMP"},
-        {"\"jpg\"", "jpg"},  // the shortest text that passes
-        {"/p/photo.jpg", std::nullopt},  // unquoted: the last character is part of the extension
-        {"\"/p/notes.txt\"", std::nullopt}, {"\"/p/a.jpg\" extra", std::nullopt}, {"/nokey", std::nullopt},
-        {"", std::nullopt}, {"jpg\"", std::nullopt}, {"x", std::nullopt},  // shorter than five: never looked at
+    const std::tuple<const char*, bool, bool> names[] = {  // name, a picture with the classic formats, with more
+        {"a.bmp", true, true},       {"a.BMP", true, true},       {"b.Gif", true, true},       {"photo.JPEG", true, true},
+        {"photo.Jpg", true, true},   {"xjpg", true, true},        {"jpeg", true, true},        {"bmp", true, true},
+        {"shot.png", false, true},   {"x.WebP", false, true},     {"a.AVIF", false, true},     {"IMG_1.HEIC", false, true},
+        {"a.heif", false, true},     {"a.jxl", false, true},      {"xpng", false, true},       {"webp", false, true},
+        {"photo.jpe", false, false}, {"a.tif", false, false},     {"", false, false},          {"jp", false, false},
+        {"gi", false, false},        {"a.jpg.txt", false, false}, {"jpeg ", false, false},     {"a.png.txt", false, false},
+        {"a.hei", false, false},     {"a.jx", false, false},
     };
-    for (const auto& [text, path] : cases) EXPECT_EQ(PictureHandOverPath(text), path) << text;
+    for (const auto& [name, classic, more] : names) {
+        EXPECT_EQ(IsPictureFileName(name, PictureFormats::Classic), classic) << name;
+        EXPECT_EQ(IsPictureFileName(name, PictureFormats::More), more) << name;
+    }
+    using enum PictureFormats;
+    const std::tuple<const char*, PictureFormats, std::optional<std::string>> cases[] = {
+        {"\"C:\\Pics\\Sea.JPG\"", Classic, "C:\\Pics\\Sea.JPG"}, {"\"/home/u/a b/x.Gif\"", Classic, "/home/u/a b/x.Gif"},
+        {"\"/p/photo.jpeg\"", Classic, "/p/photo.jpeg"},         {"\"/p/c.BMP\"", Classic, "/p/c.BMP"},
+        {"\"/p/c.BMP\"", More, "/p/c.BMP"},                      {"\"/p/shot.PNG\"", More, "/p/shot.PNG"},
+        {"\"/p/shot.PNG\"", Classic, std::nullopt},              {"\"/p/IMG_1.heic\"", More, "/p/IMG_1.heic"},
+        {"\"jxl\"", More, "jxl"},  // the shortest text that passes
+        {"\"jpg\"", Classic, "jpg"},
+        {"/p/photo.jpg", Classic, std::nullopt},  // unquoted: the last character is part of the extension
+        {"/p/photo.webp", More, std::nullopt},
+        {"\"/p/notes.txt\"", More, std::nullopt}, {"\"/p/a.jpg\" extra", Classic, std::nullopt}, {"/nokey", More, std::nullopt},
+        {"", Classic, std::nullopt}, {"jpg\"", Classic, std::nullopt}, {"x", More, std::nullopt},  // shorter than five: never looked at
+    };
+    for (const auto& [text, formats, path] : cases) EXPECT_EQ(PictureHandOverPath(text, formats), path) << text;
     const std::tuple<const char*, char, const char*, const char*> paths[] = {  // path, separator, last, extension
         {"C:\\Pictures\\sea.jpg", '\\', "sea.jpg", "jpg"}, {"a.jpg", '\\', "", ""}, {"C:\\Pictures\\", '\\', "", ""},
         {"/home/u/sea.JPG", '/', "sea.JPG", "JPG"}, {"C:\\dir/x.jpg", '/', "x.jpg", "jpg"},

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     std::string root = sarvo::win32::FromAnsi(argv[1]);
     sarvo::FolderWalk walk;
     walk.folders.push_back(root);
-    sarvo::SearchFolders(root, walk);
+    sarvo::SearchFolders(root, walk, sarvo::PictureFormats::Classic);
     std::vector<std::string> files;
     sarvo::SearchFiles(walk, files);
     for (const std::string& f : files) std::printf("%s\n", f.c_str());

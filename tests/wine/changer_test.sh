@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SarvoChanger.exe under Wine, checked from outside (the settings file's bytes,
 # the registry, the bitmap's pixels, the programs started):
-#   changer_test.sh completed|link_loops|windows_xp
+#   changer_test.sh completed|link_loops|windows_xp|more_formats
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoChanger.exe" "$program/"
@@ -70,6 +70,23 @@ windows_xp)
     run_raw SarvoChanger.exe
     assert_eq "$status $(registry_wallpaper)" '0 C:\windows\SarvoChangerGraphic.bmp' "exit code, the desktop's bitmap"
     assert_bitmap_of "$program/WallPaper/only.gif" 0 "Windows folder"
+    ;;
+more_formats)
+    # MoreFormats=1: a WebP, which Wine has no codec for, gets the broken-picture message and a line naming its
+    # format; a PNG goes through WIC onto the desktop.
+    cp "$SARVO_PICTURES/sample.webp" "$pictures/写真.webp"
+    ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'MoreFormats=1' > "$settings"
+    run_raw SarvoChanger.exe
+    assert_eq "$status" 1 "exit code of the stop"
+    # Standard error is a text stream: each line break of the message comes out as CR CR LF.
+    expected="$(sjis "以下の画像ファイルは壊れています。")"$'\n'"$(sjis "$(win "$pictures")\\写真.webp")"$'\n'
+    expected+="$(sjis "このシステムにはWebP形式の画像を読み込む機能がありません。")"
+    [[ $(tr -d '\r' <"$work/run.out") == *"$expected"* ]] || fail "the message: $(iconv -f CP932 -t UTF-8 "$work/run.out")"
+    rm "$pictures/写真.webp"
+    cp "$SARVO_PICTURES/sample.png" "$pictures/写真.PNG"
+    run_raw SarvoChanger.exe
+    assert_eq "$status $(registry_wallpaper)" "0 $bitmap_win" "exit code, the desktop's bitmap"
+    assert_bitmap_of "$pictures/写真.PNG" 1 "the PNG (16 bits a sample, cut or rounded to 8)"
     ;;
 *) fail "unknown scenario: $scenario" ;;
 esac

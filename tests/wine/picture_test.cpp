@@ -28,6 +28,15 @@ std::vector<unsigned char> Bytes(const std::string& name) {
     return bytes;
 }
 
+std::uint32_t Crc32(const unsigned char* data, std::size_t size) {  // a PNG chunk's checksum
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
 Bitmap Load(const std::string& path) {
     Bitmap bitmap;
     std::string why;
@@ -52,6 +61,34 @@ TEST(LoadPicture, GifAndJpegMatchAnotherDecoderAndAnExifOrientationIsTurnedUprig
         for (int x = 0; x < turned.Width(); ++x)
             wrong += test::ColourAt(turned, x, y) != test::ColourAt(plain, y, plain.Height() - 1 - x);
     EXPECT_EQ(wrong, 0);
+}
+
+// MoreFormats=1: PNG through WIC (upright by its eXIf chunk, alpha on black); a WebP, which Wine has no codec for, is
+// refused naming its format.
+TEST(LoadPicture, MoreFormatsReadPngThroughWicAndNameAFormatWithoutACodec) {
+    Bitmap bitmap;
+    std::string why, missing;
+    ASSERT_TRUE(platform::LoadPicture(Sample("sample.png"), bitmap, PictureFormats::More, why, missing)) << why;
+    EXPECT_EQ(Differing(bitmap, Load(Sample("sample_png_ref.bmp")), 1), 0);  // 16 bits a sample, cut or rounded to 8
+    ASSERT_TRUE(platform::LoadPicture(Sample("half.png"), bitmap, PictureFormats::More, why, missing)) << why;
+    EXPECT_TRUE(test::Near(test::ColourAt(bitmap, 3, 1), 0x804000, 1)) << std::hex << test::ColourAt(bitmap, 3, 1);
+    // eXIf, orientation 6, after the header: turned a quarter clockwise.
+    std::vector<unsigned char> png = Bytes("sample.png"), chunk = {0, 0, 0, 0, 'e', 'X', 'I', 'f'};
+    const std::vector<unsigned char> tiff = test::Tiff(false, 6);
+    chunk[3] = static_cast<unsigned char>(tiff.size());
+    chunk.insert(chunk.end(), tiff.begin(), tiff.end());
+    test::Put(chunk, Crc32(chunk.data() + 4, chunk.size() - 4), 4, true);
+    png.insert(png.begin() + 33, chunk.begin(), chunk.end());
+    TempDir dir;
+    WriteFile(dir.path() / "turned.png", png);
+    ASSERT_TRUE(platform::LoadPicture(dir.str() + "\\turned.png", bitmap, PictureFormats::More, why, missing)) << why;
+    const Bitmap plain = Load(Sample("sample_png_ref.bmp"));
+    EXPECT_EQ(bitmap.Width() * 1000 + bitmap.Height(), plain.Height() * 1000 + plain.Width());
+    EXPECT_EQ(test::ColourAt(bitmap, 0, 0), test::ColourAt(plain, 0, plain.Height() - 1));
+    EXPECT_TRUE(missing.empty());
+    EXPECT_FALSE(platform::LoadPicture(Sample("sample.webp"), bitmap, PictureFormats::More, why, missing));
+    EXPECT_EQ(missing, "WebP");
+    EXPECT_NE(why.find("sample.webp"), std::string::npos) << why;
 }
 
 TEST(LoadPicture, ACutJpegAndOneTooLargeToHoldAreRefusedBeforeDecoding) {

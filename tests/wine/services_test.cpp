@@ -163,7 +163,7 @@ TEST(Folders, HiddenSystemAndUnreachableEntriesAreLeftOutAndShiftJisNamesListed)
     FolderWalk walk;
     std::string root = dir.str();
     walk.folders.push_back(root);
-    SearchFolders(root, walk);
+    SearchFolders(root, walk, PictureFormats::Classic);
     std::vector<std::string> files;
     SearchFiles(walk, files);
     EXPECT_EQ(files, (std::vector<std::string>{dir.str() + "\\a.jpg", folder + "\\in.jpg"}));

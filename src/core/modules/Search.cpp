@@ -57,7 +57,9 @@ struct Job {
 // decided here: SearchFolders takes it from the listings afterwards.
 class ParallelLister {
 public:
-    explicit ParallelLister(std::string rootPath) { jobs_.push_back({std::move(rootPath), -1, 0}); }
+    ParallelLister(std::string rootPath, PictureFormats formats) : formats_(formats) {
+        jobs_.push_back({std::move(rootPath), -1, 0});
+    }
 
     // Lists the root on this thread, then, when it has sub-folders to
     // share, the rest on `threads` threads: a folder of pictures alone
@@ -123,16 +125,17 @@ private:
         wake_.notify_all();
     }
 
-    static void Sort(platform::FolderListing& listing, Listed& listed) {
+    void Sort(platform::FolderListing& listing, Listed& listed) const {
         for (platform::FolderEntry& e : listing.entries) {
             // A path with a line break could never be recorded in the
             // settings file, so nothing under such a name is offered.
             if (HasLineBreak(e.name)) continue;
             if (e.isFolder) listed.subFolders.push_back(std::move(e.name));
-            else if (IsPictureFileName(e.name)) listed.pictures.push_back(std::move(e.name));
+            else if (IsPictureFileName(e.name, formats_)) listed.pictures.push_back(std::move(e.name));
         }
     }
 
+    const PictureFormats formats_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::vector<Job> jobs_;  // taken from the back: depth first, as the walk goes
@@ -151,12 +154,12 @@ unsigned ListingThreads() {
 
 }  // namespace
 
-void SearchFolders(std::string& path, FolderWalk& walk) {
+void SearchFolders(std::string& path, FolderWalk& walk, PictureFormats formats) {
     const std::string rootEntry = walk.folders.empty() ? path : walk.folders.front();
     AppendSeparator(path);
     walk = FolderWalk{{rootEntry}, {}, {0}};
 
-    ParallelLister lister(path);
+    ParallelLister lister(path, formats);
     lister.Run(ListingThreads());
     std::deque<Listed>& listings = lister.listings();
 

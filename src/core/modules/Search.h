@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/pure/picture_format.h"
+
 namespace sarvo {
 
 // What one walk of a folder tree found. Every folder is listed exactly once.
@@ -26,8 +28,9 @@ struct FolderWalk {
 // out; links to folders are followed, but a folder already on the walk is
 // never entered twice; a folder that cannot be read is skipped. The folders
 // are listed on several threads at once; the result is the same as one
-// thread's walk.
-void SearchFolders(std::string& path, FolderWalk& walk);
+// thread's walk. `formats` decides which file names are pictures
+// (IsPictureFileName).
+void SearchFolders(std::string& path, FolderWalk& walk, PictureFormats formats);
 
 // Appends the full path of every picture the walk found to `files`, folder
 // by folder: the folder's path with a trailing separator, then the name.

@@ -113,6 +113,45 @@ int ExifBlockOrientation(const unsigned char* body, std::size_t size) {
     return IsExifBlock(body, size) ? TiffOrientation(body + 6, size - 6) : kUpright;
 }
 
+int TiffExifOrientation(const unsigned char* data, std::size_t size) {
+    return IsExifBlock(data, size) ? ExifBlockOrientation(data, size) : TiffOrientation(data, size);
+}
+
+int PngExifOrientation(const unsigned char* data, std::size_t size) {
+    if (size < 8 || std::memcmp(data, "\x89PNG\r\n\x1A\n", 8) != 0) return kUpright;
+    // Chunks: length, type, data, checksum.
+    for (std::size_t at = 8; size - at >= 12;) {
+        const std::size_t length = GetBe32(data + at);
+        const unsigned char* type = data + at + 4;
+        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) break;
+        if (length > size - at - 12) break;
+        if (std::memcmp(type, "eXIf", 4) == 0) return TiffExifOrientation(data + at + 8, length);
+        at += 12 + length;
+    }
+    return kUpright;
+}
+
+int WebPExifOrientation(const unsigned char* data, std::size_t size) {
+    if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WEBP", 4) != 0) return kUpright;
+    // Chunks: four letters, a little-endian length, the data padded to even.
+    for (std::size_t at = 12; size - at >= 8;) {
+        const std::size_t length = GetLe32(data + at + 4);
+        if (length > size - at - 8) break;
+        if (std::memcmp(data + at, "EXIF", 4) == 0) return TiffExifOrientation(data + at + 8, length);
+        at += 8 + length + (length & 1);
+        if (at > size) break;
+    }
+    return kUpright;
+}
+
+int OrientationOfTransforms(int quarterTurns, int mirror) {
+    // Rows: no mirror, top and bottom exchanged, left and right exchanged;
+    // columns: the quarter turns.
+    static const int kOrientation[3][4] = {{1, 8, 3, 6}, {4, 5, 2, 7}, {2, 7, 4, 5}};
+    if (quarterTurns < 0 || quarterTurns > 3 || mirror < -1 || mirror > 1) return kUpright;
+    return kOrientation[mirror + 1][quarterTurns];
+}
+
 int JpegExifOrientation(const unsigned char* data, std::size_t size) {
     if (size < 4 || data[0] != 0xFF || data[1] != 0xD8) return kUpright;
     std::size_t pos = 2;

@@ -8,6 +8,14 @@
 
 namespace sarvo {
 
+void LayOnBlack(const unsigned char* bgra, std::size_t count, unsigned char* bgr) {
+    // Forwards: pixel i is written at 3i, never past the 4i it is read from.
+    for (std::size_t i = 0; i < count; ++i, bgra += 4, bgr += 3) {
+        const unsigned alpha = bgra[3];
+        for (int c = 0; c < 3; ++c) bgr[c] = static_cast<unsigned char>((bgra[c] * alpha + 127) / 255);
+    }
+}
+
 unsigned char* RowCursor::Next(std::size_t stride) {
     if (used_ == count_) {
         Finish();

@@ -62,6 +62,12 @@ inline std::size_t BmpStride(long width) {
     return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
 }
 
+// Pixels with an alpha channel laid on black, as the suite shows every
+// transparent picture: blue, green and red each times alpha / 255, rounded.
+// `bgra` holds `count` pixels of blue, green, red and alpha; `bgr` receives
+// their blue, green and red, and may be `bgra` itself.
+void LayOnBlack(const unsigned char* bgra, std::size_t count, unsigned char* bgr);
+
 // A decoder's rows in one order (top row first, or bottom row first), one at
 // a time, carried to the sink in strips.
 class RowCursor {

@@ -20,18 +20,24 @@ bool EndsWithLower(std::string_view text, std::string_view lowerTail) {
 
 }  // namespace
 
-bool IsPictureFileName(std::string_view name) {
-    return EndsWithLower(name, "jpg") || EndsWithLower(name, "bmp") || EndsWithLower(name, "gif") ||
-           EndsWithLower(name, "jpeg");
+bool IsPictureFileName(std::string_view name, PictureFormats formats) {
+    if (EndsWithLower(name, "jpg") || EndsWithLower(name, "bmp") || EndsWithLower(name, "gif") ||
+        EndsWithLower(name, "jpeg"))
+        return true;
+    // Asked only of the names the classic endings leave, so that a walk
+    // without the key costs what it did.
+    return formats == PictureFormats::More &&
+           (EndsWithLower(name, "png") || EndsWithLower(name, "webp") || EndsWithLower(name, "avif") ||
+            EndsWithLower(name, "heic") || EndsWithLower(name, "heif") || EndsWithLower(name, "jxl"));
 }
 
-std::optional<std::string> PictureHandOverPath(std::string_view argumentText) {
+std::optional<std::string> PictureHandOverPath(std::string_view argumentText, PictureFormats formats) {
     const std::size_t length = argumentText.size();
     if (length < 5) return std::nullopt;
     // The extension is read just before the last character, which for the
     // form we expect is the closing quote.
     const std::string_view beforeLast = argumentText.substr(0, length - 1);
-    if (!IsPictureFileName(beforeLast)) return std::nullopt;
+    if (!IsPictureFileName(beforeLast, formats)) return std::nullopt;
     return std::string(argumentText.substr(1, length - 2));
 }
 

@@ -1,8 +1,8 @@
-// Picture files are read in pieces as they are decoded, never whole and never
-// mapped: a file cut short by another program while mapped would kill the
-// changer with SIGBUS.
-// The kind of picture is told by its first bytes, never by its name, since
-// files are often saved under the wrong extension.
+// Picture files are read in pieces as they are decoded, never mapped: a file
+// cut short by another program while mapped would kill the changer with
+// SIGBUS. Only the compressed formats whose libraries want their input
+// whole (WebP, AVIF, HEIF) are read whole, into memory; their files are a
+// small part of the bitmap's size.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,13 +72,9 @@ private:
     std::size_t start_ = 0, length_ = 0;
 };
 
-bool StartsWith(const unsigned char* data, std::size_t size, const char* magic, std::size_t n) {
-    return size >= n && std::memcmp(data, magic, n) == 0;
-}
-
-// Decodes the picture at `path` into `out`; a JPEG file's orientation goes
-// to `orientation` (and to `out`), every other file's is 1.
-bool Decode(const std::string& path, RowSink& out, int& orientation, std::string& why) {
+// Decodes the picture at `path` into `out`; its orientation, when the sink
+// is to apply it, goes to `orientation` (and to `out`), else that is 1.
+bool Decode(const std::string& path, PictureFormats formats, RowSink& out, int& orientation, std::string& why) {
     orientation = 1;
     const OpenFile file(path);
     if (file.fd() < 0) {
@@ -95,42 +91,75 @@ bool Decode(const std::string& path, RowSink& out, int& orientation, std::string
         why = path + " is larger than " + std::to_string(kMaxFileBytes) + " bytes";
         return false;
     }
-    unsigned char magic[6] = {};
-    ssize_t got;
-    do {
-        got = pread(file.fd(), magic, sizeof magic, 0);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        why = "cannot read " + path + ": " + std::strerror(errno);
+    if (!DecodePictureFile(file.fd(), static_cast<std::size_t>(st.st_size), formats, out, orientation, why)) {
+        why = path + ": " + why;
         return false;
     }
-    const auto size = static_cast<std::size_t>(got);
-    if (size == 0) {
-        why = path + " is empty";
-        return false;
-    }
-    bool ok;
-    if (StartsWith(magic, size, "\xFF\xD8\xFF", 3)) {
-        ok = DecodeJpeg(file.fd(), out, orientation, why);
-    } else if (StartsWith(magic, size, "GIF87a", 6) || StartsWith(magic, size, "GIF89a", 6)) {
-        ok = DecodeGif(file.fd(), out, why);
-    } else if (StartsWith(magic, size, "BM", 2)) {
-        FileBytes bytes(file.fd(), static_cast<std::size_t>(st.st_size));
-        ok = DecodeBmp(bytes, out, why);
-    } else {
-        why = path + " is not a BMP, GIF or JPEG picture";
-        return false;
-    }
-    if (!ok) why = path + ": " + why;
-    return ok;
+    return true;
 }
 
 }  // namespace
 
-bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
+bool DecodePictureFile(int fd, std::size_t size, PictureFormats formats, RowSink& out, int& orientation,
+                       std::string& why) {
+    orientation = 1;
+    unsigned char head[kFormatHeadBytes] = {};
+    ssize_t got;
+    do {
+        got = pread(fd, head, sizeof head, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        why = std::string("cannot read the file: ") + std::strerror(errno);
+        return false;
+    }
+    if (got == 0) {
+        why = "the file is empty";
+        return false;
+    }
+    // The kind of picture is told by its first bytes, never by its name,
+    // since files are often saved under the wrong extension.
+    switch (DetectPictureFormat(head, static_cast<std::size_t>(got), formats)) {
+    case PictureFormat::Jpeg: return DecodeJpeg(fd, out, orientation, why);
+    case PictureFormat::Gif: return DecodeGif(fd, out, why);
+    case PictureFormat::Bmp: {
+        FileBytes bytes(fd, size);
+        return DecodeBmp(bytes, out, why);
+    }
+    case PictureFormat::Png: return DecodePng(fd, out, orientation, why);
+    case PictureFormat::WebP: return DecodeWebP(fd, size, out, orientation, why);
+    case PictureFormat::Avif: return DecodeAvif(fd, size, out, orientation, why);
+    case PictureFormat::Heif: return DecodeHeif(fd, size, out, why);
+    case PictureFormat::JpegXl: return DecodeJxl(fd, size, out, orientation, why);
+    case PictureFormat::Unknown: break;
+    }
+    why = formats == PictureFormats::More ? "not a picture of a kind that is read"
+                                          : "not a BMP, GIF or JPEG picture";
+    return false;
+}
+
+bool ReadWholeFile(int fd, std::size_t size, std::vector<unsigned char>& bytes, std::string& why) {
+    bytes.resize(size);
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = pread(fd, bytes.data() + got, size - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            why = std::string("cannot read the file: ") + std::strerror(errno);
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    // A file cut short by another program meanwhile is read as it now is.
+    bytes.resize(got);
+    return true;
+}
+
+bool LoadPicture(const std::string& path, Bitmap& bitmap, PictureFormats formats, std::string& why,
+                 std::string& /*missingDecoder: every format has its decoder here*/) {
     Bitmap decoded;
     int orientation = 1;
-    if (!Decode(path, decoded, orientation, why)) return false;
+    if (!Decode(path, formats, decoded, orientation, why)) return false;
     if (!ApplyExifOrientation(decoded, orientation, why)) {
         why = path + ": " + why;
         return false;
@@ -140,10 +169,11 @@ bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
     return true;
 }
 
-bool ConvertPicture(const std::string& path, ByteSink& file, std::string& why) {
+bool ConvertPicture(const std::string& path, ByteSink& file, PictureFormats formats, std::string& why,
+                    std::string& /*missingDecoder*/) {
     BmpFileWriter writer(file);
     int orientation = 1;
-    if (!Decode(path, writer, orientation, why)) return false;
+    if (!Decode(path, formats, writer, orientation, why)) return false;
     if (!writer.Finish(why)) {
         why = path + ": " + why;
         return false;

@@ -4,11 +4,24 @@
 // suite's Bitmap, which is the BMP file as it will be written. No clipboard
 // is involved, so nothing the user copied is lost.
 //
+// With MoreFormats=1 the further formats (told by their first bytes, like
+// every picture here) go to the Windows Imaging Component instead: PNG is
+// read on every Windows, WebP, HEIF, AVIF and JPEG XL where the system has
+// their codecs (extensions from the Store on some versions). A system
+// without the codec is told apart from a damaged file, so that the user
+// learns which format is missing. WIC hands the pixels as stored; the
+// orientation comes from the file's Exif chunk (PNG, WebP) or from the
+// codec's orientation property (HEIF, AVIF, JPEG XL, whose rotation and
+// mirror it reports rather than applies), and is applied once here.
+// Transparent pixels are laid on black: the pixels are asked for with
+// premultiplied alpha, which is exactly that.
+//
 // The file's bytes are read first and the stream made from memory: the
 // loader never holds the file open, and a path in any code page works.
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <wincodec.h>
 
 #include <algorithm>
 #include <cstring>
@@ -17,6 +30,7 @@
 
 #include "core/pure/bmp_reader.h"
 #include "core/pure/exif.h"
+#include "core/pure/picture_format.h"
 #include "platform/files.h"
 #include "platform/picture.h"
 #include "picture_size_win32.h"
@@ -161,12 +175,113 @@ std::uint32_t GifBackground(const std::vector<unsigned char>& b) {
     return (std::uint32_t{c[0]} << 16) | (std::uint32_t{c[1]} << 8) | c[2];
 }
 
+// The orientation the codec reports (System.Photo.Orientation), 1 when it
+// reports none.
+int ReportedOrientation(IWICBitmapFrameDecode* frame) {
+    ComPtr<IWICMetadataQueryReader> reader;
+    if (FAILED(frame->GetMetadataQueryReader(reader.out())) || reader.get() == nullptr) return 1;
+    PROPVARIANT value;
+    PropVariantInit(&value);
+    int orientation = 1;
+    if (SUCCEEDED(reader->GetMetadataByName(L"System.Photo.Orientation", &value)) && value.vt == VT_UI2 &&
+        value.uiVal >= 1 && value.uiVal <= 8)
+        orientation = value.uiVal;
+    PropVariantClear(&value);
+    return orientation;
+}
+
+// A picture of a further format through WIC, into `bitmap`, upright.
+bool LoadThroughWic(const std::vector<unsigned char>& bytes, PictureFormat format, Bitmap& bitmap, std::string& why,
+                    std::string& missingDecoder) {
+    ComScope com;
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(factory.out()));
+    if (FAILED(hr)) {
+        // A system without WIC at all (an early Windows XP) reads none of them.
+        missingDecoder = PictureFormatName(format);
+        why = "the Windows Imaging Component cannot start (" + HresultText(hr) + ")";
+        return false;
+    }
+    ComPtr<IStream> stream;
+    if (!MakeStream(bytes, stream, why)) return false;
+    ComPtr<IWICBitmapDecoder> decoder;
+    hr = factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.out());
+    if (hr == WINCODEC_ERR_COMPONENTNOTFOUND) {
+        // The signature said what the file is; no codec on this system reads it.
+        missingDecoder = PictureFormatName(format);
+        why = std::string("this system has no decoder for ") + PictureFormatName(format) + " pictures";
+        return false;
+    }
+    ComPtr<IWICBitmapFrameDecode> frame;
+    UINT width = 0, height = 0;
+    if (FAILED(hr) || FAILED(hr = decoder->GetFrame(0, frame.out())) || FAILED(hr = frame->GetSize(&width, &height))) {
+        why = std::string(PictureFormatName(format)) + " file is damaged (" + HresultText(hr) + ")";
+        return false;
+    }
+    // A size too large to hold is refused before any pixel is asked for.
+    Bitmap decoded;
+    if (!decoded.Allocate(static_cast<long>(width), static_cast<long>(height), why)) return false;
+    // Through the factory's converter rather than WICConvertBitmapSource, so
+    // that the programs import nothing from WindowsCodecs.dll and still start
+    // where it is missing.
+    ComPtr<IWICFormatConverter> premultiplied;
+    if (FAILED(hr = factory->CreateFormatConverter(premultiplied.out())) ||
+        FAILED(hr = premultiplied->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                              nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
+        why = std::string(PictureFormatName(format)) + " picture cannot be converted (" + HresultText(hr) + ")";
+        return false;
+    }
+    // A band of rows at a time, each taken as blue, green, red.
+    const UINT bandRows = std::max<UINT>(1, static_cast<UINT>((std::size_t{1} << 20) / (std::size_t{width} * 4)));
+    std::vector<unsigned char> band(std::size_t{width} * 4 * std::min(bandRows, height));
+    for (UINT top = 0; top < height; top += bandRows) {
+        const UINT rows = std::min(bandRows, height - top);
+        const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+        if (FAILED(hr = premultiplied->CopyPixels(&rect, width * 4, width * 4 * rows, band.data()))) {
+            why = std::string(PictureFormatName(format)) + " file is damaged (" + HresultText(hr) + ")";
+            return false;
+        }
+        for (UINT i = 0; i < rows; ++i) {
+            const unsigned char* src = band.data() + std::size_t{i} * width * 4;
+            unsigned char* dst = decoded.Row(static_cast<int>(top + i));
+            for (UINT x = 0; x < width; ++x, src += 4, dst += 3) {
+                dst[0] = src[0];
+                dst[1] = src[1];
+                dst[2] = src[2];
+            }
+        }
+    }
+    int orientation = 1;
+    if (format == PictureFormat::Png) orientation = PngExifOrientation(bytes.data(), bytes.size());
+    else if (format == PictureFormat::WebP) orientation = WebPExifOrientation(bytes.data(), bytes.size());
+    else orientation = ReportedOrientation(frame.get());
+    if (!ApplyExifOrientation(decoded, orientation, why)) return false;
+    bitmap = std::move(decoded);
+    return true;
+}
+
+bool IsFurtherFormat(PictureFormat format) {
+    return format != PictureFormat::Unknown && format != PictureFormat::Bmp && format != PictureFormat::Gif &&
+           format != PictureFormat::Jpeg;
+}
+
 }  // namespace
 
-bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
+bool LoadPicture(const std::string& path, Bitmap& bitmap, PictureFormats formats, std::string& why,
+                 std::string& missingDecoder) {
     std::vector<unsigned char> bytes;
     if (!ReadWholeFile(path, bytes, kMaxFileBytes, why)) return false;
 
+    const PictureFormat format =
+        DetectPictureFormat(bytes.data(), std::min(bytes.size(), kFormatHeadBytes), formats);
+    if (IsFurtherFormat(format)) {
+        if (!LoadThroughWic(bytes, format, bitmap, why, missingDecoder)) {
+            why = path + ": " + why;
+            return false;
+        }
+        return true;
+    }
     // A size too large to hold is refused before the decoder sees the file.
     win32::DeclaredSize declared;
     if (win32::ReadDeclaredSize(bytes.data(), bytes.size(), declared) &&
@@ -233,9 +348,10 @@ bool LoadPicture(const std::string& path, Bitmap& bitmap, std::string& why) {
 
 // OleLoadPicture hands over the whole picture at once, so there is nothing
 // to stream: the bitmap is written as one piece.
-bool ConvertPicture(const std::string& path, ByteSink& file, std::string& why) {
+bool ConvertPicture(const std::string& path, ByteSink& file, PictureFormats formats, std::string& why,
+                    std::string& missingDecoder) {
     Bitmap picture;
-    if (!LoadPicture(path, picture, why)) return false;
+    if (!LoadPicture(path, picture, formats, why, missingDecoder)) return false;
     file.Reserve(picture.FileSize());
     file.WriteAt(0, picture.FileData(), picture.FileSize());
     return true;
