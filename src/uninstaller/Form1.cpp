@@ -2,7 +2,9 @@
 
 #include "core/modules/RegistKey.h"
 #include "core/pure/maker.h"
+#include "core/pure/menu_entries.h"
 #include "platform/files.h"
+#include "platform/menu.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
 #include "platform/wallpaper.h"
@@ -122,15 +124,16 @@ void Form1::cmdSarvoUninst1_Click() {
 }
 
 // The log-on entry, the bitmap wherever it lies with the copies made from it
-// for the desktop, and the wallpaper. The suite's own bitmap folder goes
-// once it is empty; anything else in it stays. The placement stays as the
-// user chose it.
+// for the desktop, the wallpaper and the menu entries. The suite's own
+// bitmap folder goes once it is empty; anything else in it stays. The
+// placement stays as the user chose it.
 void Form1::cmdSarvoUninst2_Click() {
     if (!Confirmed("Sarvo Changer Ver.2.0/3.0")) return;
     StartUpUnRegist();
     DeleteFromEveryFolder(kGraphicName);
     WallpaperNothing();
     RemoveOwnFolders();
+    MenuUnRegist();
     Report("Sarvo Changer Ver.2.0/3.0");
 }
 
@@ -161,6 +164,13 @@ bool Form1::WallpaperNothing() {
     if (!stored) Leave(std::string("壁紙の設定（Wallpaper）：") + kStoreRefused);
     if (!cleared) Leave("デスクトップの壁紙：" + why);
     return stored && cleared;
+}
+
+void Form1::MenuUnRegist() {
+    // Only the entries' names count here, not the programs they start.
+    std::vector<std::string> left;
+    platform::RemoveFromMenu(SuiteMenuEntries("", ""), left);
+    for (const std::string& line : left) Leave(line);
 }
 
 bool Form1::GetWindowsPath() {

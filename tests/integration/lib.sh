@@ -215,6 +215,16 @@ open_window() {  # PROGRAM CAPTION: starts PROGRAM's window; sets PID and WIN
     CLEANUPS+=("kill $PID 2>/dev/null")
     focus_window "$2" && WIN=$FOUND
 }
+# launch_action ENTRY ACTION: starts ACTION of the desktop entry ENTRY as a desktop's menu does (GLib).
+launch_action() {
+    /usr/bin/python3 -c 'import sys, gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio
+info = Gio.DesktopAppInfo.new_from_filename(sys.argv[1])
+if info is None or sys.argv[2] not in info.list_actions(): sys.exit(1)
+info.launch_action(sys.argv[2], None)' \
+        "$1" "$2" || fail "GLib did not start the action $2 of $1"
+}
 # close_window: as the window manager's close button does; the program ends with exit code 0.
 close_window() {
     "$SARVO_ROOT_TOOL" close "$WIN" || fail "cannot ask the window to close"

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "changer/Form1.h"
+#include "core/pure/menu_entries.h"
 #include "picture_test_support.h"
 #include "platform/dialogs.h"
 #include "platform/program.h"
@@ -155,6 +156,23 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndEveryStopShows
     }
 }
 
+// Where no key can be held at start, the changer's menu entry offers each key's start as an action.
+TEST_F(ChangerRun, EachActionOfItsMenuEntryStartsWhatItsHeldKeyStarts) {
+    const std::string changerPath = dir + S + platform::ExecutableName("SarvoChanger");
+    const MenuEntry entry = SuiteMenuEntries(changerPath, dir + S + platform::ExecutableName("SarvoSetTool")).at(0);
+    EXPECT_EQ(entry.program, changerPath);
+    bool fake::Desktop::*const keys[] = {&fake::Desktop::spaceDown, &fake::Desktop::dDown, &fake::Desktop::nDown};
+    ASSERT_EQ(entry.actions.size(), std::size(keys));
+    for (std::size_t i = 0; i < std::size(keys); ++i) {
+        fake::ResetDesktop();
+        Desk().*keys[i] = true;
+        Run();
+        ASSERT_EQ(Desk().started.size(), 1u);
+        EXPECT_EQ(Desk().started[0].program, entry.actions[i].program);
+        EXPECT_EQ(Desk().started[0].arguments, entry.actions[i].argument);
+    }
+}
+
 TEST(SelectPosition, DrawsAgainWhileTheNameIsThePreviousOne) {
     const std::string a = "p" + S + "a.jpg", b = "p" + S + "b.jpg", qa = "q" + S + "a.jpg";
     const std::vector<std::string> letters = {"a", "b", "c", "d"};  // no separator: no name, nothing rejected
@@ -198,6 +216,22 @@ TEST(FakeDesktop, RecordsWhatIsAskedAndFailsOnRequest) {
     ASSERT_EQ(d.started.size(), 1u);
     EXPECT_EQ(d.started[0].arguments + d.applied.at(0) + d.openedFolders.at(0) + d.openedAddresses.at(0), "/nowall/b.bmp/fhttps://a/");
     EXPECT_EQ(d.applied.size() + d.openedFolders.size() + d.openedAddresses.size(), 3u);
+}
+
+TEST(FakeDesktop, TheMenuKeepsWhatItWasGivenUnlessUnfitAndRemovalReportsTheLinesSet) {
+    fake::ResetDesktop();
+    fake::Desktop& d = fake::TheDesktop();
+    const std::vector<MenuEntry> entries = SuiteMenuEntries("/p/c", "/p/s");
+    std::string why;
+    EXPECT_EQ(platform::PutIntoMenu(entries, why), platform::MenuResult::Written);
+    d.menuResult = platform::MenuResult::Unfit;
+    EXPECT_EQ(platform::PutIntoMenu({}, why), platform::MenuResult::Unfit);
+    EXPECT_EQ(d.menu.size(), entries.size());
+    d.menuLeft = {"left"};
+    std::vector<std::string> left;
+    platform::RemoveFromMenu(entries, left);
+    EXPECT_EQ(left, d.menuLeft);
+    EXPECT_EQ(d.menuRemoved, (std::vector<std::string>{entries[0].id, entries[1].id}));
 }
 
 TEST(ScriptedUi, BoxesAndDialogsAnswerFromTheScriptThenCancel) {

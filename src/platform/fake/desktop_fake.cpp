@@ -1,6 +1,7 @@
 #include "platform/fake/desktop_fake.h"
 
 #include "platform/keys.h"
+#include "platform/menu.h"
 #include "platform/process.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
@@ -99,6 +100,19 @@ bool OpenFolderWindow(const std::string& folder, std::string& why) {
 
 bool OpenWebAddress(const std::string& address, std::string& why) {
     return Open(fake::TheDesktop().openedAddresses, address, why);
+}
+
+MenuResult PutIntoMenu(const std::vector<MenuEntry>& entries, std::string& why) {
+    auto& d = fake::TheDesktop();
+    if (d.menuResult != MenuResult::Unfit) d.menu = entries;
+    why = d.menuWhy;
+    return d.menuResult;
+}
+
+void RemoveFromMenu(const std::vector<MenuEntry>& entries, std::vector<std::string>& left) {
+    auto& d = fake::TheDesktop();
+    for (const MenuEntry& entry : entries) d.menuRemoved.push_back(entry.id);
+    left.insert(left.end(), d.menuLeft.begin(), d.menuLeft.end());
 }
 
 bool PrimaryScreenSize(int& width, int& height) {
