@@ -11,17 +11,6 @@ std::uint32_t Pixel(const unsigned char* bgr) {
            bgr[0];
 }
 
-// Division rounding towards minus infinity, so that centring shifts a larger
-// picture the same way as a smaller one.
-int FloorHalf(int value) { return value >= 0 ? value / 2 : -((-value + 1) / 2); }
-
-// The picture pixel at a monitor's local position for stretching: the one
-// under the centre of the screen pixel.
-int NearestSource(int local, int screenSize, int pictureSize) {
-    const long long scaled = (2LL * local + 1) * pictureSize / (2LL * screenSize);
-    return static_cast<int>(scaled);
-}
-
 // One row of one monitor: columns [from, to) of the screen row `out`, for the
 // monitor-local row `localY`.
 void ComposeMonitorRow(const BgrPicture& picture, Placement placement, const ScreenRect& m,
@@ -30,8 +19,8 @@ void ComposeMonitorRow(const BgrPicture& picture, Placement placement, const Scr
     const int ph = picture.height;
     switch (placement) {
         case Placement::Centre: {
-            const int top = FloorHalf(m.height - ph);
-            const int left = FloorHalf(m.width - pw);
+            const int top = CentredOffset(m.height, ph);
+            const int left = CentredOffset(m.width, pw);
             const int sy = localY - top;
             std::fill(out + from, out + to, 0u);
             if (sy < 0 || sy >= ph) return;
@@ -61,6 +50,18 @@ void ComposeMonitorRow(const BgrPicture& picture, Placement placement, const Scr
 }
 
 }  // namespace
+
+// Division rounding towards minus infinity, so that centring shifts a larger
+// picture the same way as a smaller one.
+int CentredOffset(int screenSize, int pictureSize) {
+    const int value = screenSize - pictureSize;
+    return value >= 0 ? value / 2 : -((-value + 1) / 2);
+}
+
+int NearestSource(int local, int screenSize, int pictureSize) {
+    const long long scaled = (2LL * local + 1) * pictureSize / (2LL * screenSize);
+    return static_cast<int>(scaled);
+}
 
 BgrPicture PictureOf(const Bitmap& bitmap) {
     if (bitmap.Empty()) return {};

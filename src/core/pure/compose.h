@@ -33,6 +33,17 @@ struct ScreenRect {
     int height = 0;
 };
 
+// Where a picture `pictureSize` pixels long lies on a side `screenSize`
+// pixels long when centred: its offset, rounded towards minus infinity, so
+// that an odd pixel left over goes right (or below), and a picture larger
+// than the side is cut one pixel more on the left (or top).
+int CentredOffset(int screenSize, int pictureSize);
+
+// The picture pixel shown at `local` on a side `screenSize` pixels long when
+// a side `pictureSize` pixels long is stretched over it: the one under the
+// centre of the screen pixel.
+int NearestSource(int local, int screenSize, int pictureSize);
+
 // Fills `out` with rows firstRow .. firstRow + rowCount - 1 of a screen
 // `screenWidth` pixels wide (rowCount * screenWidth pixels, row after row).
 // Each monitor shows the whole picture by itself, as a desktop does:
