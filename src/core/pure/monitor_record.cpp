@@ -27,10 +27,6 @@ bool Number(std::string_view text, int& value) {
     return error == std::errc{} && end == text.data() + text.size();
 }
 
-bool SameRect(const ScreenRect& a, const ScreenRect& b) {
-    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-}
-
 }  // namespace
 
 std::string FormatMonitorRecord(const std::vector<MonitorPicture>& monitors) {
@@ -66,7 +62,7 @@ std::vector<MonitorPicture> ParseMonitorRecord(std::string_view text) {
 
 std::string LastPictureOn(const std::vector<MonitorPicture>& record, const std::string& name, const ScreenRect& rect) {
     for (const MonitorPicture& m : record)
-        if (!name.empty() && !m.name.empty() ? m.name == name : SameRect(m.rect, rect)) return m.picture;
+        if (!name.empty() && !m.name.empty() ? m.name == name : m.rect == rect) return m.picture;
     return "";
 }
 

@@ -1,7 +1,6 @@
 #include "core/pure/spanned.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "core/pure/bitmap.h"
@@ -19,19 +18,6 @@ const unsigned char* Zeros(std::size_t& size) {
 }
 
 }  // namespace
-
-ScreenRect DesktopArea(std::span<const ScreenRect> monitors) {
-    long long x0 = LLONG_MAX, y0 = LLONG_MAX, x1 = LLONG_MIN, y1 = LLONG_MIN;
-    for (const ScreenRect& m : monitors) {
-        if (m.width <= 0 || m.height <= 0) continue;
-        x0 = std::min<long long>(x0, m.x);
-        y0 = std::min<long long>(y0, m.y);
-        x1 = std::max<long long>(x1, static_cast<long long>(m.x) + m.width);
-        y1 = std::max<long long>(y1, static_cast<long long>(m.y) + m.height);
-    }
-    if (x0 > x1 || x1 - x0 > INT_MAX || y1 - y0 > INT_MAX) return {};
-    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
-}
 
 SpannedBitmap::SpannedBitmap(ByteSink& file, const ScreenRect& area, std::vector<ScreenRect> monitors)
     : file_(file), area_(area), monitors_(std::move(monitors)) {}
@@ -181,7 +167,7 @@ void MonitorRegion::Headers() {
     started_ = true;
     const ScreenRect& m = monitor_;
     line_.resize(static_cast<std::size_t>(m.width) * 3);
-    if (placement_ == Placement::Centre) {
+    if (placement_ == Placement::Centre || placement_ == Placement::Span) {
         // The monitor's black around the picture, now that its size is known.
         top_ = CentredOffset(m.height, height_);
         left_ = CentredOffset(m.width, width_);
@@ -211,7 +197,7 @@ void MonitorRegion::Row(int y, const unsigned char* bgr) {
     seen_[static_cast<std::size_t>(y)] = true;
     ++rowsSeen_;
     const ScreenRect& m = monitor_;
-    if (placement_ == Placement::Centre) {
+    if (placement_ == Placement::Centre || placement_ == Placement::Span) {
         const int local = y + top_;
         if (local < 0 || local >= m.height) return;
         const int from = std::max(0, left_), to = std::min(m.width, left_ + width_);

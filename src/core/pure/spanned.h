@@ -18,10 +18,6 @@
 
 namespace sarvo {
 
-// The smallest rectangle that holds every monitor of positive size; empty
-// (all zero) when there is none. Monitors may lie at negative positions.
-ScreenRect DesktopArea(std::span<const ScreenRect> monitors);
-
 class MonitorRegion;
 
 // The desktop's bitmap, written into `file` (a BMP file of `area`'s size;
@@ -58,7 +54,8 @@ private:
 // file at once): the 54 bytes of headers first, then rows in any order,
 // whole or in pieces. Each row of the picture goes where the placement puts
 // it, as ComposeRows would (centred on black, tiled from the monitor's
-// corner, or stretched to the nearest pixel), as soon as it arrives.
+// corner, or stretched to the nearest pixel; Span counts as centred here), as
+// soon as it arrives.
 class MonitorRegion : public ByteSink {
 public:
     MonitorRegion(SpannedBitmap& bitmap, const ScreenRect& monitor, Placement placement);

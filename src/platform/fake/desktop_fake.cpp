@@ -77,6 +77,17 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     return true;
 }
 
+bool ApplySpannedWallpaper(const std::string& path, std::string& why) {
+    auto& d = fake::TheDesktop();
+    if (!d.applySucceeds) {
+        why = d.applyFailure;
+        return false;
+    }
+    d.appliedSpanned.push_back(path);
+    why = d.applyNote;
+    return true;
+}
+
 std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return {bitmapPath + "-copy.png"}; }
 
 bool StoredWallpaperIsTheDesktops() { return fake::TheDesktop().storeHoldsEveryWallpaper; }
@@ -120,6 +131,13 @@ bool PrimaryScreenSize(int& width, int& height) {
     width = d.screenKnown ? d.screenWidth : 0;
     height = d.screenKnown ? d.screenHeight : 0;
     return d.screenKnown;
+}
+
+std::vector<DesktopMonitor> DesktopMonitors() {
+    const auto& d = fake::TheDesktop();
+    if (!d.monitors.empty()) return d.monitors;
+    if (!d.screenKnown) return {};
+    return {{{0, 0, d.screenWidth, d.screenHeight}, true, ""}};
 }
 
 }  // namespace sarvo::platform

@@ -12,6 +12,7 @@
 #include "platform/keys.h"
 #include "platform/menu.h"
 #include "platform/process.h"
+#include "platform/screen.h"
 
 namespace sarvo::fake {
 
@@ -52,11 +53,15 @@ struct Desktop {
     bool screenKnown = true;
     int screenWidth = 1024;
     int screenHeight = 768;
+    // Input: the monitors DesktopMonitors lists; when empty, the primary
+    // screen alone (none when it is not known).
+    std::vector<platform::DesktopMonitor> monitors;
 
     // Output, in order of the calls.
     std::vector<platform::Key> keysProbed;
     std::vector<StartedProgram> started;
     std::vector<std::string> applied;  // paths given to ApplyWallpaper that succeeded
+    std::vector<std::string> appliedSpanned;  // the same for ApplySpannedWallpaper (same inputs)
     int changesHeld = 0;               // WallpaperChange objects holding the change now
     std::vector<std::string> openedFolders;    // folders given to OpenFolderWindow that succeeded
     std::vector<std::string> openedAddresses;  // addresses given to OpenWebAddress that succeeded
