@@ -1,0 +1,34 @@
+#!/bin/bash
+# A picture per monitor (Monitors=1) on real displays: x11 (Xvfb with two RandR
+# monitors, one upright: the root's pixels in each monitor's region, and the
+# spanned bitmap still whole when the same file is applied again).
+. "$(dirname "$0")/lib.sh"
+
+new_program_folder
+printf 'Monitors=1\r\n' >>"$SETTINGS"
+quadrants "$PICS/wide.bmp" 96 54
+quadrants "$PICS/tall.bmp" 54 96
+
+case ${1:?case} in
+x11)
+    own_xvfb 480x320x24
+    xrandr --setmonitor '*sarvo-wide' 320/320x180/180+0+0 screen >/dev/null &&
+        xrandr --setmonitor sarvo-tall 160/160x320/320+320+0 none >/dev/null || fail "cannot make two monitors"
+    assert_eq "$("$SARVO_SERVICE_TOOL" monitors)" "sarvo-wide* 0,0 320x180;sarvo-tall 320,0 160x320;" "monitors RandR lists"
+    run_changer
+    assert_eq "$RC|$(ini_value "$SETTINGS" WallPaper)" "0|$PICS/wide.bmp" "exit code (stderr: $ERR) and WallPaper"
+    assert_eq "$(tail -n +2 "${BITMAP%/*}/SarvoChangerMonitors.txt")" \
+        "sarvo-wide	0	0	320	180	$PICS/wide.bmp"$'\n'"sarvo-tall	320	0	160	320	$PICS/tall.bmp" \
+        "the record of each monitor's picture"
+    # Each centred in its own monitor; the corner below the wide one is no monitor's.
+    "$IM_CONVERT" -size 480x320 xc:black "$PICS/wide.bmp" -geometry +112+63 -composite \
+        "$PICS/tall.bmp" -geometry +373+112 -composite "$T/expected.png"
+    root_shot "$T/root.png" || fail "cannot read the root window"
+    assert_same_picture "$T/root.png" "$T/expected.png" "each monitor's picture in its region"
+    # A later apply of the same file (a new placement chosen, the wallpaper on again) keeps it whole.
+    set_placement 0 2
+    "$SARVO_SERVICE_TOOL" apply "$BITMAP" || fail "cannot apply the bitmap again"
+    root_shot "$T/root.png" || fail "cannot read the root window"
+    assert_same_picture "$T/root.png" "$T/expected.png" "the spanned bitmap applied again"
+    ;;
+esac
