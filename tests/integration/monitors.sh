@@ -1,19 +1,22 @@
 #!/bin/bash
-# A picture per monitor (Monitors=1) on real displays: x11 (Xvfb with two RandR
-# monitors, one upright: the root's pixels in each monitor's region, and the
-# spanned bitmap still whole when the same file is applied again).
+# A picture per monitor (Monitors=1) on real displays, Xvfb with two RandR
+# monitors, one upright: x11 (the root's pixels in each monitor's region, and
+# the spanned bitmap still whole when the same file is applied again), gnome
+# and xfce (their real settings services on a private bus: the spanned style
+# and the whole bitmap read back).
 . "$(dirname "$0")/lib.sh"
+[[ ${1:?case} == x11 ]] || with_session_bus "$@"
 
 new_program_folder
 printf 'Monitors=1\r\n' >>"$SETTINGS"
 quadrants "$PICS/wide.bmp" 96 54
 quadrants "$PICS/tall.bmp" 54 96
+own_xvfb 480x320x24
+xrandr --setmonitor '*sarvo-wide' 320/320x180/180+0+0 screen >/dev/null &&
+    xrandr --setmonitor sarvo-tall 160/160x320/320+320+0 none >/dev/null || fail "cannot make two monitors"
 
-case ${1:?case} in
+case $1 in
 x11)
-    own_xvfb 480x320x24
-    xrandr --setmonitor '*sarvo-wide' 320/320x180/180+0+0 screen >/dev/null &&
-        xrandr --setmonitor sarvo-tall 160/160x320/320+320+0 none >/dev/null || fail "cannot make two monitors"
     assert_eq "$("$SARVO_SERVICE_TOOL" monitors)" "sarvo-wide* 0,0 320x180;sarvo-tall 320,0 160x320;" "monitors RandR lists"
     run_changer
     assert_eq "$RC|$(ini_value "$SETTINGS" WallPaper)" "0|$PICS/wide.bmp" "exit code (stderr: $ERR) and WallPaper"
@@ -30,5 +33,24 @@ x11)
     "$SARVO_SERVICE_TOOL" apply "$BITMAP" || fail "cannot apply the bitmap again"
     root_shot "$T/root.png" || fail "cannot read the root window"
     assert_same_picture "$T/root.png" "$T/expected.png" "the spanned bitmap applied again"
+    ;;
+gnome)
+    export XDG_CURRENT_DESKTOP=GNOME
+    run_changer
+    setting() { gsettings get org.gnome.desktop.background "$1"; }
+    assert_eq "$RC|$(setting picture-options)" "0|'spanned'" "exit code (stderr: $ERR)|picture-options"
+    file=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.argv[1].strip("\x27").removeprefix("file://")))' \
+        "$(setting picture-uri)")
+    assert_same_picture "$file" "$BITMAP" "the whole desktop's bitmap handed to GNOME"
+    assert_eq "$("$IM_CONVERT" "$BITMAP" -format %wx%h info:)" 480x320 "the bitmap's size"
+    ;;
+xfce)
+    export XDG_CURRENT_DESKTOP=XFCE
+    run_changer
+    assert_eq "$RC" 0 "exit code (stderr: $ERR)"
+    styles=$(xfconf-query -c xfce4-desktop -l -v | sed -n 's|.*/image-style *||p' | sort -u)
+    assert_eq "$styles" 6 "every image-style"
+    file=$(xfconf-query -c xfce4-desktop -l -v | sed -n 's|.*/last-image *||p' | head -n 1)
+    assert_same_picture "$file" "$BITMAP" "the whole desktop's bitmap handed to Xfce"
     ;;
 esac
