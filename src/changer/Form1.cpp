@@ -188,15 +188,19 @@ bool Form1::PicLoad() {
     std::string missingDecoder;
     bitmapFile_ = std::make_unique<platform::FileReplacement>(gSarvoChangerGraphicPath, platform::Durability::Remakable);
     if (!platform::ConvertPicture(txtWallpaperFilePath.Text(), *bitmapFile_, gPictureFormats, why, missingDecoder)) {
-        bitmapFile_.reset();
-        std::string text = std::string("以下の画像ファイルは壊れています。") + kCrLf + txtWallpaperFilePath.Text();
-        // A format this system cannot read is no fault of the file: say which.
-        if (!missingDecoder.empty())
-            text += std::string(kCrLf) + "このシステムには" + missingDecoder + "形式の画像を読み込む機能がありません。";
-        Stop(text);
+        StopBroken(txtWallpaperFilePath.Text(), missingDecoder);
         return false;
     }
     return true;
+}
+
+void Form1::StopBroken(const std::string& picture, const std::string& missingDecoder) {
+    bitmapFile_.reset();
+    std::string text = std::string("以下の画像ファイルは壊れています。") + kCrLf + picture;
+    // A format this system cannot read is no fault of the file: say which.
+    if (!missingDecoder.empty())
+        text += std::string(kCrLf) + "このシステムには" + missingDecoder + "形式の画像を読み込む機能がありません。";
+    Stop(text);
 }
 
 bool Form1::WallpaperAvailable() {

@@ -69,6 +69,8 @@ private:
     bool iniRead();
     void RandomSelect();
     bool PicLoad();
+    // The broken-picture message for `picture`; the new bitmap is dropped.
+    void StopBroken(const std::string& picture, const std::string& missingDecoder);
     bool WallpaperAvailable();
     bool BeginChange(platform::WallpaperChange& change);
     bool SavePicture();

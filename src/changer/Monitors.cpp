@@ -34,12 +34,13 @@ Placement StoredPlacement() {
     return PlacementFromValues(tile, style);
 }
 
-std::optional<PictureSize> HeaderSize(const std::string& path) {
-    return ReadPictureSize([&](std::uint64_t offset, unsigned char* out, std::size_t count) {
+std::optional<PictureSize> HeaderSize(const std::string& path, PictureFormats formats) {
+    const auto read = [&](std::uint64_t offset, unsigned char* out, std::size_t count) {
         const std::vector<unsigned char> part = platform::ReadFilePart(path, offset, count);
         std::copy(part.begin(), part.end(), out);
         return part.size();
-    });
+    };
+    return ReadPictureSize(read, formats);
 }
 
 }  // namespace
@@ -82,8 +83,9 @@ void Form1::MonitorSelect() {
     std::mt19937_64 generator(seed);
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
     gMonitorPictures.clear();
+    const auto sizeOf = [&](const std::string& path) { return HeaderSize(path, gPictureFormats); };
     for (const std::size_t position :
-         DrawForMonitors(gcolFile, monitors, platform::kPathSeparator, HeaderSize, [&] { return uniform(generator); }))
+         DrawForMonitors(gcolFile, monitors, platform::kPathSeparator, sizeOf, [&] { return uniform(generator); }))
         gMonitorPictures.push_back(gcolFile[position]);
     txtWallpaperFilePath.SetText(gMonitorPictures.front());
 }
@@ -104,9 +106,10 @@ bool Form1::MonitorPicLoad() {
     const Placement placement = StoredPlacement();
     for (std::size_t i = 0; i < rects.size(); ++i) {
         const auto region = bitmap.Region(i, placement);
-        if (!platform::ConvertPicture(gMonitorPictures[i], *region, why) || !region->Finish(why)) {
-            bitmapFile_.reset();
-            Stop(std::string("以下の画像ファイルは壊れています。") + kCrLf + gMonitorPictures[i]);
+        std::string missingDecoder;
+        if (!platform::ConvertPicture(gMonitorPictures[i], *region, gPictureFormats, why, missingDecoder) ||
+            !region->Finish(why)) {
+            StopBroken(gMonitorPictures[i], missingDecoder);
             return false;
         }
     }

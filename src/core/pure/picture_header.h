@@ -1,14 +1,13 @@
 // A picture's size read from its header alone, without decoding it: what
-// the draw of a picture per monitor needs to know a picture's shape. Each
-// format the reader knows is a row of a table (its signature and its size
-// reader), so that further formats join by adding their rows.
+// the draw of a picture per monitor needs to know a picture's shape.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <span>
+
+#include "core/pure/picture_format.h"
 
 namespace sarvo {
 
@@ -24,31 +23,24 @@ struct PictureSize {
 // how many it read: fewer at the end of the file, none when it cannot read.
 using ReadBytesAt = std::function<std::size_t(std::uint64_t offset, unsigned char* out, std::size_t count)>;
 
-// How many of a file's first bytes a format's signature test needs at most.
-inline constexpr std::size_t kHeaderSignatureBytes = 16;
+// The size a file of `format` records, upright; nothing when the header is
+// cut short, records no size, or the format's size is not read. One reader
+// a format, so that a further format joins with its own.
+std::optional<PictureSize> ReadFormatSize(PictureFormat format, const ReadBytesAt& read);
 
-struct HeaderFormat {
-    const char* name;
-    // True when the file's first `size` bytes (at most kHeaderSignatureBytes)
-    // are this format's signature.
-    bool (*matches)(const unsigned char* head, std::size_t size);
-    // The size the file's header records, upright; nothing when the header
-    // is cut short or records no size.
-    std::optional<PictureSize> (*read)(const ReadBytesAt& read);
-};
-
-// BMP (the bitmap header's width and the absolute value of its height), GIF
-// (its logical screen, on which the first frame is drawn) and JPEG (the
-// frame header, with width and height swapped when the first Exif block
-// turns the picture by a quarter).
-std::span<const HeaderFormat> ClassicHeaderFormats();
-
-// The size of the picture whose bytes `read` gives, by the first format of
-// `formats` whose signature matches; nothing when none matches or its header
-// holds no size. A JPEG file is read segment header by segment header, and
-// at most 4 KiB of its Exif block: a few small reads, whatever the file's
-// size.
-std::optional<PictureSize> ReadPictureSize(const ReadBytesAt& read,
-                                           std::span<const HeaderFormat> formats = ClassicHeaderFormats());
+// The size of the picture whose bytes `read` gives, by its format as the
+// loader tells it (DetectPictureFormat, with `formats`); nothing when the
+// format is not taken or its header holds no size. Each reader reads a few
+// small pieces whatever the file's size:
+//   BMP    the bitmap header's width and the absolute value of its height;
+//   GIF    its logical screen, on which the first frame is drawn;
+//   JPEG   the frame header, segment header by segment header, turned by a
+//          quarter when the first Exif block says so (at most 4 KiB of it);
+//   PNG    the image header;
+//   WebP   the VP8X canvas, or the VP8 or VP8L frame's size;
+//   AVIF, HEIF  the largest image's spatial extent among the item
+//          properties, turned by a quarter when a rotation property says so;
+//   JPEG XL  the code stream's size header (bare or in its container).
+std::optional<PictureSize> ReadPictureSize(const ReadBytesAt& read, PictureFormats formats);
 
 }  // namespace sarvo
