@@ -3,6 +3,7 @@
 #include "core/modules/RegistKey.h"
 #include "core/pure/maker.h"
 #include "core/pure/menu_entries.h"
+#include "core/pure/monitor_record.h"
 #include "platform/files.h"
 #include "platform/menu.h"
 #include "platform/shell.h"
@@ -206,6 +207,8 @@ void Form1::RemoveOwnFolders() {
         // The second name the changer gives the previous bitmap while the
         // desktop takes a new one; a run that was killed leaves it behind.
         copies.push_back(folder.path + kSep + kGraphicName + ".previous");
+        // The changer's record of the picture on each monitor.
+        copies.push_back(folder.path + kSep + kMonitorRecordName);
         for (const std::string& copy : copies)
             if (!platform::DeleteFileIfPresent(copy, why)) Leave(why);
         // What killed runs left half-written (a whole bitmap each, maybe).

@@ -74,6 +74,7 @@ TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     ASSERT_TRUE(own.suiteOwn);
     std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
     copies.push_back(own.path + S + kGraphic + ".previous");
+    copies.push_back(own.path + S + "SarvoChangerMonitors.txt");  // the changer's record of each monitor's picture
     copies.push_back(own.path + S + ".sarvo-tmp-1001-1");  // a killed writer's: unlocked, of a process id no Windows process has
     for (const std::string& copy : copies) WriteFile(copy, "copy");
     const fs::path mine = fs::path(own.path) / "mine.bmp";
