@@ -1,6 +1,7 @@
 // The compositors' lists of monitors, read from literal replies.
 #include <gtest/gtest.h>
 
+#include "desktop/backend_plasma.h"
 #include "monitors_linux.h"
 
 using namespace sarvo;
@@ -36,4 +37,21 @@ TEST(CompositorMonitors, HyprlandsModesAreScaledAndTurnedIntoItsLayout) {
         {"id":1,"name":"DP-2","width":1920,"height":1080,"x":1920,"y":0,"scale":1.0,"transform":1,"focused":true},
         {"id":2,"name":"DP-3","width":1920,"height":1080,"x":0,"y":0,"scale":1,"transform":0,"disabled":true}])";
     EXPECT_EQ(Listed(linux_monitors::FromHyprlandMonitors(reply)), "DP-1* 0,0 1920x1080;DP-2 1920,0 1080x1920;");
+}
+
+TEST(PlasmaScreens, EachDesktopTakesThePictureOfTheScreenAtItsPlace) {
+    EXPECT_EQ(PlasmaScreensScript({{0, 0, "file:///a-1.png"}, {-1080, 200, "file:///it's.png"}}, "0"),
+              "var pictures = [[0, 0, 'file:///a-1.png'], [-1080, 200, 'file:///it\\'s.png']];\n"
+              "var all = desktops();\n"
+              "for (var i = 0; i < all.length; i++) {\n"
+              "    var d = all[i];\n"
+              "    var g = screenGeometry(d.screen);\n"
+              "    for (var j = 0; j < pictures.length; j++) {\n"
+              "        if (pictures[j][0] != g.x || pictures[j][1] != g.y) continue;\n"
+              "        d.wallpaperPlugin = 'org.kde.image';\n"
+              "        d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];\n"
+              "        d.writeConfig('Image', pictures[j][2]);\n"
+              "        d.writeConfig('FillMode', 0);\n"
+              "    }\n"
+              "}\n");
 }

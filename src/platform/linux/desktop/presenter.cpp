@@ -316,7 +316,7 @@ bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<Ha
             parts.clear();
             return false;
         }
-        parts.push_back({m.name, {path, std::string(StretchedValue(desktop))}});
+        parts.push_back({m.name, m.rect, {path, std::string(StretchedValue(desktop))}});
     }
     return true;
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pure/compose.h"
 #include "core/pure/placement.h"
 #include "desktop/placement.h"
 
@@ -63,6 +64,7 @@ std::vector<std::string> HandedFiles(const std::string& bitmap);
 // One output's part of a bitmap composed for the whole desktop area.
 struct HandedPart {
     std::string output;  // the monitor's name (DesktopMonitor::name)
+    ScreenRect rect;     // and its place on the desktop
     Handed handed;       // its file (PNG), and the desktop's stretching value
 };
 
