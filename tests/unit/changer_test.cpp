@@ -181,6 +181,8 @@ TEST_F(ChangerRun, WithMonitorsEachMonitorShowsItsOwnPictureInOneSpannedBitmap) 
     WriteFile(fs::path(pictures) / "wide.bmp", std::string(wide.begin(), wide.end()));
     WriteFile(fs::path(pictures) / "tall.bmp", std::string(tall.begin(), tall.end()));
     Set("Monitors", "1");
+    Store(kDesktopKey, "TileWallpaper", "0");  // centred
+    Store(kDesktopKey, "WallpaperStyle", "0");
     // A landscape primary, a portrait monitor right of it, and a mirror of the primary.
     Desk().monitors = {{{4, 0, 2, 4}, false, "B"}, {{0, 0, 4, 2}, true, "A"}, {{0, 0, 4, 2}, false, "A-mirror"}};
     const std::string record = fs::path(graphic).parent_path().string() + S + "SarvoChangerMonitors.txt";
