@@ -198,6 +198,34 @@ bool LinkOrCopy(const std::string& from, const std::string& to, std::string& why
     return PutInPlace(out, temporary, to, written, why);
 }
 
+// A monitor's part of the desktop's picture, row by row: the picture's pixels
+// where it reaches, black elsewhere.
+struct Part {
+    const BgrPicture* picture;
+    ScreenRect rect;  // in the picture's pixels
+    std::vector<unsigned char> row;
+};
+
+const unsigned char* PartRow(const void* context, int y) {
+    auto* part = static_cast<Part*>(const_cast<void*>(context));
+    std::fill(part->row.begin(), part->row.end(), 0);
+    const int sy = part->rect.y + y;
+    if (sy < 0 || sy >= part->picture->height) return part->row.data();
+    const int from = std::max(0, part->rect.x), to = std::min(part->picture->width, part->rect.x + part->rect.width);
+    if (from < to)
+        std::memcpy(part->row.data() + 3 * static_cast<std::size_t>(from - part->rect.x),
+                    part->picture->Row(sy) + 3 * static_cast<std::size_t>(from), 3 * static_cast<std::size_t>(to - from));
+    return part->row.data();
+}
+
+// The desktop area of the monitors, and the place of each monitor's part in
+// a bitmap made for it.
+ScreenRect AreaOf(const std::vector<DesktopMonitor>& monitors) {
+    std::vector<ScreenRect> rects;
+    for (const DesktopMonitor& m : monitors) rects.push_back(m.rect);
+    return DesktopArea(rects);
+}
+
 }  // namespace
 
 bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop, Format format, Handed& handed,
@@ -210,6 +238,21 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
         return false;
     }
     const std::string_view native = ModeValue(desktop, placement);
+    if (placement == Placement::Span && native.empty()) {
+        // One picture for every output: the primary monitor's part.
+        const std::vector<DesktopMonitor> monitors = DesktopMonitors();
+        const auto primary = std::find_if(monitors.begin(), monitors.end(), [](const auto& m) { return m.primary; });
+        if (primary == monitors.end()) {
+            why = "the monitors are unknown, so the wallpaper cannot be shown across them";
+            return false;
+        }
+        const ScreenRect area = AreaOf(monitors);
+        const ScreenRect& m = primary->rect;
+        Part part{&picture, {m.x - area.x, m.y - area.y, m.width, m.height},
+                  std::vector<unsigned char>(3 * static_cast<std::size_t>(m.width))};
+        handed = {NextName(bitmap, ".png"), std::string(StretchedValue(desktop))};
+        return WritePng(handed.path, {PartRow, &part, m.width, m.height}, why);
+    }
     const bool large = format == Format::Png &&
                        static_cast<long long>(picture.width) * picture.height > kLargestPngPixels;
     const bool layOut = native.empty() || large;
@@ -264,30 +307,6 @@ void RemoveHanded(const std::string& bitmap) {
     for (const std::string& part : Parts(stem)) unlink(part.c_str());
 }
 
-namespace {
-
-// A monitor's part of the desktop's picture, row by row: the picture's pixels
-// where it reaches, black elsewhere.
-struct Part {
-    const BgrPicture* picture;
-    ScreenRect rect;  // in the picture's pixels
-    std::vector<unsigned char> row;
-};
-
-const unsigned char* PartRow(const void* context, int y) {
-    auto* part = static_cast<Part*>(const_cast<void*>(context));
-    std::fill(part->row.begin(), part->row.end(), 0);
-    const int sy = part->rect.y + y;
-    if (sy < 0 || sy >= part->picture->height) return part->row.data();
-    const int from = std::max(0, part->rect.x), to = std::min(part->picture->width, part->rect.x + part->rect.width);
-    if (from < to)
-        std::memcpy(part->row.data() + 3 * static_cast<std::size_t>(from - part->rect.x),
-                    part->picture->Row(sy) + 3 * static_cast<std::size_t>(from), 3 * static_cast<std::size_t>(to - from));
-    return part->row.data();
-}
-
-}  // namespace
-
 bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<HandedPart>& parts, std::string& why) {
     parts.clear();
     const std::vector<DesktopMonitor> monitors = DesktopMonitors();
@@ -302,9 +321,7 @@ bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<Ha
         why = bitmap + ": " + why;
         return false;
     }
-    std::vector<ScreenRect> rects;
-    for (const DesktopMonitor& m : monitors) rects.push_back(m.rect);
-    const ScreenRect area = DesktopArea(rects);
+    const ScreenRect area = AreaOf(monitors);
     const std::string stem = Stem(bitmap);
     const char letter = Exists(stem + "-a1.png") ? 'b' : 'a';
     for (const DesktopMonitor& m : monitors) {
