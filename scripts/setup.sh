@@ -40,6 +40,9 @@ tests=(
   # pcmanfm-qt, each on a private session bus
   dbus dconf-service dconf-cli gsettings-desktop-schemas cinnamon-desktop-data mate-desktop-common
   xfconf libxfconf-0-3 x11-xserver-utils sway swaybg grim pcmanfm pcmanfm-qt
+  # the desktop shells themselves, each on Xvfb: Plasma with its window
+  # manager, GNOME Shell, Xfce's desktop and window manager, MATE's caja
+  plasma-workspace plasma-desktop kwin-x11 gnome-shell mutter xfdesktop4 xfwm4 caja
   # the benchmark's reference tools
   fd-find feh xwallpaper hyperfine jq libjpeg-turbo-progs time
   # fuzzing: clang with libFuzzer and the sanitizers
