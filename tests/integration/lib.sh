@@ -52,15 +52,19 @@ desktop_stand_in() {
     poll "the $1 stand-in getting its name" test -e "$2.ready"
 }
 # with_session_bus ARGUMENT...: (first) runs the calling script again on a private
-# session bus, private folders set first for the services it starts (dconf, xfconfd).
+# session bus, private folders set first for the services it starts (dconf, xfconfd),
+# in a process group of its own: the services the bus started and that outlive it end with it.
 with_session_bus() {
     [[ -n ${SARVO_TEST_T:-} ]] && return 0
     SARVO_TEST_T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-it.XXXXXX") || fail "no temporary folder"
     export SARVO_TEST_T HOME=$SARVO_TEST_T/home XDG_CONFIG_HOME=$SARVO_TEST_T/config
     export XDG_DATA_HOME=$SARVO_TEST_T/data XDG_RUNTIME_DIR=$SARVO_TEST_T/run
     mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-    dbus-run-session -- bash "${BASH_SOURCE[1]}" "$@"
-    local rc=$?
+    setsid dbus-run-session -- bash "${BASH_SOURCE[1]}" "$@" &
+    local session=$! rc
+    wait "$session"
+    rc=$?
+    kill -- "-$session" 2>/dev/null
     rm -rf "$SARVO_TEST_T"
     exit $rc
 }
@@ -108,10 +112,11 @@ set_placement() {  # TILE STYLE: the pair in the registry store
     mkdir -p "${REGISTRY%/*}" && printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
 }
 ini_value() { [[ ! -f $1 ]] || sed -n "s/^$2=//p" "$1" | head -n 1 | tr -d '\r'; }  # FILE KEY: the first "KEY=" line's value
-quadrants() {  # FILE [WIDTH HEIGHT]: a 24-bit picture in four solid colours
-    local w=${2:-64} h=${3:-48}
-    "$IM_CONVERT" -size "$((w / 2))x$((h / 2))" xc:'#ff0000' -size "$((w - w / 2))x$((h / 2))" xc:'#00ff00' +append \
-        \( -size "$((w / 2))x$((h - h / 2))" xc:'#0000ff' -size "$((w - w / 2))x$((h - h / 2))" xc:'#ffff00' +append \) \
+quadrants() {  # FILE [WIDTH HEIGHT [COLOUR x4]]: a 24-bit picture in four solid colours
+    local w=${2:-64} h=${3:-48} c=("${@:4}")
+    ((${#c[@]} == 4)) || c=('#ff0000' '#00ff00' '#0000ff' '#ffff00')
+    "$IM_CONVERT" -size "$((w / 2))x$((h / 2))" "xc:${c[0]}" -size "$((w - w / 2))x$((h / 2))" "xc:${c[1]}" +append \
+        \( -size "$((w / 2))x$((h - h / 2))" "xc:${c[2]}" -size "$((w - w / 2))x$((h - h / 2))" "xc:${c[3]}" +append \) \
         -append -type TrueColor "BMP3:$1" || fail "cannot make $1"
 }
 
