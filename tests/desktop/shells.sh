@@ -1,0 +1,130 @@
+#!/bin/bash
+# The real desktop shells, each on an X server of its own (sway: headless) and
+# a private session bus. In each, the changer runs three times, each time with
+# another picture, centred, tiled and stretched, and the screen must show it;
+# then the traps each shell is known for.
+. "$(dirname "$0")/lib.sh"
+shell=${1:?shell}
+[[ $shell != sway ]] || as_unprivileged "$@"
+with_session_bus "$@"
+
+three_runs() {  # SHOOT [PAIR x3 ("TILE STYLE"; centred, tiled, stretched)]
+    local n=0 pair tile style pairs=("${@:2}")
+    ((${#pairs[@]})) || pairs=("0 0" "1 0" "0 2")
+    for pair in "${pairs[@]}"; do
+        read -r tile style <<<"$pair"
+        run_with "$n" "$tile" "$style"
+        assert_shown "$1" "$tile" "$style" "$shell, run $n ($tile/$style)"
+        n=$((n + 1))
+    done
+}
+
+case $shell in
+plasma)
+    needs plasmashell kwin_x11
+    shell_folder KDE
+    export KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+    dbus-update-activation-environment KDE_FULL_SESSION KDE_SESSION_VERSION || fail "cannot hand the session to the bus"
+    start kwin kwin_x11
+    start plasmashell plasmashell
+    plasma() { gdbus call --session --dest org.kde.plasmashell --object-path /PlasmaShell --method org.kde.PlasmaShell.evaluateScript "$1"; }
+    up "plasmashell's desktop" eval 'plasma "print(desktops().length)" 2>/dev/null | grep -q "[1-9]"'
+    three_runs root_shot
+    # Tiles by Plasma's own tiling, of the picture itself.
+    settings=$XDG_CONFIG_HOME/plasma-org.kde.plasma.desktop-appletsrc
+    run_with 3 1 0
+    poll "Plasma's record of run 3" eval '[[ $(ini_value "$settings" Image) == *"-b."* ]]'
+    assert_eq "$(ini_value "$settings" FillMode)" 3 "Plasma's fill mode for tiles"
+    handed=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.argv[1].removeprefix("file://")))' \
+        "$(ini_value "$settings" Image)")
+    cmp -s "$handed" "$BITMAP" || fail "Plasma was handed $handed for tiles, not the picture"
+    # Widgets locked by the user.
+    assert_eq "$(plasma 'lockCorona(true); print(locked)')" "('true',)" "locking Plasma's widgets"
+    run_with 4 0 2
+    assert_shown root_shot 0 2 "Plasma with its widgets locked"
+    ;;
+gnome)
+    needs gnome-shell
+    shell_folder GNOME
+    export XDG_SESSION_TYPE=x11
+    private_system_bus
+    start gnome-shell "${WITHOUT_SYSTEMD[@]}" gnome-shell --x11 --replace
+    overview() {
+        gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+            --method org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive 2>/dev/null
+    }
+    # It starts in the overview, which hides the desktop: once it is open, closed with Escape.
+    opened=
+    closed() { local now; now=$(overview); [[ $now != *true* ]] || { opened=1; xdotool key Escape; }; [[ $opened && $now == *false* ]]; }
+    up "gnome-shell's overview" closed
+    # On Xvfb, gnome-shell 43 draws its tiles ("wallpaper") as one picture the
+    # size of the screen: the tiles are left to the GSettings test.
+    three_runs root_shot "0 0" "0 2" "0 2"
+    # GNOME keeps the pictures it loaded by their names. Runs two at a time:
+    # the second must show its own picture, never the one shown under its name
+    # before (on gnome-shell 43, about one pair in twelve when names repeat).
+    for ((n = 3; n < 163; n += 2)); do
+        run_with "$n" 0 2
+        run_with "$((n + 1))" 0 2
+        assert_shown root_shot 0 2 "gnome, run $((n + 1)) right after run $n"
+    done
+    ;;
+xfce)
+    needs xfdesktop xfwm4
+    shell_folder XFCE
+    start xfwm4 xfwm4
+    up "xfwm4" eval 'xprop -root _NET_NUMBER_OF_DESKTOPS | grep -q "= [1-9]"'
+    start xfdesktop xfdesktop
+    up "xfdesktop" desktop_window '"Desktop"'
+    three_runs root_shot
+    # A run at log-on before xfdesktop is up, on a channel naming only a monitor
+    # that is gone: xfdesktop fills in its own picture for the monitors without one.
+    kill "$STARTED" && wait "$STARTED"
+    xfconf-query -c xfce4-desktop -p /backdrop -r -R || fail "cannot empty the channel"
+    xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorVirtual-1/workspace0/last-image -n -t string \
+        -s /usr/share/backgrounds/gone.png || fail "cannot name a monitor that is gone"
+    run_with 3 0 2
+    start xfdesktop xfdesktop
+    assert_shown root_shot 0 2 "xfdesktop started after a run for a monitor that is gone"
+    ;;
+lxqt)
+    needs pcmanfm-qt
+    shell_folder LXQt
+    start pcmanfm-qt pcmanfm-qt --desktop
+    up "pcmanfm-qt's desktop" desktop_window pcmanfm-qt
+    three_runs root_shot
+    # A run at log-on before the desktop is up: the picture pcmanfm-qt will
+    # show when it starts must still be there (it spins at full speed without).
+    kill "$STARTED" && wait "$STARTED"
+    set_placement 0 2
+    run_changer
+    shown=$(ini_value "$XDG_CONFIG_HOME/pcmanfm-qt/default/settings.conf" Wallpaper)
+    [[ -f $shown ]] || fail "pcmanfm-qt will look for $shown, which is gone (exit code $RC, stderr: $ERR)"
+    ;;
+mate)
+    needs caja
+    shell_folder MATE
+    start caja caja --force-desktop --no-default-window
+    up "caja's desktop" desktop_window desktop_window
+    three_runs root_shot
+    ;;
+sway)
+    needs sway swaybg grim
+    desktop_program_folder
+    export XDG_STATE_HOME=$T/state XDG_CURRENT_DESKTOP=sway:wlroots
+    # shellcheck disable=SC2034  # read by assert_shown
+    SCREEN_W=320 SCREEN_H=240
+    use_headless_sway 320x240
+    three_runs grim
+    # A sway whose configuration starts a swaybg of the user's own: sway draws
+    # it over the one it starts later for "output * bg".
+    kill "$SWAY_PID"
+    poll "sway's end" test ! -e "$SWAYSOCK"
+    "$IM_CONVERT" -size 320x240 xc:'#123456' "$T/own.png" || fail "cannot make the user's own picture"
+    use_headless_sway 320x240 "exec swaybg -o '*' -i '$T/own.png' -m center"
+    assert_screen_becomes grim "$T/own.png" "the user's own swaybg"
+    run_with 3 0 2
+    assert_shown grim 0 2 "sway, over the user's own swaybg"
+    ;;
+*) fail "unknown shell $shell" ;;
+esac
