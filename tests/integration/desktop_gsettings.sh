@@ -22,7 +22,7 @@ check() {  # TILE STYLE
     assert_eq "$(setting picture-options)" "'${options[$1$2]}'" "picture-options"
     file=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.argv[1].strip("\x27").removeprefix("file://")))' \
         "$(setting "$key")")
-    [[ $file == "$(dirname "$BITMAP")"/SarvoChangerGraphic-[ab].png ]] || fail "the settings name $file"
+    is_handed "$file" png || fail "the settings name $file"
     [[ $file != "$previous" ]] || fail "the same name twice: a desktop that caches by path would not reload"
     [[ -z $previous || ! -e $previous ]] || fail "the previous picture $previous was left behind"
     assert_same_picture "$file" "$BITMAP" "the PNG handed to the desktop"

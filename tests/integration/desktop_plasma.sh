@@ -28,31 +28,34 @@ picture_script() {  # FILE PLUGIN [FILL-MODE]
     quoted=$(uri "$1")
     script "$2" "d.writeConfig('Image', '${quoted//\'/\\\'}');" ${3:+"d.writeConfig('FillMode', $3);"}
 }
-# run_with TILE STYLE NAME PLUGIN [FILL-MODE]: a run whose one script shows the copy NAME so.
+# run_with TILE STYLE EXTENSION PLUGIN [FILL-MODE]: a run whose one script shows
+# the one copy it handed (HANDED) so.
 folder=$(dirname "$BITMAP")
+handed() { local f; for f in "$folder"/SarvoChangerGraphic-*; do [[ ! -e $f ]] || printf '%s\n' "$f"; done; }
 run_with() {
     : >"$record"
     set_placement "$1" "$2"
     run_changer
     assert_eq "$RC/$(ini_value "$REGISTRY" Wallpaper)" "0/$BITMAP" "exit code (stderr: $ERR) and stored Wallpaper"
-    assert_eq "$(cat "$record")" "$(picture_script "$folder/$3" "${@:4}")" "script for $1/$2"
+    HANDED=$(handed)
+    is_handed "$HANDED" "$3" || fail "handed for $1/$2: [$HANDED]"
+    assert_eq "$(cat "$record")" "$(picture_script "$HANDED" "${@:4}")" "script for $1/$2"
 }
 
-run_with 0 0 SarvoChangerGraphic-a.bmp org.kde.image 6
-cmp -s "$folder/SarvoChangerGraphic-a.bmp" "$BITMAP" || fail "the handed picture is not the bitmap"
-run_with 0 2 SarvoChangerGraphic-b.bmp org.kde.image 0
-[[ ! -e $folder/SarvoChangerGraphic-a.bmp ]] || fail "the previous picture was left behind"
+run_with 0 0 bmp org.kde.image 6
+cmp -s "$HANDED" "$BITMAP" || fail "the handed picture is not the bitmap"
+run_with 0 2 bmp org.kde.image 0
 # Tiles through the tiling plugin where it is installed, else laid out and stretched.
 mkdir -p "$XDG_DATA_DIRS/plasma/wallpapers/org.kde.tiled"
-run_with 1 0 SarvoChangerGraphic-a.bmp org.kde.tiled
+run_with 1 0 bmp org.kde.tiled
 rm -r "$XDG_DATA_DIRS/plasma"
-run_with 1 0 SarvoChangerGraphic-b.png org.kde.image 0
-assert_same_picture "$folder/SarvoChangerGraphic-b.png" "$TILE" "the laid-out tiles"
+run_with 1 0 png org.kde.image 0
+assert_same_picture "$HANDED" "$TILE" "the laid-out tiles"
 
 : >"$record"
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
 assert_eq "$(cat "$record")" "$(script org.kde.color "d.writeConfig('Color', '0,0,0');")" "script that removes the wallpaper"
-[[ -z $(compgen -G "$folder/SarvoChangerGraphic-*") ]] || fail "handed pictures left: $(ls "$folder")"
+[[ -z $(handed) ]] || fail "handed pictures left: $(ls "$folder")"
 
 # The box's Qt must not take the Plasma call's Qt for its own (Qt would end the process).
 touch "$record.refuse"

@@ -36,8 +36,8 @@ check() {  # TILE STYLE
     local -A styles=([00]=1 [10]=2 [02]=3)
     local file w
     file=$("${channel[@]}" -p "${workspaces[0]}/last-image")
-    [[ $file == "$(dirname "$BITMAP")"/SarvoChangerGraphic-[ab].png && $file != "$previous" ]] ||
-        fail "last-image is $file after $previous"
+    is_handed "$file" png || fail "last-image is $file"
+    [[ $file != "$previous" ]] || fail "last-image is $previous again"
     for w in "${workspaces[@]}"; do
         assert_eq "$("${channel[@]}" -p "$w/last-image")" "$file" "$w/last-image"
         assert_eq "$("${channel[@]}" -p "$w/image-style")" "${styles[$1$2]}" "$w/image-style"

@@ -108,6 +108,7 @@ run_changer_with_box() {
     RC=$(cat "$T/rc") OUT=$(cat "$T/stdout") ERR=$(cat "$T/stderr")
 }
 without_box_module() { rm -f "$PROG/$(basename "$SARVO_QT_MODULE")"; }  # messages go to standard error
+is_handed() { [[ $1 =~ ^"${BITMAP%/*}"/SarvoChangerGraphic-[0-9a-f]{16}\.$2$ ]]; }  # FILE png|bmp: a name the changer hands a desktop
 set_placement() {  # TILE STYLE: the pair in the registry store
     mkdir -p "${REGISTRY%/*}" && printf '[Control Panel\\Desktop]\nTileWallpaper=%s\nWallpaperStyle=%s\n' "$1" "$2" >"$REGISTRY"
 }

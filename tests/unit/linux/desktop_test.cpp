@@ -227,16 +227,35 @@ bool AppearsWithin(const fs::path& path, std::chrono::seconds limit) {
 
 }  // namespace
 
-// Each picture gets the other name, only the taken one stays; what a desktop cannot show is laid out on a canvas.
-TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnTheCanvasAndProgramsStart) {
+// The presenter's own files are those of its names: the stem, a time stamp (or an earlier letter), an extension.
+TEST(Presenter, OnlyTheNamesItGivesAreItsOwn) {
+    for (const auto& [name, own] : {std::pair{"SarvoChangerGraphic-0123456789abcdef.png", true},
+                                    {"SarvoChangerGraphic-0123456789abcdef.bmp", true},
+                                    {"SarvoChangerGraphic-b.png", true},
+                                    {"SarvoChangerGraphic-0123456789ABCDEF.png", false},
+                                    {"SarvoChangerGraphic-0123456789abcde.png", false},
+                                    {"SarvoChangerGraphic-0123456789abcdef.jpg", false},
+                                    {"SarvoChangerGraphic-0123456789abcdef.png.tmp", false},
+                                    {"SarvoChangerGraphic-c.png", false},
+                                    {"SarvoChangerGraphic.png", false},
+                                    {"Other-0123456789abcdef.png", false}})
+        EXPECT_EQ(presenter::IsHandedName("SarvoChangerGraphic", name), own) << name;
+}
+
+// Each picture gets a name no file had, only the taken one stays; what a desktop cannot show is laid out on a canvas.
+TEST(Presenter, EachPictureGetsANewNameAndWhatADesktopCannotShowIsLaidOutOnTheCanvasAndProgramsStart) {
     test::TempDir dir;
     const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
     const test::Colours colours{0xff0000, 0x00ff00, 0x0000ff, 0x123456, 0xffffff, 0x000001};
     Save(test::BitmapOf(3, 2, colours), bitmap);
+    const std::string usersOwn = (dir.path() / "SarvoChangerGraphic-mine.png").string();
+    test::WriteFile(usersOwn, "not ours");
     std::string why;
     presenter::Handed first, second, refused;
     ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, first, why)) << why;
-    EXPECT_EQ(first.path + first.mode, dir.str() + "/SarvoChangerGraphic-a.png2");
+    EXPECT_TRUE(presenter::IsHandedName("SarvoChangerGraphic", fs::path(first.path).filename().string())) << first.path;
+    EXPECT_EQ(fs::path(first.path).extension(), ".png");
+    EXPECT_EQ(first.mode, "2");
     const std::vector<std::string> names = presenter::HandedFiles(bitmap);  // what the uninstaller removes
     EXPECT_NE(std::find(names.begin(), names.end(), first.path), names.end());
     int width = 0, height = 0;
@@ -245,14 +264,16 @@ TEST(Presenter, EachPictureGetsTheOtherNameAndWhatADesktopCannotShowIsLaidOutOnT
     presenter::Keep(bitmap, first);
 
     ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Plasma, presenter::Format::Bitmap, second, why));
-    EXPECT_EQ(second.path + second.mode, dir.str() + "/SarvoChangerGraphic-b.bmp6");
+    EXPECT_EQ(fs::path(second.path).extension(), ".bmp");
+    EXPECT_EQ(second.mode, "6");
     presenter::Keep(bitmap, second);
     EXPECT_FALSE(fs::exists(first.path));
+    EXPECT_TRUE(fs::exists(usersOwn));
     EXPECT_TRUE(fs::equivalent(second.path, bitmap)) << "a link, not a copy";
 
     // A refused picture goes; the one shown stays.
     ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Sway, presenter::Format::Png, refused, why));
-    EXPECT_EQ(refused.path, dir.str() + "/SarvoChangerGraphic-a.png");
+    EXPECT_NE(refused.path, first.path);
     presenter::Discard(refused);
     EXPECT_TRUE(!fs::exists(refused.path) && fs::exists(second.path));
     presenter::RemoveHanded(bitmap);

@@ -5,10 +5,10 @@
 #include <dirent.h>
 #include <png.h>
 #include <stdio.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <csetjmp>
 #include <cstdio>
 #include <cerrno>
@@ -33,7 +33,6 @@ std::string Stem(const std::string& bitmap) {
     return dot != std::string::npos && (slash == std::string::npos || dot > slash) ? bitmap.substr(0, dot) : bitmap;
 }
 
-constexpr std::array<const char*, 4> kHandedSuffixes{"-a.png", "-b.png", "-a.bmp", "-b.bmp"};
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
@@ -56,11 +55,34 @@ std::vector<std::string> Parts(const std::string& stem) {
     return parts;
 }
 
-// The name for the next file: the letter not in use now.
+// A name no file had before: the real-time clock in nanoseconds, in
+// sixteen hexadecimal digits, counted on while a file of that name exists.
 std::string NextName(const std::string& bitmap, const char* extension) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    auto stamp = static_cast<unsigned long long>(now.tv_sec) * 1000000000ULL + static_cast<unsigned long long>(now.tv_nsec);
+    for (;; ++stamp) {
+        char digits[17];
+        std::snprintf(digits, sizeof digits, "%016llx", stamp);
+        const std::string name = Stem(bitmap) + "-" + digits + extension;
+        if (!Exists(name)) return name;
+    }
+}
+
+// The files in the bitmap's folder that were handed for it.
+std::vector<std::string> HandedInFolder(const std::string& bitmap) {
     const std::string stem = Stem(bitmap);
-    const bool aInUse = Exists(stem + "-a.png") || Exists(stem + "-a.bmp");
-    return stem + (aInUse ? "-b" : "-a") + extension;
+    const std::size_t slash = stem.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : stem.substr(0, slash);
+    const std::string_view stemName = slash == std::string::npos ? stem : std::string_view(stem).substr(slash + 1);
+    std::vector<std::string> files;
+    DIR* entries = opendir(folder.c_str());
+    if (entries == nullptr) return files;
+    while (const dirent* entry = readdir(entries)) {
+        if (IsHandedName(stemName, entry->d_name)) files.push_back(folder + "/" + entry->d_name);
+    }
+    closedir(entries);
+    return files;
 }
 
 // Where the rows of a picture to encode come from: blue-green-red rows
@@ -283,10 +305,9 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
 }
 
 void Keep(const std::string& bitmap, const Handed& handed) {
-    const std::string stem = Stem(bitmap);
-    for (const char* suffix : kHandedSuffixes)
-        if (stem + suffix != handed.path) unlink((stem + suffix).c_str());
-    for (const std::string& part : Parts(stem)) unlink(part.c_str());
+    for (const std::string& file : HandedInFolder(bitmap))
+        if (file != handed.path) unlink(file.c_str());
+    for (const std::string& part : Parts(Stem(bitmap))) unlink(part.c_str());
 }
 
 void Discard(const Handed& handed) {
@@ -294,17 +315,13 @@ void Discard(const Handed& handed) {
 }
 
 std::vector<std::string> HandedFiles(const std::string& bitmap) {
-    const std::string stem = Stem(bitmap);
-    std::vector<std::string> files;
-    for (const char* suffix : kHandedSuffixes) files.push_back(stem + suffix);
-    for (std::string& part : Parts(stem)) files.push_back(std::move(part));
+    std::vector<std::string> files = HandedInFolder(bitmap);
+    for (std::string& part : Parts(Stem(bitmap))) files.push_back(std::move(part));
     return files;
 }
 
 void RemoveHanded(const std::string& bitmap) {
-    const std::string stem = Stem(bitmap);
-    for (const char* suffix : kHandedSuffixes) unlink((stem + suffix).c_str());
-    for (const std::string& part : Parts(stem)) unlink(part.c_str());
+    for (const std::string& file : HandedFiles(bitmap)) unlink(file.c_str());
 }
 
 bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<HandedPart>& parts, std::string& why) {
@@ -348,6 +365,19 @@ void KeepParts(const std::string& bitmap, const std::vector<HandedPart>& parts) 
 
 void DiscardParts(const std::vector<HandedPart>& parts) {
     for (const HandedPart& part : parts) Discard(part.handed);
+}
+
+bool IsHandedName(std::string_view stemName, std::string_view name) {
+    if (name.size() <= stemName.size() + 1 || name.substr(0, stemName.size()) != stemName ||
+        name[stemName.size()] != '-')
+        return false;
+    name.remove_prefix(stemName.size() + 1);
+    if (name != "a.png" && name != "b.png" && name != "a.bmp" && name != "b.bmp") {
+        if (name.size() != 20 || (name.substr(16) != ".png" && name.substr(16) != ".bmp")) return false;
+        for (const char c : name.substr(0, 16))
+            if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
 }
 
 std::string BlackPicture(std::string& why) {

@@ -5,10 +5,11 @@
 //   - many read pictures through libraries built without a BMP reader, so
 //     they get a PNG copy;
 //   - some cache the picture by its path and never look at the file again,
-//     and every desktop should go on showing the old picture until the new
-//     one is accepted; so each picture is handed under a name that differs
-//     from the previous one ("-a" and "-b" in turn), and the previous file
-//     is removed only once the desktop has taken the new one;
+//     GNOME keeps the pictures it loaded by their names for a while, and
+//     every desktop should go on showing the old picture until the new one
+//     is accepted; so each picture is handed under a name no file had
+//     before (the bitmap's stem and a time stamp), and the files handed
+//     before are removed only once the desktop has taken the new one;
 //   - some lack a placement (centred on hyprpaper, tiled on Plasma 6.6), and
 //     encoding a PNG of a 24-megapixel photo takes far too long: the
 //     picture is then laid out on a screen-sized canvas by our composer and
@@ -16,6 +17,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pure/compose.h"
@@ -55,8 +57,8 @@ void Discard(const Handed& handed);
 // After the wallpaper was removed: removes every file handed for `bitmap`.
 void RemoveHanded(const std::string& bitmap);
 
-// Every name a file handed for `bitmap` may have, and the outputs' parts
-// lying beside it now. The temporary files they are written under carry the
+// The files handed for `bitmap` that are in its folder now, the outputs'
+// parts among them. The temporary files they are written under carry the
 // suite's mark, and go as leftovers (RemoveTemporaryLeftovers in
 // platform/files.h).
 std::vector<std::string> HandedFiles(const std::string& bitmap);
@@ -82,6 +84,12 @@ bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<Ha
 // `bitmap`. After it refused them: removes them.
 void KeepParts(const std::string& bitmap, const std::vector<HandedPart>& parts);
 void DiscardParts(const std::vector<HandedPart>& parts);
+
+// Whether the file name `name` is one a picture is handed under for a
+// bitmap whose name without extension is `stemName`: "<stem>-" and sixteen
+// lowercase hexadecimal digits, or "a" or "b" (the names of earlier
+// versions), then ".png" or ".bmp".
+bool IsHandedName(std::string_view stemName, std::string_view name);
 
 // A black picture of one pixel (PNG), for desktops that cannot show "no
 // wallpaper" by themselves: made in $XDG_STATE_HOME on first use. Empty,
