@@ -28,8 +28,8 @@ picture_script() {  # FILE PLUGIN [FILL-MODE]
     quoted=$(uri "$1")
     script "$2" "d.writeConfig('Image', '${quoted//\'/\\\'}');" ${3:+"d.writeConfig('FillMode', $3);"}
 }
-# run_with TILE STYLE EXTENSION PLUGIN [FILL-MODE]: a run whose one script shows
-# the one copy it handed (HANDED) so.
+# run_with TILE STYLE EXTENSION PLUGIN [FILL-MODE]: a run whose script (after
+# ASKED, the scripts before it) shows the one copy it handed (HANDED) so.
 folder=$(dirname "$BITMAP")
 handed() { local f; for f in "$folder"/SarvoChangerGraphic-*; do [[ ! -e $f ]] || printf '%s\n' "$f"; done; }
 run_with() {
@@ -39,17 +39,18 @@ run_with() {
     assert_eq "$RC/$(ini_value "$REGISTRY" Wallpaper)" "0/$BITMAP" "exit code (stderr: $ERR) and stored Wallpaper"
     HANDED=$(handed)
     is_handed "$HANDED" "$3" || fail "handed for $1/$2: [$HANDED]"
-    assert_eq "$(cat "$record")" "$(picture_script "$HANDED" "${@:4}")" "script for $1/$2"
+    assert_eq "$(cat "$record")" "${ASKED:-}$(picture_script "$HANDED" "${@:4}")" "script for $1/$2"
 }
 
 run_with 0 0 bmp org.kde.image 6
 cmp -s "$HANDED" "$BITMAP" || fail "the handed picture is not the bitmap"
 run_with 0 2 bmp org.kde.image 0
-# Tiles through the tiling plugin where it is installed, else laid out and stretched.
+# Tiles through the tiling plugin where it is installed, else the image
+# plugin's own where the shell's version has them, else laid out and stretched.
 mkdir -p "$XDG_DATA_DIRS/plasma/wallpapers/org.kde.tiled"
 run_with 1 0 bmp org.kde.tiled
 rm -r "$XDG_DATA_DIRS/plasma"
-run_with 1 0 png org.kde.image 0
+ASKED=$'print(applicationVersion);--\n' run_with 1 0 png org.kde.image 0
 assert_same_picture "$HANDED" "$TILE" "the laid-out tiles"
 
 : >"$record"

@@ -128,6 +128,10 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
                                        {"写", "\"\\\xe5\\\x86\\\x99\""}, {"a\nb", ""}})
         EXPECT_EQ(SwayQuoted(path), quoted) << path;
     EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
+    // Plasma's image plugin tiles up to 6.5; a version it does not tell is taken to have none.
+    for (const auto& [version, tiles] : {std::pair{"5.27.5", true}, {"6.5.90", true}, {"6.6.0", false}, {"6.10", false},
+                                         {"7.0", false}, {"", false}, {"6", false}, {"-5.1", false}, {"5.-1", false}})
+        EXPECT_EQ(PlasmaImagePluginTiles(version), tiles) << version;
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
     // Every success in a sway reply must be true, and the first error is told.

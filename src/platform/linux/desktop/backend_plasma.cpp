@@ -1,13 +1,17 @@
 // Plasma's image plugin reads BMP, but it loads a picture only when its path
-// changes, so the picture is handed under a new name each time. Tiling left
-// the image plugin in Plasma 6.6 for a plugin of its own (org.kde.tiled,
-// shipped with the Plasma add-ons); where that is not installed, the tiled
-// picture is laid out beforehand and stretched. The script's strings are
-// quoted for JavaScript, and the picture's URI is percent-encoded anyway.
+// changes, so the picture is handed under a new name each time. Tiles are
+// Plasma's own wherever it has them, so that every monitor, whatever its
+// size, is tiled: up to Plasma 6.5 the image plugin tiles (fill mode 3);
+// Plasma 6.6 moved tiling into a plugin of its own (org.kde.tiled, shipped
+// with the Plasma add-ons), and where that is not installed the tiles are
+// laid out beforehand on the primary monitor's size and stretched. The
+// script's strings are quoted for JavaScript, and the picture's URI is
+// percent-encoded anyway.
 #include "desktop/backend_plasma.h"
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <vector>
 
@@ -30,7 +34,8 @@ SarvoPlasmaEvaluate Module(std::string& why) {
     return entry;
 }
 
-bool Evaluate(const std::string& script, std::string& why) {
+// Runs `script` in the shell; what it prints goes to `printed`.
+bool Evaluate(const std::string& script, std::string& why, std::string* printed = nullptr) {
     const SarvoPlasmaEvaluate evaluate = Module(why);
     if (evaluate == nullptr) return false;
     std::vector<char> text(4096);
@@ -38,7 +43,15 @@ bool Evaluate(const std::string& script, std::string& why) {
         why = std::string("the Plasma shell: ") + text.data();
         return false;
     }
+    if (printed != nullptr) *printed = text.data();
     return true;
+}
+
+// Whether the running shell's image plugin tiles; a shell that does not
+// tell its version is taken to have lost them.
+bool ImagePluginTiles() {
+    std::string why, version;
+    return Evaluate("print(applicationVersion);", why, &version) && PlasmaImagePluginTiles(version);
 }
 
 // Whether the tiling plugin is installed for this user or the system.
@@ -78,11 +91,14 @@ bool ApplyParts(const std::string& bitmap, std::string& why) {
 
 bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
     if (placement == Placement::Span) return ApplyParts(bitmap, why);
-    const bool tiledPlugin = placement == Placement::Tile && TiledPluginInstalled();
+    const bool tiles = placement == Placement::Tile;
+    const bool tiledPlugin = tiles && TiledPluginInstalled();
+    const DesktopMode mode =
+        tiles && !tiledPlugin && !ImagePluginTiles() ? DesktopMode::PlasmaWithoutTiles : DesktopMode::Plasma;
     presenter::Handed handed;
     // With the tiling plugin the picture is handed as it is.
-    if (!presenter::Prepare(bitmap, tiledPlugin ? Placement::Stretch : placement, DesktopMode::Plasma,
-                            presenter::Format::Bitmap, handed, why))
+    if (!presenter::Prepare(bitmap, tiledPlugin ? Placement::Stretch : placement, mode, presenter::Format::Bitmap,
+                            handed, why))
         return false;
     const std::string uri = presenter::FileUri(handed.path);
     const std::string script = tiledPlugin ? PlasmaPictureScript(uri, "org.kde.tiled", "")
@@ -120,6 +136,18 @@ std::string JsQuoted(std::string_view text) {
         }
     }
     return quoted + "'";
+}
+
+bool PlasmaImagePluginTiles(std::string_view version) {
+    // "MAJOR.MINOR", then anything.
+    const char* const end = version.data() + version.size();
+    int major = 0, minor = 0;
+    if (version.empty() || version.front() < '0' || version.front() > '9') return false;
+    const auto [dot, majorError] = std::from_chars(version.data(), end, major);
+    if (majorError != std::errc() || dot == end || *dot != '.') return false;
+    const auto [rest, minorError] = std::from_chars(dot + 1, end, minor);
+    if (minorError != std::errc() || dot[1] == '-') return false;
+    return major < 6 || (major == 6 && minor < 6);
 }
 
 std::string PlasmaPictureScript(std::string_view uri, std::string_view plugin, std::string_view fillMode) {

@@ -15,6 +15,10 @@ extern const DesktopBackend kPlasmaBackend;
 // `text` as a JavaScript string literal in single quotes.
 std::string JsQuoted(std::string_view text);
 
+// Whether a Plasma shell of `version` ("6.5.4") still tiles with its image
+// plugin (fill mode 3): up to 6.5. False for a text that is no version.
+bool PlasmaImagePluginTiles(std::string_view version);
+
 // The script that shows the picture at `uri` on every desktop with the
 // wallpaper plugin `plugin`, and with `fillMode` unless it is empty.
 std::string PlasmaPictureScript(std::string_view uri, std::string_view plugin, std::string_view fillMode);

@@ -11,11 +11,12 @@ struct Row {
     std::string_view centre, tile, stretch;
 };
 
-// Plasma 6.6 moved tiling out of the image plugin: its tile is handled by
-// the Plasma backend (another plugin, or a picture laid out beforehand).
-constexpr std::array<Row, 8> kTable{{
+// Plasma 6.6 moved tiling out of the image plugin: there the Plasma backend
+// uses another plugin, or a picture laid out beforehand.
+constexpr std::array<Row, 9> kTable{{
     {DesktopMode::GSettings, "centered", "wallpaper", "stretched"},
-    {DesktopMode::Plasma, "6", "", "0"},
+    {DesktopMode::Plasma, "6", "3", "0"},
+    {DesktopMode::PlasmaWithoutTiles, "6", "", "0"},
     {DesktopMode::Xfce, "1", "2", "3"},
     {DesktopMode::Pcmanfm, "center", "tile", "stretch"},
     {DesktopMode::Sway, "center", "tile", "stretch"},

@@ -10,7 +10,8 @@ namespace sarvo::platform {
 
 enum class DesktopMode {
     GSettings,   // GNOME family, Cinnamon and MATE: "picture-options"
-    Plasma,      // the image plugin's "FillMode"
+    Plasma,      // the image plugin's "FillMode", up to Plasma 6.5
+    PlasmaWithoutTiles,  // the same from Plasma 6.6 on, which has no tiles
     Xfce,        // xfconf "image-style"
     Pcmanfm,     // pcmanfm and pcmanfm-qt: --wallpaper-mode
     Sway,        // sway's "output * bg PATH MODE"
