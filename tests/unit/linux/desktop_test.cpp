@@ -15,6 +15,7 @@
 #include "desktop/backend_plasma.h"
 #include "desktop/backend_sway.h"
 #include "desktop/backend_wlroots.h"
+#include "desktop/backend_xfce.h"
 #include "desktop/backends.h"
 #include "core/pure/desktop_entry.h"
 #include "picture_test_support.h"
@@ -132,6 +133,10 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
     for (const auto& [version, tiles] : {std::pair{"5.27.5", true}, {"6.5.90", true}, {"6.6.0", false}, {"6.10", false},
                                          {"7.0", false}, {"", false}, {"6", false}, {"-5.1", false}, {"5.-1", false}})
         EXPECT_EQ(PlasmaImagePluginTiles(version), tiles) << version;
+    // Xfce names a monitor by its output without blanks; a name xfconf would refuse is none.
+    for (const auto& [output, name] : {std::pair{"HDMI-1", "monitorHDMI-1"}, {"Builtin Display", "monitorBuiltinDisplay"},
+                                       {"DP-2\t\n", "monitorDP-2"}, {"Dell U2415 (DP-1)", ""}, {" ", ""}, {"", ""}})
+        EXPECT_EQ(XfceMonitorName(output), name) << output;
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
     // Every success in a sway reply must be true, and the first error is told.

@@ -1,16 +1,19 @@
 // Xfce keeps a picture and a style per monitor and workspace:
 // /backdrop/screen0/monitor<NAME>/workspace<N>/last-image and image-style
-// in the channel xfce4-desktop. Every such pair that exists is set, so that
-// each monitor and workspace shows the picture; on a fresh installation,
-// where xfdesktop has not written any yet, they are made for every RandR
-// output that is on and every workspace the window manager announces.
-// xfdesktop follows the channel's changes by itself.
+// in the channel xfce4-desktop. Every such pair that exists is set, and so
+// is every pair of a RandR output that is on and a workspace the window
+// manager announces: xfdesktop writes its own picture for a monitor that
+// has none when it starts (on a fresh installation, a run at log-on before
+// xfdesktop, a monitor the channel has not met). xfdesktop follows the
+// channel's changes by itself.
 #include "desktop/backend_xfce.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "desktop/gio_library.h"
@@ -64,9 +67,9 @@ bool PictureProperties(std::vector<std::string>& prefixes, std::string& why) {
     return true;
 }
 
-// The prefixes xfdesktop would use: every RandR output that is on, times
-// every workspace.
-std::vector<std::string> NewPictureProperties() {
+// The prefixes xfdesktop uses: every RandR output that is on and has a name
+// xfconf takes, times every workspace.
+std::vector<std::string> CurrentPictureProperties() {
     std::vector<std::string> monitors;
     long workspaces = 1;
     const x11::Connection connection;
@@ -76,12 +79,9 @@ std::vector<std::string> NewPictureProperties() {
             for (int i = 0; i < resources->noutput; ++i) {
                 XRROutputInfo* output = XRRGetOutputInfo(d, resources, resources->outputs[i]);
                 if (output == nullptr) continue;
-                if (output->connection == RR_Connected && output->crtc != 0) {
-                    std::string name;
-                    for (int c = 0; c < output->nameLen; ++c)
-                        if (output->name[c] != ' ') name += output->name[c];
-                    monitors.push_back(name);
-                }
+                const std::string name =
+                    XfceMonitorName(std::string_view(output->name, static_cast<std::size_t>(output->nameLen)));
+                if (output->connection == RR_Connected && output->crtc != 0 && !name.empty()) monitors.push_back(name);
                 XRRFreeOutputInfo(output);
             }
             XRRFreeScreenResources(resources);
@@ -96,11 +96,10 @@ std::vector<std::string> NewPictureProperties() {
             workspaces = std::max(1L, std::min(64L, *reinterpret_cast<long*>(data)));
         if (data != nullptr) XFree(data);
     }
-    if (monitors.empty()) monitors.push_back("0");
     std::vector<std::string> prefixes;
     for (const std::string& monitor : monitors)
         for (long w = 0; w < workspaces; ++w)
-            prefixes.push_back("/backdrop/screen0/monitor" + monitor + "/workspace" + std::to_string(w) + "/");
+            prefixes.push_back("/backdrop/screen0/" + monitor + "/workspace" + std::to_string(w) + "/");
     return prefixes;
 }
 
@@ -172,7 +171,10 @@ bool Connect(std::string& why) {
 bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
     std::vector<std::string> prefixes;
     if (!PictureProperties(prefixes, why)) return false;
-    if (prefixes.empty()) prefixes = NewPictureProperties();
+    for (const std::string& prefix : CurrentPictureProperties())
+        if (std::find(prefixes.begin(), prefixes.end(), prefix) == prefixes.end()) prefixes.push_back(prefix);
+    // Without an X server to tell the monitors, the name of Xfce's first monitor.
+    if (prefixes.empty()) prefixes.emplace_back("/backdrop/screen0/monitor0/workspace0/");
     presenter::Handed handed;
     if (!presenter::Prepare(bitmap, placement, DesktopMode::Xfce, presenter::Format::Png, handed, why))
         return false;
@@ -205,6 +207,18 @@ bool Clear(std::string& why) {
 bool Detect(const Environment& e) { return NamesAny(e, {"xfce", "xfce4"}); }
 
 }  // namespace
+
+std::string XfceMonitorName(std::string_view outputName) {
+    std::string name = "monitor";
+    for (const char c : outputName) {
+        if (c == ' ' || (c >= '\t' && c <= '\r')) continue;
+        const bool taken = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                           std::string_view("_-:.,[]{}<>|").find(c) != std::string_view::npos;
+        if (!taken) return "";
+        name += c;
+    }
+    return name.size() > 7 ? name : "";
+}
 
 const DesktopBackend kXfceBackend{"xfce", Detect, Connect, Apply, Clear};
 
