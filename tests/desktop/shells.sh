@@ -8,6 +8,15 @@ shell=${1:?shell}
 [[ $shell != sway ]] || as_unprivileged "$@"
 with_session_bus "$@"
 
+bus() { gdbus call --session --dest org.freedesktop.DBus --object-path / --method "org.freedesktop.DBus.$@" 2>/dev/null; }
+changer_on_bus() {  # whether a program on the session bus is the changer
+    local id pid
+    for id in $(bus ListNames | grep -o ':[0-9.]*'); do
+        pid=$(bus GetConnectionUnixProcessID "$id" | sed -n 's/.*uint32 \([0-9]*\).*/\1/p')
+        [[ $(readlink "/proc/${pid:-0}/exe") != "$PROG/SarvoChanger" ]] || return 0
+    done
+    return 1
+}
 three_runs() {  # SHOOT [PAIR x3 ("TILE STYLE"; centred, tiled, stretched)]
     local n=0 pair tile style pairs=("${@:2}")
     ((${#pairs[@]})) || pairs=("0 0" "1 0" "0 2")
@@ -92,13 +101,17 @@ lxqt)
     start pcmanfm-qt pcmanfm-qt --desktop
     up "pcmanfm-qt's desktop" desktop_window pcmanfm-qt
     three_runs root_shot
-    # A run at log-on before the desktop is up: the picture pcmanfm-qt will
-    # show when it starts must still be there (it spins at full speed without).
+    # A run at log-on that starts before the desktop: the picture pcmanfm-qt
+    # shows when it starts must never be gone (it spins at full speed without).
     kill "$STARTED" && wait "$STARTED"
-    set_placement 0 2
-    run_changer
+    run_with 3 0 2 & changer=$!
+    poll "the run's wait for pcmanfm-qt" eval 'changer_on_bus || ! kill -0 $changer 2>/dev/null'
+    start pcmanfm-qt pcmanfm-qt --desktop
+    wait "$changer" || fail "the run before pcmanfm-qt's desktop"
     shown=$(ini_value "$XDG_CONFIG_HOME/pcmanfm-qt/default/settings.conf" Wallpaper)
-    [[ -f $shown ]] || fail "pcmanfm-qt will look for $shown, which is gone (exit code $RC, stderr: $ERR)"
+    [[ -f $shown ]] || fail "pcmanfm-qt looks for $shown, which is gone"
+    PICTURE=$PICS/picture3.bmp
+    assert_shown root_shot 0 2 "pcmanfm-qt started after the run"
     ;;
 mate)
     needs caja

@@ -2,11 +2,17 @@
 // running desktop instance and end. They are started with an argument vector
 // and their exit status and output are checked: pcmanfm says "Desktop manager
 // is not active." and changes nothing when no desktop instance runs.
+// pcmanfm-qt, with none running, takes the call itself, changes nothing and
+// ends with success: the previous picture, still named in its settings,
+// would then be removed, and a desktop started later would look for it
+// (and spin at full speed). So pcmanfm-qt is asked only once an instance
+// owns its bus name, which the changer waits for a while at log-on.
 // pcmanfm reads pictures through gdk-pixbuf (a PNG is safe) and compares
 // file times; pcmanfm-qt reads BMP but ignores a path equal to the current
 // one, so both get a new name each time (presenter.h).
 #include "desktop/backend_pcmanfm.h"
 
+#include "desktop/gio_library.h"
 #include "desktop/presenter.h"
 #include "spawn_linux.h"
 
@@ -18,12 +24,15 @@ struct Program {
     const char* name;
     const char* package;
     presenter::Format format;  // Bitmap: pcmanfm-qt
+    const char* busName;       // owned by the running instance, where it has one
 };
 
-constexpr Program kPcmanfm{"pcmanfm", "pcmanfm", presenter::Format::Png};
-constexpr Program kPcmanfmQt{"pcmanfm-qt", "pcmanfm-qt", presenter::Format::Bitmap};
+constexpr Program kPcmanfm{"pcmanfm", "pcmanfm", presenter::Format::Png, nullptr};
+constexpr Program kPcmanfmQt{"pcmanfm-qt", "pcmanfm-qt", presenter::Format::Bitmap, "org.pcmanfm.PCManFM"};
 // pcmanfm hands the request to the running desktop and ends at once.
 constexpr int kTimeoutMs = 5000;
+// At log-on pcmanfm-qt's desktop starts beside the changer.
+constexpr int kInstanceWaitMs = 10000;
 
 bool Run(const Program& program, const std::vector<std::string>& arguments, std::string& why) {
     std::vector<std::string> argv{program.name};
@@ -44,8 +53,13 @@ bool Run(const Program& program, const std::vector<std::string>& arguments, std:
 
 bool Connect(const Program& program, std::string& why) {
     std::string path;
-    if (linux_spawn::FindProgram(program.name, path, why)) return true;
-    why += std::string("; install the package ") + program.package;
+    if (!linux_spawn::FindProgram(program.name, path, why)) {
+        why += std::string("; install the package ") + program.package;
+        return false;
+    }
+    if (program.busName == nullptr || gio::WaitForName(program.busName, kInstanceWaitMs, why)) return true;
+    why = std::string(program.name) + " is not running (" + why + "); start the desktop with \"" + program.name +
+          " --desktop\"";
     return false;
 }
 

@@ -136,6 +136,34 @@ GDBusConnection* SessionBus(std::string& why) {
     return bus;
 }
 
+bool WaitForName(const char* name, int timeoutMs, std::string& why) {
+    GDBusConnection* bus = SessionBus(why);
+    if (bus == nullptr) return false;
+    const Library& gio = *Load(why);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        GError* error = nullptr;
+        GVariant* reply = gio.dbus_connection_call_sync(
+            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+            gio.variant_new("(s)", name), reinterpret_cast<const GVariantType*>("(b)"), G_DBUS_CALL_FLAGS_NONE,
+            kCallAnswerMs, nullptr, &error);
+        if (reply == nullptr) {
+            why = std::string("the session bus cannot tell whether ") + name + " runs: " + TakeMessage(gio, error);
+            return false;
+        }
+        gboolean owned = FALSE;
+        gio.variant_get(reply, "(b)", &owned);
+        gio.variant_unref(reply);
+        if (owned) return true;
+        if (std::chrono::steady_clock::now() >= end) {
+            why = std::string(name) + " did not appear on the session bus within " + std::to_string(timeoutMs / 1000) +
+                  " s";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
 std::string TakeMessage(const Library& gio, GError* error) {
     if (error == nullptr) return "unknown error";
     std::string message = error->message != nullptr ? error->message : "unknown error";

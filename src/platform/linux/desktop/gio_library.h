@@ -69,6 +69,10 @@ inline constexpr int kCallAnswerMs = 5000;
 // a bus, so every GIO backend asks this first.
 GDBusConnection* SessionBus(std::string& why);
 
+// Waits up to `timeoutMs` for a program to own `name` on the session bus;
+// false with `why` when none does, or the bus cannot tell.
+bool WaitForName(const char* name, int timeoutMs, std::string& why);
+
 // An error's message, and frees it.
 std::string TakeMessage(const Library& gio, GError* error);
 
