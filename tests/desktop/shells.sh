@@ -129,14 +129,18 @@ sway)
     use_headless_sway 320x240
     three_runs grim
     # A sway whose configuration starts a swaybg of the user's own: sway draws
-    # it over the one it starts later for "output * bg".
-    kill "$SWAY_PID"
-    poll "sway's end" test ! -e "$SWAYSOCK"
+    # it over the ones started later, sway's for "output * bg" and the changer's.
     "$IM_CONVERT" -size 320x240 xc:'#123456' "$T/own.png" || fail "cannot make the user's own picture"
-    use_headless_sway 320x240 "exec swaybg -o '*' -i '$T/own.png' -m center"
-    assert_screen_becomes grim "$T/own.png" "the user's own swaybg"
-    run_with 3 0 2
-    assert_shown grim 0 2 "sway, over the user's own swaybg"
+    for backend in sway wlroots; do
+        kill "$SWAY_PID"
+        poll "sway's end" test ! -e "$SWAYSOCK"
+        use_headless_sway 320x240 "exec swaybg -o '*' -i '$T/own.png' -m center"
+        assert_screen_becomes grim "$T/own.png" "the user's own swaybg"
+        SARVO_DESKTOP_BACKEND=$backend run_with 3 0 2
+        assert_shown grim 0 2 "$backend, over the user's own swaybg"
+    done
+    read -r ours _ <"$XDG_STATE_HOME/sarvo-backdrop-changer/swaybg-$WAYLAND_DISPLAY.pid" || fail "no swaybg of the changer's"
+    kill "$ours"
     ;;
 *) fail "unknown shell $shell" ;;
 esac

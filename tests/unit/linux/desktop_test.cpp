@@ -16,6 +16,7 @@
 #include "desktop/backend_sway.h"
 #include "desktop/backend_wlroots.h"
 #include "desktop/backend_xfce.h"
+#include "desktop/swaybg.h"
 #include "desktop/backends.h"
 #include "core/pure/desktop_entry.h"
 #include "picture_test_support.h"
@@ -137,6 +138,16 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
     for (const auto& [output, name] : {std::pair{"HDMI-1", "monitorHDMI-1"}, {"Builtin Display", "monitorBuiltinDisplay"},
                                        {"DP-2\t\n", "monitorDP-2"}, {"Dell U2415 (DP-1)", ""}, {" ", ""}, {"", ""}})
         EXPECT_EQ(XfceMonitorName(output), name) << output;
+    // The swaybg of a session: its display and runtime folder, not one the compositor gave a socket of its own.
+    using namespace std::string_view_literals;
+    for (const auto& [block, ours] : {std::pair{"A=1\0WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/u\0"sv, true},
+                                            {"WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/u"sv, true},
+                                            {"WAYLAND_DISPLAY=wayland-2\0XDG_RUNTIME_DIR=/run/u\0"sv, false},
+                                            {"WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/v\0"sv, false},
+                                            {"XDG_RUNTIME_DIR=/run/u\0WAYLAND_DISPLAY=wayland-1\0WAYLAND_SOCKET=19\0"sv, false},
+                                            {"WAYLAND_DISPLAY=wayland-10\0XDG_RUNTIME_DIR=/run/u\0"sv, false},
+                                            {"XDG_RUNTIME_DIR=/run/u\0"sv, false}})
+        EXPECT_EQ(swaybg::OnDisplay(block, "wayland-1", "/run/u"), ours) << block;
     EXPECT_EQ(presenter::FileUri(odd),
               "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
     // Every success in a sway reply must be true, and the first error is told.

@@ -4,7 +4,9 @@
 // RUN_COMMAND) in this machine's byte order, then the payload.
 //
 // sway replies success even when it could not read the picture (it then
-// shows the colour alone), so the picture is checked beforehand.
+// shows the colour alone), so the picture is checked beforehand. A swaybg
+// the user's configuration started would hide sway's: it is ended
+// (swaybg.h).
 #include "desktop/backend_sway.h"
 
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include <cstring>
 
 #include "desktop/presenter.h"
+#include "desktop/swaybg.h"
 #include "socket_linux.h"
 
 namespace sarvo::platform {
@@ -110,6 +113,7 @@ bool ApplyParts(const std::string& bitmap, std::string& why) {
         return false;
     }
     presenter::KeepParts(bitmap, parts);
+    swaybg::EndOthers(0);
     return true;
 }
 
@@ -129,10 +133,15 @@ bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
         return false;
     }
     presenter::Keep(bitmap, handed);
+    swaybg::EndOthers(0);
     return true;
 }
 
-bool Clear(std::string& why) { return RunCommand("output * bg #000000 solid_color", why); }
+bool Clear(std::string& why) {
+    if (!RunCommand("output * bg #000000 solid_color", why)) return false;
+    swaybg::EndOthers(0);
+    return true;
+}
 
 bool Detect(const Environment& e) { return NamesAny(e, {"sway"}) || AnySet(e, {"SWAYSOCK"}); }
 

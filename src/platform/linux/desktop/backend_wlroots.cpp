@@ -3,7 +3,9 @@
 // to draw (it ends at once when it cannot read the picture or the
 // compositor lacks the layer shell), and only then is the previous one
 // ended. Its id and start time are kept in $XDG_STATE_HOME, one file per
-// Wayland display, so a recycled process id is never mistaken for it.
+// Wayland display, so a recycled process id is never mistaken for it. Any
+// other swaybg of the session (one the user's configuration started) is
+// ended too: the compositor may draw it over ours (swaybg.h).
 //
 // hyprpaper, where it runs, is told through hyprctl; it has no centred
 // mode, and no "none": the picture is laid out beforehand, and clearing
@@ -21,6 +23,7 @@
 #include <thread>
 
 #include "desktop/presenter.h"
+#include "desktop/swaybg.h"
 #include "io_linux.h"
 #include "spawn_linux.h"
 #include "xdg_linux.h"
@@ -140,6 +143,7 @@ bool RunSwaybg(const std::vector<std::string>& arguments, std::string& why) {
         return false;
     }
     EndSwaybg(previous);
+    swaybg::EndOthers(pid);
     return true;
 }
 
