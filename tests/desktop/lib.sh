@@ -16,10 +16,19 @@ shell_folder() {
     dbus-update-activation-environment DISPLAY XDG_CURRENT_DESKTOP XDG_STATE_HOME XDG_CACHE_HOME QT_QPA_PLATFORM ||
         fail "cannot hand the display to the session bus"
 }
-# start NAME COMMAND...: a process of the shell (STARTED), ended when the test ends; its log is $T/NAME.log.
+# start NAME COMMAND...: a process of the shell (STARTED), stopped when the test ends; its log is $T/NAME.log.
 start() {
     "${@:2}" </dev/null >"$T/$1.log" 2>&1 & STARTED=$!
-    CLEANUPS=("kill $STARTED 2>/dev/null; wait $STARTED 2>/dev/null" "${CLEANUPS[@]}")
+    CLEANUPS=("stop $STARTED" "${CLEANUPS[@]}")
+}
+# stop PID: ends a process started here, killed when it has not ended 5 s after it was asked
+# (gnome-shell can hang on its way out).
+stop() {
+    local i
+    kill "$1" 2>/dev/null
+    for ((i = 0; i < 50; i++)); do [[ $(ps -o stat= -p "$1") == [^Z]* ]] || break; sleep 0.1; done
+    kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
 }
 # up WHAT COMMAND...: like poll, but a shell that never comes up skips the test.
 up() {

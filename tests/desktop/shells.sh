@@ -42,7 +42,7 @@ plasma)
     # Tiles by Plasma's own tiling, of the picture itself.
     settings=$XDG_CONFIG_HOME/plasma-org.kde.plasma.desktop-appletsrc
     run_with 3 1 0
-    handed=$(printf '%s\n' "${BITMAP%/*}"/SarvoChangerGraphic-*)
+    handed=$(printf '%s\n' "${BITMAP%/*}"/SarvoChangerGraphic-* | tail -n 1)
     poll "Plasma's record of run 3" eval '[[ $(ini_value "$settings" Image) == "file://$handed" ]]'
     assert_eq "$(ini_value "$settings" FillMode)" 3 "Plasma's fill mode for tiles"
     cmp -s "$handed" "$BITMAP" || fail "Plasma was handed $handed for tiles, not the picture"
@@ -87,7 +87,7 @@ xfce)
     three_runs root_shot
     # A run at log-on before xfdesktop is up, on a channel naming only a monitor
     # that is gone: xfdesktop fills in its own picture for the monitors without one.
-    kill "$STARTED" && wait "$STARTED"
+    stop "$STARTED"
     xfconf-query -c xfce4-desktop -p /backdrop -r -R || fail "cannot empty the channel"
     xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorVirtual-1/workspace0/last-image -n -t string \
         -s /usr/share/backgrounds/gone.png || fail "cannot name a monitor that is gone"
@@ -103,7 +103,7 @@ lxqt)
     three_runs root_shot
     # A run at log-on that starts before the desktop: the picture pcmanfm-qt
     # shows when it starts must never be gone (it spins at full speed without).
-    kill "$STARTED" && wait "$STARTED"
+    stop "$STARTED"
     run_with 3 0 2 & changer=$!
     poll "the run's wait for pcmanfm-qt" eval 'changer_on_bus || ! kill -0 $changer 2>/dev/null'
     start pcmanfm-qt pcmanfm-qt --desktop
