@@ -15,7 +15,7 @@ mate) export XDG_CURRENT_DESKTOP=MATE schema=org.mate.background key=picture-fil
 esac
 setting() { gsettings get "$schema" "$1"; }
 
-previous=
+previous= before=
 check() {  # TILE STYLE
     local -A options=([00]=centered [10]=wallpaper [02]=stretched)
     local file
@@ -24,10 +24,10 @@ check() {  # TILE STYLE
         "$(setting "$key")")
     is_handed "$file" png || fail "the settings name $file"
     [[ $file != "$previous" ]] || fail "the same name twice: a desktop that caches by path would not reload"
-    [[ -z $previous || ! -e $previous ]] || fail "the previous picture $previous was left behind"
+    [[ -z $before || ! -e $before ]] || fail "the picture handed before the last, $before, was left behind"
     assert_same_picture "$file" "$BITMAP" "the PNG handed to the desktop"
     [[ $desktop != gnome ]] || assert_eq "$(setting picture-uri-dark)" "$(setting picture-uri)" "picture-uri-dark"
-    previous=$file
+    before=$previous previous=$file
 }
 each_placement check
 

@@ -29,7 +29,7 @@ picture_script() {  # FILE PLUGIN [FILL-MODE]
     script "$2" "d.writeConfig('Image', '${quoted//\'/\\\'}');" ${3:+"d.writeConfig('FillMode', $3);"}
 }
 # run_with TILE STYLE EXTENSION PLUGIN [FILL-MODE]: a run whose script (after
-# ASKED, the scripts before it) shows the one copy it handed (HANDED) so.
+# ASKED, the scripts before it) shows the copy it handed (HANDED, the newest) so.
 folder=$(dirname "$BITMAP")
 handed() { local f; for f in "$folder"/SarvoChangerGraphic-*; do [[ ! -e $f ]] || printf '%s\n' "$f"; done; }
 run_with() {
@@ -37,7 +37,7 @@ run_with() {
     set_placement "$1" "$2"
     run_changer
     assert_eq "$RC/$(ini_value "$REGISTRY" Wallpaper)" "0/$BITMAP" "exit code (stderr: $ERR) and stored Wallpaper"
-    HANDED=$(handed)
+    HANDED=$(handed | tail -n 1)
     is_handed "$HANDED" "$3" || fail "handed for $1/$2: [$HANDED]"
     assert_eq "$(cat "$record")" "${ASKED:-}$(picture_script "$HANDED" "${@:4}")" "script for $1/$2"
 }

@@ -305,8 +305,16 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
 }
 
 void Keep(const std::string& bitmap, const Handed& handed) {
-    for (const std::string& file : HandedInFolder(bitmap))
-        if (file != handed.path) unlink(file.c_str());
+    // Names hold the time they were made in fixed-width digits, so the
+    // greatest other name is the picture handed just before; the earlier
+    // names of older versions sort before them all.
+    std::vector<std::string> earlier = HandedInFolder(bitmap);
+    std::erase(earlier, handed.path);
+    std::sort(earlier.begin(), earlier.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    if (!earlier.empty()) earlier.pop_back();
+    for (const std::string& file : earlier) unlink(file.c_str());
     for (const std::string& part : Parts(Stem(bitmap))) unlink(part.c_str());
 }
 

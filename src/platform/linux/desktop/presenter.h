@@ -9,7 +9,8 @@
 //     every desktop should go on showing the old picture until the new one
 //     is accepted; so each picture is handed under a name no file had
 //     before (the bitmap's stem and a time stamp), and the files handed
-//     before are removed only once the desktop has taken the new one;
+//     before are removed only once the desktop has taken the new one (the
+//     last of them one hand-over later);
 //   - some lack a placement (centred on hyprpaper, tiled on Plasma 6.6), and
 //     encoding a PNG of a 24-megapixel photo takes far too long: the
 //     picture is then laid out on a screen-sized canvas by our composer and
@@ -48,7 +49,9 @@ struct Handed {
 bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop, Format format,
              Handed& handed, std::string& why, int screenWidth = 0, int screenHeight = 0);
 
-// After the desktop took `handed`: removes the files handed before it.
+// After the desktop took `handed`: removes the files handed before it, all
+// but the last one, which the desktop may still be loading when runs follow
+// each other quickly; the next hand-over removes that one.
 void Keep(const std::string& bitmap, const Handed& handed);
 
 // After the desktop refused `handed`: removes it, keeping the earlier one.
