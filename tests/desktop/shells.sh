@@ -8,7 +8,7 @@ shell=${1:?shell}
 [[ $shell != sway ]] || as_unprivileged "$@"
 with_session_bus "$@"
 
-bus() { gdbus call --session --dest org.freedesktop.DBus --object-path / --method "org.freedesktop.DBus.$@" 2>/dev/null; }
+bus() { gdbus call --session --dest org.freedesktop.DBus --object-path / --method "org.freedesktop.DBus.$1" "${@:2}" 2>/dev/null; }
 changer_on_bus() {  # whether a program on the session bus is the changer
     local id pid
     for id in $(bus ListNames | grep -o ':[0-9.]*'); do
@@ -110,6 +110,7 @@ lxqt)
     wait "$changer" || fail "the run before pcmanfm-qt's desktop"
     shown=$(ini_value "$XDG_CONFIG_HOME/pcmanfm-qt/default/settings.conf" Wallpaper)
     [[ -f $shown ]] || fail "pcmanfm-qt looks for $shown, which is gone"
+    # shellcheck disable=SC2034  # read by assert_shown (run_with set it in the run's own shell)
     PICTURE=$PICS/picture3.bmp
     assert_shown root_shot 0 2 "pcmanfm-qt started after the run"
     ;;

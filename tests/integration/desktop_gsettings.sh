@@ -15,7 +15,7 @@ mate) export XDG_CURRENT_DESKTOP=MATE schema=org.mate.background key=picture-fil
 esac
 setting() { gsettings get "$schema" "$1"; }
 
-previous= before=
+previous='' before=''
 check() {  # TILE STYLE
     local -A options=([00]=centered [10]=wallpaper [02]=stretched)
     local file
