@@ -61,10 +61,12 @@ with_session_bus() {
     export XDG_DATA_HOME=$SARVO_TEST_T/data XDG_RUNTIME_DIR=$SARVO_TEST_T/run
     mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
     setsid dbus-run-session -- bash "${BASH_SOURCE[1]}" "$@" &
-    local session=$! rc
+    local session=$! rc i
     wait "$session"
     rc=$?
     kill -- "-$session" 2>/dev/null
+    # They may still write on their way out (xfconfd saves its channels).
+    for ((i = 0; i < 50; i++)); do kill -0 -- "-$session" 2>/dev/null || break; sleep 0.1; done
     rm -rf "$SARVO_TEST_T"
     exit $rc
 }
