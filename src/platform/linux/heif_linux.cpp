@@ -17,6 +17,7 @@
 #include <libheif/heif.h>
 
 #include "core/pure/bitmap.h"
+#include "format_module_linux.h"
 #include "picture_decoders_linux.h"
 
 namespace sarvo::platform {
@@ -155,7 +156,8 @@ bool PutRgba(const heif_image* image, long width, long height, RowSink& out, std
 
 }  // namespace
 
-bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
+bool DecodeHeif(int fd, std::size_t size, RowSink& out, int& orientation, std::string& why) {
+    orientation = 1;
     std::vector<unsigned char> bytes;
     if (!ReadWholeFile(fd, size, bytes, why)) return false;
     const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
@@ -200,3 +202,10 @@ bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
 }
 
 }  // namespace sarvo::platform
+
+// The module's one export (format_module_linux.h).
+extern "C" __attribute__((visibility("default"))) const sarvo::platform::linux_formats::Module* sarvo_heif_module() {
+    static const sarvo::platform::linux_formats::Module module{sarvo::platform::linux_formats::kModuleVersion,
+                                                                sarvo::platform::DecodeHeif};
+    return &module;
+}

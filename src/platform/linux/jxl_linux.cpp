@@ -19,6 +19,7 @@
 #include <jxl/thread_parallel_runner_cxx.h>
 
 #include "core/pure/bitmap.h"
+#include "format_module_linux.h"
 #include "picture_decoders_linux.h"
 
 namespace sarvo::platform {
@@ -160,3 +161,10 @@ bool DecodeJxl(int fd, std::size_t size, RowSink& out, int& orientation, std::st
 }
 
 }  // namespace sarvo::platform
+
+// The module's one export (format_module_linux.h).
+extern "C" __attribute__((visibility("default"))) const sarvo::platform::linux_formats::Module* sarvo_jxl_module() {
+    static const sarvo::platform::linux_formats::Module module{sarvo::platform::linux_formats::kModuleVersion,
+                                                                sarvo::platform::DecodeJxl};
+    return &module;
+}
