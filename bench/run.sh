@@ -28,6 +28,13 @@
 #            own "output * bg" on sway
 #   memory   the changer's peak memory on a 6000x4000 JPEG against the size
 #            of the bitmap it must hold
+#   monitors a picture per monitor (Monitors=1) with monitors of 1920x1080
+#            and 1080x1920: the share of 1,000 draws' picks of the monitor's
+#            shape from a catalogue of half landscape, half portrait
+#            pictures, one picture on both monitors, a whole run against a
+#            run with one picture on the same monitors and one on one
+#            monitor, on the same pictures, and the peak memory with two 4K
+#            monitors on 24-megapixel photos against the bitmap
 # then one PASS or FAIL line per target, and exits non-zero when a target is
 # missed. BUILD-DIR (default: build-bench beside this folder's parent) is
 # configured as a Release build when it holds none yet, and the programs the
@@ -99,14 +106,15 @@ fi
 cmake --build "$build" -j2 --target SarvoChanger sarvo_qt sarvo_desktop_plasma sarvo_format_webp sarvo_format_avif \
     sarvo_format_heif sarvo_format_jxl sarvo-bench-walk sarvo-bench-convert \
     sarvo-bench-plain-walk sarvo-bench-tj-reference sarvo-bench-make-jpeg sarvo-bench-make-tree \
-    sarvo-bench-one-process sarvo-bench-gif-reference sarvo-bench-more-reference sarvo-bench-make-more >/dev/null
+    sarvo-bench-one-process sarvo-bench-gif-reference sarvo-bench-more-reference sarvo-bench-make-more \
+    sarvo-bench-monitors-draw >/dev/null
 bin=$build/bin
 
 # --- pictures and trees (made once) ------------------------------------------
 
 params="files=$files folders=$folders jpeg=${jpeg_width}x$jpeg_height quality=$quality"
 params+=" small=${small_size[0]}x${small_size[1]}x$small_count"
-params+=" gif=1920x1080 makers=$(cat "$here/make_tree.cpp" "$here/make_jpeg.cpp" "$here/make_more.cpp" "$repo/resources/samples/picture_writers.cpp" | sha256sum | cut -c1-16)"
+params+=" monitors=1 gif=1920x1080 makers=$(cat "$here/make_tree.cpp" "$here/make_jpeg.cpp" "$here/make_more.cpp" "$repo/resources/samples/picture_writers.cpp" | sha256sum | cut -c1-16)"
 
 if [[ ! -f $work/params || $(<"$work/params") != "$params" ]]; then
     echo "making the picture trees in $work ..."
@@ -126,6 +134,24 @@ if [[ ! -f $work/params || $(<"$work/params") != "$params" ]]; then
     # and HEVC encoders are slow).
     mkdir -p -- "$work/more"
     "$bin/sarvo-bench-make-more" "$work/big/photo.jpg" "$work/more"
+    # Half landscape, half portrait: screen-sized pictures and photos.
+    mkdir -p -- "$work/monitors/draw" "$work/monitors/screens" "$work/monitors/photos" "$work/monitors/big"
+    "$bin/sarvo-bench-make-jpeg" 1920 1080 "$quality" 11 "$work/monitors/wide.jpg"
+    "$bin/sarvo-bench-make-jpeg" 1080 1920 "$quality" 12 "$work/monitors/tall.jpg"
+    "$bin/sarvo-bench-make-jpeg" 4000 3000 "$quality" 13 "$work/monitors/photo-wide.jpg"
+    "$bin/sarvo-bench-make-jpeg" 3000 4000 "$quality" 14 "$work/monitors/photo-tall.jpg"
+    "$bin/sarvo-bench-make-jpeg" "$jpeg_height" "$jpeg_width" "$quality" 15 "$work/monitors/big/tall.jpg"
+    ln -- "$work/big/photo.jpg" "$work/monitors/big/wide.jpg"
+    for ((i = 1; i <= 500; i++)); do
+        ln -- "$work/monitors/wide.jpg" "$work/monitors/draw/wide-$i.jpg"
+        ln -- "$work/monitors/tall.jpg" "$work/monitors/draw/tall-$i.jpg"
+    done
+    for ((i = 1; i <= 10; i++)); do
+        ln -- "$work/monitors/wide.jpg" "$work/monitors/screens/wide-$i.jpg"
+        ln -- "$work/monitors/tall.jpg" "$work/monitors/screens/tall-$i.jpg"
+        ln -- "$work/monitors/photo-wide.jpg" "$work/monitors/photos/wide-$i.jpg"
+        ln -- "$work/monitors/photo-tall.jpg" "$work/monitors/photos/tall-$i.jpg"
+    done
     # Written last: a run broken off while making leaves no params, so the
     # next run starts again from nothing.
     printf '%s' "$params" >"$work/params"
@@ -432,10 +458,11 @@ table_row "start-up, a run that stops at once (no folder), against the changer b
 xvfb_pid=
 bus_pid=
 sway_pid=
+monitor_xvfb_pids=()
 # shellcheck disable=SC2317 # called by the EXIT trap
 cleanup() {
     local pid
-    for pid in $sway_pid $bus_pid $xvfb_pid; do
+    for pid in $sway_pid $bus_pid $xvfb_pid "${monitor_xvfb_pids[@]}"; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
@@ -609,6 +636,100 @@ mib() { awk -v b="$1" 'BEGIN { printf "%.1f MiB", b / 1048576 }'; }
 echo "memory (${jpeg_width}x$jpeg_height JPEG, Xvfb $screen): sarvo peak RSS $(mib "$peak_bytes"), bitmap $(mib "$bitmap_bytes") (${memory_ratio}x)"
 verdict "peak memory within 0.25x the bitmap" "$memory_ratio" 0.25 "<="
 echo "| peak memory (max RSS), ${jpeg_width}x$jpeg_height JPEG | $(mib "$peak_bytes") | bitmap $(mib "$bitmap_bytes") | ${memory_ratio}x | |" >>"$summary"
+
+# --- a picture per monitor --------------------------------------------------
+
+# The draw alone, 1,000 runs in a row, each avoiding the pictures of the run
+# before it: picks of the monitor's shape (chance gives half), one picture on
+# both monitors in a run.
+draw=$("$bin/sarvo-bench-monitors-draw" "$work/monitors/draw" 1000) || die "the draw failed"
+echo "monitors draw: $draw"
+shape_pct=$(sed -n 's/.*: \([0-9.]*\)% of .*/\1/p' <<<"$draw")
+both=$(sed -n 's/.*both monitors in \([0-9]*\) runs.*/\1/p' <<<"$draw")
+if awk -v p="$shape_pct" 'BEGIN { exit !(p >= 99) }'; then
+    verdicts+=("PASS picks of the monitor's shape at least 99%: $shape_pct%")
+else
+    verdicts+=("FAIL picks of the monitor's shape at least 99%: $shape_pct%")
+    failed=1
+fi
+if [[ $both == 0 ]]; then
+    verdicts+=("PASS no picture on two monitors in one run: $both of 1000 runs")
+else
+    verdicts+=("FAIL no picture on two monitors in one run: $both of 1000 runs")
+    failed=1
+fi
+echo "| draw of a picture per monitor, 1,000 runs, 1000 pictures | $shape_pct% of the monitor's shape | chance 50% | | one picture on both monitors: $both runs |" >>"$summary"
+
+# An X server of MODE with the monitors given as xrandr --setmonitor
+# geometries (the first primary); sets monitor_display.
+monitor_xvfb() {
+    local mode=$1 file=$scratch/display-$RANDOM n=0 geometry name
+    shift
+    Xvfb -displayfd 9 -noreset -nolisten tcp -screen 0 "$mode" 9>"$file" 2>>"$scratch/xvfb.log" &
+    monitor_xvfb_pids+=($!)
+    for ((i = 0; i < 100; i++)); do [[ -s $file ]] && break; sleep 0.1; done
+    [[ -s $file ]] || die "Xvfb $mode did not start within 10 seconds"
+    monitor_display=:$(head -n1 "$file")
+    for geometry; do
+        name=bench-$n
+        ((n > 0)) || name="*$name"
+        DISPLAY=$monitor_display xrandr --setmonitor "$name" "$geometry" "$( ((n > 0)) && echo none || echo screen)" ||
+            die "cannot make the monitor $geometry"
+        n=$((n + 1))
+    done
+}
+monitor_xvfb 1920x1080x24
+one_display=$monitor_display
+monitor_xvfb 3000x1920x24 1920/1920x1080/1080+0+0 1080/1080x1920/1920+1920+0
+two_display=$monitor_display
+for kind in screens photos; do
+    make_program "$scratch/one-$kind" "$work/monitors/$kind"
+    make_program "$scratch/same-$kind" "$work/monitors/$kind"
+    make_program "$scratch/two-$kind" "$work/monitors/$kind"
+    printf 'Monitors=1\r\n' >>"$scratch/two-$kind/sarvoset.ini"
+    env DISPLAY="$one_display" SARVO_DESKTOP_BACKEND=x11 "$scratch/one-$kind/SarvoChanger" || die "the changer failed on one monitor"
+    env DISPLAY="$two_display" SARVO_DESKTOP_BACKEND=x11 "$scratch/same-$kind/SarvoChanger" || die "the changer failed without the key"
+    env DISPLAY="$two_display" SARVO_DESKTOP_BACKEND=x11 "$scratch/two-$kind/SarvoChanger" || die "the changer failed on two monitors"
+    [[ $(stat -c %s "$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp") -eq $((3000 * 1920 * 3 + 54)) ]] ||
+        die "the two monitors' bitmap is not the desktop's size"
+done
+prepare=(--prepare sync)
+# Each kind of picture three ways: a picture per monitor on the two monitors;
+# one picture on the same two monitors (no key), whose X11 root is as large;
+# one picture on one monitor.
+for kind in screens photos; do
+    measure "monitors-$kind" \
+        "two=$(cmd env DISPLAY="$two_display" SARVO_DESKTOP_BACKEND=x11 "$scratch/two-$kind/SarvoChanger")" \
+        "same=$(cmd env DISPLAY="$two_display" SARVO_DESKTOP_BACKEND=x11 "$scratch/same-$kind/SarvoChanger")" \
+        "one=$(cmd env DISPLAY="$one_display" SARVO_DESKTOP_BACKEND=x11 "$scratch/one-$kind/SarvoChanger")"
+    report "monitors, $kind (whole runs, X11 root: a picture per monitor on 1920x1080 + 1080x1920; one picture there; one picture on one 1920x1080 monitor)"
+    same_ratio=$(ratio "${median_ms[0]}" "${median_ms[1]}")
+    one_ratio=$(ratio "${median_ms[0]}" "${median_ms[2]}")
+    verdict "a picture per monitor within 1.3x one picture on the same two monitors ($kind)" "$same_ratio" 1.30 "<="
+    echo "  against one picture on one monitor, whose screen is a third the size: ${one_ratio}x (not a target)"
+    echo "| whole run, a picture per monitor against one picture, two monitors, $kind (sync before each run) | $(ms "${median_ms[0]}") | one picture $(ms "${median_ms[1]}") | ${same_ratio}x | one monitor $(ms "${median_ms[2]}") (${one_ratio}x) |" >>"$summary"
+done
+prepare=()
+
+# Two 4K monitors, one upright, each given a 24-megapixel photo of its shape.
+monitor_xvfb 6000x3840x24 3840/3840x2160/2160+0+0 2160/2160x3840/3840+3840+0
+make_program "$scratch/two-big" "$work/monitors/big"
+printf 'Monitors=1\r\n' >>"$scratch/two-big/sarvoset.ini"
+span_bytes=$((6000 * 3840 * 3 + 54))
+peak_kib=0
+for ((i = 1; i <= 3; i++)); do
+    env DISPLAY="$monitor_display" SARVO_DESKTOP_BACKEND=x11 /usr/bin/time -f %M -o "$scratch/rss" "$scratch/two-big/SarvoChanger" ||
+        die "the changer failed on two 4K monitors"
+    kib=$(tail -n1 "$scratch/rss")
+    if ((kib > peak_kib)); then peak_kib=$kib; fi
+done
+[[ $(stat -c %s "$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp") -eq $span_bytes ]] ||
+    die "the two 4K monitors' bitmap is not $span_bytes bytes"
+peak_bytes=$((peak_kib * 1024))
+memory_ratio=$(ratio "$peak_bytes" "$span_bytes")
+echo "memory (two 4K monitors, 6000x4000 and 4000x6000 JPEGs): sarvo peak RSS $(mib "$peak_bytes"), bitmap $(mib "$span_bytes") (${memory_ratio}x)"
+verdict "peak memory with two monitors within 0.25x the bitmap" "$memory_ratio" 0.25 "<="
+echo "| peak memory (max RSS), two 4K monitors, 24 MP photos | $(mib "$peak_bytes") | bitmap $(mib "$span_bytes") | ${memory_ratio}x | |" >>"$summary"
 
 # --- verdict -----------------------------------------------------------------
 

@@ -1,7 +1,7 @@
 // sarvo-make-pictures: draws the suite's own pictures at each of their sizes
 // (sarvo::PictureSizes) and writes them as 256-colour icons holding every
 // size (NAME.ico, for the Windows resources) and as one PNG copy a size
-// (NAME-SIZE.png, for the Qt windows). The files in resources/ are this
+// (NAME-SIZE.png, for the Qt windows and the Linux application menu). The files in resources/ are this
 // program's output, committed so that a cross build needs no host tool:
 //
 //   sarvo-make-pictures write FOLDER   writes every picture into FOLDER
@@ -98,6 +98,10 @@ Inside Without(Inside shape, Inside hole) {
     return [=](double x, double y) { return shape(x, y) && !hole(x, y); };
 }
 
+Inside Within(Inside shape, Inside clip) {
+    return [=](double x, double y) { return shape(x, y) && clip(x, y); };
+}
+
 // Angles in degrees, 0 pointing right, growing clockwise on the screen.
 double Radians(double degrees) { return degrees * kPi / 180.0; }
 
@@ -150,6 +154,18 @@ std::vector<Shape> Monitor() {
 std::vector<Shape> SettingToolIcon() {
     std::vector<Shape> shapes = Monitor();
     Append(shapes, CurvedArrow({16, 14.25}, 3.4, 5.6, -20, 250, 3.6, 7.0, Hex(0x5CC8FA)));
+    return shapes;
+}
+
+// The changer's icon in the application menu: the monitor showing a
+// wallpaper, a sun over green hills.
+std::vector<Shape> ChangerIcon() {
+    std::vector<Shape> shapes = Monitor();
+    const Inside screen = Rect(4, 6, 28, 22.5);
+    shapes.push_back({screen, Hex(0x8ED6FF)});                                         // sky
+    shapes.push_back({Disc({22.5, 10.5}, 2.6), Hex(0xFFC933)});                        // sun
+    shapes.push_back({Within(Disc({9, 30}, 13), screen), Hex(0x3FA34D)});              // far hill
+    shapes.push_back({Within(Disc({24, 32}, 13.5), screen), Hex(0x2E7D32)});           // near hill
     return shapes;
 }
 
@@ -371,6 +387,7 @@ struct PictureFile {
     std::vector<Shape> shapes;
     double units;
     sarvo::Picture picture;  // its sizes
+    bool icon = true;        // also NAME.ico (the windows' pictures, for the Windows resources)
 };
 
 std::vector<PictureFile> Pictures() {
@@ -380,6 +397,9 @@ std::vector<PictureFile> Pictures() {
         {"folder", Folder(), 12, Picture::Folder},
         {"trash_box", TrashBox(), 32, Picture::TrashBox},
         {"uninstaller", UninstallerIcon(), 32, Picture::UninstallerIcon},
+        // Only a PNG copy a size, for the application menu on Linux; drawn at
+        // the sizes of the programs' own icons.
+        {"changer", ChangerIcon(), 32, Picture::SettingToolIcon, false},
     };
 }
 
@@ -419,9 +439,12 @@ int main(int argc, char** argv) {
         const std::vector<std::uint8_t> icon = IconFile({images.rbegin(), images.rend()});
         const std::string ico = folder + "/" + picture.name + ".ico";
         if (mode == "write") {
-            std::ofstream out(ico, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(icon.data()), static_cast<std::streamsize>(icon.size()));
-            bool written = static_cast<bool>(out.flush());
+            bool written = true;
+            if (picture.icon) {
+                std::ofstream out(ico, std::ios::binary | std::ios::trunc);
+                out.write(reinterpret_cast<const char*>(icon.data()), static_cast<std::streamsize>(icon.size()));
+                written = static_cast<bool>(out.flush());
+            }
             for (const Indexed& image : images)
                 written = written && PngImage(image).save(QString::fromStdString(PngPath(folder, picture, image)), "PNG");
             if (!written) {
@@ -430,7 +453,7 @@ int main(int argc, char** argv) {
             }
             continue;
         }
-        if (ReadAll(ico) != icon) {
+        if (picture.icon && ReadAll(ico) != icon) {
             std::fprintf(stderr, "%s differs from what the generator draws\n", ico.c_str());
             ++differences;
         }

@@ -19,8 +19,9 @@ programs=(
   # texts, the Wayland monitors' modes, pictures, X11
   qt6-base-dev qt6-qpa-plugins qt6-wayland qt6-translations-l10n libwayland-dev
   libturbojpeg0-dev libjpeg-dev libgif-dev libx11-dev libxrandr-dev
-  # the desktops' wallpaper settings: GIO (GSettings, D-Bus), PNG copies
-  libglib2.0-dev libpng-dev
+  # the desktops' wallpaper settings: GIO (GSettings, D-Bus), PNG copies;
+  # the compositors' lists of monitors (JSON)
+  libglib2.0-dev libpng-dev nlohmann-json3-dev
   # the formats read with MoreFormats=1: PNG (above), WebP, AVIF, HEIF, JPEG XL
   libwebp-dev libavif-dev libheif-dev libjxl-dev
   fonts-ipafont-gothic xdg-utils

@@ -70,8 +70,14 @@ RunEnd Form1::Form_Load() {
         return Stop(std::string("指定したフォルダに画像がありません。") + kCrLf +
                     "以下の指定されたフォルダをご確認ください。" + kCrLf + kCrLf + gLoadFolderPath);
     }
-    RandomSelect();
-    if (!PicLoad()) return end_;
+    // Monitors=1: a picture for each monitor, composed into the one bitmap.
+    if (ListMonitors()) {
+        MonitorSelect();
+        if (!MonitorPicLoad()) return end_;
+    } else {
+        RandomSelect();
+        if (!PicLoad()) return end_;
+    }
     // Nothing is replaced in a session where no desktop can show the picture.
     if (!WallpaperAvailable()) return end_;
     // One run at a time replaces the bitmap, shows it and records it, so
@@ -145,6 +151,7 @@ bool Form1::GetWindowsPath() {
 bool Form1::iniRead() {
     gLoadFolderPath = IniReadString(gIniFilePath, kSection, "FolderPath", programDirectory_ + kSep + "WallPaper");
     gOldWallpaper = IniReadString(gIniFilePath, kSection, "WallPaper", "");
+    gMonitors = IniReadString(gIniFilePath, kSection, "Monitors", "") == "1";
     // A test that cannot tell (a drive not ready, a parent we may not read)
     // is no verdict: the run goes on without it, and the walk finds what it can.
     if (platform::ProbeFolder(gLoadFolderPath) == platform::FolderState::Missing) {
@@ -181,15 +188,19 @@ bool Form1::PicLoad() {
     std::string missingDecoder;
     bitmapFile_ = std::make_unique<platform::FileReplacement>(gSarvoChangerGraphicPath, platform::Durability::Remakable);
     if (!platform::ConvertPicture(txtWallpaperFilePath.Text(), *bitmapFile_, gPictureFormats, why, missingDecoder)) {
-        bitmapFile_.reset();
-        std::string text = std::string("以下の画像ファイルは壊れています。") + kCrLf + txtWallpaperFilePath.Text();
-        // A format this system cannot read is no fault of the file: say which.
-        if (!missingDecoder.empty())
-            text += std::string(kCrLf) + "このシステムには" + missingDecoder + "形式の画像を読み込む機能がありません。";
-        Stop(text);
+        StopBroken(txtWallpaperFilePath.Text(), missingDecoder);
         return false;
     }
     return true;
+}
+
+void Form1::StopBroken(const std::string& picture, const std::string& missingDecoder) {
+    bitmapFile_.reset();
+    std::string text = std::string("以下の画像ファイルは壊れています。") + kCrLf + picture;
+    // A format this system cannot read is no fault of the file: say which.
+    if (!missingDecoder.empty())
+        text += std::string(kCrLf) + "このシステムには" + missingDecoder + "形式の画像を読み込む機能がありません。";
+    Stop(text);
 }
 
 bool Form1::WallpaperAvailable() {
@@ -237,7 +248,9 @@ bool Form1::SavePicture() {
 
 bool Form1::SarvoSet() {
     std::string why;
-    if (!platform::ApplyWallpaper(gSarvoChangerGraphicPath, why)) {
+    const bool shown = gMonitorList.empty() ? platform::ApplyWallpaper(gSarvoChangerGraphicPath, why)
+                                            : platform::ApplySpannedWallpaper(gSarvoChangerGraphicPath, why);
+    if (!shown) {
         // The picture is not recorded as applied, so the next run may still
         // choose it.
         Stop(std::string("壁紙を設定できませんでした。") + kCrLf + why);
@@ -267,6 +280,7 @@ void Form1::ForgetPrevious() {
 
 void Form1::EndCommand() {
     IniWriteString(gIniFilePath, kSection, "WallPaper", txtWallpaperFilePath.Text());
+    if (!gMonitorList.empty()) RecordMonitorPictures();
     gcolFolder.clear();
     gcolFile.clear();
     end_ = RunEnd::Completed;

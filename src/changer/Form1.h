@@ -12,6 +12,7 @@
 #include "core/pure/controls.h"
 #include "core/pure/picture_format.h"
 #include "platform/files.h"
+#include "platform/screen.h"
 #include "platform/wallpaper.h"
 
 namespace sarvo::changer {
@@ -53,6 +54,12 @@ public:
     std::string gLoadFolderPath;
     // PictureFormats::More when the settings file says MoreFormats=1.
     PictureFormats gPictureFormats = PictureFormats::Classic;
+    // A picture per monitor: the settings file says Monitors=1 (Linux).
+    bool gMonitors = false;
+    // The monitors that each get a picture, the primary first, and their
+    // pictures in that order; empty when one picture covers the desktop.
+    std::vector<platform::DesktopMonitor> gMonitorList;
+    std::vector<std::string> gMonitorPictures;
 
 private:
     void ReadPictureFormats();
@@ -62,6 +69,8 @@ private:
     bool iniRead();
     void RandomSelect();
     bool PicLoad();
+    // The broken-picture message for `picture`; the new bitmap is dropped.
+    void StopBroken(const std::string& picture, const std::string& missingDecoder);
     bool WallpaperAvailable();
     bool BeginChange(platform::WallpaperChange& change);
     bool SavePicture();
@@ -71,6 +80,13 @@ private:
     void ForgetPrevious();
     bool GetWindowsPath();
     void EndCommand();
+
+    // A picture per monitor (Monitors.cpp).
+    bool ListMonitors();
+    void MonitorSelect();
+    bool MonitorPicLoad();
+    std::string MonitorRecordPath() const;
+    void RecordMonitorPictures();
 
     void StartSettingTool(const std::string& arguments, int style);
     RunEnd Stop(const std::string& text);

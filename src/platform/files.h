@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,10 @@ bool RenameReplacing(const std::string& from, const std::string& to, std::string
 // The first `count` bytes of `path`, or fewer when the file is shorter;
 // none when it is missing or cannot be read. Never creates the file.
 std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t count);
+
+// Up to `count` bytes of `path` from `offset`, or fewer when the file ends
+// first; none when it is missing, no ordinary file, or cannot be read.
+std::vector<unsigned char> ReadFilePart(const std::string& path, std::uint64_t offset, std::size_t count);
 
 // True when `path` names an existing ordinary file: not a folder, not
 // hidden (on Windows: nor system; on Linux: a name beginning with "."), as

@@ -45,6 +45,15 @@ bool WallpaperAvailable(std::string& why);
 // else went wrong (the path could not be recorded as "Wallpaper").
 bool ApplyWallpaper(const std::string& path, std::string& why);
 
+// Makes the bitmap file at `path`, composed for the whole desktop area (the
+// monitors' bounding box, laid out with a picture per monitor), the
+// wallpaper: spanned across the monitors, each showing its own part. Records
+// it and reports as ApplyWallpaper does. ApplyWallpaper of the same file
+// shows it spanned again for as long as the file is unchanged, so that the
+// settings tool's new placement or its wallpaper switched back on keeps it
+// whole.
+bool ApplySpannedWallpaper(const std::string& path, std::string& why);
+
 // Every file the wallpaper may have been given in place of the bitmap at
 // `bitmapPath` (copies in another format or under changing names, made
 // beside it), which belong to the bitmap and go with it, or with the

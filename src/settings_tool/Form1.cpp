@@ -10,11 +10,13 @@
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
 #include "core/pure/maker.h"
+#include "core/pure/menu_entries.h"
 #include "core/pure/placement.h"
 #include "core/pure/setting_texts.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/menu.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/program.h"
@@ -176,6 +178,7 @@ LoadEnd Form1::Form_Load() {
     } else {
         ShowError("壁紙の画像ファイルを置くフォルダが見つかりません。");
     }
+    MenuRegist();
     // A stored 1 ticks the box, whose handler renews the log-on entry.
     chkStartup.SetValue(IniReadInt(gIniFilePath, kSection, "StartUp", 0));
     WallpaperStyleRead();
@@ -415,6 +418,21 @@ bool Form1::StartUpUnRegist() {
     const bool removed = RegistDeleteValue("SarvoChanger");
     RegistClose();
     return removed;
+}
+
+void Form1::MenuRegist() {
+    const std::string settingTool = programDirectory_ + kSep + platform::ExecutableName("SarvoSetTool");
+    std::string why;
+    switch (platform::PutIntoMenu(SuiteMenuEntries(gExeFilePath, settingTool), why)) {
+        case platform::MenuResult::Unchanged:
+        case platform::MenuResult::Written: break;
+        case platform::MenuResult::Unfit:
+            ShowError("アプリケーションメニューに登録できませんでした。\r\n"
+                      "プログラムのあるフォルダの名前に、メニューに書けない文字（UTF-8でない文字や制御文字）が含まれています。\r\n"
+                      "そのような文字のない名前のフォルダに移してください。");
+            break;
+        case platform::MenuResult::Failed: notes_ << "SarvoSetTool: the application menu: " << why << "\n"; break;
+    }
 }
 
 bool Form1::SettingWallpaper(const std::string& WallpaperPath) {

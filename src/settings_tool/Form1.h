@@ -82,6 +82,11 @@ public:
     // it gave one, when it could not.
     bool StarUpRegist(std::string& why);
     bool StartUpUnRegist();
+    // Puts the changer, with its held keys' choices, and this tool into the
+    // desktop's application menu where the platform keeps one. A program
+    // folder no entry can name is explained with a box; other failures are
+    // noted.
+    void MenuRegist();
     // Shows the bitmap `WallpaperPath` as the wallpaper; the empty path
     // removes it.
     bool SettingWallpaper(const std::string& WallpaperPath);

@@ -2,7 +2,10 @@
 
 #include "core/modules/RegistKey.h"
 #include "core/pure/maker.h"
+#include "core/pure/menu_entries.h"
+#include "core/pure/monitor_record.h"
 #include "platform/files.h"
+#include "platform/menu.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
 #include "platform/wallpaper.h"
@@ -122,15 +125,16 @@ void Form1::cmdSarvoUninst1_Click() {
 }
 
 // The log-on entry, the bitmap wherever it lies with the copies made from it
-// for the desktop, and the wallpaper. The suite's own bitmap folder goes
-// once it is empty; anything else in it stays. The placement stays as the
-// user chose it.
+// for the desktop, the wallpaper and the menu entries. The suite's own
+// bitmap folder goes once it is empty; anything else in it stays. The
+// placement stays as the user chose it.
 void Form1::cmdSarvoUninst2_Click() {
     if (!Confirmed("Sarvo Changer Ver.2.0/3.0")) return;
     StartUpUnRegist();
     DeleteFromEveryFolder(kGraphicName);
     WallpaperNothing();
     RemoveOwnFolders();
+    MenuUnRegist();
     Report("Sarvo Changer Ver.2.0/3.0");
 }
 
@@ -161,6 +165,13 @@ bool Form1::WallpaperNothing() {
     if (!stored) Leave(std::string("壁紙の設定（Wallpaper）：") + kStoreRefused);
     if (!cleared) Leave("デスクトップの壁紙：" + why);
     return stored && cleared;
+}
+
+void Form1::MenuUnRegist() {
+    // Only the entries' names count here, not the programs they start.
+    std::vector<std::string> left;
+    platform::RemoveFromMenu(SuiteMenuEntries("", ""), left);
+    for (const std::string& line : left) Leave(line);
 }
 
 bool Form1::GetWindowsPath() {
@@ -196,6 +207,8 @@ void Form1::RemoveOwnFolders() {
         // The second name the changer gives the previous bitmap while the
         // desktop takes a new one; a run that was killed leaves it behind.
         copies.push_back(folder.path + kSep + kGraphicName + ".previous");
+        // The changer's record of the picture on each monitor.
+        copies.push_back(folder.path + kSep + kMonitorRecordName);
         for (const std::string& copy : copies)
             if (!platform::DeleteFileIfPresent(copy, why)) Leave(why);
         // What killed runs left half-written (a whole bitmap each, maybe).

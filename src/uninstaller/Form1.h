@@ -37,13 +37,16 @@ public:
     // user said Yes it runs every step, and the closing box says it is done,
     // or, with the error icon, what is left and why.
     void cmdSarvoUninst1_Click();  // version 1.0: log-on entry, its bitmap
-    void cmdSarvoUninst2_Click();  // versions 2.0/3.0: log-on entry, bitmap, wallpaper
+    void cmdSarvoUninst2_Click();  // versions 2.0/3.0: log-on entry, bitmap, wallpaper, menu entries
     void lblurl_Click();
 
     // Removes the log-on entry. False when the store could not be changed.
     bool StartUpUnRegist();
     // Stores and shows no wallpaper. False when either did not happen.
     bool WallpaperNothing();
+    // Takes the suite's entries and their icons out of the desktop's
+    // application menu, where the platform keeps one.
+    void MenuUnRegist();
     // Finds the folders where the bitmap may lie (gWindowsPath: the one the
     // suite uses now). False when there is none; nothing is created.
     bool GetWindowsPath();

@@ -130,18 +130,19 @@ own_xvfb() {  # [SCREEN]: an X server of this test's own
     . "$T/xvfb.state" && export DISPLAY=$SARVO_TEST_DISPLAY
 }
 hold_keys() { CLEANUPS+=("release_keys"); xdotool keydown "$@" || fail "xdotool cannot press $*"; }  # KEY...
-# use_headless_sway [MODE]: a headless sway of the test's own (as "nobody" when
-# root; SWAY_PID) with one output of MODE (640x480).
+# use_headless_sway [MODE [LINE]]: a headless sway of the test's own (as "nobody"
+# when root; SWAY_PID) with one output of MODE (640x480), or SWAY_OUTPUTS, the
+# first of MODE, LINE added to its configuration.
 use_headless_sway() {
     local run socket as_nobody=()
     run=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wayland.XXXXXX") || fail "no runtime folder"
     CLEANUPS+=("rm -rf '$run'")
-    printf 'output HEADLESS-1 mode %s\n' "${1:-640x480}" >"$run/config"
+    printf 'output HEADLESS-1 mode %s\n%s\n' "${1:-640x480}" "${2:-}" >"$run/config"
     chmod 644 "$run/config"
     [[ $(id -u) == 0 ]] && chown nobody "$run" && chmod 700 "$run" &&
         as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     "${as_nobody[@]}" env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
-        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS="${SWAY_OUTPUTS:-1}" \
         sway -c "$run/config" </dev/null >"$T/sway.log" 2>&1 & SWAY_PID=$!
     CLEANUPS+=("kill $SWAY_PID 2>/dev/null")
     sway_up() { socket=$(find "$run" -maxdepth 1 -name 'sway-ipc.*.sock' -print -quit) && [[ -n $socket && -S $run/wayland-1 ]]; }
@@ -215,6 +216,16 @@ open_window() {  # PROGRAM CAPTION: starts PROGRAM's window; sets PID and WIN
     "$1" >"$T/window.out" 2>&1 & PID=$!
     CLEANUPS+=("kill $PID 2>/dev/null")
     focus_window "$2" && WIN=$FOUND
+}
+# launch_action ENTRY ACTION: starts ACTION of the desktop entry ENTRY as a desktop's menu does (GLib).
+launch_action() {
+    /usr/bin/python3 -c 'import sys, gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio
+info = Gio.DesktopAppInfo.new_from_filename(sys.argv[1])
+if info is None or sys.argv[2] not in info.list_actions(): sys.exit(1)
+info.launch_action(sys.argv[2], None)' \
+        "$1" "$2" || fail "GLib did not start the action $2 of $1"
 }
 # close_window: as the window manager's close button does; the program ends with exit code 0.
 close_window() {

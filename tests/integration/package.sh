@@ -2,8 +2,9 @@
 # The Linux release archive unpacked under a path with blanks, quotes, $, % and
 # non-ASCII: archive (its layout; the readme's packages bring every library the
 # programs load, and each brings something they use),
-# life-cycle (changer, settings window by keys, log-on entry read by the desktop's
-# readers, uninstaller removing all but the program folder).
+# life-cycle (changer, settings window by keys, log-on and menu entries read by
+# the desktop's readers, each menu action doing what its held key does,
+# uninstaller removing all but the program folder and others' files).
 . "$(dirname "$0")/lib.sh"
 
 T=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-package.XXXXXX") || fail "no temporary folder"
@@ -24,6 +25,8 @@ unset SARVO_DESKTOP_BACKEND XDG_CURRENT_DESKTOP WAYLAND_DISPLAY XDG_SESSION_TYPE
 BITMAP=$XDG_DATA_HOME/sarvo-backdrop-changer/SarvoChangerGraphic.bmp
 REGISTRY=$XDG_CONFIG_HOME/sarvo-backdrop-changer/registry.ini
 AUTOSTART=$XDG_CONFIG_HOME/autostart/SarvoChanger.desktop
+APPS=$XDG_DATA_HOME/applications ICONS=$XDG_DATA_HOME/icons/hicolor
+MENU=$APPS/sarvo-backdrop-changer.desktop TOOL_MENU=$APPS/sarvo-setting-tool.desktop
 
 case ${1:?case} in
 archive)
@@ -94,11 +97,53 @@ life-cycle)
     assert_eq "$(ini_value "$REGISTRY" WallpaperStyle)" 0 "WallpaperStyle of the tiled placement"
     close_window
     assert_eq "$(ini_value "$folder/sarvoset.ini" StartUp)" 1 "StartUp after the settings window closed"
-    validation=$(desktop-file-validate "$AUTOSTART" 2>&1) && [[ -z $validation ]] || fail "desktop-file-validate: $validation"
+    for entry in "$AUTOSTART" "$MENU" "$TOOL_MENU"; do
+        validation=$(desktop-file-validate "$entry" 2>&1) && [[ -z $validation ]] || fail "desktop-file-validate: $validation"
+    done
+    for size in 16 24 32 48 64 128; do
+        for icon in sarvo-backdrop-changer sarvo-setting-tool; do
+            [[ -s $ICONS/${size}x$size/apps/$icon.png ]] || fail "no $size-pixel icon $icon"
+        done
+    done
+    # GLib starts each action (and the settings tool's own entry, "-") with the settings tool's exact
+    # arguments, seen by a recorder first...
+    mv "$folder/SarvoSetTool" "$T/SarvoSetTool"
+    printf '#!/bin/sh\nprintf "%%s|" "$0" "$@" >"%s"\necho >>"%s"\n' "$T/tool" "$T/tool" >"$folder/SarvoSetTool"
+    chmod +x "$folder/SarvoSetTool"
+    for start in "settings:" "delete-skip:/delskip|" "wallpaper-off:/nowall|" "-:"; do
+        rm -f "$T/tool"
+        if [[ $start == -:* ]]; then gio launch "$TOOL_MENU" || fail "GLib did not start $TOOL_MENU"
+        else launch_action "$MENU" "${start%%:*}"; fi
+        poll "a start of the settings tool" eval '[[ $(wc -l <"$T/tool") == 1 ]] 2>/dev/null'
+        assert_eq "$(cat "$T/tool")" "$folder/SarvoSetTool|${start#*:}" "arguments GLib started the settings tool with"
+    done
+    mv "$T/SarvoSetTool" "$folder/SarvoSetTool"
+    # ...and each does what its key does: Space opens the window, D puts the picture into TrashBox
+    # and shows another (from the folder typed above), N switches the wallpaper off.
+    launch_action "$MENU" settings
+    focus_window 'Sarvo Changer SettingTool'
+    pid=$(xprop -id "$FOUND" _NET_WM_PID | sed -n 's/.* = //p')
+    "$SARVO_ROOT_TOOL" close "$FOUND" || fail "cannot ask the window to close"
+    timeout 30 tail --pid="$pid" -f /dev/null || fail "the settings tool did not end after its window closed"
+    mkdir -p "$T/typed"
+    quadrants "$T/typed/second picture.bmp" 32 32
+    shown=$(root_pixmap)
+    launch_action "$MENU" delete-skip
+    poll "the picture in TrashBox" test -f "$folder/TrashBox/first picture.bmp"
+    poll "the next picture" eval '[[ $(ini_value "$folder/sarvoset.ini" WallPaper) == "$T/typed/second picture.bmp" ]]'
+    [[ $(root_pixmap) != "$shown" ]] || fail "the root window shows the same pixmap after a delete-skip"
+    launch_action "$MENU" wallpaper-off
+    poll "the wallpaper switched off" eval '[[ $(root_pixmap) == none ]]'
     printf '#!/bin/sh\nprintf "%%s\\n" "$0" "$#" >"%s"\n' "$T/started" >"$folder/SarvoChanger"  # a recorder
-    gio launch "$AUTOSTART" || fail "GLib did not start the log-on entry"
-    poll "the start GLib made" eval '[[ $(wc -l <"$T/started") == 2 ]] 2>/dev/null'
-    assert_eq "$(cat "$T/started")" "$folder/SarvoChanger"$'\n'0 "program GLib started, and its argument count"
+    for entry in "$AUTOSTART" "$MENU"; do
+        rm -f "$T/started"
+        gio launch "$entry" || fail "GLib did not start $entry"
+        poll "the start GLib made" eval '[[ $(wc -l <"$T/started") == 2 ]] 2>/dev/null'
+        assert_eq "$(cat "$T/started")" "$folder/SarvoChanger"$'\n'0 "program GLib started for $entry, and its argument count"
+    done
+    # Others' files in the menu's folders, one an icon of the same picture as ours.
+    printf '[Desktop Entry]\nType=Application\nName=Other\nExec=other\n' >"$APPS/other.desktop"
+    cp "$ICONS/48x48/apps/sarvo-setting-tool.png" "$ICONS/48x48/apps/other.png"
     before=$(tree_state)
     # The current version's button has the focus; Yes, then the notice; the window stays.
     open_window "$folder/SarvoUninstaller" 'Sarvo Changer Uninstaller'
@@ -113,11 +158,15 @@ life-cycle)
     kill -0 "$PID" 2>/dev/null || fail "the uninstaller ended with its removal ($(cat "$T/window.out"))"
     close_window
     [[ ! -e $AUTOSTART ]] || fail "the log-on entry is still there"
+    assert_eq "$(cd "$XDG_DATA_HOME" && find applications icons -type f | sort)" \
+        "$(printf '%s\n' applications/mimeinfo.cache applications/other.desktop icons/hicolor/48x48/apps/other.png)" \
+        "the menu's folders after the uninstaller"
     [[ ! -e $(dirname "$BITMAP") ]] || fail "the bitmap folder is still there: $(ls -A "$(dirname "$BITMAP")")"
     assert_eq "$(root_pixmap) $(root_pixmap ESETROOT_PMAP_ID)" "none none" "the root window's picture"
     tr -d '\r' <"$REGISTRY" | grep -qx "Wallpaper=" || fail "the store's Wallpaper is not empty: $(cat "$REGISTRY")"
-    assert_eq "$(cd "$T" && find home config data -type f | sort)" "config/sarvo-backdrop-changer/registry.ini" \
-        "what stays in the user's folders"
+    # Beside the menu's folders, checked above.
+    assert_eq "$(cd "$T" && find home config data -type f -not -path 'data/applications/*' -not -path 'data/icons/*' | sort)" \
+        "config/sarvo-backdrop-changer/registry.ini" "what stays in the user's folders"
     assert_eq "$(tree_state)" "$before" "the program folder after the uninstaller"
     ;;
 *) fail "unknown case $1" ;;

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Hostile names for the program folder, the picture folder and the pictures:
 # nothing executed nor mangled; a line break's name never chosen nor added.
-# changer: each shown, recorded, handed over; settool: each added, delete-skipped.
+# changer: each shown, recorded, handed over; settool: each added, delete-skipped;
+# the changer started from its menu entry in that folder.
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder
@@ -49,6 +50,11 @@ settool)
     err=$("$PROG/SarvoSetTool" "/add$T/album/"$'line\nbreak.bmp' 2>&1) && fail "a line break's name was added"
     assert_contains "$err" "改行を含む名前の画像は壁紙にできません。" "message for a line break's name"
     [[ -e "$T/album/"$'line\nbreak.bmp' ]] || fail "the picture with a line break's name was moved"
+    "$PROG/SarvoSetTool" 2>/dev/null  # no window here, but the menu's entries first
+    rm -f "$LAUNCHES"
+    gio launch "$XDG_DATA_HOME/applications/sarvo-backdrop-changer.desktop" || fail "GLib did not start the menu entry"
+    wait_for_launch
+    assert_eq "$LAUNCH" "args=0" "the changer's start from its menu entry"
     ;;
 *) fail "unknown case $1" ;;
 esac

@@ -1,7 +1,9 @@
-// service_tool apply PATH | show CAPTION TEXT STYLE | screen: one Linux service
-// by itself. apply shows the bitmap PATH ("" removes the wallpaper) with the
-// store's placement, else prints why and exits 1; show prints the box's
-// answer; screen prints the primary screen's "WIDTH HEIGHT", or "none".
+// service_tool apply PATH | show CAPTION TEXT STYLE | screen | monitors: one
+// Linux service by itself. apply shows the bitmap PATH ("" removes the
+// wallpaper) with the store's placement, else prints why and exits 1; show
+// prints the box's answer; screen prints the primary screen's "WIDTH HEIGHT",
+// or "none"; monitors prints "NAME[*] X,Y WIDTHxHEIGHT;" for each monitor (*
+// for the primary).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,6 +23,12 @@ int main(int argc, char** argv) {
     if (command == "screen" && argc == 2)
         return sarvo::platform::PrimaryScreenSize(width, height) ? (std::printf("%d %d\n", width, height), 0)
                                                                  : (std::printf("none\n"), 1);
-    std::fprintf(stderr, "usage: service_tool apply PATH | show CAPTION TEXT STYLE | screen\n");
+    if (command == "monitors" && argc == 2) {
+        for (const sarvo::platform::DesktopMonitor& m : sarvo::platform::DesktopMonitors())
+            std::printf("%s%s %d,%d %dx%d;", m.name.c_str(), m.primary ? "*" : "", m.rect.x, m.rect.y, m.rect.width,
+                        m.rect.height);
+        return std::printf("\n"), 0;
+    }
+    std::fprintf(stderr, "usage: service_tool apply PATH | show CAPTION TEXT STYLE | screen | monitors\n");
     return 2;
 }

@@ -3,8 +3,10 @@
 #include <set>
 
 #include "changer/Form1.h"
+#include "core/pure/menu_entries.h"
 #include "picture_test_support.h"
 #include "platform/dialogs.h"
+#include "platform/picture.h"
 #include "platform/program.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
@@ -155,6 +157,80 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolAndEveryStopShows
     }
 }
 
+// Where no key can be held at start, the changer's menu entry offers each key's start as an action.
+TEST_F(ChangerRun, EachActionOfItsMenuEntryStartsWhatItsHeldKeyStarts) {
+    const std::string changerPath = dir + S + platform::ExecutableName("SarvoChanger");
+    const MenuEntry entry = SuiteMenuEntries(changerPath, dir + S + platform::ExecutableName("SarvoSetTool")).at(0);
+    EXPECT_EQ(entry.program, changerPath);
+    bool fake::Desktop::*const keys[] = {&fake::Desktop::spaceDown, &fake::Desktop::dDown, &fake::Desktop::nDown};
+    ASSERT_EQ(entry.actions.size(), std::size(keys));
+    for (std::size_t i = 0; i < std::size(keys); ++i) {
+        fake::ResetDesktop();
+        Desk().*keys[i] = true;
+        Run();
+        ASSERT_EQ(Desk().started.size(), 1u);
+        EXPECT_EQ(Desk().started[0].program, entry.actions[i].program);
+        EXPECT_EQ(Desk().started[0].arguments, entry.actions[i].argument);
+    }
+}
+
+// Monitors=1: a picture of each monitor's shape in its rectangle of one bitmap, shown spanned; each monitor's
+// picture recorded, and none shown on its monitor again while the catalogue allows.
+TEST_F(ChangerRun, WithMonitorsEachMonitorShowsItsOwnPictureInOneSpannedBitmap) {
+    const Bytes wide = FileOf(BitmapOf(4, 2, Colours(8, 0xFF0000))), tall = FileOf(BitmapOf(2, 4, Colours(8, 0x00FF00)));
+    WriteFile(fs::path(pictures) / "wide.bmp", std::string(wide.begin(), wide.end()));
+    WriteFile(fs::path(pictures) / "tall.bmp", std::string(tall.begin(), tall.end()));
+    Set("Monitors", "1");
+    Store(kDesktopKey, "TileWallpaper", "0");  // centred
+    Store(kDesktopKey, "WallpaperStyle", "0");
+    // A landscape primary, a portrait monitor right of it, and a mirror of the primary.
+    Desk().monitors = {{{4, 0, 2, 4}, false, "B"}, {{0, 0, 4, 2}, true, "A"}, {{0, 0, 4, 2}, false, "A-mirror"}};
+    const std::string record = fs::path(graphic).parent_path().string() + S + "SarvoChangerMonitors.txt";
+    const auto bitmapColours = [&] {
+        Bitmap shown;
+        std::string why;
+        return platform::LoadPicture(graphic, shown, why) ? ColoursOf(shown) : Colours{};
+    };
+    const std::uint32_t R = 0xFF0000, G = 0x00FF00, K = 0;
+    ASSERT_EQ(Run(), RunEnd::Completed);
+    EXPECT_EQ(Setting("WallPaper"), pictures + S + "wide.bmp");
+    EXPECT_EQ(Desk().appliedSpanned, std::vector<std::string>{graphic});
+    EXPECT_EQ(bitmapColours(), (Colours{R, R, R, R, G, G, R, R, R, R, G, G, K, K, K, K, G, G, K, K, K, K, G, G}));
+    EXPECT_EQ(ReadFile(record).substr(ReadFile(record).find('\n') + 1),
+              "A\t0\t0\t4\t2\t" + pictures + S + "wide.bmp\nB\t4\t0\t2\t4\t" + pictures + S + "tall.bmp\n");
+    ASSERT_EQ(Run(), RunEnd::Completed);  // two pictures: each monitor gets the other one
+    EXPECT_EQ(Setting("WallPaper"), pictures + S + "tall.bmp");
+    EXPECT_EQ(bitmapColours(), (Colours{K, G, G, K, K, K, K, G, G, K, R, R, K, K, K, K, R, R, K, K, K, K, K, K}));
+    // A broken picture for the second monitor stops the run with its name, and keeps the bitmap.
+    WriteFile(fs::path(pictures) / "wide.bmp", "broken");
+    Set("WallPaper", pictures + S + "wide.bmp");
+    const std::string before = ReadFile(graphic);
+    EXPECT_EQ(Run(), RunEnd::StoppedWithMessage);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].text, "以下の画像ファイルは壊れています。\r\n" + pictures + S + "wide.bmp");
+    EXPECT_EQ(ReadFile(graphic), before);
+}
+
+// With one monitor (or only mirrors of one), or without the key, the run is the one-picture run.
+TEST_F(ChangerRun, WithOneMonitorOrWithoutTheKeyOnePictureCoversTheDesktop) {
+    const std::string red = BmpBytes(0xFF0000);
+    WriteFile(fs::path(pictures) / "only.bmp", red);
+    const std::vector<platform::DesktopMonitor> two = {{{0, 0, 4, 2}, true, "A"}, {{4, 0, 2, 4}, false, "B"}};
+    const std::vector<platform::DesktopMonitor> mirrored = {{{0, 0, 4, 2}, true, "A"}, {{0, 0, 4, 2}, false, "B"}};
+    // The key, the monitors.
+    const std::pair<const char*, std::vector<platform::DesktopMonitor>> cases[] = {
+        {"1", {}}, {"1", mirrored}, {"0", two}, {kGone, two}};
+    for (const auto& [key, monitors] : cases) {
+        fake::ResetDesktop();
+        Desk().monitors = monitors;
+        Set("Monitors", key);
+        EXPECT_EQ(Run(), RunEnd::Completed) << key;
+        EXPECT_EQ(ReadFile(graphic), red) << key << monitors.size();
+        EXPECT_EQ(Desk().applied, std::vector<std::string>{graphic}) << key << monitors.size();
+        EXPECT_FALSE(fs::exists(fs::path(graphic).parent_path() / "SarvoChangerMonitors.txt")) << key << monitors.size();
+    }
+}
+
 TEST(SelectPosition, DrawsAgainWhileTheNameIsThePreviousOne) {
     const std::string a = "p" + S + "a.jpg", b = "p" + S + "b.jpg", qa = "q" + S + "a.jpg";
     const std::vector<std::string> letters = {"a", "b", "c", "d"};  // no separator: no name, nothing rejected
@@ -198,6 +274,22 @@ TEST(FakeDesktop, RecordsWhatIsAskedAndFailsOnRequest) {
     ASSERT_EQ(d.started.size(), 1u);
     EXPECT_EQ(d.started[0].arguments + d.applied.at(0) + d.openedFolders.at(0) + d.openedAddresses.at(0), "/nowall/b.bmp/fhttps://a/");
     EXPECT_EQ(d.applied.size() + d.openedFolders.size() + d.openedAddresses.size(), 3u);
+}
+
+TEST(FakeDesktop, TheMenuKeepsWhatItWasGivenUnlessUnfitAndRemovalReportsTheLinesSet) {
+    fake::ResetDesktop();
+    fake::Desktop& d = fake::TheDesktop();
+    const std::vector<MenuEntry> entries = SuiteMenuEntries("/p/c", "/p/s");
+    std::string why;
+    EXPECT_EQ(platform::PutIntoMenu(entries, why), platform::MenuResult::Written);
+    d.menuResult = platform::MenuResult::Unfit;
+    EXPECT_EQ(platform::PutIntoMenu({}, why), platform::MenuResult::Unfit);
+    EXPECT_EQ(d.menu.size(), entries.size());
+    d.menuLeft = {"left"};
+    std::vector<std::string> left;
+    platform::RemoveFromMenu(entries, left);
+    EXPECT_EQ(left, d.menuLeft);
+    EXPECT_EQ(d.menuRemoved, (std::vector<std::string>{entries[0].id, entries[1].id}));
 }
 
 TEST(ScriptedUi, BoxesAndDialogsAnswerFromTheScriptThenCancel) {

@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include "core/pure/exif.h"
+#include "core/pure/picture_header.h"
 #include "picture_test_support.h"
 #include "picture_writers.h"
 #include "platform/files.h"
@@ -178,6 +179,24 @@ Bytes HugeJxl() {  // FF 0A; a size header: not small, height 1 + 18 bits, ratio
     }
     file.resize(4096, 0);
     return file;
+}
+
+// The draw of a picture per monitor learns each shape from the header alone: the size the decoder shows.
+TEST(MoreFormats, EachHeaderGivesTheSizeTheDecoderShows) {
+    const TempDir dir;
+    const Bitmap wide = BitmapOf(6, 4, Colours(24, 0x336699));
+    for (const Format& format : kFormats)
+        for (const int orientation : {1, 6}) {
+            const Bytes file = Encode(format, wide, Encoding{.orientation = orientation, .lossless = format.lossless});
+            const ReadBytesAt read = [&](std::uint64_t offset, unsigned char* out, std::size_t count) {
+                const std::size_t n = offset < file.size() ? std::min<std::size_t>(count, file.size() - offset) : 0;
+                std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(offset, file.size())), n, out);
+                return n;
+            };
+            const Loaded shown = Load(dir, file);
+            EXPECT_EQ(ReadPictureSize(read, PictureFormats::More), (PictureSize{shown.bitmap.Width(), shown.bitmap.Height()}))
+                << format.name << ", orientation " << orientation;
+        }
 }
 
 TEST(MoreFormats, APictureDeclaringAVastSizeIsRefusedBeforeItsPixelsAreMade) {

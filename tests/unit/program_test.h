@@ -42,7 +42,7 @@ protected:
         std::filesystem::create_directories(dir);
         graphic = platform::WindowsFolder() + S + "SarvoChangerGraphic.bmp";
         for (const platform::BitmapFolder& folder : platform::BitmapFolders())
-            for (const char* name : {"SarvoChangerGraphic.bmp", "SarvoCangerGraphic.bmp"}) {
+            for (const char* name : {"SarvoChangerGraphic.bmp", "SarvoCangerGraphic.bmp", "SarvoChangerMonitors.txt"}) {
                 const std::string path = folder.path + S + name;
                 savedFiles.emplace_back(path, std::filesystem::is_regular_file(path) ? ReadFile(path) : kGone);
             }
@@ -65,7 +65,7 @@ protected:
     const std::string dir = program.str() + S + "Sarvo Dir $x `y` 50% 'q'", ini = dir + S + "sarvoset.ini";
     std::string graphic;  // the changer's bitmap
     std::vector<std::string> saved;
-    std::vector<std::pair<std::string, std::string>> savedFiles;  // the bitmaps in every folder, or kGone
+    std::vector<std::pair<std::string, std::string>> savedFiles;  // the bitmaps (and the record of monitors) in every folder, or kGone
 };
 
 }  // namespace sarvo::test

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <stdexcept>
 #include <system_error>
 
@@ -247,6 +248,45 @@ TEST(DesktopEntry, OursAreQuotedEscapedAndReadBackOthersCountOnlyWhenTheyNameOne
     for (const char* s : {"", "abc", "写真", "ü", "\xf0\x9f\x98\x80"}) EXPECT_TRUE(IsValidUtf8(s)) << s;
     for (const char* s : {"\xff", "\xc3", "\xe5\x86", "\xc0\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "a\x80"})
         EXPECT_FALSE(IsValidUtf8(s));
+}
+
+// A menu entry is quoted as the log-on entry, each action's argument too, and marked as ours; any text or path it
+// cannot hold refuses it whole.
+TEST(MenuEntryFile, ActionsAreQuotedAsTheEntryTheFileIsMarkedAndAnythingUnfitRefusesIt) {
+    const MenuEntry entry{"sarvo-x", "名前", "説明", "/a $b/c", {{"skip-1", "削除", "/a $b/t", "/delskip"}}};
+    EXPECT_EQ(MenuEntryFileFor(entry), R"([Desktop Entry]
+Type=Application
+Version=1.4
+Name=名前
+Comment=説明
+Icon=sarvo-x
+Exec=env "/a \\$b/c"
+TryExec=/a $b/c
+Terminal=false
+Categories=Settings;DesktopSettings;
+Actions=skip-1;
+X-Sarvo-Backdrop-Changer=true
+
+[Desktop Action skip-1]
+Name=削除
+Exec=env "/a \\$b/t" "/delskip"
+)");
+    const std::function<void(MenuEntry&)> unfit[] = {
+        [](MenuEntry& e) { e.id = "a b"; },          [](MenuEntry& e) { e.name.clear(); },
+        [](MenuEntry& e) { e.comment = "a\nb"; },     [](MenuEntry& e) { e.program = "a/c"; },
+        [](MenuEntry& e) { e.actions[0].id = "a;"; }, [](MenuEntry& e) { e.actions[0].program = "/\xff"; },
+        [](MenuEntry& e) { e.actions[0].argument = "\t"; }};
+    for (const auto& alter : unfit) {
+        MenuEntry altered = entry;
+        alter(altered);
+        EXPECT_FALSE(MenuEntryFileFor(altered));
+    }
+    const std::pair<const char*, bool> marks[] = {
+        {"[Desktop Entry]\nX-Sarvo-Backdrop-Changer = true\r\n", true},
+        {"[Desktop Entry]\nX-Sarvo-Backdrop-Changer=false\n", false},
+        {"[Desktop Action a]\nX-Sarvo-Backdrop-Changer=true\n", false},
+        {"[Desktop Entry]\nName=X-Sarvo-Backdrop-Changer=true\n", false}, {"", false}};
+    for (const auto& [text, ours] : marks) EXPECT_EQ(IsSuiteMenuEntry(text), ours) << text;
 }
 
 namespace {

@@ -4,6 +4,8 @@
 #include "core/pure/bytes.h"
 #include "core/pure/maker.h"
 #include "core/pure/setting_texts.h"
+#include "platform/menu.h"
+#include "platform/program.h"
 #include "platform/wallpaper.h"
 #include "program_test.h"
 #include "settings_tool/Form1.h"
@@ -136,6 +138,23 @@ TEST_F(SettingTool, ALogOnEntryThatCannotBeWrittenIsExplainedAndTheBoxCleared) {
     ExpectOneError("Windows起動時の登録ができませんでした。\r\n");
     EXPECT_EQ(form->chkStartup.Value(), 0);
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+}
+
+// Only the window's start puts both programs into the menu; a folder no entry can name is told, in one box.
+TEST_F(SettingTool, TheWindowsStartPutsBothProgramsIntoTheMenuAndAFolderNoEntryCanNameIsTold) {
+    Start("/nowall", LoadEnd::Done);
+    EXPECT_TRUE(Desk().menu.empty());
+    Form1& f = Start("", LoadEnd::OpenWindow);
+    ASSERT_EQ(Desk().menu.size(), 2u);
+    EXPECT_EQ(Desk().menu[0].program, f.gExeFilePath);
+    EXPECT_EQ(Desk().menu[1].program, dir + S + platform::ExecutableName("SarvoSetTool"));
+    Desk().menuResult = platform::MenuResult::Failed;  // noted, not shown
+    Start("", LoadEnd::OpenWindow);
+    EXPECT_NE(notes.str().find(Desk().menuWhy), std::string::npos);
+    EXPECT_TRUE(Shown().empty());
+    Desk().menuResult = platform::MenuResult::Unfit;
+    Start("", LoadEnd::OpenWindow);
+    ExpectOneError("アプリケーションメニューに登録できませんでした。\r\n");
 }
 
 // Answered No, nothing moves; without a TrashBox the reason is told (the switch: status 1) and it stays.

@@ -74,6 +74,7 @@ TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     ASSERT_TRUE(own.suiteOwn);
     std::vector<std::string> copies = platform::BitmapCopies(own.path + S + kGraphic);
     copies.push_back(own.path + S + kGraphic + ".previous");
+    copies.push_back(own.path + S + "SarvoChangerMonitors.txt");  // the changer's record of each monitor's picture
     copies.push_back(own.path + S + ".sarvo-tmp-1001-1");  // a killed writer's: unlocked, of a process id no Windows process has
     for (const std::string& copy : copies) WriteFile(copy, "copy");
     const fs::path mine = fs::path(own.path) / "mine.bmp";
@@ -82,11 +83,13 @@ TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     EXPECT_EQ(Click(f.cmdSarvoUninst1, kV1, platform::kAnswerNo).size(), 1u);
     EXPECT_EQ(Click(f.cmdSarvoUninst2, kV2, platform::kAnswerNo).size(), 1u);
     EXPECT_EQ(f.gRet, platform::kAnswerNo);
+    EXPECT_TRUE(fake::TheDesktop().menuRemoved.empty());
     EXPECT_EQ(FoldersWith(kGraphic) + FoldersWith(kOldGraphic), 2 * folders.size());
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), "/programs/SarvoChanger");
     ExpectDone(f.cmdSarvoUninst2, kV2);
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
     EXPECT_EQ(FoldersWith(kGraphic), 0u);
+    EXPECT_EQ(fake::TheDesktop().menuRemoved, (std::vector<std::string>{"sarvo-backdrop-changer", "sarvo-setting-tool"}));
     for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"),
               "|102");
@@ -100,6 +103,7 @@ TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     Install();
     fake::ResetDesktop();
     ExpectDone(f.cmdSarvoUninst1, kV1);
+    EXPECT_TRUE(fake::TheDesktop().menuRemoved.empty());
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
     EXPECT_TRUE(FoldersWith(kOldGraphic) == 0u && FoldersWith(kGraphic) == folders.size() && fake::TheDesktop().applied.empty());
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
@@ -128,6 +132,7 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndStepsThatFailAreListedAft
     std::string why;
     ASSERT_FALSE(platform::DeleteFileIfPresent(stuck.string(), why));
     fake::TheDesktop().applySucceeds = false;
+    fake::TheDesktop().menuLeft = {"cannot delete /apps/sarvo.desktop: busy"};
     // On Linux a folder in place of the autostart entry and the key file stands in for a refusing registry.
     const bool storeRefuses = platform::kPathSeparator == '/';
     const fs::path blocked[] = {user / "config" / "autostart" / "SarvoChanger.desktop",
@@ -143,7 +148,8 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndStepsThatFailAreListedAft
     EXPECT_EQ(shown[1].text, std::string(kV2) + "をアンインストールしました。\r\nただし、次のものは削除できませんでした。" +
                                  (storeRefuses ? "\r\n・起動時の登録（SarvoChanger）：" + entry : "") + "\r\n・" + why +
                                  (storeRefuses ? "\r\n・壁紙の設定（Wallpaper）" + refused : "") +
-                                 "\r\n・デスクトップの壁紙：" + fake::TheDesktop().applyFailure);
+                                 "\r\n・デスクトップの壁紙：" + fake::TheDesktop().applyFailure +
+                                 "\r\n・cannot delete /apps/sarvo.desktop: busy");
     EXPECT_EQ(shown[1].style, platform::kIconError);
     EXPECT_EQ(FoldersWith(kGraphic), 1u);  // every other step still ran
     if (!storeRefuses) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SarvoChanger.exe under Wine, checked from outside (the settings file's bytes,
 # the registry, the bitmap's pixels, the programs started):
-#   changer_test.sh completed|link_loops|windows_xp|more_formats
+#   changer_test.sh completed|link_loops|windows_xp|more_formats|monitors
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoChanger.exe" "$program/"
@@ -87,6 +87,17 @@ more_formats)
     run_raw SarvoChanger.exe
     assert_eq "$status $(registry_wallpaper)" "0 $bitmap_win" "exit code, the desktop's bitmap"
     assert_bitmap_of "$pictures/写真.PNG" 1 "the PNG (16 bits a sample, cut or rounded to 8)"
+    ;;
+monitors)
+    # Monitors=1 changes nothing on Windows: the one picture is the bitmap, and no record of monitors is made.
+    cp "$SARVO_PICTURES/sample.gif" "$pictures/only.gif"
+    ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'Monitors=1' > "$settings"
+    run_raw SarvoChanger.exe
+    assert_eq "$status $(registry_wallpaper)" "0 $bitmap_win" "exit code, the desktop's bitmap"
+    assert_file_lines "$settings" "the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" 'Monitors=1' \
+        "WallPaper=$(win "$pictures")\\only.gif"
+    assert_bitmap_of "$pictures/only.gif" 0 "the one picture"
+    [[ ! -e "$(dirname "$bitmap")/SarvoChangerMonitors.txt" ]] || fail "a record of monitors was made"
     ;;
 *) fail "unknown scenario: $scenario" ;;
 esac

@@ -1,6 +1,7 @@
 #include "core/pure/compose.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace sarvo {
 
@@ -11,27 +12,25 @@ std::uint32_t Pixel(const unsigned char* bgr) {
            bgr[0];
 }
 
-// Division rounding towards minus infinity, so that centring shifts a larger
-// picture the same way as a smaller one.
-int FloorHalf(int value) { return value >= 0 ? value / 2 : -((-value + 1) / 2); }
-
-// The picture pixel at a monitor's local position for stretching: the one
-// under the centre of the screen pixel.
-int NearestSource(int local, int screenSize, int pictureSize) {
-    const long long scaled = (2LL * local + 1) * pictureSize / (2LL * screenSize);
-    return static_cast<int>(scaled);
-}
-
 // One row of one monitor: columns [from, to) of the screen row `out`, for the
 // monitor-local row `localY`.
-void ComposeMonitorRow(const BgrPicture& picture, Placement placement, const ScreenRect& m,
+void ComposeMonitorRow(const BgrPicture& picture, Placement placement, const ScreenRect& m, const ScreenRect& area,
                        int localY, int from, int to, std::uint32_t* out) {
     const int pw = picture.width;
     const int ph = picture.height;
     switch (placement) {
+        case Placement::Span: {
+            const int sy = m.y + localY - area.y;
+            std::fill(out + from, out + to, 0u);
+            if (sy < 0 || sy >= ph) return;
+            const unsigned char* row = picture.Row(sy);
+            const int last = std::min(to, area.x + pw);
+            for (int x = std::max(from, area.x); x < last; ++x) out[x] = Pixel(row + 3 * (x - area.x));
+            return;
+        }
         case Placement::Centre: {
-            const int top = FloorHalf(m.height - ph);
-            const int left = FloorHalf(m.width - pw);
+            const int top = CentredOffset(m.height, ph);
+            const int left = CentredOffset(m.width, pw);
             const int sy = localY - top;
             std::fill(out + from, out + to, 0u);
             if (sy < 0 || sy >= ph) return;
@@ -62,6 +61,31 @@ void ComposeMonitorRow(const BgrPicture& picture, Placement placement, const Scr
 
 }  // namespace
 
+// Division rounding towards minus infinity, so that centring shifts a larger
+// picture the same way as a smaller one.
+int CentredOffset(int screenSize, int pictureSize) {
+    const int value = screenSize - pictureSize;
+    return value >= 0 ? value / 2 : -((-value + 1) / 2);
+}
+
+int NearestSource(int local, int screenSize, int pictureSize) {
+    const long long scaled = (2LL * local + 1) * pictureSize / (2LL * screenSize);
+    return static_cast<int>(scaled);
+}
+
+ScreenRect DesktopArea(std::span<const ScreenRect> monitors) {
+    long long x0 = LLONG_MAX, y0 = LLONG_MAX, x1 = LLONG_MIN, y1 = LLONG_MIN;
+    for (const ScreenRect& m : monitors) {
+        if (m.width <= 0 || m.height <= 0) continue;
+        x0 = std::min<long long>(x0, m.x);
+        y0 = std::min<long long>(y0, m.y);
+        x1 = std::max<long long>(x1, static_cast<long long>(m.x) + m.width);
+        y1 = std::max<long long>(y1, static_cast<long long>(m.y) + m.height);
+    }
+    if (x0 > x1 || x1 - x0 > INT_MAX || y1 - y0 > INT_MAX) return {};
+    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
+}
+
 BgrPicture PictureOf(const Bitmap& bitmap) {
     if (bitmap.Empty()) return {};
     return {bitmap.Row(0), -static_cast<std::ptrdiff_t>(bitmap.Stride()), bitmap.Width(),
@@ -75,6 +99,7 @@ void ComposeRows(const BgrPicture& picture, Placement placement,
     const std::size_t width = static_cast<std::size_t>(screenWidth);
     std::fill(out, out + width * static_cast<std::size_t>(rowCount), 0u);
     if (picture.width <= 0 || picture.height <= 0) return;
+    const ScreenRect area = DesktopArea(monitors);
     for (int r = 0; r < rowCount; ++r) {
         const int y = firstRow + r;
         std::uint32_t* row = out + width * static_cast<std::size_t>(r);
@@ -83,7 +108,7 @@ void ComposeRows(const BgrPicture& picture, Placement placement,
             const int from = std::max(0, m.x);
             const int to = std::min(screenWidth, m.x + m.width);
             if (from >= to) continue;
-            ComposeMonitorRow(picture, placement, m, y - m.y, from, to, row);
+            ComposeMonitorRow(picture, placement, m, area, y - m.y, from, to, row);
         }
     }
 }

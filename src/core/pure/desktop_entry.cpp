@@ -111,6 +111,52 @@ std::optional<std::vector<std::string>> SplitExec(std::string_view exec) {
     return arguments;
 }
 
+// Calls `take` with each key and value of the [Desktop Entry] group, blanks
+// around both trimmed, string escapes left as they are.
+template <typename Take>
+void ForEachEntryKey(std::string_view fileText, Take take) {
+    bool inGroup = false;
+    while (!fileText.empty()) {
+        const std::size_t end = fileText.find('\n');
+        std::string_view line = fileText.substr(0, end);
+        fileText.remove_prefix(end == std::string_view::npos ? fileText.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line.front() == '#') continue;
+        if (line.front() == '[') {
+            inGroup = line == "[" + std::string(kGroup) + "]";
+            continue;
+        }
+        if (!inGroup) continue;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) continue;
+        take(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
+    }
+}
+
+// The key whose value "true" marks a menu entry as the suite's own.
+constexpr std::string_view kSuiteMark = "X-Sarvo-Backdrop-Changer";
+
+bool FitsText(std::string_view text) { return !text.empty() && !HasControl(text) && IsValidUtf8(text); }
+
+bool FitsProgram(std::string_view program) { return FitsText(program) && program.front() == '/'; }
+
+// An id of an entry or action: the characters the format allows in an
+// action's name, which are safe in a file name too.
+bool FitsId(std::string_view id) {
+    if (id.empty()) return false;
+    for (const char c : id)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-')) return false;
+    return true;
+}
+
+// The Exec value that starts `program` with `argument` (none when empty),
+// before the string escape.
+std::string ExecLine(std::string_view program, std::string_view argument) {
+    std::string line = "env " + QuoteExecArgument(program);
+    if (!argument.empty()) line += " " + QuoteExecArgument(argument);
+    return line;
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view text) {
@@ -188,6 +234,43 @@ std::optional<std::string> DesktopEntryFor(std::string_view name, std::string_vi
     return text;
 }
 
+std::optional<std::string> MenuEntryFileFor(const MenuEntry& entry) {
+    if (!FitsId(entry.id) || !FitsText(entry.name) || !FitsProgram(entry.program)) return std::nullopt;
+    if (!entry.comment.empty() && !FitsText(entry.comment)) return std::nullopt;
+    std::string actions;
+    for (const MenuAction& action : entry.actions) {
+        if (!FitsId(action.id) || !FitsText(action.name) || !FitsProgram(action.program)) return std::nullopt;
+        if (!action.argument.empty() && !FitsText(action.argument)) return std::nullopt;
+        actions += action.id + ";";
+    }
+    std::string text = "[Desktop Entry]\n";
+    text += "Type=Application\n";
+    text += "Version=1.4\n";
+    text += "Name=" + EscapeDesktopString(entry.name) + "\n";
+    if (!entry.comment.empty()) text += "Comment=" + EscapeDesktopString(entry.comment) + "\n";
+    text += "Icon=" + entry.id + "\n";
+    text += "Exec=" + EscapeDesktopString(ExecLine(entry.program, "")) + "\n";
+    text += "TryExec=" + EscapeDesktopString(entry.program) + "\n";
+    text += "Terminal=false\n";
+    text += "Categories=Settings;DesktopSettings;\n";
+    if (!actions.empty()) text += "Actions=" + actions + "\n";
+    text += std::string(kSuiteMark) + "=true\n";
+    for (const MenuAction& action : entry.actions) {
+        text += "\n[Desktop Action " + action.id + "]\n";
+        text += "Name=" + EscapeDesktopString(action.name) + "\n";
+        text += "Exec=" + EscapeDesktopString(ExecLine(action.program, action.argument)) + "\n";
+    }
+    return text;
+}
+
+bool IsSuiteMenuEntry(std::string_view fileText) {
+    bool marked = false;
+    ForEachEntryKey(fileText, [&](std::string_view key, std::string_view value) {
+        if (key == kSuiteMark) marked = value == "true";
+    });
+    return marked;
+}
+
 std::optional<std::string> ProgramOfExecValue(std::string_view exec) {
     const auto arguments = SplitExec(exec);
     if (!arguments) return std::nullopt;
@@ -202,24 +285,9 @@ std::optional<std::string> ProgramOfExecValue(std::string_view exec) {
 }
 
 std::optional<std::string> ProgramOfDesktopEntry(std::string_view fileText) {
-    bool inGroup = false;
     std::optional<std::string_view> exec, type;
     bool hidden = false, disabled = false;
-    while (!fileText.empty()) {
-        const std::size_t end = fileText.find('\n');
-        std::string_view line = fileText.substr(0, end);
-        fileText.remove_prefix(end == std::string_view::npos ? fileText.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty() || line.front() == '#') continue;
-        if (line.front() == '[') {
-            inGroup = line == "[" + std::string(kGroup) + "]";
-            continue;
-        }
-        if (!inGroup) continue;
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos) continue;
-        const std::string_view key = Trim(line.substr(0, equals));
-        const std::string_view value = Trim(line.substr(equals + 1));
+    ForEachEntryKey(fileText, [&](std::string_view key, std::string_view value) {
         if (key == "Exec")
             exec = value;
         else if (key == "Type")
@@ -228,7 +296,7 @@ std::optional<std::string> ProgramOfDesktopEntry(std::string_view fileText) {
             hidden = value == "true";
         else if (key == "X-GNOME-Autostart-enabled")
             disabled = value == "false";
-    }
+    });
     if (!exec || hidden || disabled || type != std::string_view("Application")) return std::nullopt;
     const auto unescaped = UnescapeString(*exec);
     if (!unescaped) return std::nullopt;

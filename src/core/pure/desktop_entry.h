@@ -1,6 +1,7 @@
 // Desktop Entry files (the freedesktop.org format of .desktop files), as far
 // as the suite writes and reads them: the log-on entry that starts one
-// program, with no argument, at each log-on (XDG autostart).
+// program, with no argument, at each log-on (XDG autostart), and the suite's
+// entries in the application menu.
 //
 // Two layers of escaping meet in an Exec line. The program path is first
 // quoted as one argument of the command line: inside double quotes, '"',
@@ -16,6 +17,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "core/pure/menu_entries.h"
 
 namespace sarvo {
 
@@ -44,6 +47,21 @@ std::optional<std::string> ProgramOfDesktopEntry(std::string_view fileText);
 // The program of one Exec value (string escapes already undone), under the
 // same rules as ProgramOfDesktopEntry.
 std::optional<std::string> ProgramOfExecValue(std::string_view exec);
+
+// The application-menu entry file for `entry`: its Exec and each action's
+// quoted as the log-on entry's (an action's argument quoted too), TryExec
+// naming the program, Icon the entry's id, and the key that marks the file
+// as the suite's own (IsSuiteMenuEntry). Nothing when the file cannot hold
+// the entry faithfully: any program path that DesktopEntryFor refuses, a
+// text that is empty (the id, the name, an action's name) or holds a
+// control character or is not UTF-8, an id or action id with other
+// characters than letters, digits and '-'.
+std::optional<std::string> MenuEntryFileFor(const MenuEntry& entry);
+
+// Whether `fileText` carries the suite's mark in its [Desktop Entry] group:
+// a menu entry of the suite's making, which the suite may replace or
+// remove. Every other file is left as it is.
+bool IsSuiteMenuEntry(std::string_view fileText);
 
 // Whether `text` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);

@@ -58,6 +58,7 @@ std::string_view PlacementName(Placement placement) {
         case Placement::Centre: return "centre";
         case Placement::Tile: return "tile";
         case Placement::Stretch: return "stretch";
+        case Placement::Span: return "span";
     }
     return "centre";
 }

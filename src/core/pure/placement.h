@@ -8,7 +8,9 @@
 
 namespace sarvo {
 
-enum class Placement { Centre, Tile, Stretch };
+// Span is no choice of the user's: it shows a bitmap composed for the whole
+// desktop area (a picture per monitor) at its own size across the monitors.
+enum class Placement { Centre, Tile, Stretch, Span };
 
 // The placement for the stored pair. The pairs that the settings tool writes
 // are "0"/"0" centred, "1"/"0" tiled and "0"/"2" stretched. Values are read
@@ -28,7 +30,7 @@ std::optional<int> PlacementListIndex(std::string_view tileWallpaper, std::strin
 // item `index`; nothing for an index outside 0 to 2.
 std::optional<std::pair<const char*, const char*>> PlacementListValues(int index);
 
-// "centre", "tile" or "stretch", for messages and logs.
+// "centre", "tile", "stretch" or "span", for messages and logs.
 std::string_view PlacementName(Placement placement);
 
 }  // namespace sarvo

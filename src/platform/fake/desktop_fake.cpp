@@ -1,6 +1,7 @@
 #include "platform/fake/desktop_fake.h"
 
 #include "platform/keys.h"
+#include "platform/menu.h"
 #include "platform/process.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
@@ -76,6 +77,17 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     return true;
 }
 
+bool ApplySpannedWallpaper(const std::string& path, std::string& why) {
+    auto& d = fake::TheDesktop();
+    if (!d.applySucceeds) {
+        why = d.applyFailure;
+        return false;
+    }
+    d.appliedSpanned.push_back(path);
+    why = d.applyNote;
+    return true;
+}
+
 std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return {bitmapPath + "-copy.png"}; }
 
 bool StoredWallpaperIsTheDesktops() { return fake::TheDesktop().storeHoldsEveryWallpaper; }
@@ -101,11 +113,31 @@ bool OpenWebAddress(const std::string& address, std::string& why) {
     return Open(fake::TheDesktop().openedAddresses, address, why);
 }
 
+MenuResult PutIntoMenu(const std::vector<MenuEntry>& entries, std::string& why) {
+    auto& d = fake::TheDesktop();
+    if (d.menuResult != MenuResult::Unfit) d.menu = entries;
+    why = d.menuWhy;
+    return d.menuResult;
+}
+
+void RemoveFromMenu(const std::vector<MenuEntry>& entries, std::vector<std::string>& left) {
+    auto& d = fake::TheDesktop();
+    for (const MenuEntry& entry : entries) d.menuRemoved.push_back(entry.id);
+    left.insert(left.end(), d.menuLeft.begin(), d.menuLeft.end());
+}
+
 bool PrimaryScreenSize(int& width, int& height) {
     const auto& d = fake::TheDesktop();
     width = d.screenKnown ? d.screenWidth : 0;
     height = d.screenKnown ? d.screenHeight : 0;
     return d.screenKnown;
+}
+
+std::vector<DesktopMonitor> DesktopMonitors() {
+    const auto& d = fake::TheDesktop();
+    if (!d.monitors.empty()) return d.monitors;
+    if (!d.screenKnown) return {};
+    return {{{0, 0, d.screenWidth, d.screenHeight}, true, ""}};
 }
 
 }  // namespace sarvo::platform

@@ -81,6 +81,26 @@ std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t cou
     return bytes;
 }
 
+std::vector<unsigned char> ReadFilePart(const std::string& path, std::uint64_t offset, std::size_t count) {
+    std::vector<unsigned char> bytes;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return bytes;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bytes.resize(count);
+        std::size_t got = 0;
+        while (got < count) {
+            const ssize_t n = pread(fd, bytes.data() + got, count - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+    }
+    close(fd);
+    return bytes;
+}
+
 bool OrdinaryFileExists(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;

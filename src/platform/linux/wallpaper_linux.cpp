@@ -4,13 +4,18 @@
 // turn, and only a wallpaper a desktop took is recorded as "Wallpaper".
 #include "platform/wallpaper.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <fstream>
+#include <sstream>
 
 #include "core/pure/placement.h"
 #include "deadline_linux.h"
 #include "desktop/backends.h"
 #include "desktop/presenter.h"
 #include "io_linux.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "xdg_linux.h"
 
@@ -52,6 +57,40 @@ Placement StoredPlacement() {
     return PlacementFromValues(tile, style);
 }
 
+// The bitmap shown spanned last is remembered by its file's identity
+// (device, inode, size, modification time) in $XDG_STATE_HOME: any new
+// bitmap is a new file (it is renamed into place), so a bitmap written
+// since, by a run with one picture, never passes for the spanned one.
+std::string SpannedMark() { return linux_xdg::StateHome() + "/" + linux_xdg::kSuiteFolder + "/spanned"; }
+
+std::string Identity(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return "";
+    std::ostringstream identity;
+    identity << st.st_dev << ' ' << st.st_ino << ' ' << st.st_size << ' ' << st.st_mtim.tv_sec << '.'
+             << st.st_mtim.tv_nsec << '\n'
+             << path << '\n';
+    return identity.str();
+}
+
+bool ShownSpanned(const std::string& path) {
+    std::ifstream mark(SpannedMark(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(mark)), std::istreambuf_iterator<char>());
+    return !text.empty() && text == Identity(path);
+}
+
+// Only what a later apply of the same file shows depends on it, so a mark
+// that cannot be written is let go.
+void MarkSpanned(const std::string& path) {
+    const std::string identity = Identity(path);
+    if (identity.empty() || !linux_xdg::MakeFolders(linux_xdg::StateHome() + "/" + linux_xdg::kSuiteFolder)) return;
+    FileReplacement mark(SpannedMark(), Durability::Remakable);
+    mark.Reserve(identity.size());
+    mark.WriteAt(0, reinterpret_cast<const unsigned char*>(identity.data()), identity.size());
+    std::string ignored;
+    mark.Commit(ignored);
+}
+
 std::vector<const DesktopBackend*> Candidates(const Environment& environment, std::string& why) {
     std::string storedChoice;
     RegistryReadString(kStoredChoiceKey, kStoredChoiceValue, storedChoice);
@@ -79,7 +118,11 @@ bool WallpaperAvailable(std::string& why) {
                      [](const DesktopBackend&, std::string&) { return true; }, why) != nullptr;
 }
 
-bool ApplyWallpaper(const std::string& path, std::string& why) {
+namespace {
+
+// Shows `path` (the empty path removes the wallpaper) spanned, or with the
+// stored placement unless the file is the one last shown spanned.
+bool Apply(const std::string& path, bool spanned, std::string& why) {
     const linux_deadline::Step timed(path.empty() ? "removing the wallpaper" : "showing the wallpaper");
     why.clear();
     const Environment environment = ProcessEnvironment();
@@ -90,11 +133,13 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
         if (!change.Begin(why)) return false;
         std::string shown;
         RegistryReadString(kDesktopKey, "Wallpaper", shown);
-        const Placement placement = StoredPlacement();
+        const Placement placement =
+            spanned || (!path.empty() && ShownSpanned(path)) ? Placement::Span : StoredPlacement();
         const auto step = [&](const DesktopBackend& backend, std::string& reason) {
             return path.empty() ? backend.clear(reason) : backend.apply(path, placement, reason);
         };
         if (ServeWith(candidates, environment, DesktopBackends(), step, why) == nullptr) return false;
+        if (spanned) MarkSpanned(path);
         // The copies handed to the desktop are of no use without a wallpaper.
         if (path.empty() && !shown.empty()) presenter::RemoveHanded(shown);
     }
@@ -103,6 +148,12 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
         why = "the wallpaper is shown, but it could not be recorded as \"Wallpaper\" in the registry store";
     return true;
 }
+
+}  // namespace
+
+bool ApplyWallpaper(const std::string& path, std::string& why) { return Apply(path, false, why); }
+
+bool ApplySpannedWallpaper(const std::string& path, std::string& why) { return Apply(path, true, why); }
 
 std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return presenter::HandedFiles(bitmapPath); }
 

@@ -119,13 +119,19 @@ std::vector<Monitor> Monitors(Display* display) {
         (major > 1 || (major == 1 && minor >= 5))) {
         int count = 0;
         if (XRRMonitorInfo* info = XRRGetMonitors(display, RootWindow(display, screen), True, &count)) {
-            for (int i = 0; i < count; ++i)
-                monitors.push_back({{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0});
+            for (int i = 0; i < count; ++i) {
+                std::string name;
+                if (char* atom = info[i].name != None ? XGetAtomName(display, info[i].name) : nullptr) {
+                    name = atom;
+                    XFree(atom);
+                }
+                monitors.push_back({{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0, name});
+            }
             XRRFreeMonitors(info);
         }
     }
     if (monitors.empty())
-        monitors.push_back({{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)}, true});
+        monitors.push_back({{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)}, true, ""});
     return monitors;
 }
 

@@ -62,6 +62,7 @@ bool ParseDisplayName(std::string_view name, DisplayAddress& address);
 struct Monitor {
     ScreenRect rect;
     bool primary = false;
+    std::string name;  // RandR's name for it ("HDMI-1"); empty for the whole screen
 };
 
 // The monitors of the default screen as RandR 1.5 reports them, in its

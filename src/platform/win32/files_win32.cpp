@@ -276,6 +276,26 @@ std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t cou
     return bytes;
 }
 
+std::vector<unsigned char> ReadFilePart(const std::string& path, std::uint64_t offset, std::size_t count) {
+    std::vector<unsigned char> bytes;
+    std::string ansi, why;
+    if (!Ansi(path, ansi, why)) return bytes;
+    HANDLE file = CreateFileA(ansi.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    if (GetFileType(file) == FILE_TYPE_DISK) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        bytes.resize(count);
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(count), &read, &at)) read = 0;
+        bytes.resize(read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
 bool OrdinaryFileExists(const std::string& path) {
     std::string ansi, why;
     if (path.empty() || !Ansi(path, ansi, why)) return false;

@@ -14,4 +14,13 @@ bool PrimaryScreenSize(int& width, int& height) {
     return false;
 }
 
+// The primary monitor alone: Windows' spanning style would replace the
+// placement values the settings window reads, so a picture per monitor is
+// not offered here.
+std::vector<DesktopMonitor> DesktopMonitors() {
+    int width = 0, height = 0;
+    if (!PrimaryScreenSize(width, height)) return {};
+    return {{{0, 0, width, height}, true, ""}};
+}
+
 }  // namespace sarvo::platform

@@ -72,6 +72,10 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
     return true;
 }
 
+// Never asked for: Windows lists its primary monitor alone (screen.h), so
+// the changer composes no bitmap to span. Shown as any other would be.
+bool ApplySpannedWallpaper(const std::string& path, std::string& why) { return ApplyWallpaper(path, why); }
+
 // Windows reads the bitmap itself.
 std::vector<std::string> BitmapCopies(const std::string&) { return {}; }
 

@@ -16,7 +16,9 @@
 #include "desktop/backend_sway.h"
 #include "desktop/backend_wlroots.h"
 #include "desktop/backends.h"
+#include "core/pure/desktop_entry.h"
 #include "picture_test_support.h"
+#include "platform/menu.h"
 #include "platform/process.h"
 #include "deadline_linux.h"
 #include "platform/program.h"
@@ -357,4 +359,50 @@ TEST(Swaybg, ANewOneThatCannotBeRecordedIsEndedAndTheApplyFails) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!Ended(pid) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(Ended(pid)) << "the unrecorded swaybg still runs";
+}
+
+// The menu's files: ours written whole, once, and again for programs moved elsewhere; another's file under
+// the same name never replaced nor removed; a folder no entry can name gets nothing at all.
+TEST(Menu, OursAreWrittenOnceAndReplacedWhenMovedOthersStayAndAnUnfitFolderGetsNothing) {
+    test::TempDir home;
+    setenv("XDG_DATA_HOME", home.str().c_str(), 1);
+    const fs::path apps = home.path() / "applications", icons = home.path() / "icons" / "hicolor";
+    const fs::path changerEntry = apps / "sarvo-backdrop-changer.desktop", toolEntry = apps / "sarvo-setting-tool.desktop";
+    const fs::path changerIcon = icons / "16x16" / "apps" / "sarvo-backdrop-changer.png";
+    const fs::path toolIcon = icons / "48x48" / "apps" / "sarvo-setting-tool.png";
+    std::string why;
+    EXPECT_EQ(PutIntoMenu(SuiteMenuEntries("/a\xff/SarvoChanger", "/a\xff/SarvoSetTool"), why), MenuResult::Unfit);
+    EXPECT_FALSE(fs::exists(home.path() / "applications"));
+    EXPECT_FALSE(fs::exists(home.path() / "icons"));
+    const std::vector<MenuEntry> entries = SuiteMenuEntries("/a/SarvoChanger", "/a/SarvoSetTool");
+    ASSERT_EQ(PutIntoMenu(entries, why), MenuResult::Written) << why;
+    EXPECT_EQ(ReadFile(changerEntry), MenuEntryFileFor(entries[0]));
+    EXPECT_EQ(ReadFile(toolIcon), ReadFile(fs::path(SARVO_RESOURCES) / "setting_tool-48.png"));
+    EXPECT_EQ(ReadFile(changerIcon), ReadFile(fs::path(SARVO_RESOURCES) / "changer-16.png"));
+    EXPECT_TRUE(fs::exists(apps / "mimeinfo.cache")) << "the desktop's cache of the folder made again";
+    EXPECT_EQ(PutIntoMenu(entries, why), MenuResult::Unchanged) << why;
+
+    const std::string others = "[Desktop Entry]\nType=Application\nName=Other\nExec=other\n";
+    WriteFile(toolEntry, others);
+    WriteFile(changerIcon, "another picture");
+    const std::vector<MenuEntry> moved = SuiteMenuEntries("/b/SarvoChanger", "/b/SarvoSetTool");
+    EXPECT_EQ(PutIntoMenu(moved, why), MenuResult::Failed);
+    EXPECT_NE(why.find(toolEntry.string()), std::string::npos) << why;
+    EXPECT_EQ(ReadFile(changerEntry), MenuEntryFileFor(moved[0]));
+    EXPECT_EQ(ReadFile(toolEntry), others);
+    EXPECT_EQ(ReadFile(changerIcon), "another picture");
+
+    WriteFile(apps / "neighbour.desktop", others);
+    std::vector<std::string> left;
+    RemoveFromMenu(entries, left);
+    EXPECT_TRUE(left.empty());
+    EXPECT_FALSE(fs::exists(changerEntry));
+    EXPECT_FALSE(fs::exists(toolIcon));
+    EXPECT_EQ(ReadFile(toolEntry), others);
+    EXPECT_EQ(ReadFile(changerIcon), "another picture");
+    EXPECT_EQ(ReadFile(apps / "neighbour.desktop"), others);
+    fs::create_directories(changerEntry);  // what cannot be read may be ours: it is named as left
+    RemoveFromMenu(entries, left);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_NE(left[0].find(changerEntry.string()), std::string::npos) << left[0];
 }

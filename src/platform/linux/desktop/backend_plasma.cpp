@@ -60,7 +60,24 @@ bool TiledPluginInstalled() {
 
 bool Connect(std::string& why) { return Evaluate("", why); }
 
+// A bitmap made for the whole desktop: each screen's desktop is given its
+// own part.
+bool ApplyParts(const std::string& bitmap, std::string& why) {
+    std::vector<presenter::HandedPart> parts;
+    if (!presenter::PrepareParts(bitmap, DesktopMode::Plasma, parts, why)) return false;
+    std::vector<PlasmaScreenPicture> pictures;
+    for (const presenter::HandedPart& part : parts)
+        pictures.push_back({part.rect.x, part.rect.y, presenter::FileUri(part.handed.path)});
+    if (!Evaluate(PlasmaScreensScript(pictures, parts.front().handed.mode), why)) {
+        presenter::DiscardParts(parts);
+        return false;
+    }
+    presenter::KeepParts(bitmap, parts);
+    return true;
+}
+
 bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
+    if (placement == Placement::Span) return ApplyParts(bitmap, why);
     const bool tiledPlugin = placement == Placement::Tile && TiledPluginInstalled();
     presenter::Handed handed;
     // With the tiling plugin the picture is handed as it is.
@@ -115,6 +132,27 @@ std::string PlasmaPictureScript(std::string_view uri, std::string_view plugin, s
         "    d.writeConfig('Image', " + JsQuoted(uri) + ");\n";
     if (!fillMode.empty()) script += "    d.writeConfig('FillMode', " + std::string(fillMode) + ");\n";
     return script + "}\n";
+}
+
+std::string PlasmaScreensScript(const std::vector<PlasmaScreenPicture>& pictures, std::string_view fillMode) {
+    std::string script = "var pictures = [";
+    for (const PlasmaScreenPicture& p : pictures)
+        script += (&p == &pictures.front() ? "" : ", ") + std::string("[") + std::to_string(p.x) + ", " +
+                  std::to_string(p.y) + ", " + JsQuoted(p.uri) + "]";
+    return script +
+           "];\n"
+           "var all = desktops();\n"
+           "for (var i = 0; i < all.length; i++) {\n"
+           "    var d = all[i];\n"
+           "    var g = screenGeometry(d.screen);\n"
+           "    for (var j = 0; j < pictures.length; j++) {\n"
+           "        if (pictures[j][0] != g.x || pictures[j][1] != g.y) continue;\n"
+           "        d.wallpaperPlugin = 'org.kde.image';\n"
+           "        d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];\n"
+           "        d.writeConfig('Image', pictures[j][2]);\n"
+           "        d.writeConfig('FillMode', " + std::string(fillMode) + ");\n"
+           "    }\n"
+           "}\n";
 }
 
 std::string PlasmaClearScript() {

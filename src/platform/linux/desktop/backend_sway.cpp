@@ -89,7 +89,32 @@ bool Connect(std::string& why) {
     return Open(socket, linux_socket::After(kAnswerMs), why);
 }
 
+// A bitmap made for the whole desktop: each output is given its own part,
+// all in one request.
+bool ApplyParts(const std::string& bitmap, std::string& why) {
+    std::vector<presenter::HandedPart> parts;
+    if (!presenter::PrepareParts(bitmap, DesktopMode::Sway, parts, why)) return false;
+    std::string command;
+    for (const presenter::HandedPart& part : parts) {
+        const std::string output = SwayQuoted(part.output), path = SwayQuoted(part.handed.path);
+        if (output.empty() || path.empty()) {
+            why = "sway cannot be handed a name that holds a line break: " + part.output + ", " + part.handed.path;
+            presenter::DiscardParts(parts);
+            return false;
+        }
+        command += (command.empty() ? "" : "; ") + std::string("output ") + output + " bg " + path + " " +
+                   part.handed.mode + " #000000";
+    }
+    if (!RunCommand(command, why)) {
+        presenter::DiscardParts(parts);
+        return false;
+    }
+    presenter::KeepParts(bitmap, parts);
+    return true;
+}
+
 bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
+    if (placement == Placement::Span) return ApplyParts(bitmap, why);
     presenter::Handed handed;
     if (!presenter::Prepare(bitmap, placement, DesktopMode::Sway, presenter::Format::Png, handed, why)) return false;
     if (access(handed.path.c_str(), R_OK) != 0) {

@@ -109,14 +109,15 @@ bool Record(const SwaybgProcess& swaybg, std::string& why) {
     return ok;
 }
 
-// Starts swaybg with `arguments`, ends the previous one once the new one
-// has had time to draw, and records the new one.
+// Starts swaybg with `arguments` (each output's, after its "-o"), ends the
+// previous one once the new one has had time to draw, and records the new
+// one.
 bool RunSwaybg(const std::vector<std::string>& arguments, std::string& why) {
     if (!linux_xdg::MakeFolders(StateFolder())) {
         why = "cannot make the folder " + StateFolder();
         return false;
     }
-    std::vector<std::string> argv{"swaybg", "-o", "*"};
+    std::vector<std::string> argv{"swaybg"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     const std::string log = StateFolder() + "/swaybg.log";
     int pid = 0;
@@ -153,11 +154,28 @@ bool SwaybgConnect(std::string& why) {
     return false;
 }
 
+// A bitmap made for the whole desktop: one swaybg shows each output its own
+// part.
+bool SwaybgApplyParts(const std::string& bitmap, std::string& why) {
+    std::vector<presenter::HandedPart> parts;
+    if (!presenter::PrepareParts(bitmap, DesktopMode::Swaybg, parts, why)) return false;
+    std::vector<std::string> arguments;
+    for (const presenter::HandedPart& part : parts)
+        arguments.insert(arguments.end(), {"-o", part.output, "-i", part.handed.path, "-m", part.handed.mode, "-c", "#000000"});
+    if (!RunSwaybg(arguments, why)) {
+        presenter::DiscardParts(parts);
+        return false;
+    }
+    presenter::KeepParts(bitmap, parts);
+    return true;
+}
+
 bool SwaybgApply(const std::string& bitmap, Placement placement, std::string& why) {
+    if (placement == Placement::Span) return SwaybgApplyParts(bitmap, why);
     presenter::Handed handed;
     if (!presenter::Prepare(bitmap, placement, DesktopMode::Swaybg, presenter::Format::Png, handed, why))
         return false;
-    if (!RunSwaybg({"-i", handed.path, "-m", handed.mode, "-c", "#000000"}, why)) {
+    if (!RunSwaybg({"-o", "*", "-i", handed.path, "-m", handed.mode, "-c", "#000000"}, why)) {
         presenter::Discard(handed);
         return false;
     }
@@ -165,7 +183,7 @@ bool SwaybgApply(const std::string& bitmap, Placement placement, std::string& wh
     return true;
 }
 
-bool SwaybgClear(std::string& why) { return RunSwaybg({"-m", "solid_color", "-c", "#000000"}, why); }
+bool SwaybgClear(std::string& why) { return RunSwaybg({"-o", "*", "-m", "solid_color", "-c", "#000000"}, why); }
 
 // hyprpaper's socket, when it runs in this Hyprland instance.
 bool HyprpaperRuns() {
@@ -187,14 +205,28 @@ bool Hyprctl(const std::vector<std::string>& arguments, std::string& why) {
     return true;
 }
 
-bool HyprpaperShow(const std::string& path, const std::string& mode, std::string& why) {
-    if (path.find(',') != std::string::npos) {
-        why = "hyprpaper cannot take a path with a comma: " + path;
+// On `monitor`, or on every one for "".
+bool HyprpaperShow(const std::string& path, const std::string& mode, std::string& why, const std::string& monitor = "") {
+    if (path.find(',') != std::string::npos || monitor.find(',') != std::string::npos) {
+        why = "hyprpaper cannot take a name with a comma: " + monitor + " " + path;
         return false;
     }
     std::string ignored;
     Hyprctl({"preload", path}, ignored);  // older hyprpaper needs it; newer ones refuse it
-    return Hyprctl({"wallpaper", "," + path + (mode.empty() ? "" : "," + mode)}, why);
+    return Hyprctl({"wallpaper", monitor + "," + path + (mode.empty() ? "" : "," + mode)}, why);
+}
+
+// A bitmap made for the whole desktop: each monitor is given its own part.
+bool HyprpaperShowParts(const std::string& bitmap, std::string& why) {
+    std::vector<presenter::HandedPart> parts;
+    if (!presenter::PrepareParts(bitmap, DesktopMode::Hyprpaper, parts, why)) return false;
+    for (const presenter::HandedPart& part : parts)
+        if (!HyprpaperShow(part.handed.path, part.handed.mode, why, part.output)) {
+            presenter::DiscardParts(parts);
+            return false;
+        }
+    presenter::KeepParts(bitmap, parts);
+    return true;
 }
 
 bool HyprlandConnect(std::string& why) {
@@ -209,6 +241,7 @@ bool HyprlandConnect(std::string& why) {
 
 bool HyprlandApply(const std::string& bitmap, Placement placement, std::string& why) {
     if (!HyprpaperRuns()) return SwaybgApply(bitmap, placement, why);
+    if (placement == Placement::Span) return HyprpaperShowParts(bitmap, why);
     presenter::Handed handed;
     if (!presenter::Prepare(bitmap, placement, DesktopMode::Hyprpaper, presenter::Format::Png, handed, why))
         return false;

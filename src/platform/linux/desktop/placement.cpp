@@ -32,12 +32,24 @@ const Row& RowOf(DesktopMode desktop) {
 
 }  // namespace
 
+// The desktops that span one picture across their monitors themselves; the
+// others are handed each output's part (presenter::PrepareOutputs).
+std::string_view SpannedValue(DesktopMode desktop) {
+    switch (desktop) {
+        case DesktopMode::GSettings: return "spanned";
+        case DesktopMode::Xfce: return "6";
+        case DesktopMode::Pcmanfm: return "screen";
+        default: return "";
+    }
+}
+
 std::string_view ModeValue(DesktopMode desktop, Placement placement) {
     const Row& row = RowOf(desktop);
     switch (placement) {
         case Placement::Centre: return row.centre;
         case Placement::Tile: return row.tile;
         case Placement::Stretch: return row.stretch;
+        case Placement::Span: return SpannedValue(desktop);
     }
     return row.centre;
 }

@@ -24,6 +24,10 @@ enum class DesktopMode {
 // the desktop's stretching value, StretchedValue).
 std::string_view ModeValue(DesktopMode desktop, Placement placement);
 
+// The desktop's value for one picture spanned across all monitors, or ""
+// when it has none.
+std::string_view SpannedValue(DesktopMode desktop);
+
 // The value that fills the screen with a picture laid out beforehand.
 std::string_view StretchedValue(DesktopMode desktop);
 

@@ -2,10 +2,12 @@
 // the mapped bitmap's rows.
 #include "desktop/presenter.h"
 
+#include <dirent.h>
 #include <png.h>
 #include <stdio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csetjmp>
 #include <cstdio>
@@ -34,6 +36,25 @@ std::string Stem(const std::string& bitmap) {
 constexpr std::array<const char*, 4> kHandedSuffixes{"-a.png", "-b.png", "-a.bmp", "-b.bmp"};
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// The outputs' parts handed for the bitmap whose stem is `stem`, found in
+// its folder: "<stem>-a1.png", "-b2.png", ...
+std::vector<std::string> Parts(const std::string& stem) {
+    std::vector<std::string> parts;
+    const std::string folder = linux_io::FolderOf(stem), name = stem.substr(folder.size() + 1);
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr) return parts;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string_view n = entry->d_name;
+        if (n.size() < name.size() + 7 || n.substr(0, name.size() + 1) != name + "-" || !n.ends_with(".png")) continue;
+        const std::string_view rest = n.substr(name.size() + 1, n.size() - name.size() - 5);
+        if ((rest[0] == 'a' || rest[0] == 'b') && rest.size() > 1 &&
+            rest.substr(1).find_first_not_of("0123456789") == std::string_view::npos)
+            parts.push_back(folder + "/" + std::string(n));
+    }
+    closedir(listing);
+    return parts;
+}
 
 // The name for the next file: the letter not in use now.
 std::string NextName(const std::string& bitmap, const char* extension) {
@@ -177,6 +198,34 @@ bool LinkOrCopy(const std::string& from, const std::string& to, std::string& why
     return PutInPlace(out, temporary, to, written, why);
 }
 
+// A monitor's part of the desktop's picture, row by row: the picture's pixels
+// where it reaches, black elsewhere.
+struct Part {
+    const BgrPicture* picture;
+    ScreenRect rect;  // in the picture's pixels
+    std::vector<unsigned char> row;
+};
+
+const unsigned char* PartRow(const void* context, int y) {
+    auto* part = static_cast<Part*>(const_cast<void*>(context));
+    std::fill(part->row.begin(), part->row.end(), 0);
+    const int sy = part->rect.y + y;
+    if (sy < 0 || sy >= part->picture->height) return part->row.data();
+    const int from = std::max(0, part->rect.x), to = std::min(part->picture->width, part->rect.x + part->rect.width);
+    if (from < to)
+        std::memcpy(part->row.data() + 3 * static_cast<std::size_t>(from - part->rect.x),
+                    part->picture->Row(sy) + 3 * static_cast<std::size_t>(from), 3 * static_cast<std::size_t>(to - from));
+    return part->row.data();
+}
+
+// The desktop area of the monitors, and the place of each monitor's part in
+// a bitmap made for it.
+ScreenRect AreaOf(const std::vector<DesktopMonitor>& monitors) {
+    std::vector<ScreenRect> rects;
+    for (const DesktopMonitor& m : monitors) rects.push_back(m.rect);
+    return DesktopArea(rects);
+}
+
 }  // namespace
 
 bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop, Format format, Handed& handed,
@@ -189,6 +238,21 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
         return false;
     }
     const std::string_view native = ModeValue(desktop, placement);
+    if (placement == Placement::Span && native.empty()) {
+        // One picture for every output: the primary monitor's part.
+        const std::vector<DesktopMonitor> monitors = DesktopMonitors();
+        const auto primary = std::find_if(monitors.begin(), monitors.end(), [](const auto& m) { return m.primary; });
+        if (primary == monitors.end()) {
+            why = "the monitors are unknown, so the wallpaper cannot be shown across them";
+            return false;
+        }
+        const ScreenRect area = AreaOf(monitors);
+        const ScreenRect& m = primary->rect;
+        Part part{&picture, {m.x - area.x, m.y - area.y, m.width, m.height},
+                  std::vector<unsigned char>(3 * static_cast<std::size_t>(m.width))};
+        handed = {NextName(bitmap, ".png"), std::string(StretchedValue(desktop))};
+        return WritePng(handed.path, {PartRow, &part, m.width, m.height}, why);
+    }
     const bool large = format == Format::Png &&
                        static_cast<long long>(picture.width) * picture.height > kLargestPngPixels;
     const bool layOut = native.empty() || large;
@@ -222,6 +286,7 @@ void Keep(const std::string& bitmap, const Handed& handed) {
     const std::string stem = Stem(bitmap);
     for (const char* suffix : kHandedSuffixes)
         if (stem + suffix != handed.path) unlink((stem + suffix).c_str());
+    for (const std::string& part : Parts(stem)) unlink(part.c_str());
 }
 
 void Discard(const Handed& handed) {
@@ -232,12 +297,57 @@ std::vector<std::string> HandedFiles(const std::string& bitmap) {
     const std::string stem = Stem(bitmap);
     std::vector<std::string> files;
     for (const char* suffix : kHandedSuffixes) files.push_back(stem + suffix);
+    for (std::string& part : Parts(stem)) files.push_back(std::move(part));
     return files;
 }
 
 void RemoveHanded(const std::string& bitmap) {
     const std::string stem = Stem(bitmap);
     for (const char* suffix : kHandedSuffixes) unlink((stem + suffix).c_str());
+    for (const std::string& part : Parts(stem)) unlink(part.c_str());
+}
+
+bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<HandedPart>& parts, std::string& why) {
+    parts.clear();
+    const std::vector<DesktopMonitor> monitors = DesktopMonitors();
+    if (monitors.empty()) {
+        why = "the monitors are unknown, so the wallpaper cannot be shown across them";
+        return false;
+    }
+    linux_files::MappedFile file;
+    if (!file.Open(bitmap, why)) return false;
+    BgrPicture picture;
+    if (!ViewBmp24(file.data(), file.size(), picture, why)) {
+        why = bitmap + ": " + why;
+        return false;
+    }
+    const ScreenRect area = AreaOf(monitors);
+    const std::string stem = Stem(bitmap);
+    const char letter = Exists(stem + "-a1.png") ? 'b' : 'a';
+    for (const DesktopMonitor& m : monitors) {
+        const std::string path = stem + "-" + letter + std::to_string(parts.size() + 1) + ".png";
+        Part part{&picture, {m.rect.x - area.x, m.rect.y - area.y, m.rect.width, m.rect.height},
+                  std::vector<unsigned char>(3 * static_cast<std::size_t>(m.rect.width))};
+        if (!WritePng(path, {PartRow, &part, m.rect.width, m.rect.height}, why)) {
+            DiscardParts(parts);
+            parts.clear();
+            return false;
+        }
+        parts.push_back({m.name, m.rect, {path, std::string(StretchedValue(desktop))}});
+    }
+    return true;
+}
+
+void KeepParts(const std::string& bitmap, const std::vector<HandedPart>& parts) {
+    const auto handed = [&](const std::string& path) {
+        return std::any_of(parts.begin(), parts.end(), [&](const HandedPart& p) { return p.handed.path == path; });
+    };
+    for (const std::string& file : HandedFiles(bitmap))
+        if (!handed(file)) unlink(file.c_str());
+}
+
+void DiscardParts(const std::vector<HandedPart>& parts) {
+    for (const HandedPart& part : parts) Discard(part.handed);
 }
 
 std::string BlackPicture(std::string& why) {

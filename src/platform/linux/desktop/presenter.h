@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pure/compose.h"
 #include "core/pure/placement.h"
 #include "desktop/placement.h"
 
@@ -54,10 +55,33 @@ void Discard(const Handed& handed);
 // After the wallpaper was removed: removes every file handed for `bitmap`.
 void RemoveHanded(const std::string& bitmap);
 
-// Every name a file handed for `bitmap` may have. The temporary files they
-// are written under carry the suite's mark, and go as leftovers
-// (RemoveTemporaryLeftovers in platform/files.h).
+// Every name a file handed for `bitmap` may have, and the outputs' parts
+// lying beside it now. The temporary files they are written under carry the
+// suite's mark, and go as leftovers (RemoveTemporaryLeftovers in
+// platform/files.h).
 std::vector<std::string> HandedFiles(const std::string& bitmap);
+
+// One output's part of a bitmap composed for the whole desktop area.
+struct HandedPart {
+    std::string output;  // the monitor's name (DesktopMonitor::name)
+    ScreenRect rect;     // and its place on the desktop
+    Handed handed;       // its file (PNG), and the desktop's stretching value
+};
+
+// For desktops that take a picture per output: for each monitor the monitor
+// service lists, a PNG of its part of `bitmap`, which covers the desktop
+// area (the monitors' bounding box), the monitor's own size, so that the
+// desktop's stretching shows it as it is; black where the bitmap does not
+// reach (monitors changed since it was made). Named "<stem>-a1.png",
+// "-a2.png", ... or "-b1.png", ..., the letter the last parts did not have.
+// False, with `why`, when the monitors are unknown or a file cannot be made;
+// none of the new files is then left.
+bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<HandedPart>& parts, std::string& why);
+
+// After the desktop took `parts`: removes every other file handed for
+// `bitmap`. After it refused them: removes them.
+void KeepParts(const std::string& bitmap, const std::vector<HandedPart>& parts);
+void DiscardParts(const std::vector<HandedPart>& parts);
 
 // A black picture of one pixel (PNG), for desktops that cannot show "no
 // wallpaper" by themselves: made in $XDG_STATE_HOME on first use. Empty,

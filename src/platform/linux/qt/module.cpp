@@ -117,13 +117,24 @@ bool QtPrimaryScreenSize(int& width, int& height) {
     return width > 0 && height > 0;
 }
 
+std::vector<DesktopMonitor> QtScreens() {
+    std::vector<DesktopMonitor> monitors;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        if (g.width() > 0 && g.height() > 0)
+            monitors.push_back({{g.x(), g.y(), g.width(), g.height()}, screen == primary, screen->name().toStdString()});
+    }
+    return monitors;
+}
+
 }  // namespace sarvo::platform::linux_qt
 
 extern "C" __attribute__((visibility("default"))) const sarvo::platform::linux_qt::Entries* sarvo_qt_start(
     const char* platforms, std::string* why) {
     using namespace sarvo::platform::linux_qt;
     static const Entries entries{kModuleVersion, ShowMessageBox, RunFormWindow, BrowseFolderDialog, InputDialog,
-                                 QtPrimaryScreenSize};
+                                 QtPrimaryScreenSize, QtScreens};
     std::string reason;
     if (!StartApplication(platforms, reason)) {
         if (why != nullptr) *why = reason;

@@ -8,13 +8,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/pure/form.h"
 #include "platform/dialogs.h"
+#include "platform/screen.h"
 
 namespace sarvo::platform::linux_qt {
 
-inline constexpr int kModuleVersion = 1;
+inline constexpr int kModuleVersion = 2;
 
 // What the module offers, with the contracts of ui.h, window.h, dialogs.h
 // and screen.h; the caller has made sure that a display can be reached.
@@ -27,6 +29,8 @@ struct Entries {
     DialogResult (*inputBox)(const std::string& caption, const std::string& prompt, const std::string& initial,
                              std::string& answer, std::string& why);
     bool (*primaryScreenSize)(int& width, int& height);
+    // Every screen at its place on the desktop, in logical pixels.
+    std::vector<DesktopMonitor> (*screens)();
 };
 
 }  // namespace sarvo::platform::linux_qt

@@ -9,6 +9,7 @@
 
 #include "core/pure/form.h"
 #include "platform/dialogs.h"
+#include "platform/screen.h"
 
 namespace sarvo::platform::linux_qt {
 
@@ -40,5 +41,7 @@ struct WaylandMode {
 // Every monitor's mode, in the compositor's order; none when the compositor
 // (WAYLAND_DISPLAY) cannot be reached or does not answer within 2 seconds.
 std::vector<WaylandMode> WaylandModes();
+
+std::vector<DesktopMonitor> QtScreens();
 
 }  // namespace sarvo::platform::linux_qt
