@@ -55,7 +55,8 @@ private:
     static constexpr int kRows = 7;
     bool started_ = false;
     long height_ = 0;
-    int top_ = 0, count_ = 0;
+    int top_ = 0;
+    int count_ = 0;
     std::vector<unsigned char> strip_;
     std::vector<bool> put_;
 };
