@@ -198,6 +198,11 @@ TEST_F(RegistryKey, ADeletedValueReadsAsAbsent) {
     EXPECT_FALSE(platform::RegistryReadString(key, "SarvoChanger", value));
 }
 
+TEST_F(RegistryKey, AValueOfAMissingKeyReadsAsAbsent) {
+    std::string value;
+    EXPECT_FALSE(platform::RegistryReadString(key + "\\none", "Absent", value));
+}
+
 TEST_F(RegistryKey, AValueThatIsNotThereCountsAsDeleted) {
     EXPECT_TRUE(platform::RegistryDeleteValue(key, "SarvoChanger"));
     EXPECT_TRUE(platform::RegistryDeleteValue(key + "\\none", "SarvoChanger"));
