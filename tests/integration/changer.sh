@@ -80,7 +80,7 @@ no-session)
     assert_eq "$RC|$(cat "$SETTINGS")" "1|$settings_before" "exit code of a stopped run|sarvoset.ini"
     cmp -s "$BITMAP" "$T/bitmap-before" || fail "the bitmap was changed"
     assert_contains "$ERR" $'SarvoBackdropChanger\n壁紙を設定できませんでした。' "message on standard error"
-    assert_contains "$ERR" "no graphical session" "reason on standard error"
+    assert_contains "$ERR" "グラフィカルなセッションではありません" "reason on standard error"
     [[ ! -e $REGISTRY ]] || fail "the registry store was written"
     ;;
 missing-decoder)

@@ -64,17 +64,18 @@ TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrderThenTheStored
         // Xwayland gives DISPLAY too, but its root window is never seen.
         {{{"WAYLAND_DISPLAY", "w"}, {"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}}, "gnome portal"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Deepin"}},
-         "- no wallpaper backend for the desktop \"Deepin\". To choose the way yourself, set "
-         "SARVO_DESKTOP_BACKEND to one of: gnome, cinnamon, mate, plasma, xfce, lxde, lxqt, sway, hyprland, "
-         "wlroots, portal, x11 (for example SARVO_DESKTOP_BACKEND=x11)."},
-        {{}, "- no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
-        {{{"DISPLAY", ""}, {"SARVO_DESKTOP_BACKEND", "x11"}}, "- no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
+         "- デスクトップ「Deepin」の壁紙を設定する方法がありません。\n方法を自分で選ぶには、SARVO_DESKTOP_BACKEND "
+         "に次のどれかを設定してください：gnome, cinnamon, mate, plasma, xfce, lxde, lxqt, sway, hyprland, wlroots, "
+         "portal, x11（例：SARVO_DESKTOP_BACKEND=x11）"},
+        {{}, "- グラフィカルなセッションではありません（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"},
+        {{{"DISPLAY", ""}, {"SARVO_DESKTOP_BACKEND", "x11"}},
+         "- グラフィカルなセッションではありません（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"},
         // The override names one backend, in any case, whatever the session.
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}, {"SARVO_DESKTOP_BACKEND", "X11"}}, "x11"},
         {{{"WAYLAND_DISPLAY", "w"}, {"SARVO_DESKTOP_BACKEND", "sway"}}, "sway"},
         {{{"DISPLAY", ":0"}, {"SARVO_DESKTOP_BACKEND", "kde"}},
-         "- unknown desktop backend \"kde\" in SARVO_DESKTOP_BACKEND (known: gnome, cinnamon, mate, plasma, xfce, "
-         "lxde, lxqt, sway, hyprland, wlroots, portal, x11)"},
+         "- SARVO_DESKTOP_BACKEND のバックエンド「kde」はありません（あるもの：gnome, cinnamon, mate, plasma, xfce, "
+         "lxde, lxqt, sway, hyprland, wlroots, portal, x11）。"},
     };
     for (const auto& [environment, candidates] : cases) EXPECT_EQ(Candidates(environment), candidates);
     // The stored choice serves unless the environment names another.
@@ -83,9 +84,8 @@ TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrderThenTheStored
     Environment overridden = gnome;
     overridden["SARVO_DESKTOP_BACKEND"] = "xfce";
     EXPECT_EQ(Candidates(overridden, "x11"), "xfce");
-    EXPECT_EQ(Candidates(gnome, "nonesuch").substr(0, 102),
-              "- unknown desktop backend \"nonesuch\" in the registry store (Software\\Sarvo Backdrop Changer, "
-              "DesktopBa");
+    EXPECT_EQ(Candidates(gnome, "nonesuch").substr(0, 103),
+              "- レジストリの Software\\Sarvo Backdrop Changer\\DesktopBackend のバックエンド「nonesuch」");
 }
 
 namespace {
@@ -119,9 +119,9 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
 
     const std::vector<const DesktopBackend*> failingOnly{&declining, &failing};
     EXPECT_EQ(ServeWith(failingOnly, environment, list, apply, why), nullptr);
-    EXPECT_EQ(why, "the desktop \"Test\" could not be reached: declining: not here; failing: refused the picture. "
-                   "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
-                   "serving (for example SARVO_DESKTOP_BACKEND=x11).");
+    EXPECT_EQ(why, "デスクトップ「Test」では、どの方法でもできませんでした。\ndeclining：not here\nfailing：refused the "
+                   "picture\n方法を自分で選ぶには、SARVO_DESKTOP_BACKEND に次のどれかを設定してください：declining, "
+                   "failing, unfit, serving（例：SARVO_DESKTOP_BACKEND=x11）");
     const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
     // sway expands a path as a shell word: every byte but letters, digits and "/ . - _" escaped.
     for (const auto& [path, quoted] : {std::pair{"/Az09/a-b_c.png", "\"/Az09/a-b_c.png\""},
@@ -155,7 +155,7 @@ TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPat
     EXPECT_TRUE(SwayReplySucceeded("[{\"success\":true},{\"success\":true}]", why));
     for (const auto& [reply, told] : {std::pair{"[{\"success\":true},{\"success\":false,\"parse_error\":true,"
                                                 "\"error\":\"Unknown \\\"bg\\\" mode\"}]", "Unknown \"bg\" mode"},
-                                      {"", "an unexpected reply: "}}) {
+                                      {"", "予期しない応答です："}}) {
         EXPECT_FALSE(SwayReplySucceeded(reply, why));
         EXPECT_EQ(why, told);
     }
@@ -181,8 +181,11 @@ TEST(DesktopWaits, TheXServerIsAskedWhereXlibGoesAndTheDesktopStepsShareOneBudge
         {"localhost:10.0", "localhost:6010"}, {"tcp/example.org:2", "example.org:6002"},
         {":sarvo-none", "-"}, {"/tmp/launch-x/org.x:0", "-"}, {"node::0", "-"}, {"", "-"}};
     for (const auto& [name, address] : names) EXPECT_EQ(AddressOf(name), address) << name;
-    // Only the time in steps counts, steps nest, and a window's time is the user's.
+    // Only the time in steps counts, steps nest, and a window's time is the user's; a long step is cut between characters.
     using linux_deadline::Step;
+    std::string longStep, longStepCut;
+    for (int i = 0; i < 50; ++i) longStep += "あ";
+    for (int i = 0; i < 39; ++i) longStepCut += "あ";
     EXPECT_EXIT(
         {
             linux_deadline::SetBudget(std::chrono::milliseconds(300));
@@ -193,12 +196,12 @@ TEST(DesktopWaits, TheXServerIsAskedWhereXlibGoesAndTheDesktopStepsShareOneBudge
             poll(nullptr, 0, 400);
             {
                 const Step b("b");
-                const Step c("c");
+                const Step c(longStep);
                 poll(nullptr, 0, 250);
             }
             std::exit(0);
         },
-        testing::ExitedWithCode(1), "^The desktop did not answer within 0.3 seconds \\(b, c\\); the run ends here.\n$");
+        testing::ExitedWithCode(1), "^デスクトップが0.3秒以内に応答しなかったので、終了します（b、" + longStepCut + "）。\n$");
     EXPECT_EXIT(
         {
             linux_deadline::SetBudget(std::chrono::milliseconds(50));
@@ -344,11 +347,11 @@ TEST(Presenter, EachPictureGetsANewNameAndWhatADesktopCannotShowIsLaidOutOnTheCa
     ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\nexit 0\n")}, 10000, result, why) && result.exitStatus == 0) << why;
 
     EXPECT_FALSE(RunAndWait({Script(dir, "slow.sh", "exec sleep 30\n")}, 100, result, why));
-    EXPECT_NE(why.find("did not end"), std::string::npos) << why;
+    EXPECT_EQ(why, "100ミリ秒以内に終了しませんでした：" + (dir.path() / "slow.sh").string());
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "the overstaying program was not reaped";
 
     EXPECT_FALSE(RunAndWait({"sarvo-no-such-program"}, 1000, result, why));
-    EXPECT_NE(why.find("not found"), std::string::npos) << why;
+    EXPECT_EQ(why, "PATH の中にプログラムが見つかりません：sarvo-no-such-program");
 }
 
 // Helpers inherit no descriptor but the standard three (not the starter's own, nor a log's), and are
@@ -401,7 +404,7 @@ TEST(Swaybg, ANewOneThatCannotBeRecordedIsEndedAndTheApplyFails) {
     Save(test::BitmapOf(2, 1, {0xff0000, 0x00ff00}), bitmap);
     std::string why;
     EXPECT_FALSE(kWlrootsBackend.apply(bitmap, Placement::Centre, why));
-    EXPECT_NE(why.find("cannot record the new swaybg"), std::string::npos) << why;
+    EXPECT_EQ(why.find("新しい swaybg を記録できませんでした"), 0u) << why;
     const int pid = std::stoi(ReadFile(stand_in + ".pid"));
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!Ended(pid) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(10));
