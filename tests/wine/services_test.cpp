@@ -44,8 +44,10 @@ TEST(AnsiText, JapaneseCrossesAsShiftJisAndWhatTheCodePageCannotHoldIsRefused) {
     for (const char* refused : {"사진.jpg", "café.jpg", "\xff\xfe.jpg"}) EXPECT_FALSE(win32::ToAnsi(refused, ansi));
     EXPECT_EQ(win32::ToAnsiLossy("사진.jpg"), "??.jpg");
     const std::string text = win32::SystemErrorText(ERROR_FILE_NOT_FOUND);  // the system's words, no line end
-    EXPECT_TRUE(!text.empty() && text != "error 2" && text.back() != '\n') << text;
-    EXPECT_EQ(win32::SystemErrorText(0x7fffffff), "error 2147483647");
+    EXPECT_NE(text, "");
+    EXPECT_NE(text, "エラー 2");
+    EXPECT_NE(text.back(), '\n') << text;
+    EXPECT_EQ(win32::SystemErrorText(0x7fffffff), "エラー 2147483647");
 }
 
 TEST(Profile, WritesAreShiftJisInAFolderEndingInABackslashByteAndReadsStopAt255BytesOnAWholeCharacter) {
