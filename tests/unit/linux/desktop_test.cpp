@@ -337,10 +337,10 @@ protected:
     void SetUp() override { Save(test::BitmapOf(3, 2, colours), bitmap); }
     // A copy prepared for MODE in FORMAT and taken (kept); its path.
     std::string Taken(DesktopMode mode, presenter::Format format) {
-        presenter::Handed handed;
-        EXPECT_TRUE(presenter::Prepare(bitmap, Placement::Centre, mode, format, handed, why)) << why;
-        presenter::Keep(bitmap, handed);
-        return handed.path;
+        presenter::Handed copy;
+        EXPECT_TRUE(presenter::Prepare(bitmap, Placement::Centre, mode, format, copy, why)) << why;
+        presenter::Keep(bitmap, copy);
+        return copy.path;
     }
     test::TempDir dir;
     const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
