@@ -202,7 +202,7 @@ bool Form1::NoWallpaper() {
     const bool stored = RegistWriteString("Wallpaper", "");
     SettingWallpaper("");
     RegistClose();
-    if (!stored) notes_ << "SarvoSetTool: the stored wallpaper could not be cleared\n";
+    if (!stored) notes_ << "SarvoSetTool: レジストリの「Wallpaper」を空にできませんでした。\n";
     return stored;
 }
 
@@ -214,7 +214,7 @@ int RunSettingTool(Form1& form, std::ostream& errors) {
     }
     std::string why;
     if (!platform::RunWindow(form.Spec(), why)) {
-        errors << "SarvoSetTool: the settings window cannot be shown: " << why << "\n";
+        errors << "SarvoSetTool: 設定のウィンドウを表示できませんでした。\n" << why << "\n";
         return 1;
     }
     return 0;
@@ -431,7 +431,7 @@ void Form1::MenuRegist() {
                       "プログラムのあるフォルダの名前に、メニューに書けない文字（UTF-8でない文字や制御文字）が含まれています。\r\n"
                       "そのような文字のない名前のフォルダに移してください。");
             break;
-        case platform::MenuResult::Failed: notes_ << "SarvoSetTool: the application menu: " << why << "\n"; break;
+        case platform::MenuResult::Failed: notes_ << "SarvoSetTool: アプリケーションメニューに登録できませんでした。\n" << why << "\n"; break;
     }
 }
 

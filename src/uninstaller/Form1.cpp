@@ -107,7 +107,7 @@ int RunUninstaller(Form1& form, std::ostream& errors) {
     form.Form_Load();
     std::string why;
     if (!platform::RunWindow(form.Spec(), why)) {
-        errors << "SarvoUninstaller: the uninstaller's window cannot be shown: " << why << "\n";
+        errors << "SarvoUninstaller: アンインストーラのウィンドウを表示できませんでした。\n" << why << "\n";
         return 1;
     }
     return 0;

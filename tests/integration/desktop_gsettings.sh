@@ -56,5 +56,5 @@ before=$(sha256sum <"$BITMAP")
 DBUS_SESSION_BUS_ADDRESS=unix:path=$T/no-bus run_changer
 assert_eq "$RC" 1 "exit code without a session bus"
 assert_contains "$ERR" "壁紙を設定できませんでした。" "message without a session bus"
-assert_contains "$ERR" "no session bus" "reason without a session bus"
+assert_contains "$ERR" "${desktop}：セッション バスに接続できませんでした（" "reason without a session bus"
 assert_eq "$(sha256sum <"$BITMAP")" "$before" "the bitmap without a session bus"

@@ -60,4 +60,4 @@ mv "$record.refuse" "$record.hang"
 without_box_module
 CHANGER_LIMIT=30 run_changer
 assert_eq "$RC" 1 "exit code with a shell that does not answer (stderr: $ERR)"
-assert_contains "$ERR" "plasma: the Plasma shell: Did not receive a reply" "the reason, before the run's own deadline"
+assert_contains "$ERR" "plasma：Plasma のシェル：Did not receive a reply" "the reason, before the run's own deadline"

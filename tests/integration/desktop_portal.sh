@@ -21,8 +21,8 @@ assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the regis
 
 why=$("$SARVO_SERVICE_TOOL" apply "" 2>&1)
 assert_eq "$?" 1 "exit code of removing the wallpaper through the portal"
-assert_contains "$why" "wlroots: swaybg ended at once" "reason of the swaybg backend"
-assert_contains "$why" "portal: the desktop portal cannot remove a wallpaper" "reason of the portal"
+assert_contains "$why" "wlroots：swaybg がすぐに終了しました" "reason of the swaybg backend"
+assert_contains "$why" "portal：デスクトップ ポータルでは壁紙を消せません。" "reason of the portal"
 assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store after the refusal"
 
 # On a Wayland session the compositor tells the screen's size (through Qt): the portal,

@@ -11,22 +11,22 @@ unset DISPLAY DBUS_SESSION_BUS_ADDRESS SWAYSOCK
 case ${1:?case} in
 x11)
     silent_x_display
-    reason="the X display \"$DISPLAY\" did not answer within 5 seconds"
+    reason="X ディスプレイ「$DISPLAY」が5秒以内に応答しませんでした。"
     ;;
 bus)
     silent_peer "$T/bus"
     export DISPLAY=:sarvo-none XDG_CURRENT_DESKTOP=GNOME DBUS_SESSION_BUS_ADDRESS=unix:path=$T/bus
-    reason="the session bus did not answer within 3 seconds"
+    reason="セッション バスが3秒以内に応答しませんでした。"
     ;;
 sway)
     silent_peer "$T/sway" full
     export DISPLAY=:sarvo-none SARVO_DESKTOP_BACKEND=sway SWAYSOCK=$T/sway
-    reason="sway did not answer within 3 seconds"
+    reason="sway が3秒以内に応答しませんでした"
     ;;
 wayland)  # sway without its socket refuses; the box would be shown on the compositor
     silent_peer "$T/wayland"
     export WAYLAND_DISPLAY=$T/wayland SARVO_DESKTOP_BACKEND=sway
-    reason="the Wayland compositor ($T/wayland) did not answer within 5 seconds"
+    reason="Wayland のコンポジター（$T/wayland）が5秒以内に応答しませんでした。"
     ;;
 *) fail "unknown case $1" ;;
 esac

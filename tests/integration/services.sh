@@ -21,7 +21,7 @@ stderr)
     cp "$SARVO_SERVICE_TOOL" "$T/"
     assert_eq "$("$T/service_tool" show "Sarvo Box Test" "$text" 4 2>"$T/stderr")" 7 "answer of a question nobody can see"
     assert_eq "$(sed -n 1,3p "$T/stderr")" "Sarvo Box Test"$'\n'"$expected_text" "the question on standard error"
-    assert_contains "$(sed -n 4p "$T/stderr")" "(no message box: " "reason on standard error"
+    assert_contains "$(sed -n 4p "$T/stderr")" "（メッセージ ボックスを表示できません：" "reason on standard error"
     ;;
 boxes)
     use_display
@@ -39,7 +39,7 @@ unsupported-visual)
     own_xvfb 64x48x16
     why=$("$SARVO_SERVICE_TOOL" apply "$T/quad.bmp" 2>&1)
     assert_eq "$?" 1 "exit code on a 16-bit screen"
-    assert_contains "$why" "x11: the X screen's visual (depth 16" "reason"
+    assert_contains "$why" "x11：X の画面のビジュアル（深さ 16、" "reason"
     assert_eq "$(root_pixmap)" none "_XROOTPMAP_ID"
     [[ ! -e $REGISTRY ]] || fail "the registry store was written: $(cat "$REGISTRY")"
     ;;

@@ -69,7 +69,7 @@ no-display)
     no_display
     timeout 60 "$PROG/SarvoSetTool" 2>"$T/stderr"
     assert_eq "$?" 1 "exit code without a window"
-    assert_contains "$(cat "$T/stderr")" "the settings window cannot be shown: no display" "reason on standard error"
+    assert_contains "$(cat "$T/stderr")" $'設定のウィンドウを表示できませんでした。\nディスプレイがありません' "reason on standard error"
     ;;
 *) fail "unknown case $1" ;;
 esac

@@ -79,16 +79,16 @@ TEST(GenericError, TheBoxSaysWhatFailedUnderTheTitleAndTheRunEndsWithStatusOne) 
     const std::pair<std::exception_ptr, std::string> texts[] = {
         {std::make_exception_ptr(std::bad_alloc()), "メモリが不足しています。"},
         {std::make_exception_ptr(denied), "実行時エラー '5':\r\n\r\n" + std::string(denied.what())},
-        {std::make_exception_ptr(std::runtime_error("設定が壊れています")), "設定が壊れています"},
+        {std::make_exception_ptr(std::out_of_range("basic_string::substr")), "予期しないエラーが発生しました。\r\n\r\nbasic_string::substr"},
         {std::make_exception_ptr(42), "予期しないエラーが発生しました。"},
     };
     for (const auto& [failure, text] : texts) EXPECT_EQ(GenericErrorText(failure), text);
     fake::ResetScriptedUi();
-    EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", []() -> int { throw std::runtime_error("設定が壊れています"); }), 1);
+    EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", []() -> int { throw std::bad_alloc(); }), 1);
     const std::vector<fake::ShownMessage>& shown = fake::ScriptedUi().shown;
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, "SarvoUninstaller");
-    EXPECT_EQ(shown[0].text, "設定が壊れています");
+    EXPECT_EQ(shown[0].text, "メモリが不足しています。");
     EXPECT_EQ(shown[0].style, platform::kIconError);
     EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", [] { return 7; }), 7);
     EXPECT_EQ(shown.size(), 1u);

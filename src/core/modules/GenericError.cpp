@@ -7,6 +7,12 @@
 
 namespace sarvo {
 
+namespace {
+
+constexpr const char* kUnexpected = "予期しないエラーが発生しました。";
+
+}  // namespace
+
 std::string SystemErrorText(int number, const std::string& description, const std::string& path) {
     std::string text = "実行時エラー '" + std::to_string(number) + "':\r\n\r\n" + description;
     if (!path.empty()) text += "\r\n" + path;
@@ -21,9 +27,10 @@ std::string GenericErrorText(const std::exception_ptr& failure) {
     } catch (const std::system_error& e) {
         return SystemErrorText(e.code().value(), e.what());
     } catch (const std::exception& e) {
-        return e.what();
+        // The library's own words, which are English, follow as the detail.
+        return std::string(kUnexpected) + "\r\n\r\n" + e.what();
     } catch (...) {
-        return "予期しないエラーが発生しました。";
+        return kUnexpected;
     }
 }
 

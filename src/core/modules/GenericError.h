@@ -15,8 +15,9 @@ std::string SystemErrorText(int number, const std::string& description, const st
 
 // The box's text for `failure`: a system error's number and description
 // ("実行時エラー '5':", a blank line, the description); for a shortage of
-// memory, "メモリが不足しています。"; for any other exception, its own
-// description; for anything else thrown, "予期しないエラーが発生しました。".
+// memory, "メモリが不足しています。"; for any other exception,
+// "予期しないエラーが発生しました。", a blank line and its own description;
+// for anything else thrown, "予期しないエラーが発生しました。" alone.
 std::string GenericErrorText(const std::exception_ptr& failure);
 
 // Runs a program's whole run and returns its exit status. A failure that

@@ -18,13 +18,13 @@ bool ViewBmp24(const unsigned char* data, std::size_t size, BgrPicture& picture,
                std::string& why) {
     picture = {};
     if (size < kFileHeaderSize + kInfoHeaderSize || data[0] != 'B' || data[1] != 'M') {
-        why = "not a BMP file";
+        why = "BMP ファイルではありません";
         return false;
     }
     const std::uint32_t pixelOffset = GetLe32(data + 10);
     const std::uint32_t infoSize = GetLe32(data + 14);
     if (infoSize < kInfoHeaderSize || infoSize > size - kFileHeaderSize) {
-        why = "BMP header of an unknown kind (" + std::to_string(infoSize) + " bytes)";
+        why = "BMP ファイルのヘッダーの種類が分かりません（" + std::to_string(infoSize) + " バイト）";
         return false;
     }
     const auto width = static_cast<std::int32_t>(GetLe32(data + 18));
@@ -33,13 +33,13 @@ bool ViewBmp24(const unsigned char* data, std::size_t size, BgrPicture& picture,
     const std::uint16_t bitsPerPixel = GetLe16(data + 28);
     const std::uint32_t compression = GetLe32(data + 30);
     if (planes != 1 || bitsPerPixel != 24 || compression != kNoCompression) {
-        why = "BMP file with " + std::to_string(bitsPerPixel) + " bits per pixel and compression " +
-              std::to_string(compression) + "; only uncompressed 24-bit files are shown";
+        why = "表示できるのは圧縮していない 24 ビットの BMP ファイルだけです（1 ピクセル " + std::to_string(bitsPerPixel) +
+              " ビット、圧縮方式 " + std::to_string(compression) + "）";
         return false;
     }
     // INT32_MIN has no positive counterpart; no real file comes near it.
     if (width <= 0 || height == 0 || height == INT32_MIN) {
-        why = "BMP file of size " + std::to_string(width) + " x " + std::to_string(height);
+        why = "BMP ファイルの大きさが正しくありません（" + std::to_string(width) + " x " + std::to_string(height) + "）";
         return false;
     }
     const std::uint64_t rows = height > 0 ? static_cast<std::uint64_t>(height)
@@ -47,8 +47,8 @@ bool ViewBmp24(const unsigned char* data, std::size_t size, BgrPicture& picture,
     const std::uint64_t stride = (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};
     if (pixelOffset < kFileHeaderSize + infoSize || pixelOffset > size ||
         stride * rows > size - pixelOffset) {
-        why = "BMP file cut short: " + std::to_string(width) + " x " + std::to_string(rows) +
-              " pixels need more than its " + std::to_string(size) + " bytes";
+        why = "BMP ファイルが途中で切れています（" + std::to_string(width) + " x " + std::to_string(rows) +
+              " ピクセルには " + std::to_string(size) + " バイトでは足りません）";
         return false;
     }
     const unsigned char* pixels = data + pixelOffset;

@@ -45,8 +45,8 @@ void SpannedBitmap::Pixels(int x, int y, const unsigned char* bgr, int count) {
 bool SpannedBitmap::Start(std::string& why) {
     const std::size_t size = Bitmap::FileSizeFor(area_.width, area_.height);
     if (size == 0) {
-        why = "the desktop area " + std::to_string(area_.width) + " x " + std::to_string(area_.height) +
-              " is empty or too large for one bitmap";
+        why = "デスクトップ全体（" + std::to_string(area_.width) + " x " + std::to_string(area_.height) +
+              " ピクセル）が空か、一枚のビットマップには大きすぎます。";
         return false;
     }
     stride_ = BmpStride(area_.width);

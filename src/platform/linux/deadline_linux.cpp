@@ -43,14 +43,14 @@ void Write(const char* text) {
 }
 
 void OnAlarm(int) {
-    Write("The desktop did not answer within ");
+    Write("デスクトップが");
     Write(gBudgetText);
-    Write(" (");
+    Write("以内に応答しなかったので、終了します（");
     for (int i = 0; i < std::min(gDepth, kMostSteps); ++i) {
-        if (i > 0) Write(", ");
+        if (i > 0) Write("、");
         Write(gSteps[i]);
     }
-    Write("); the run ends here.\n");
+    Write("）。\n");
     _exit(1);
 }
 
@@ -58,7 +58,7 @@ void DescribeBudget(std::chrono::milliseconds budget) {
     const long long tenths = (budget.count() + 50) / 100;
     std::string text = std::to_string(tenths / 10);
     if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
-    text += " seconds";
+    text += "秒";
     std::strncpy(gBudgetText, text.c_str(), sizeof gBudgetText - 1);
 }
 
@@ -95,7 +95,9 @@ void Disarm() {
 
 Step::Step(std::string_view what) {
     if (gDepth < kMostSteps) {
-        const std::size_t size = std::min(what.size(), kStepText - 1);
+        std::size_t size = std::min(what.size(), kStepText - 1);
+        // A cut never splits a character.
+        while (size < what.size() && size > 0 && (static_cast<unsigned char>(what[size]) & 0xC0) == 0x80) --size;
         std::memcpy(gSteps[gDepth], what.data(), size);
         gSteps[gDepth][size] = '\0';
     }

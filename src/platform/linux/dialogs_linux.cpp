@@ -16,7 +16,7 @@ namespace {
 const linux_qt::Entries* Asker(const std::string& what, DialogResult& result, std::string& why) {
     if (const linux_qt::Entries* qt = linux_qt::QtModule(why)) return qt;
     const bool noDisplay = why == linux_qt::kNoDisplay;
-    std::fprintf(stderr, "%s\n(not asked: %s)\n", what.c_str(), why.c_str());
+    std::fprintf(stderr, "%s\n（問い合わせできません：%s）\n", what.c_str(), why.c_str());
     std::fflush(stderr);
     result = noDisplay ? DialogResult::Cancel : DialogResult::Error;
     return nullptr;

@@ -23,18 +23,18 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
     // Non-blocking, so that opening a named pipe does not wait for a writer.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        why = ErrorText("cannot open", path);
+        why = ErrorText("開けませんでした", path);
         return false;
     }
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         // A folder, a pipe or a device is never read: a pipe could block forever.
-        why = path + " is not a regular file";
+        why = "通常のファイルではありません：" + path;
         close(fd);
         return false;
     }
     if (static_cast<unsigned long long>(st.st_size) > limit) {
-        why = path + " is larger than " + std::to_string(limit) + " bytes";
+        why = "ファイルが大きすぎます（" + std::to_string(limit) + " バイトまで）：" + path;
         close(fd);
         return false;
     }
@@ -44,7 +44,7 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
         const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            why = ErrorText("cannot read", path);
+            why = ErrorText("読み込めませんでした", path);
             close(fd);
             bytes.clear();
             return false;

@@ -18,7 +18,8 @@
 namespace sarvo::platform::linux_io {
 
 std::string ErrorText(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
+    const int error = errno;
+    return what + "：" + path + "（" + SystemDescription(error) + "）";
 }
 
 std::string SystemDescription(int error) {
@@ -196,7 +197,7 @@ FolderLock::Outcome FolderLock::Acquire(const std::string& folder, std::chrono::
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || fstat(fd, &st) != 0) {
-        why = ErrorText("cannot open", folder);
+        why = ErrorText("フォルダを開けませんでした", folder);
         if (fd >= 0) close(fd);
         return Outcome::NoFolder;
     }
@@ -227,8 +228,9 @@ FolderLock::Outcome FolderLock::Acquire(const std::string& folder, std::chrono::
         if (std::chrono::steady_clock::now() >= deadline) {
             close(fd);
             const long long ms = wait.count();
-            why = "another run kept " + folder + " locked for " +
-                  (ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms");
+            why = "ほかの実行がフォルダを" +
+                  (ms % 1000 == 0 ? std::to_string(ms / 1000) + "秒" : std::to_string(ms) + "ミリ秒") +
+                  "のあいだロックしたままでした：" + folder;
             return Outcome::Busy;
         }
         std::this_thread::sleep_for(nap);

@@ -10,7 +10,9 @@
 
 namespace sarvo::platform::linux_io {
 
-// "`what` `path`: " and the description of the current errno.
+// "`what`：`path`（the system's description of the current errno）", the
+// description in the user's language: `what` says in Japanese what could
+// not be done, as every text a user may see does.
 std::string ErrorText(const std::string& what, const std::string& path);
 
 // The system's description of the error number `error`, in the language of

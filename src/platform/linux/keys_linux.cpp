@@ -42,7 +42,7 @@ KeySym SymbolOf(Key key) {
 }  // namespace
 
 bool IsKeyDown(Key key) {
-    const linux_deadline::Step step("reading the keys held down");
+    const linux_deadline::Step step("押されているキーの読み取り");
     Display* display = KeyboardDisplay();
     if (display == nullptr) return false;
     const KeyCode code = XKeysymToKeycode(display, SymbolOf(key));

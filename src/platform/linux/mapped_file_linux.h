@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "io_linux.h"
+
 namespace sarvo::platform::linux_files {
 
 // The bitmap file mapped read-only: the rows are read where they lie, and
@@ -29,18 +31,18 @@ public:
     bool Open(const std::string& path, std::string& why) {
         const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
-            why = "cannot open " + path + ": " + std::strerror(errno);
+            why = linux_io::ErrorText("開けませんでした", path);
             return false;
         }
         struct stat st {};
         bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
         if (!ok) {
-            why = path + " is not a bitmap file";
+            why = "ビットマップ ファイルではありません：" + path;
         } else {
             size_ = static_cast<std::size_t>(st.st_size);
             void* mapped = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
             if (mapped == MAP_FAILED) {
-                why = "cannot read " + path + ": " + std::strerror(errno);
+                why = linux_io::ErrorText("読み込めませんでした", path);
                 ok = false;
             } else {
                 data_ = mapped;

@@ -69,14 +69,14 @@ Put PutFile(const std::string& path, std::string_view content, const Ours& ours,
         case Found::Read:
             if (AsText(bytes) == content) return Put::Same;
             if (!ours(AsText(bytes))) {
-                why = path + " is not the suite's and stays as it is";
+                why = "Sarvo Backdrop Changer のファイルではないので、そのままにしました：" + path;
                 return Put::Failed;
             }
             break;
     }
     const std::string folder = linux_io::FolderOf(path);
     if (!linux_xdg::MakeFolders(folder)) {
-        why = linux_io::ErrorText("cannot make the folder", folder);
+        why = linux_io::ErrorText("フォルダを作成できませんでした", folder);
         return Put::Failed;
     }
     return WriteFileReplacing(path, content.data(), content.size(), why) ? Put::Written : Put::Failed;
@@ -113,7 +113,7 @@ bool RefreshMenuCache(std::string& why) {
     if (!linux_spawn::RunAndWait({program, "-q", Applications()}, kRefreshMs, result, why)) return false;
     // -1: the status was lost to a reaper; the program has ended all the same.
     if (result.exitStatus <= 0) return true;
-    why = "update-desktop-database ended with status " + std::to_string(result.exitStatus) + ": " + result.output;
+    why = "update-desktop-database が終了コード " + std::to_string(result.exitStatus) + " で終了しました：" + result.output;
     return false;
 }
 

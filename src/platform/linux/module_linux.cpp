@@ -13,11 +13,11 @@ void* LoadEntry(const char* fileName, const char* entry, std::string& why) {
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
         const char* error = dlerror();
-        why = error != nullptr ? error : "cannot load " + path;
+        why = "モジュールを読み込めませんでした：" + (error != nullptr ? std::string(error) : path);
         return nullptr;
     }
     void* found = dlsym(module, entry);
-    if (found == nullptr) why = path + " has no " + entry;
+    if (found == nullptr) why = "モジュールに " + std::string(entry) + " がありません：" + path;
     return found;
 }
 

@@ -91,7 +91,7 @@ bool RegistryWriteString(const std::string& keyPath, const std::string& name, co
 bool RegistryDeleteValue(const std::string& keyPath, const std::string& name, std::string& why) {
     if (linux_autostart::IsRunKey(keyPath)) return linux_autostart::RemoveEntry(name, why);
     if (Update([&](ProfileText& text) { return text.Remove(keyPath, name); })) return true;
-    why = StorePath() + ": 書き込めません。";
+    why = "書き込めませんでした：" + StorePath();
     return false;
 }
 

@@ -51,14 +51,14 @@ std::string FinalTarget(const std::string& path) {
 bool WriteInPlace(const std::string& target, const unsigned char* data, std::size_t size, std::string& why) {
     const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        why = ErrorText("cannot write", target);
+        why = ErrorText("書き込めませんでした", target);
         return false;
     }
     bool ok = WriteAll(fd, data, size) && ftruncate(fd, static_cast<off_t>(size)) == 0 && fsync(fd) == 0;
-    if (!ok) why = ErrorText("cannot write", target);
+    if (!ok) why = ErrorText("書き込めませんでした", target);
     if (close(fd) != 0 && ok) {
         ok = false;
-        why = ErrorText("cannot write", target);
+        why = ErrorText("書き込めませんでした", target);
     }
     return ok;
 }
@@ -133,13 +133,13 @@ FileReplacement::FileReplacement(const std::string& path, Durability durability)
     struct stat old {};
     const bool exists = stat(s.target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
-        s.failure = s.target + " is not a file";
+        s.failure = "ファイルではありません：" + s.target;
         return;
     }
     // A read-only file stays as it is, as the read-only attribute keeps a
     // file on Windows; the rename would replace it regardless of its mode.
     if (exists && ((old.st_mode & 0222) == 0 || access(s.target.c_str(), W_OK) != 0)) {
-        s.failure = s.target + " is read-only";
+        s.failure = "読み取り専用のファイルです：" + s.target;
         return;
     }
     // The temporary file sits beside the target so that the rename stays on
@@ -155,7 +155,7 @@ FileReplacement::FileReplacement(const std::string& path, Durability durability)
             return;
         }
         errno = error;
-        s.Fail("cannot create a file beside", s.target);
+        s.Fail("ファイルの隣に一時ファイルを作成できませんでした", s.target);
         return;
     }
     // A file that can be made again needs no flush where a rename over the
@@ -187,7 +187,7 @@ void FileReplacement::Reserve(std::size_t size) {
     // a power cut the name could hold a file of zeros. File systems that
     // cannot reserve simply write as usual.
     if (s.flush && size > 0 && fallocate(s.fd, 0, 0, static_cast<off_t>(size)) != 0 && errno == ENOSPC)
-        s.Fail("cannot write", s.temp);
+        s.Fail("一時ファイルに書き込めませんでした", s.temp);
 }
 
 void FileReplacement::WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) {
@@ -202,7 +202,7 @@ void FileReplacement::WriteAt(std::size_t offset, const unsigned char* data, std
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n == 0) errno = ENOSPC;
-            s.Fail("cannot write", s.temp);
+            s.Fail("一時ファイルに書き込めませんでした", s.temp);
             return;
         }
         data += n;
@@ -224,15 +224,15 @@ bool FileReplacement::Commit(std::string& why) {
         // or the whole new one. The target may have gone meanwhile.
         struct stat st {};
         const bool flush = s.flush || stat(s.target.c_str(), &st) != 0;
-        if (flush && fsync(s.fd) != 0) s.Fail("cannot write", s.temp);
+        if (flush && fsync(s.fd) != 0) s.Fail("一時ファイルに書き込めませんでした", s.temp);
     }
-    if (s.failure.empty() && rename(s.temp.c_str(), s.target.c_str()) != 0) s.Fail("cannot replace", s.target);
+    if (s.failure.empty() && rename(s.temp.c_str(), s.target.c_str()) != 0) s.Fail("ファイルを置き換えられませんでした", s.target);
     if (s.failure.empty()) {
         s.committed = true;
         const int fd = s.fd;
         s.fd = -1;
         if (close(fd) != 0) {
-            why = ErrorText("cannot write", s.target);
+            why = ErrorText("書き込めませんでした", s.target);
             return false;
         }
         return true;
@@ -250,14 +250,14 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
 
 bool KeepFileAs(const std::string& path, const std::string& keep, std::string& why) {
     if (unlink(keep.c_str()) != 0 && errno != ENOENT) {
-        why = ErrorText("cannot replace", keep);
+        why = ErrorText("ファイルを置き換えられませんでした", keep);
         return false;
     }
     // A second name for the same file: the file itself is never touched, so
     // the name `path` holds it whole at every moment.
     if (linkat(AT_FDCWD, path.c_str(), AT_FDCWD, keep.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
     if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP && errno != EOPNOTSUPP) {
-        why = ErrorText("cannot keep " + path + " as", keep);
+        why = ErrorText("ファイルに別の名前を付けられませんでした", path + " → " + keep);
         return false;
     }
     // A file system without hard links: a copy, made whole under a temporary
@@ -273,7 +273,7 @@ bool KeepFileAs(const std::string& path, const std::string& keep, std::string& w
 bool RenameReplacing(const std::string& from, const std::string& to, std::string& why) {
     const std::string target = FinalTarget(to);
     if (rename(from.c_str(), target.c_str()) == 0) return true;
-    why = ErrorText("cannot replace " + target + " with", from);
+    why = ErrorText("ファイルを置き換えられませんでした", from + " → " + target);
     return false;
 }
 

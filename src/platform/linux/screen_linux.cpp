@@ -72,7 +72,7 @@ bool PrimaryScreenSize(int& width, int& height) {
 }
 
 std::vector<DesktopMonitor> DesktopMonitors() {
-    const linux_deadline::Step step("listing the monitors");
+    const linux_deadline::Step step("モニターの一覧の取得");
     const linux_qt::Displays& displays = linux_qt::ReachableDisplays();
     const Environment environment = ProcessEnvironment();
     std::vector<DesktopMonitor> monitors;

@@ -15,7 +15,7 @@ bool OpenFolderWindow(const std::string& folder, std::string& why) {
 
 bool OpenWebAddress(const std::string& address, std::string& why) {
     if (address.rfind("http://", 0) != 0 && address.rfind("https://", 0) != 0) {
-        why = "not a web address: " + address;
+        why = "Web のアドレスではありません：" + address;
         return false;
     }
     return linux_spawn::SpawnDetached({"xdg-open", address}, why);

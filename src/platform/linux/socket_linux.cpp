@@ -14,6 +14,8 @@
 #include <cstring>
 #include <utility>
 
+#include "io_linux.h"
+
 namespace sarvo::platform::linux_socket {
 
 namespace {
@@ -49,7 +51,7 @@ Result Connect(int fd, const sockaddr* address, socklen_t size, Deadline deadlin
             continue;
         }
         if (errno != EINPROGRESS) {
-            why = std::strerror(errno);
+            why = linux_io::SystemDescription(errno);
             return Result::Failed;
         }
         if (!WaitFor(fd, POLLOUT, deadline)) return Result::TimedOut;
@@ -57,7 +59,7 @@ Result Connect(int fd, const sockaddr* address, socklen_t size, Deadline deadlin
         socklen_t length = sizeof error;
         getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
         if (error == 0) return Result::Done;
-        why = std::strerror(error);
+        why = linux_io::SystemDescription(error);
         return Result::Failed;
     }
 }
@@ -82,7 +84,7 @@ Result ConnectUnix(const std::string& path, Deadline deadline, Socket& socket, s
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.empty() || path.size() >= sizeof address.sun_path) {
-        why = "no usable socket path";
+        why = "ソケットのパスが空か、長すぎます。";
         return Result::Failed;
     }
     std::memcpy(address.sun_path, path.data(), path.size());
@@ -90,7 +92,7 @@ Result ConnectUnix(const std::string& path, Deadline deadline, Socket& socket, s
     const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + (path.front() == '@' ? 0 : 1));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
-        why = std::strerror(errno);
+        why = linux_io::SystemDescription(errno);
         return Result::Failed;
     }
     Socket connected(fd);
@@ -131,7 +133,7 @@ Result SendAll(const Socket& socket, const void* data, std::size_t size, Deadlin
         } else if (n < 0 && errno == EAGAIN) {
             if (!WaitFor(socket.get(), POLLOUT, deadline)) return Result::TimedOut;
         } else if (n < 0 && errno != EINTR) {
-            why = std::strerror(errno);
+            why = linux_io::SystemDescription(errno);
             return Result::Failed;
         }
     }
@@ -146,12 +148,12 @@ Result ReceiveAll(const Socket& socket, void* data, std::size_t size, Deadline d
             p += n;
             size -= static_cast<std::size_t>(n);
         } else if (n == 0) {
-            why = "the connection was closed";
+            why = "接続が切れました。";
             return Result::Failed;
         } else if (errno == EAGAIN) {
             if (!WaitFor(socket.get(), POLLIN, deadline)) return Result::TimedOut;
         } else if (errno != EINTR) {
-            why = std::strerror(errno);
+            why = linux_io::SystemDescription(errno);
             return Result::Failed;
         }
     }

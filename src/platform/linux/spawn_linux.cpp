@@ -28,7 +28,7 @@ constexpr std::size_t kOutputLimit = 64 * 1024;
 // that the forked child only has to call execve.
 bool Resolve(const std::string& name, std::string& path, std::string& why) {
     if (name.empty()) {
-        why = "no program named";
+        why = "起動するプログラムが指定されていません。";
         return false;
     }
     if (name.find('/') != std::string::npos) {
@@ -49,7 +49,7 @@ bool Resolve(const std::string& name, std::string& path, std::string& why) {
         }
         start = end + 1;
     }
-    why = name + ": not found in PATH";
+    why = "PATH の中にプログラムが見つかりません：" + name;
     return false;
 }
 
@@ -62,7 +62,7 @@ public:
     Command& operator=(const Command&) = delete;
     Command(const std::vector<std::string>& argv, std::string& why) : arguments_(argv) {
         if (argv.empty()) {
-            why = "no program named";
+            why = "起動するプログラムが指定されていません。";
             return;
         }
         if (!Resolve(argv[0], path_, why)) return;
@@ -256,7 +256,7 @@ bool RunAndWait(const std::vector<std::string>& argv, int timeoutMilliseconds, R
     if (!ended) {
         kill(pid, SIGKILL);
         WaitFor(pid, waitStatus);
-        why = std::string(argv[0]) + " did not end within " + std::to_string(timeoutMilliseconds) + " ms";
+        why = std::to_string(timeoutMilliseconds) + "ミリ秒以内に終了しませんでした：" + argv[0];
     } else {
         // What the program wrote just before it ended.
         const int flags = fcntl(output[0], F_GETFL);

@@ -31,7 +31,7 @@ int ShowMessage(const std::string& caption, const std::string& text, unsigned st
     std::string why;
     if (const linux_qt::Entries* qt = linux_qt::QtModule(why)) return qt->showMessage(caption, lines, style);
     std::fprintf(stderr, "%s\n%s\n", caption.c_str(), lines.c_str());
-    if (why != linux_qt::kNoDisplay) std::fprintf(stderr, "(no message box: %s)\n", why.c_str());
+    if (why != linux_qt::kNoDisplay) std::fprintf(stderr, "（メッセージ ボックスを表示できません：%s）\n", why.c_str());
     std::fflush(stderr);
     return CancelAnswer(style);
 }

@@ -39,12 +39,12 @@ constexpr auto kLockWait = std::chrono::seconds(15);
 bool LockTheDesktop(linux_io::FolderLock& lock, std::string& why) {
     const std::string folder = linux_xdg::DataHome() + "/" + linux_xdg::kSuiteFolder;
     if (!linux_xdg::MakeFolders(folder)) {
-        why = "cannot make the folder " + folder;
+        why = "フォルダを作成できませんでした：" + folder;
         return false;
     }
     switch (lock.Acquire(folder, kLockWait, why)) {
         case linux_io::FolderLock::Outcome::Held: return true;
-        case linux_io::FolderLock::Outcome::Busy: why = "the wallpaper is being changed by another run: " + why; break;
+        case linux_io::FolderLock::Outcome::Busy: why = "ほかの実行が壁紙を変更しています。" + why; break;
         case linux_io::FolderLock::Outcome::NoFolder: break;
     }
     return false;
@@ -110,7 +110,7 @@ WallpaperChange::~WallpaperChange() = default;
 bool WallpaperChange::Begin(std::string& why) { return LockTheDesktop(hold_->lock, why); }
 
 bool WallpaperAvailable(std::string& why) {
-    const linux_deadline::Step timed("asking the desktop whether it can show a wallpaper");
+    const linux_deadline::Step timed("壁紙を表示できるかの確認");
     const Environment environment = ProcessEnvironment();
     const auto candidates = Candidates(environment, why);
     if (candidates.empty()) return false;
@@ -123,7 +123,7 @@ namespace {
 // Shows `path` (the empty path removes the wallpaper) spanned, or with the
 // stored placement unless the file is the one last shown spanned.
 bool Apply(const std::string& path, bool spanned, std::string& why) {
-    const linux_deadline::Step timed(path.empty() ? "removing the wallpaper" : "showing the wallpaper");
+    const linux_deadline::Step timed(path.empty() ? "壁紙の削除" : "壁紙の表示");
     why.clear();
     const Environment environment = ProcessEnvironment();
     const auto candidates = Candidates(environment, why);
@@ -145,7 +145,7 @@ bool Apply(const std::string& path, bool spanned, std::string& why) {
     }
     why.clear();
     if (!RegistryWriteString(kDesktopKey, "Wallpaper", path))
-        why = "the wallpaper is shown, but it could not be recorded as \"Wallpaper\" in the registry store";
+        why = "レジストリに「Wallpaper」を書き込めませんでした。";
     return true;
 }
 

@@ -56,8 +56,7 @@ bool AnswersInTime(const DisplayAddress& address, std::string& why) {
     if (result == Result::Done) result = SendAll(socket, kRequest, sizeof kRequest, deadline, failure);
     if (result == Result::Done) result = ReceiveAll(socket, &answer, 1, deadline, failure);
     if (result != Result::TimedOut) return true;  // answered, or refused at once: Xlib reports that itself
-    why = "the X display \"" + DisplayName() + "\" did not answer within " + std::to_string(kAnswerMs / 1000) +
-          " seconds";
+    why = "X ディスプレイ「" + DisplayName() + "」が" + std::to_string(kAnswerMs / 1000) + "秒以内に応答しませんでした。";
     return false;
 }
 
@@ -90,7 +89,7 @@ bool ParseDisplayName(std::string_view name, DisplayAddress& address) {
 }
 
 Connection::Connection() {
-    const linux_deadline::Step step("opening the X display \"" + DisplayName() + "\"");
+    const linux_deadline::Step step("X ディスプレイ「" + DisplayName() + "」への接続");
     static std::string silence;  // why the display did not answer, once it did not
     if (DisplayAddress address; silence.empty() && ParseDisplayName(DisplayName(), address))
         AnswersInTime(address, silence);
@@ -99,7 +98,7 @@ Connection::Connection() {
         return;
     }
     display_ = XOpenDisplay(nullptr);
-    if (display_ == nullptr) why_ = "cannot open the X display \"" + DisplayName() + "\"";
+    if (display_ == nullptr) why_ = "X ディスプレイ「" + DisplayName() + "」に接続できませんでした。";
 }
 
 Connection::~Connection() {
@@ -168,7 +167,7 @@ bool TakeError(Display* display, std::string& why) {
     if (!record.seen) return false;
     char text[256] = {};
     XGetErrorText(display, record.errorCode, text, sizeof text);
-    why = "X error " + std::string(text) + " (request " + std::to_string(record.requestCode) + ")";
+    why = "X サーバーがエラーを返しました：" + std::string(text) + "（リクエスト " + std::to_string(record.requestCode) + "）";
     return true;
 }
 

@@ -84,7 +84,7 @@ std::string SystemErrorText(unsigned long error) {
     if (buffer != nullptr) LocalFree(buffer);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
-    if (text.empty()) return "error " + std::to_string(error);
+    if (text.empty()) return "エラー " + std::to_string(error);
     return FromAnsi(text);
 }
 

@@ -29,7 +29,7 @@ std::string FromUtf16(const std::wstring& wide);
 std::string FromAnsi(std::string_view ansi);
 
 // The system's own description of an error code (FormatMessageA), in UTF-8,
-// without the trailing line end; "error N" when the system has none.
+// without the trailing line end; "エラー N" when the system has none.
 std::string SystemErrorText(unsigned long error);
 
 }  // namespace sarvo::win32

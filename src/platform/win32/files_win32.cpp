@@ -34,7 +34,7 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
     bytes.clear();
     std::string ansi;
     if (!win32::ToAnsi(path, ansi)) {
-        why = path + ": the name cannot be written in this system's code page";
+        why = Failure(path, ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     HANDLE file = CreateFileA(ansi.c_str(), GENERIC_READ,
@@ -50,7 +50,7 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
         why = Failure(path, GetLastError());
         ok = false;
     } else if (static_cast<unsigned long long>(size.QuadPart) > limit) {
-        why = path + ": the file is too large (" + std::to_string(size.QuadPart) + " bytes)";
+        why = "ファイルが大きすぎます（" + std::to_string(size.QuadPart) + " バイト）：" + path;
         ok = false;
     } else {
         bytes.resize(static_cast<std::size_t>(size.QuadPart));
@@ -78,11 +78,11 @@ bool WriteFileReplacing(const std::string& path, const void* data, std::size_t s
                         std::string& why) {
     std::string target;
     if (!win32::ToAnsi(path, target)) {
-        why = path + ": the name cannot be written in this system's code page";
+        why = Failure(path, ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     if (win32::IsReadOnlyFile(target)) {
-        why = path + ": " + win32::SystemErrorText(ERROR_ACCESS_DENIED) + " (read-only)";
+        why = "読み取り専用のファイルです：" + path;
         return false;
     }
     std::string temp;
@@ -167,7 +167,7 @@ bool CreateTempBeside(const std::string& utf8Target, std::string& ansiTemp, std:
     const std::string folder = cut == std::string::npos ? ".\\" : utf8Target.substr(0, cut + 1);
     std::string ansiFolder;
     if (!ToAnsi(folder, ansiFolder)) {
-        why = utf8Target + ": the name cannot be written in this system's code page";
+        why = utf8Target + ": " + SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     RemoveLeftovers(ansiFolder);
@@ -183,11 +183,11 @@ bool CreateTempBeside(const std::string& utf8Target, std::string& ansiTemp, std:
         }
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            why = utf8Target + ": " + SystemErrorText(error);
+            why = "ファイルの隣に一時ファイルを作成できませんでした：" + utf8Target + "（" + SystemErrorText(error) + "）";
             return false;
         }
     }
-    why = utf8Target + ": " + SystemErrorText(ERROR_FILE_EXISTS);
+    why = "ファイルの隣に一時ファイルを作成できませんでした：" + utf8Target + "（" + SystemErrorText(ERROR_FILE_EXISTS) + "）";
     return false;
 }
 
@@ -203,7 +203,7 @@ bool MoveOver(const std::string& ansiTemp, const std::string& ansiTarget, std::s
         return true;
     const DWORD error = GetLastError();
     DeleteFileA(ansiTemp.c_str());
-    why = FromAnsi(ansiTarget) + ": " + SystemErrorText(error);
+    why = "ファイルを置き換えられませんでした：" + FromAnsi(ansiTarget) + "（" + SystemErrorText(error) + "）";
     return false;
 }
 
@@ -414,11 +414,11 @@ FileReplacement::FileReplacement(const std::string& path, Durability) : state_(s
     State& s = *state_;
     s.path = path;
     if (!win32::ToAnsi(path, s.target)) {
-        s.failure = path + ": the name cannot be written in this system's code page";
+        s.failure = Failure(path, ERROR_NO_UNICODE_TRANSLATION);
         return;
     }
     if (win32::IsReadOnlyFile(s.target)) {
-        s.failure = path + ": " + win32::SystemErrorText(ERROR_ACCESS_DENIED) + " (read-only)";
+        s.failure = "読み取り専用のファイルです：" + path;
         return;
     }
     if (!win32::CreateTempBeside(path, s.temp, s.failure)) {

@@ -23,13 +23,13 @@ bool CanShowWindows(std::string& why) {
     USEROBJECTFLAGS flags{};
     if (GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, nullptr) &&
         (flags.dwFlags & WSF_VISIBLE) == 0) {
-        why = "no one can be asked: the program runs without an interactive desktop";
+        why = "対話できるデスクトップがないので、表示できません。";
         return false;
     }
     HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     if (probe == nullptr) {
-        why = "no one can be asked: no window can be shown here (" + SystemErrorText(GetLastError()) + ")";
+        why = "ここではウィンドウを表示できません（" + SystemErrorText(GetLastError()) + "）。";
         return false;
     }
     DestroyWindow(probe);

@@ -16,7 +16,7 @@ bool Succeeded(HINSTANCE result, const std::string& what, std::string& why) {
     const auto code = reinterpret_cast<INT_PTR>(result);
     if (code > 32) return true;
     if (code == SE_ERR_NOASSOC || code == SE_ERR_ASSOCINCOMPLETE) {
-        why = what + ": no program is set to open it";
+        why = "開くプログラムが設定されていません：" + what;
         return false;
     }
     // The small numbers below 32 that are no system error codes come with
@@ -31,7 +31,7 @@ bool Succeeded(HINSTANCE result, const std::string& what, std::string& why) {
 bool OpenFolderWindow(const std::string& folder, std::string& why) {
     std::string aFolder;
     if (!win32::ToAnsi(folder, aFolder)) {
-        why = folder + ": the name cannot be written in this system's code page";
+        why = folder + ": " + win32::SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     // Explorer reads its switches up to each comma, so the folder is quoted:
@@ -44,12 +44,12 @@ bool OpenFolderWindow(const std::string& folder, std::string& why) {
 bool OpenWebAddress(const std::string& address, std::string& why) {
     // Anything else handed to ShellExecuteA could start a program.
     if (address.rfind("http://", 0) != 0 && address.rfind("https://", 0) != 0) {
-        why = address + ": not a web address";
+        why = "Web のアドレスではありません：" + address;
         return false;
     }
     std::string aAddress;
     if (!win32::ToAnsi(address, aAddress)) {
-        why = address + ": the address cannot be written in this system's code page";
+        why = address + ": " + win32::SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     return Succeeded(ShellExecuteA(win32::OwnerWindow(), "open", aAddress.c_str(), "", "", SW_SHOW), address, why);

@@ -46,7 +46,7 @@ bool WallpaperChange::Begin(std::string& why) {
     // which hands it on all the same.
     const DWORD waited = WaitForSingleObject(hold_->mutex, kChangeWait);
     hold_->held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    if (!hold_->held) why = "the wallpaper is being changed by another run (15 s waited)";
+    if (!hold_->held) why = "ほかの実行が壁紙を変更しています（15秒待ちました）。";
     return hold_->held;
 }
 
@@ -59,7 +59,7 @@ bool WallpaperAvailable(std::string& why) {
 bool ApplyWallpaper(const std::string& path, std::string& why) {
     std::string aPath;
     if (!win32::ToAnsi(path, aPath)) {
-        why = path + ": the name cannot be written in this system's code page";
+        why = path + ": " + win32::SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     std::vector<char> buffer(aPath.begin(), aPath.end());

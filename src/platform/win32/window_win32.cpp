@@ -368,7 +368,7 @@ bool RegisterFormClass(std::string& why) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = kClassName;
     if (RegisterClassExA(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        why = "the window cannot be made: " + win32::SystemErrorText(GetLastError());
+        why = "ウィンドウを作成できませんでした（" + win32::SystemErrorText(GetLastError()) + "）。";
         return false;
     }
     registered = true;
@@ -506,7 +506,7 @@ bool RunWindow(FormSpec& form, std::string& why) {
     w->hwnd = CreateWindowExA(0, kClassName, win32::ToAnsiLossy(form.caption).c_str(), style, x, y, width, height,
                               nullptr, nullptr, GetModuleHandleA(nullptr), w.get());
     if (w->hwnd == nullptr) {
-        why = "the window cannot be made: " + win32::SystemErrorText(GetLastError());
+        why = "ウィンドウを作成できませんでした（" + win32::SystemErrorText(GetLastError()) + "）。";
         return false;
     }
     SetWindowIcons(*w);

@@ -66,17 +66,18 @@ TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrder) {
         // Xwayland gives DISPLAY too, but its root window is never seen.
         {{{"WAYLAND_DISPLAY", "w"}, {"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}}, "gnome portal"},
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Deepin"}},
-         "- no wallpaper backend for the desktop \"Deepin\". To choose the way yourself, set "
-         "SARVO_DESKTOP_BACKEND to one of: gnome, cinnamon, mate, plasma, xfce, lxde, lxqt, sway, hyprland, "
-         "wlroots, portal, x11 (for example SARVO_DESKTOP_BACKEND=x11)."},
-        {{}, "- no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
-        {{{"DISPLAY", ""}, {"SARVO_DESKTOP_BACKEND", "x11"}}, "- no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
+         "- デスクトップ「Deepin」の壁紙を設定する方法がありません。\n方法を自分で選ぶには、SARVO_DESKTOP_BACKEND "
+         "に次のどれかを設定してください：gnome, cinnamon, mate, plasma, xfce, lxde, lxqt, sway, hyprland, wlroots, "
+         "portal, x11（例：SARVO_DESKTOP_BACKEND=x11）"},
+        {{}, "- グラフィカルなセッションではありません（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"},
+        {{{"DISPLAY", ""}, {"SARVO_DESKTOP_BACKEND", "x11"}},
+         "- グラフィカルなセッションではありません（DISPLAY も WAYLAND_DISPLAY も設定されていません）。"},
         // The override names one backend, in any case, whatever the session.
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}, {"SARVO_DESKTOP_BACKEND", "X11"}}, "x11"},
         {{{"WAYLAND_DISPLAY", "w"}, {"SARVO_DESKTOP_BACKEND", "sway"}}, "sway"},
         {{{"DISPLAY", ":0"}, {"SARVO_DESKTOP_BACKEND", "kde"}},
-         "- unknown desktop backend \"kde\" in SARVO_DESKTOP_BACKEND (known: gnome, cinnamon, mate, plasma, xfce, "
-         "lxde, lxqt, sway, hyprland, wlroots, portal, x11)"},
+         "- SARVO_DESKTOP_BACKEND のバックエンド「kde」はありません（あるもの：gnome, cinnamon, mate, plasma, xfce, "
+         "lxde, lxqt, sway, hyprland, wlroots, portal, x11）。"},
     };
     for (const auto& [environment, candidates] : cases) EXPECT_EQ(Candidates(environment), candidates);
 }
@@ -87,9 +88,8 @@ TEST(DesktopDetection, TheStoredChoiceServesUnlessTheEnvironmentNamesAnother) {
     Environment overridden = gnome;
     overridden["SARVO_DESKTOP_BACKEND"] = "xfce";
     EXPECT_EQ(Candidates(overridden, "x11"), "xfce");
-    EXPECT_EQ(Candidates(gnome, "nonesuch").substr(0, 102),
-              "- unknown desktop backend \"nonesuch\" in the registry store (Software\\Sarvo Backdrop Changer, "
-              "DesktopBa");
+    EXPECT_EQ(Candidates(gnome, "nonesuch").substr(0, 103),
+              "- レジストリの Software\\Sarvo Backdrop Changer\\DesktopBackend のバックエンド「nonesuch」");
 }
 
 namespace {
@@ -145,9 +145,9 @@ TEST_F(HandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFits) {
 
 TEST_F(HandOver, WhenNoneServesTheReasonNamesEachRowsAndTheWayToChoose) {
     EXPECT_EQ(Serve({&declining, &failing}), nullptr);
-    EXPECT_EQ(why, "the desktop \"Test\" could not be reached: declining: not here; failing: refused the picture. "
-                   "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
-                   "serving (for example SARVO_DESKTOP_BACKEND=x11).");
+    EXPECT_EQ(why, "デスクトップ「Test」では、どの方法でもできませんでした。\ndeclining：not here\nfailing：refused the "
+                   "picture\n方法を自分で選ぶには、SARVO_DESKTOP_BACKEND に次のどれかを設定してください：declining, "
+                   "failing, unfit, serving（例：SARVO_DESKTOP_BACKEND=x11）");
 }
 
 // sway expands a path as a shell word: every byte but letters, digits and "/ . - _" escaped.
@@ -168,7 +168,7 @@ TEST(SwayReply, EverySuccessMustBeTrue) {
 TEST(SwayReply, TheFirstErrorIsTold) {
     for (const auto& [reply, told] : {std::pair{"[{\"success\":true},{\"success\":false,\"parse_error\":true,"
                                                 "\"error\":\"Unknown \\\"bg\\\" mode\"}]", "Unknown \"bg\" mode"},
-                                      {"", "an unexpected reply: "}}) {
+                                      {"", "予期しない応答です："}}) {
         std::string why;
         EXPECT_FALSE(SwayReplySucceeded(reply, why)) << reply;
         EXPECT_EQ(why, told) << reply;
@@ -249,7 +249,22 @@ TEST(DesktopWaits, TheDesktopStepsShareOneBudget) {
             }
             std::exit(0);
         },
-        testing::ExitedWithCode(1), "^The desktop did not answer within 0.3 seconds \\(b, c\\); the run ends here.\n$");
+        testing::ExitedWithCode(1), "^デスクトップが0.3秒以内に応答しなかったので、終了します（b、c）。\n$");
+}
+
+// The message names the step whole or cut before the character that does not fit.
+TEST(DesktopWaits, ALongStepIsCutBetweenCharacters) {
+    std::string step, shown;
+    for (int i = 0; i < 50; ++i) step += "あ";
+    for (int i = 0; i < 39; ++i) shown += "あ";
+    EXPECT_EXIT(
+        {
+            linux_deadline::SetBudget(std::chrono::milliseconds(50));
+            const linux_deadline::Step a(step);
+            poll(nullptr, 0, 200);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(1), "（" + shown + "）。\n$");
 }
 
 TEST(DesktopWaits, AWindowsTimeIsTheUsers) {
@@ -463,13 +478,13 @@ TEST_F(ProgramStarts, ADaemonLeftBehindDoesNotHoldTheWait) {
 
 TEST_F(ProgramStarts, AProgramThatOverstaysIsEndedAndReaped) {
     EXPECT_FALSE(RunAndWait({Script(dir, "slow.sh", "exec sleep 30\n")}, 100, result, why));
-    EXPECT_NE(why.find("did not end"), std::string::npos) << why;
+    EXPECT_EQ(why, "100ミリ秒以内に終了しませんでした：" + (dir.path() / "slow.sh").string());
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "the overstaying program was not reaped";
 }
 
 TEST_F(ProgramStarts, AWaitForAMissingProgramSaysItIsNotFound) {
     EXPECT_FALSE(RunAndWait({"sarvo-no-such-program"}, 1000, result, why));
-    EXPECT_NE(why.find("not found"), std::string::npos) << why;
+    EXPECT_EQ(why, "PATH の中にプログラムが見つかりません：sarvo-no-such-program");
 }
 
 // Helpers inherit no descriptor but the standard three (not the starter's own, nor a log's).
@@ -521,7 +536,7 @@ TEST(Swaybg, ANewOneThatCannotBeRecordedIsEndedAndTheApplyFails) {
     Save(test::BitmapOf(2, 1, {0xff0000, 0x00ff00}), bitmap);
     std::string why;
     EXPECT_FALSE(kWlrootsBackend.apply(bitmap, Placement::Centre, why));
-    EXPECT_NE(why.find("cannot record the new swaybg"), std::string::npos) << why;
+    EXPECT_EQ(why.find("新しい swaybg を記録できませんでした"), 0u) << why;
     const int pid = std::stoi(ReadFile(stand_in + ".pid"));
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!Ended(pid) && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -199,7 +199,7 @@ TEST(Files, AReadOnlyFileIsNotReplaced) {
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
     std::string why;
     EXPECT_FALSE(platform::WriteFileReplacing(path, "third", 5, why));
-    EXPECT_NE(why.find("read-only"), std::string::npos) << why;
+    EXPECT_EQ(why, "読み取り専用のファイルです：" + path);
     EXPECT_EQ(ReadFile(path), "kept");
 }
 
@@ -222,6 +222,30 @@ TEST(Files, APipeIsNeitherReadNorReplaced) {
     std::string why;
     EXPECT_FALSE(platform::ReadWholeFile(pipe, bytes, 100, why));
     EXPECT_FALSE(platform::WriteFileReplacing(pipe, "x", 1, why));
+}
+
+// What a box shows after its headline: what failed, in Japanese, then the path and the system's own words.
+TEST(Files, ARefusalSaysWhatFailedThenThePathAndTheSystemsWords) {
+    using platform::linux_io::SystemDescription;
+    TempDir dir;
+    const std::string folder = dir.str(), missing = folder + "/missing", renamed = folder + "/b";
+    std::string why;
+    std::vector<unsigned char> bytes;
+    const std::pair<std::function<bool()>, std::string> refusals[] = {
+        {[&] { return platform::ReadWholeFile(missing, bytes, 10, why); },
+         "開けませんでした：" + missing + "（" + SystemDescription(ENOENT) + "）"},
+        {[&] { return platform::ReadWholeFile(folder, bytes, 10, why); }, "通常のファイルではありません：" + folder},
+        {[&] { return platform::WriteFileReplacing(folder, "x", 1, why); }, "ファイルではありません：" + folder},
+        {[&] { return platform::WriteFileReplacing(missing + "/x", "x", 1, why); },
+         "ファイルの隣に一時ファイルを作成できませんでした：" + missing + "/x（" + SystemDescription(ENOENT) + "）"},
+        {[&] { return platform::RenameReplacing(missing, renamed, why); },
+         "ファイルを置き換えられませんでした：" + missing + " → " + renamed + "（" + SystemDescription(ENOENT) + "）"},
+    };
+    for (const auto& [call, text] : refusals) {
+        why.clear();
+        EXPECT_FALSE(call()) << text;
+        EXPECT_EQ(why, text);
+    }
 }
 
 TEST(SettingsFileLinux, AFileThatCannotBeReadIsKept) {
@@ -311,7 +335,7 @@ TEST(FolderLock, AWaitForAFolderAnotherProcessHoldsIsBoundedAndTheLockGoesWithIt
     FolderLock waiter, next;
     std::string why;
     EXPECT_EQ(waiter.Acquire(dir.str(), std::chrono::milliseconds(50), why), FolderLock::Outcome::Busy);
-    EXPECT_EQ(why, "another run kept " + dir.str() + " locked for 50 ms");
+    EXPECT_EQ(why, "ほかの実行がフォルダを50ミリ秒のあいだロックしたままでした：" + dir.str());
     ASSERT_EQ(write(release[1], "x", 1), 1);
     int status = 0;
     ASSERT_EQ(waitpid(holder, &status, 0), holder);

@@ -83,12 +83,12 @@ TEST(AnsiText, TheLossyFormShowsQuestionMarks) { EXPECT_EQ(win32::ToAnsiLossy("�
 TEST(SystemErrorText, IsTheSystemsWordsWithoutALineEnd) {
     const std::string text = win32::SystemErrorText(ERROR_FILE_NOT_FOUND);
     ASSERT_FALSE(text.empty());
-    EXPECT_NE(text, "error 2");
+    EXPECT_NE(text, "エラー 2");
     EXPECT_NE(text.back(), '\n');
 }
 
 TEST(SystemErrorText, AnUnknownNumberIsGivenAsANumber) {
-    EXPECT_EQ(win32::SystemErrorText(0x7fffffff), "error 2147483647");
+    EXPECT_EQ(win32::SystemErrorText(0x7fffffff), "エラー 2147483647");
 }
 
 TEST_F(ProfileFile, WritesShiftJisLines) {

@@ -38,15 +38,14 @@ GSettings* Open(const Schema& schema, bool& hasDarkKey, std::string& why) {
     GSettingsSchema* found = source != nullptr ? gio.settings_schema_source_lookup(source, schema.id, TRUE) : nullptr;
     if (found == nullptr) {
         // g_settings_new would end the whole program over a missing schema.
-        why = std::string("the settings schema ") + schema.id + " is not installed";
+        why = std::string("設定のスキーマ ") + schema.id + " がインストールされていません。";
         return nullptr;
     }
     hasDarkKey = schema.darkKey != nullptr && gio.settings_schema_has_key(found, schema.darkKey);
     GSettings* settings = gio.settings_new_full(found, nullptr, nullptr);
     gio.settings_schema_unref(found);
     if (!gio.settings_is_writable(settings, schema.fileKey)) {
-        why = std::string("the wallpaper setting ") + schema.id + " " + schema.fileKey +
-              " is locked by the administrator";
+        why = std::string("壁紙の設定 ") + schema.id + " " + schema.fileKey + " は管理者がロックしています。";
         gio.object_unref(settings);
         return nullptr;
     }
@@ -67,7 +66,7 @@ bool Store(GSettings* settings, const Values& values, const Schema& schema, Valu
         const std::string was = old != nullptr ? old : "";
         gio.free(old);
         if (!gio.settings_set_string(settings, key, value.c_str())) {
-            why = std::string("GSettings refused ") + schema.id + " " + key + " = \"" + value + "\"";
+            why = std::string("GSettings が設定を受け付けませんでした：") + schema.id + " " + key + " = \"" + value + "\"";
             stored = false;
             break;
         }

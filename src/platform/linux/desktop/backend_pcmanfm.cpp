@@ -42,10 +42,10 @@ bool Run(const Program& program, const std::vector<std::string>& arguments, std:
     std::string output = result.output;
     while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
     if (result.exitStatus != 0 || output.find("not active") != std::string::npos) {
-        why = std::string(program.name) + " ended with status " + std::to_string(result.exitStatus) +
-              (output.empty() ? "" : ": " + output);
+        why = std::string(program.name) + " が終了コード " + std::to_string(result.exitStatus) + " で終了しました" +
+              (output.empty() ? "。" : "：" + output);
         if (output.find("not active") != std::string::npos)
-            why += " (start the desktop with \"" + std::string(program.name) + " --desktop\")";
+            why += "（デスクトップを「" + std::string(program.name) + " --desktop」で起動してください）";
         return false;
     }
     return true;
@@ -54,12 +54,12 @@ bool Run(const Program& program, const std::vector<std::string>& arguments, std:
 bool Connect(const Program& program, std::string& why) {
     std::string path;
     if (!linux_spawn::FindProgram(program.name, path, why)) {
-        why += std::string("; install the package ") + program.package;
+        why += std::string("（パッケージ ") + program.package + " をインストールしてください）";
         return false;
     }
     if (program.busName == nullptr || gio::WaitForName(program.busName, kInstanceWaitMs, why)) return true;
-    why = std::string(program.name) + " is not running (" + why + "); start the desktop with \"" + program.name +
-          " --desktop\"";
+    why = std::string(program.name) + " が動いていません（" + why + "）。デスクトップを「" + program.name +
+          " --desktop」で起動してください。";
     return false;
 }
 

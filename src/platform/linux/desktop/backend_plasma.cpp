@@ -40,7 +40,7 @@ bool Evaluate(const std::string& script, std::string& why, std::string* printed 
     if (evaluate == nullptr) return false;
     std::vector<char> text(4096);
     if (evaluate(script.c_str(), text.data(), text.size()) == 0) {
-        why = std::string("the Plasma shell: ") + text.data();
+        why = std::string("Plasma のシェル：") + text.data();
         return false;
     }
     if (printed != nullptr) *printed = text.data();

@@ -13,6 +13,7 @@
 
 #include "desktop/gio_library.h"
 #include "desktop/presenter.h"
+#include "io_linux.h"
 
 namespace sarvo::platform {
 
@@ -60,7 +61,7 @@ bool SetWallpaperFile(const std::string& path, std::string& why) {
     const gio::Library& gio = *gio::Load(why);
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        why = "cannot open " + path;
+        why = linux_io::ErrorText("開けませんでした", path);
         return false;
     }
     GUnixFDList* fds = gio.unix_fd_list_new();
@@ -89,7 +90,7 @@ bool SetWallpaperFile(const std::string& path, std::string& why) {
     gio.object_unref(fds);
     bool ok = reply != nullptr;
     if (!ok) {
-        why = "the desktop portal: " + gio::TakeMessage(gio, error);
+        why = "デスクトップ ポータル：" + gio::TakeMessage(gio, error);
     } else {
         gio.variant_unref(reply);
         const guint timer = gio.timeout_add(kAnswerWaitMs, OnTimeout, &answer);
@@ -97,9 +98,9 @@ bool SetWallpaperFile(const std::string& path, std::string& why) {
         if (!answer.timedOut) gio.source_remove(timer);
         ok = answer.arrived && answer.response == 0;
         if (!ok)
-            why = answer.timedOut ? "the desktop portal did not answer"
-                                  : answer.response == 1 ? "the wallpaper was declined in the desktop portal"
-                                                         : "the desktop portal could not set the wallpaper";
+            why = answer.timedOut ? "デスクトップ ポータルが応答しませんでした。"
+                                  : answer.response == 1 ? "デスクトップ ポータルで壁紙の設定が断られました。"
+                                                         : "デスクトップ ポータルが壁紙を設定できませんでした。";
     }
     gio.dbus_connection_signal_unsubscribe(bus, subscription);
     return ok;
@@ -120,7 +121,7 @@ bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
 }
 
 bool Clear(std::string& why) {
-    why = "the desktop portal cannot remove a wallpaper; remove it in the desktop's own settings";
+    why = "デスクトップ ポータルでは壁紙を消せません。デスクトップの設定で消してください。";
     return false;
 }
 

@@ -35,19 +35,19 @@ std::string SocketPath() {
     return path != nullptr ? path : "";
 }
 
-std::string TooSlow() { return "sway did not answer within " + std::to_string(kAnswerMs / 1000) + " seconds"; }
+std::string TooSlow() { return "sway が" + std::to_string(kAnswerMs / 1000) + "秒以内に応答しませんでした"; }
 
 // A connection to sway's socket; false with `why` when there is none.
 bool Open(linux_socket::Socket& socket, linux_socket::Deadline deadline, std::string& why) {
     const std::string path = SocketPath();
     if (path.empty()) {
-        why = "SWAYSOCK is not set; run the changer from within sway";
+        why = "SWAYSOCK が設定されていません。sway の中で実行してください。";
         return false;
     }
     std::string failure;
     const linux_socket::Result result = linux_socket::ConnectUnix(path, deadline, socket, failure);
-    if (result == linux_socket::Result::TimedOut) why = TooSlow() + " (its socket " + path + ")";
-    if (result == linux_socket::Result::Failed) why = "cannot reach sway's socket " + path + ": " + failure;
+    if (result == linux_socket::Result::TimedOut) why = TooSlow() + "（ソケット " + path + "）。";
+    if (result == linux_socket::Result::Failed) why = "sway のソケットに接続できませんでした：" + path + "（" + failure + "）";
     return result == linux_socket::Result::Done;
 }
 
@@ -77,11 +77,11 @@ bool RunCommand(const std::string& command, std::string& why) {
         ok = result == Result::Done;
     }
     if (!ok) {
-        why = (result == Result::TimedOut ? TooSlow() : "sway did not answer") + " the command: " + command;
+        why = (result == Result::TimedOut ? TooSlow() : "sway が応答しませんでした") + "（コマンド：" + command + "）。";
         return false;
     }
     if (!SwayReplySucceeded(reply, why)) {
-        why = "sway refused \"" + command + "\": " + why;
+        why = "sway がコマンドを受け付けませんでした：" + command + "（" + why + "）";
         return false;
     }
     return true;
@@ -101,7 +101,7 @@ bool ApplyParts(const std::string& bitmap, std::string& why) {
     for (const presenter::HandedPart& part : parts) {
         const std::string output = SwayQuoted(part.output), path = SwayQuoted(part.handed.path);
         if (output.empty() || path.empty()) {
-            why = "sway cannot be handed a name that holds a line break: " + part.output + ", " + part.handed.path;
+            why = "改行を含む名前は sway に渡せません：" + part.output + ", " + part.handed.path;
             presenter::DiscardParts(parts);
             return false;
         }
@@ -122,12 +122,12 @@ bool Apply(const std::string& bitmap, Placement placement, std::string& why) {
     presenter::Handed handed;
     if (!presenter::Prepare(bitmap, placement, DesktopMode::Sway, presenter::Format::Png, handed, why)) return false;
     if (access(handed.path.c_str(), R_OK) != 0) {
-        why = "cannot read " + handed.path + ": " + std::strerror(errno);
+        why = "読み込めませんでした：" + handed.path + "（" + std::strerror(errno) + "）";
         presenter::Discard(handed);
         return false;
     }
     const std::string quoted = SwayQuoted(handed.path);
-    if (quoted.empty()) why = "sway cannot be handed a path that holds a line break: " + handed.path;
+    if (quoted.empty()) why = "改行を含むパスは sway に渡せません：" + handed.path;
     if (quoted.empty() || !RunCommand("output * bg " + quoted + " " + handed.mode + " #000000", why)) {
         presenter::Discard(handed);
         return false;
@@ -182,12 +182,12 @@ bool SwayReplySucceeded(std::string_view reply, std::string& why) {
         if (reply.substr(at, 4) != "true") {
             const std::size_t error = reply.find("\"error\"");
             const std::size_t open = error == std::string_view::npos ? error : reply.find('"', error + 7);
-            why = open == std::string_view::npos ? "no reason given" : JsonString(reply, open + 1);
+            why = open == std::string_view::npos ? "理由は示されませんでした。" : JsonString(reply, open + 1);
             return false;
         }
         any = true;
     }
-    if (!any) why = "an unexpected reply: " + std::string(reply.substr(0, 200));
+    if (!any) why = "予期しない応答です：" + std::string(reply.substr(0, 200));
     return any;
 }
 

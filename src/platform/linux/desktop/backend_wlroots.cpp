@@ -105,7 +105,7 @@ bool Record(const SwaybgProcess& swaybg, std::string& why) {
     bool ok = fd >= 0 && linux_io::WriteAll(fd, reinterpret_cast<const unsigned char*>(text.data()), text.size()) &&
               rename(temporary.c_str(), record.c_str()) == 0;
     if (!ok) {
-        why = linux_io::ErrorText("cannot record the new swaybg in", record);
+        why = linux_io::ErrorText("新しい swaybg を記録できませんでした", record);
         if (fd >= 0) unlink(temporary.c_str());
     }
     if (fd >= 0) close(fd);
@@ -117,7 +117,7 @@ bool Record(const SwaybgProcess& swaybg, std::string& why) {
 // one.
 bool RunSwaybg(const std::vector<std::string>& arguments, std::string& why) {
     if (!linux_xdg::MakeFolders(StateFolder())) {
-        why = "cannot make the folder " + StateFolder();
+        why = "フォルダを作成できませんでした：" + StateFolder();
         return false;
     }
     std::vector<std::string> argv{"swaybg"};
@@ -133,7 +133,7 @@ bool RunSwaybg(const std::vector<std::string>& arguments, std::string& why) {
         std::string line, last;
         while (std::getline(output, line))
             if (!line.empty()) last = line;
-        why = "swaybg ended at once" + (last.empty() ? std::string() : ": " + last);
+        why = "swaybg がすぐに終了しました" + (last.empty() ? std::string("。") : "：" + last);
         return false;
     }
     const SwaybgProcess previous = RecordedSwaybg();
@@ -150,11 +150,11 @@ bool RunSwaybg(const std::vector<std::string>& arguments, std::string& why) {
 bool SwaybgConnect(std::string& why) {
     std::string path;
     if (Env("WAYLAND_DISPLAY").empty()) {
-        why = "WAYLAND_DISPLAY is not set";
+        why = "WAYLAND_DISPLAY が設定されていません。";
         return false;
     }
     if (linux_spawn::FindProgram("swaybg", path, why)) return true;
-    why += "; install swaybg";
+    why += "（swaybg をインストールしてください）";
     return false;
 }
 
@@ -203,7 +203,7 @@ bool Hyprctl(const std::vector<std::string>& arguments, std::string& why) {
     linux_spawn::RunResult result;
     if (!linux_spawn::RunAndWait(argv, kHyprctlMs, result, why)) return false;
     if (result.exitStatus != 0 || result.output.find("rror") != std::string::npos) {
-        why = "hyprctl hyprpaper " + arguments.front() + " failed: " + result.output;
+        why = "hyprctl hyprpaper " + arguments.front() + " が失敗しました：" + result.output;
         return false;
     }
     return true;
@@ -212,7 +212,7 @@ bool Hyprctl(const std::vector<std::string>& arguments, std::string& why) {
 // On `monitor`, or on every one for "".
 bool HyprpaperShow(const std::string& path, const std::string& mode, std::string& why, const std::string& monitor = "") {
     if (path.find(',') != std::string::npos || monitor.find(',') != std::string::npos) {
-        why = "hyprpaper cannot take a name with a comma: " + monitor + " " + path;
+        why = "コンマを含む名前は hyprpaper に渡せません：" + monitor + " " + path;
         return false;
     }
     std::string ignored;
@@ -237,7 +237,7 @@ bool HyprlandConnect(std::string& why) {
     std::string path;
     if (HyprpaperRuns()) {
         if (linux_spawn::FindProgram("hyprctl", path, why)) return true;
-        why += "; install hyprctl";
+        why += "（hyprctl をインストールしてください）";
         return false;
     }
     return SwaybgConnect(why);

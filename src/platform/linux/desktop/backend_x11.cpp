@@ -63,23 +63,23 @@ bool PixelFormatOf(Display* d, int screen, PixelFormat& format, std::string& why
     const Visual* visual = DefaultVisual(d, screen);
     const int depth = DefaultDepth(d, screen);
     const auto refuse = [&](const std::string& what) {
-        why = "the X screen's visual (depth " + std::to_string(depth) + ", " + what +
-              ") is not supported; a 24- or 32-bit true-colour visual is needed";
+        why = "X の画面のビジュアル（深さ " + std::to_string(depth) + "、" + what +
+              "）には対応していません。24 ビットか 32 ビットの TrueColor のビジュアルが必要です。";
         return false;
     };
-    if (depth != 24 && depth != 32) return refuse("not 24 or 32 bits");
-    if (visual->c_class != TrueColor) return refuse("not true colour");
+    if (depth != 24 && depth != 32) return refuse("24 ビットでも 32 ビットでもありません");
+    if (visual->c_class != TrueColor) return refuse("TrueColor ではありません");
     int count = 0;
     XPixmapFormatValues* formats = XListPixmapFormats(d, &count);
     int bitsPerPixel = 0;
     for (int i = 0; i < count; ++i)
         if (formats[i].depth == depth) bitsPerPixel = formats[i].bits_per_pixel;
     if (formats != nullptr) XFree(formats);
-    if (bitsPerPixel != 32) return refuse(std::to_string(bitsPerPixel) + " bits per pixel");
+    if (bitsPerPixel != 32) return refuse("1 ピクセル " + std::to_string(bitsPerPixel) + " ビット");
     if (!ChannelShift(visual->red_mask, format.redShift) ||
         !ChannelShift(visual->green_mask, format.greenShift) ||
         !ChannelShift(visual->blue_mask, format.blueShift))
-        return refuse("colour channels other than 8 bits");
+        return refuse("色が 8 ビットずつではありません");
     const unsigned long channels = visual->red_mask | visual->green_mask | visual->blue_mask;
     format.fill = depth == 32 ? static_cast<std::uint32_t>(~channels) : 0u;
     format.identity = format.redShift == 16 && format.greenShift == 8 && format.blueShift == 0 &&
@@ -182,7 +182,7 @@ bool Apply(const std::string& path, Placement placement, std::string& why) {
     if (!file.Open(path, why)) return false;
     BgrPicture picture;
     if (!ViewBmp24(file.data(), file.size(), picture, why)) {
-        why = path + ": " + why;
+        why = why + "：" + path;
         return false;
     }
 
@@ -201,7 +201,7 @@ bool Apply(const std::string& path, Placement placement, std::string& why) {
                                         static_cast<unsigned>(DefaultDepth(d, screen)));
     DrawScreen(d, screen, pixmap, picture, placement, Monitors(d, width, height), format, file);
     if (x11::TakeError(d, why)) {
-        why = "cannot draw the wallpaper: " + why;
+        why = "壁紙を描けませんでした。" + why;
         XFreePixmap(d, pixmap);
         XSync(d, False);
         return false;
@@ -218,7 +218,7 @@ bool Apply(const std::string& path, Placement placement, std::string& why) {
     XSetCloseDownMode(d, RetainPermanent);
     if (x11::TakeError(d, why)) {
         XSetCloseDownMode(d, DestroyAll);
-        why = "cannot set the root window's background: " + why;
+        why = "ルート ウィンドウの背景を設定できませんでした。" + why;
         return false;
     }
     return true;
@@ -236,7 +236,7 @@ bool Clear(std::string& why) {
     XClearWindow(d, root);
     XUngrabServer(d);
     if (x11::TakeError(d, why)) {
-        why = "cannot clear the root window: " + why;
+        why = "ルート ウィンドウを消去できませんでした。" + why;
         return false;
     }
     return true;

@@ -37,7 +37,7 @@ GVariant* Call(const char* method, GVariant* arguments, const char* replyType, s
     GVariant* reply = gio.dbus_connection_call_sync(bus, "org.xfce.Xfconf", "/org/xfce/Xfconf", "org.xfce.Xfconf",
                                                     method, arguments, Type(replyType), G_DBUS_CALL_FLAGS_NONE,
                                                     gio::kCallAnswerMs, nullptr, &error);
-    if (reply == nullptr) why = std::string("xfconf ") + method + ": " + gio::TakeMessage(gio, error);
+    if (reply == nullptr) why = std::string("xfconf（") + method + "）：" + gio::TakeMessage(gio, error);
     return reply;
 }
 
@@ -161,7 +161,7 @@ bool PutBack(std::vector<Earlier>& written) {
 bool Connect(std::string& why) {
     GVariant* reply = Call("ListChannels", nullptr, "(as)", why);
     if (reply == nullptr) {
-        why += "; is xfconfd (package xfconf) installed?";
+        why += "（xfconfd がインストールされているか確認してください。パッケージ xfconf にあります）";
         return false;
     }
     gio::Load(why)->variant_unref(reply);

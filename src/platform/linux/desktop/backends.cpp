@@ -34,8 +34,8 @@ std::string KnownNames(std::span<const DesktopBackend* const> backends) {
 }
 
 std::string Advice(std::span<const DesktopBackend* const> backends) {
-    return "To choose the way yourself, set " + std::string(kBackendOverride) + " to one of: " +
-           KnownNames(backends) + " (for example " + std::string(kBackendOverride) + "=x11).";
+    return "方法を自分で選ぶには、" + std::string(kBackendOverride) + " に次のどれかを設定してください：" +
+           KnownNames(backends) + "（例：" + std::string(kBackendOverride) + "=x11）";
 }
 
 }  // namespace
@@ -46,27 +46,27 @@ std::vector<const DesktopBackend*> CandidateBackends(const Environment& environm
                                                      std::span<const DesktopBackend* const> backends,
                                                      std::string& why, std::string_view storedChoice) {
     if (Value(environment, "DISPLAY").empty() && Value(environment, "WAYLAND_DISPLAY").empty()) {
-        why = "no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+        why = "グラフィカルなセッションではありません（DISPLAY も WAYLAND_DISPLAY も設定されていません）。";
         return {};
     }
     std::string_view wanted = Value(environment, kBackendOverride);
     std::string source(kBackendOverride);
     if (wanted.empty()) {
         wanted = storedChoice;
-        source = std::string("the registry store (") + kStoredChoiceKey + ", " + kStoredChoiceValue + ")";
+        source = std::string("レジストリの ") + kStoredChoiceKey + "\\" + kStoredChoiceValue;
     }
     if (!wanted.empty()) {
         for (const DesktopBackend* backend : backends)
             if (Lower(backend->name) == Lower(wanted)) return {backend};
-        why = "unknown desktop backend \"" + std::string(wanted) + "\" in " + source + " (known: " +
-              KnownNames(backends) + ")";
+        why = source + " のバックエンド「" + std::string(wanted) + "」はありません（あるもの：" + KnownNames(backends) +
+              "）。";
         return {};
     }
     std::vector<const DesktopBackend*> candidates;
     for (const DesktopBackend* backend : backends)
         if (backend->detect(environment)) candidates.push_back(backend);
     if (candidates.empty())
-        why = "no wallpaper backend for the desktop \"" + DescribeDesktop(environment) + "\". " + Advice(backends);
+        why = "デスクトップ「" + DescribeDesktop(environment) + "」の壁紙を設定する方法がありません。\n" + Advice(backends);
     return candidates;
 }
 
@@ -77,13 +77,12 @@ const DesktopBackend* ServeWith(const std::vector<const DesktopBackend*>& candid
                                 std::string& why) {
     std::string reasons;
     for (const DesktopBackend* backend : candidates) {
-        const linux_deadline::Step named("the backend " + std::string(backend->name));
+        const linux_deadline::Step named("バックエンド " + std::string(backend->name));
         std::string reason;
         if (backend->connect(reason) && step(*backend, reason)) return backend;
-        if (!reasons.empty()) reasons += "; ";
-        reasons += std::string(backend->name) + ": " + reason;
+        reasons += std::string(backend->name) + "：" + reason + "\n";
     }
-    why = "the desktop \"" + DescribeDesktop(environment) + "\" could not be reached: " + reasons + ". " +
+    why = "デスクトップ「" + DescribeDesktop(environment) + "」では、どの方法でもできませんでした。\n" + reasons +
           Advice(backends);
     return nullptr;
 }

@@ -16,7 +16,7 @@ namespace {
 template <typename Function>
 bool Find(void* handle, const char* name, Function& function, std::string& why) {
     function = reinterpret_cast<Function>(dlsym(handle, name));
-    if (function == nullptr) why = std::string("GIO has no ") + name;
+    if (function == nullptr) why = std::string("GIO に ") + name + " がありません。";
     return function != nullptr;
 }
 
@@ -65,8 +65,8 @@ const Library* Load(std::string& why) {
         void* handle = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) {
             const char* error = dlerror();
-            failure = std::string("cannot load GIO (") + (error != nullptr ? error : "libgio-2.0.so.0") +
-                      "); install the package libglib2.0-0";
+            failure = std::string("GIO を読み込めませんでした（") + (error != nullptr ? error : "libgio-2.0.so.0") +
+                      "）。パッケージ libglib2.0-0 をインストールしてください。";
             return nullptr;
         }
         static Library loaded{};
@@ -117,18 +117,18 @@ GDBusConnection* SessionBus(std::string& why) {
     static std::string failure;
     static GDBusConnection* bus = [gio]() -> GDBusConnection* {
         if (!SessionBusNamed()) {
-            failure = "no session bus (DBUS_SESSION_BUS_ADDRESS is not set); run the changer inside the desktop "
-                      "session";
+            failure = "セッション バスがありません（DBUS_SESSION_BUS_ADDRESS が設定されていません）。"
+                      "デスクトップのセッションの中で実行してください。";
             return nullptr;
         }
         GError* error = nullptr;
         GDBusConnection* connection = ConnectCancelledAfter(*gio, kBusAnswerMs, error);
         if (connection == nullptr && gio->error_matches(error, gio->io_error_quark(), G_IO_ERROR_CANCELLED)) {
             gio->error_free(error);
-            failure = "the session bus did not answer within " + std::to_string(kBusAnswerMs / 1000) + " seconds";
+            failure = "セッション バスが" + std::to_string(kBusAnswerMs / 1000) + "秒以内に応答しませんでした。";
         } else if (connection == nullptr) {
-            failure = "no session bus (" + TakeMessage(*gio, error) +
-                      "); run the changer inside the desktop session, where DBUS_SESSION_BUS_ADDRESS is set";
+            failure = "セッション バスに接続できませんでした（" + TakeMessage(*gio, error) +
+                      "）。DBUS_SESSION_BUS_ADDRESS が設定されたデスクトップのセッションの中で実行してください。";
         }
         return connection;
     }();
@@ -148,7 +148,7 @@ bool WaitForName(const char* name, int timeoutMs, std::string& why) {
             gio.variant_new("(s)", name), reinterpret_cast<const GVariantType*>("(b)"), G_DBUS_CALL_FLAGS_NONE,
             kCallAnswerMs, nullptr, &error);
         if (reply == nullptr) {
-            why = std::string("the session bus cannot tell whether ") + name + " runs: " + TakeMessage(gio, error);
+            why = std::string("セッション バスから ") + name + " が動いているか分かりませんでした：" + TakeMessage(gio, error);
             return false;
         }
         gboolean owned = FALSE;
@@ -156,8 +156,7 @@ bool WaitForName(const char* name, int timeoutMs, std::string& why) {
         gio.variant_unref(reply);
         if (owned) return true;
         if (std::chrono::steady_clock::now() >= end) {
-            why = std::string(name) + " did not appear on the session bus within " + std::to_string(timeoutMs / 1000) +
-                  " s";
+            why = std::to_string(timeoutMs / 1000) + "秒待っても、" + name + " がセッション バスに現れませんでした。";
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -165,8 +164,8 @@ bool WaitForName(const char* name, int timeoutMs, std::string& why) {
 }
 
 std::string TakeMessage(const Library& gio, GError* error) {
-    if (error == nullptr) return "unknown error";
-    std::string message = error->message != nullptr ? error->message : "unknown error";
+    if (error == nullptr) return "不明なエラー";
+    std::string message = error->message != nullptr ? error->message : "不明なエラー";
     gio.error_free(error);
     return message;
 }

@@ -61,12 +61,12 @@ extern "C" __attribute__((visibility("default"))) int sarvo_plasma_evaluate(cons
     const CallApplication application;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return Answer("no session bus: " + bus.lastError().message(), text, size, 0);
+        return Answer("セッション バスに接続できませんでした：" + bus.lastError().message(), text, size, 0);
     QDeadlineTimer deadline(kShellWaitMs);
     bus.interface()->setTimeout(kCallAnswerMs);
     while (!bus.interface()->isServiceRegistered(QString::fromLatin1(kShell)).value()) {
         if (deadline.hasExpired())
-            return Answer(QStringLiteral("the Plasma shell (org.kde.plasmashell) is not running"), text, size, 0);
+            return Answer(QStringLiteral("org.kde.plasmashell が動いていません。"), text, size, 0);
         QThread::msleep(200);
     }
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kShell), QStringLiteral("/PlasmaShell"),

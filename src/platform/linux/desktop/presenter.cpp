@@ -100,12 +100,12 @@ bool EncodePng(FILE* file, const RowSource& source, char* message, std::size_t m
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
-        std::snprintf(message, messageSize, "out of memory");
+        std::snprintf(message, messageSize, "メモリが不足しています");
         png_destroy_write_struct(&png, nullptr);
         return false;
     }
     if (setjmp(png_jmpbuf(png))) {
-        std::snprintf(message, messageSize, "the PNG encoder failed");
+        std::snprintf(message, messageSize, "PNG に変換できませんでした");
         png_destroy_write_struct(&png, &info);
         return false;
     }
@@ -131,7 +131,7 @@ FILE* OpenTemporary(const std::string& path, std::string& temporary, std::string
     const int fd = linux_io::CreateTemporary(linux_io::FolderOf(path), linux_io::CreationMode(), temporary);
     FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
     if (file == nullptr) {
-        why = linux_io::ErrorText("cannot write a file beside", path);
+        why = linux_io::ErrorText("ファイルの隣に一時ファイルを作成できませんでした", path);
         if (fd >= 0) {
             unlink(temporary.c_str());
             close(fd);
@@ -146,7 +146,7 @@ FILE* OpenTemporary(const std::string& path, std::string& temporary, std::string
 bool PutInPlace(FILE* file, const std::string& temporary, const std::string& path, bool written, std::string& why) {
     const bool placed = written && fflush(file) == 0 && rename(temporary.c_str(), path.c_str()) == 0;
     if (!placed) {
-        why = linux_io::ErrorText("cannot write", path);
+        why = linux_io::ErrorText("書き込めませんでした", path);
         unlink(temporary.c_str());
     }
     fclose(file);
@@ -167,7 +167,7 @@ bool WritePng(const std::string& path, const RowSource& source, std::string& why
     // Not synced: the file is made again from the bitmap whenever it is
     // needed, and waiting for the disk would cost every run.
     if (PutInPlace(file, temporary, path, written, why)) return true;
-    if (!written) why = "cannot write " + path + ": " + message;
+    if (!written) why = "書き込めませんでした：" + path + "（" + message + "）";
     return false;
 }
 
@@ -256,7 +256,7 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
     if (!file.Open(bitmap, why)) return false;
     BgrPicture picture;
     if (!ViewBmp24(file.data(), file.size(), picture, why)) {
-        why = bitmap + ": " + why;
+        why = why + "：" + bitmap;
         return false;
     }
     const std::string_view native = ModeValue(desktop, placement);
@@ -265,7 +265,7 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
         const std::vector<DesktopMonitor> monitors = DesktopMonitors();
         const auto primary = std::find_if(monitors.begin(), monitors.end(), [](const auto& m) { return m.primary; });
         if (primary == monitors.end()) {
-            why = "the monitors are unknown, so the wallpaper cannot be shown across them";
+            why = "モニターが分からないので、壁紙をモニターにまたがって表示できません。";
             return false;
         }
         const ScreenRect area = AreaOf(monitors);
@@ -285,8 +285,8 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
             return WritePictureAsPng(handed.path, picture, why);
         }
         if (desktop != DesktopMode::Portal) {
-            why = "the screen's size is unknown, and this desktop cannot show the picture " +
-                  std::string(PlacementName(placement)) + " by itself";
+            why = "画面の大きさが分からず、このデスクトップは画像をこの配置（" + std::string(PlacementName(placement)) +
+                  "）で表示できません。";
             return false;
         }
         handed = {NextName(bitmap, ".png"), ""};
@@ -336,14 +336,14 @@ bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<Ha
     parts.clear();
     const std::vector<DesktopMonitor> monitors = DesktopMonitors();
     if (monitors.empty()) {
-        why = "the monitors are unknown, so the wallpaper cannot be shown across them";
+        why = "モニターが分からないので、壁紙をモニターにまたがって表示できません。";
         return false;
     }
     linux_files::MappedFile file;
     if (!file.Open(bitmap, why)) return false;
     BgrPicture picture;
     if (!ViewBmp24(file.data(), file.size(), picture, why)) {
-        why = bitmap + ": " + why;
+        why = why + "：" + bitmap;
         return false;
     }
     const ScreenRect area = AreaOf(monitors);
@@ -393,7 +393,7 @@ std::string BlackPicture(std::string& why) {
     const std::string path = folder + "/black.png";
     if (Exists(path)) return path;
     if (!linux_xdg::MakeFolders(folder)) {
-        why = "cannot make the folder " + folder;
+        why = "フォルダを作成できませんでした：" + folder;
         return "";
     }
     static const unsigned char black[3] = {0, 0, 0};

@@ -92,8 +92,8 @@ std::string DescribeDesktop(const Environment& environment) {
     if (!Value(environment, "SWAYSOCK").empty()) return "sway";
     if (!Value(environment, "HYPRLAND_INSTANCE_SIGNATURE").empty()) return "Hyprland";
     if (!Value(environment, "KDE_FULL_SESSION").empty()) return "KDE";
-    return IsWaylandSession(environment) ? "a Wayland session without a desktop name"
-                                         : "an X11 session without a desktop name";
+    return IsWaylandSession(environment) ? "デスクトップ名のない Wayland セッション"
+                                         : "デスクトップ名のない X11 セッション";
 }
 
 Environment ProcessEnvironment() {

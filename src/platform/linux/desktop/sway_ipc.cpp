@@ -11,7 +11,7 @@ namespace {
 
 constexpr char kMagic[] = {'i', '3', '-', 'i', 'p', 'c'};
 
-std::string TooSlow() { return "sway did not answer within " + std::to_string(kAnswerMs / 1000) + " seconds"; }
+std::string TooSlow() { return "sway が" + std::to_string(kAnswerMs / 1000) + "秒以内に応答しませんでした"; }
 
 }  // namespace
 
@@ -24,7 +24,7 @@ bool Exchange(std::uint32_t type, const std::string& payload, std::string& reply
     using linux_socket::Result;
     const std::string path = SocketPath();
     if (path.empty()) {
-        why = "SWAYSOCK is not set; run the changer from within sway";
+        why = "SWAYSOCK が設定されていません。sway の中で実行してください。";
         return false;
     }
     const linux_socket::Deadline deadline = linux_socket::After(kAnswerMs);
@@ -32,8 +32,8 @@ bool Exchange(std::uint32_t type, const std::string& payload, std::string& reply
     std::string failure;
     Result result = linux_socket::ConnectUnix(path, deadline, socket, failure);
     if (result != Result::Done) {
-        why = result == Result::TimedOut ? TooSlow() + " (its socket " + path + ")"
-                                         : "cannot reach sway's socket " + path + ": " + failure;
+        why = result == Result::TimedOut ? TooSlow() + "（ソケット " + path + "）。"
+                                         : "sway のソケットに接続できませんでした：" + path + "（" + failure + "）";
         return false;
     }
     const auto length = static_cast<std::uint32_t>(payload.size());
@@ -55,7 +55,7 @@ bool Exchange(std::uint32_t type, const std::string& payload, std::string& reply
         result = linux_socket::ReceiveAll(socket, reply.data(), reply.size(), deadline, failure);
         ok = result == Result::Done;
     }
-    if (!ok) why = result == Result::TimedOut ? TooSlow() : "sway did not answer";
+    if (!ok) why = result == Result::TimedOut ? TooSlow() + "。" : "sway が応答しませんでした。";
     return ok;
 }
 

@@ -49,10 +49,10 @@ bool WaylandReachable(std::string& why) {
     if (result == Result::Done) result = SendAll(socket, kSync, sizeof kSync, deadline, failure);
     if (result == Result::Done) result = ReceiveAll(socket, &answer, sizeof answer, deadline, failure);
     if (result == Result::TimedOut)
-        why = "the Wayland compositor (" + path + ") did not answer within " +
-              std::to_string(kCompositorAnswerMs / 1000) + " seconds";
+        why = "Wayland のコンポジター（" + path + "）が" + std::to_string(kCompositorAnswerMs / 1000) +
+              "秒以内に応答しませんでした。";
     else if (result == Result::Failed)
-        why = "cannot reach the Wayland compositor (" + path + "): " + failure;
+        why = "Wayland のコンポジター（" + path + "）に接続できませんでした：" + failure;
     return result == Result::Done;
 }
 
@@ -64,7 +64,7 @@ bool X11Reachable(std::string& why) {
 }
 
 const Entries* Load(std::string& why) {
-    const linux_deadline::Step step("starting Qt on the display");
+    const linux_deadline::Step step("ディスプレイでの Qt の起動");
     const Displays& displays = ReachableDisplays();
     if (!displays.any()) {
         why = displays.why.empty() ? kNoDisplay : displays.why;
@@ -74,7 +74,7 @@ const Entries* Load(std::string& why) {
     if (start == nullptr) return nullptr;
     const Entries* entries = start(QtPlatformsFor(displays), &why);
     if (entries != nullptr && entries->version != kModuleVersion) {
-        why = std::string(kModuleName) + " belongs to another build of the suite";
+        why = "別のビルドのモジュールです：" + std::string(kModuleName);
         return nullptr;
     }
     return entries;
@@ -88,7 +88,7 @@ const Displays& ReachableDisplays() {
         std::string whyWayland, whyX11;
         found.wayland = WaylandReachable(whyWayland);
         found.x11 = X11Reachable(whyX11);
-        found.why = whyWayland.empty() || whyX11.empty() ? whyWayland + whyX11 : whyWayland + "; " + whyX11;
+        found.why = whyWayland.empty() || whyX11.empty() ? whyWayland + whyX11 : whyWayland + "\n" + whyX11;
         return found;
     }();
     return displays;

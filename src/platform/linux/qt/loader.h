@@ -35,6 +35,7 @@ const char* QtPlatformsFor(const Displays& displays);
 const Entries* QtModule(std::string& why);
 
 // Why nothing can be shown, for messages on standard error.
-inline constexpr const char* kNoDisplay = "no display: neither WAYLAND_DISPLAY nor DISPLAY names one that can be reached";
+inline constexpr const char* kNoDisplay =
+    "ディスプレイがありません（WAYLAND_DISPLAY と DISPLAY のどちらも、接続できるディスプレイを指していません）。";
 
 }  // namespace sarvo::platform::linux_qt

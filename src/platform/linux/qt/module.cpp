@@ -34,8 +34,8 @@ QStringList InstalledPlatforms(const QString& list, std::string& why) {
         if (QFileInfo::exists(folder + PluginFile(platform)))
             installed << platform;
         else
-            why += "Qt's platform plugin \"" + platform.toStdString() + "\" is not installed (" +
-                   (folder + PluginFile(platform)).toStdString() + "). ";
+            why += std::string(why.empty() ? "" : "\n") + "Qt のプラットフォーム プラグイン「" + platform.toStdString() +
+                   "」がインストールされていません：" + (folder + PluginFile(platform)).toStdString();
     }
     return installed;
 }
@@ -53,7 +53,7 @@ bool StartApplication(const char* platforms, std::string& why) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) return true;
     if (QCoreApplication::instance() != nullptr) {
         // Widgets need a QApplication; Qt would end the process at the first.
-        why = "Qt is already running without widgets in this process";
+        why = "このプロセスでは、ウィジェットなしの Qt がすでに動いています。";
         return false;
     }
     // Kept for the life of the process, as QApplication requires; never

@@ -435,7 +435,7 @@ QWidget* OpenWindow() { return openWindow.data(); }
 bool RunFormWindow(FormSpec& form, std::string& why) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
-        why = "the display has no screen";
+        why = "ディスプレイに画面がありません。";
         return false;
     }
     // Twips to Qt's pixels, which are of 96 to the inch at normal scaling.
