@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (tests/fuzz) with clang under ASan and UBSan, runs
 # every kept crash input of each target once, then fuzzes each target for
-# SECONDS seconds from its seed corpus.
+# SECONDS seconds from its seeds (tests/fuzz/corpus, and the pictures the
+# build writes into build/fuzz/seeds).
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 #
@@ -25,7 +26,10 @@ fi
 
 for target in "${targets[@]}"; do
     program=$build/bin/fuzz_$target
-    seeds=$top/tests/fuzz/corpus/$target
+    seeds=()  # the text seeds kept in the tree, the binary ones the build writes
+    for folder in "$top/tests/fuzz/corpus/$target" "$build/seeds/$target"; do
+        [[ ! -d $folder ]] || seeds+=("$folder")
+    done
     kept=$top/tests/fuzz/regressions/$target
     mkdir -p "$kept"
     work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-fuzz-$target.XXXXXX")
@@ -40,7 +44,7 @@ for target in "${targets[@]}"; do
     echo "fuzz: $target for $seconds s"
     # New inputs go into a scratch corpus, never into the repository's seeds.
     if ! "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$kept/" "$work" "$seeds" >"$work/fuzz.log" 2>&1; then
+        -artifact_prefix="$kept/" "$work" "${seeds[@]}" >"$work/fuzz.log" 2>&1; then
         tail -n 40 "$work/fuzz.log" >&2
         echo "fuzz: $target found a fault; the input is in $kept/" >&2
         exit 1

@@ -50,12 +50,13 @@ run_with() {
     run_changer
     assert_eq "$RC" 0 "exit code of run $1 (stderr: $ERR)"
 }
-# assert_shown SHOOT TILE STYLE WHAT: SHOOT's screenshots show PICTURE so placed, as far as
-# the middle of the screen tells (a shell's panels and icons sit at its edges).
+# assert_shown SHOOT TILE STYLE WHAT: SHOOT's screenshots show PICTURE so placed (TILE STYLE "- -": no
+# picture, black), as far as the middle of the screen tells (a shell's panels and icons sit at its edges).
 assert_shown() {
     local w=$SCREEN_W h=$SCREEN_H expected=$T/expected.png outside
     outside="0,0:$((w - 1)),$((h / 4 - 1)) 0,$((h * 3 / 4)):$((w - 1)),$((h - 1)) 0,0:$((w / 4 - 1)),$((h - 1)) $((w * 3 / 4)),0:$((w - 1)),$((h - 1))"
     case $2$3 in
+    --) "$IM_CONVERT" -size "${w}x$h" xc:black "$expected" ;;
     10) "$IM_CONVERT" -size "${w}x$h" "tile:$PICTURE" "$expected" ;;
     02) "$IM_CONVERT" "$PICTURE" -filter point -resize "${w}x$h!" "$expected"
         outside+=" $((w / 2 - 16)),0:$((w / 2 + 15)),$((h - 1)) 0,$((h / 2 - 16)):$((w - 1)),$((h / 2 + 15))" ;;

@@ -127,6 +127,9 @@ lxqt)
     # shellcheck disable=SC2034  # read by assert_shown (run_with set it in the run's own shell)
     PICTURE=$PICS/picture3.bmp
     assert_shown root_shot 0 2 "pcmanfm-qt started after the run"
+    # Removed: in colour mode pcmanfm-qt goes on drawing the last picture unless shown a black one.
+    "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
+    assert_shown root_shot - - "pcmanfm-qt after removing the wallpaper"
     ;;
 mate)
     needs caja

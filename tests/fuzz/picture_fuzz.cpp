@@ -4,11 +4,13 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include "core/pure/row_sink.h"
+#include "fuzz_check.h"
 #include "picture_decoders_linux.h"
+
+using sarvo::fuzz::Require;
 
 namespace {
 
@@ -28,14 +30,18 @@ public:
     }
     int StripRows() const override { return kRows; }
     unsigned char* Strip(int top, int count) override {
-        if (!started_ || count < 1 || count > kRows || top < 0 || top + count > height_) std::abort();
+        Require(started_, "strips come after the start");
+        Require(count >= 1, "a strip has rows");
+        Require(count <= kRows, "a strip has no more rows than asked for");
+        Require(top >= 0, "a strip starts inside the picture");
+        Require(top + count <= height_, "a strip ends inside the picture");
         top_ = top;
         count_ = count;
         return strip_.data();
     }
     void Put() override {
         for (int y = top_; y < top_ + count_; ++y) {
-            if (put_[static_cast<std::size_t>(y)]) std::abort();
+            Require(!put_[static_cast<std::size_t>(y)], "each row is handed over once");
             put_[static_cast<std::size_t>(y)] = true;
         }
     }
@@ -49,7 +55,8 @@ private:
     static constexpr int kRows = 7;
     bool started_ = false;
     long height_ = 0;
-    int top_ = 0, count_ = 0;
+    int top_ = 0;
+    int count_ = 0;
     std::vector<unsigned char> strip_;
     std::vector<bool> put_;
 };
@@ -74,18 +81,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using sarvo::PictureFormats;
     const PictureFormat classic = sarvo::DetectPictureFormat(data, size, PictureFormats::Classic);
     const PictureFormat more = sarvo::DetectPictureFormat(data, size, PictureFormats::More);
-    if (classic != PictureFormat::Unknown && classic != more) std::abort();
-    static const int fd = memfd_create("picture", 0);
-    if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size) ||
-        lseek(fd, 0, SEEK_SET) != 0)
-        std::abort();
+    if (classic != PictureFormat::Unknown) Require(classic == more, "the classic formats are told alike with the key");
+    static const int fd = memfd_create("picture", 0);  // the bytes as the file the loader reads
+    Require(fd >= 0, "a memory file is made");
+    Require(ftruncate(fd, 0) == 0, "the memory file is emptied");
+    Require(pwrite(fd, data, size, 0) == static_cast<ssize_t>(size), "the memory file takes the bytes");
+    Require(lseek(fd, 0, SEEK_SET) == 0, "the memory file is read from its start");
     CheckingSink sink;
     int orientation = 0;
     std::string why, missing;
-    if (sarvo::platform::DecodePictureFile(fd, size, PictureFormats::More, sink, orientation, why, missing)) {
-        if (!sink.Whole() || orientation < 1 || orientation > 8 || more == PictureFormat::Unknown) std::abort();
-    } else if (why.empty()) {
-        std::abort();
+    if (!sarvo::platform::DecodePictureFile(fd, size, PictureFormats::More, sink, orientation, why, missing)) {
+        Require(!why.empty(), "a refusal says why");
+        return 0;
     }
+    Require(sink.Whole(), "an accepted picture hands over every row");
+    Require(orientation >= 1, "the orientation is at least 1");
+    Require(orientation <= 8, "the orientation is at most 8");
+    Require(more != PictureFormat::Unknown, "an accepted picture is of a format told by its first bytes");
     return 0;
 }

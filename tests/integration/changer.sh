@@ -1,7 +1,7 @@
 #!/bin/bash
 # The real SarvoChanger: placements (two monitors, stale root properties, each
 # pixmap freed by the next, then removed), keys (Space, D, N hand over; /nokey),
-# no-session (the message on standard error, nothing changed), missing-decoder
+# missing-decoder
 # (a JPEG XL picture read from the program folder's module; without libjxl,
 # the broken-picture message names the format).
 . "$(dirname "$0")/lib.sh"
@@ -12,8 +12,9 @@ settings_before=$(cat "$SETTINGS")
 
 # A completed run: recorded in both stores, both root properties naming one pixmap.
 assert_completed() {
-    assert_eq "$RC|$(ini_value "$SETTINGS" WallPaper)|$(ini_value "$REGISTRY" Wallpaper)" "0|$PICS/quad.bmp|$BITMAP" \
-        "exit code (stderr: $ERR)|WallPaper in sarvoset.ini|Wallpaper in the registry store"
+    assert_eq "$RC" 0 "exit code (stderr: $ERR)"
+    assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$PICS/quad.bmp" "WallPaper in sarvoset.ini"
+    assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store"
     [[ $(root_pixmap) != none ]] || fail "_XROOTPMAP_ID is not set"
     assert_eq "$(root_pixmap ESETROOT_PMAP_ID)" "$(root_pixmap)" "ESETROOT_PMAP_ID and _XROOTPMAP_ID"
 }
@@ -42,7 +43,8 @@ placements)
         previous=$shown
     done
     "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
-    assert_eq "$(root_pixmap) $(root_pixmap ESETROOT_PMAP_ID)" "none none" "root properties after removing"
+    assert_eq "$(root_pixmap)" none "_XROOTPMAP_ID after removing"
+    assert_eq "$(root_pixmap ESETROOT_PMAP_ID)" none "ESETROOT_PMAP_ID after removing"
     if "$SARVO_ROOT_TOOL" alive "$previous"; then fail "the removed wallpaper's pixmap was not freed"; fi
     "$IM_CONVERT" -size 320x240 xc:black "$T/black.png"
     root_shot "$T/root.png" || fail "cannot read the root window"
@@ -60,7 +62,8 @@ keys)
         assert_eq "$RC" 0 "exit code of a hand-over (stderr: $ERR)"
         wait_for_launch
         assert_eq "$LAUNCH" "${held#*:}" "arguments the settings tool was started with"
-        assert_eq "$(cat "$SETTINGS")|$(root_pixmap)" "$settings_before|$root_before" "sarvoset.ini|root pixmap after a hand-over"
+        assert_eq "$(cat "$SETTINGS")" "$settings_before" "sarvoset.ini after a hand-over"
+        assert_eq "$(root_pixmap)" "$root_before" "root pixmap after a hand-over"
         [[ ! -e $BITMAP ]] || fail "the bitmap was written"
     done
     rm -f "$LAUNCHES"
@@ -68,20 +71,6 @@ keys)
     run_changer /nokey
     assert_no_launch
     assert_completed
-    ;;
-no-session)
-    no_display  # a previous run's state is kept
-    printf 'WallPaper=%s\r\n' "$T/old/last.jpg" >>"$SETTINGS"
-    mkdir -p "$(dirname "$BITMAP")"
-    quadrants "$BITMAP" 8 8
-    cp "$BITMAP" "$T/bitmap-before"
-    settings_before=$(cat "$SETTINGS")
-    run_changer
-    assert_eq "$RC|$(cat "$SETTINGS")" "1|$settings_before" "exit code of a stopped run|sarvoset.ini"
-    cmp -s "$BITMAP" "$T/bitmap-before" || fail "the bitmap was changed"
-    assert_contains "$ERR" $'SarvoBackdropChanger\n壁紙を設定できませんでした。' "message on standard error"
-    assert_contains "$ERR" "no graphical session" "reason on standard error"
-    [[ ! -e $REGISTRY ]] || fail "the registry store was written"
     ;;
 missing-decoder)
     no_display  # the picture is read before the desktop is asked for

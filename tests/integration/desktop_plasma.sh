@@ -1,6 +1,6 @@
 #!/bin/bash
-# Plasma (a stand-in on a private bus records the scripts): whole scripts for each
-# placement, tiling with and without the plugin, the removal; an odd folder name;
+# Plasma (a stand-in on a private bus records the scripts; the real shell's test
+# shows each placement): the plugin that tiles, the removal; an odd folder name;
 # a refused picture explained in a box; a shell that never answers.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
@@ -14,55 +14,46 @@ expected_screens "$PICS/quad.bmp"
 
 record=$T/scripts
 desktop_stand_in plasma "$record"
-
-uri() { python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1], safe="/"))' "$1"; }
-
-script() {  # PLUGIN LINE...: the script putting PLUGIN on every desktop, with LINE...
-    printf "var all = desktops();\nfor (var i = 0; i < all.length; i++) {\n    var d = all[i];\n"
-    printf "    d.wallpaperPlugin = '%s';\n    d.currentConfigGroup = ['Wallpaper', '%s', 'General'];\n" "$1" "$1"
-    printf '    %s\n' "${@:2}"
-    printf "}\n--\n"
-}
-picture_script() {  # FILE PLUGIN [FILL-MODE]
-    local quoted
-    quoted=$(uri "$1")
-    script "$2" "d.writeConfig('Image', '${quoted//\'/\\\'}');" ${3:+"d.writeConfig('FillMode', $3);"}
-}
-# run_with TILE STYLE EXTENSION PLUGIN [FILL-MODE]: a run whose script (after
-# ASKED, the scripts before it) shows the copy it handed (HANDED, the newest) so.
+scripts() { cat "$record"; }
 folder=$(dirname "$BITMAP")
 handed() { local f; for f in "$folder"/SarvoChangerGraphic-*; do [[ ! -e $f ]] || printf '%s\n' "$f"; done; }
-run_with() {
+# run_tiled EXTENSION: a tiled run; HANDED, the copy it handed, named in its script as a file URI.
+run_tiled() {
     : >"$record"
-    set_placement "$1" "$2"
+    set_placement 1 0
     run_changer
-    assert_eq "$RC/$(ini_value "$REGISTRY" Wallpaper)" "0/$BITMAP" "exit code (stderr: $ERR) and stored Wallpaper"
+    assert_eq "$RC" 0 "exit code of a tiled run (stderr: $ERR)"
     HANDED=$(handed | tail -n 1)
-    is_handed "$HANDED" "$3" || fail "handed for $1/$2: [$HANDED]"
-    assert_eq "$(cat "$record")" "${ASKED:-}$(picture_script "$HANDED" "${@:4}")" "script for $1/$2"
+    is_handed "$HANDED" "$1" || fail "handed for tiles: [$HANDED]"
+    local uri; uri=$(python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1], safe="/"))' "$HANDED")
+    assert_contains "$(scripts)" "d.writeConfig('Image', '${uri//\'/\\\'}');" "the handed picture in the script"
 }
 
-run_with 0 0 bmp org.kde.image 6
-cmp -s "$HANDED" "$BITMAP" || fail "the handed picture is not the bitmap"
-run_with 0 2 bmp org.kde.image 0
-# Tiles through the tiling plugin where it is installed, else the image
-# plugin's own where the shell's version has them, else laid out and stretched.
+# Tiles through the tiling plugin where it is installed, of the bitmap itself...
 mkdir -p "$XDG_DATA_DIRS/plasma/wallpapers/org.kde.tiled"
-run_with 1 0 bmp org.kde.tiled
+run_tiled bmp
+assert_contains "$(scripts)" "d.wallpaperPlugin = 'org.kde.tiled';" "the plugin with the tiling plugin installed"
+cmp -s "$HANDED" "$BITMAP" || fail "the handed picture is not the bitmap"
+# ...else, where the shell does not tell a version whose image plugin tiles, laid out and stretched.
 rm -r "$XDG_DATA_DIRS/plasma"
-ASKED=$'print(applicationVersion);--\n' run_with 1 0 png org.kde.image 0
+run_tiled png
+assert_contains "$(scripts)" $'print(applicationVersion);--\n' "the shell's version asked first"
+assert_contains "$(scripts)" "d.wallpaperPlugin = 'org.kde.image';" "the plugin of laid-out tiles"
+assert_contains "$(scripts)" "d.writeConfig('FillMode', 0);" "the fill mode of laid-out tiles"
 assert_same_picture "$HANDED" "$TILE" "the laid-out tiles"
 
 : >"$record"
 "$SARVO_SERVICE_TOOL" apply "" || fail "cannot remove the wallpaper"
-assert_eq "$(cat "$record")" "$(script org.kde.color "d.writeConfig('Color', '0,0,0');")" "script that removes the wallpaper"
+assert_contains "$(scripts)" "d.wallpaperPlugin = 'org.kde.color';" "the plugin after removing the wallpaper"
+assert_contains "$(scripts)" "d.writeConfig('Color', '0,0,0');" "the colour after removing the wallpaper"
 [[ -z $(handed) ]] || fail "handed pictures left: $(ls "$folder")"
 
 # The box's Qt must not take the Plasma call's Qt for its own (Qt would end the process).
 touch "$record.refuse"
 cp "$SARVO_QT_MODULE" "$PROG/"
 run_changer_with_box SarvoBackdropChanger Return
-assert_eq "$RC/$BOX" "1/yes" "exit code and box after a refused picture (stderr: $ERR)"
+assert_eq "$RC" 1 "exit code after a refused picture (stderr: $ERR)"
+assert_eq "$BOX" yes "a box after a refused picture"
 
 # A shell that never answers costs the run a few seconds.
 mv "$record.refuse" "$record.hang"

@@ -21,7 +21,8 @@ EOF
     dbus-update-activation-environment "XDG_CONFIG_DIRS=$T/system" || fail "cannot hand xfconfd the lock"
     before=$("${channel[@]}" -l -v)
     run_changer
-    assert_eq "$RC|$("${channel[@]}" -l -v)" "1|$before" "exit code (stderr: $ERR)|the channel after a refused style"
+    assert_eq "$RC" 1 "exit code with a refused style (stderr: $ERR)"
+    assert_eq "$("${channel[@]}" -l -v)" "$before" "the channel after a refused style"
     exit 0
 fi
 workspaces=(/backdrop/screen0/monitorHDMI-1/workspace0 /backdrop/screen0/monitorHDMI-1/workspace1

@@ -42,7 +42,8 @@ each_placement() {
         read -r tile style <<<"$pair"
         set_placement "$tile" "$style"
         run_changer
-        assert_eq "$RC/$(ini_value "$REGISTRY" Wallpaper)" "0/$BITMAP" "exit code (stderr: $ERR) and stored Wallpaper"
+        assert_eq "$RC" 0 "exit code (stderr: $ERR)"
+        assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "stored Wallpaper"
         "$@" "$tile" "$style"
     done
 }

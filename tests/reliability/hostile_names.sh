@@ -22,7 +22,8 @@ changer)
         rm -f "$PICS"/* "$LAUNCHES"
         cp "$T/picture.bmp" "$PICS/$name"
         run_changer
-        assert_eq "$RC|$(ini_value "$SETTINGS" WallPaper)" "0|$PICS/$name" "exit code (stderr: $ERR)|WallPaper with [$name]"
+        assert_eq "$RC" 0 "exit code with [$name] (stderr: $ERR)"
+        assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$PICS/$name" "WallPaper with [$name]"
         run_changer "$PICS/$name"
         wait_for_launch
         assert_eq "$LAUNCH" $'args=1\narg=/add'"$PICS/$name" "the settings tool's start with [$name]"

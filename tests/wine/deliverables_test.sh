@@ -12,12 +12,18 @@ archive)
     trap cleanup EXIT
     "$cpack" --config "$config" -G ZIP -B "$T/out" >"$T/cpack.log" 2>&1 || fail "cpack: $(cat "$T/cpack.log")"
     zips=("$T"/out/sarvo-backdrop-changer-*-win64.zip)
-    [[ ${#zips[@]} == 1 && -f ${zips[0]} ]] || fail "no single zip"
-    mkdir "$T/unpacked" && (cd "$T/unpacked" && "$cmake" -E tar xf "${zips[0]}")
+    assert_eq "${#zips[@]}" 1 "one zip"
+    [[ -f ${zips[0]} ]] || fail "no zip"
+    mkdir "$T/unpacked"
+    (cd "$T/unpacked" && "$cmake" -E tar xf "${zips[0]}")
     folder=$(echo "$T"/unpacked/*)
-    [[ -d $folder && $(basename "$folder") == sarvo-backdrop-changer-*-win64 ]] || fail "not one program folder"
+    [[ -d $folder ]] || fail "not one program folder: $folder"
+    [[ $(basename "$folder") == sarvo-backdrop-changer-*-win64 ]] || fail "the program folder's name: $folder"
     for program in SarvoChanger SarvoSetTool SarvoUninstaller; do [[ -f "$folder/$program.exe" ]] || fail "no $program.exe"; done
-    for sub in TrashBox WallPaper; do [[ -d $folder/$sub && -z $(ls -A "$folder/$sub") ]] || fail "$sub: not an empty folder"; done
+    for sub in TrashBox WallPaper; do
+        [[ -d $folder/$sub ]] || fail "no folder $sub"
+        assert_eq "$(ls -A "$folder/$sub")" "" "$sub is empty"
+    done
     for exe in "$folder"/*.exe; do  # only the system's own DLLs: no libstdc++, libgcc or winpthread
         own=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | grep -iv -E \
             '^(kernel32|user32|gdi32|advapi32|shell32|shfolder|ole32|oleaut32|comctl32|comdlg32|msvcrt|version|shlwapi)\.dll$' || true)

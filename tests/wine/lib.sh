@@ -4,10 +4,13 @@
 . "$(dirname "${BASH_SOURCE[0]}")/../integration/lib.sh"
 : "${SARVO_WINE:?}" "${SARVO_BIN:?}" "${SARVO_PICTURES:?}" "${WINEPREFIX:?}"
 scenario=${1:?scenario}
-work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine.XXXXXX") && T=$work
+work=$(mktemp -d "${TMPDIR:-/tmp}/sarvo-wine.XXXXXX")
+T=$work
 trap cleanup EXIT
 cd "$work"  # no reg.exe or other program of the same name here
-program="$work/プログラム フォルダ" settings="$work/プログラム フォルダ/sarvoset.ini" driver_out="$work/driver.out"
+program="$work/プログラム フォルダ"
+settings="$program/sarvoset.ini"
+driver_out="$work/driver.out"
 mkdir -p "$program/TrashBox"
 own_folder="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Sarvo Backdrop Changer"
 bitmap="$own_folder/SarvoChangerGraphic.bmp"

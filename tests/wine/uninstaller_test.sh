@@ -26,13 +26,14 @@ drive start "$(win "$folder")\\SarvoUninstaller.exe" '' window 'Sarvo Changer Un
     expect-item 65535 $'Sarvo Changer Ver.2.0/3.0をアンインストールします。\r\nよろしいですか？' answer 6 \
     dialog SarvoUninstaller expect-item 65535 'Sarvo Changer Ver.2.0/3.0をアンインストールしました。' answer 1 \
     close exit-code 0
-v3='Button "Sarvo Changer Ver.2.0/3.0をアンインストール"' v1='Button "Sarvo Changer Ver.1.0をアンインストール"'
+v3='Button "Sarvo Changer Ver.2.0/3.0をアンインストール"'
+v1='Button "Sarvo Changer Ver.1.0をアンインストール"'
 help='Edit "Sarvo Backdrop Changerをコンピュータか"'
 assert_eq "$(tr -d '\r' <"$driver_out" | grep focus)" "$v3 16,88,514,50 tab focus"$'\n'"$(printf 'focus %s\n' \
     "$help" "$v1" "$v3" "$v1" "$help" "$v3")" "the focus, and where Tab and Shift+Tab take it"
 
-assert_eq "$(reg_value "$run_key" SarvoChanger || echo gone) [$(reg_value "$desktop_key" Wallpaper || echo gone)]" "gone []" \
-    "the log-on entry, and no wallpaper stored as an empty value"
+assert_eq "$(reg_value "$run_key" SarvoChanger || echo gone)" gone "the log-on entry"
+assert_eq "$(reg_value "$desktop_key" Wallpaper || echo gone)" "" "the wallpaper switched off: an empty value, not a missing one"
 [[ ! -e $own_folder ]] || fail "the bitmap's folder is still there: $(ls -A "$own_folder")"
 [[ ! -e $old_bitmap ]] || fail "the bitmap in the Windows folder is still there"
 assert_eq "$(tree_state)" "$before" "the program folder after the uninstaller"

@@ -30,7 +30,8 @@
 
 namespace {
 
-HWND form = nullptr, dialog = nullptr;
+HWND form = nullptr;
+HWND dialog = nullptr;
 PROCESS_INFORMATION started{};
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -118,11 +119,18 @@ void Dump() {
     std::fflush(stdout);
 }
 
-// A key pressed on the focused control, as the keyboard would queue it for the
-// program's thread. Shift is part of that thread's key state, which this
-// thread shares while attached to it.
+// A key pressed and let go on `control`, as the keyboard would queue it for the program's thread.
+void PostKey(HWND control, WPARAM key) {
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+    PostMessageA(control, WM_KEYDOWN, key, scan | 1);
+    PostMessageA(control, WM_KEYUP, key, scan | 1 | 0xC0000000);
+}
+
+// Tab pressed on the focused control. Shift is part of the program thread's
+// key state, which this thread shares while attached to it.
 void Walk(int times, bool shift) {
-    const DWORD self = GetCurrentThreadId(), program = GetWindowThreadProcessId(form, nullptr);
+    const DWORD self = GetCurrentThreadId();
+    const DWORD program = GetWindowThreadProcessId(form, nullptr);
     if (!AttachThreadInput(self, program, TRUE)) Fail("cannot share the program's key state");
     BYTE keys[256];
     GetKeyboardState(keys);
@@ -130,9 +138,7 @@ void Walk(int times, bool shift) {
     SetKeyboardState(keys);
     for (int n = 0; n < times; ++n) {
         const HWND before = Focused();
-        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_TAB, MAPVK_VK_TO_VSC)) << 16;
-        PostMessageA(before, WM_KEYDOWN, VK_TAB, scan | 1);
-        PostMessageA(before, WM_KEYUP, VK_TAB, scan | 1 | 0xC0000000);
+        PostKey(before, VK_TAB);
         WaitUntil([&] {
             if (!IsWindow(form)) Fail("the window closed");
             return Focused() != nullptr && Focused() != before;
@@ -185,7 +191,8 @@ int main(int argc, char** argv) {
     while (i < argc) {
         const std::string step = next();
         if (step == "start") {
-            const std::string program = next(), text = next();
+            const std::string program = next();
+            const std::string text = next();
             std::string commandLine = "\"" + program + "\"" + (text.empty() ? "" : " " + text);
             STARTUPINFOA startup{};
             startup.cb = sizeof startup;
@@ -235,14 +242,13 @@ int main(int argc, char** argv) {
         } else if (step == "tab" || step == "shift-tab") {
             Walk(number(), step == "shift-tab");
         } else if (step == "escape") {
-            const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16;
-            PostMessageA(Focused(), WM_KEYDOWN, VK_ESCAPE, scan | 1);
-            PostMessageA(Focused(), WM_KEYUP, VK_ESCAPE, scan | 1 | 0xC0000000);
+            PostKey(Focused(), VK_ESCAPE);
         } else if (step == "fits") {
             Fits();
         } else if (step == "end-session") {
             // Once the last answer is in, the system may end the program at any moment.
-            DWORD_PTR agreed = 0, done = 0;
+            DWORD_PTR agreed = 0;
+            DWORD_PTR done = 0;
             if (!SendMessageTimeoutA(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &agreed) ||
                 !SendMessageTimeoutA(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &done))
                 Fail("the window does not answer the end of the session");

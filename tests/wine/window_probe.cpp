@@ -40,7 +40,8 @@ SIZE Extent(HWND control, const char* text, int width) {
 // lays it out (with the check mark); one line of an edit control; the chosen
 // item of a list beside its arrow. False for controls without a text.
 bool Measure(HWND control, SIZE& need, RECT& room) {
-    char kind[32] = {}, text[4096] = {};
+    char kind[32] = {};
+    char text[4096] = {};
     GetClassNameA(control, kind, sizeof kind);
     GetWindowTextA(control, text, sizeof text);
     const LONG style = GetWindowLongA(control, GWL_STYLE);

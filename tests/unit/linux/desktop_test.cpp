@@ -29,6 +29,8 @@
 #include "support/temp_dir.h"
 #include "x11_linux.h"
 
+using sarvo::platform::linux_spawn::RunAndWait;
+
 using namespace sarvo;
 using namespace sarvo::platform;
 using namespace sarvo::test;
@@ -46,7 +48,7 @@ std::string Candidates(const Environment& environment, std::string_view stored =
 
 }  // namespace
 
-TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrderThenTheStoredChoice) {
+TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrder) {
     const std::pair<Environment, const char*> cases[] = {  // the session, its candidates
         {{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}, "gnome"},
         {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}}, "gnome portal"},
@@ -77,7 +79,9 @@ TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrderThenTheStored
          "lxde, lxqt, sway, hyprland, wlroots, portal, x11)"},
     };
     for (const auto& [environment, candidates] : cases) EXPECT_EQ(Candidates(environment), candidates);
-    // The stored choice serves unless the environment names another.
+}
+
+TEST(DesktopDetection, TheStoredChoiceServesUnlessTheEnvironmentNamesAnother) {
     const Environment gnome = {{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}};
     EXPECT_EQ(Candidates(gnome, "X11"), "x11");
     Environment overridden = gnome;
@@ -92,73 +96,117 @@ namespace {
 
 // Rows that decline, fail or serve on request, recording what was asked.
 std::string gCalls;
-bool Refuses(std::string& why) { return gCalls += "connect-refused ", why = "not here", false; }
-bool Connects(std::string&) { return gCalls += "connect ", true; }
-bool Fails(const std::string&, Placement, std::string& why) { return gCalls += "fail ", why = "refused the picture", false; }
-bool Shows(const std::string&, Placement, std::string&) { return gCalls += "show ", true; }
+bool Refuses(std::string& why) {
+    gCalls += "connect-refused ";
+    why = "not here";
+    return false;
+}
+bool Connects(std::string&) {
+    gCalls += "connect ";
+    return true;
+}
+bool Fails(const std::string&, Placement, std::string& why) {
+    gCalls += "fail ";
+    why = "refused the picture";
+    return false;
+}
+bool Shows(const std::string&, Placement, std::string&) {
+    gCalls += "show ";
+    return true;
+}
 bool Any(const Environment&) { return true; }
 bool Never(const Environment&) { return false; }
 bool NoClear(std::string&) { return false; }
 
-}  // namespace
-
-TEST(DesktopHandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFitsAndPathsReachItAsOneString) {
+// A list of four rows: one declining, one failing, one that does not fit the session, one serving.
+class HandOver : public ::testing::Test {
+protected:
+    const DesktopBackend* Serve(const std::vector<const DesktopBackend*>& candidates) {
+        const auto apply = [](const DesktopBackend& b, std::string& reason) { return b.apply("/p", Placement::Tile, reason); };
+        gCalls.clear();
+        return ServeWith(candidates, environment, list, apply, why);
+    }
     const DesktopBackend declining{"declining", Any, Refuses, Shows, NoClear};
     const DesktopBackend failing{"failing", Any, Connects, Fails, NoClear};
     const DesktopBackend unfit{"unfit", Never, Connects, Shows, NoClear};
     const DesktopBackend serving{"serving", Any, Connects, Shows, NoClear};
-    const DesktopBackend* list[] = {&declining, &failing, &unfit, &serving};
+    const DesktopBackend* list[4] = {&declining, &failing, &unfit, &serving};
     const Environment environment{{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "Test"}};
     std::string why;
-    const auto candidates = CandidateBackends(environment, list, why);
-    const auto apply = [](const DesktopBackend& b, std::string& reason) { return b.apply("/p", Placement::Tile, reason); };
-    gCalls.clear();
-    const DesktopBackend* served = ServeWith(candidates, environment, list, apply, why);
+};
+
+}  // namespace
+
+TEST_F(HandOver, ADecliningOrFailingBackendHandsOverToTheNextThatFits) {
+    const DesktopBackend* served = Serve(CandidateBackends(environment, list, why));
     EXPECT_EQ(served == nullptr ? "none" : served->name, "serving");
     EXPECT_EQ(gCalls, "connect-refused connect fail connect show ");
+}
 
-    const std::vector<const DesktopBackend*> failingOnly{&declining, &failing};
-    EXPECT_EQ(ServeWith(failingOnly, environment, list, apply, why), nullptr);
+TEST_F(HandOver, WhenNoneServesTheReasonNamesEachRowsAndTheWayToChoose) {
+    EXPECT_EQ(Serve({&declining, &failing}), nullptr);
     EXPECT_EQ(why, "the desktop \"Test\" could not be reached: declining: not here; failing: refused the picture. "
                    "To choose the way yourself, set SARVO_DESKTOP_BACKEND to one of: declining, failing, unfit, "
                    "serving (for example SARVO_DESKTOP_BACKEND=x11).");
-    const std::string odd = "/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png";
-    // sway expands a path as a shell word: every byte but letters, digits and "/ . - _" escaped.
+}
+
+// sway expands a path as a shell word: every byte but letters, digits and "/ . - _" escaped.
+TEST(SwayQuoting, EveryByteButLettersDigitsAndPathPunctuationIsEscaped) {
     for (const auto& [path, quoted] : {std::pair{"/Az09/a-b_c.png", "\"/Az09/a-b_c.png\""},
                                        {"a \"b\" 'c' \\d $H `e`", R"("a\ \"b\"\ \'c\'\ \\d\ \$H\ \`e\`")"},
                                        {"(o) & {x}; <y> |*?[~#", R"("\(o\)\ \&\ \{x\}\;\ \<y\>\ \|\*\?\[\~\#")"},
                                        {"写", "\"\\\xe5\\\x86\\\x99\""}, {"a\nb", ""}})
         EXPECT_EQ(SwayQuoted(path), quoted) << path;
-    EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'");
-    // Plasma's image plugin tiles up to 6.5; a version it does not tell is taken to have none.
-    for (const auto& [version, tiles] : {std::pair{"5.27.5", true}, {"6.5.90", true}, {"6.6.0", false}, {"6.10", false},
-                                         {"7.0", false}, {"", false}, {"6", false}, {"-5.1", false}, {"5.-1", false}})
-        EXPECT_EQ(PlasmaImagePluginTiles(version), tiles) << version;
-    // Xfce names a monitor by its output without blanks; a name xfconf would refuse is none.
-    for (const auto& [output, name] : {std::pair{"HDMI-1", "monitorHDMI-1"}, {"Builtin Display", "monitorBuiltinDisplay"},
-                                       {"DP-2\t\n", "monitorDP-2"}, {"Dell U2415 (DP-1)", ""}, {" ", ""}, {"", ""}})
-        EXPECT_EQ(XfceMonitorName(output), name) << output;
-    // The swaybg of a session: its display and runtime folder, not one the compositor gave a socket of its own.
-    using namespace std::string_view_literals;
-    for (const auto& [block, ours] : {std::pair{"A=1\0WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/u\0"sv, true},
-                                            {"WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/u"sv, true},
-                                            {"WAYLAND_DISPLAY=wayland-2\0XDG_RUNTIME_DIR=/run/u\0"sv, false},
-                                            {"WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/v\0"sv, false},
-                                            {"XDG_RUNTIME_DIR=/run/u\0WAYLAND_DISPLAY=wayland-1\0WAYLAND_SOCKET=19\0"sv, false},
-                                            {"WAYLAND_DISPLAY=wayland-10\0XDG_RUNTIME_DIR=/run/u\0"sv, false},
-                                            {"XDG_RUNTIME_DIR=/run/u\0"sv, false}})
-        EXPECT_EQ(swaybg::OnDisplay(block, "wayland-1", "/run/u"), ours) << block;
-    EXPECT_EQ(presenter::FileUri(odd),
-              "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
-    // Every success in a sway reply must be true, and the first error is told.
+}
+
+TEST(SwayReply, EverySuccessMustBeTrue) {
+    std::string why;
     EXPECT_TRUE(SwayReplySucceeded("[ { \"success\": true } ]", why));
     EXPECT_TRUE(SwayReplySucceeded("[{\"success\":true},{\"success\":true}]", why));
+}
+
+TEST(SwayReply, TheFirstErrorIsTold) {
     for (const auto& [reply, told] : {std::pair{"[{\"success\":true},{\"success\":false,\"parse_error\":true,"
                                                 "\"error\":\"Unknown \\\"bg\\\" mode\"}]", "Unknown \"bg\" mode"},
                                       {"", "an unexpected reply: "}}) {
-        EXPECT_FALSE(SwayReplySucceeded(reply, why));
-        EXPECT_EQ(why, told);
+        std::string why;
+        EXPECT_FALSE(SwayReplySucceeded(reply, why)) << reply;
+        EXPECT_EQ(why, told) << reply;
     }
+}
+
+TEST(PlasmaScripts, TextsAreQuotedAsJavaScriptStrings) { EXPECT_EQ(JsQuoted("a'b\"c\\d\n写"), "'a\\'b\\\"c\\\\d\\x0a写'"); }
+
+// Plasma's image plugin tiles up to 6.5; a version it does not tell is taken to have none.
+TEST(PlasmaScripts, TheImagePluginTilesUpToVersion6Point5) {
+    for (const auto& [version, tiles] : {std::pair{"5.27.5", true}, {"6.5.90", true}, {"6.6.0", false}, {"6.10", false},
+                                         {"7.0", false}, {"", false}, {"6", false}, {"-5.1", false}, {"5.-1", false}})
+        EXPECT_EQ(PlasmaImagePluginTiles(version), tiles) << version;
+}
+
+// Xfce names a monitor by its output without blanks; a name xfconf would refuse is none.
+TEST(XfceChannel, AMonitorIsNamedByItsOutputWithoutBlanks) {
+    for (const auto& [output, name] : {std::pair{"HDMI-1", "monitorHDMI-1"}, {"Builtin Display", "monitorBuiltinDisplay"},
+                                       {"DP-2\t\n", "monitorDP-2"}, {"Dell U2415 (DP-1)", ""}, {" ", ""}, {"", ""}})
+        EXPECT_EQ(XfceMonitorName(output), name) << output;
+}
+
+// The swaybg of a session: its display and runtime folder, not one the compositor gave a socket of its own.
+TEST(Swaybg, OnlyOneOfTheSessionsDisplayAndRuntimeFolderIsOurs) {
+    using namespace std::string_view_literals;
+    for (const auto& [block, ours] : {std::pair{"A=1\0WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/u\0"sv, true},
+                                      {"WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/u"sv, true},
+                                      {"WAYLAND_DISPLAY=wayland-2\0XDG_RUNTIME_DIR=/run/u\0"sv, false},
+                                      {"WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/v\0"sv, false},
+                                      {"XDG_RUNTIME_DIR=/run/u\0WAYLAND_DISPLAY=wayland-1\0WAYLAND_SOCKET=19\0"sv, false},
+                                      {"WAYLAND_DISPLAY=wayland-10\0XDG_RUNTIME_DIR=/run/u\0"sv, false},
+                                      {"XDG_RUNTIME_DIR=/run/u\0"sv, false}})
+        EXPECT_EQ(swaybg::OnDisplay(block, "wayland-1", "/run/u"), ours) << block;
+}
+
+TEST(Presenter, AFileUriEscapesEveryByteOutsideThePathAlphabet) {
+    EXPECT_EQ(presenter::FileUri("/home/u/a \"b\" 'c' \\d $HOME `e` 写真.png"),
+              "file:///home/u/a%20%22b%22%20%27c%27%20%5Cd%20%24HOME%20%60e%60%20%E5%86%99%E7%9C%9F.png");
 }
 
 namespace {
@@ -175,13 +223,16 @@ std::string AddressOf(std::string_view name) {
 }  // namespace
 
 // The X server is asked first where Xlib would go: the abstract socket, then the file; or the host's port.
-TEST(DesktopWaits, TheXServerIsAskedWhereXlibGoesAndTheDesktopStepsShareOneBudget) {
+TEST(DesktopWaits, TheXServerIsAskedWhereXlibGoes) {
     const std::pair<const char*, const char*> names[] = {
         {":0", "@/tmp/.X11-unix/X0 /tmp/.X11-unix/X0 :0"}, {"unix:12.1", "@/tmp/.X11-unix/X12 /tmp/.X11-unix/X12 :0"},
         {"localhost:10.0", "localhost:6010"}, {"tcp/example.org:2", "example.org:6002"},
         {":sarvo-none", "-"}, {"/tmp/launch-x/org.x:0", "-"}, {"node::0", "-"}, {"", "-"}};
     for (const auto& [name, address] : names) EXPECT_EQ(AddressOf(name), address) << name;
-    // Only the time in steps counts, steps nest, and a window's time is the user's.
+}
+
+// Only the time in steps counts, and steps nest: the budget ends in the step that overdraws it.
+TEST(DesktopWaits, TheDesktopStepsShareOneBudget) {
     using linux_deadline::Step;
     EXPECT_EXIT(
         {
@@ -199,11 +250,14 @@ TEST(DesktopWaits, TheXServerIsAskedWhereXlibGoesAndTheDesktopStepsShareOneBudge
             std::exit(0);
         },
         testing::ExitedWithCode(1), "^The desktop did not answer within 0.3 seconds \\(b, c\\); the run ends here.\n$");
+}
+
+TEST(DesktopWaits, AWindowsTimeIsTheUsers) {
     EXPECT_EXIT(
         {
             linux_deadline::SetBudget(std::chrono::milliseconds(50));
             const linux_deadline::Interactive window;
-            const Step a("a");
+            const linux_deadline::Step a("a");
             poll(nullptr, 0, 200);
             std::exit(0);
         },
@@ -262,104 +316,166 @@ TEST(Presenter, OnlyTheNamesItGivesAreItsOwn) {
         EXPECT_EQ(presenter::IsHandedName("SarvoChangerGraphic", name), own) << name;
 }
 
-// Each picture gets a name no file had, only the taken one stays; what a desktop cannot show is laid out on a canvas.
-TEST(Presenter, EachPictureGetsANewNameAndWhatADesktopCannotShowIsLaidOutOnTheCanvasAndProgramsStart) {
+// A folder with the bitmap (3 x 2, six colours) the presenter hands copies of.
+class HandedCopies : public ::testing::Test {
+protected:
+    void SetUp() override { Save(test::BitmapOf(3, 2, colours), bitmap); }
+    // A copy prepared for MODE in FORMAT and taken (kept); its path.
+    std::string Taken(DesktopMode mode, presenter::Format format) {
+        presenter::Handed copy;
+        EXPECT_TRUE(presenter::Prepare(bitmap, Placement::Centre, mode, format, copy, why)) << why;
+        presenter::Keep(bitmap, copy);
+        return copy.path;
+    }
     test::TempDir dir;
     const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
     const test::Colours colours{0xff0000, 0x00ff00, 0x0000ff, 0x123456, 0xffffff, 0x000001};
-    Save(test::BitmapOf(3, 2, colours), bitmap);
+    presenter::Handed handed;
+    std::string why;
+    int width = 0;
+    int height = 0;
+};
+
+TEST_F(HandedCopies, APngCopyHoldsTheBitmapsPixelsUnderANameOfThePresentersOwn) {
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, handed, why)) << why;
+    EXPECT_TRUE(presenter::IsHandedName("SarvoChangerGraphic", fs::path(handed.path).filename().string())) << handed.path;
+    EXPECT_EQ(fs::path(handed.path).extension(), ".png");
+    EXPECT_EQ(handed.mode, "2");
+    EXPECT_EQ(ReadPng(handed.path, width, height), colours);
+    EXPECT_EQ(width, 3);
+    EXPECT_EQ(height, 2);
+}
+
+TEST_F(HandedCopies, TheUninstallerFindsEveryCopy) {
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, handed, why)) << why;
+    const std::vector<std::string> names = presenter::HandedFiles(bitmap);
+    EXPECT_NE(std::find(names.begin(), names.end(), handed.path), names.end());
+}
+
+TEST_F(HandedCopies, ABitmapCopyIsALinkToTheBitmap) {
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Plasma, presenter::Format::Bitmap, handed, why));
+    EXPECT_EQ(fs::path(handed.path).extension(), ".bmp");
+    EXPECT_EQ(handed.mode, "6");
+    EXPECT_TRUE(fs::equivalent(handed.path, bitmap));
+}
+
+// The desktop may still be reading the one before: the next one taken removes all but that.
+TEST_F(HandedCopies, EachCopyTakenRemovesAllButTheOneBeforeIt) {
+    const std::string first = Taken(DesktopMode::Xfce, presenter::Format::Png);
+    const std::string second = Taken(DesktopMode::Sway, presenter::Format::Png);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(fs::exists(first));
+    Taken(DesktopMode::Sway, presenter::Format::Png);
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_TRUE(fs::exists(second));
+}
+
+TEST_F(HandedCopies, AFileOfTheUsersUnderALikeNameStays) {
     const std::string usersOwn = (dir.path() / "SarvoChangerGraphic-mine.png").string();
     test::WriteFile(usersOwn, "not ours");
-    std::string why;
-    presenter::Handed first, second, refused;
-    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, first, why)) << why;
-    EXPECT_TRUE(presenter::IsHandedName("SarvoChangerGraphic", fs::path(first.path).filename().string())) << first.path;
-    EXPECT_EQ(fs::path(first.path).extension(), ".png");
-    EXPECT_EQ(first.mode, "2");
-    const std::vector<std::string> names = presenter::HandedFiles(bitmap);  // what the uninstaller removes
-    EXPECT_NE(std::find(names.begin(), names.end(), first.path), names.end());
-    int width = 0, height = 0;
-    EXPECT_EQ(ReadPng(first.path, width, height), colours);
-    EXPECT_EQ(width * 10 + height, 32);
-    presenter::Keep(bitmap, first);
-
-    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Plasma, presenter::Format::Bitmap, second, why));
-    EXPECT_EQ(fs::path(second.path).extension(), ".bmp");
-    EXPECT_EQ(second.mode, "6");
-    presenter::Keep(bitmap, second);
-    EXPECT_TRUE(fs::exists(first.path)) << "the desktop may still be reading the one before";
-    EXPECT_TRUE(fs::exists(usersOwn));
-    EXPECT_TRUE(fs::equivalent(second.path, bitmap)) << "a link, not a copy";
-
-    // A refused picture goes; the one shown stays.
-    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Sway, presenter::Format::Png, refused, why));
-    EXPECT_NE(refused.path, second.path);
-    presenter::Discard(refused);
-    EXPECT_TRUE(!fs::exists(refused.path) && fs::exists(second.path));
-    // The next one taken removes all but the one before it.
-    presenter::Handed third;
-    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Sway, presenter::Format::Png, third, why));
-    presenter::Keep(bitmap, third);
-    EXPECT_FALSE(fs::exists(first.path));
-    EXPECT_TRUE(fs::exists(second.path));
+    Taken(DesktopMode::Sway, presenter::Format::Png);
+    Taken(DesktopMode::Sway, presenter::Format::Png);
     presenter::RemoveHanded(bitmap);
-    EXPECT_TRUE(!fs::exists(second.path) && fs::exists(bitmap));
-    presenter::Handed handed;
-    // hyprpaper has no centred mode: a 2 x 2 picture centred on a 4 x 2 canvas.
+    EXPECT_EQ(ReadFile(usersOwn), "not ours");
+}
+
+TEST_F(HandedCopies, ARefusedCopyGoesAndTheOneShownStays) {
+    const std::string shown = Taken(DesktopMode::Sway, presenter::Format::Png);
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Sway, presenter::Format::Png, handed, why));
+    presenter::Discard(handed);
+    EXPECT_FALSE(fs::exists(handed.path));
+    EXPECT_TRUE(fs::exists(shown));
+}
+
+TEST_F(HandedCopies, RemovingTheCopiesKeepsTheBitmap) {
+    const std::string shown = Taken(DesktopMode::Sway, presenter::Format::Png);
+    presenter::RemoveHanded(bitmap);
+    EXPECT_FALSE(fs::exists(shown));
+    EXPECT_TRUE(fs::exists(bitmap));
+}
+
+// hyprpaper has no centred mode: a 2 x 2 picture centred on a 4 x 2 canvas, handed over stretched.
+TEST_F(HandedCopies, APlacementTheDesktopLacksIsLaidOutOnTheCanvas) {
     Save(test::BitmapOf(2, 2, {0x111111, 0x222222, 0x333333, 0x444444}), bitmap);
     ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Hyprpaper, presenter::Format::Png, handed, why, 4, 2)) << why;
     EXPECT_EQ(handed.mode, "stretch");
     EXPECT_EQ(ReadPng(handed.path, width, height), (test::Colours{0, 0x111111, 0x222222, 0, 0, 0x333333, 0x444444, 0}));
+}
 
-    // Too many pixels to encode quickly: laid out on the canvas as asked, and handed over stretched.
+// Too many pixels to encode quickly: laid out on the canvas as asked, and handed over stretched.
+TEST_F(HandedCopies, AHugePictureIsLaidOutOnTheCanvasAndHandedOverStretched) {
     const int big = 3000;  // 9 megapixels
     Save(test::BitmapOf(big, big, test::Colours(static_cast<std::size_t>(big) * big, 0xabcdef)), bitmap);
     ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::GSettings, presenter::Format::Png, handed, why, 8, 6)) << why;
     EXPECT_EQ(handed.mode, "stretched");
     EXPECT_EQ(ReadPng(handed.path, width, height), test::Colours(48, 0xabcdef));
-    EXPECT_EQ(width * 10 + height, 86);
+    EXPECT_EQ(width, 8);
+    EXPECT_EQ(height, 6);
+}
 
-    test::WriteFile(bitmap, "BM broken");  // a broken bitmap is refused with its name
+TEST_F(HandedCopies, ABrokenBitmapIsRefusedWithItsName) {
+    test::WriteFile(bitmap, "BM broken");
     EXPECT_FALSE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, handed, why));
     EXPECT_NE(why.find(bitmap), std::string::npos) << why;
+}
+
+// A folder for the programs the tests start.
+class ProgramStarts : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    platform::linux_spawn::RunResult result;
+    std::string why;
+};
+
+TEST_F(ProgramStarts, TheArgumentTextReachesTheProgramAsOneArgument) {
     const std::string script = Script(dir, "record me.sh",
                                       "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.tmp\"\n"
                                       "mv \"$0.tmp\" \"$0.out\"\n");
     const std::string text = "/add/p/a b \"$HOME\" `x`;.jpg";
     ASSERT_TRUE(platform::StartProgram(script, text, platform::WindowStyle::Normal, why)) << why;
-    // The starter keeps no child of its own: nothing is left to reap.
-    EXPECT_TRUE(waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD);
     ASSERT_TRUE(AppearsWithin(script + ".out", std::chrono::seconds(10)));
     EXPECT_EQ(ReadFile(script + ".out"), text + "\n");
+}
 
+// The starter keeps no child of its own: nothing is left to reap.
+TEST_F(ProgramStarts, AStartedProgramIsNoChildOfTheStarter) {
+    ASSERT_TRUE(platform::StartProgram(Script(dir, "quick.sh", "exit 0\n"), "", platform::WindowStyle::Normal, why)) << why;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(ProgramStarts, AMissingProgramIsNamed) {
     EXPECT_FALSE(platform::StartProgram((dir.path() / "missing").string(), "", platform::WindowStyle::Normal, why));
     EXPECT_NE(why.find("missing"), std::string::npos) << why;
-    // Waiting for a program gives its exit status and output, and ends one that overstays.
-    using platform::linux_spawn::RunAndWait;
-    platform::linux_spawn::RunResult result;
+}
+
+TEST_F(ProgramStarts, AWaitGivesTheExitStatusAndTheOutput) {
     ASSERT_TRUE(RunAndWait({Script(dir, "three.sh", "echo out; echo err >&2; exit 3\n"), "a b"}, 10000, result, why)) << why;
-    EXPECT_EQ(std::to_string(result.exitStatus) + result.output, "3out\nerr\n");
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.output, "out\nerr\n");
+}
 
-    // A daemon left behind with the output pipe open does not hold the wait.
-    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\nexit 0\n")}, 10000, result, why) && result.exitStatus == 0) << why;
+// A daemon left behind with the output pipe open does not hold the wait.
+TEST_F(ProgramStarts, ADaemonLeftBehindDoesNotHoldTheWait) {
+    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\nexit 0\n")}, 10000, result, why)) << why;
+    EXPECT_EQ(result.exitStatus, 0);
+}
 
+TEST_F(ProgramStarts, AProgramThatOverstaysIsEndedAndReaped) {
     EXPECT_FALSE(RunAndWait({Script(dir, "slow.sh", "exec sleep 30\n")}, 100, result, why));
     EXPECT_NE(why.find("did not end"), std::string::npos) << why;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "the overstaying program was not reaped";
+}
 
+TEST_F(ProgramStarts, AWaitForAMissingProgramSaysItIsNotFound) {
     EXPECT_FALSE(RunAndWait({"sarvo-no-such-program"}, 1000, result, why));
     EXPECT_NE(why.find("not found"), std::string::npos) << why;
 }
 
-// Helpers inherit no descriptor but the standard three (not the starter's own, nor a log's), and are
-// waited for even when the starter's own starter ignored SIGCHLD.
-TEST(ProgramStarts, HelpersHoldOnlyTheStandardDescriptorsAndEndAlsoUnderAnIgnoredSigchld) {
-    test::TempDir dir;
+// Helpers inherit no descriptor but the standard three (not the starter's own, nor a log's).
+TEST_F(ProgramStarts, HelpersHoldOnlyTheStandardDescriptors) {
     const int stray = open("/dev/null", O_RDONLY);  // as a library may leave one open on exec
     ASSERT_GE(stray, 3);
-    using platform::linux_spawn::RunAndWait;
-    platform::linux_spawn::RunResult result;
-    std::string why;
     ASSERT_TRUE(RunAndWait({"/bin/sh", "-c", "ls /proc/$$/fd; :"}, 10000, result, why)) << why;
     EXPECT_EQ(result.output, "0\n1\n2\n");
     const std::string log = dir.str() + "/log", done = dir.str() + "/done";
@@ -368,11 +484,15 @@ TEST(ProgramStarts, HelpersHoldOnlyTheStandardDescriptorsAndEndAlsoUnderAnIgnore
     ASSERT_TRUE(AppearsWithin(done, std::chrono::seconds(10)));
     EXPECT_EQ(ReadFile(log), "0\n1\n2\n");
     close(stray);
+}
 
-    signal(SIGCHLD, SIG_IGN);  // the program reaped unasked: its end is seen all the same
+// A starter that ignored SIGCHLD has the program reaped unasked: its end is seen all the same, and
+// once the process is prepared as every program starts, its status too.
+TEST_F(ProgramStarts, HelpersEndAlsoUnderAnIgnoredSigchld) {
+    signal(SIGCHLD, SIG_IGN);
     const std::string three = Script(dir, "three.sh", "exit 3\n");
     EXPECT_TRUE(RunAndWait({three}, 10000, result, why)) << why;
-    platform::PrepareProcess();  // as every program starts: the status is seen again
+    platform::PrepareProcess();
     ASSERT_TRUE(RunAndWait({three}, 10000, result, why)) << why;
     EXPECT_EQ(result.exitStatus, 3);
 }
@@ -408,28 +528,46 @@ TEST(Swaybg, ANewOneThatCannotBeRecordedIsEndedAndTheApplyFails) {
     EXPECT_TRUE(Ended(pid)) << "the unrecorded swaybg still runs";
 }
 
-// The menu's files: ours written whole, once, and again for programs moved elsewhere; another's file under
-// the same name never replaced nor removed; a folder no entry can name gets nothing at all.
-TEST(Menu, OursAreWrittenOnceAndReplacedWhenMovedOthersStayAndAnUnfitFolderGetsNothing) {
+// The menu's folders in a private XDG_DATA_HOME, and the suite's entries for programs in /a.
+class MenuFiles : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("XDG_DATA_HOME", home.str().c_str(), 1); }
     test::TempDir home;
-    setenv("XDG_DATA_HOME", home.str().c_str(), 1);
-    const fs::path apps = home.path() / "applications", icons = home.path() / "icons" / "hicolor";
-    const fs::path changerEntry = apps / "sarvo-backdrop-changer.desktop", toolEntry = apps / "sarvo-setting-tool.desktop";
+    const fs::path apps = home.path() / "applications";
+    const fs::path icons = home.path() / "icons" / "hicolor";
+    const fs::path changerEntry = apps / "sarvo-backdrop-changer.desktop";
+    const fs::path toolEntry = apps / "sarvo-setting-tool.desktop";
     const fs::path changerIcon = icons / "16x16" / "apps" / "sarvo-backdrop-changer.png";
     const fs::path toolIcon = icons / "48x48" / "apps" / "sarvo-setting-tool.png";
-    std::string why;
-    EXPECT_EQ(PutIntoMenu(SuiteMenuEntries("/a\xff/SarvoChanger", "/a\xff/SarvoSetTool"), why), MenuResult::Unfit);
-    EXPECT_FALSE(fs::exists(home.path() / "applications"));
-    EXPECT_FALSE(fs::exists(home.path() / "icons"));
     const std::vector<MenuEntry> entries = SuiteMenuEntries("/a/SarvoChanger", "/a/SarvoSetTool");
+    const std::string others = "[Desktop Entry]\nType=Application\nName=Other\nExec=other\n";
+    std::vector<std::string> left;
+    std::string why;
+};
+
+// A folder no entry can name gets nothing at all.
+TEST_F(MenuFiles, AnUnfitProgramFolderGetsNothing) {
+    EXPECT_EQ(PutIntoMenu(SuiteMenuEntries("/a\xff/SarvoChanger", "/a\xff/SarvoSetTool"), why), MenuResult::Unfit);
+    EXPECT_FALSE(fs::exists(apps));
+    EXPECT_FALSE(fs::exists(home.path() / "icons"));
+}
+
+TEST_F(MenuFiles, OurEntriesAndIconsAreWrittenWhole) {
     ASSERT_EQ(PutIntoMenu(entries, why), MenuResult::Written) << why;
     EXPECT_EQ(ReadFile(changerEntry), MenuEntryFileFor(entries[0]));
     EXPECT_EQ(ReadFile(toolIcon), ReadFile(fs::path(SARVO_RESOURCES) / "setting_tool-48.png"));
     EXPECT_EQ(ReadFile(changerIcon), ReadFile(fs::path(SARVO_RESOURCES) / "changer-16.png"));
     EXPECT_TRUE(fs::exists(apps / "mimeinfo.cache")) << "the desktop's cache of the folder made again";
-    EXPECT_EQ(PutIntoMenu(entries, why), MenuResult::Unchanged) << why;
+}
 
-    const std::string others = "[Desktop Entry]\nType=Application\nName=Other\nExec=other\n";
+TEST_F(MenuFiles, EntriesAsTheyAreAreNotWrittenAgain) {
+    ASSERT_EQ(PutIntoMenu(entries, why), MenuResult::Written) << why;
+    EXPECT_EQ(PutIntoMenu(entries, why), MenuResult::Unchanged) << why;
+}
+
+// Programs moved elsewhere: ours are written again; another's file under our name stays, and is named.
+TEST_F(MenuFiles, OursAreReplacedWhenTheProgramsMoveAndAnothersFileUnderOurNameStays) {
+    ASSERT_EQ(PutIntoMenu(entries, why), MenuResult::Written) << why;
     WriteFile(toolEntry, others);
     WriteFile(changerIcon, "another picture");
     const std::vector<MenuEntry> moved = SuiteMenuEntries("/b/SarvoChanger", "/b/SarvoSetTool");
@@ -438,9 +576,13 @@ TEST(Menu, OursAreWrittenOnceAndReplacedWhenMovedOthersStayAndAnUnfitFolderGetsN
     EXPECT_EQ(ReadFile(changerEntry), MenuEntryFileFor(moved[0]));
     EXPECT_EQ(ReadFile(toolEntry), others);
     EXPECT_EQ(ReadFile(changerIcon), "another picture");
+}
 
+TEST_F(MenuFiles, RemovingTakesOursAndLeavesOthers) {
+    ASSERT_EQ(PutIntoMenu(entries, why), MenuResult::Written) << why;
+    WriteFile(toolEntry, others);
+    WriteFile(changerIcon, "another picture");
     WriteFile(apps / "neighbour.desktop", others);
-    std::vector<std::string> left;
     RemoveFromMenu(entries, left);
     EXPECT_TRUE(left.empty());
     EXPECT_FALSE(fs::exists(changerEntry));
@@ -448,7 +590,11 @@ TEST(Menu, OursAreWrittenOnceAndReplacedWhenMovedOthersStayAndAnUnfitFolderGetsN
     EXPECT_EQ(ReadFile(toolEntry), others);
     EXPECT_EQ(ReadFile(changerIcon), "another picture");
     EXPECT_EQ(ReadFile(apps / "neighbour.desktop"), others);
-    fs::create_directories(changerEntry);  // what cannot be read may be ours: it is named as left
+}
+
+// What cannot be read may be ours: it is named as left.
+TEST_F(MenuFiles, AnEntryThatCannotBeReadIsNamedAsLeft) {
+    fs::create_directories(changerEntry);
     RemoveFromMenu(entries, left);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_NE(left[0].find(changerEntry.string()), std::string::npos) << left[0];

@@ -55,7 +55,8 @@ TEST(QtModule, MarkupInATextIsShownAsItIs) {
     std::string why, answer;
     Label label(kMarked);
     FormSpec form;
-    form.clientWidth = 3000, form.clientHeight = 1000;
+    form.clientWidth = 3000;
+    form.clientHeight = 1000;
     form.Add("lbl", ControlKind::Label, {0, 0, 3000, 300}, -1, label);
     std::vector<std::string> box, dialog, window;
     ReadNextWindow(box);
@@ -75,7 +76,8 @@ TEST(QtModule, AHandlerThatFailsEndsTheWindowWithoutUnloadAndItsFailureComesBack
     button.OnClick = [] { throw std::runtime_error("broken"); };
     bool unloaded = false;
     FormSpec form;
-    form.clientWidth = 3000, form.clientHeight = 1000;
+    form.clientWidth = 3000;
+    form.clientHeight = 1000;
     form.onUnload = [&unloaded] { unloaded = true; };
     form.Add("cmd", ControlKind::Button, {0, 0, 3000, 300}, 0, button).caption = "x";
     QTimer::singleShot(0, [] {

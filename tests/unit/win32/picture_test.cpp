@@ -13,6 +13,7 @@
 #include "support/temp_dir.h"
 
 using namespace sarvo;
+using sarvo::test::ColourAt;
 using sarvo::test::Differing;
 using sarvo::test::TempDir;
 using sarvo::test::WriteFile;
@@ -37,65 +38,87 @@ std::uint32_t Crc32(const unsigned char* data, std::size_t size) {  // a PNG chu
     return ~crc;
 }
 
-Bitmap Load(const std::string& path) {
-    Bitmap bitmap;
-    std::string why;
-    EXPECT_TRUE(platform::LoadPicture(path, bitmap, why)) << why;
-    return bitmap;
-}
-
-}  // namespace
-
-TEST(LoadPicture, GifAndJpegMatchAnotherDecoderAndAnExifOrientationIsTurnedUpright) {
-    const Bitmap plain = Load(Sample("sample.jpg"));
-    EXPECT_EQ(Differing(Load(Sample("sample.gif")), Load(Sample("sample_gif_ref.bmp")), 0), 0);
-    EXPECT_EQ(Differing(plain, Load(Sample("sample_jpg_ref.bmp")), 3), 0);  // decoders may round differently
-    TempDir dir;
-    WriteFile(dir.path() / "turned.jpg", test::WithOrientation(Bytes("sample.jpg"), 6));
-    const Bitmap turned = Load(dir.str() + "\\turned.jpg");
-    // 6: stored turned a quarter anticlockwise, shown a quarter clockwise.
-    ASSERT_EQ(turned.Width(), plain.Height());
-    ASSERT_EQ(turned.Height(), plain.Width());
-    int wrong = 0;
-    for (int y = 0; y < turned.Height(); ++y)
-        for (int x = 0; x < turned.Width(); ++x)
-            wrong += test::ColourAt(turned, x, y) != test::ColourAt(plain, y, plain.Height() - 1 - x);
-    EXPECT_EQ(wrong, 0);
-}
-
-// MoreFormats=1: PNG through WIC (upright by its eXIf chunk, alpha on black); a WebP, which Wine has no codec for, is
-// refused naming its format.
-TEST(LoadPicture, MoreFormatsReadPngThroughWicAndNameAFormatWithoutACodec) {
-    Bitmap bitmap;
-    std::string why, missing;
-    ASSERT_TRUE(platform::LoadPicture(Sample("sample.png"), bitmap, PictureFormats::More, why, missing)) << why;
-    EXPECT_EQ(Differing(bitmap, Load(Sample("sample_png_ref.bmp")), 1), 0);  // 16 bits a sample, cut or rounded to 8
-    ASSERT_TRUE(platform::LoadPicture(Sample("half.png"), bitmap, PictureFormats::More, why, missing)) << why;
-    EXPECT_TRUE(test::Near(test::ColourAt(bitmap, 3, 1), 0x804000, 1)) << std::hex << test::ColourAt(bitmap, 3, 1);
-    // eXIf, orientation 6, after the header: turned a quarter clockwise.
-    std::vector<unsigned char> png = Bytes("sample.png"), chunk = {0, 0, 0, 0, 'e', 'X', 'I', 'f'};
-    const std::vector<unsigned char> tiff = test::Tiff(false, 6);
+// `png` with an eXIf chunk recording `orientation` after its header.
+std::vector<unsigned char> WithExifChunk(std::vector<unsigned char> png, std::uint32_t orientation) {
+    std::vector<unsigned char> chunk = {0, 0, 0, 0, 'e', 'X', 'I', 'f'};
+    const std::vector<unsigned char> tiff = test::Tiff(false, orientation);
     chunk[3] = static_cast<unsigned char>(tiff.size());
     chunk.insert(chunk.end(), tiff.begin(), tiff.end());
     test::Put(chunk, Crc32(chunk.data() + 4, chunk.size() - 4), 4, true);
     png.insert(png.begin() + 33, chunk.begin(), chunk.end());
+    return png;
+}
+
+Bitmap Load(const std::string& path, PictureFormats formats = PictureFormats::Classic) {
+    Bitmap bitmap;
+    std::string why;
+    std::string missing;
+    EXPECT_TRUE(platform::LoadPicture(path, bitmap, formats, why, missing)) << why;
+    return bitmap;
+}
+
+// How many pixels of `turned` are not those of `plain` turned a quarter clockwise.
+int NotTurnedClockwise(const Bitmap& turned, const Bitmap& plain) {
+    int wrong = 0;
+    for (int y = 0; y < turned.Height(); ++y)
+        for (int x = 0; x < turned.Width(); ++x) wrong += ColourAt(turned, x, y) != ColourAt(plain, y, plain.Height() - 1 - x);
+    return wrong;
+}
+
+}  // namespace
+
+TEST(LoadPicture, AGifMatchesAnotherDecoder) {
+    EXPECT_EQ(Differing(Load(Sample("sample.gif")), Load(Sample("sample_gif_ref.bmp")), 0), 0);
+}
+
+TEST(LoadPicture, AJpegMatchesAnotherDecoderToItsRounding) {
+    EXPECT_EQ(Differing(Load(Sample("sample.jpg")), Load(Sample("sample_jpg_ref.bmp")), 3), 0);
+}
+
+// 6: stored turned a quarter anticlockwise, shown a quarter clockwise.
+TEST(LoadPicture, AJpegIsTurnedUprightByItsExifOrientation) {
     TempDir dir;
-    WriteFile(dir.path() / "turned.png", png);
-    ASSERT_TRUE(platform::LoadPicture(dir.str() + "\\turned.png", bitmap, PictureFormats::More, why, missing)) << why;
-    const Bitmap plain = Load(Sample("sample_png_ref.bmp"));
-    EXPECT_EQ(bitmap.Width() * 1000 + bitmap.Height(), plain.Height() * 1000 + plain.Width());
-    EXPECT_EQ(test::ColourAt(bitmap, 0, 0), test::ColourAt(plain, 0, plain.Height() - 1));
-    EXPECT_TRUE(missing.empty());
+    WriteFile(dir.path() / "turned.jpg", test::WithOrientation(Bytes("sample.jpg"), 6));
+    const Bitmap turned = Load(dir.str() + "\\turned.jpg");
+    const Bitmap plain = Load(Sample("sample.jpg"));
+    ASSERT_EQ(turned.Width(), plain.Height());
+    ASSERT_EQ(turned.Height(), plain.Width());
+    EXPECT_EQ(NotTurnedClockwise(turned, plain), 0);
+}
+
+TEST(MoreFormats, APngIsReadThroughWic) {  // 16 bits a sample, cut or rounded to 8
+    EXPECT_EQ(Differing(Load(Sample("sample.png"), PictureFormats::More), Load(Sample("sample_png_ref.bmp")), 1), 0);
+}
+
+TEST(MoreFormats, AlphaIsLaidOnBlack) {
+    const Bitmap half = Load(Sample("half.png"), PictureFormats::More);
+    EXPECT_TRUE(test::Near(ColourAt(half, 3, 1), 0x804000, 1)) << std::hex << ColourAt(half, 3, 1);
+}
+
+TEST(MoreFormats, APngIsTurnedUprightByItsExifChunk) {
+    TempDir dir;
+    WriteFile(dir.path() / "turned.png", WithExifChunk(Bytes("sample.png"), 6));
+    const Bitmap turned = Load(dir.str() + "\\turned.png", PictureFormats::More);
+    const Bitmap plain = Load(Sample("sample.png"), PictureFormats::More);
+    ASSERT_EQ(turned.Width(), plain.Height());
+    ASSERT_EQ(turned.Height(), plain.Width());
+    EXPECT_EQ(NotTurnedClockwise(turned, plain), 0);
+}
+
+TEST(MoreFormats, AFormatWithoutACodecIsRefusedNamingTheFormatAndTheFile) {  // Wine has no WebP codec
+    Bitmap bitmap;
+    std::string why;
+    std::string missing;
     EXPECT_FALSE(platform::LoadPicture(Sample("sample.webp"), bitmap, PictureFormats::More, why, missing));
     EXPECT_EQ(missing, "WebP");
     EXPECT_NE(why.find("sample.webp"), std::string::npos) << why;
 }
 
-TEST(LoadPicture, ACutJpegAndOneTooLargeToHoldAreRefusedBeforeDecoding) {
+// A cut JPEG, and a JPEG frame header declaring 60000 x 60000 pixels followed by nothing useful.
+TEST(LoadPicture, ACutJpegAndOneTooLargeToHoldAreRefusedNamingTheFileAndTheReason) {
     TempDir dir;
     const auto jpeg = Bytes("sample.jpg");
     WriteFile(dir.path() / "cut.jpg", std::vector<unsigned char>(jpeg.begin(), jpeg.begin() + 100));
-    // A JPEG frame header declaring 60000 x 60000 pixels, then nothing useful.
     std::vector<unsigned char> huge = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0xEA, 0x60, 0xEA, 0x60, 0x03,
                                        0x01, 0x11, 0x00, 0x02, 0x11, 0x01, 0x03, 0x11, 0x01};
     huge.resize(4096, 0);
@@ -114,7 +137,7 @@ TEST(DeclaredSize, IsReadFromEachKindOfHeader) {
     const struct {
         const char* what;
         std::vector<unsigned char> file;
-        int width, height;  // or 0 when the size cannot be read
+        long width, height;  // or 0 when the size cannot be read
     } cases[] = {
         {"GIF", Bytes("sample.gif"), 61, 37},
         {"JPEG, JFIF and more before the frame", Bytes("sample.jpg"), 61, 37},
@@ -140,6 +163,7 @@ TEST(DeclaredSize, IsReadFromEachKindOfHeader) {
         EXPECT_EQ(win32::ReadDeclaredSize(c.file.empty() ? nullptr : c.file.data(), c.file.size(), d), c.width != 0)
             << c.what;
         if (c.width == 0) continue;
-        EXPECT_EQ((std::pair<long, long>(d.width, d.height)), (std::pair<long, long>(c.width, c.height))) << c.what;
+        EXPECT_EQ(d.width, c.width) << c.what;
+        EXPECT_EQ(d.height, c.height) << c.what;
     }
 }

@@ -1,0 +1,300 @@
+// The Win32 services on real files, folders and registry keys under code page
+// 932: texts cross the API as Shift-JIS, whose second bytes can equal '\'.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ansi_win32.h"
+#include "core/modules/Search.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+#include "support/temp_dir.h"
+
+using namespace sarvo;
+namespace fs = std::filesystem;
+using sarvo::test::ReadFile;
+using sarvo::test::TempDir;
+using sarvo::test::WriteFile;
+
+namespace {
+
+const std::string kHyou = "表";
+const std::string kHyouSjis = "\x95\x5c";  // its second byte is a backslash
+const std::string kSection = "Sarvo Changer";
+
+fs::path Utf8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+auto Entries(const fs::path& dir) { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); }
+
+// A settings file in a folder whose Shift-JIS name ends in the byte '\'.
+class ProfileFile : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directory(Utf8Path(folder)); }
+    std::string Read(const std::string& key) { return platform::ProfileReadString(ini, kSection, key, ""); }
+    TempDir dir;
+    const std::string folder = dir.str() + "\\" + kHyou;
+    const std::string ini = folder + "\\sarvoset.ini";
+};
+
+// A key of its own under HKEY_CURRENT_USER, removed after the test.
+class RegistryKey : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(platform::RegistryCreateKey(key)); }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, root.c_str()); }
+    const std::string root = "Software\\Sarvo Backdrop Changer Tests";
+    const std::string key = root + "\\" + std::to_string(GetCurrentProcessId());
+};
+
+}  // namespace
+
+TEST(AnsiCodePage, IsShiftJis) {
+    EXPECT_EQ(GetACP(), 932u) << "run under LANG=ja_JP.UTF-8 with that locale generated (locale-gen)";
+}
+
+TEST(AnsiText, JapaneseCrossesAsShiftJisAndBack) {
+    std::string ansi;
+    ASSERT_TRUE(win32::ToAnsi("日本語テスト", ansi));
+    EXPECT_EQ(ansi, "\x93\xfa\x96\x7b\x8c\xea\x83\x65\x83\x58\x83\x67");
+    EXPECT_EQ(win32::FromAnsi(ansi), "日本語テスト");
+}
+
+TEST(AnsiText, ASecondByteEqualToABackslashIsKeptInAPath) {
+    std::string ansi;
+    ASSERT_TRUE(win32::ToAnsi("C:\\" + kHyou + "\\a.jpg", ansi));
+    EXPECT_EQ(ansi, "C:\\" + kHyouSjis + "\\a.jpg");
+}
+
+// Hangul has no Shift-JIS form, "é" only the look-alike "e"; the last is no UTF-8.
+TEST(AnsiText, WhatTheCodePageCannotHoldIsRefused) {
+    for (const char* refused : {"사진.jpg", "café.jpg", "\xff\xfe.jpg"}) {
+        std::string ansi;
+        EXPECT_FALSE(win32::ToAnsi(refused, ansi)) << refused;
+    }
+}
+
+TEST(AnsiText, TheLossyFormShowsQuestionMarks) { EXPECT_EQ(win32::ToAnsiLossy("사진.jpg"), "??.jpg"); }
+
+TEST(SystemErrorText, IsTheSystemsWordsWithoutALineEnd) {
+    const std::string text = win32::SystemErrorText(ERROR_FILE_NOT_FOUND);
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text, "error 2");
+    EXPECT_NE(text.back(), '\n');
+}
+
+TEST(SystemErrorText, AnUnknownNumberIsGivenAsANumber) {
+    EXPECT_EQ(win32::SystemErrorText(0x7fffffff), "error 2147483647");
+}
+
+TEST_F(ProfileFile, WritesShiftJisLines) {
+    ASSERT_TRUE(platform::ProfileWriteString(ini, kSection, "WallPaper", "C:\\写真\\" + kHyou + "\\a.jpg"));
+    EXPECT_EQ(ReadFile(Utf8Path(ini)), "[Sarvo Changer]\r\nWallPaper=C:\\\x8e\xca\x90\x5e\\" + kHyouSjis + "\\a.jpg\r\n");
+}
+
+TEST_F(ProfileFile, RefusesAValueTheCodePageCannotHold) {  // it would be written as "?"
+    EXPECT_FALSE(platform::ProfileWriteString(ini, kSection, "WallPaper", "사진"));
+}
+
+TEST_F(ProfileFile, ReadsStopAt255Bytes) {
+    WriteFile(Utf8Path(ini), "[Sarvo Changer]\r\nLong=" + std::string(300, 'x') + "\r\n");
+    EXPECT_EQ(Read("Long"), std::string(255, 'x'));
+}
+
+// 128 two-byte characters: the 255th byte is the first half of the last.
+TEST_F(ProfileFile, ReadsStopOnAWholeCharacter) {
+    std::string sjis;
+    std::string utf8;
+    for (int i = 0; i < 128; ++i) {
+        sjis += "\x82\xa0";
+        utf8 += "あ";
+    }
+    WriteFile(Utf8Path(ini), "[Sarvo Changer]\r\nLong=" + sjis + "\r\n");
+    EXPECT_EQ(Read("Long"), utf8.substr(0, 127 * 3));
+}
+
+// A read-only settings file or bitmap stays as it is, with no copy left beside it.
+TEST(ReadOnlyFiles, AreKeptAsTheyAre) {
+    TempDir dir;
+    const std::string ini = dir.str() + "\\sarvoset.ini";
+    const std::string bmp = dir.str() + "\\SarvoChangerGraphic.bmp";
+    WriteFile(ini, "[Sarvo Changer]\r\nFolderPath=C:\\a\r\n");
+    WriteFile(bmp, "old");
+    for (const std::string& file : {ini, bmp}) ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    std::string why;
+    EXPECT_FALSE(platform::ProfileWriteString(ini, kSection, "FolderPath", "C:\\b"));
+    EXPECT_FALSE(platform::WriteFileReplacing(bmp, "new", 3, why));
+    EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\r\nFolderPath=C:\\a\r\n");
+    EXPECT_EQ(ReadFile(bmp), "old");
+    EXPECT_EQ(Entries(dir.path()), 2);
+    for (const std::string& file : {ini, bmp}) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The temporary file of a writer that has ended goes at the next write however young; a running writer's
+// stays, and so does another program's "sbc1A2B.tmp" however old.
+TEST(ReplacedFiles, OnlyLeftoversOfEndedWritersGo) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string commandLine = "\"" + std::string(self) + "\" --gtest_filter=-*";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION ended{};  // its id stays its own while the handle is held
+    ASSERT_TRUE(CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &ended));
+    ASSERT_EQ(WaitForSingleObject(ended.hProcess, 60000), WAIT_OBJECT_0);
+    TempDir dir;
+    const fs::path foreign = dir.path() / "sbc1A2B.tmp";
+    const fs::path dead = dir.path() / (".sarvo-tmp-" + std::to_string(ended.dwProcessId) + "-1");
+    const fs::path alive = dir.path() / (".sarvo-tmp-" + std::to_string(GetCurrentProcessId()) + "-999");
+    for (const fs::path& file : {foreign, dead, alive}) WriteFile(file, "partial");
+    fs::last_write_time(foreign, fs::last_write_time(foreign) - std::chrono::minutes(5));
+    ASSERT_TRUE(platform::ProfileWriteString(dir.str() + "\\sarvoset.ini", kSection, "FolderPath", "C:\\c"));
+    CloseHandle(ended.hProcess);
+    CloseHandle(ended.hThread);
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(alive));
+    EXPECT_EQ(ReadFile(foreign), "partial");
+}
+
+TEST_F(RegistryKey, AValueCannotBeWrittenBeforeItsKeyIsMade) {
+    EXPECT_FALSE(platform::RegistryWriteString(key + "\\none", "Wallpaper", "x"));
+}
+
+TEST_F(RegistryKey, TextsAreStoredAsShiftJisStringsWithTheirClosingNul) {
+    ASSERT_TRUE(platform::RegistryWriteString(key, "SarvoChanger", "C:\\" + kHyou + "\\SarvoChanger.exe"));
+    char raw[64] = {};
+    DWORD size = sizeof raw;
+    DWORD type = 0;
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, key.c_str(), "SarvoChanger", RRF_RT_ANY, &type, raw, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::string(raw), "C:\\" + kHyouSjis + "\\SarvoChanger.exe");
+    EXPECT_EQ(size, std::string(raw).size() + 1);
+}
+
+TEST_F(RegistryKey, NamesAreReadWithoutCase) {
+    ASSERT_TRUE(platform::RegistryWriteString(key, "SarvoChanger", "C:\\" + kHyou + "\\SarvoChanger.exe"));
+    std::string value;
+    ASSERT_TRUE(platform::RegistryReadString(key, "sarvochanger", value));
+    EXPECT_EQ(value, "C:\\" + kHyou + "\\SarvoChanger.exe");
+}
+
+// Up to 255 bytes a value reads back; a longer one reads as nothing.
+TEST_F(RegistryKey, ValuesPast255BytesReadAsNothing) {
+    for (const std::string& text : {std::string(), std::string(255, 'x'), std::string(300, 'x')}) {
+        ASSERT_TRUE(platform::RegistryWriteString(key, "Text", text));
+        std::string value = "stale";
+        EXPECT_EQ(platform::RegistryReadString(key, "Text", value), text.size() < 256) << text.size();
+        EXPECT_EQ(value, text.size() < 256 ? text : "") << text.size();
+    }
+}
+
+TEST_F(RegistryKey, ADeletedValueReadsAsAbsent) {
+    ASSERT_TRUE(platform::RegistryWriteString(key, "SarvoChanger", "x"));
+    ASSERT_TRUE(platform::RegistryDeleteValue(key, "SarvoChanger"));
+    std::string value;
+    EXPECT_FALSE(platform::RegistryReadString(key, "SarvoChanger", value));
+}
+
+TEST_F(RegistryKey, AValueOfAMissingKeyReadsAsAbsent) {
+    std::string value;
+    EXPECT_FALSE(platform::RegistryReadString(key + "\\none", "Absent", value));
+}
+
+TEST_F(RegistryKey, AValueThatIsNotThereCountsAsDeleted) {
+    EXPECT_TRUE(platform::RegistryDeleteValue(key, "SarvoChanger"));
+    EXPECT_TRUE(platform::RegistryDeleteValue(key + "\\none", "SarvoChanger"));
+}
+
+// No ANSI call reaches names the code page cannot hold, or holds as a look-alike; hidden and system
+// entries are left out.
+TEST(ListFolder, LeavesOutHiddenSystemAndUnreachableEntries) {
+    TempDir dir;
+    for (const char* name : {"a.jpg", "hidden.jpg", "system.jpg", "사진.jpg", "café.jpg", "表\\in.jpg"})
+        WriteFile(Utf8Path(dir.str() + "\\" + name), "x");
+    fs::create_directory(dir.path() / "hiddensub");
+    SetFileAttributesA((dir.str() + "\\hidden.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA((dir.str() + "\\system.jpg").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesA((dir.str() + "\\hiddensub").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+    platform::FolderListing listing;
+    ASSERT_TRUE(platform::ListFolder(dir.str(), listing));
+    std::vector<std::pair<std::string, bool>> entries;
+    for (const auto& e : listing.entries) entries.emplace_back(e.name, e.isFolder);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::pair<std::string, bool>>{{"a.jpg", false}, {kHyou, true}}));
+}
+
+TEST(ListFolder, ATrailingSeparatorGivesTheSameIdentity) {
+    TempDir dir;
+    platform::FolderListing listing;
+    platform::FolderListing again;
+    ASSERT_TRUE(platform::ListFolder(dir.str(), listing));
+    ASSERT_TRUE(platform::ListFolder(dir.str() + "\\", again));
+    EXPECT_EQ(again.identity, listing.identity);
+}
+
+TEST(ProbeFolder, AFolderEndingInABackslashByteExists) {
+    TempDir dir;
+    fs::create_directory(Utf8Path(dir.str() + "\\" + kHyou));
+    EXPECT_EQ(platform::ProbeFolder(dir.str() + "\\" + kHyou), platform::FolderState::Exists);
+}
+
+TEST(ProbeFolder, AShareThatDoesNotAnswerCannotBeTold) {
+    EXPECT_EQ(platform::ProbeFolder("\\\\nohost\\share\\pics"), platform::FolderState::CannotTell);
+}
+
+TEST(Catalogue, WalksIntoAFolderEndingInABackslashByte) {
+    TempDir dir;
+    WriteFile(Utf8Path(dir.str() + "\\" + kHyou + "\\in.jpg"), "x");
+    std::string root = dir.str();
+    FolderWalk walk;
+    walk.folders.push_back(root);
+    SearchFolders(root, walk, PictureFormats::Classic);
+    std::vector<std::string> files;
+    SearchFiles(walk, files);
+    EXPECT_EQ(files, std::vector<std::string>{dir.str() + "\\" + kHyou + "\\in.jpg"});
+}
+
+// Across file systems (Z: to the host's tmpfs) a move is a copy: no copy is left behind, read-only or not.
+class MoveAcross : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!CreateDirectoryA(other.c_str(), nullptr)) GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    void TearDown() override { fs::remove_all(other); }
+    platform::MoveResult Move(const std::string& from, const std::string& to) {
+        platform::FileError error;
+        const platform::MoveResult result = platform::MoveFileNoReplace(other + "\\" + from, dir.str() + "\\" + to, error);
+        EXPECT_EQ(error.description, "");
+        return result;
+    }
+    const std::string other = "Z:\\dev\\shm\\sarvo-move-" + std::to_string(GetCurrentProcessId());
+    TempDir dir;
+};
+
+TEST_F(MoveAcross, TakesTheFileUnderAJapaneseName) {
+    WriteFile(other + "\\a.jpg", "A");
+    EXPECT_EQ(Move("a.jpg", kHyou + ".jpg"), platform::MoveResult::Moved);
+    EXPECT_EQ(ReadFile(Utf8Path(dir.str() + "\\" + kHyou + ".jpg")), "A");
+    EXPECT_EQ(Entries(other), 0);
+}
+
+TEST_F(MoveAcross, KeepsAReadOnlyFileReadOnly) {
+    WriteFile(other + "\\b.jpg", "B");
+    ASSERT_TRUE(SetFileAttributesA((other + "\\b.jpg").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(Move("b.jpg", "b.jpg"), platform::MoveResult::Moved);
+    EXPECT_NE(GetFileAttributesA((dir.str() + "\\b.jpg").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(Entries(other), 0);
+    SetFileAttributesA((dir.str() + "\\b.jpg").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(MoveAcross, NeverReplacesAFile) {
+    WriteFile(other + "\\a.jpg", "A");
+    WriteFile(dir.str() + "\\taken.jpg", "T");
+    platform::FileError error;
+    EXPECT_EQ(platform::MoveFileNoReplace(other + "\\a.jpg", dir.str() + "\\taken.jpg", error),
+              platform::MoveResult::TargetExists);
+    EXPECT_EQ(ReadFile(dir.str() + "\\taken.jpg"), "T");
+}
