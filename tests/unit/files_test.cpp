@@ -141,7 +141,9 @@ TEST_F(Files, AReplacementTakesTheNameOnlyWhenCommittedAndAnUncommittedOneLeaves
         replacement.WriteAt(3, bytes("def"), 3);
         replacement.WriteAt(0, bytes("abc"), 3);
         EXPECT_EQ(ReadFile(bitmap), "old");
-        if (commit) EXPECT_TRUE(replacement.Commit(why)) << why;
+        if (commit) {
+            EXPECT_TRUE(replacement.Commit(why)) << why;
+        }
     }
     EXPECT_EQ(ReadFile(bitmap), "abcdef");
     WriteFile(kept, "stale");
