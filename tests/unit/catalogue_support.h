@@ -28,7 +28,8 @@ inline Catalogue Walk(const std::string& root, PictureFormats formats = PictureF
     walk.folders.push_back(root);
     SearchFolders(c.searchedPath, walk, formats);
     SearchFiles(walk, c.files);
-    return c.folders = walk.folders, c;
+    c.folders = walk.folders;
+    return c;
 }
 
 inline void ReferenceFolders(std::string path, std::vector<std::string>& folders,

@@ -33,29 +33,47 @@ using Files = SettingsFile;
 
 }  // namespace
 
-TEST_F(SettingsFile, ReadsDefaultsAndNumbersWritesKeepPlaceSpellingAndOtherLinesAndABadWriteChangesNothing) {
-    EXPECT_EQ(IniReadString(ini, kSection, "FolderPath", "C:\\表  "), "C:\\表");  // without trailing blanks
+// Defaults lose their trailing blanks; reading never creates the file.
+TEST_F(SettingsFile, AMissingFileReadsAsTheDefaults) {
+    EXPECT_EQ(IniReadString(ini, kSection, "FolderPath", "C:\\表  "), "C:\\表");
     EXPECT_EQ(IniReadInt(ini, kSection, "StartUp", 0), 0);
-    EXPECT_FALSE(fs::exists(ini));  // reading never creates the file
+    EXPECT_FALSE(fs::exists(ini));
+}
+
+// A key written again keeps its place; nothing but the file is left.
+TEST_F(SettingsFile, WritesMakeTheFileWithCrLfLineEnds) {
     for (const auto& [key, value] : {std::pair{"FolderPath", "P1"}, {"WallPaper", "W1"}, {"FolderPath", "P2"}, {"StartUp", "1"}})
         ASSERT_TRUE(IniWriteString(ini, kSection, key, value));
     EXPECT_EQ(ReadFile(ini), "[Sarvo Changer]\r\nFolderPath=P2\r\nWallPaper=W1\r\nStartUp=1\r\n");
     EXPECT_EQ(IniReadInt(ini, kSection, "StartUp", 0), 1);
-    EXPECT_EQ(Names(), std::vector<std::string>{"sarvoset.ini"});  // nothing but the file is left
+    EXPECT_EQ(Names(), std::vector<std::string>{"sarvoset.ini"});
+}
+
+TEST_F(SettingsFile, WritesKeepTheSpellingOfNamesAndEveryOtherLine) {
     WriteFile(ini, "[sarvo changer]\r\nfolderpath=a\r\nOther=b\r\n[Mine]\r\nx=1\r\n");
     EXPECT_EQ(IniReadString(ini, "Other", "FolderPath", "d"), "d");
     ASSERT_TRUE(IniWriteString(ini, kSection, "FolderPath", "c"));
     ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "w"));
     EXPECT_EQ(ReadFile(ini), "[sarvo changer]\r\nfolderpath=c\r\nOther=b\r\nWallPaper=w\r\n[Mine]\r\nx=1\r\n");
     EXPECT_EQ(IniReadString(ini, "SARVO CHANGER", "FOLDERPATH", "d"), "c");
-    // Numbers are read leniently and clamped to 16 bits; empty or absent gives the default.
+}
+
+// Read leniently and clamped to 16 bits; empty or absent gives the default.
+TEST_F(SettingsFile, Numbers) {
     WriteFile(ini, "[Sarvo Changer]\r\nA=yes\r\nB=70000\r\nD=\r\nF=0x10\r\n");
     for (const auto& [key, value] : {std::pair{"A", 0}, {"B", 32767}, {"D", 5}, {"Absent", 5}, {"F", 16}})
         EXPECT_EQ(IniReadInt(ini, kSection, key, 5), value) << key;
+}
+
+TEST_F(SettingsFile, AValueWrittenReadsBackAsItWas) {
     for (const std::string value : {"/写真/海 の 絵.jpg", "/p/$HOME \"q\" 'a'.jpg", "C:\\a\\b.jpg", ""}) {
         ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", value));
         EXPECT_EQ(IniReadString(ini, kSection, "WallPaper", "dflt"), value);
     }
+}
+
+// A line break in a value or "=" in a name would make another key; a missing folder has no file to write.
+TEST_F(SettingsFile, AWriteThatCannotBeMadeChangesNothing) {
     ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "/p/a.jpg"));
     const std::string before = ReadFile(ini);
     for (const auto& [key, value] : {std::pair{"WallPaper", "/p/x\nStartUp=1.jpg"}, {"WallPaper", "a\rStartUp=1"}, {"Wall=Paper", "x"}})
@@ -65,7 +83,7 @@ TEST_F(SettingsFile, ReadsDefaultsAndNumbersWritesKeepPlaceSpellingAndOtherLines
     EXPECT_EQ(Names(), std::vector<std::string>{"sarvoset.ini"});
 }
 
-TEST_F(Files, FailuresSayWhyAndKeepWhatWasThere) {
+TEST_F(Files, AFailedReplacementSaysWhyAndKeepsWhatWasThere) {
     const std::string folder = In("SarvoChangerGraphic.bmp");
     WriteFile(fs::path(folder) / "keep", "k");
     std::string why;
@@ -73,27 +91,46 @@ TEST_F(Files, FailuresSayWhyAndKeepWhatWasThere) {
     EXPECT_NE(why.find(folder), std::string::npos) << why;
     EXPECT_EQ(ReadFile(fs::path(folder) / "keep"), "k");
     why.clear();
-    EXPECT_FALSE(platform::WriteFileReplacing(In("missing") + S + "x.bmp", "x", 1, why) || why.empty());
-    WriteFile(dir.path() / "ten", "0123456789");  // reading refuses missing files, folders and files over the limit
-    std::vector<unsigned char> bytes;
-    EXPECT_FALSE(platform::ReadWholeFile(In("ten"), bytes, 9, why) || !bytes.empty());
-    EXPECT_EQ(why.find("ファイルが大きすぎます"), 0u) << why;
-    EXPECT_TRUE(platform::ReadWholeFile(In("ten"), bytes, 10, why) && bytes.size() == 10u);
-    for (const std::string& path : {In("missing"), dir.str()}) {
-        why.clear();
-        EXPECT_FALSE(platform::ReadWholeFile(path, bytes, 10, why) || why.empty()) << path;
-    }
-    EXPECT_TRUE(platform::OrdinaryFileExists(In("ten")));
-    for (const std::string& path : {folder, In("missing.bmp"), std::string()})
-        EXPECT_FALSE(platform::OrdinaryFileExists(path)) << path;
-    EXPECT_EQ(platform::ReadFileHead(In("ten"), 4), (std::vector<unsigned char>{'0', '1', '2', '3'}));
-    EXPECT_TRUE(platform::ReadFileHead(In("ten"), 54).size() == 10u && platform::ReadFileHead(In("missing.bmp"), 54).empty());
-    EXPECT_TRUE(platform::DeleteFileIfPresent(In("ten"), why) && platform::DeleteFileIfPresent(In("ten"), why)) << why;
-    EXPECT_EQ(Names(), std::vector<std::string>{"SarvoChangerGraphic.bmp"});
+    EXPECT_FALSE(platform::WriteFileReplacing(In("missing") + S + "x.bmp", "x", 1, why));
+    EXPECT_FALSE(why.empty());
 }
 
-// A replacement takes the name only when committed; the previous bitmap is kept under a second name.
-TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStepAndMovesNeverOverwrite) {
+// Missing files, folders and files over the limit are refused; a file of exactly the limit is read.
+TEST_F(Files, ReadingAWholeFileKeepsToItsLimit) {
+    WriteFile(dir.path() / "ten", "0123456789");
+    std::vector<unsigned char> bytes;
+    std::string why;
+    EXPECT_FALSE(platform::ReadWholeFile(In("ten"), bytes, 9, why));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(why.find("ファイルが大きすぎます"), 0u) << why;
+    EXPECT_TRUE(platform::ReadWholeFile(In("ten"), bytes, 10, why)) << why;
+    EXPECT_EQ(bytes.size(), 10u);
+    for (const std::string& path : {In("missing"), dir.str()}) {
+        why.clear();
+        EXPECT_FALSE(platform::ReadWholeFile(path, bytes, 10, why)) << path;
+        EXPECT_FALSE(why.empty()) << path;
+    }
+}
+
+TEST_F(Files, OnlyAnOrdinaryFileExistsAndItsHeadIsAtMostTheFile) {
+    WriteFile(dir.path() / "ten", "0123456789");
+    EXPECT_TRUE(platform::OrdinaryFileExists(In("ten")));
+    for (const std::string& path : {dir.str(), In("missing.bmp"), std::string()}) EXPECT_FALSE(platform::OrdinaryFileExists(path)) << path;
+    EXPECT_EQ(platform::ReadFileHead(In("ten"), 4), (std::vector<unsigned char>{'0', '1', '2', '3'}));
+    EXPECT_EQ(platform::ReadFileHead(In("ten"), 54).size(), 10u);
+    EXPECT_TRUE(platform::ReadFileHead(In("missing.bmp"), 54).empty());
+}
+
+TEST_F(Files, DeletingAFileThatIsGoneSucceeds) {
+    WriteFile(dir.path() / "ten", "0123456789");
+    std::string why;
+    EXPECT_TRUE(platform::DeleteFileIfPresent(In("ten"), why)) << why;
+    EXPECT_TRUE(platform::DeleteFileIfPresent(In("ten"), why)) << why;
+    EXPECT_TRUE(Names().empty());
+}
+
+// The previous bitmap is kept under a second name, and put back over the new one.
+TEST_F(Files, AReplacementTakesTheNameOnlyWhenCommittedAndAnUncommittedOneLeavesNothing) {
     const std::string bitmap = In("SarvoChangerGraphic.bmp"), kept = bitmap + ".previous";
     WriteFile(bitmap, "old");
     const auto bytes = [](const char* text) { return reinterpret_cast<const unsigned char*>(text); };
@@ -104,18 +141,26 @@ TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStepAndMovesNeverOverwrite
         replacement.WriteAt(3, bytes("def"), 3);
         replacement.WriteAt(0, bytes("abc"), 3);
         EXPECT_EQ(ReadFile(bitmap), "old");
-        EXPECT_TRUE(!commit || replacement.Commit(why)) << why;
+        if (commit) {
+            EXPECT_TRUE(replacement.Commit(why)) << why;
+        }
     }
     EXPECT_EQ(ReadFile(bitmap), "abcdef");
     WriteFile(kept, "stale");
     ASSERT_TRUE(platform::KeepFileAs(bitmap, kept, why)) << why;
-    EXPECT_EQ(ReadFile(bitmap) + ReadFile(kept), "abcdefabcdef");
+    EXPECT_EQ(ReadFile(bitmap), "abcdef");
+    EXPECT_EQ(ReadFile(kept), "abcdef");
     ASSERT_TRUE(platform::WriteFileReplacing(bitmap, "new", 3, why)) << why;
     ASSERT_TRUE(platform::RenameReplacing(kept, bitmap, why)) << why;
     EXPECT_EQ(ReadFile(bitmap), "abcdef");
-    EXPECT_EQ(Names(), std::vector<std::string>{"SarvoChangerGraphic.bmp"});  // the uncommitted one left nothing
-    EXPECT_FALSE(platform::KeepFileAs(In("missing.bmp"), kept, why) || platform::RenameReplacing(In("missing.bmp"), bitmap, why));
+    EXPECT_EQ(Names(), std::vector<std::string>{"SarvoChangerGraphic.bmp"});
+    EXPECT_FALSE(platform::KeepFileAs(In("missing.bmp"), kept, why));
+    EXPECT_FALSE(platform::RenameReplacing(In("missing.bmp"), bitmap, why));
     EXPECT_EQ(ReadFile(bitmap), "abcdef");
+}
+
+// A refusal names what was refused, with the system's words: the missing folder's target, the missing picture.
+TEST_F(Files, AMoveNeverOverwritesAndARefusalNamesWhatWasRefused) {
     using platform::MoveResult;
     platform::FileError error;
     WriteFile(In("a.jpg"), "A");
@@ -123,17 +168,17 @@ TEST_F(Files, ReplacementsAndKeptFilesTakeTheNameInOneStepAndMovesNeverOverwrite
     fs::create_directories(In("sub"));
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("taken.jpg"), error), MoveResult::TargetExists);
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("a.jpg"), error), MoveResult::TargetExists);
-    // A refusal names what was refused: the missing folder's target, the missing picture; with the system's words.
     EXPECT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("no folder") + S + "a.jpg", error), MoveResult::Failed);
     EXPECT_EQ(error.path, In("no folder") + S + "a.jpg");
     EXPECT_NE(error.number, 0);
     EXPECT_FALSE(error.description.empty());
     EXPECT_EQ(platform::MoveFileNoReplace(In("gone.jpg"), In("b.jpg"), error), MoveResult::Failed);
     EXPECT_EQ(error.path, In("gone.jpg"));
-    EXPECT_EQ(ReadFile(In("a.jpg")) + ReadFile(In("taken.jpg")), "AT");
-    ASSERT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("sub") + S + "b.jpg", error), MoveResult::Moved)
-        << error.description;
-    EXPECT_TRUE(!fs::exists(In("a.jpg")) && ReadFile(In("sub") + S + "b.jpg") == "A");
+    EXPECT_EQ(ReadFile(In("a.jpg")), "A");
+    EXPECT_EQ(ReadFile(In("taken.jpg")), "T");
+    ASSERT_EQ(platform::MoveFileNoReplace(In("a.jpg"), In("sub") + S + "b.jpg", error), MoveResult::Moved) << error.description;
+    EXPECT_FALSE(fs::exists(In("a.jpg")));
+    EXPECT_EQ(ReadFile(In("sub") + S + "b.jpg"), "A");
 }
 
 TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
@@ -148,7 +193,8 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
     ASSERT_EQ(got.folders.size(), 4u);
     EXPECT_EQ(got.folders[0], r);
     const auto a = std::find(got.folders.begin(), got.folders.end(), r + S + "A");
-    EXPECT_TRUE(a < got.folders.end() - 1 && a[1] == r + S + "A" + S + "A1");
+    ASSERT_LT(a, got.folders.end() - 1);
+    EXPECT_EQ(a[1], r + S + "A" + S + "A1");
     EXPECT_EQ(Sorted(got.files), (std::vector<std::string>{r + S + "A" + S + "A1" + S + "x.jpeg", r + S + "A" + S + "a.GIF",
                                                           r + S + "B" + S + "b.bmp", r + S + "r1.jpg"}));
     EXPECT_EQ(got.files[0], r + S + "r1.jpg");  // the root's files come first
@@ -170,8 +216,8 @@ TEST(Catalogue, TheFurtherFormatsJoinOnlyWithTheKey) {
     EXPECT_EQ(Sorted(Walk(dir.str(), PictureFormats::More).files), Sorted(expected));
 }
 
-// A trailing separator is kept once; folder names, folders without pictures and a missing root give none.
-TEST(Catalogue, ATrailingSeparatorIsKeptOnceWhatHoldsNoPictureGivesNoneAndOnlyAnExistingFolderExists) {
+// Folder names, folders without pictures and a missing root give none.
+TEST(Catalogue, ATrailingSeparatorIsKeptOnceAndWhatHoldsNoPictureGivesNone) {
     TempDir dir;
     WriteFile(dir.path() / "holiday.jpg" / "in.jpg", "x");
     const std::string withSeparator = dir.str() + S;
@@ -181,9 +227,15 @@ TEST(Catalogue, ATrailingSeparatorIsKeptOnceWhatHoldsNoPictureGivesNoneAndOnlyAn
     for (const char* name : {"a/b/readme.txt", "photo.png", "photo.jpe"}) WriteFile(dir.path() / "holiday.jpg" / name, "x");
     fs::remove(dir.path() / "holiday.jpg" / "in.jpg");
     got = Walk(dir.str());
-    EXPECT_TRUE(got.files.empty() && got.folders.size() == 4u);
+    EXPECT_TRUE(got.files.empty());
+    EXPECT_EQ(got.folders.size(), 4u);
     got = Walk(withSeparator + "gone");
-    EXPECT_TRUE(got.files.empty() && got.folders == std::vector<std::string>{withSeparator + "gone"});
+    EXPECT_TRUE(got.files.empty());
+    EXPECT_EQ(got.folders, std::vector<std::string>{withSeparator + "gone"});
+}
+
+TEST(FolderTest, OnlyAnExistingFolderExists) {
+    TempDir dir;
     WriteFile(dir.path() / "file.jpg", "x");
     using platform::FolderState;
     const std::pair<std::string, FolderState> cases[] = {

@@ -86,7 +86,7 @@ TEST(DrawForMonitors, TakesTheCandidatesAtRandomWithoutRepeats) {
     EXPECT_EQ(DrawForMonitors(files, {{1080, 1920, ""}}, '/', sizeOf, next), (std::vector<std::size_t>{3}));
 }
 
-// (The further formats, each written by its own library, in picture_formats_test.cpp.)
+// (The further formats, each written by its own library, in picture_linux_test.cpp.)
 TEST(ReadPictureSize, ReadsTheHeadersOfEachFormatUpright) {
     const Bytes sof = Segment(0xC0, {8, 0x01, 0x2C, 0x01, 0x90, 3});  // 400 x 300
     const Bytes app0 = Segment(0xE0, Bytes(14, 'j'));

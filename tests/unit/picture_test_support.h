@@ -82,7 +82,8 @@ inline Bytes MakeBmp(const BmpParts& p) {
         for (std::uint32_t v : {0u + p.width, 0u + p.height, 1u, 0u + p.bits}) Put(h, v, 2);
     } else {
         for (std::uint32_t v : {0u + p.width, 0u + p.height}) Put(h, v, 4);
-        Put(h, 1, 2), Put(h, p.bits, 2);
+        Put(h, 1, 2);
+        Put(h, p.bits, 2);
         const auto size = static_cast<std::uint32_t>(p.pixels.size());
         for (std::uint32_t v : {p.compression, size, 2835u, 2835u, p.coloursUsed, 0u}) Put(h, v, 4);
         if (p.headerSize > 40)
@@ -109,11 +110,11 @@ inline Bytes Segment(unsigned char marker, const Bytes& body) {  // a JPEG segme
 // A TIFF block whose IFD0 holds a camera make and then the orientation.
 inline Bytes Tiff(bool bigEndian, std::uint32_t orientation, std::uint32_t ifdOffset = 8) {
     Bytes t = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
-    Put(t, ifdOffset, 4, bigEndian), Put(t, 2, 2, bigEndian);
-    Put(t, 0x010F, 2, bigEndian), Put(t, 2, 2, bigEndian), Put(t, 4, 4, bigEndian);  // Make, ASCII, 4 bytes
+    // Two entries: Make, ASCII, 4 bytes; Orientation, SHORT, 1 (padded to 4); no next IFD.
+    for (const auto& [value, bytes] : {std::pair{ifdOffset, 4}, {2u, 2}, {0x010Fu, 2}, {2u, 2}, {4u, 4}}) Put(t, value, bytes, bigEndian);
     t.insert(t.end(), {'C', 'a', 'm', 0});
-    Put(t, 0x0112, 2, bigEndian), Put(t, 3, 2, bigEndian), Put(t, 1, 4, bigEndian);  // Orientation, SHORT, 1
-    Put(t, orientation, 2, bigEndian), Put(t, 0, 2, bigEndian), Put(t, 0, 4, bigEndian);  // no next IFD
+    for (const auto& [value, bytes] : {std::pair{0x0112u, 2}, {3u, 2}, {1u, 4}, {orientation, 2}, {0u, 2}, {0u, 4}})
+        Put(t, value, bytes, bigEndian);
     return t;
 }
 

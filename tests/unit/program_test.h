@@ -27,8 +27,12 @@ inline std::string Stored(const char* key, const char* name) {
 }
 
 inline void Store(const char* key, const char* name, const std::string& value) {
-    if (value == kGone) platform::RegistryDeleteValue(key, name);
-    else platform::RegistryCreateKey(key), platform::RegistryWriteString(key, name, value);
+    if (value == kGone) {
+        platform::RegistryDeleteValue(key, name);
+        return;
+    }
+    platform::RegistryCreateKey(key);
+    platform::RegistryWriteString(key, name, value);
 }
 
 class ProgramTest : public ::testing::Test {
@@ -50,8 +54,10 @@ protected:
     void TearDown() override {
         for (std::size_t i = 0; i < std::size(kTouched); ++i) Store(kTouched[i].first, kTouched[i].second, saved[i]);
         std::error_code ignored;
-        for (const auto& [path, bytes] : savedFiles)
-            if (std::filesystem::remove_all(path, ignored), bytes != kGone) WriteFile(path, bytes);
+        for (const auto& [path, bytes] : savedFiles) {
+            std::filesystem::remove_all(path, ignored);
+            if (bytes != kGone) WriteFile(path, bytes);
+        }
     }
     const std::vector<fake::ShownMessage>& Shown() { return fake::ScriptedUi().shown; }
     std::string Setting(const std::string& key) { return IniReadString(ini, "Sarvo Changer", key, kGone); }

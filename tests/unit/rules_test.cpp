@@ -21,10 +21,9 @@
 using namespace sarvo;
 using test::BitmapOf;
 using Screen = std::vector<std::uint32_t>;
+using enum PictureFormats;
 
-// Extensions count in any case without a dot, the further ones only with MoreFormats; only a quoted picture is handed
-// over, without its quotes.
-TEST(Texts, PictureNamesHandOverPathsNumbersAndCuts) {
+TEST(PictureFileName, EndsInAnExtensionOfAnyLetterCaseWithOrWithoutADotTheFurtherOnesOnlyWithMoreFormats) {
     const std::tuple<const char*, bool, bool> names[] = {  // name, a picture with the classic formats, with more
         {"a.bmp", true, true},       {"a.BMP", true, true},       {"b.Gif", true, true},       {"photo.JPEG", true, true},
         {"photo.Jpg", true, true},   {"xjpg", true, true},        {"jpeg", true, true},        {"bmp", true, true},
@@ -35,46 +34,61 @@ TEST(Texts, PictureNamesHandOverPathsNumbersAndCuts) {
         {"a.hei", false, false},     {"a.jx", false, false},
     };
     for (const auto& [name, classic, more] : names) {
-        EXPECT_EQ(IsPictureFileName(name, PictureFormats::Classic), classic) << name;
-        EXPECT_EQ(IsPictureFileName(name, PictureFormats::More), more) << name;
+        EXPECT_EQ(IsPictureFileName(name, Classic), classic) << name;
+        EXPECT_EQ(IsPictureFileName(name, More), more) << name;
     }
-    using enum PictureFormats;
+}
+
+// Texts shorter than five characters are never looked at; unquoted, the last character counts as the extension's.
+TEST(PictureHandOverPath, IsTheQuotedPictureNameWithoutItsQuotes) {
     const std::tuple<const char*, PictureFormats, std::optional<std::string>> cases[] = {
         {"\"C:\\Pics\\Sea.JPG\"", Classic, "C:\\Pics\\Sea.JPG"}, {"\"/home/u/a b/x.Gif\"", Classic, "/home/u/a b/x.Gif"},
         {"\"/p/photo.jpeg\"", Classic, "/p/photo.jpeg"},         {"\"/p/c.BMP\"", Classic, "/p/c.BMP"},
         {"\"/p/c.BMP\"", More, "/p/c.BMP"},                      {"\"/p/shot.PNG\"", More, "/p/shot.PNG"},
         {"\"/p/shot.PNG\"", Classic, std::nullopt},              {"\"/p/IMG_1.heic\"", More, "/p/IMG_1.heic"},
-        {"\"jxl\"", More, "jxl"},  // the shortest text that passes
-        {"\"jpg\"", Classic, "jpg"},
-        {"/p/photo.jpg", Classic, std::nullopt},  // unquoted: the last character is part of the extension
-        {"/p/photo.webp", More, std::nullopt},
+        {"\"jxl\"", More, "jxl"},                                {"\"jpg\"", Classic, "jpg"},
+        {"/p/photo.jpg", Classic, std::nullopt},                 {"/p/photo.webp", More, std::nullopt},
         {"\"/p/notes.txt\"", More, std::nullopt}, {"\"/p/a.jpg\" extra", Classic, std::nullopt}, {"/nokey", More, std::nullopt},
-        {"", Classic, std::nullopt}, {"jpg\"", Classic, std::nullopt}, {"x", More, std::nullopt},  // shorter than five: never looked at
+        {"", Classic, std::nullopt}, {"jpg\"", Classic, std::nullopt}, {"x", More, std::nullopt},
     };
     for (const auto& [text, formats, path] : cases) EXPECT_EQ(PictureHandOverPath(text, formats), path) << text;
+}
+
+TEST(PathParts, TheLastComponentFollowsTheLastSeparatorAndTheExtensionItsLastDot) {
     const std::tuple<const char*, char, const char*, const char*> paths[] = {  // path, separator, last, extension
         {"C:\\Pictures\\sea.jpg", '\\', "sea.jpg", "jpg"}, {"a.jpg", '\\', "", ""}, {"C:\\Pictures\\", '\\', "", ""},
         {"/home/u/sea.JPG", '/', "sea.JPG", "JPG"}, {"C:\\dir/x.jpg", '/', "x.jpg", "jpg"},
         {"C:\\Pictures\\archive.tar.gz", '\\', "archive.tar.gz", "gz"}, {"C:\\Pictures\\name.", '\\', "name.", ""},
         {"C:\\Pictures.old\\readme", '\\', "readme", ""},
     };
-    for (const auto& [path, separator, last, extension] : paths)
-        EXPECT_EQ(LastComponent(path, separator) + "|" + ExtensionOf(path, separator), std::string(last) + "|" + extension) << path;
+    for (const auto& [path, separator, last, extension] : paths) {
+        EXPECT_EQ(LastComponent(path, separator), last) << path;
+        EXPECT_EQ(ExtensionOf(path, separator), extension) << path;
+    }
+}
+
+// Leading digits in any base C knows, wrapped at 32 bits; the default only for an empty text.
+TEST(ProfileNumber, IsTheNumberTheTextStartsWith) {
     const std::pair<const char*, long> numbers[] = {
-        {"abc", 0}, {"12abc", 12}, {"70000", 70000}, {"-5", -5}, {"0x10", 16}, {"  42  ", 42}, {"", -7},
-        {"5000000000", 705032704},  // wraps at 32 bits
+        {"abc", 0}, {"12abc", 12}, {"70000", 70000}, {"-5", -5}, {"0x10", 16}, {"  42  ", 42}, {"", -7}, {"5000000000", 705032704},
     };
     for (const auto& [text, value] : numbers) EXPECT_EQ(ProfileNumber(text, -7), value) << text;
     for (const auto& [value, clamped] : {std::pair{1L, 1}, {-32768L, -32768}, {70000L, 32767}, {-70000L, -32768}})
         EXPECT_EQ(ClampToInt16(value), clamped) << value;
-    EXPECT_EQ(TrimTrailingBlanks("DEF  ") + "|" + TrimTrailingBlanks("  DEF"), "DEF|  DEF");
-    // "日" is three bytes: a cut inside it drops the whole character.
+}
+
+TEST(TrimTrailingBlanks, KeepsLeadingOnes) {
+    EXPECT_EQ(TrimTrailingBlanks("DEF  "), "DEF");
+    EXPECT_EQ(TrimTrailingBlanks("  DEF"), "  DEF");
+}
+
+// "日" is three bytes: a cut inside it drops the whole character.
+TEST(CutToLimit, NeverCutsACharacter) {
     for (const auto& [text, limit, cut] : {std::tuple{"abcdef", 4, "abcd"}, {"ab", 4, "ab"}, {"a日本", 3, "a"}, {"a日本", 4, "a日"}})
         EXPECT_EQ(CutToLimit(text, limit), cut);
 }
 
-// A failure no procedure handles: the generic box says what failed under the program's title, and the run ends with 1.
-TEST(GenericError, TheBoxSaysWhatFailedUnderTheTitleAndTheRunEndsWithStatusOne) {
+TEST(GenericError, TheTextSaysWhatFailed) {
     const std::system_error denied(5, std::generic_category(), "TrashBox");
     const std::pair<std::exception_ptr, std::string> texts[] = {
         {std::make_exception_ptr(std::bad_alloc()), "メモリが不足しています。"},
@@ -83,6 +97,9 @@ TEST(GenericError, TheBoxSaysWhatFailedUnderTheTitleAndTheRunEndsWithStatusOne) 
         {std::make_exception_ptr(42), "予期しないエラーが発生しました。"},
     };
     for (const auto& [failure, text] : texts) EXPECT_EQ(GenericErrorText(failure), text);
+}
+
+TEST(GenericError, AFailureNobodyHandlesIsShownUnderTheProgramsTitleAndEndsTheRunWithStatusOne) {
     fake::ResetScriptedUi();
     EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", []() -> int { throw std::bad_alloc(); }), 1);
     const std::vector<fake::ShownMessage>& shown = fake::ScriptedUi().shown;
@@ -90,11 +107,14 @@ TEST(GenericError, TheBoxSaysWhatFailedUnderTheTitleAndTheRunEndsWithStatusOne) 
     EXPECT_EQ(shown[0].caption, "SarvoUninstaller");
     EXPECT_EQ(shown[0].text, "メモリが不足しています。");
     EXPECT_EQ(shown[0].style, platform::kIconError);
-    EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", [] { return 7; }), 7);
-    EXPECT_EQ(shown.size(), 1u);
 }
 
-// A picture shows at the largest size it is drawn at that fits its room; at its smallest where none does.
+TEST(GenericError, ARunThatEndsWellShowsNothingAndKeepsItsStatus) {
+    fake::ResetScriptedUi();
+    EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", [] { return 7; }), 7);
+    EXPECT_TRUE(fake::ScriptedUi().shown.empty());
+}
+
 TEST(Pictures, TheSizeForARoomIsTheLargestDrawnThatFitsOrElseTheSmallest) {
     const std::tuple<Picture, int, int> cases[] = {  // picture, room, size
         {Picture::Folder, 12, 12},   {Picture::Folder, 18, 16},    {Picture::Folder, 24, 24},
@@ -104,58 +124,82 @@ TEST(Pictures, TheSizeForARoomIsTheLargestDrawnThatFitsOrElseTheSmallest) {
     for (const auto& [picture, room, size] : cases) EXPECT_EQ(PictureSizeFor(picture, room), size) << room;
 }
 
-// A name that is no UTF-8 shows with U+FFFD for each stray byte; an edit keeps the bytes of what it left alone.
-TEST(ShownText, StrayBytesShowAsReplacementsAndAnEditKeepsTheBytesItDidNotTouch) {
-    const std::string bad = "/p/\xFF\xC3 \xE6\x97\xA5";  // a stray byte, a cut character, then 日
+namespace {
+const std::string kStray = "/p/\xFF\xC3 \xE6\x97\xA5";  // a stray byte, a cut character, then 日
+}  // namespace
+
+TEST(ShownText, EachByteThatIsNoUtf8ShowsAsAReplacementCharacter) {
     const std::pair<std::string, std::string> shown[] = {
-        {bad, "/p/\uFFFD\uFFFD \u65E5"}, {"\xE0\x80\xAF\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {kStray, "/p/\uFFFD\uFFFD \u65E5"}, {"\xE0\x80\xAF\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
         {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"}, {"\xF0\x9F\x98\x80\xEF\xBF\xBD", "\U0001F600\uFFFD"}};
     for (const auto& [bytes, text] : shown) EXPECT_EQ(ShownText(bytes), text);
-    const std::string s = ShownText(bad);
-    // The edited text, and the bytes it gives (nullopt: refused).
-    const std::pair<std::string, std::optional<std::string>> edits[] = {
-        {s, bad},                                    // nothing changed
-        {s + "x", bad + "x"},                        // typed at the end
-        {"x" + s, "x" + bad},                        // at the start
-        {"/p/\uFFFD \u65E5", "/p/\xFF \xE6\x97\xA5"},  // a replacement deleted: its bytes go
-        {"/q/\uFFFD\uFFFD \u65E5", "/q/\xFF\xC3 \xE6\x97\xA5"},
-        {"", ""},
-        {"/p/\uFFFD\uFFFD \u65E5\uFFFD", std::nullopt},  // a replacement typed or pasted
-    };
-    for (const auto& [text, bytes] : edits) EXPECT_EQ(EditedBytes(bad, text), bytes) << text;
 }
 
-TEST(ProfileText, NamesMatchWithoutCaseInTheirOwnSectionValuesLoseBlanksAndQuotesAndEditsKeepEveryOtherByte) {
-    const ProfileText t("top=1\r\n[Sarvo Changer]\r\nFolderPath = /p/a b  \r\nquoted=\"q v\"\r\n;WallPaper=no\r\n[B]\nonly=b\nquoted=b\n");
-    EXPECT_EQ(t.Find("sarvo changer", "FOLDERPATH"), "/p/a b");
-    EXPECT_EQ(t.Find("Sarvo Changer", "quoted").value_or("") + "|" + t.Find("B", "quoted").value_or(""), "q v|b");
-    EXPECT_FALSE(t.Find("Sarvo Changer", "WallPaper") || t.Find("Sarvo Changer", ";WallPaper"));  // a comment is no key
-    EXPECT_FALSE(t.Find("Other", "FolderPath") || t.Find("Sarvo Changer", "Folder") || t.Find("Sarvo Changer", "only") ||
-                 t.Find("Sarvo Changer", "top"));
+// The edited text, and the bytes it gives (nullopt: refused, as a replacement typed or pasted names no byte).
+TEST(ShownText, AnEditKeepsTheBytesItDidNotTouch) {
+    const std::string s = ShownText(kStray);
+    const std::pair<std::string, std::optional<std::string>> edits[] = {
+        {s, kStray}, {s + "x", kStray + "x"}, {"x" + s, "x" + kStray}, {"", ""},
+        {"/p/\uFFFD \u65E5", "/p/\xFF \xE6\x97\xA5"},  // a replacement deleted: its byte goes
+        {"/q/\uFFFD\uFFFD \u65E5", "/q/\xFF\xC3 \xE6\x97\xA5"}, {"/p/\uFFFD\uFFFD \u65E5\uFFFD", std::nullopt},
+    };
+    for (const auto& [text, bytes] : edits) EXPECT_EQ(EditedBytes(kStray, text), bytes) << text;
+}
+
+namespace {
+const ProfileText kProfile("top=1\r\n[Sarvo Changer]\r\nFolderPath = /p/a b  \r\nquoted=\"q v\"\r\n;WallPaper=no\r\n[B]\nonly=b\n");
+}  // namespace
+
+TEST(ProfileText, NamesMatchWithoutLetterCaseOnlyInTheirOwnSection) {
+    EXPECT_EQ(kProfile.Find("sarvo changer", "FOLDERPATH"), "/p/a b");
+    EXPECT_EQ(kProfile.Find("Other", "FolderPath"), std::nullopt);
+    EXPECT_EQ(kProfile.Find("Sarvo Changer", "Folder"), std::nullopt);
+    EXPECT_EQ(kProfile.Find("Sarvo Changer", "only"), std::nullopt);
+    EXPECT_EQ(kProfile.Find("Sarvo Changer", "top"), std::nullopt);
+}
+
+TEST(ProfileText, AValueLosesTheBlanksAroundItAndOnePairOfQuotes) {
+    EXPECT_EQ(kProfile.Find("Sarvo Changer", "FolderPath"), "/p/a b");
+    EXPECT_EQ(kProfile.Find("Sarvo Changer", "quoted"), "q v");
+}
+
+TEST(ProfileText, ACommentLineIsNoKey) {
+    EXPECT_EQ(kProfile.Find("Sarvo Changer", "WallPaper"), std::nullopt);
+    EXPECT_EQ(kProfile.Find("Sarvo Changer", ";WallPaper"), std::nullopt);
+}
+
+TEST(ProfileText, EveryLineEndReadsAlike) {
     for (const char* text : {"[S]\nk=v\n", "[S]\r\nk=v\r\n", "[S]\r\nk=v"}) EXPECT_EQ(ProfileText(text).Find("S", "k"), "v") << text;
-    // Edits keep every other byte (first writes: the settings-file test).
-    const std::string before = "; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\n\n[Last]\ny=2";
-    ProfileText e(before);
-    EXPECT_EQ(e.Text(), before);
+}
+
+// A new key goes after its section's last entry; a new section at the end, with the text's own line end.
+TEST(ProfileText, AnEditKeepsEveryOtherByte) {
+    ProfileText e("; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\n\n[Last]\ny=2");
     e.Set("Sarvo Changer", "WallPaper", "/a/b.jpg");
-    e.Set("New", "k", "v");  // appended with the text's own line end, after a final one is added
+    e.Set("New", "k", "v");
     EXPECT_EQ(e.Text(), "; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\nWallPaper=/a/b.jpg\n"
                         "\n[Last]\ny=2\n[New]\nk=v\n");
+}
+
+TEST(ProfileText, ARemovalTakesTheKeysLineAloneAndASectionIsAddedOnce) {
     ProfileText r("[K]\r\na=1\r\nb=2\r\n");
     EXPECT_TRUE(r.Remove("k", "A"));
-    EXPECT_FALSE(r.Remove("k", "a") || r.Remove("none", "b"));
-    r.AddSection("K");  // already there
+    EXPECT_FALSE(r.Remove("k", "a"));
+    EXPECT_FALSE(r.Remove("none", "b"));
+    r.AddSection("K");
     r.AddSection("Run");
     EXPECT_TRUE(r.HasSection("run"));
     EXPECT_EQ(r.Text(), "[K]\r\nb=2\r\n[Run]\r\n");
-    // Damaged text still reads what it can, and is kept byte for byte.
+}
+
+TEST(ProfileText, DamagedTextReadsWhatItCanAndIsKeptByteForByte) {
     const std::string damaged = std::string("\x00\xff", 2) + "[Sarvo Changer\n[Sarvo Changer]\n=novalue\nnoequals\nWallPaper=/x.jpg\n";
     EXPECT_EQ(ProfileText(damaged).Find("Sarvo Changer", "WallPaper"), "/x.jpg");
     EXPECT_EQ(ProfileText(damaged).Text(), damaged);
 }
 
-// The stored pair as numbers: tile first, then stretch, else centre; the list has rows for its three pairs.
-TEST(SettingTexts, ThePlacementPairAndTheListsRowsSizeCaptionsProposedAndNumberedNamesAndTheStartUpEntry) {
+// As numbers: tile first, then stretch, else centre.
+TEST(SettingTexts, ThePlacementIsReadFromTheStoredPair) {
     using P = Placement;
     const std::tuple<const char*, const char*, Placement> cases[] = {
         {"0", "0", P::Centre}, {"1", "0", P::Tile}, {"0", "2", P::Stretch}, {"", "", P::Centre},
@@ -166,6 +210,10 @@ TEST(SettingTexts, ThePlacementPairAndTheListsRowsSizeCaptionsProposedAndNumbere
     };
     for (const auto& [tile, style, expected] : cases)
         EXPECT_EQ(sarvo::PlacementFromValues(tile, style), expected) << "[" << tile << "] [" << style << "]";
+}
+
+// The list has a row for each of its three pairs, read as numbers, and for nothing else.
+TEST(SettingTexts, ThePlacementListsRowsAreItsThreePairs) {
     const std::tuple<const char*, const char*, int> rows[] = {  // -1: no row
         {"0", "0", 0}, {"1", "0", 1}, {"0", "2", 2}, {"01", "0", 1}, {" 0", "02", 2},
         {"1", "2", -1}, {"", "", -1}, {"0", "", -1}, {"2", "0", -1}, {"0", "6", -1},
@@ -176,32 +224,48 @@ TEST(SettingTexts, ThePlacementPairAndTheListsRowsSizeCaptionsProposedAndNumbere
         ASSERT_TRUE(values);
         EXPECT_EQ(PlacementListIndex(values->first, values->second), index);
     }
-    EXPECT_FALSE(PlacementListValues(-1) || PlacementListValues(3));
+    EXPECT_FALSE(PlacementListValues(-1));
+    EXPECT_FALSE(PlacementListValues(3));
+}
+
+// The screen's numbers as they are; the wallpaper's padded to four, a top-down height shown as its size.
+TEST(SettingTexts, SizeCaptions) {
     EXPECT_EQ(ScreenSizeCaption(1024, 768), "1024 x 768 ピクセル");
     EXPECT_EQ(ScreenSizeCaption(0, 0), "0 x 0 ピクセル");
-    // The wallpaper's numbers are padded to four; a top-down height shows as its size.
     const std::tuple<std::int32_t, std::int32_t, const char*> sizes[] = {
         {800, 600, " 800 x  600 ピクセル"},        {1024, 768, "1024 x  768 ピクセル"},
         {0, 0, "   0 x    0 ピクセル"},            {12345, 1024, "12345 x 1024 ピクセル"},
         {1280, -1024, "1280 x 1024 ピクセル"},     {7, INT32_MIN, "   7 x 2147483648 ピクセル"},
     };
     for (const auto& [width, height, caption] : sizes) EXPECT_EQ(WallpaperSizeCaption(width, height), caption);
+}
+
+TEST(SettingTexts, AProposedNameIsTheTimeToTheSecond) {
     std::tm when{};
-    when.tm_year = 126, when.tm_mon = 0, when.tm_mday = 2, when.tm_hour = 3, when.tm_min = 4, when.tm_sec = 5;
+    when.tm_year = 126;
+    when.tm_mon = 0;
+    when.tm_mday = 2;
+    when.tm_hour = 3;
+    when.tm_min = 4;
+    when.tm_sec = 5;
     EXPECT_EQ(ProposedWallpaperName(when), "Wallpaper20260102030405");
-    const std::tuple<const char*, int, const char*> numbered[] = {  // before the last extension
+}
+
+TEST(SettingTexts, ANumberedNameHasItsNumberBeforeTheLastExtension) {
+    const std::tuple<const char*, int, const char*> numbered[] = {
         {"sea.jpg", 2, "sea (2).jpg"}, {"README", 3, "README (3)"},      {"a.tar.gz", 2, "a.tar (2).gz"},
         {".hidden", 2, ".hidden (2)"}, {"name.", 12, "name (12)."},      {"IMG 0001.JPG", 2, "IMG 0001 (2).JPG"},
     };
     for (const auto& [name, number, expected] : numbered) EXPECT_EQ(NumberedName(name, number), expected);
-    // Quoted only where the entry is a command line.
-    EXPECT_EQ(StartUpEntry("C:\\Program Files\\Sarvo\\SarvoChanger.exe", '\\'),
-              "\"C:\\Program Files\\Sarvo\\SarvoChanger.exe\"");
+}
+
+TEST(SettingTexts, TheStartUpEntryIsQuotedOnlyWhereItIsACommandLine) {
+    EXPECT_EQ(StartUpEntry("C:\\Program Files\\Sarvo\\SarvoChanger.exe", '\\'), "\"C:\\Program Files\\Sarvo\\SarvoChanger.exe\"");
     EXPECT_EQ(StartUpEntry("/opt/sarvo dir/SarvoChanger", '/'), "/opt/sarvo dir/SarvoChanger");
 }
 
 // Each line: the program path, and the Exec and TryExec lines written for it.
-TEST(DesktopEntry, OursAreQuotedEscapedAndReadBackOthersCountOnlyWhenTheyNameOneShownProgram) {
+TEST(DesktopEntry, OursQuoteAndEscapeTheProgramAndReadBack) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"/opt/sarvo/SarvoChanger", R"(Exec=env "/opt/sarvo/SarvoChanger")", "TryExec=/opt/sarvo/SarvoChanger"},
         {"/my pics/Sarvo", R"(Exec=env "/my pics/Sarvo")", "TryExec=/my pics/Sarvo"},
@@ -219,11 +283,17 @@ TEST(DesktopEntry, OursAreQuotedEscapedAndReadBackOthersCountOnlyWhenTheyNameOne
                              tryExec + "\nNoDisplay=true\nX-GNOME-Autostart-enabled=true\n");
         EXPECT_EQ(ProgramOfDesktopEntry(*text), program) << *text;
     }
+}
+
+TEST(DesktopEntry, OursAreRefusedForANameOrProgramNoEntryCanHold) {
     for (const char* program : {"", "relative/SarvoChanger", "-i", "/line\nbreak", "/car\rriage", "/tab\there",
                                 "/bell\x07", "/bad\xff utf8", "/overlong \xc0\xaf"})
         EXPECT_FALSE(DesktopEntryFor("SarvoChanger", program)) << program;
-    EXPECT_FALSE(DesktopEntryFor("", "/x") || DesktopEntryFor("two\nlines", "/x"));
-    // Others' entries count only when shown, of an application, and their Exec names one program.
+    EXPECT_FALSE(DesktopEntryFor("", "/x"));
+    EXPECT_FALSE(DesktopEntryFor("two\nlines", "/x"));
+}
+
+TEST(DesktopEntry, AnExecValueCountsOnlyWhenItNamesOneProgram) {
     const std::pair<const char*, std::optional<std::string>> execs[] = {
         {"/usr/bin/changer", "/usr/bin/changer"}, {"  env   \"/a b/c\"  ", "/a b/c"}, {"\"\\\\\"", "\\"},
         {"/usr/bin/50%%", "/usr/bin/50%"},
@@ -235,6 +305,9 @@ TEST(DesktopEntry, OursAreQuotedEscapedAndReadBackOthersCountOnlyWhenTheyNameOne
         {"\"\"", std::nullopt}, {"env \"-i\"", std::nullopt}, {"", std::nullopt},
     };
     for (const auto& [exec, program] : execs) EXPECT_EQ(ProgramOfExecValue(exec), program) << exec;
+}
+
+TEST(DesktopEntry, OthersCountOnlyWhenShownAndOfAnApplication) {
     const std::pair<const char*, std::optional<std::string>> entries[] = {
         {"# note\n[Desktop Entry]\r\nType = Application\r\nExec= /x/y\r\n", "/x/y"},
         {"[Desktop Entry]\nType=Application\nExec=/x\nHidden=true\n", std::nullopt},
@@ -245,16 +318,20 @@ TEST(DesktopEntry, OursAreQuotedEscapedAndReadBackOthersCountOnlyWhenTheyNameOne
         {"[Desktop Entry]\nType=Application\nExec=/a\\\n", std::nullopt}, {"", std::nullopt},
     };
     for (const auto& [text, program] : entries) EXPECT_EQ(ProgramOfDesktopEntry(text), program) << text;
+}
+
+TEST(Utf8, OverlongSurrogateAndCutSequencesAreInvalid) {
     for (const char* s : {"", "abc", "写真", "ü", "\xf0\x9f\x98\x80"}) EXPECT_TRUE(IsValidUtf8(s)) << s;
     for (const char* s : {"\xff", "\xc3", "\xe5\x86", "\xc0\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "a\x80"})
         EXPECT_FALSE(IsValidUtf8(s));
 }
 
-// A menu entry is quoted as the log-on entry, each action's argument too, and marked as ours; any text or path it
-// cannot hold refuses it whole.
-TEST(MenuEntryFile, ActionsAreQuotedAsTheEntryTheFileIsMarkedAndAnythingUnfitRefusesIt) {
-    const MenuEntry entry{"sarvo-x", "名前", "説明", "/a $b/c", {{"skip-1", "削除", "/a $b/t", "/delskip"}}};
-    EXPECT_EQ(MenuEntryFileFor(entry), R"([Desktop Entry]
+namespace {
+const MenuEntry kMenuEntry{"sarvo-x", "名前", "説明", "/a $b/c", {{"skip-1", "削除", "/a $b/t", "/delskip"}}};
+}  // namespace
+
+TEST(MenuEntryFile, ActionsAreQuotedAsTheEntryAndTheFileIsMarkedAsOurs) {
+    EXPECT_EQ(MenuEntryFileFor(kMenuEntry), R"([Desktop Entry]
 Type=Application
 Version=1.4
 Name=名前
@@ -271,16 +348,22 @@ X-Sarvo-Backdrop-Changer=true
 Name=削除
 Exec=env "/a \\$b/t" "/delskip"
 )");
+}
+
+TEST(MenuEntryFile, AnyTextOrPathItCannotHoldRefusesItWhole) {
     const std::function<void(MenuEntry&)> unfit[] = {
         [](MenuEntry& e) { e.id = "a b"; },          [](MenuEntry& e) { e.name.clear(); },
         [](MenuEntry& e) { e.comment = "a\nb"; },     [](MenuEntry& e) { e.program = "a/c"; },
         [](MenuEntry& e) { e.actions[0].id = "a;"; }, [](MenuEntry& e) { e.actions[0].program = "/\xff"; },
         [](MenuEntry& e) { e.actions[0].argument = "\t"; }};
     for (const auto& alter : unfit) {
-        MenuEntry altered = entry;
+        MenuEntry altered = kMenuEntry;
         alter(altered);
         EXPECT_FALSE(MenuEntryFileFor(altered));
     }
+}
+
+TEST(MenuEntryFile, OnlyTheMarkInTheEntrysOwnGroupMakesItOurs) {
     const std::pair<const char*, bool> marks[] = {
         {"[Desktop Entry]\nX-Sarvo-Backdrop-Changer = true\r\n", true},
         {"[Desktop Entry]\nX-Sarvo-Backdrop-Changer=false\n", false},
@@ -310,17 +393,21 @@ test::Bytes SmallFile() { return test::FileOf(BitmapOf(3, 2, {0x030201, 0x060504
 }  // namespace
 
 // Rows are read in place, padded to 12 bytes; a top-down file starts with its top row.
-TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDownAndRefusesWhatItCannotShowWithAReason) {
+TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDown) {
     for (const bool topDown : {false, true}) {
         test::Bytes file = SmallFile();
         if (topDown) PutLe32(file.data() + 22, static_cast<std::uint32_t>(-2));
         BgrPicture picture;
         std::string why;
         ASSERT_TRUE(ViewBmp24(file.data(), file.size(), picture, why)) << why;
-        EXPECT_EQ(picture.width * 10 + picture.height, 32);
+        EXPECT_EQ(picture.width, 3);
+        EXPECT_EQ(picture.height, 2);
         EXPECT_EQ(picture.Row(0), file.data() + 54 + (topDown ? 0 : 12));
         EXPECT_EQ(picture.Row(1), file.data() + 54 + (topDown ? 12 : 0));
     }
+}
+
+TEST(ViewBmp24, RefusesWhatItCannotShowWithAReason) {
     const test::Bytes good = SmallFile();
     // What, where to write the value (or the new size when cut), the value, cut.
     const std::tuple<const char*, std::size_t, std::uint32_t, bool> cases[] = {
@@ -338,12 +425,13 @@ TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDownAndRefusesWhatItCannotShowWi
         else PutLe32(file.data() + offset, value);
         BgrPicture picture;
         std::string why;
-        EXPECT_FALSE(ViewBmp24(file.data(), file.size(), picture, why) || why.empty()) << what;
+        EXPECT_FALSE(ViewBmp24(file.data(), file.size(), picture, why)) << what;
+        EXPECT_FALSE(why.empty()) << what;
         EXPECT_EQ(picture.top, nullptr) << what;
     }
 }
 
-TEST(ComposeRows, EachPlacementOnOneOrMoreMonitorsInOnePassOrInBands) {
+TEST(ComposeRows, EachPlacementOnOneOrMoreMonitors) {
     const Bitmap abc = BitmapOf(3, 1, {A, B, C}), a = BitmapOf(1, 1, {A}), square = BitmapOf(2, 2, {A, B, C, D});
     const Bitmap big = BitmapOf(5, 3, {A, B, C, D, E, B, C, D, E, A, C, D, E, A, B}), e = BitmapOf(1, 1, {E}),
                  ab = BitmapOf(2, 1, {A, B});
@@ -368,9 +456,15 @@ TEST(ComposeRows, EachPlacementOnOneOrMoreMonitorsInOnePassOrInBands) {
     };
     for (const auto& [what, picture, placement, monitors, width, height, expected] : cases)
         EXPECT_EQ(Compose(picture, placement, monitors, width, height), expected) << what;
+}
+
+TEST(ComposeRows, NoPictureIsABlackScreen) {
     Screen screen(6, 0xffffffu);
     ComposeRows(BgrPicture{}, Placement::Tile, std::vector<ScreenRect>{{0, 0, 3, 2}}, 3, 0, 2, screen.data());
     EXPECT_EQ(screen, Screen(6, K));
+}
+
+TEST(ComposeRows, AScreenComposedInBandsIsTheScreenComposedInOnePass) {
     const Bitmap picture = BitmapOf(3, 2, {A, B, C, D, E, A});
     const std::vector<ScreenRect> monitors{{0, 0, 4, 5}, {4, 1, 3, 4}};
     for (const Placement placement : {Placement::Centre, Placement::Tile, Placement::Stretch}) {
@@ -385,4 +479,3 @@ TEST(ComposeRows, EachPlacementOnOneOrMoreMonitorsInOnePassOrInBands) {
         }
     }
 }
-

@@ -21,7 +21,13 @@ namespace {
 
 std::tm FixedTime() {
     std::tm t{};
-    return t.tm_year = 105, t.tm_mon = 10, t.tm_mday = 11, t.tm_hour = 14, t.tm_min = 38, t.tm_sec = 26, t;
+    t.tm_year = 105;
+    t.tm_mon = 10;
+    t.tm_mday = 11;
+    t.tm_hour = 14;
+    t.tm_min = 38;
+    t.tm_sec = 26;
+    return t;
 }
 
 class SettingTool : public ProgramTest {
@@ -37,6 +43,7 @@ protected:
         EXPECT_EQ(Shown()[0].text.substr(0, text.size()), text);
         EXPECT_EQ(Shown()[0].style, platform::kIconError);
     }
+    std::string StoredPlacement() { return Stored(kDesktopKey, "TileWallpaper") + " " + Stored(kDesktopKey, "WallpaperStyle"); }
 
     std::ostringstream notes;
     std::unique_ptr<Form1> form;
@@ -44,24 +51,36 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingTool, WindowStartFillsTheControlsWithoutWritingThePlacementAndStoresTheChoicesOnClosing) {
+// The log-on entry is written anew for this program; the placement is only read ("02" written would be "2").
+TEST_F(SettingTool, TheWindowsStartFillsTheControlsAndWritesOnlyTheFolderAndTheLogOnEntry) {
     Set("StartUp", "1");
     Store(kRunKey, "SarvoChanger", "/moved/away/SarvoChanger");
     Store(kDesktopKey, "TileWallpaper", "0");
-    Store(kDesktopKey, "WallpaperStyle", "02");  // a write at start-up would make it "2"
-    Store(kDesktopKey, "Wallpaper", "/some/picture.bmp");
-    Desk().screenWidth = 1280, Desk().screenHeight = 1024;
+    Store(kDesktopKey, "WallpaperStyle", "02");
+    Desk().screenWidth = 1280;
+    Desk().screenHeight = 1024;
     Form1& f = Start("", LoadEnd::OpenWindow);
     EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");
-    EXPECT_EQ(f.chkStartup.Value() * 10 + f.cboWallpaperStyle.ListIndex(), 12);
+    EXPECT_EQ(f.chkStartup.Value(), 1);
+    EXPECT_EQ(f.cboWallpaperStyle.ListIndex(), 2);
+    EXPECT_EQ(f.lblscreensize.Caption(), "1280 x 1024 ピクセル");
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), StartUpEntry(f.gExeFilePath, platform::kPathSeparator));
-    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle") + f.lblscreensize.Caption(), "021280 x 1024 ピクセル");
-    EXPECT_TRUE(Desk().applied.empty() && Shown().empty());
-    f.chkStartup.SetValue(0);  // the user clears it: the entry goes at once, StartUp on closing
-    EXPECT_EQ(Stored(kRunKey, "SarvoChanger") + Setting("StartUp"), std::string(kGone) + "1");
+    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle"), "02");
+    EXPECT_TRUE(Desk().applied.empty());
+    EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(SettingTool, ClearingTheLogOnBoxRemovesTheEntryAtOnceAndStoresStartUpOnClosing) {
+    Set("StartUp", "1");
+    Form1& f = Start("", LoadEnd::OpenWindow);
+    f.chkStartup.SetValue(0);
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
+    EXPECT_EQ(Setting("StartUp"), "1");
     f.Form_Unload();
     EXPECT_EQ(Setting("StartUp"), "0");
-    // The program runs the window until it is closed, or says why there is none.
+}
+
+TEST_F(SettingTool, TheProgramRunsTheWindowUntilItIsClosedOrSaysWhyThereIsNone) {
     fake::ScriptedUi().user = [](FormSpec& spec) { ASSERT_TRUE(fake::ActInWindow(spec, "click chkStartup")); };
     std::ostringstream errors;
     Form1 shown(dir, ""), none(dir, "");
@@ -72,53 +91,78 @@ TEST_F(SettingTool, WindowStartFillsTheControlsWithoutWritingThePlacementAndStor
     EXPECT_EQ(errors.str(), "SarvoSetTool: 設定のウィンドウを表示できませんでした。\n" + fake::ScriptedUi().windowFailure + "\n");
 }
 
-TEST_F(SettingTool, OnlyTheExactSwitchesActAndNoWallClearsTheStoredWallpaperAndTheDesktopsCopies) {
+TEST_F(SettingTool, OnlyTheExactSwitchesAct) {
     for (const char* other : {"/DELSKIP", "/NoWall", "/nowall ", "x"}) Start(other, LoadEnd::OpenWindow);
-    fake::ResetDesktop();
+}
+
+// The copies are found by the bitmap's path, though the store holds the empty one by then.
+TEST_F(SettingTool, NoWallClearsTheStoredWallpaperAndTheDesktopsCopies) {
     Store(kDesktopKey, "Wallpaper", graphic);
     const std::string copy = platform::BitmapCopies(graphic).at(0);
     WriteFile(copy, "handed to the desktop");
     Start("/nowall", LoadEnd::Done);
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Setting("StartUp"), std::string("|") + kGone);
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
     EXPECT_EQ(Desk().applied, std::vector<std::string>{""});
-    EXPECT_FALSE(fs::exists(copy)) << "found by the bitmap's path, though the store holds the empty one by then";
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_EQ(Setting("StartUp"), kGone);
     EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");  // stored again at every start
-    Desk().applySucceeds = false;  // a desktop that will not clear is noted; the stored value is what counts
+}
+
+// The stored value is what counts.
+TEST_F(SettingTool, NoWallOnADesktopThatWillNotClearIsNotedNotShown) {
+    Desk().applySucceeds = false;
     Start("/nowall", LoadEnd::Done);
     EXPECT_NE(notes.str().find(Desk().applyFailure), std::string::npos);
     EXPECT_TRUE(Shown().empty());
 }
 
-TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwitchedOffAndItsSizeShown) {
+// The stored wallpaper is applied again, the empty one through the "no wallpaper" box; nothing once it is ticked.
+TEST_F(SettingTool, AChosenPlacementIsWrittenAndTheWallpaperAppliedAgain) {
     Store(kDesktopKey, "TileWallpaper", "1");  // no item chosen at the start
     Store(kDesktopKey, "WallpaperStyle", "2");
     Form1& f = Start("", LoadEnd::OpenWindow);
     // Index, the stored wallpaper, the pair written, whether "no wallpaper" is ticked.
     const std::tuple<int, const char*, const char*, bool> cases[] = {
-        {2, "/w/a.bmp", "02", false}, {1, "/w/b.bmp", "10", false}, {0, "", "00", true}, {1, "", "10", true}};
+        {2, "/w/a.bmp", "0 2", false}, {1, "/w/b.bmp", "1 0", false}, {0, "", "0 0", true}, {1, "", "1 0", true}};
     for (const auto& [index, wallpaper, pair, ticked] : cases) {
+        SCOPED_TRACE(index);
         if (!ticked || index == 0) Store(kDesktopKey, "Wallpaper", wallpaper);
         Desk().applied.clear();
         f.cboWallpaperStyle.SetListIndex(index);
-        EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"), pair);
-        // Applied again, the empty one through the check box; nothing once it is switched off.
+        EXPECT_EQ(StoredPlacement(), pair);
         EXPECT_EQ(Desk().applied, index == 0 || !ticked ? std::vector<std::string>{wallpaper} : std::vector<std::string>{});
         EXPECT_EQ(f.chkWallpaperNothing.Value(), ticked ? 1 : 0);
     }
-    f.chkWallpaperNothing.SetValue(0);  // switched on again: the changer's bitmap, whether or not it exists
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Desk().applied.back(), f.gSarvoChangerGraphicPath + "|" + graphic);
-    // Where the store holds only the suite's wallpaper, none there leaves the desktop's own as it is.
+}
+
+TEST_F(SettingTool, UntickingNoWallpaperAppliesTheChangersBitmapWhetherOrNotItExists) {
+    Form1& f = Start("", LoadEnd::OpenWindow);
+    Store(kDesktopKey, "Wallpaper", "");
+    f.cboWallpaperStyle.SetListIndex(1);
+    ASSERT_EQ(f.chkWallpaperNothing.Value(), 1);
+    Desk().applied.clear();
+    f.chkWallpaperNothing.SetValue(0);
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), f.gSarvoChangerGraphicPath);
+    EXPECT_EQ(Desk().applied, std::vector<std::string>{graphic});
+}
+
+// Where the store holds only the suite's wallpaper, none there leaves the desktop's own as it is.
+TEST_F(SettingTool, APlacementChosenWithoutTheSuitesWallpaperAppliesNothing) {
     Desk().storeHoldsEveryWallpaper = false;
     Store(kDesktopKey, "Wallpaper", kGone);
-    Desk().applied.clear();
+    Form1& f = Start("", LoadEnd::OpenWindow);
     f.cboWallpaperStyle.SetListIndex(2);
-    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"), "02");
+    EXPECT_EQ(StoredPlacement(), "0 2");
     EXPECT_TRUE(Desk().applied.empty());
     EXPECT_EQ(f.chkWallpaperNothing.Value(), 0);
-    std::vector<unsigned char> header(54, 0);  // the size label reads the bitmap's header again on every click
+}
+
+// Whole (stored top-down); cut inside the width; missing (the changer never ran: nothing is made).
+TEST_F(SettingTool, TheWallpaperSizeIsReadFromTheBitmapsHeaderOnEveryClick) {
+    Form1& f = Start("", LoadEnd::OpenWindow);
+    std::vector<unsigned char> header(54, 0);
     PutLe32(&header[18], 1280);
-    PutLe32(&header[22], static_cast<std::uint32_t>(-1024));  // stored top-down
-    // Whole; cut inside the width; missing (the changer never ran: nothing is made).
+    PutLe32(&header[22], static_cast<std::uint32_t>(-1024));
     for (const auto& [size, caption] : {std::pair{54, "1280 x 1024 ピクセル"}, {19, "   0 x    0 ピクセル"},
                                         {-1, "   0 x    0 ピクセル"}}) {
         if (size < 0) fs::remove(graphic);
@@ -129,8 +173,7 @@ TEST_F(SettingTool, ChosenPlacementIsWrittenThenTheWallpaperIsAppliedAgainOrSwit
     EXPECT_FALSE(fs::exists(graphic));
 }
 
-// A log-on entry that cannot be written (a program folder whose name no entry can hold) is explained,
-// and the box cleared, so that it never says what the log-on list does not hold.
+// A program folder whose name no entry can hold: the box is cleared, so that it never says what the list does not hold.
 TEST_F(SettingTool, ALogOnEntryThatCannotBeWrittenIsExplainedAndTheBoxCleared) {
     form = std::make_unique<Form1>(dir + S + "\xff", "", FixedTime, notes);
     ASSERT_EQ(form->Form_Load(), LoadEnd::OpenWindow);
@@ -140,15 +183,18 @@ TEST_F(SettingTool, ALogOnEntryThatCannotBeWrittenIsExplainedAndTheBoxCleared) {
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
 }
 
-// Only the window's start puts both programs into the menu; a folder no entry can name is told, in one box.
-TEST_F(SettingTool, TheWindowsStartPutsBothProgramsIntoTheMenuAndAFolderNoEntryCanNameIsTold) {
+TEST_F(SettingTool, OnlyTheWindowsStartPutsBothProgramsIntoTheMenu) {
     Start("/nowall", LoadEnd::Done);
     EXPECT_TRUE(Desk().menu.empty());
     Form1& f = Start("", LoadEnd::OpenWindow);
     ASSERT_EQ(Desk().menu.size(), 2u);
     EXPECT_EQ(Desk().menu[0].program, f.gExeFilePath);
     EXPECT_EQ(Desk().menu[1].program, dir + S + platform::ExecutableName("SarvoSetTool"));
-    Desk().menuResult = platform::MenuResult::Failed;  // noted, not shown
+}
+
+// A failed write is noted; a folder no entry can name is told, in one box.
+TEST_F(SettingTool, AMenuThatCannotBeWrittenIsNotedAndOneThatCannotNameTheProgramIsTold) {
+    Desk().menuResult = platform::MenuResult::Failed;
     Start("", LoadEnd::OpenWindow);
     EXPECT_NE(notes.str().find(Desk().menuWhy), std::string::npos);
     EXPECT_TRUE(Shown().empty());
@@ -157,30 +203,49 @@ TEST_F(SettingTool, TheWindowsStartPutsBothProgramsIntoTheMenuAndAFolderNoEntryC
     ExpectOneError("アプリケーションメニューに登録できませんでした。\r\n");
 }
 
-// Answered No, nothing moves; without a TrashBox the reason is told (the switch: status 1) and it stays.
-TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOrSaysWhyNot) {
-    const std::string trash = dir + S + "TrashBox" + S, pics = program.str() + S + "pics" + S;
+namespace {
+
+class DeleteSkip : public SettingTool {
+protected:
+    std::string trash = dir + S + "TrashBox" + S, pics = program.str() + S + "pics" + S;
+};
+
+}  // namespace
+
+// Without a TrashBox the system's number and words are told, with the path it refused; the switch ends with status 1.
+TEST_F(DeleteSkip, AMissingPictureOrARefusedMoveIsToldAndThePictureStays) {
     WriteFile(pics + "a.jpg", "a");
     for (const std::string& recorded : {std::string("/no/such/picture.jpg"), std::string(), pics + "a.jpg"}) {
+        SCOPED_TRACE(recorded);
         fake::ResetScriptedUi();
         Set("WallPaper", recorded);
         Start("/delskip", LoadEnd::NotDone);
         ExpectOneError(recorded == pics + "a.jpg" ? "実行時エラー '" : "設定している壁紙は既に削除されています。");
     }
-    const std::string& refused = Shown()[0].text;  // the last: the system's number and words, the path refused
-    EXPECT_EQ(refused.substr(refused.rfind("\r\n") + 2), trash + "a.jpg") << refused;
-    fake::ResetScriptedUi();
+    const std::string& refused = Shown()[0].text;
+    EXPECT_EQ(refused.substr(refused.rfind("\r\n") + 2), trash + "a.jpg");
+    EXPECT_EQ(ReadFile(pics + "a.jpg"), "a");
+}
+
+TEST_F(DeleteSkip, TheButtonAsksFirstAndAnsweredNoMovesNothing) {
+    WriteFile(pics + "a.jpg", "a");
     Form1& f = Start("", LoadEnd::OpenWindow);
     Set("WallPaper", pics + "a.jpg");
     f.cmdDeleteSkip.OnClick();
-    fake::ScriptedUi().answers = {platform::kAnswerYes};
-    f.cmdDeleteSkip.OnClick();
-    ASSERT_EQ(Shown().size(), 3u);
+    ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].text, "デリートスキップを実行します");
-    EXPECT_TRUE(Shown()[0].style == platform::kYesNo && Shown()[2].style == platform::kIconError);
-    EXPECT_TRUE(ReadFile(pics + "a.jpg") == "a" && Desk().started.empty());
+    EXPECT_EQ(Shown()[0].style, platform::kYesNo);
+    EXPECT_EQ(ReadFile(pics + "a.jpg"), "a");
+    EXPECT_TRUE(Desk().started.empty());
+}
+
+// Answered Yes: the picture goes into TrashBox under the first free numbered name, and the changer starts.
+TEST_F(DeleteSkip, ThePictureMovesUnderAFreeNameAndTheChangerStarts) {
+    fs::create_directories(trash);
+    Form1& f = Start("", LoadEnd::OpenWindow);
     for (const char* name : {"sea.jpg", "sea (2).jpg", "README"}) WriteFile(trash + name, std::string("older ") + name);
     for (const auto& [name, landsAs] : {std::pair{"a.jpg", "a.jpg"}, {"sea.jpg", "sea (3).jpg"}, {"README", "README (2)"}}) {
+        SCOPED_TRACE(name);
         WriteFile(pics + name, name);
         Set("WallPaper", pics + name);
         fake::ScriptedUi().answers = {platform::kAnswerYes};
@@ -189,16 +254,22 @@ TEST_F(SettingTool, DeleteSkipMovesThePictureUnderAFreeNameAndStartsTheChangerOr
         EXPECT_FALSE(fs::exists(pics + name));
         EXPECT_EQ(ReadFile(trash + landsAs), name);
         ASSERT_EQ(Desk().started.size(), 1u);
-        EXPECT_EQ(Desk().started[0].program + Desk().started[0].arguments, f.gExeFilePath + "/nokey");
+        EXPECT_EQ(Desk().started[0].program, f.gExeFilePath);
+        EXPECT_EQ(Desk().started[0].arguments, "/nokey");
         EXPECT_EQ(Desk().started[0].style, platform::WindowStyle::Minimized);
     }
-    EXPECT_EQ(ReadFile(trash + "sea.jpg") + ReadFile(trash + "sea (2).jpg"), "older sea.jpgolder sea (2).jpg");
-    fake::ResetScriptedUi();  // the picture is in TrashBox, but the changer cannot start
+    EXPECT_EQ(ReadFile(trash + "sea.jpg"), "older sea.jpg");
+    EXPECT_EQ(ReadFile(trash + "sea (2).jpg"), "older sea (2).jpg");
+}
+
+TEST_F(DeleteSkip, AChangerThatCannotStartIsToldAfterTheMove) {
+    fs::create_directories(trash);
     WriteFile(pics + "b.jpg", "b");
     Set("WallPaper", pics + "b.jpg");
     Desk().startSucceeds = false;
     Start("/delskip", LoadEnd::NotDone);
     ExpectOneError("SarvoChangerを起動できませんでした。\r\n" + form->gExeFilePath + "\r\n");
+    EXPECT_EQ(ReadFile(trash + "b.jpg"), "b");
 }
 
 TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {
@@ -225,53 +296,80 @@ TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {
         Start("/add" + source, end);
         EXPECT_EQ(ReadFile(landsAs ? pictures + landsAs : source), "new sea");
         EXPECT_EQ(fs::exists(source), landsAs == nullptr);
-        EXPECT_EQ(ReadFile(pictures + "other.jpg") + ReadFile(pictures + "sea.jpg"), taken ? "otherold sea" : "othernew sea");
+        EXPECT_EQ(ReadFile(pictures + "other.jpg"), "other");
+        EXPECT_EQ(ReadFile(pictures + "sea.jpg"), taken ? "old sea" : "new sea");
         if (message) ExpectOneError(message);
         else EXPECT_TRUE(Shown().empty());
     }
-    const fake::ShownDialog& box = fake::ScriptedUi().dialogs.at(0);
-    EXPECT_EQ(box.caption + "|" + box.prompt + "|" + box.initial,
-              "同じ名前のファイルは既に存在します|新しいファイル名を入力してください。拡張子は不要です|Wallpaper20051111143826");
-    fake::ResetScriptedUi();  // a blank after the switch is part of the path, which names no file
-    fs::remove(pictures + "sea.jpg");
-    Start("/add " + source, LoadEnd::NotDone);
-    EXPECT_EQ(Shown().size(), 1u);
+    const fake::ShownDialog& box = fake::ScriptedUi().dialogs.at(0);  // the question, proposing the time
+    EXPECT_EQ(box.caption, "同じ名前のファイルは既に存在します");
+    EXPECT_EQ(box.prompt, "新しいファイル名を入力してください。拡張子は不要です");
+    EXPECT_EQ(box.initial, "Wallpaper20051111143826");
 }
 
-TEST_F(SettingTool, FolderBoxStoresEveryChangeOpensOnlyAFolderThatExistsAndKeysAreUsedOnlyAsOpened) {
+TEST_F(SettingTool, ABlankAfterTheAddSwitchIsPartOfThePath) {
+    const std::string source = program.str() + S + "in" + S + "sea.jpg";
+    WriteFile(source, "new sea");
+    Start("/add " + source, LoadEnd::NotDone);
+    EXPECT_EQ(Shown().size(), 1u);
+    EXPECT_TRUE(fs::exists(source));
+}
+
+TEST_F(SettingTool, TheFolderBoxStoresEveryChange) {
     Form1& f = Start("", LoadEnd::OpenWindow);
-    f.txtWallpaperFolder.OnDblClick();  // the default folder does not exist
-    ExpectOneError("現在設定されているフォルダは存在しません");
     for (const std::string& text : {std::string("C"), std::string("C:"), std::string(), dir}) {
         f.txtWallpaperFolder.SetText(text);
         EXPECT_EQ(Setting("FolderPath"), text);
     }
+}
+
+// The folder box opens only a folder that exists; the TrashBox opens whether or not it does.
+TEST_F(SettingTool, DoubleClicksOpenTheFoldersAndTheAddress) {
+    Form1& f = Start("", LoadEnd::OpenWindow);
+    f.txtWallpaperFolder.OnDblClick();  // the default folder does not exist
+    ExpectOneError("現在設定されているフォルダは存在しません");
+    f.txtWallpaperFolder.SetText(dir);
     f.txtWallpaperFolder.OnDblClick();
-    f.imgTrashBox.OnDblClick();  // the TrashBox, whether or not it exists
+    f.imgTrashBox.OnDblClick();
     f.lblurl.OnClick();
     EXPECT_EQ(Desk().openedFolders, (std::vector<std::string>{dir, dir + S + "TrashBox"}));
     EXPECT_EQ(Desk().openedAddresses, std::vector<std::string>{kMakerAddress});
-    fake::ResetScriptedUi();  // the browser keeps the folder unless one is chosen
+}
+
+TEST_F(SettingTool, TheFolderBrowserStartsAtTheFolderAndKeepsItUnlessOneIsChosen) {
+    Form1& f = Start("", LoadEnd::OpenWindow);
     fake::ScriptedUi().dialogAnswers = {{DialogResult::Cancel, ""}, {DialogResult::Error, "no browser"},
                                         {DialogResult::Ok, program.str()}};
     f.cmdFolderOpen.OnClick();
     f.cmdFolderOpen.OnClick();
-    EXPECT_EQ(f.txtWallpaperFolder.Text() + Setting("FolderPath"), dir + dir);
+    EXPECT_EQ(f.txtWallpaperFolder.Text(), dir + S + "WallPaper");
+    EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");
     ExpectOneError("no browser");
     f.cmdFolderOpen.OnClick();
     EXPECT_EQ(Setting("FolderPath"), program.str());
     const fake::ShownDialog& browser = fake::ScriptedUi().dialogs.at(0);
-    EXPECT_EQ(browser.caption + browser.initial, "フォルダを選択してください。" + dir);
+    EXPECT_EQ(browser.caption, "フォルダを選択してください。");
+    EXPECT_EQ(browser.initial, dir + S + "WallPaper");
+}
+
+using RegistKey = ProgramTest;  // the store of a temporary user
+
+TEST_F(RegistKey, AKeyOpenedForReadingIsNotWrittenAndAClosedOneNotRead) {
     std::string value;
     EXPECT_TRUE(RegistOpenRead(kDesktopKey));
-    EXPECT_FALSE(RegistWriteString("Wallpaper", "x"));  // opened for reading only
+    EXPECT_FALSE(RegistWriteString("Wallpaper", "x"));
     EXPECT_TRUE(RegistClose());
-    EXPECT_FALSE(RegistReadString("Wallpaper", value) || RegistClose());
-    // A key that does not exist is not made by opening it for writing.
+    EXPECT_FALSE(RegistReadString("Wallpaper", value));
+    EXPECT_FALSE(RegistClose());
+}
+
+TEST_F(RegistKey, AKeyThatDoesNotExistIsNotMadeByOpeningItForWriting) {
     const char* missing = "Software\\SarvoBackdropChangerNoSuchKey";
+    std::string value;
     RegistOpenWrite(missing);
     EXPECT_FALSE(RegistWriteString("v", "x"));
     RegistOpenRead(missing);
-    EXPECT_FALSE(RegistReadString("v", value) || !value.empty());
+    EXPECT_FALSE(RegistReadString("v", value));
+    EXPECT_TRUE(value.empty());
     RegistClose();
 }

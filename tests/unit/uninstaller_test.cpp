@@ -30,7 +30,11 @@ protected:
         for (const std::string& folder : keepFolders) fs::create_directories(folder);
         ProgramTest::TearDown();
     }
-    Form1& Open() { return form = std::make_unique<Form1>(notes), form->Form_Load(), *form; }
+    Form1& Open() {
+        form = std::make_unique<Form1>(notes);
+        form->Form_Load();
+        return *form;
+    }
     void Install() {  // puts a bitmap of both versions into every folder, and the log-on entry
         for (const platform::BitmapFolder& folder : folders)
             for (const char* name : {kGraphic, kOldGraphic}) WriteFile(fs::path(folder.path) / name, "BM");
@@ -56,7 +60,8 @@ protected:
     void ExpectDone(Button& button, const std::string& version) {  // with Yes: the closing box is the completion text alone
         const auto& shown = Click(button, version, platform::kAnswerYes);
         ASSERT_EQ(shown.size(), 2u);
-        EXPECT_EQ(shown[1].text + std::to_string(shown[1].style), version + "をアンインストールしました。" + std::to_string(platform::kOkOnly));
+        EXPECT_EQ(shown[1].text, version + "をアンインストールしました。");
+        EXPECT_EQ(shown[1].style, platform::kOkOnly);
     }
 
     std::vector<platform::BitmapFolder> folders;
@@ -67,8 +72,21 @@ protected:
 
 }  // namespace
 
-// Version 2 removes its bitmaps (copies, leftovers), the entry, the wallpaper, an emptied folder, and no more; version 1 its own.
-TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
+TEST_F(Uninstaller, AnsweringNoRemovesNothing) {
+    Install();
+    Form1& f = Open();
+    EXPECT_EQ(Click(f.cmdSarvoUninst1, kV1, platform::kAnswerNo).size(), 1u);
+    EXPECT_EQ(Click(f.cmdSarvoUninst2, kV2, platform::kAnswerNo).size(), 1u);
+    EXPECT_EQ(f.gRet, platform::kAnswerNo);
+    EXPECT_TRUE(fake::TheDesktop().menuRemoved.empty());
+    EXPECT_EQ(FoldersWith(kGraphic), folders.size());
+    EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
+    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), "/programs/SarvoChanger");
+}
+
+// Its bitmaps with their copies and leftovers, the log-on entry, the menu entries and the wallpaper; the placement
+// and the files of others stay.
+TEST_F(Uninstaller, Version2RemovesItsOwnAndNoMore) {
     Install();
     const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
     ASSERT_TRUE(own.suiteOwn);
@@ -79,37 +97,42 @@ TEST_F(Uninstaller, EachVersionRemovesItsOwnAndAnsweringNoRemovesNothing) {
     for (const std::string& copy : copies) WriteFile(copy, "copy");
     const fs::path mine = fs::path(own.path) / "mine.bmp";
     WriteFile(mine, "mine");
-    Form1& f = Open();
-    EXPECT_EQ(Click(f.cmdSarvoUninst1, kV1, platform::kAnswerNo).size(), 1u);
-    EXPECT_EQ(Click(f.cmdSarvoUninst2, kV2, platform::kAnswerNo).size(), 1u);
-    EXPECT_EQ(f.gRet, platform::kAnswerNo);
-    EXPECT_TRUE(fake::TheDesktop().menuRemoved.empty());
-    EXPECT_EQ(FoldersWith(kGraphic) + FoldersWith(kOldGraphic), 2 * folders.size());
-    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), "/programs/SarvoChanger");
-    ExpectDone(f.cmdSarvoUninst2, kV2);
+    ExpectDone(Open().cmdSarvoUninst2, kV2);
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
     EXPECT_EQ(FoldersWith(kGraphic), 0u);
     EXPECT_EQ(fake::TheDesktop().menuRemoved, (std::vector<std::string>{"sarvo-backdrop-changer", "sarvo-setting-tool"}));
     for (const std::string& copy : copies) EXPECT_FALSE(fs::exists(copy)) << copy;
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper") + "|" + Stored(kDesktopKey, "TileWallpaper") + Stored(kDesktopKey, "WallpaperStyle"),
-              "|102");
+    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), "");
+    EXPECT_EQ(Stored(kDesktopKey, "TileWallpaper"), "1");
+    EXPECT_EQ(Stored(kDesktopKey, "WallpaperStyle"), "02");
     EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
-    EXPECT_TRUE(ReadFile(mine) == "mine" && FoldersWith(kOldGraphic) == folders.size());
-    fs::remove(mine);
-    fs::remove(fs::path(own.path) / kOldGraphic);
-    ExpectDone(f.cmdSarvoUninst2, kV2);
-    EXPECT_FALSE(fs::exists(own.path));
+    EXPECT_EQ(ReadFile(mine), "mine");
+    EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
+}
 
+TEST_F(Uninstaller, TheSuitesOwnFolderGoesOnceEmptied) {
     Install();
-    fake::ResetDesktop();
-    ExpectDone(f.cmdSarvoUninst1, kV1);
+    const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
+    ASSERT_TRUE(own.suiteOwn);
+    fs::remove(fs::path(own.path) / kOldGraphic);
+    ExpectDone(Open().cmdSarvoUninst2, kV2);
+    EXPECT_FALSE(fs::exists(own.path));
+}
+
+// Only its bitmaps of the old name and the log-on entry; the menu and the wallpaper are version 2's.
+TEST_F(Uninstaller, Version1RemovesItsOwnAndNoMore) {
+    Install();
+    ExpectDone(Open().cmdSarvoUninst1, kV1);
     EXPECT_TRUE(fake::TheDesktop().menuRemoved.empty());
     EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_TRUE(FoldersWith(kOldGraphic) == 0u && FoldersWith(kGraphic) == folders.size() && fake::TheDesktop().applied.empty());
+    EXPECT_EQ(FoldersWith(kOldGraphic), 0u);
+    EXPECT_EQ(FoldersWith(kGraphic), folders.size());
+    EXPECT_TRUE(fake::TheDesktop().applied.empty());
     EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), folders.front().path + S + kGraphic);
 }
 
-TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndStepsThatFailAreListedAfterEveryOtherStepRan) {
+// Opening the window makes no folder either.
+TEST_F(Uninstaller, NothingThereToRemoveCountsAsDone) {
     Store(kRunKey, "SarvoChanger", kGone);
     for (const auto& file : savedFiles) fs::remove(file.first);
     std::error_code ignored;
@@ -120,10 +143,17 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndStepsThatFailAreListedAft
     ExpectDone(f.cmdSarvoUninst1, kV1);
     ExpectDone(f.cmdSarvoUninst2, kV2);
     EXPECT_EQ(f.gRet, platform::kAnswerYes);
+}
+
+// The folder looked in first is the one the other programs use; the address opens the maker's page.
+TEST_F(Uninstaller, TheWindowNamesTheChangersBitmapAndOpensTheMakersAddress) {
+    Form1& f = Open();
+    EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
     f.lblurl.OnClick();
     EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{kMakerAddress});
-    // The folder looked in first is the one the other programs use.
-    EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
+}
+
+TEST_F(Uninstaller, StepsThatFailAreListedAfterEveryOtherStepRan) {
     Install();
     // A bitmap that cannot be deleted: a folder holding a file, under its name.
     const fs::path stuck = fs::path(folders.front().path) / kGraphic;
@@ -137,8 +167,11 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDoneAndStepsThatFailAreListedAft
     const bool storeRefuses = platform::kPathSeparator == '/';
     const fs::path blocked[] = {user / "config" / "autostart" / "SarvoChanger.desktop",
                                 user / "config" / "sarvo-backdrop-changer" / "registry.ini"};
-    for (const fs::path& file : blocked)
-        if (storeRefuses) fs::remove(file), WriteFile(file / "inside", "x");
+    for (const fs::path& file : blocked) {
+        if (!storeRefuses) continue;
+        fs::remove(file);
+        WriteFile(file / "inside", "x");
+    }
     std::string entry;  // the log-on entry is named as what it is: on Linux a file
     platform::DeleteFileIfPresent(blocked[0].string(), entry);
     Open();
