@@ -138,7 +138,7 @@ TEST_F(SettingTool, AChosenPlacementIsWrittenAndTheWallpaperAppliedAgain) {
 TEST_F(SettingTool, UntickingNoWallpaperAppliesTheChangersBitmapWhetherOrNotItExists) {
     Form1& f = Start("", LoadEnd::OpenWindow);
     Store(kDesktopKey, "Wallpaper", "");
-    f.cboWallpaperStyle.SetListIndex(1);
+    f.cboWallpaperStyle.SetListIndex(f.cboWallpaperStyle.ListIndex() == 1 ? 2 : 1);  // not the placement shown
     ASSERT_EQ(f.chkWallpaperNothing.Value(), 1);
     Desk().applied.clear();
     f.chkWallpaperNothing.SetValue(0);

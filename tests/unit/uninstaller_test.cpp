@@ -108,6 +108,7 @@ TEST_F(Uninstaller, Version2RemovesItsOwnAndNoMore) {
     EXPECT_EQ(fake::TheDesktop().applied, std::vector<std::string>{""});
     EXPECT_EQ(ReadFile(mine), "mine");
     EXPECT_EQ(FoldersWith(kOldGraphic), folders.size());
+    fs::remove(mine);  // under Wine the folder is every test's
 }
 
 TEST_F(Uninstaller, TheSuitesOwnFolderGoesOnceEmptied) {
