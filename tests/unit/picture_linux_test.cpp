@@ -9,7 +9,10 @@
 
 #include <array>
 
+#include "core/pure/bmp_reader.h"
 #include "picture_test_support.h"
+#include "core/pure/compose.h"
+#include "core/pure/spanned.h"
 #include "platform/files.h"
 #include "platform/picture.h"
 #include "picture_writers.h"
@@ -129,32 +132,39 @@ TEST(LoadPicture, JpegsOfEveryKindComeBackCloseToTheSource) {
     }
 }
 
-// Decoded straight into the bitmap file a strip at a time: the whole bitmap, byte for byte (1001 wide: padding, strips).
-TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByteAndAGifsFirstFrameIsDrawnOnItsScreen) {
-    TempDir dir;
-    const auto noise = [](int width, int height) {
-        Colours colours;
-        std::uint32_t state = 12345;
-        for (int i = 0; i < width * height; ++i) colours.push_back((state = state * 1103515245u + 12345u) >> 8);
-        return BitmapOf(width, height, colours);
-    };
-    const Bitmap large = noise(1001, 701);
+Bitmap Noise(int width, int height) {
+    Colours colours;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < width * height; ++i) colours.push_back((state = state * 1103515245u + 12345u) >> 8);
+    return BitmapOf(width, height, colours);
+}
+
+// JPEG and GIF files of every kind the decoders tell apart, large and small.
+std::vector<std::pair<std::string, Bytes>> PicturesOfEveryKind() {
+    const Bitmap large = Noise(1001, 701);
     const auto gif = [](bool interlaced, unsigned char index) {
         return Gif({603, 650, {kRed, kGreen, kBlue, kWhite}, 0, {{5, 7, 590, 640, interlaced, -1, {}, Bytes(590 * 640, index)}}});
     };
     std::vector<std::pair<std::string, Bytes>> pictures = {
-        {"one pixel", Jpeg(noise(1, 1))},
-        {"odd width, 4:2:0", Jpeg(noise(37, 5), TJSAMP_420)},
+        {"one pixel", Jpeg(Noise(1, 1))},
+        {"odd width, 4:2:0", Jpeg(Noise(37, 5), TJSAMP_420)},
         {"several strips, 4:2:2", Jpeg(large, TJSAMP_422)},
+        {"progressive, grey", Jpeg(large, TJSAMP_GRAY, true)},
         {"CMYK", CmykJpeg(601, Blocks<Inks>([](int x, int y) { return Inks{Byte(x), Byte(y), 40, 9}; }, 601), false)},
         {"Adobe CMYK", CmykJpeg(33, Blocks<Inks>([](int x, int y) { return Inks{Byte(x * 7), 0, Byte(y), 0}; }, 33), true)},
         {"GIF interlaced", gif(true, 2)},
         {"GIF", gif(false, 1)},
     };
     const Bytes largeJpeg = Jpeg(large, TJSAMP_420);
-    for (int orientation = 2; orientation <= 8; ++orientation)
-        pictures.emplace_back("orientation " + std::to_string(orientation), WithOrientation(largeJpeg, static_cast<unsigned char>(orientation)));
-    for (const auto& [what, bytes] : pictures) {
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        pictures.emplace_back("4:2:0, orientation " + std::to_string(orientation), WithOrientation(largeJpeg, static_cast<unsigned char>(orientation)));
+    return pictures;
+}
+
+// Decoded straight into the bitmap file a strip at a time: the whole bitmap, byte for byte (1001 wide: padding, strips).
+TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByteAndAGifsFirstFrameIsDrawnOnItsScreen) {
+    TempDir dir;
+    for (const auto& [what, bytes] : PicturesOfEveryKind()) {
         SCOPED_TRACE(what);
         const Loaded whole = LoadBytes(dir, "picture.jpg", bytes);
         ASSERT_TRUE(whole.ok) << whole.why;
@@ -186,6 +196,79 @@ TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByteAndAGifsFirstFrame
         ASSERT_TRUE(l.ok) << l.why;
         ASSERT_EQ(l.bitmap.Width(), screen.width);
         EXPECT_EQ(ColoursOf(l.bitmap), expected) << name;
+    }
+}
+
+class MemoryFile : public ByteSink {
+public:
+    void Reserve(std::size_t size) override { bytes.resize(size); }
+    void WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) override {
+        std::copy_n(data, size, bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
+    Bytes bytes;
+};
+
+// The picture file at `path` converted into the bitmap of one monitor `width` x `height`; empty, with `why`, when
+// it cannot be.
+Colours OnMonitor(const fs::path& path, int width, int height, Placement placement, std::string& why) {
+    const std::vector<ScreenRect> monitor = {{0, 0, width, height}};
+    MemoryFile file;
+    SpannedBitmap bitmap(file, monitor[0], monitor);
+    const auto region = bitmap.Region(0, placement);
+    if (!bitmap.Start(why) || !ConvertPicture(path.string(), *region, why) || !region->Finish(why)) return {};
+    Bitmap desktop;
+    return DecodeBmp(file.bytes.data(), file.bytes.size(), desktop, why) ? ColoursOf(desktop) : Colours{};
+}
+
+// `picture` laid on a monitor `width` x `height` by the composer the X11 root uses.
+Colours Composed(const Bitmap& picture, int width, int height, Placement placement) {
+    const ScreenRect monitor{0, 0, width, height};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    ComposeRows(PictureOf(picture), placement, std::span(&monitor, 1), width, 0, height, pixels.data());
+    return pixels;
+}
+
+// Decoding only what a monitor shows (the rows and columns inside it) changes none of the pixels it shows.
+TEST(ConvertPicture, AMonitorShowsExactlyTheWholePicturesPixelsCentredOrTiled) {
+    TempDir dir;
+    const fs::path path = dir.path() / "picture.jpg";
+    for (const auto& [what, bytes] : PicturesOfEveryKind()) {
+        const Loaded whole = LoadBytes(dir, "picture.jpg", bytes);
+        ASSERT_TRUE(whole.ok) << whole.why;
+        for (const Placement placement : {Placement::Centre, Placement::Tile}) {
+            std::string why;
+            EXPECT_EQ(OnMonitor(path, 301, 203, placement, why), Composed(whole.bitmap, 301, 203, placement))
+                << what << ", " << PlacementName(placement) << ": " << why;
+        }
+    }
+}
+
+// A monitor decodes only what it shows: stretched, a JPEG at the smallest of libjpeg's scales still at least the
+// monitor's size; centred, nothing below its last row, so a file cut short there is still shown.
+TEST(ConvertPicture, AMonitorDecodesOnlyWhatItShows) {
+    TempDir dir;
+    const Bytes jpeg = Jpeg(Noise(1001, 701), TJSAMP_420);
+    WriteFile(dir.path() / "picture.jpg", jpeg);
+    // 3/8 gives 376 x 263, 2/8 would give 251 x 176: too few pixels for 300 x 200.
+    Bitmap scaled;
+    std::string why;
+    ASSERT_TRUE(scaled.Allocate(376, 263, why));
+    tjhandle turbo = tjInitDecompress();
+    ASSERT_EQ(tjDecompress2(turbo, jpeg.data(), jpeg.size(), scaled.Row(262), 376, static_cast<int>(scaled.Stride()), 263,
+                            TJPF_BGR, TJFLAG_BOTTOMUP), 0) << tjGetErrorStr2(turbo);
+    tjDestroy(turbo);
+    EXPECT_EQ(OnMonitor(dir.path() / "picture.jpg", 300, 200, Placement::Stretch, why),
+              Composed(scaled, 300, 200, Placement::Stretch)) << why;
+
+    // Files cut three quarters of the way through a picture 512 rows high whose middle rows a 16 x 16 monitor shows.
+    GifFrame frame{0, 0, 64, 512, false, -1, {}, {}};
+    for (const std::uint32_t colour : ColoursOf(Noise(64, 512))) frame.indexes.push_back(Byte(static_cast<int>(colour & 3)));
+    for (const auto& bytes : {Jpeg(Noise(64, 512)), Gif({64, 512, {kRed, kGreen, kBlue, kWhite}, 0, {frame}})}) {
+        const Loaded whole = LoadBytes(dir, "whole", bytes);
+        ASSERT_TRUE(whole.ok) << whole.why;
+        WriteFile(dir.path() / "cut", Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * 3 / 4)));
+        EXPECT_EQ(OnMonitor(dir.path() / "cut", 16, 16, Placement::Centre, why), Composed(whole.bitmap, 16, 16, Placement::Centre))
+            << why;
     }
 }
 
