@@ -215,7 +215,10 @@ Colours OnMonitor(const fs::path& path, int width, int height, Placement placeme
     MemoryFile file;
     SpannedBitmap bitmap(file, monitor[0], monitor);
     const auto region = bitmap.Region(0, placement);
-    if (!bitmap.Start(why) || !ConvertPicture(path.string(), *region, why) || !region->Finish(why)) return {};
+    std::string missing;
+    if (!bitmap.Start(why) || !ConvertPicture(path.string(), *region, PictureFormats::More, why, missing) ||
+        !region->Finish(why))
+        return {};
     Bitmap desktop;
     return DecodeBmp(file.bytes.data(), file.bytes.size(), desktop, why) ? ColoursOf(desktop) : Colours{};
 }
@@ -263,11 +266,15 @@ TEST(ConvertPicture, AMonitorDecodesOnlyWhatItShows) {
     // Files cut three quarters of the way through a picture 512 rows high whose middle rows a 16 x 16 monitor shows.
     GifFrame frame{0, 0, 64, 512, false, -1, {}, {}};
     for (const std::uint32_t colour : ColoursOf(Noise(64, 512))) frame.indexes.push_back(Byte(static_cast<int>(colour & 3)));
-    for (const auto& bytes : {Jpeg(Noise(64, 512)), Gif({64, 512, {kRed, kGreen, kBlue, kWhite}, 0, {frame}})}) {
-        const Loaded whole = LoadBytes(dir, "whole", bytes);
-        ASSERT_TRUE(whole.ok) << whole.why;
+    Bytes png;
+    ASSERT_TRUE(EncodePng(Noise(64, 512), {}, png, why)) << why;
+    for (const auto& bytes : {Jpeg(Noise(64, 512)), Gif({64, 512, {kRed, kGreen, kBlue, kWhite}, 0, {frame}}), png}) {
+        WriteFile(dir.path() / "whole", bytes);
+        Bitmap whole;
+        std::string missing;
+        ASSERT_TRUE(LoadPicture((dir.path() / "whole").string(), whole, PictureFormats::More, why, missing)) << why;
         WriteFile(dir.path() / "cut", Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * 3 / 4)));
-        EXPECT_EQ(OnMonitor(dir.path() / "cut", 16, 16, Placement::Centre, why), Composed(whole.bitmap, 16, 16, Placement::Centre))
+        EXPECT_EQ(OnMonitor(dir.path() / "cut", 16, 16, Placement::Centre, why), Composed(whole, 16, 16, Placement::Centre))
             << why;
     }
 }
