@@ -4,7 +4,9 @@
 // MoreFormats=1 adds, each through that format's own library as a camera, a
 // phone or an editor would save it: FOLDER/photo.png (lossless),
 // photo.webp, photo.avif (4:2:0), photo.heic and photo.jxl (lossy, quality
-// 90). The same JPEG always gives the same files.
+// 90). libheif stores the HEIC's picture as 8-bit 4:2:0 YCbCr, as a phone
+// does, but in one HEVC frame where a phone writes a grid of tiles (libheif
+// 1.15 writes no grids). The same JPEG always gives the same files.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

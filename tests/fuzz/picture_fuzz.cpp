@@ -56,6 +56,19 @@ private:
 
 }  // namespace
 
+// The further formats' decoders linked in, not loaded from their modules.
+sarvo::platform::FormatDecoder sarvo::platform::LoadFormatDecoder(PictureFormat format, std::string& why) {
+    switch (format) {
+    case PictureFormat::WebP: return DecodeWebP;
+    case PictureFormat::Avif: return DecodeAvif;
+    case PictureFormat::Heif: return DecodeHeif;
+    case PictureFormat::JpegXl: return DecodeJxl;
+    default: break;
+    }
+    why = "no module decodes this format";
+    return nullptr;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using sarvo::PictureFormat;
     using sarvo::PictureFormats;
@@ -68,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     CheckingSink sink;
     int orientation = 0;
-    std::string why;
-    if (sarvo::platform::DecodePictureFile(fd, size, PictureFormats::More, sink, orientation, why)) {
+    std::string why, missing;
+    if (sarvo::platform::DecodePictureFile(fd, size, PictureFormats::More, sink, orientation, why, missing)) {
         if (!sink.Whole() || orientation < 1 || orientation > 8 || more == PictureFormat::Unknown) std::abort();
     } else if (why.empty()) {
         std::abort();

@@ -1,7 +1,9 @@
 #!/bin/bash
 # The real SarvoChanger: placements (two monitors, stale root properties, each
 # pixmap freed by the next, then removed), keys (Space, D, N hand over; /nokey),
-# no-session (the message on standard error, nothing changed).
+# no-session (the message on standard error, nothing changed), missing-decoder
+# (a JPEG XL picture read from the program folder's module; without libjxl,
+# the broken-picture message names the format).
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -80,6 +82,19 @@ no-session)
     assert_contains "$ERR" $'SarvoBackdropChanger\n壁紙を設定できませんでした。' "message on standard error"
     assert_contains "$ERR" "no graphical session" "reason on standard error"
     [[ ! -e $REGISTRY ]] || fail "the registry store was written"
+    ;;
+missing-decoder)
+    no_display  # the picture is read before the desktop is asked for
+    printf 'MoreFormats=1\r\n' >>"$SETTINGS"
+    rm "$PICS/quad.bmp"
+    cp "$(dirname "$0")/../fuzz/corpus/picture/alpha.jxl" "$PICS/alpha.jxl"
+    run_changer
+    assert_eq "$RC" 1 "exit code of a run without a desktop"
+    assert_contains "$ERR" "壁紙を設定できませんでした。" "message after the picture was read"
+    LD_LIBRARY_PATH=$SARVO_UNLOADABLE_LIBRARIES run_changer
+    assert_eq "$RC" 1 "exit code without libjxl"
+    assert_contains "$ERR" $'以下の画像ファイルは壊れています。\n'"$PICS/alpha.jxl"$'\nこのシステムにはJPEG XL形式の画像を読み込む機能がありません。' \
+        "message on standard error"
     ;;
 *) fail "unknown case $1" ;;
 esac

@@ -21,7 +21,8 @@ new_program_folder() {
     trap cleanup EXIT
     PROG=$T/prog PICS=$T/pictures
     mkdir -p "$PROG" "$PICS" "$T/home"
-    cp "$SARVO_CHANGER" "$SARVO_QT_MODULE" "$SARVO_PLASMA_MODULE" "$PROG/"
+    local formats; IFS=: read -ra formats <<<"$SARVO_FORMAT_MODULES"
+    cp "$SARVO_CHANGER" "$SARVO_QT_MODULE" "$SARVO_PLASMA_MODULE" "${formats[@]}" "$PROG/"
     cp "$SARVO_STANDIN" "$PROG/SarvoSetTool"
     export HOME=$T/home XDG_CONFIG_HOME=$T/config XDG_DATA_HOME=$T/data SARVO_STANDIN_LOG=$T/launches.log
     LAUNCHES=$SARVO_STANDIN_LOG SETTINGS=$PROG/sarvoset.ini

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -63,7 +65,11 @@ public:
 
     // Lists the root on this thread, then, when it has sub-folders to
     // share, the rest on `threads` threads: a folder of pictures alone
-    // starts no thread.
+    // starts no thread. Threads the system will not start are done without
+    // (this thread alone lists the whole tree if need be). A failure on any
+    // thread (no memory for a listing) ends the walk on every thread and is
+    // raised here, once all have stopped: never on a thread of its own,
+    // where it would end the program without a word.
     void Run(unsigned threads) {
         platform::FolderListing listing;
         std::unique_lock lock(mutex_);
@@ -72,9 +78,13 @@ public:
         lock.unlock();
         if (!more) return;
         std::vector<std::thread> helpers;
-        for (unsigned i = 1; i < threads; ++i) helpers.emplace_back([this] { Work(); });
+        try {
+            for (unsigned i = 1; i < threads; ++i) helpers.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+        }
         Work();
         for (std::thread& t : helpers) t.join();
+        if (failure_) std::rethrow_exception(failure_);
     }
 
     int root() const { return root_; }
@@ -83,11 +93,19 @@ public:
 private:
     void Work() {
         platform::FolderListing listing;
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return !jobs_.empty() || busy_ == 0; });
-            if (jobs_.empty()) return;  // nothing queued and nobody listing: the tree is done
-            ListNext(lock, listing);
+        std::unique_lock lock(mutex_, std::defer_lock);
+        try {
+            lock.lock();
+            for (;;) {
+                wake_.wait(lock, [this] { return failure_ || !jobs_.empty() || busy_ == 0; });
+                // Nothing queued and nobody listing: the tree is done.
+                if (failure_ || jobs_.empty()) return;
+                ListNext(lock, listing);
+            }
+        } catch (...) {
+            if (!lock.owns_lock()) lock.lock();
+            if (!failure_) failure_ = std::current_exception();
+            wake_.notify_all();
         }
     }
 
@@ -140,6 +158,7 @@ private:
     std::condition_variable wake_;
     std::vector<Job> jobs_;  // taken from the back: depth first, as the walk goes
     unsigned busy_ = 0;
+    std::exception_ptr failure_;  // the first failure of any thread; the walk then ends
     std::deque<Listed> listings_;  // stays in place as it grows
     std::unordered_map<platform::FolderIdentity, int, IdentityHash> byIdentity_;
     int root_ = kUnreadable;

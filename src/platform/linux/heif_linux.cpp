@@ -3,13 +3,22 @@
 // rotation and mirror (irot, imir) itself. A phone's Exif block repeats
 // those as an orientation; it is not read, so nothing is turned twice.
 //
-// The picture is asked for in its own colour form (YCbCr, mostly 4:2:0 at
-// half the bitmap's size) and turned into BGR a strip at a time through the
-// converter the AVIF decoder uses (PutYuvStrips), so the BGR picture is never
-// held whole beside the planes. A picture stored as 8-bit RGB planes is
-// interleaved row by row; anything else (odd depths, RGB with alpha) is
-// decoded again as 8-bit RGBA by libheif's own converter, which holds it
-// whole.
+// libheif reads the file itself, a box at a time through a reader on the
+// open file, so the file is never held whole beside the copy of the coded
+// picture that libheif makes for its decoder.
+//
+// The picture is asked for in its own colour form. libheif 1.15 hands a
+// colour picture over as RGB planes, the bitmap's size: it turns the HEVC
+// decoder's YCbCr into RGB before it applies the rotation and mirror,
+// whatever form was asked for. 8-bit planes are interleaved here row by row.
+// A grey picture, or YCbCr from a libheif that keeps it, is turned into BGR a
+// strip at a time through the converter the AVIF decoder uses
+// (PutYuvStrips). Anything else (RGB of more than 8 bits, RGB with alpha) is
+// decoded again as 8-bit RGBA by libheif's own converter.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -17,6 +26,7 @@
 #include <libheif/heif.h>
 
 #include "core/pure/bitmap.h"
+#include "format_module_linux.h"
 #include "picture_decoders_linux.h"
 
 namespace sarvo::platform {
@@ -38,6 +48,44 @@ struct NclxDeleter {
     void operator()(heif_color_profile_nclx* n) const { heif_nclx_color_profile_free(n); }
 };
 using Image = std::unique_ptr<heif_image, ImageDeleter>;
+
+// The open file as libheif reads it: from where it last read or sought to.
+// A file cut short meanwhile fails the read that reaches past its end.
+struct FileReader {
+    int fd;
+    std::int64_t size;
+    std::int64_t position = 0;
+
+    static std::int64_t Position(void* reader) { return static_cast<FileReader*>(reader)->position; }
+
+    static int Read(void* data, std::size_t size, void* opaque) {
+        auto* reader = static_cast<FileReader*>(opaque);
+        auto* to = static_cast<unsigned char*>(data);
+        while (size > 0) {
+            const ssize_t n = pread(reader->fd, to, size, static_cast<off_t>(reader->position));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return 1;
+            to += n;
+            size -= static_cast<std::size_t>(n);
+            reader->position += n;
+        }
+        return 0;
+    }
+
+    static int Seek(std::int64_t position, void* opaque) {
+        auto* reader = static_cast<FileReader*>(opaque);
+        if (position < 0 || position > reader->size) return 1;
+        reader->position = position;
+        return 0;
+    }
+
+    static heif_reader_grow_status WaitForSize(std::int64_t size, void* reader) {
+        return size <= static_cast<FileReader*>(reader)->size ? heif_reader_grow_status_size_reached
+                                                              : heif_reader_grow_status_size_beyond_eof;
+    }
+};
+
+constexpr heif_reader kFileReader{1, FileReader::Position, FileReader::Read, FileReader::Seek, FileReader::WaitForSize};
 
 bool Failed(const heif_error& error, std::string& why) {
     if (error.code == heif_error_Ok) return false;
@@ -155,16 +203,15 @@ bool PutRgba(const heif_image* image, long width, long height, RowSink& out, std
 
 }  // namespace
 
-bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
-    std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(fd, size, bytes, why)) return false;
+bool DecodeHeif(int fd, std::size_t size, RowSink& out, int& orientation, std::string& why) {
+    orientation = 1;
     const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
     if (!context) {
         why = "libheif cannot start";
         return false;
     }
-    if (Failed(heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr), why))
-        return false;
+    FileReader file{fd, static_cast<std::int64_t>(size)};
+    if (Failed(heif_context_read_from_reader(context.get(), &kFileReader, &file, nullptr), why)) return false;
     heif_image_handle* rawHandle = nullptr;
     if (Failed(heif_context_get_primary_image_handle(context.get(), &rawHandle), why)) return false;
     const std::unique_ptr<heif_image_handle, HandleDeleter> handle(rawHandle);
@@ -200,3 +247,10 @@ bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why) {
 }
 
 }  // namespace sarvo::platform
+
+// The module's one export (format_module_linux.h).
+extern "C" __attribute__((visibility("default"))) const sarvo::platform::linux_formats::Module* sarvo_heif_module() {
+    static const sarvo::platform::linux_formats::Module module{sarvo::platform::linux_formats::kModuleVersion,
+                                                                sarvo::platform::DecodeHeif};
+    return &module;
+}

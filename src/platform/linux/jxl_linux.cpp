@@ -5,6 +5,13 @@
 // the sink the moment its last pixel is in. So only the strips still being
 // filled are held (the groups being decoded at once), never the picture.
 //
+// The pieces are asked for as 32-bit floats and turned into bytes here:
+// libjxl 0.7 streams only float pieces to a callback. Asked for bytes, it
+// renders the whole frame in floats first (four times the bitmap for a
+// picture without alpha) and calls back from that. The rounding is libjxl's
+// own for bytes (to nearest, halves to even), so the bitmap is the one
+// libjxl's byte output gives.
+//
 // The orientation in the picture's header is left for the sink to apply,
 // as for a JPEG's Exif orientation; an animation shows its first frame.
 #include <algorithm>
@@ -19,10 +26,21 @@
 #include <jxl/thread_parallel_runner_cxx.h>
 
 #include "core/pure/bitmap.h"
+#include "format_module_linux.h"
 #include "picture_decoders_linux.h"
 
 namespace sarvo::platform {
 namespace {
+
+// A sample of 0 to 1 as a byte, rounded to nearest with halves to even:
+// adding 2^23 to a float of 0 to 255 leaves no bits below its units, so the
+// processor's rounding (to nearest, halves to even) makes it whole, and
+// taking 2^23 away again is exact. Samples out of range, NaN too, are
+// clamped.
+inline unsigned char ToByte(float sample) {
+    const float scaled = std::min(1.0f, std::max(0.0f, sample)) * 255.0f;
+    return static_cast<unsigned char>((scaled + 8388608.0f) - 8388608.0f);
+}
 
 // The picture's strips, filled by the decoder's threads in any order.
 class Strips {
@@ -34,7 +52,7 @@ public:
 
     static void Take(void* opaque, std::size_t x, std::size_t y, std::size_t count, const void* pixels) {
         static_cast<Strips*>(opaque)->Put(static_cast<long>(x), static_cast<long>(y), count,
-                                          static_cast<const unsigned char*>(pixels));
+                                          static_cast<const float*>(pixels));
     }
 
     // Whether every strip went to the sink.
@@ -50,7 +68,7 @@ private:
         return static_cast<int>(std::min<long>(rows_, height_ - static_cast<long>(index) * rows_));
     }
 
-    void Put(long x, long y, std::size_t count, const unsigned char* pixels) {
+    void Put(long x, long y, std::size_t count, const float* pixels) {
         const std::size_t index = static_cast<std::size_t>(y / rows_);
         if (index >= strips_.size() || x < 0 || static_cast<std::size_t>(width_ - x) < count) return;
         Strip& strip = strips_[index];
@@ -63,15 +81,16 @@ private:
         }
         // Red, green, blue (and alpha) to blue, green, red, out of the lock.
         unsigned char* dst = row + static_cast<std::size_t>(x) * 3;
-        const std::size_t channels = alpha_ ? 4 : 3;
-        for (std::size_t i = 0; i < count; ++i, pixels += channels, dst += 3) {
-            const unsigned char bgra[4] = {pixels[2], pixels[1], pixels[0], alpha_ ? pixels[3] : static_cast<unsigned char>(255)};
-            if (alpha_) {
+        if (alpha_) {
+            for (std::size_t i = 0; i < count; ++i, pixels += 4, dst += 3) {
+                const unsigned char bgra[4] = {ToByte(pixels[2]), ToByte(pixels[1]), ToByte(pixels[0]), ToByte(pixels[3])};
                 LayOnBlack(bgra, 1, dst);
-            } else {
-                dst[0] = bgra[0];
-                dst[1] = bgra[1];
-                dst[2] = bgra[2];
+            }
+        } else {
+            for (std::size_t i = 0; i < count; ++i, pixels += 3, dst += 3) {
+                dst[0] = ToByte(pixels[2]);
+                dst[1] = ToByte(pixels[1]);
+                dst[2] = ToByte(pixels[0]);
             }
         }
         std::lock_guard lock(mutex_);
@@ -81,7 +100,8 @@ private:
         unsigned char* target = out_.Strip(static_cast<int>(index) * rows_, rows);
         std::memcpy(target, strip.rows.data(), strip.rows.size());
         out_.Put();
-        strip.rows = {};
+        // A new vector: assigning {} would empty it and keep its memory.
+        strip.rows = std::vector<unsigned char>();
         ++sent_;
     }
 
@@ -114,7 +134,7 @@ bool DecodeJxl(int fd, std::size_t size, RowSink& out, int& orientation, std::st
     }
     JxlDecoderCloseInput(decoder.get());
     JxlBasicInfo info{};
-    JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    JxlPixelFormat format{3, JXL_TYPE_FLOAT, JXL_NATIVE_ENDIAN, 0};
     std::unique_ptr<Strips> strips;
     for (;;) {
         switch (JxlDecoderProcessInput(decoder.get())) {
@@ -160,3 +180,10 @@ bool DecodeJxl(int fd, std::size_t size, RowSink& out, int& orientation, std::st
 }
 
 }  // namespace sarvo::platform
+
+// The module's one export (format_module_linux.h).
+extern "C" __attribute__((visibility("default"))) const sarvo::platform::linux_formats::Module* sarvo_jxl_module() {
+    static const sarvo::platform::linux_formats::Module module{sarvo::platform::linux_formats::kModuleVersion,
+                                                                sarvo::platform::DecodeJxl};
+    return &module;
+}

@@ -38,21 +38,32 @@ bool DecodeWebP(int fd, std::size_t size, RowSink& out, int& orientation, std::s
 bool DecodeAvif(int fd, std::size_t size, RowSink& out, int& orientation, std::string& why);
 
 // HEIF through libheif, decoded whole with the container's rotation and
-// mirror applied, and turned into rows a strip at a time.
-bool DecodeHeif(int fd, std::size_t size, RowSink& out, std::string& why);
+// mirror applied, and turned into rows a strip at a time; `orientation`
+// stays 1.
+bool DecodeHeif(int fd, std::size_t size, RowSink& out, int& orientation, std::string& why);
 
 // JPEG XL through libjxl, its pixels handed on as the decoder's threads
 // finish them; the orientation of its header.
 bool DecodeJxl(int fd, std::size_t size, RowSink& out, int& orientation, std::string& why);
+
+// The decoders above of WebP, AVIF, HEIF and JPEG XL, which the programs
+// do not link: each lies in a module of its own (format_module_linux.h).
+using FormatDecoder = bool (*)(int fd, std::size_t size, RowSink& out, int& orientation, std::string& why);
+
+// The decoder of `format` (WebP, AVIF, HEIF or JPEG XL), its module loaded
+// on the first call and kept; null with `why` when the module, or a library
+// it needs, cannot be loaded, and for any other format.
+FormatDecoder LoadFormatDecoder(PictureFormat format, std::string& why);
 
 // The whole file at `fd`, `size` bytes, into `bytes`.
 bool ReadWholeFile(int fd, std::size_t size, std::vector<unsigned char>& bytes, std::string& why);
 
 // The picture in the open file `fd` of `size` bytes, of whichever of
 // `formats` its first bytes tell, into `out`; its orientation as above.
-// Names no file in `why`.
+// Names no file in `why`. When the format's decoder cannot be loaded,
+// `missingDecoder` gets the format's name (PictureFormatName).
 bool DecodePictureFile(int fd, std::size_t size, PictureFormats formats, RowSink& out, int& orientation,
-                       std::string& why);
+                       std::string& why, std::string& missingDecoder);
 
 // The planes of a decoded YCbCr (or grey) picture, as libavif and libheif
 // keep them: 8 bits a sample in bytes, more in 16-bit words; colour as the

@@ -1,8 +1,12 @@
 // Picture files are read in pieces as they are decoded, never mapped: a file
 // cut short by another program while mapped would kill the changer with
 // SIGBUS. Only the compressed formats whose libraries want their input
-// whole (WebP, AVIF, HEIF) are read whole, into memory; their files are a
+// whole (WebP, AVIF, JPEG XL) are read whole, into memory; their files are a
 // small part of the bitmap's size.
+//
+// BMP, GIF, JPEG and PNG are decoded here; the other formats' decoders lie
+// in modules of their own, loaded on their first picture
+// (format_module_linux.h).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,7 +78,8 @@ private:
 
 // Decodes the picture at `path` into `out`; its orientation, when the sink
 // is to apply it, goes to `orientation` (and to `out`), else that is 1.
-bool Decode(const std::string& path, PictureFormats formats, RowSink& out, int& orientation, std::string& why) {
+bool Decode(const std::string& path, PictureFormats formats, RowSink& out, int& orientation, std::string& why,
+            std::string& missingDecoder) {
     orientation = 1;
     const OpenFile file(path);
     if (file.fd() < 0) {
@@ -91,7 +96,8 @@ bool Decode(const std::string& path, PictureFormats formats, RowSink& out, int& 
         why = path + " is larger than " + std::to_string(kMaxFileBytes) + " bytes";
         return false;
     }
-    if (!DecodePictureFile(file.fd(), static_cast<std::size_t>(st.st_size), formats, out, orientation, why)) {
+    if (!DecodePictureFile(file.fd(), static_cast<std::size_t>(st.st_size), formats, out, orientation, why,
+                           missingDecoder)) {
         why = path + ": " + why;
         return false;
     }
@@ -101,7 +107,7 @@ bool Decode(const std::string& path, PictureFormats formats, RowSink& out, int& 
 }  // namespace
 
 bool DecodePictureFile(int fd, std::size_t size, PictureFormats formats, RowSink& out, int& orientation,
-                       std::string& why) {
+                       std::string& why, std::string& missingDecoder) {
     orientation = 1;
     unsigned char head[kFormatHeadBytes] = {};
     ssize_t got;
@@ -118,7 +124,8 @@ bool DecodePictureFile(int fd, std::size_t size, PictureFormats formats, RowSink
     }
     // The kind of picture is told by its first bytes, never by its name,
     // since files are often saved under the wrong extension.
-    switch (DetectPictureFormat(head, static_cast<std::size_t>(got), formats)) {
+    const PictureFormat format = DetectPictureFormat(head, static_cast<std::size_t>(got), formats);
+    switch (format) {
     case PictureFormat::Jpeg: return DecodeJpeg(fd, out, orientation, why);
     case PictureFormat::Gif: return DecodeGif(fd, out, why);
     case PictureFormat::Bmp: {
@@ -126,10 +133,19 @@ bool DecodePictureFile(int fd, std::size_t size, PictureFormats formats, RowSink
         return DecodeBmp(bytes, out, why);
     }
     case PictureFormat::Png: return DecodePng(fd, out, orientation, why);
-    case PictureFormat::WebP: return DecodeWebP(fd, size, out, orientation, why);
-    case PictureFormat::Avif: return DecodeAvif(fd, size, out, orientation, why);
-    case PictureFormat::Heif: return DecodeHeif(fd, size, out, why);
-    case PictureFormat::JpegXl: return DecodeJxl(fd, size, out, orientation, why);
+    case PictureFormat::WebP:
+    case PictureFormat::Avif:
+    case PictureFormat::Heif:
+    case PictureFormat::JpegXl: {
+        // A system without the format's library gets no crash but the
+        // format's name, as Windows without the codec.
+        const FormatDecoder decode = LoadFormatDecoder(format, why);
+        if (decode == nullptr) {
+            missingDecoder = PictureFormatName(format);
+            return false;
+        }
+        return decode(fd, size, out, orientation, why);
+    }
     case PictureFormat::Unknown: break;
     }
     why = formats == PictureFormats::More ? "not a picture of a kind that is read"
@@ -137,29 +153,11 @@ bool DecodePictureFile(int fd, std::size_t size, PictureFormats formats, RowSink
     return false;
 }
 
-bool ReadWholeFile(int fd, std::size_t size, std::vector<unsigned char>& bytes, std::string& why) {
-    bytes.resize(size);
-    std::size_t got = 0;
-    while (got < size) {
-        const ssize_t n = pread(fd, bytes.data() + got, size - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            why = std::string("cannot read the file: ") + std::strerror(errno);
-            return false;
-        }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    // A file cut short by another program meanwhile is read as it now is.
-    bytes.resize(got);
-    return true;
-}
-
 bool LoadPicture(const std::string& path, Bitmap& bitmap, PictureFormats formats, std::string& why,
-                 std::string& /*missingDecoder: every format has its decoder here*/) {
+                 std::string& missingDecoder) {
     Bitmap decoded;
     int orientation = 1;
-    if (!Decode(path, formats, decoded, orientation, why)) return false;
+    if (!Decode(path, formats, decoded, orientation, why, missingDecoder)) return false;
     if (!ApplyExifOrientation(decoded, orientation, why)) {
         why = path + ": " + why;
         return false;
@@ -170,10 +168,10 @@ bool LoadPicture(const std::string& path, Bitmap& bitmap, PictureFormats formats
 }
 
 bool ConvertPicture(const std::string& path, ByteSink& file, PictureFormats formats, std::string& why,
-                    std::string& /*missingDecoder*/) {
+                    std::string& missingDecoder) {
     BmpFileWriter writer(file);
     int orientation = 1;
-    if (!Decode(path, formats, writer, orientation, why)) return false;
+    if (!Decode(path, formats, writer, orientation, why, missingDecoder)) return false;
     if (!writer.Finish(why)) {
         why = path + ": " + why;
         return false;

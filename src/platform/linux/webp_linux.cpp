@@ -24,6 +24,7 @@
 #include <webp/demux.h>
 
 #include "core/pure/exif.h"
+#include "format_module_linux.h"
 #include "picture_decoders_linux.h"
 
 namespace sarvo::platform {
@@ -170,3 +171,10 @@ bool DecodeWebP(int fd, std::size_t size, RowSink& out, int& orientation, std::s
 }
 
 }  // namespace sarvo::platform
+
+// The module's one export (format_module_linux.h).
+extern "C" __attribute__((visibility("default"))) const sarvo::platform::linux_formats::Module* sarvo_webp_module() {
+    static const sarvo::platform::linux_formats::Module module{sarvo::platform::linux_formats::kModuleVersion,
+                                                                sarvo::platform::DecodeWebP};
+    return &module;
+}

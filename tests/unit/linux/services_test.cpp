@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -313,6 +314,26 @@ TEST(CatalogueLinux, TheParallelWalkGivesExactlyTheSequentialOrder) {
         EXPECT_EQ(got.folders, reference.folders);
         EXPECT_EQ(got.files, reference.files);
     }
+}
+
+// A user at their limit of processes gets no thread for the walk: this one lists the whole tree.
+TEST(CatalogueLinux, AWalkWithoutThreadsToSpareListsTheWholeTree) {
+    TempDir dir;
+    WriteFile(dir.path() / "a" / "1.jpg", "x");
+    WriteFile(dir.path() / "a" / "b" / "2.jpg", "x");
+    const auto readable = fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec;
+    for (const fs::path& folder : {dir.path(), dir.path() / "a", dir.path() / "a" / "b"})
+        fs::permissions(folder, readable);
+    const std::vector<std::string> expected{dir.str() + "/a/1.jpg", dir.str() + "/a/b/2.jpg"};
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
+        rlimit saved{};
+        getrlimit(RLIMIT_NPROC, &saved);
+        const rlimit none{1, saved.rlim_max};
+        setrlimit(RLIMIT_NPROC, &none);
+        const bool whole = Walk(dir.str()).files == expected;
+        setrlimit(RLIMIT_NPROC, &saved);
+        return whole;
+    }));
 }
 
 TEST(CatalogueLinux, AFolderThatCannotBeReadIsSkipped) {
