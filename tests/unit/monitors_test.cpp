@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
+#include "core/pure/bmp_reader.h"
 #include "core/pure/bmp_view.h"
+#include "core/pure/exif.h"
 #include "core/pure/monitor_draw.h"
 #include "core/pure/monitor_record.h"
 #include "core/pure/spanned.h"
@@ -11,6 +14,12 @@
 
 using namespace sarvo;
 using namespace sarvo::test;
+
+namespace sarvo {
+void PrintTo(const PictureWindow& w, std::ostream* os) {
+    *os << w.left << "," << w.top << " " << w.width << "x" << w.height << " at least " << w.leastWidth << "x" << w.leastHeight;
+}
+}  // namespace sarvo
 
 namespace {
 
@@ -178,7 +187,22 @@ void Hand(const Bitmap& picture, ByteSink& sink, Handing handing) {
     }
 }
 
-// The desktop's pixels row by row from its top, composed by SpannedBitmap.
+// The pixels of the desktop's bitmap row by row from its top; none when a byte was never written.
+Colours DesktopColours(const MemoryFile& file) {
+    std::string why;
+    if (std::count(file.bytes.begin(), file.bytes.end(), 0xEE) > 0) return {};  // padding too
+    BgrPicture view;
+    if (!ViewBmp24(file.bytes.data(), file.bytes.size(), view, why)) return {};
+    Colours colours;
+    for (int y = 0; y < view.height; ++y)
+        for (int x = 0; x < view.width; ++x) {
+            const unsigned char* p = view.Row(y) + 3 * x;
+            colours.push_back((std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0]);
+        }
+    return colours;
+}
+
+// The desktop's pixels, composed by SpannedBitmap.
 Colours Spanned(const std::vector<ScreenRect>& monitors, const std::vector<const Bitmap*>& pictures, Placement placement,
                 Handing handing) {
     MemoryFile file;
@@ -190,16 +214,7 @@ Colours Spanned(const std::vector<ScreenRect>& monitors, const std::vector<const
         Hand(*pictures[i], *region, handing);
         if (!region->Finish(why)) return {};
     }
-    if (std::count(file.bytes.begin(), file.bytes.end(), 0xEE) > 0) return {};  // a byte never written, padding too
-    BgrPicture view;
-    if (!ViewBmp24(file.bytes.data(), file.bytes.size(), view, why)) return {};
-    Colours colours;
-    for (int y = 0; y < view.height; ++y)
-        for (int x = 0; x < view.width; ++x) {
-            const unsigned char* p = view.Row(y) + 3 * x;
-            colours.push_back((std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0]);
-        }
-    return colours;
+    return DesktopColours(file);
 }
 
 // The same desktop, each monitor composed alone by ComposeRows.
@@ -252,4 +267,79 @@ TEST(SpannedBitmap, RefusesWhatIsNoBitmapOrMissesRows) {
     cut->WriteAt(0, two.FileData(), two.FileSize() - two.Stride());
     EXPECT_FALSE(cut->Finish(why));
     EXPECT_FALSE(SpannedBitmap(file, {}, {}).Start(why));
+}
+
+// What of a picture a monitor shows: centred or tiled, only the rows and columns inside it; stretched, the whole
+// picture, at no less than the monitor's size.
+TEST(MonitorRegion, AsksOnlyForWhatTheMonitorShows) {
+    MemoryFile file;
+    const std::vector<ScreenRect> monitors = {{-30, 0, 30, 20}};
+    SpannedBitmap bitmap(file, DesktopArea(monitors), monitors);
+    // The placement, the picture's size, the window (left, top, width, height, least width, least height).
+    const std::tuple<Placement, long, long, PictureWindow> cases[] = {
+        {Placement::Centre, 101, 51, {36, 16, 30, 20, 101, 51}},  // cut a pixel more on the left and the top
+        {Placement::Centre, 10, 51, {0, 16, 10, 20, 10, 51}},
+        {Placement::Centre, 10, 5, {0, 0, 10, 5, 10, 5}},
+        {Placement::Span, 101, 51, {36, 16, 30, 20, 101, 51}},
+        {Placement::Tile, 101, 51, {0, 0, 30, 20, 101, 51}},
+        {Placement::Tile, 7, 5, {0, 0, 7, 5, 7, 5}},
+        {Placement::Stretch, 101, 51, {0, 0, 101, 51, 30, 20}},
+        {Placement::Stretch, 101, 5, {0, 0, 101, 5, 30, 5}},
+    };
+    for (const auto& [placement, width, height, window] : cases)
+        EXPECT_EQ(bitmap.Region(0, placement)->Window(width, height), window) << PlacementName(placement) << width;
+}
+
+// A window of the upright picture is asked of a picture stored turned as the rectangle its pixels come from.
+TEST(BmpFileWriter, TurnsTheFilesWindowBackToThePictureAsStored) {
+    constexpr int kWidth = 5, kHeight = 3;
+    Colours indexes;
+    for (std::uint32_t i = 0; i < kWidth * kHeight; ++i) indexes.push_back(i);
+    class Shows : public MemoryFile {  // a window of the upright picture: its second column, rows 1 and 2
+    public:
+        PictureWindow Window(long width, long height) const override { return {1, 1, 1, 2, width, height}; }
+    } shows;
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        Bitmap upright = BitmapOf(kWidth, kHeight, indexes);
+        std::string why;
+        ASSERT_TRUE(ApplyExifOrientation(upright, orientation, why)) << why;
+        // The stored pixels the window's show.
+        std::set<std::uint32_t> shown;
+        for (int y = 1; y < 3; ++y) shown.insert(ColourAt(upright, 1, y));
+        BmpFileWriter writer(shows);
+        writer.Orientation(orientation);
+        const PictureWindow w = writer.Window(kWidth, kHeight);
+        std::set<std::uint32_t> inWindow;
+        for (long y = w.top; y < w.top + w.height; ++y)
+            for (long x = w.left; x < w.left + w.width; ++x) inWindow.insert(static_cast<std::uint32_t>(y * kWidth + x));
+        EXPECT_EQ(inWindow, shown) << "orientation " << orientation;
+    }
+}
+
+// A BMP file's rows that the monitor does not show are never read: here they cannot be.
+TEST(MonitorRegion, ABitmapsRowsTheMonitorDoesNotShowAreNotRead) {
+    Colours colours;
+    for (std::uint32_t i = 0; i < 40 * 30; ++i) colours.push_back(i * 2654435761u & 0x7F7F7F);  // no byte 0xEE
+    const Bitmap picture = BitmapOf(40, 30, colours);
+    const Bytes bmp = FileOf(picture);
+    class ShownRowsOnly : public MemoryBytes {  // the centred 6 of 30 rows, bottom-up: file rows 12 to 17
+    public:
+        using MemoryBytes::MemoryBytes;
+        const unsigned char* Fetch(std::size_t offset, std::size_t count) override {
+            const std::size_t first = Bitmap::kHeaderSize + 12 * 120, end = Bitmap::kHeaderSize + 18 * 120;
+            if (offset >= Bitmap::kHeaderSize && (offset < first || offset + count > end)) return nullptr;
+            return MemoryBytes::Fetch(offset, count);
+        }
+    } file(bmp.data(), bmp.size());
+    const std::vector<ScreenRect> monitors = {{0, 0, 10, 6}};
+    MemoryFile desktop;
+    SpannedBitmap bitmap(desktop, DesktopArea(monitors), monitors);
+    std::string why;
+    ASSERT_TRUE(bitmap.Start(why));
+    const auto region = bitmap.Region(0, Placement::Centre);
+    BmpFileWriter writer(*region);
+    ASSERT_TRUE(DecodeBmp(file, writer, why)) << why;
+    ASSERT_TRUE(writer.Finish(why)) << why;
+    ASSERT_TRUE(region->Finish(why)) << why;
+    EXPECT_EQ(DesktopColours(desktop), Expected(monitors, {&picture}, Placement::Centre));
 }

@@ -12,8 +12,11 @@
 
 #include <array>
 
+#include "core/pure/bmp_reader.h"
+#include "core/pure/compose.h"
 #include "core/pure/exif.h"
 #include "core/pure/picture_header.h"
+#include "core/pure/spanned.h"
 #include "picture_test_support.h"
 #include "picture_writers.h"
 #include "platform/files.h"
@@ -243,10 +246,9 @@ TEST(MoreFormats, ACutFileOrOneReadWithTheClassicFormatsAloneIsRefused) {
     }
 }
 
-// Decoded straight into the bitmap file a strip at a time (1001 wide: padding; 701 high: several strips, odd): the
-// same bytes as the whole picture, for every way a decoder hands on its rows.
-TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
-    TempDir dir;
+// Pictures of every kind the decoders tell apart, each its own way of handing on rows: JPEG and GIF large and
+// small, and each further format with and without alpha (1001 wide: padding; 701 high: several strips, odd).
+std::vector<std::pair<std::string, Bytes>> PicturesOfEveryKind() {
     const Bitmap large = Noise(1001, 701);
     const auto gif = [](bool interlaced, unsigned char index) {
         return Gif({603, 650, {kRed, kGreen, kBlue, kWhite}, 0, {{5, 7, 590, 640, interlaced, -1, {}, Bytes(590 * 640, index)}}});
@@ -258,6 +260,7 @@ TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
         {"one pixel", Jpeg(Noise(1, 1))},
         {"odd width, 4:2:0", Jpeg(Noise(37, 5), TJSAMP_420)},
         {"several strips, 4:2:2", Jpeg(large, TJSAMP_422)},
+        {"progressive, grey", Jpeg(large, TJSAMP_GRAY, true)},
         {"CMYK", CmykJpeg(601, Blocks<Inks>([](int x, int y) { return Inks{Byte(x), Byte(y), 40, 9}; }, 601), false)},
         {"Adobe CMYK", CmykJpeg(33, Blocks<Inks>([](int x, int y) { return Inks{Byte(x * 7), 0, Byte(y), 0}; }, 33), true)},
         {"GIF interlaced", gif(true, 2)},
@@ -268,18 +271,113 @@ TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
         {"jxl, half turn", Encode(EncodeJxl, large, flipped)}, {"jxl with alpha", Encode(EncodeJxl, large, clear)},
     };
     const Bytes largeJpeg = Jpeg(large, TJSAMP_420);
-    for (int orientation = 2; orientation <= 8; ++orientation)
-        pictures.emplace_back("orientation " + std::to_string(orientation), WithOrientation(largeJpeg, Byte(orientation)));
-    for (const auto& [what, bytes] : pictures) {
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        pictures.emplace_back("4:2:0, orientation " + std::to_string(orientation), WithOrientation(largeJpeg, Byte(orientation)));
+    return pictures;
+}
+
+// Decoded straight into the bitmap file a strip at a time: the same bytes as the whole picture, for every way a
+// decoder hands on its rows.
+TEST(ConvertPicture, TheStreamedBitmapIsTheWholeOneByteForByte) {
+    TempDir dir;
+    for (const auto& [what, bytes] : PicturesOfEveryKind()) {
         SCOPED_TRACE(what);
         const Loaded whole = Load(dir, "picture.jpg", bytes, PictureFormats::More);
         ASSERT_TRUE(whole.ok) << whole.why;
         const fs::path bitmap = dir.path() / "bitmap.bmp";
         FileReplacement file(bitmap.string(), Durability::Remakable);
-        std::string why, missing;
+        std::string why;
+        std::string missing;
         ASSERT_TRUE(ConvertPicture((dir.path() / "picture.jpg").string(), file, PictureFormats::More, why, missing)) << why;
         ASSERT_TRUE(file.Commit(why)) << why;
         EXPECT_TRUE(ReadFile(bitmap) == std::string(reinterpret_cast<const char*>(whole.bitmap.FileData()), whole.bitmap.FileSize()));
+    }
+}
+
+class MemoryFile : public ByteSink {
+public:
+    void Reserve(std::size_t size) override { bytes.resize(size); }
+    void WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) override {
+        std::copy_n(data, size, bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
+    Bytes bytes;
+};
+
+// The picture file at `path` converted into the bitmap of one monitor `width` x `height`; empty, with `why`, when
+// it cannot be.
+Colours OnMonitor(const fs::path& path, int width, int height, Placement placement, std::string& why) {
+    const std::vector<ScreenRect> monitor = {{0, 0, width, height}};
+    MemoryFile file;
+    SpannedBitmap bitmap(file, monitor[0], monitor);
+    const auto region = bitmap.Region(0, placement);
+    std::string missing;
+    if (!bitmap.Start(why)) return {};
+    if (!ConvertPicture(path.string(), *region, PictureFormats::More, why, missing)) return {};
+    if (!region->Finish(why)) return {};
+    Bitmap desktop;
+    return DecodeBmp(file.bytes.data(), file.bytes.size(), desktop, why) ? ColoursOf(desktop) : Colours{};
+}
+
+// `picture` laid on a monitor `width` x `height` by the composer the X11 root uses.
+Colours Composed(const Bitmap& picture, int width, int height, Placement placement) {
+    const ScreenRect monitor{0, 0, width, height};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    ComposeRows(PictureOf(picture), placement, std::span(&monitor, 1), width, 0, height, pixels.data());
+    return pixels;
+}
+
+// Decoding only what a monitor shows (the rows and columns inside it) changes none of the pixels it shows.
+TEST(ConvertPicture, AMonitorShowsExactlyTheWholePicturesPixelsCentredOrTiled) {
+    TempDir dir;
+    const fs::path path = dir.path() / "picture.jpg";
+    for (const auto& [what, bytes] : PicturesOfEveryKind()) {
+        const Loaded whole = Load(dir, "picture.jpg", bytes, PictureFormats::More);
+        ASSERT_TRUE(whole.ok) << whole.why;
+        for (const Placement placement : {Placement::Centre, Placement::Tile}) {
+            std::string why;
+            EXPECT_EQ(OnMonitor(path, 301, 203, placement, why), Composed(whole.bitmap, 301, 203, placement))
+                << what << ", " << PlacementName(placement) << ": " << why;
+        }
+    }
+}
+
+// Stretched over a smaller monitor, a JPEG is decoded at the smallest of libjpeg's scales still at least the
+// monitor's size: 3/8 gives 376 x 263, where 2/8 would give 251 x 176, too few pixels for 300 x 200.
+TEST(ConvertPicture, AStretchedJpegIsDecodedAtTheSmallestScaleThatFillsTheMonitor) {
+    TempDir dir;
+    const Bytes jpeg = Jpeg(Noise(1001, 701), TJSAMP_420);
+    WriteFile(dir.path() / "picture.jpg", jpeg);
+    Bitmap scaled;
+    std::string why;
+    ASSERT_TRUE(scaled.Allocate(376, 263, why));
+    tjhandle turbo = tjInitDecompress();
+    ASSERT_EQ(tjDecompress2(turbo, jpeg.data(), jpeg.size(), scaled.Row(262), 376, static_cast<int>(scaled.Stride()), 263,
+                            TJPF_BGR, TJFLAG_BOTTOMUP), 0) << tjGetErrorStr2(turbo);
+    tjDestroy(turbo);
+    EXPECT_EQ(OnMonitor(dir.path() / "picture.jpg", 300, 200, Placement::Stretch, why),
+              Composed(scaled, 300, 200, Placement::Stretch)) << why;
+}
+
+// Nothing below a centred picture's last shown row is read: a file cut three quarters of the way through a picture
+// 512 rows high, whose middle rows a 16 x 16 monitor shows, is still shown.
+TEST(ConvertPicture, ACentredPictureIsReadNoFurtherThanItsLastShownRow) {
+    TempDir dir;
+    std::string why;
+    GifFrame frame{0, 0, 64, 512, false, -1, {}, {}};
+    for (const std::uint32_t colour : ColoursOf(Noise(64, 512))) frame.indexes.push_back(Byte(static_cast<int>(colour & 3)));
+    Bytes png;
+    ASSERT_TRUE(EncodePng(Noise(64, 512), {}, png, why)) << why;
+    const std::pair<const char*, Bytes> files[] = {
+        {"jpeg", Jpeg(Noise(64, 512))}, {"gif", Gif({64, 512, {kRed, kGreen, kBlue, kWhite}, 0, {frame}})}, {"png", png}};
+    for (const auto& [what, bytes] : files) {
+        SCOPED_TRACE(what);
+        WriteFile(dir.path() / "whole", bytes);
+        Bitmap whole;
+        std::string missing;
+        ASSERT_TRUE(LoadPicture((dir.path() / "whole").string(), whole, PictureFormats::More, why, missing)) << why;
+        WriteFile(dir.path() / "cut", Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * 3 / 4)));
+        EXPECT_EQ(OnMonitor(dir.path() / "cut", 16, 16, Placement::Centre, why), Composed(whole, 16, 16, Placement::Centre))
+            << why;
     }
 }
 

@@ -231,15 +231,21 @@ bool DecodeUncompressed(ByteSource& file, const Layout& l, RowSink& out, std::st
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(l.width) * l.bits + 31) / 32 * 4;
     if (rowBytes * static_cast<std::uint64_t>(l.height) > size - l.pixelOffset)
         return Fail(why, "BMP file is cut short inside its pixel data");
+    const PictureWindow window = out.Window(l.width, l.height);
     if (!out.Start(l.width, l.height, why)) return false;
 
     const bool plainBgrx = l.bits == 32 && l.masks[0] == 0x00FF0000 && l.masks[1] == 0x0000FF00 &&
                            l.masks[2] == 0x000000FF;
     const std::size_t stride = BmpStride(l.width);
     // The rows go out in the file's order, which for most files is already
-    // the order of the file we write.
-    RowCursor rows(out, l.height, l.topDown);
-    for (long fileRow = 0; fileRow < l.height; ++fileRow) {
+    // the order of the file we write; those the sink does not show are not
+    // even read.
+    RowCursor rows(out, l.height, l.topDown, window);
+    for (long fileRow = 0; fileRow < l.height && !rows.Done(); ++fileRow) {
+        if (!rows.Wanted()) {
+            rows.Skip();
+            continue;
+        }
         const unsigned char* src =
             file.Fetch(l.pixelOffset + static_cast<std::size_t>(fileRow) * rowBytes, static_cast<std::size_t>(rowBytes));
         if (src == nullptr) return Fail(why, "BMP file is cut short inside its pixel data");

@@ -16,20 +16,34 @@ void LayOnBlack(const unsigned char* bgra, std::size_t count, unsigned char* bgr
     }
 }
 
+RowCursor::RowCursor(RowSink& sink, long height, bool topFirst, const PictureWindow& window)
+    : sink_(sink),
+      height_(static_cast<int>(height)),
+      topFirst_(topFirst),
+      first_(static_cast<int>(std::clamp<long>(window.top, 0, height))),
+      end_(static_cast<int>(std::clamp<long>(window.top + window.height, first_, height))) {}
+
+bool RowCursor::Wanted() const { return NextRow() >= first_ && NextRow() < end_; }
+
+void RowCursor::Skip() { ++given_; }
+
+bool RowCursor::Done() const { return wantedGiven_ == end_ - first_; }
+
 unsigned char* RowCursor::Next(std::size_t stride) {
+    const int y = NextRow();
     if (used_ == count_) {
         Finish();
-        const int left = height_ - given_;
-        count_ = std::min(sink_.StripRows(), left);
-        // Top first: the strip starts at the next row; bottom first, it ends
-        // at it.
-        top_ = topFirst_ ? given_ : left - count_;
+        // The strip runs from this row on, in the decoder's order, as far
+        // as the window's rows go.
+        const int left = topFirst_ ? end_ - y : y + 1 - first_;
+        count_ = std::clamp(left, 1, sink_.StripRows());
+        top_ = topFirst_ ? y : y + 1 - count_;
         strip_ = sink_.Strip(top_, count_);
         used_ = 0;
     }
-    const int y = topFirst_ ? top_ + used_ : top_ + count_ - 1 - used_;
     ++used_;
     ++given_;
+    ++wantedGiven_;
     return strip_ + static_cast<std::size_t>(top_ + count_ - 1 - y) * stride;
 }
 
@@ -71,6 +85,24 @@ void BmpFileWriter::Orientation(int orientation) {
     orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1;
     mirror_ = orientation_ == 2 || orientation_ == 3;
     flip_ = orientation_ == 3 || orientation_ == 4;
+}
+
+PictureWindow BmpFileWriter::Window(long width, long height) const {
+    // Turned by a quarter, the upright picture is height x width.
+    const bool turned = orientation_ >= 5;
+    const PictureWindow upright = file_.Window(turned ? height : width, turned ? width : height);
+    PictureWindow stored = upright;
+    if (turned) {
+        // Columns of the upright picture are rows of the stored one: its
+        // top is the stored left for 5 and 6, its right for 7 and 8.
+        stored = {upright.top, upright.left, upright.height, upright.width, upright.leastHeight, upright.leastWidth};
+        if (orientation_ >= 7) stored.left = width - upright.top - upright.height;
+        if (orientation_ == 6 || orientation_ == 7) stored.top = height - upright.left - upright.width;
+        return stored;
+    }
+    if (mirror_) stored.left = width - upright.left - upright.width;
+    if (flip_) stored.top = height - upright.top - upright.height;
+    return stored;
 }
 
 bool BmpFileWriter::Start(long width, long height, std::string& why) {

@@ -15,9 +15,36 @@ namespace sarvo {
 
 class Bitmap;
 
+// The part of a picture that whoever receives it shows: the rows and
+// columns of its window, and how small the whole picture may be decoded (a
+// picture stretched over a smaller monitor needs no more pixels than the
+// monitor has). Either the window is the whole picture or the least size is
+// the picture's own: a sink never asks for both a part and a smaller scale.
+struct PictureWindow {
+    long left = 0, top = 0, width = 0, height = 0;  // in the picture's pixels
+    long leastWidth = 0, leastHeight = 0;
+
+    // The whole of a width x height picture, at its own size.
+    static PictureWindow Whole(long width, long height) { return {0, 0, width, height, width, height}; }
+    bool operator==(const PictureWindow&) const = default;
+};
+
 class RowSink {
 public:
     virtual ~RowSink() = default;
+
+    // What of a `width` x `height` picture (as stored, before any
+    // orientation) the sink shows. Decoders that can decode less than the
+    // whole ask once they know the size, after Orientation and before
+    // Start, and may then:
+    //   - decode the picture at a smaller size, no smaller than the least
+    //     size, telling Start that size (only when the window is the whole
+    //     picture);
+    //   - hand over only the strips that hold the window's rows, and in them
+    //     only the window's columns need hold the picture's pixels;
+    //   - stop once the window's last row is handed over.
+    // The whole picture unless a sink says otherwise.
+    virtual PictureWindow Window(long width, long height) const { return PictureWindow::Whole(width, height); }
 
     // The picture is `width` x `height`. Returns false and fills `why` when
     // that is empty or too large (more than Bitmap::kMaxBytes as a file).
@@ -55,6 +82,12 @@ public:
     // The file will be `size` bytes long.
     virtual void Reserve(std::size_t size) = 0;
     virtual void WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) = 0;
+    // For the BMP file of a picture: what of the upright `width` x `height`
+    // picture the file's reader shows, as RowSink::Window. The rows outside
+    // it may then be missing from the file, the columns outside it hold
+    // anything, and a picture shown whole may come smaller, no smaller than
+    // the least size.
+    virtual PictureWindow Window(long width, long height) const { return PictureWindow::Whole(width, height); }
 };
 
 // Bytes from one row of a width-pixel picture to the next in a BMP file.
@@ -69,28 +102,43 @@ inline std::size_t BmpStride(long width) {
 void LayOnBlack(const unsigned char* bgra, std::size_t count, unsigned char* bgr);
 
 // A decoder's rows in one order (top row first, or bottom row first), one at
-// a time, carried to the sink in strips.
+// a time, carried to the sink in strips. Given the sink's window, only the
+// window's rows go to the sink: the decoder passes over the others.
 class RowCursor {
 public:
     RowCursor(RowSink& sink, long height, bool topFirst)
-        : sink_(sink), height_(static_cast<int>(height)), topFirst_(topFirst) {}
+        : RowCursor(sink, height, topFirst, PictureWindow::Whole(0, height)) {}
+    // Only the rows of `window` (its columns are the decoder's business).
+    RowCursor(RowSink& sink, long height, bool topFirst, const PictureWindow& window);
     RowCursor(const RowCursor&) = delete;
     RowCursor& operator=(const RowCursor&) = delete;
 
+    // Whether the next row is one of the window's; one that is not is
+    // passed over with Skip instead of Next.
+    bool Wanted() const;
+    void Skip();
+    // Whether every row of the window has been handed out: the decoder may
+    // stop.
+    bool Done() const;
+
     // The next row, `stride` bytes apart from the last within a strip; the
     // previous strip is put first when it is full. Call at most `height`
-    // times.
+    // times in all, Skip included.
     unsigned char* Next(std::size_t stride);
     // Puts the last strip, once every row of it has been handed out; a
     // decoder that stopped early puts nothing more.
     void Finish();
 
 private:
+    // The next row's place from the picture's top.
+    int NextRow() const { return topFirst_ ? given_ : height_ - 1 - given_; }
+
     RowSink& sink_;
     int height_;
     bool topFirst_;
+    int first_, end_;  // the window's rows, [first_, end_)
     unsigned char* strip_ = nullptr;
-    int top_ = 0, count_ = 0, used_ = 0, given_ = 0;
+    int top_ = 0, count_ = 0, used_ = 0, given_ = 0, wantedGiven_ = 0;
 };
 
 // The BMP file of a picture, written strip by strip into a ByteSink: the
@@ -106,6 +154,9 @@ public:
     ~BmpFileWriter() override;
 
     void Orientation(int orientation) override;
+    // The file's window (ByteSink::Window), turned back to the picture as
+    // stored.
+    PictureWindow Window(long width, long height) const override;
     bool Start(long width, long height, std::string& why) override;
     int StripRows() const override;
     unsigned char* Strip(int top, int count) override;

@@ -164,6 +164,9 @@ void MonitorRegion::Headers() {
     dataOffset_ = GetLe32(h + 10);
     stride_ = BmpStride(width_);
     seen_.assign(static_cast<std::size_t>(height_), false);
+    const PictureWindow shown = Window(width_, height_);
+    firstShown_ = static_cast<int>(shown.top);
+    endShown_ = static_cast<int>(shown.top + shown.height);
     started_ = true;
     const ScreenRect& m = monitor_;
     line_.resize(static_cast<std::size_t>(m.width) * 3);
@@ -192,10 +195,31 @@ void MonitorRegion::Headers() {
     }
 }
 
+PictureWindow MonitorRegion::Window(long width, long height) const {
+    const ScreenRect& m = monitor_;
+    // What of a side `size` long a side `screen` long shows: centred, from
+    // where the picture's offset puts the monitor's first pixel; tiled, from
+    // the picture's first pixel.
+    const auto shown = [&](long size, int screen, long& first, long& count) {
+        const long offset = placement_ == Placement::Tile ? 0 : CentredOffset(screen, static_cast<int>(size));
+        first = std::max(0L, -offset);
+        count = std::min(size - first, static_cast<long>(screen));
+    };
+    PictureWindow window = PictureWindow::Whole(width, height);
+    if (placement_ == Placement::Stretch) {
+        window.leastWidth = std::min(width, static_cast<long>(m.width));
+        window.leastHeight = std::min(height, static_cast<long>(m.height));
+        return window;
+    }
+    shown(width, m.width, window.left, window.width);
+    shown(height, m.height, window.top, window.height);
+    return window;
+}
+
 void MonitorRegion::Row(int y, const unsigned char* bgr) {
     if (seen_[static_cast<std::size_t>(y)]) return;
     seen_[static_cast<std::size_t>(y)] = true;
-    ++rowsSeen_;
+    if (y >= firstShown_ && y < endShown_) ++rowsSeen_;
     const ScreenRect& m = monitor_;
     if (placement_ == Placement::Centre || placement_ == Placement::Span) {
         const int local = y + top_;
@@ -225,7 +249,7 @@ void MonitorRegion::Row(int y, const unsigned char* bgr) {
 
 bool MonitorRegion::Finish(std::string& why) {
     if (failure_.empty() && !started_) failure_ = "the picture's headers never came";
-    if (failure_.empty() && rowsSeen_ < height_) failure_ = "some of the picture's rows never came";
+    if (failure_.empty() && rowsSeen_ < endShown_ - firstShown_) failure_ = "some of the picture's rows never came";
     why = failure_;
     return failure_.empty();
 }

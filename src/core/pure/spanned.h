@@ -56,15 +56,21 @@ private:
 // it, as ComposeRows would (centred on black, tiled from the monitor's
 // corner, or stretched to the nearest pixel; Span counts as centred here), as
 // soon as it arrives.
+//
+// Only what the monitor shows need come (Window): of a centred or tiled
+// picture the rows and columns inside the monitor, and a picture stretched
+// over a smaller monitor may come at any size no smaller than the monitor,
+// to be stretched from that size.
 class MonitorRegion : public ByteSink {
 public:
     MonitorRegion(SpannedBitmap& bitmap, const ScreenRect& monitor, Placement placement);
 
     void Reserve(std::size_t) override {}
     void WriteAt(std::size_t offset, const unsigned char* data, std::size_t size) override;
+    PictureWindow Window(long width, long height) const override;
 
     // False, with `why`, when what was handed was no uncompressed 24-bit BMP
-    // file, or some of its rows never came.
+    // file, or some of the rows the monitor shows never came.
     bool Finish(std::string& why);
 
 private:
@@ -87,7 +93,8 @@ private:
     std::vector<int> sourceRow_;     // stretched: the picture's row at each of the monitor's
     std::vector<unsigned char> line_;
     std::vector<bool> seen_;
-    int rowsSeen_ = 0;
+    int firstShown_ = 0, endShown_ = 0;  // the rows of the window (Window)
+    int rowsSeen_ = 0;                   // of them
     std::map<int, std::pair<std::vector<unsigned char>, std::size_t>> partial_;  // rows handed in pieces
 };
 

@@ -104,6 +104,7 @@ bool DrawFirstFrame(GifFileType* gif, int transparent, RowSink& out, std::string
         screenWidth = frame.Left + frame.Width;
         screenHeight = frame.Top + frame.Height;
     }
+    const PictureWindow window = out.Window(screenWidth, screenHeight);
     if (!out.Start(screenWidth, screenHeight, why)) return false;
 
     // An interlaced frame is read whole first; the lines of any other come
@@ -121,25 +122,39 @@ bool DrawFirstFrame(GifFileType* gif, int transparent, RowSink& out, std::string
     if (gif->SColorMap && gif->SBackGroundColor < gif->SColorMap->ColorCount)
         background = gif->SColorMap->Colors[gif->SBackGroundColor];
     const GifColorType black{0, 0, 0};
-    const long visibleWidth = std::max(0L, std::min<long>(frame.Width, screenWidth - frame.Left));
+    // Only the sink's window: its rows (the lines above it are still
+    // decoded, as the file holds them in order, those below are not), and in
+    // them its columns.
+    const long from = std::clamp(window.left, 0L, screenWidth);
+    const long to = std::clamp(window.left + window.width, from, screenWidth);
+    const long frameFrom = std::max<long>(from, frame.Left);
+    const long frameTo = std::min<long>({to, screenWidth, static_cast<long>(frame.Left) + frame.Width});
     const std::size_t stride = BmpStride(screenWidth);
-    RowCursor rows(out, screenHeight, true);
-    for (long y = 0; y < screenHeight; ++y) {
+    RowCursor rows(out, screenHeight, true, window);
+    for (long y = 0; y < screenHeight && !rows.Done(); ++y) {
+        const bool inFrame = y >= frame.Top && y < frame.Top + frame.Height;
+        if (!rows.Wanted()) {
+            rows.Skip();
+            if (inFrame && !frame.Interlace && DGifGetLine(gif, lines.data(), frame.Width) == GIF_ERROR)
+                return Fail(gif->Error, why);
+            continue;
+        }
         unsigned char* dst = rows.Next(stride);
-        for (long x = 0; x < screenWidth; ++x) {
+        for (long x = from; x < to; ++x) {
             dst[x * 3] = background.Blue;
             dst[x * 3 + 1] = background.Green;
             dst[x * 3 + 2] = background.Red;
         }
-        if (y < frame.Top || y >= frame.Top + frame.Height) continue;
+        if (!inFrame) continue;
         const GifPixelType* line = lines.data();
         if (frame.Interlace) {
             line += width * static_cast<std::size_t>(y - frame.Top);
         } else if (DGifGetLine(gif, lines.data(), frame.Width) == GIF_ERROR) {
             return Fail(gif->Error, why);
         }
-        dst += frame.Left * 3;
-        for (long x = 0; x < visibleWidth; ++x, dst += 3) {
+        if (frameFrom >= frameTo) continue;
+        dst += frameFrom * 3;
+        for (long x = frameFrom - frame.Left; x < frameTo - frame.Left; ++x, dst += 3) {
             const int index = line[static_cast<std::size_t>(x)];
             if (index == transparent) continue;
             const GifColorType& c = index < map->ColorCount ? map->Colors[index] : black;

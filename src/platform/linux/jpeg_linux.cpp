@@ -6,9 +6,16 @@
 // where the sink needs the whole picture to turn it. CMYK and YCCK files are
 // turned into BGR row by row.
 //
-// Damaged files: a file that ends before its picture does is refused, since
-// showing a half-grey wallpaper helps no one; so is one that lacks only its
-// end marker, which libjpeg reports the same way. Lesser defects that libjpeg
+// A sink that shows only part of the picture (a monitor's region of the
+// desktop's bitmap) gets only that part, decoded for less: a picture
+// stretched over a smaller monitor at one of libjpeg's reduced scales, and
+// of a centred or tiled one only the rows and columns the monitor shows
+// (RowSink::Window).
+//
+// Damaged files: a file that ends before the part of its picture that is
+// shown does is refused, since showing a half-grey wallpaper helps no one;
+// so is one that lacks only its end marker, which libjpeg reports the same
+// way (when all of the picture is shown). Lesser defects that libjpeg
 // only warns about (stray bytes between markers, a corrupt stretch of
 // entropy-coded data) still leave a picture worth showing, so those files
 // are decoded and shown.
@@ -132,6 +139,27 @@ int SavedOrientation(j_decompress_ptr cinfo) {
     return 1;
 }
 
+// A picture the sink shows whole but smaller than it is: decoded at the
+// smallest of libjpeg's scales, in eighths, that still gives at least the
+// sink's least size (libjpeg scales in its inverse DCT, so each pixel is the
+// mean of those it stands for, not one of them). True when it is scaled; a
+// scale that gives the picture's own size is none.
+bool ScaleDown(j_decompress_ptr cinfo, const PictureWindow& window) {
+    const long width = cinfo->image_width, height = cinfo->image_height;
+    const bool whole = window.left == 0 && window.top == 0 && window.width == width && window.height == height;
+    if (whole && (window.leastWidth < width || window.leastHeight < height)) {
+        cinfo->scale_denom = 8;
+        for (cinfo->scale_num = 1; cinfo->scale_num < 8; ++cinfo->scale_num) {
+            jpeg_calc_output_dimensions(cinfo);
+            if (cinfo->output_width >= window.leastWidth && cinfo->output_height >= window.leastHeight) break;
+        }
+        if (cinfo->output_width == cinfo->image_width && cinfo->output_height == cinfo->image_height)
+            cinfo->scale_num = 8;
+    }
+    jpeg_calc_output_dimensions(cinfo);
+    return cinfo->output_width != cinfo->image_width || cinfo->output_height != cinfo->image_height;
+}
+
 }  // namespace
 
 // No object with a destructor lives in this function: libjpeg's errors
@@ -170,15 +198,16 @@ bool DecodeJpeg(int fd, RowSink& out, int& orientation, std::string& why) {
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
     orientation = SavedOrientation(&cinfo);
+    out.Orientation(orientation);
+    const PictureWindow window = out.Window(cinfo.image_width, cinfo.image_height);
 
     const bool fourColour = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = fourColour ? JCS_CMYK : JCS_EXT_BGR;
-    jpeg_calc_output_dimensions(&cinfo);
+    const bool scaled = ScaleDown(&cinfo, window);
     // What the bitmap limit leaves beside the bitmap is all the decoder may
     // take (it has no backing store, so more ends in an error).
     const std::size_t bitmapBytes = Bitmap::FileSizeFor(cinfo.output_width, cinfo.output_height);
     if (bitmapBytes != 0) cinfo.mem->max_memory_to_use = static_cast<long>(Bitmap::kMaxBytes - bitmapBytes);
-    out.Orientation(orientation);
     if (!out.Start(cinfo.output_width, cinfo.output_height, why)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -188,29 +217,51 @@ bool DecodeJpeg(int fd, RowSink& out, int& orientation, std::string& why) {
     const unsigned width = cinfo.output_width;
     const unsigned height = cinfo.output_height;
     const std::size_t stride = BmpStride(width);
-    const auto stripRows = static_cast<unsigned>(std::min<long>(out.StripRows(), height));
+    // Of a picture at its own size only the window's rows are decoded, and
+    // of those only its columns, widened by libjpeg to whole blocks; the
+    // rows above it are passed over without their pixels being made, and
+    // decoding stops after its last row. The columns asked for reach one
+    // further on each side: libjpeg smooths the colour of the first and the
+    // last column of a cut as at the picture's edge.
+    JDIMENSION left = 0, columns = width;
+    unsigned first = 0, end = height;
+    if (!scaled && window.width > 0 && window.height > 0 && window.left >= 0 && window.top >= 0 &&
+        window.left + window.width <= width && window.top + window.height <= height) {
+        left = static_cast<JDIMENSION>(std::max(0L, window.left - 1));
+        columns = static_cast<JDIMENSION>(std::min<long>(width, window.left + window.width + 1)) - left;
+        if (columns < width) jpeg_crop_scanline(&cinfo, &left, &columns);
+        first = static_cast<unsigned>(window.top);
+        end = static_cast<unsigned>(window.top + window.height);
+        if (first > 0) jpeg_skip_scanlines(&cinfo, first);
+    }
+    const auto stripRows = static_cast<unsigned>(std::min<long>(out.StripRows(), end - first));
     auto* rows = static_cast<JSAMPROW*>((*cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                                    JPOOL_IMAGE, stripRows * sizeof(JSAMPROW)));
     JSAMPARRAY line = fourColour ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                               JPOOL_IMAGE, width * 4, 1)
+                                                               JPOOL_IMAGE, columns * 4, 1)
                                  : nullptr;
     const bool inverted = cinfo.saw_Adobe_marker;
-    while (cinfo.output_scanline < height) {
+    while (cinfo.output_scanline < end) {
         const unsigned top = cinfo.output_scanline;
-        const unsigned count = std::min(stripRows, height - top);
+        const unsigned count = std::min(stripRows, end - top);
         // The strip is bottom-up, like the file: its first row is its lowest.
         unsigned char* strip = out.Strip(static_cast<int>(top), static_cast<int>(count));
-        for (unsigned i = 0; i < count; ++i) rows[i] = strip + (count - 1 - i) * stride;
+        for (unsigned i = 0; i < count; ++i) rows[i] = strip + (count - 1 - i) * stride + left * 3;
         if (fourColour) {
             for (unsigned i = 0; i < count; ++i) {
                 jpeg_read_scanlines(&cinfo, line, 1);
-                CmykRowToBgr(line[0], width, inverted, rows[i]);
+                CmykRowToBgr(line[0], columns, inverted, rows[i]);
             }
         } else {
             while (cinfo.output_scanline < top + count)
                 jpeg_read_scanlines(&cinfo, rows + (cinfo.output_scanline - top), top + count - cinfo.output_scanline);
         }
         out.Put();
+    }
+    if (end < height) {
+        // Nothing below the window is shown: the rest of the file is not read.
+        jpeg_destroy_decompress(&cinfo);
+        return true;
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);

@@ -112,6 +112,7 @@ bool Read(Decoding& d, Errors& errors, RowSink& out, int& orientation, std::stri
         return false;
     }
     out.Orientation(orientation);
+    const PictureWindow window = out.Window(width, height);
     if (!out.Start(width, height, why)) return false;
 
     const std::size_t rowBytes = width * channels;
@@ -127,8 +128,15 @@ bool Read(Decoding& d, Errors& errors, RowSink& out, int& orientation, std::stri
         for (int pass = 0; pass < passes; ++pass)
             for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, d.whole.data() + y * rowBytes, nullptr);
     }
-    RowCursor rows(out, height, true);
-    for (png_uint_32 y = 0; y < height; ++y) {
+    // Rows above the sink's window are inflated all the same (each is
+    // unfiltered against the one before it), those below it not at all.
+    RowCursor rows(out, height, true, window);
+    for (png_uint_32 y = 0; y < height && !rows.Done(); ++y) {
+        if (!rows.Wanted()) {
+            if (passes == 1) png_read_row(png, d.line.data(), nullptr);
+            rows.Skip();
+            continue;
+        }
         unsigned char* dst = rows.Next(stride);
         unsigned char* src = passes > 1 ? d.whole.data() + y * rowBytes : (alpha ? d.line.data() : dst);
         if (passes == 1) png_read_row(png, src, nullptr);

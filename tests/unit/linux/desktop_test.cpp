@@ -316,11 +316,19 @@ bool AppearsWithin(const fs::path& path, std::chrono::seconds limit) {
 
 }  // namespace
 
-// The presenter's own files are those of its names: the stem, a time stamp (or an earlier letter), an extension.
+// The presenter's own files are those of its names: the stem, a time stamp (or an earlier letter), an output's
+// number, an extension.
 TEST(Presenter, OnlyTheNamesItGivesAreItsOwn) {
     for (const auto& [name, own] : {std::pair{"SarvoChangerGraphic-0123456789abcdef.png", true},
                                     {"SarvoChangerGraphic-0123456789abcdef.bmp", true},
+                                    {"SarvoChangerGraphic-0123456789abcdef-12.png", true},
+                                    {"SarvoChangerGraphic-a123456789abcdef.png", true},
                                     {"SarvoChangerGraphic-b.png", true},
+                                    {"SarvoChangerGraphic-a2.png", true},
+                                    {"SarvoChangerGraphic-0123456789abcdef-02.png", false},
+                                    {"SarvoChangerGraphic-0123456789abcdef-.png", false},
+                                    {"SarvoChangerGraphic-0123456789abcdef-1.bmp", false},
+                                    {"SarvoChangerGraphic-c1.png", false},
                                     {"SarvoChangerGraphic-0123456789ABCDEF.png", false},
                                     {"SarvoChangerGraphic-0123456789abcde.png", false},
                                     {"SarvoChangerGraphic-0123456789abcdef.jpg", false},
@@ -432,6 +440,35 @@ TEST_F(HandedCopies, ABrokenBitmapIsRefusedWithItsName) {
     test::WriteFile(bitmap, "BM broken");
     EXPECT_FALSE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::Xfce, presenter::Format::Png, handed, why));
     EXPECT_NE(why.find(bitmap), std::string::npos) << why;
+}
+
+// Each output's part is handed under a name no file had, and goes as any handed file: it stays through the next
+// hand-over, which the desktop may still be loading, and is removed by the one after.
+TEST(Presenter, EachOutputsPartGetsANewNameAndStaysOneHandOverLonger) {
+    test::TempDir dir;
+    const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
+    Save(test::BitmapOf(3, 2, {0x010101, 0x020202, 0x030303, 0x040404, 0x050505, 0x060606}), bitmap);
+    const std::vector<DesktopMonitor> monitors = {{{0, 0, 2, 2}, true, "left"}, {{2, 0, 1, 2}, false, "right"}};
+    std::string why;
+    std::vector<presenter::HandedPart> first;
+    std::vector<presenter::HandedPart> second;
+    ASSERT_TRUE(presenter::PrepareParts(bitmap, DesktopMode::Sway, monitors, first, why)) << why;
+    presenter::KeepParts(bitmap, first);
+    int width = 0;
+    int height = 0;
+    EXPECT_EQ(ReadPng(first[1].handed.path, width, height), (test::Colours{0x030303, 0x060606}));
+    for (const presenter::HandedPart& part : first)
+        EXPECT_TRUE(presenter::IsHandedName("SarvoChangerGraphic", fs::path(part.handed.path).filename().string()));
+    ASSERT_TRUE(presenter::PrepareParts(bitmap, DesktopMode::Sway, monitors, second, why)) << why;
+    EXPECT_NE(second[1].handed.path, first[1].handed.path);
+    presenter::KeepParts(bitmap, second);
+    EXPECT_TRUE(fs::exists(first[1].handed.path));
+    presenter::Handed third;
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Sway, presenter::Format::Png, third, why));
+    presenter::Keep(bitmap, third);
+    EXPECT_FALSE(fs::exists(first[1].handed.path));
+    EXPECT_TRUE(fs::exists(second[1].handed.path));
+    EXPECT_EQ(presenter::HandedFiles(bitmap).size(), 3u);  // the uninstaller's list: second's two and third
 }
 
 // A folder for the programs the tests start.

@@ -1,7 +1,6 @@
 // sway draws the background with swaybg, which it starts and restarts itself
 // for every "output * bg" command, so the changer can end at once. The
-// frame is "i3-ipc", the payload's length and the message type (0 is
-// RUN_COMMAND) in this machine's byte order, then the payload.
+// commands go over sway's IPC (sway_ipc.h) as RUN_COMMAND.
 //
 // sway replies success even when it could not read the picture (it then
 // shows the colour alone), so the picture is checked beforehand. A swaybg
@@ -12,72 +11,20 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "desktop/presenter.h"
+#include "desktop/sway_ipc.h"
 #include "desktop/swaybg.h"
-#include "socket_linux.h"
 
 namespace sarvo::platform {
 
 namespace {
 
-constexpr char kMagic[] = {'i', '3', '-', 'i', 'p', 'c'};
-constexpr std::uint32_t kRunCommand = 0;
-// How long sway may take to take a connection and answer a command. It
-// answers at once (swaybg draws later, on its own).
-constexpr int kAnswerMs = 3000;
-
-std::string SocketPath() {
-    const char* path = std::getenv("SWAYSOCK");
-    return path != nullptr ? path : "";
-}
-
-std::string TooSlow() { return "sway が" + std::to_string(kAnswerMs / 1000) + "秒以内に応答しませんでした"; }
-
-// A connection to sway's socket; false with `why` when there is none.
-bool Open(linux_socket::Socket& socket, linux_socket::Deadline deadline, std::string& why) {
-    const std::string path = SocketPath();
-    if (path.empty()) {
-        why = "SWAYSOCK が設定されていません。sway の中で実行してください。";
-        return false;
-    }
-    std::string failure;
-    const linux_socket::Result result = linux_socket::ConnectUnix(path, deadline, socket, failure);
-    if (result == linux_socket::Result::TimedOut) why = TooSlow() + "（ソケット " + path + "）。";
-    if (result == linux_socket::Result::Failed) why = "sway のソケットに接続できませんでした：" + path + "（" + failure + "）";
-    return result == linux_socket::Result::Done;
-}
-
 bool RunCommand(const std::string& command, std::string& why) {
-    using linux_socket::Result;
-    const linux_socket::Deadline deadline = linux_socket::After(kAnswerMs);
-    linux_socket::Socket socket;
-    if (!Open(socket, deadline, why)) return false;
-    const auto length = static_cast<std::uint32_t>(command.size());
-    char header[14];
-    std::memcpy(header, kMagic, 6);
-    std::memcpy(header + 6, &length, 4);
-    std::memcpy(header + 10, &kRunCommand, 4);
-    std::string reply, failure;
-    std::uint32_t replyLength = 0;
-    Result result = linux_socket::SendAll(socket, header, sizeof header, deadline, failure);
-    if (result == Result::Done) result = linux_socket::SendAll(socket, command.data(), command.size(), deadline, failure);
-    if (result == Result::Done) result = linux_socket::ReceiveAll(socket, header, sizeof header, deadline, failure);
-    bool ok = result == Result::Done && std::memcmp(header, kMagic, 6) == 0;
-    if (ok) {
-        std::memcpy(&replyLength, header + 6, 4);
-        ok = replyLength < (1u << 20);
-    }
-    if (ok) {
-        reply.resize(replyLength);
-        result = linux_socket::ReceiveAll(socket, reply.data(), reply.size(), deadline, failure);
-        ok = result == Result::Done;
-    }
-    if (!ok) {
-        why = (result == Result::TimedOut ? TooSlow() : "sway が応答しませんでした") + "（コマンド：" + command + "）。";
+    std::string reply;
+    if (!sway_ipc::Exchange(sway_ipc::kRunCommand, command, reply, why)) {
+        why += "（コマンド：" + command + "）";
         return false;
     }
     if (!SwayReplySucceeded(reply, why)) {
@@ -87,10 +34,7 @@ bool RunCommand(const std::string& command, std::string& why) {
     return true;
 }
 
-bool Connect(std::string& why) {
-    linux_socket::Socket socket;
-    return Open(socket, linux_socket::After(kAnswerMs), why);
-}
+bool Connect(std::string& why) { return sway_ipc::Reachable(why); }
 
 // A bitmap made for the whole desktop: each output is given its own part,
 // all in one request.

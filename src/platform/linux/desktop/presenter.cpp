@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <optional>
 #include <cstdio>
 #include <cerrno>
 #include <cstring>
@@ -36,40 +37,30 @@ std::string Stem(const std::string& bitmap) {
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
-// The outputs' parts handed for the bitmap whose stem is `stem`, found in
-// its folder: "<stem>-a1.png", "-b2.png", ...
-std::vector<std::string> Parts(const std::string& stem) {
-    std::vector<std::string> parts;
-    const std::string folder = linux_io::FolderOf(stem), name = stem.substr(folder.size() + 1);
-    DIR* listing = opendir(folder.c_str());
-    if (listing == nullptr) return parts;
-    while (const dirent* entry = readdir(listing)) {
-        const std::string_view n = entry->d_name;
-        if (n.size() < name.size() + 7 || n.substr(0, name.size() + 1) != name + "-" || !n.ends_with(".png")) continue;
-        const std::string_view rest = n.substr(name.size() + 1, n.size() - name.size() - 5);
-        if ((rest[0] == 'a' || rest[0] == 'b') && rest.size() > 1 &&
-            rest.substr(1).find_first_not_of("0123456789") == std::string_view::npos)
-            parts.push_back(folder + "/" + std::string(n));
-    }
-    closedir(listing);
-    return parts;
-}
-
-// A name no file had before: the real-time clock in nanoseconds, in
-// sixteen hexadecimal digits, counted on while a file of that name exists.
-std::string NextName(const std::string& bitmap, const char* extension) {
+// A time stamp no hand-over had before: the real-time clock in nanoseconds,
+// in sixteen hexadecimal digits, counted on while a file of one of the names
+// it gives exists ("<stem>-", the digits, then each of `endings`).
+std::string NewStamp(const std::string& stem, const std::vector<std::string>& endings) {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     auto stamp = static_cast<unsigned long long>(now.tv_sec) * 1000000000ULL + static_cast<unsigned long long>(now.tv_nsec);
     for (;; ++stamp) {
         char digits[17];
         std::snprintf(digits, sizeof digits, "%016llx", stamp);
-        const std::string name = Stem(bitmap) + "-" + digits + extension;
-        if (!Exists(name)) return name;
+        if (std::none_of(endings.begin(), endings.end(),
+                         [&](const std::string& ending) { return Exists(stem + "-" + digits + ending); }))
+            return digits;
     }
 }
 
-// The files in the bitmap's folder that were handed for it.
+// A name no file had before, ending in `extension`.
+std::string NextName(const std::string& bitmap, const char* extension) {
+    const std::string stem = Stem(bitmap);
+    return stem + "-" + NewStamp(stem, {extension}) + extension;
+}
+
+// The files in the bitmap's folder that were handed for it, the outputs'
+// parts among them.
 std::vector<std::string> HandedInFolder(const std::string& bitmap) {
     const std::string stem = Stem(bitmap);
     const std::size_t slash = stem.find_last_of('/');
@@ -83,6 +74,56 @@ std::vector<std::string> HandedInFolder(const std::string& bitmap) {
     }
     closedir(entries);
     return files;
+}
+
+// The hand-over a handed file's name after "<stem>-" belongs to: its time
+// stamp, sixteen lowercase hexadecimal digits, followed by ".png", ".bmp" or
+// an output's number and ".png"; "" for the names of earlier versions ("a"
+// or "b", followed by ".png" or ".bmp", or by an output's number and
+// ".png"). None for any other name.
+std::optional<std::string_view> HandOverOf(std::string_view rest) {
+    const auto digits = [](std::string_view text, std::string_view allowed) {
+        return !text.empty() && text.find_first_not_of(allowed) == std::string_view::npos;
+    };
+    // An output's number, "-" after a stamp.
+    const auto part = [&](std::string_view text, bool dash) {
+        if (!text.ends_with(".png")) return false;
+        text.remove_suffix(4);
+        if (dash && !text.starts_with('-')) return false;
+        if (dash) text.remove_prefix(1);
+        return digits(text, "0123456789") && text[0] != '0';
+    };
+    if (rest.size() >= 20 && digits(rest.substr(0, 16), "0123456789abcdef")) {
+        const std::string_view after = rest.substr(16);
+        if (after == ".png" || after == ".bmp" || part(after, true)) return rest.substr(0, 16);
+    }
+    if (rest.size() >= 2 && (rest[0] == 'a' || rest[0] == 'b')) {
+        const std::string_view after = rest.substr(1);
+        if (after == ".png" || after == ".bmp" || part(after, false)) return std::string_view();
+    }
+    return std::nullopt;
+}
+
+// After the desktop took the files `taken` (one hand-over): removes the
+// files handed for `bitmap` before it, all but those of the hand-over just
+// before, which the desktop may still be loading when runs follow each
+// other quickly. Stamps have a fixed width, so the greatest is the latest;
+// the names of earlier versions come before them all.
+void KeepHandOver(const std::string& bitmap, const std::vector<std::string>& taken) {
+    if (taken.empty()) return;
+    const std::string stem = Stem(bitmap);
+    const std::size_t restAt = stem.size() - (stem.find_last_of('/') + 1) + 1;  // past "<stem name>-"
+    const auto handOver = [&](const std::string& path) {
+        const std::string_view name = std::string_view(path).substr(path.find_last_of('/') + 1);
+        return name.size() < restAt ? std::string_view() : HandOverOf(name.substr(restAt)).value_or("");
+    };
+    const std::string_view current = handOver(taken.front());
+    std::vector<std::string> earlier = HandedInFolder(bitmap);
+    std::erase_if(earlier, [&](const std::string& path) { return handOver(path) == current; });
+    std::string_view previous;
+    for (const std::string& path : earlier) previous = std::max(previous, handOver(path));
+    for (const std::string& path : earlier)
+        if (handOver(path) != previous) unlink(path.c_str());
 }
 
 // Where the rows of a picture to encode come from: blue-green-red rows
@@ -305,36 +346,26 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
 }
 
 void Keep(const std::string& bitmap, const Handed& handed) {
-    // Names hold the time they were made in fixed-width digits, so the
-    // greatest other name is the picture handed just before; the earlier
-    // names of older versions sort before them all.
-    std::vector<std::string> earlier = HandedInFolder(bitmap);
-    std::erase(earlier, handed.path);
-    std::sort(earlier.begin(), earlier.end(), [](const std::string& a, const std::string& b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-    if (!earlier.empty()) earlier.pop_back();
-    for (const std::string& file : earlier) unlink(file.c_str());
-    for (const std::string& part : Parts(Stem(bitmap))) unlink(part.c_str());
+    KeepHandOver(bitmap, {handed.path});
 }
 
 void Discard(const Handed& handed) {
     if (!handed.path.empty()) unlink(handed.path.c_str());
 }
 
-std::vector<std::string> HandedFiles(const std::string& bitmap) {
-    std::vector<std::string> files = HandedInFolder(bitmap);
-    for (std::string& part : Parts(Stem(bitmap))) files.push_back(std::move(part));
-    return files;
-}
+std::vector<std::string> HandedFiles(const std::string& bitmap) { return HandedInFolder(bitmap); }
 
 void RemoveHanded(const std::string& bitmap) {
     for (const std::string& file : HandedFiles(bitmap)) unlink(file.c_str());
 }
 
 bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<HandedPart>& parts, std::string& why) {
+    return PrepareParts(bitmap, desktop, DesktopMonitors(), parts, why);
+}
+
+bool PrepareParts(const std::string& bitmap, DesktopMode desktop, const std::vector<DesktopMonitor>& monitors,
+                  std::vector<HandedPart>& parts, std::string& why) {
     parts.clear();
-    const std::vector<DesktopMonitor> monitors = DesktopMonitors();
     if (monitors.empty()) {
         why = "モニターが分からないので、壁紙をモニターにまたがって表示できません。";
         return false;
@@ -348,9 +379,12 @@ bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<Ha
     }
     const ScreenRect area = AreaOf(monitors);
     const std::string stem = Stem(bitmap);
-    const char letter = Exists(stem + "-a1.png") ? 'b' : 'a';
+    // One stamp for the hand-over, a number for each output.
+    std::vector<std::string> endings;
+    for (std::size_t i = 1; i <= monitors.size(); ++i) endings.push_back("-" + std::to_string(i) + ".png");
+    const std::string stamp = NewStamp(stem, endings);
     for (const DesktopMonitor& m : monitors) {
-        const std::string path = stem + "-" + letter + std::to_string(parts.size() + 1) + ".png";
+        const std::string path = stem + "-" + stamp + endings[parts.size()];
         Part part{&picture, {m.rect.x - area.x, m.rect.y - area.y, m.rect.width, m.rect.height},
                   std::vector<unsigned char>(3 * static_cast<std::size_t>(m.rect.width))};
         if (!WritePng(path, {PartRow, &part, m.rect.width, m.rect.height}, why)) {
@@ -364,11 +398,9 @@ bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<Ha
 }
 
 void KeepParts(const std::string& bitmap, const std::vector<HandedPart>& parts) {
-    const auto handed = [&](const std::string& path) {
-        return std::any_of(parts.begin(), parts.end(), [&](const HandedPart& p) { return p.handed.path == path; });
-    };
-    for (const std::string& file : HandedFiles(bitmap))
-        if (!handed(file)) unlink(file.c_str());
+    std::vector<std::string> paths;
+    for (const HandedPart& part : parts) paths.push_back(part.handed.path);
+    KeepHandOver(bitmap, paths);
 }
 
 void DiscardParts(const std::vector<HandedPart>& parts) {
@@ -376,16 +408,8 @@ void DiscardParts(const std::vector<HandedPart>& parts) {
 }
 
 bool IsHandedName(std::string_view stemName, std::string_view name) {
-    if (name.size() <= stemName.size() + 1 || name.substr(0, stemName.size()) != stemName ||
-        name[stemName.size()] != '-')
-        return false;
-    name.remove_prefix(stemName.size() + 1);
-    if (name != "a.png" && name != "b.png" && name != "a.bmp" && name != "b.bmp") {
-        if (name.size() != 20 || (name.substr(16) != ".png" && name.substr(16) != ".bmp")) return false;
-        for (const char c : name.substr(0, 16))
-            if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-    }
-    return true;
+    return name.size() > stemName.size() + 1 && name.substr(0, stemName.size()) == stemName &&
+           name[stemName.size()] == '-' && HandOverOf(name.substr(stemName.size() + 1)).has_value();
 }
 
 std::string BlackPicture(std::string& why) {

@@ -24,6 +24,7 @@
 #include "core/pure/compose.h"
 #include "core/pure/placement.h"
 #include "desktop/placement.h"
+#include "platform/screen.h"
 
 namespace sarvo::platform::presenter {
 
@@ -50,8 +51,9 @@ bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop
              Handed& handed, std::string& why, int screenWidth = 0, int screenHeight = 0);
 
 // After the desktop took `handed`: removes the files handed before it, all
-// but the last one, which the desktop may still be loading when runs follow
-// each other quickly; the next hand-over removes that one.
+// but those of the hand-over just before (a picture, or every output's
+// part), which the desktop may still be loading when runs follow each other
+// quickly; the next hand-over removes them.
 void Keep(const std::string& bitmap, const Handed& handed);
 
 // After the desktop refused `handed`: removes it, keeping the earlier one.
@@ -77,21 +79,26 @@ struct HandedPart {
 // service lists, a PNG of its part of `bitmap`, which covers the desktop
 // area (the monitors' bounding box), the monitor's own size, so that the
 // desktop's stretching shows it as it is; black where the bitmap does not
-// reach (monitors changed since it was made). Named "<stem>-a1.png",
-// "-a2.png", ... or "-b1.png", ..., the letter the last parts did not have.
+// reach (monitors changed since it was made). Named as every handed file,
+// with no name any file had before, each output's with its number:
+// "<stem>-<stamp>-1.png", "-2.png", ... for one stamp.
 // False, with `why`, when the monitors are unknown or a file cannot be made;
 // none of the new files is then left.
 bool PrepareParts(const std::string& bitmap, DesktopMode desktop, std::vector<HandedPart>& parts, std::string& why);
+// The same for the monitors `monitors`.
+bool PrepareParts(const std::string& bitmap, DesktopMode desktop, const std::vector<DesktopMonitor>& monitors,
+                  std::vector<HandedPart>& parts, std::string& why);
 
-// After the desktop took `parts`: removes every other file handed for
-// `bitmap`. After it refused them: removes them.
+// After the desktop took `parts`: as Keep, for every output's part at once.
+// After it refused them: removes them.
 void KeepParts(const std::string& bitmap, const std::vector<HandedPart>& parts);
 void DiscardParts(const std::vector<HandedPart>& parts);
 
 // Whether the file name `name` is one a picture is handed under for a
-// bitmap whose name without extension is `stemName`: "<stem>-" and sixteen
-// lowercase hexadecimal digits, or "a" or "b" (the names of earlier
-// versions), then ".png" or ".bmp".
+// bitmap whose name without extension is `stemName`: "<stem>-" and a stamp
+// of sixteen lowercase hexadecimal digits, then ".png" or ".bmp", or an
+// output's number and ".png" ("-2.png"); or the names of earlier versions,
+// "a" or "b" in place of the stamp.
 bool IsHandedName(std::string_view stemName, std::string_view name);
 
 // A black picture of one pixel (PNG), for desktops that cannot show "no

@@ -18,6 +18,10 @@ inline constexpr int kAnswerMs = 3000;
 // The socket SWAYSOCK names; "" when it is unset.
 std::string SocketPath();
 
+// Whether sway takes a connection within kAnswerMs; false, with `why`, when
+// it cannot be reached.
+bool Reachable(std::string& why);
+
 // Sends a request of `type` with `payload` and receives the reply's payload
 // into `reply`, all within kAnswerMs. False, with `why`, when sway cannot be
 // reached or did not answer in time.
