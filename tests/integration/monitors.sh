@@ -29,7 +29,8 @@ case $1 in
 x11)
     assert_eq "$("$SARVO_SERVICE_TOOL" monitors)" "sarvo-wide* 0,0 320x180;sarvo-tall 320,0 160x320;" "monitors RandR lists"
     run_changer
-    assert_eq "$RC|$(ini_value "$SETTINGS" WallPaper)" "0|$PICS/wide.bmp" "exit code (stderr: $ERR) and WallPaper"
+    assert_eq "$RC" 0 "exit code (stderr: $ERR)"
+    assert_eq "$(ini_value "$SETTINGS" WallPaper)" "$PICS/wide.bmp" "WallPaper"
     assert_eq "$(tail -n +2 "${BITMAP%/*}/SarvoChangerMonitors.txt")" \
         "sarvo-wide	0	0	320	180	$PICS/wide.bmp"$'\n'"sarvo-tall	320	0	160	320	$PICS/tall.bmp" \
         "the record of each monitor's picture"
@@ -48,7 +49,8 @@ gnome)
     export XDG_CURRENT_DESKTOP=GNOME
     run_changer
     setting() { gsettings get org.gnome.desktop.background "$1"; }
-    assert_eq "$RC|$(setting picture-options)" "0|'spanned'" "exit code (stderr: $ERR)|picture-options"
+    assert_eq "$RC" 0 "exit code (stderr: $ERR)"
+    assert_eq "$(setting picture-options)" "'spanned'" "picture-options"
     file=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.argv[1].strip("\x27").removeprefix("file://")))' \
         "$(setting picture-uri)")
     assert_same_picture "$file" "$BITMAP" "the whole desktop's bitmap handed to GNOME"
