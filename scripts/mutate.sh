@@ -12,8 +12,9 @@
 # on the unchanged copy, which must all pass. Per fault the labels unit,
 # integration and reliability run in that order, each stopping at its first
 # failure; the desktop label (the real shells) does not run: see
-# docs/testing.md. A fault that does not build counts as neither caught nor
-# missed.
+# docs/testing.md. A test that fails is run again alone; one that then passes
+# failed by the load of the machine, and its label runs once more. A fault
+# that does not build counts as neither caught nor missed.
 #
 # Every stage runs under a reaper of its own (a child subreaper): whatever
 # the stage started and left running - an X server whose fixture's cleanup
@@ -543,16 +544,36 @@ sys.exit(code)
 PY
 )
 
-# Runs the tests of LABEL on the build; its log in OUT. Sets STOPPED to
-# what the reaper had to stop.
-run_stage() {  # LABEL OUT
-    local tmp code=0
+# Runs the tests ctest selects with ARGS on the build; their log in OUT.
+# Adds to STOPPED what the reaper had to stop.
+run_stage() {  # OUT ARGS...
+    local tmp code=0 stopped
     tmp=$(mktemp -d /tmp/sarvo-mutate.XXXXXX) && chmod 1777 "$tmp"
-    STOPPED=$(TMPDIR=$tmp python3 -c "$reaper" "$2" \
-        ctest --test-dir "$build" -L "^$1\$" -j2 --stop-on-failure --timeout 300) || code=$?
+    stopped=$(TMPDIR=$tmp python3 -c "$reaper" "$1" \
+        ctest --test-dir "$build" "${@:2}" -j2 --stop-on-failure --timeout 300) || code=$?
     rm -rf "$tmp"
-    ((code != 125)) || { echo "mutate: a process of the $1 tests could not be stopped" >&2; exit 1; }
+    ((code != 125)) || { echo "mutate: a process of the tests ($*) could not be stopped" >&2; exit 1; }
+    [[ -z $stopped ]] || STOPPED+=" ${stopped#stopped: }"
     return $code
+}
+
+# Runs the tests of LABEL, their logs named after NAME. A test that fails is
+# run once more alone: if it then passes, it failed by the load of this
+# shared machine rather than by the fault, and the whole label runs again,
+# whose result counts. Sets FAILED to the test that failed, STOPPED to what
+# the reaper had to stop and FLAKY to the tests that failed only once.
+test_label() {  # LABEL NAME
+    local round code
+    FAILED= STOPPED= FLAKY=
+    for round in 1 2; do
+        code=0
+        run_stage "$log/$2.$1.$round.log" -L "^$1\$" || code=$?
+        ((code != 0)) || return 0
+        FAILED=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log/$2.$1.$round.log" | head -n 1)
+        [[ -n $FAILED && $round == 1 ]] || return $code
+        run_stage "$log/$2.$1.alone.log" -R "^${FAILED//./\\.}\$" || return $code
+        FLAKY+=" $FAILED"
+    done
 }
 
 # The scratch copy: the files of the working tree as they are now. Only
@@ -571,10 +592,10 @@ for ((i = 0; i < ${#what[@]}; i++)); do plant "$scratch" "$i" --check || exit 1;
 if (($# == 0)); then
     echo "mutate: testing the unchanged copy"
     for label in unit integration reliability; do
-        STOPPED=
-        run_stage "$label" "$log/unchanged.$label.log" ||
-            { echo "mutate: the unchanged copy fails its $label tests; see $log/unchanged.$label.log" >&2; exit 1; }
-        [[ -z $STOPPED ]] || echo "mutate: the unchanged copy's $label tests left processes: ${STOPPED#stopped: }"
+        test_label "$label" unchanged ||
+            { echo "mutate: the unchanged copy fails ${FAILED:-its $label tests}; see $log/unchanged.$label.*" >&2; exit 1; }
+        [[ -z $STOPPED ]] || echo "mutate: the unchanged copy's $label tests left processes:$STOPPED"
+        [[ -z $FLAKY ]] || echo "mutate: the unchanged copy's $label tests failed once, then passed:$FLAKY"
     done
 fi
 
@@ -591,18 +612,17 @@ for n in "${chosen[@]}"; do
     cp "$target" "$log/original"
     original=$log/original
     plant "$scratch" "$i" || exit 1
-    verdict= leftovers= since=$SECONDS
+    verdict= leftovers= flaky= since=$SECONDS
     if ! cmake --build "$build" -j2 >"$log/$n.build.log" 2>&1; then
         verdict="does not build"
         unbuilt=$((unbuilt + 1))
     else
         for label in unit integration reliability; do
-            STOPPED=
-            run_stage "$label" "$log/$n.$label.log" && stage=0 || stage=$?
-            [[ -z $STOPPED ]] || leftovers+=" [$label: ${STOPPED#stopped: }]"
+            test_label "$label" "$n" && stage=0 || stage=$?
+            [[ -z $STOPPED ]] || leftovers+=" [$label:$STOPPED]"
+            [[ -z $FLAKY ]] || flaky+=" [$label:$FLAKY]"
             if ((stage != 0)); then
-                failed=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log/$n.$label.log" | head -n 1)
-                verdict="caught by ${failed:-status $stage of the $label tests}"
+                verdict="caught by ${FAILED:-status $stage of the $label tests}"
                 break
             fi
         done
@@ -615,7 +635,7 @@ for n in "${chosen[@]}"; do
         fi
     fi
     restore
-    printf 'mutate: %2d %-70s %s (%d s)%s\n' "$n" "${what[i]}" "$verdict" $((SECONDS - since)) "${leftovers:+; stopped$leftovers}"
+    printf 'mutate: %2d %-70s %s (%d s)%s%s\n' "$n" "${what[i]}" "$verdict" $((SECONDS - since)) "${leftovers:+; stopped$leftovers}" "${flaky:+; failed once, then passed$flaky}"
 done
 echo "mutate: the suite caught $caught of $((caught + missed)) faults; $unbuilt did not build; $((SECONDS - started)) s"
 ((missed == 0)) || echo "mutate: missed: ${missed_list[*]}"
