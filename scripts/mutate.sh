@@ -431,6 +431,14 @@ src/uninstaller/Form1.cpp
 src/settings_tool/Form1.cpp
 -    if (WallpaperPath.empty()) RemoveBitmapCopies();
 +    (void)WallpaperPath;
+# Tab in the help text stays there instead of moving on to the next control
+src/platform/linux/qt/window.cpp
+-    text->setTabChangesFocus(true);
++    text->setTabChangesFocus(false);
+# Escape in a question answers Yes
+src/platform/linux/qt/message_box.cpp
+-        box.setEscapeButton(QMessageBox::No);
++        box.setEscapeButton(QMessageBox::Yes);
 EOF
 }
 
