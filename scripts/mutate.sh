@@ -20,7 +20,9 @@
 # the stage started and left running - an X server whose fixture's cleanup
 # was skipped by --stop-on-failure, a session bus, a shell, sway, a
 # stand-in - is handed to it when its parent goes, and is stopped (SIGTERM,
-# then SIGKILL) once the stage is over. What had to be stopped is named in
+# then SIGKILL) once the stage is over. While the tests run, it reaps each
+# orphan that ends, as init would, so that a test waiting for the end of a
+# program a launcher started sees it end. What had to be stopped is named in
 # the fault's line; a process that outlives even that stops the run. Each
 # stage also gets a temporary folder of its own (TMPDIR), removed after it.
 set -euo pipefail
@@ -492,7 +494,16 @@ import ctypes, os, signal, subprocess, sys, time
 if ctypes.CDLL(None, use_errno=True).prctl(36, 1, 0, 0, 0) != 0:  # PR_SET_CHILD_SUBREAPER
     sys.exit("mutate: cannot become a subreaper")
 with open(sys.argv[1], "wb") as out:
-    code = subprocess.call(sys.argv[2:], stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+    command = subprocess.Popen(sys.argv[2:], stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+# Reaps, as init does, every orphan handed over while the command runs: a
+# test that waits for a program a launcher started (kill -0, tail --pid)
+# would otherwise see its zombie alive until the stage ends.
+while True:
+    pid, status = os.waitpid(-1, 0)
+    if pid == command.pid:
+        code = os.waitstatus_to_exitcode(status)
+        code = code if code >= 0 else 128 - code
+        break
 
 me = os.getpid()
 
