@@ -331,6 +331,7 @@ TEST(Presenter, OnlyTheNamesItGivesAreItsOwn) {
                                     {"SarvoChangerGraphic-c1.png", false},
                                     {"SarvoChangerGraphic-0123456789ABCDEF.png", false},
                                     {"SarvoChangerGraphic-0123456789abcde.png", false},
+                                    {"SarvoChangerGraphic-0123456789abcdeg.png", false},
                                     {"SarvoChangerGraphic-0123456789abcdef.jpg", false},
                                     {"SarvoChangerGraphic-0123456789abcdef.png.tmp", false},
                                     {"SarvoChangerGraphic-c.png", false},

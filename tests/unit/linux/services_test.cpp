@@ -158,9 +158,10 @@ TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
 TEST(Files, ReplacingClearsKilledWritersLeftoversOnly) {
     TempDir dir;
     const std::string path = (dir.path() / "sarvoset.ini").string();
-    const fs::path dead = dir.path() / ".sarvo-tmp-a1B2c3", alive = dir.path() / ".sarvo-tmp-Zz9Yy8";
+    const fs::path dead = dir.path() / ".sarvo-tmp-a1B2c3";
+    const fs::path alive = dir.path() / ".sarvo-tmp-Zz9Yy8";
     for (const fs::path& p : {dead, alive}) WriteFile(p, "partial");
-    const std::string users[] = {path + ".backup", path + ".240501", path + ".old"};
+    const std::string users[] = {path + ".backup", path + ".240501", path + ".old", (dir.path() / ".directory").string()};
     for (const fs::path p : users) {
         WriteFile(p, "mine");
         fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
