@@ -510,8 +510,9 @@ TEST_F(ProgramStarts, AWaitGivesTheExitStatusAndTheOutput) {
 
 // A daemon left behind with the output pipe open does not hold the wait.
 TEST_F(ProgramStarts, ADaemonLeftBehindDoesNotHoldTheWait) {
-    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\nexit 0\n")}, 10000, result, why)) << why;
+    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\necho $! >\"$0.pid\"\nexit 0\n")}, 10000, result, why)) << why;
     EXPECT_EQ(result.exitStatus, 0);
+    kill(std::stoi(ReadFile(dir.path() / "daemon.sh.pid")), SIGKILL);  // the daemon is the test's to end
 }
 
 TEST_F(ProgramStarts, AProgramThatOverstaysIsEndedAndReaped) {
