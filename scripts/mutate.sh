@@ -227,8 +227,8 @@ src/platform/linux/gif_linux.cpp
 +            if (false) continue;
 # the picture handed just before the new one is removed while the desktop may still fade from it
 src/platform/linux/desktop/presenter.cpp
--    if (!earlier.empty()) earlier.pop_back();
-+    (void)earlier.empty();
+-        if (handOver(path) != previous) unlink(path.c_str());
++        unlink(path.c_str());
 # a Wayland session without X counts as no session
 src/platform/linux/desktop/backends.cpp
 -    if (Value(environment, "DISPLAY").empty() && Value(environment, "WAYLAND_DISPLAY").empty()) {
@@ -397,8 +397,8 @@ src/platform/linux/menu_linux.cpp
 +            if (false) {
 # a name with other letters than hexadecimal digits counts as a handed copy
 src/platform/linux/desktop/presenter.cpp
--            if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-+            if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
+-    if (rest.size() >= 20 && digits(rest.substr(0, 16), "0123456789abcdef")) {
++    if (rest.size() >= 20 && digits(rest.substr(0, 16), "0123456789abcdefghijklmnopqrstuvwxyz")) {
 # GNOME's earlier values are not kept, so a refused placement leaves the new picture named
 src/platform/linux/desktop/backend_gsettings.cpp
 -        earlier.emplace_back(key, was);
