@@ -191,6 +191,13 @@ bool EncodePng(const Bitmap& picture, const Encoding& how, std::vector<unsigned 
                  PNG_FILTER_TYPE_DEFAULT);
     std::vector<unsigned char> exif = ExifOrientationBlock(how.orientation);
     if (how.orientation != 1) png_set_eXIf_1(png, info, static_cast<png_uint_32>(exif.size()), exif.data());
+    if (!alpha && how.transparentColour >= 0) {
+        png_color_16 colour{};
+        colour.red = static_cast<png_uint_16>(how.transparentColour >> 16 & 0xFF);
+        colour.green = static_cast<png_uint_16>(how.transparentColour >> 8 & 0xFF);
+        colour.blue = static_cast<png_uint_16>(how.transparentColour & 0xFF);
+        png_set_tRNS(png, info, nullptr, 0, &colour);
+    }
     png_write_info(png, info);
     std::vector<unsigned char> rows = Interleaved(picture, how);
     const std::size_t rowBytes = static_cast<std::size_t>(picture.Width()) * (alpha ? 4 : 3);

@@ -50,6 +50,9 @@ struct Encoding {
     int orientation = 1;
     bool lossless = false;
     int quality = 90;  // 0 to 100, when lossy
+    // A PNG without alpha: the colour (0xRRGGBB) its tRNS chunk makes
+    // transparent; none when negative.
+    long transparentColour = -1;
 };
 
 bool EncodePng(const Bitmap& picture, const Encoding& how, std::vector<unsigned char>& out, std::string& why);

@@ -233,6 +233,16 @@ TEST(MoreFormats, EachShowsItsPixelsUprightAndOnBlack) {
     }
 }
 
+// A PNG whose tRNS chunk names a colour: pixels of that colour are clear, so they show the black beneath.
+TEST(MoreFormats, APngsTransparentColourShowsBlack) {
+    TempDir dir;
+    const Loaded l = Load(dir, "picture.png", Encode(EncodePng, BitmapOf(2, 1, {kWhite, kRed}), {.transparentColour = kWhite}),
+                          PictureFormats::More);
+    ASSERT_TRUE(l.ok) << l.why;
+    EXPECT_EQ(ColourAt(l.bitmap, 0, 0), 0u);
+    EXPECT_EQ(ColourAt(l.bitmap, 1, 0), kRed);
+}
+
 TEST(MoreFormats, ACutFileOrOneReadWithTheClassicFormatsAloneIsRefused) {
     TempDir dir;
     for (const Format& format : kFormats) {
