@@ -614,6 +614,14 @@ TEST_F(MenuFiles, OurEntriesAndIconsAreWrittenWhole) {
     EXPECT_TRUE(fs::exists(apps / "mimeinfo.cache")) << "the desktop's cache of the folder made again";
 }
 
+// Under an ignored SIGCHLD the refresh's exit status is lost to the system; the refresh has ended all the same.
+TEST_F(MenuFiles, ARefreshWhoseStatusWasLostCountsAsDone) {
+    signal(SIGCHLD, SIG_IGN);
+    const MenuResult result = PutIntoMenu(entries, why);
+    signal(SIGCHLD, SIG_DFL);
+    EXPECT_EQ(result, MenuResult::Written) << why;
+}
+
 TEST_F(MenuFiles, EntriesAsTheyAreAreNotWrittenAgain) {
     ASSERT_EQ(PutIntoMenu(entries, why), MenuResult::Written) << why;
     EXPECT_EQ(PutIntoMenu(entries, why), MenuResult::Unchanged) << why;
