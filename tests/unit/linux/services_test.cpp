@@ -1,5 +1,7 @@
 // The Linux services behind the seam on real files; the walk over hidden names, links, loops, pipes, closed folders.
 #include <gtest/gtest.h>
+#include <atomic>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -425,6 +427,19 @@ TEST(CatalogueLinux, TheParallelWalkGivesExactlyTheSequentialOrder) {
     }
 }
 
+// Armed with a size, an allocation of exactly that many bytes fails, as it would with no memory left.
+static std::atomic<std::size_t> failingSize{0};
+
+// A listing of a sub-folder that runs out of memory ends the walk with the failure, never with part of the tree.
+TEST(CatalogueLinux, AListingThatRunsOutOfMemoryEndsTheWalkWithTheFailure) {
+    TempDir dir;
+    const std::string name = std::string(200, 'n') + ".jpg";  // its copy in the listing takes 205 bytes
+    WriteFile(dir.path() / "sub" / name, "x");
+    failingSize = name.size() + 1;
+    EXPECT_THROW(Walk(dir.str()), std::bad_alloc);
+    failingSize = 0;
+}
+
 // A user at their limit of processes gets no thread for the walk: this one lists the whole tree.
 TEST(CatalogueLinux, AWalkWithoutThreadsToSpareListsTheWholeTree) {
     TempDir dir;
@@ -456,3 +471,16 @@ TEST(CatalogueLinux, AFolderThatCannotBeReadIsSkipped) {
     const std::vector<std::string> expected{dir.str() + "/open/o.jpg"};
     EXPECT_TRUE(RunWithoutPrivileges([&] { return Walk(dir.str()).files == expected; }));
 }
+
+// The allocator of this test program: malloc, but for the size a test arms.
+void* operator new(std::size_t size) {
+    if (size != 0 && size == failingSize.load()) throw std::bad_alloc();
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+// Its blocks are malloc's, so free is their match, whatever the compiler assumes of operator new's.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
