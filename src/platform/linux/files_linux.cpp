@@ -61,26 +61,6 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, s
 
 namespace sarvo::platform {
 
-std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t count) {
-    std::vector<unsigned char> bytes;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return bytes;
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        bytes.resize(count);
-        std::size_t got = 0;
-        while (got < count) {
-            const ssize_t n = read(fd, bytes.data() + got, count - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-    }
-    close(fd);
-    return bytes;
-}
-
 std::vector<unsigned char> ReadFilePart(const std::string& path, std::uint64_t offset, std::size_t count) {
     std::vector<unsigned char> bytes;
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -99,6 +79,10 @@ std::vector<unsigned char> ReadFilePart(const std::string& path, std::uint64_t o
     }
     close(fd);
     return bytes;
+}
+
+std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t count) {
+    return ReadFilePart(path, 0, count);
 }
 
 bool OrdinaryFileExists(const std::string& path) {

@@ -289,17 +289,22 @@ ScreenRect AreaOf(const std::vector<DesktopMonitor>& monitors) {
     return DesktopArea(rects);
 }
 
+// The bitmap at `bitmap`, mapped into `file` and seen as `picture`; false,
+// with `why` naming the file, when it is no bitmap of ours.
+bool OpenBitmap(const std::string& bitmap, linux_files::MappedFile& file, BgrPicture& picture, std::string& why) {
+    if (!file.Open(bitmap, why)) return false;
+    if (ViewBmp24(file.data(), file.size(), picture, why)) return true;
+    why = why + "：" + bitmap;
+    return false;
+}
+
 }  // namespace
 
 bool Prepare(const std::string& bitmap, Placement placement, DesktopMode desktop, Format format, Handed& handed,
              std::string& why, int screenWidth, int screenHeight) {
     linux_files::MappedFile file;
-    if (!file.Open(bitmap, why)) return false;
     BgrPicture picture;
-    if (!ViewBmp24(file.data(), file.size(), picture, why)) {
-        why = why + "：" + bitmap;
-        return false;
-    }
+    if (!OpenBitmap(bitmap, file, picture, why)) return false;
     const std::string_view native = ModeValue(desktop, placement);
     if (placement == Placement::Span && native.empty()) {
         // One picture for every output: the primary monitor's part.
@@ -371,12 +376,8 @@ bool PrepareParts(const std::string& bitmap, DesktopMode desktop, const std::vec
         return false;
     }
     linux_files::MappedFile file;
-    if (!file.Open(bitmap, why)) return false;
     BgrPicture picture;
-    if (!ViewBmp24(file.data(), file.size(), picture, why)) {
-        why = why + "：" + bitmap;
-        return false;
-    }
+    if (!OpenBitmap(bitmap, file, picture, why)) return false;
     const ScreenRect area = AreaOf(monitors);
     const std::string stem = Stem(bitmap);
     // One stamp for the hand-over, a number for each output.
