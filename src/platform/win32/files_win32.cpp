@@ -261,21 +261,6 @@ bool DeleteSource(const std::string& ansi, DWORD attributes) {
 
 }  // namespace
 
-std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t count) {
-    std::vector<unsigned char> bytes;
-    std::string ansi, why;
-    if (!Ansi(path, ansi, why)) return bytes;
-    HANDLE file = CreateFileA(ansi.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(count);
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(count), &read, nullptr)) read = 0;
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
-
 std::vector<unsigned char> ReadFilePart(const std::string& path, std::uint64_t offset, std::size_t count) {
     std::vector<unsigned char> bytes;
     std::string ansi, why;
@@ -294,6 +279,10 @@ std::vector<unsigned char> ReadFilePart(const std::string& path, std::uint64_t o
     }
     CloseHandle(file);
     return bytes;
+}
+
+std::vector<unsigned char> ReadFileHead(const std::string& path, std::size_t count) {
+    return ReadFilePart(path, 0, count);
 }
 
 bool OrdinaryFileExists(const std::string& path) {
