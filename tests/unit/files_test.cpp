@@ -58,20 +58,6 @@ TEST_F(SettingsFile, WritesKeepTheSpellingOfNamesAndEveryOtherLine) {
     EXPECT_EQ(IniReadString(ini, "SARVO CHANGER", "FOLDERPATH", "d"), "c");
 }
 
-// Read leniently and clamped to 16 bits; empty or absent gives the default.
-TEST_F(SettingsFile, Numbers) {
-    WriteFile(ini, "[Sarvo Changer]\r\nA=yes\r\nB=70000\r\nD=\r\nF=0x10\r\n");
-    for (const auto& [key, value] : {std::pair{"A", 0}, {"B", 32767}, {"D", 5}, {"Absent", 5}, {"F", 16}})
-        EXPECT_EQ(IniReadInt(ini, kSection, key, 5), value) << key;
-}
-
-TEST_F(SettingsFile, AValueWrittenReadsBackAsItWas) {
-    for (const std::string value : {"/写真/海 の 絵.jpg", "/p/$HOME \"q\" 'a'.jpg", "C:\\a\\b.jpg", ""}) {
-        ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", value));
-        EXPECT_EQ(IniReadString(ini, kSection, "WallPaper", "dflt"), value);
-    }
-}
-
 // A line break in a value or "=" in a name would make another key; a missing folder has no file to write.
 TEST_F(SettingsFile, AWriteThatCannotBeMadeChangesNothing) {
     ASSERT_TRUE(IniWriteString(ini, kSection, "WallPaper", "/p/a.jpg"));
@@ -119,14 +105,6 @@ TEST_F(Files, OnlyAnOrdinaryFileExistsAndItsHeadIsAtMostTheFile) {
     EXPECT_EQ(platform::ReadFileHead(In("ten"), 4), (std::vector<unsigned char>{'0', '1', '2', '3'}));
     EXPECT_EQ(platform::ReadFileHead(In("ten"), 54).size(), 10u);
     EXPECT_TRUE(platform::ReadFileHead(In("missing.bmp"), 54).empty());
-}
-
-TEST_F(Files, DeletingAFileThatIsGoneSucceeds) {
-    WriteFile(dir.path() / "ten", "0123456789");
-    std::string why;
-    EXPECT_TRUE(platform::DeleteFileIfPresent(In("ten"), why)) << why;
-    EXPECT_TRUE(platform::DeleteFileIfPresent(In("ten"), why)) << why;
-    EXPECT_TRUE(Names().empty());
 }
 
 // The previous bitmap is kept under a second name, and put back over the new one.
@@ -199,21 +177,6 @@ TEST(Catalogue, FoldersComeInPreOrderAndFilesFolderByFolderAsInTheTwoPassWalk) {
                                                           r + S + "B" + S + "b.bmp", r + S + "r1.jpg"}));
     EXPECT_EQ(got.files[0], r + S + "r1.jpg");  // the root's files come first
     EXPECT_EQ(got.searchedPath, r + S);         // the search path gains its separator
-}
-
-// One mixed folder: without MoreFormats only the classic endings; with it the further ones too, by the same rule.
-TEST(Catalogue, TheFurtherFormatsJoinOnlyWithTheKey) {
-    TempDir dir;
-    const char* classic[] = {"a.jpg", "b.GIF", "c.bmp"};
-    const char* further[] = {"d.png", "e.WebP", "f.avif", "g.HEIC", "h.heif", "i.jxl", "xpng"};
-    for (const char* name : classic) WriteFile(dir.path() / name, "x");
-    for (const char* name : further) WriteFile(dir.path() / name, "x");
-    for (const char* name : {"j.tif", "k.png.txt", "l.jpe"}) WriteFile(dir.path() / name, "x");
-    std::vector<std::string> expected;
-    for (const char* name : classic) expected.push_back(dir.str() + S + name);
-    EXPECT_EQ(Sorted(Walk(dir.str(), PictureFormats::Classic).files), Sorted(expected));
-    for (const char* name : further) expected.push_back(dir.str() + S + name);
-    EXPECT_EQ(Sorted(Walk(dir.str(), PictureFormats::More).files), Sorted(expected));
 }
 
 // Folder names, folders without pictures and a missing root give none.

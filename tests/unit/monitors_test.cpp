@@ -2,11 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 #include "core/pure/bmp_reader.h"
 #include "core/pure/bmp_view.h"
-#include "core/pure/exif.h"
 #include "core/pure/monitor_draw.h"
 #include "core/pure/monitor_record.h"
 #include "core/pure/spanned.h"
@@ -288,58 +286,4 @@ TEST(MonitorRegion, AsksOnlyForWhatTheMonitorShows) {
     };
     for (const auto& [placement, width, height, window] : cases)
         EXPECT_EQ(bitmap.Region(0, placement)->Window(width, height), window) << PlacementName(placement) << width;
-}
-
-// A window of the upright picture is asked of a picture stored turned as the rectangle its pixels come from.
-TEST(BmpFileWriter, TurnsTheFilesWindowBackToThePictureAsStored) {
-    constexpr int kWidth = 5, kHeight = 3;
-    Colours indexes;
-    for (std::uint32_t i = 0; i < kWidth * kHeight; ++i) indexes.push_back(i);
-    class Shows : public MemoryFile {  // a window of the upright picture: its second column, rows 1 and 2
-    public:
-        PictureWindow Window(long width, long height) const override { return {1, 1, 1, 2, width, height}; }
-    } shows;
-    for (int orientation = 1; orientation <= 8; ++orientation) {
-        Bitmap upright = BitmapOf(kWidth, kHeight, indexes);
-        std::string why;
-        ASSERT_TRUE(ApplyExifOrientation(upright, orientation, why)) << why;
-        // The stored pixels the window's show.
-        std::set<std::uint32_t> shown;
-        for (int y = 1; y < 3; ++y) shown.insert(ColourAt(upright, 1, y));
-        BmpFileWriter writer(shows);
-        writer.Orientation(orientation);
-        const PictureWindow w = writer.Window(kWidth, kHeight);
-        std::set<std::uint32_t> inWindow;
-        for (long y = w.top; y < w.top + w.height; ++y)
-            for (long x = w.left; x < w.left + w.width; ++x) inWindow.insert(static_cast<std::uint32_t>(y * kWidth + x));
-        EXPECT_EQ(inWindow, shown) << "orientation " << orientation;
-    }
-}
-
-// A BMP file's rows that the monitor does not show are never read: here they cannot be.
-TEST(MonitorRegion, ABitmapsRowsTheMonitorDoesNotShowAreNotRead) {
-    Colours colours;
-    for (std::uint32_t i = 0; i < 40 * 30; ++i) colours.push_back(i * 2654435761u & 0x7F7F7F);  // no byte 0xEE
-    const Bitmap picture = BitmapOf(40, 30, colours);
-    const Bytes bmp = FileOf(picture);
-    class ShownRowsOnly : public MemoryBytes {  // the centred 6 of 30 rows, bottom-up: file rows 12 to 17
-    public:
-        using MemoryBytes::MemoryBytes;
-        const unsigned char* Fetch(std::size_t offset, std::size_t count) override {
-            const std::size_t first = Bitmap::kHeaderSize + 12 * 120, end = Bitmap::kHeaderSize + 18 * 120;
-            if (offset >= Bitmap::kHeaderSize && (offset < first || offset + count > end)) return nullptr;
-            return MemoryBytes::Fetch(offset, count);
-        }
-    } file(bmp.data(), bmp.size());
-    const std::vector<ScreenRect> monitors = {{0, 0, 10, 6}};
-    MemoryFile desktop;
-    SpannedBitmap bitmap(desktop, DesktopArea(monitors), monitors);
-    std::string why;
-    ASSERT_TRUE(bitmap.Start(why));
-    const auto region = bitmap.Region(0, Placement::Centre);
-    BmpFileWriter writer(*region);
-    ASSERT_TRUE(DecodeBmp(file, writer, why)) << why;
-    ASSERT_TRUE(writer.Finish(why)) << why;
-    ASSERT_TRUE(region->Finish(why)) << why;
-    EXPECT_EQ(DesktopColours(desktop), Expected(monitors, {&picture}, Placement::Centre));
 }

@@ -240,13 +240,6 @@ TEST(ExifOrientation, ComesFromPngAndWebPChunksAndFromHeifTransforms) {
     for (const auto& [turns, mirror, orientation] : transforms) EXPECT_EQ(OrientationOfTransforms(turns, mirror), orientation) << turns << mirror;
 }
 
-// Alpha on black: each channel times alpha / 255, rounded; in place too.
-TEST(LayOnBlack, ScalesEachChannelByItsAlpha) {
-    Bytes pixels = {10, 20, 255, 255, 10, 20, 255, 0, 200, 100, 51, 128, 1, 2, 3, 1};
-    LayOnBlack(pixels.data(), 4, pixels.data());
-    EXPECT_EQ(Bytes(pixels.begin(), pixels.begin() + 12), (Bytes{10, 20, 255, 0, 0, 0, 100, 50, 26, 0, 0, 0}));
-}
-
 // A 3 x 2 picture, each pixel its own colour: R G B over W K Y.
 TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
     const std::tuple<int, int, Colours> cases[] = {  // orientation, the upright width, its pixels

@@ -77,11 +77,6 @@ TEST(ProfileNumber, IsTheNumberTheTextStartsWith) {
         EXPECT_EQ(ClampToInt16(value), clamped) << value;
 }
 
-TEST(TrimTrailingBlanks, KeepsLeadingOnes) {
-    EXPECT_EQ(TrimTrailingBlanks("DEF  "), "DEF");
-    EXPECT_EQ(TrimTrailingBlanks("  DEF"), "  DEF");
-}
-
 // "日" is three bytes: a cut inside it drops the whole character.
 TEST(CutToLimit, NeverCutsACharacter) {
     for (const auto& [text, limit, cut] : {std::tuple{"abcdef", 4, "abcd"}, {"ab", 4, "ab"}, {"a日本", 3, "a"}, {"a日本", 4, "a日"}})
@@ -107,21 +102,6 @@ TEST(GenericError, AFailureNobodyHandlesIsShownUnderTheProgramsTitleAndEndsTheRu
     EXPECT_EQ(shown[0].caption, "SarvoUninstaller");
     EXPECT_EQ(shown[0].text, "メモリが不足しています。");
     EXPECT_EQ(shown[0].style, platform::kIconError);
-}
-
-TEST(GenericError, ARunThatEndsWellShowsNothingAndKeepsItsStatus) {
-    fake::ResetScriptedUi();
-    EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", [] { return 7; }), 7);
-    EXPECT_TRUE(fake::ScriptedUi().shown.empty());
-}
-
-TEST(Pictures, TheSizeForARoomIsTheLargestDrawnThatFitsOrElseTheSmallest) {
-    const std::tuple<Picture, int, int> cases[] = {  // picture, room, size
-        {Picture::Folder, 12, 12},   {Picture::Folder, 18, 16},    {Picture::Folder, 24, 24},
-        {Picture::Folder, 5, 12},    {Picture::TrashBox, 12, 16},  {Picture::TrashBox, 47, 32},
-        {Picture::TrashBox, 48, 48}, {Picture::TrashBox, 500, 128}, {Picture::None, 32, 0},
-    };
-    for (const auto& [picture, room, size] : cases) EXPECT_EQ(PictureSizeFor(picture, room), size) << room;
 }
 
 namespace {
@@ -330,26 +310,6 @@ namespace {
 const MenuEntry kMenuEntry{"sarvo-x", "名前", "説明", "/a $b/c", {{"skip-1", "削除", "/a $b/t", "/delskip"}}};
 }  // namespace
 
-TEST(MenuEntryFile, ActionsAreQuotedAsTheEntryAndTheFileIsMarkedAsOurs) {
-    EXPECT_EQ(MenuEntryFileFor(kMenuEntry), R"([Desktop Entry]
-Type=Application
-Version=1.4
-Name=名前
-Comment=説明
-Icon=sarvo-x
-Exec=env "/a \\$b/c"
-TryExec=/a $b/c
-Terminal=false
-Categories=Settings;DesktopSettings;
-Actions=skip-1;
-X-Sarvo-Backdrop-Changer=true
-
-[Desktop Action skip-1]
-Name=削除
-Exec=env "/a \\$b/t" "/delskip"
-)");
-}
-
 TEST(MenuEntryFile, AnyTextOrPathItCannotHoldRefusesItWhole) {
     const std::function<void(MenuEntry&)> unfit[] = {
         [](MenuEntry& e) { e.id = "a b"; },          [](MenuEntry& e) { e.name.clear(); },
@@ -456,12 +416,6 @@ TEST(ComposeRows, EachPlacementOnOneOrMoreMonitors) {
     };
     for (const auto& [what, picture, placement, monitors, width, height, expected] : cases)
         EXPECT_EQ(Compose(picture, placement, monitors, width, height), expected) << what;
-}
-
-TEST(ComposeRows, NoPictureIsABlackScreen) {
-    Screen screen(6, 0xffffffu);
-    ComposeRows(BgrPicture{}, Placement::Tile, std::vector<ScreenRect>{{0, 0, 3, 2}}, 3, 0, 2, screen.data());
-    EXPECT_EQ(screen, Screen(6, K));
 }
 
 TEST(ComposeRows, AScreenComposedInBandsIsTheScreenComposedInOnePass) {

@@ -315,14 +315,6 @@ TEST_F(SettingTool, ABlankAfterTheAddSwitchIsPartOfThePath) {
     EXPECT_TRUE(fs::exists(source));
 }
 
-TEST_F(SettingTool, TheFolderBoxStoresEveryChange) {
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    for (const std::string& text : {std::string("C"), std::string("C:"), std::string(), dir}) {
-        f.txtWallpaperFolder.SetText(text);
-        EXPECT_EQ(Setting("FolderPath"), text);
-    }
-}
-
 // The folder box opens only a folder that exists; the TrashBox opens whether or not it does.
 TEST_F(SettingTool, DoubleClicksOpenTheFoldersAndTheAddress) {
     Form1& f = Start("", LoadEnd::OpenWindow);
