@@ -150,12 +150,6 @@ TEST_F(ChangerRun, EveryStopShowsWhyAndKeepsWhatWasThere) {
              Desk().unavailable = "no backend";
          },
          [] { return "壁紙を設定できませんでした。\r\nno backend"; }, true},
-        {"another run is changing the wallpaper",
-         [&] {
-             aPicture();
-             Desk().changeRefused = "busy";
-         },
-         [] { return "壁紙を設定できませんでした。\r\nbusy"; }, true},
         {"the bitmap cannot be written",  // a folder in its place cannot be replaced
          [&] {
              aPicture();

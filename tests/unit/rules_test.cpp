@@ -244,27 +244,6 @@ TEST(SettingTexts, TheStartUpEntryIsQuotedOnlyWhereItIsACommandLine) {
     EXPECT_EQ(StartUpEntry("/opt/sarvo dir/SarvoChanger", '/'), "/opt/sarvo dir/SarvoChanger");
 }
 
-// Each line: the program path, and the Exec and TryExec lines written for it.
-TEST(DesktopEntry, OursQuoteAndEscapeTheProgramAndReadBack) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"/opt/sarvo/SarvoChanger", R"(Exec=env "/opt/sarvo/SarvoChanger")", "TryExec=/opt/sarvo/SarvoChanger"},
-        {"/my pics/Sarvo", R"(Exec=env "/my pics/Sarvo")", "TryExec=/my pics/Sarvo"},
-        {"/a \"b\"/c", R"(Exec=env "/a \\"b\\"/c")", R"(TryExec=/a "b"/c)"}, {"/cost $5/x", R"(Exec=env "/cost \\$5/x")", "TryExec=/cost $5/x"},
-        {"/50% off/x", R"(Exec=env "/50%% off/x")", "TryExec=/50% off/x"}, {"/tick`/x", R"(Exec=env "/tick\\`/x")", "TryExec=/tick`/x"},
-        {"/back\\slash/x", R"(Exec=env "/back\\\\slash/x")", R"(TryExec=/back\\slash/x)"},
-        {"/it's ~ (a;b) & c|d <e> #f *?/x", R"(Exec=env "/it's ~ (a;b) & c|d <e> #f *?/x")",
-         "TryExec=/it's ~ (a;b) & c|d <e> #f *?/x"},
-        {"/写真 ü/x", R"(Exec=env "/写真 ü/x")", "TryExec=/写真 ü/x"},
-    };
-    for (const auto& [program, exec, tryExec] : cases) {
-        const auto text = DesktopEntryFor("SarvoChanger", program);
-        ASSERT_TRUE(text) << program;
-        EXPECT_EQ(*text, std::string("[Desktop Entry]\nType=Application\nName=SarvoChanger\n") + exec + "\n" +
-                             tryExec + "\nNoDisplay=true\nX-GNOME-Autostart-enabled=true\n");
-        EXPECT_EQ(ProgramOfDesktopEntry(*text), program) << *text;
-    }
-}
-
 TEST(DesktopEntry, OursAreRefusedForANameOrProgramNoEntryCanHold) {
     for (const char* program : {"", "relative/SarvoChanger", "-i", "/line\nbreak", "/car\rriage", "/tab\there",
                                 "/bell\x07", "/bad\xff utf8", "/overlong \xc0\xaf"})

@@ -1,7 +1,6 @@
 // The uninstaller's removals through its window's model, with real files in every bitmap folder.
 #include <sstream>
 
-#include "core/pure/maker.h"
 #include "platform/files.h"
 #include "platform/wallpaper.h"
 #include "program_test.h"
@@ -111,15 +110,6 @@ TEST_F(Uninstaller, Version2RemovesItsOwnAndNoMore) {
     fs::remove(mine);  // under Wine the folder is every test's
 }
 
-TEST_F(Uninstaller, TheSuitesOwnFolderGoesOnceEmptied) {
-    Install();
-    const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
-    ASSERT_TRUE(own.suiteOwn);
-    fs::remove(fs::path(own.path) / kOldGraphic);
-    ExpectDone(Open().cmdSarvoUninst2, kV2);
-    EXPECT_FALSE(fs::exists(own.path));
-}
-
 // Only its bitmaps of the old name and the log-on entry; the menu and the wallpaper are version 2's.
 TEST_F(Uninstaller, Version1RemovesItsOwnAndNoMore) {
     Install();
@@ -144,14 +134,6 @@ TEST_F(Uninstaller, NothingThereToRemoveCountsAsDone) {
     ExpectDone(f.cmdSarvoUninst1, kV1);
     ExpectDone(f.cmdSarvoUninst2, kV2);
     EXPECT_EQ(f.gRet, platform::kAnswerYes);
-}
-
-// The folder looked in first is the one the other programs use; the address opens the maker's page.
-TEST_F(Uninstaller, TheWindowNamesTheChangersBitmapAndOpensTheMakersAddress) {
-    Form1& f = Open();
-    EXPECT_EQ(f.gSarvoChangerGraphicPath, platform::WindowsFolder() + S + kGraphic);
-    f.lblurl.OnClick();
-    EXPECT_EQ(fake::TheDesktop().openedAddresses, std::vector<std::string>{kMakerAddress});
 }
 
 TEST_F(Uninstaller, StepsThatFailAreListedAfterEveryOtherStepRan) {
