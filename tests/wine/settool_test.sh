@@ -2,8 +2,7 @@
 # SarvoSetTool.exe under Wine, checked from outside and through its window:
 #   window   at 150%: controls, the keyboard, tool tips, browser and question cancelled, each control
 #            used, then the session ends
-#   delskip  the picture into TrashBox, the real changer started shows the other one
-#   add      under a typed name when its own is taken; kept when no one can be asked
+#   add      under a typed name when its own is taken
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoSetTool.exe" "$SARVO_BIN/SarvoChanger.exe" "$program/"
@@ -47,19 +46,6 @@ window)
     assert_eq "$(reg_value "$desktop_key" WallpaperStyle)" 0 "WallpaperStyle of the tiled pair"
     assert_eq "$(reg_value "$desktop_key" Wallpaper || echo missing)" "" "the wallpaper switched off: an empty value, not a missing one"
     ;;
-delskip)
-    cp "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg"
-    cp "$SARVO_PICTURES/sample.gif" "$pictures/b.gif"
-    ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" "WallPaper=$(win "$pictures")\\夕焼け 1.jpg" > "$settings"
-    run_raw SarvoSetTool.exe /delskip
-    assert_eq "$status" 0 "/delskip ends normally: $(cat "$work/run.out")"
-    wallpaper="WallPaper=$(win "$pictures")\\b.gif"
-    poll "the changer's record" grep -qF "$(sjis "$wallpaper")" "$settings"  # the changer is not waited for
-    assert_file_lines "$settings" "the changer's record" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" "$wallpaper"
-    cmp -s "$SARVO_PICTURES/sample.jpg" "$program/TrashBox/夕焼け 1.jpg" || fail "the picture is not in TrashBox"
-    assert_eq "$(ls "$pictures")" b.gif "only the other picture is left in the folder"
-    assert_eq "$(reg_value "$desktop_key" Wallpaper)" "$bitmap_win" "the desktop shows the bitmap"
-    ;;
 add)
     ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" > "$settings"
     mkdir -p "$work/持ち込み 2"
@@ -72,12 +58,6 @@ add)
         set-item 1002 'new name' answer 1 exit-code 0
     cmp -s "$SARVO_PICTURES/sample.gif" "$pictures/new name.jpg" || fail "a taken name: not moved in under the new name"
     cmp -s "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg" || fail "a taken name: the picture there was changed"
-    # No one to ask (no display): the question is written out, and counts as cancelled.
-    cp "$SARVO_PICTURES/sample.gif" "$work/持ち込み 2/夕焼け 1.jpg"
-    (unset DISPLAY; run_raw SarvoSetTool.exe "/add$(win "$work/持ち込み 2")\\夕焼け 1.jpg")
-    grep -qF "$(sjis 新しいファイル名を入力してください。)" "$work/run.out" ||
-        fail "no one to ask: the question is not written out: $(cat "$work/run.out")"
-    [[ -e "$work/持ち込み 2/夕焼け 1.jpg" ]] || fail "no one to ask: the picture was moved"
     ;;
 *) fail "unknown scenario: $scenario" ;;
 esac

@@ -3,7 +3,7 @@
 // standard error. Arguments come in the ANSI code page. SEL is CLASS:TEXT or
 // CLASS#N (the Nth of that class in Z order, from 0). Steps:
 //   start EXE ARGUMENT-TEXT | window CAPTION (shown and answering messages)
-//   dialog CAPTION (owned by the window) | close | answer ID | exit-code N
+//   dialog CAPTION (owned by the window) | answer ID | exit-code N
 //   dump: each control in Z order: class "text" left,top,width,height [tab] [focus],
 //         then "client W,H" and "tool tips N"
 //   settext SEL TEXT | click SEL | post-click SEL | select SEL INDEX
@@ -233,12 +233,10 @@ int main(int argc, char** argv) {
             const int id = number();
             if (step == "set-item") SendDlgItemMessageA(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(next().c_str()));
             else Expect(TextOf(GetDlgItem(dialog, id)), next(), "dialog item " + std::to_string(id));
-        } else if (step == "answer" || step == "close") {
-            HWND h = step == "answer" ? dialog : form;
-            const int id = step == "answer" ? number() : 0;
-            if (step == "answer") PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, id)));
-            else PostMessageA(h, WM_CLOSE, 0, 0);
-            WaitUntil([&] { return !IsWindow(h); }, step + ": the window is still open");
+        } else if (step == "answer") {
+            const int id = number();
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+            WaitUntil([&] { return !IsWindow(dialog); }, "answer: the window is still open");
         } else if (step == "tab" || step == "shift-tab") {
             Walk(number(), step == "shift-tab");
         } else if (step == "escape") {
