@@ -57,13 +57,6 @@ TEST(AnsiCodePage, IsShiftJis) {
     EXPECT_EQ(GetACP(), 932u) << "run under LANG=ja_JP.UTF-8 with that locale generated (locale-gen)";
 }
 
-TEST(AnsiText, JapaneseCrossesAsShiftJisAndBack) {
-    std::string ansi;
-    ASSERT_TRUE(win32::ToAnsi("日本語テスト", ansi));
-    EXPECT_EQ(ansi, "\x93\xfa\x96\x7b\x8c\xea\x83\x65\x83\x58\x83\x67");
-    EXPECT_EQ(win32::FromAnsi(ansi), "日本語テスト");
-}
-
 TEST(AnsiText, ASecondByteEqualToABackslashIsKeptInAPath) {
     std::string ansi;
     ASSERT_TRUE(win32::ToAnsi("C:\\" + kHyou + "\\a.jpg", ansi));
@@ -85,15 +78,6 @@ TEST(SystemErrorText, IsTheSystemsWordsWithoutALineEnd) {
     ASSERT_FALSE(text.empty());
     EXPECT_NE(text, "エラー 2");
     EXPECT_NE(text.back(), '\n');
-}
-
-TEST(SystemErrorText, AnUnknownNumberIsGivenAsANumber) {
-    EXPECT_EQ(win32::SystemErrorText(0x7fffffff), "エラー 2147483647");
-}
-
-TEST_F(ProfileFile, WritesShiftJisLines) {
-    ASSERT_TRUE(platform::ProfileWriteString(ini, kSection, "WallPaper", "C:\\写真\\" + kHyou + "\\a.jpg"));
-    EXPECT_EQ(ReadFile(Utf8Path(ini)), "[Sarvo Changer]\r\nWallPaper=C:\\\x8e\xca\x90\x5e\\" + kHyouSjis + "\\a.jpg\r\n");
 }
 
 TEST_F(ProfileFile, RefusesAValueTheCodePageCannotHold) {  // it would be written as "?"
@@ -159,10 +143,6 @@ TEST(ReplacedFiles, OnlyLeftoversOfEndedWritersGo) {
     EXPECT_EQ(ReadFile(foreign), "partial");
 }
 
-TEST_F(RegistryKey, AValueCannotBeWrittenBeforeItsKeyIsMade) {
-    EXPECT_FALSE(platform::RegistryWriteString(key + "\\none", "Wallpaper", "x"));
-}
-
 TEST_F(RegistryKey, TextsAreStoredAsShiftJisStringsWithTheirClosingNul) {
     ASSERT_TRUE(platform::RegistryWriteString(key, "SarvoChanger", "C:\\" + kHyou + "\\SarvoChanger.exe"));
     char raw[64] = {};
@@ -172,13 +152,6 @@ TEST_F(RegistryKey, TextsAreStoredAsShiftJisStringsWithTheirClosingNul) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(std::string(raw), "C:\\" + kHyouSjis + "\\SarvoChanger.exe");
     EXPECT_EQ(size, std::string(raw).size() + 1);
-}
-
-TEST_F(RegistryKey, NamesAreReadWithoutCase) {
-    ASSERT_TRUE(platform::RegistryWriteString(key, "SarvoChanger", "C:\\" + kHyou + "\\SarvoChanger.exe"));
-    std::string value;
-    ASSERT_TRUE(platform::RegistryReadString(key, "sarvochanger", value));
-    EXPECT_EQ(value, "C:\\" + kHyou + "\\SarvoChanger.exe");
 }
 
 // Up to 255 bytes a value reads back; a longer one reads as nothing.
@@ -191,21 +164,9 @@ TEST_F(RegistryKey, ValuesPast255BytesReadAsNothing) {
     }
 }
 
-TEST_F(RegistryKey, ADeletedValueReadsAsAbsent) {
-    ASSERT_TRUE(platform::RegistryWriteString(key, "SarvoChanger", "x"));
-    ASSERT_TRUE(platform::RegistryDeleteValue(key, "SarvoChanger"));
-    std::string value;
-    EXPECT_FALSE(platform::RegistryReadString(key, "SarvoChanger", value));
-}
-
 TEST_F(RegistryKey, AValueOfAMissingKeyReadsAsAbsent) {
     std::string value;
     EXPECT_FALSE(platform::RegistryReadString(key + "\\none", "Absent", value));
-}
-
-TEST_F(RegistryKey, AValueThatIsNotThereCountsAsDeleted) {
-    EXPECT_TRUE(platform::RegistryDeleteValue(key, "SarvoChanger"));
-    EXPECT_TRUE(platform::RegistryDeleteValue(key + "\\none", "SarvoChanger"));
 }
 
 // No ANSI call reaches names the code page cannot hold, or holds as a look-alike; hidden and system
@@ -274,13 +235,6 @@ protected:
     TempDir dir;
 };
 
-TEST_F(MoveAcross, TakesTheFileUnderAJapaneseName) {
-    WriteFile(other + "\\a.jpg", "A");
-    EXPECT_EQ(Move("a.jpg", kHyou + ".jpg"), platform::MoveResult::Moved);
-    EXPECT_EQ(ReadFile(Utf8Path(dir.str() + "\\" + kHyou + ".jpg")), "A");
-    EXPECT_EQ(Entries(other), 0);
-}
-
 TEST_F(MoveAcross, KeepsAReadOnlyFileReadOnly) {
     WriteFile(other + "\\b.jpg", "B");
     ASSERT_TRUE(SetFileAttributesA((other + "\\b.jpg").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -290,11 +244,3 @@ TEST_F(MoveAcross, KeepsAReadOnlyFileReadOnly) {
     SetFileAttributesA((dir.str() + "\\b.jpg").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(MoveAcross, NeverReplacesAFile) {
-    WriteFile(other + "\\a.jpg", "A");
-    WriteFile(dir.str() + "\\taken.jpg", "T");
-    platform::FileError error;
-    EXPECT_EQ(platform::MoveFileNoReplace(other + "\\a.jpg", dir.str() + "\\taken.jpg", error),
-              platform::MoveResult::TargetExists);
-    EXPECT_EQ(ReadFile(dir.str() + "\\taken.jpg"), "T");
-}
