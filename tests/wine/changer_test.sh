@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SarvoChanger.exe under Wine, checked from outside (the settings file's bytes,
 # the registry, the bitmap's pixels, the programs started):
-#   changer_test.sh completed|windows_xp
+#   changer_test.sh completed
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoChanger.exe" "$program/"
@@ -39,20 +39,6 @@ completed)
         "SarvoChanger.exe SarvoSetTool.exe TrashBox sarvoset.ini " "nothing else is left in the program folder"
     stand_in_ended  # by then a start would have left its record
     [[ ! -e "$program/SarvoSetTool.log" ]] || fail "the settings tool was started: $(cat "$program/SarvoSetTool.log")"
-    ;;
-windows_xp)
-    # Where a standard user may write to the Windows folder, the bitmap stays there.
-    key='HKCU\Software\Wine\AppDefaults\SarvoChanger.exe'
-    bitmap="$WINEPREFIX/drive_c/windows/SarvoChangerGraphic.bmp"
-    CLEANUPS+=("wine_ reg delete '$key' /f >/dev/null 2>&1; rm -f '$bitmap'")
-    wine_ reg add "$key" /v Version /t REG_SZ /d winxp64 /f >/dev/null 2>&1
-    mkdir -p "$program/WallPaper"
-    cp "$SARVO_PICTURES/sample.gif" "$program/WallPaper/only.gif"
-    rm -f "$bitmap"
-    run_raw SarvoChanger.exe
-    assert_eq "$status" 0 "exit code"
-    assert_eq "$(registry_wallpaper)" 'C:\windows\SarvoChangerGraphic.bmp' "the desktop's bitmap"
-    assert_bitmap_of "$program/WallPaper/only.gif" 0 "Windows folder"
     ;;
 *) fail "unknown scenario: $scenario" ;;
 esac
