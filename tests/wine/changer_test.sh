@@ -28,7 +28,8 @@ completed)
     ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" > "$settings"
     reg_set "$desktop_key" Wallpaper ''
     for run in 1 2; do
-        run_raw SarvoChanger.exe
+        status=0
+        wine_ "$program/SarvoChanger.exe" </dev/null >"$work/run.out" 2>&1 || status=$?
         assert_file_lines "$settings" "run $run: the settings file" '[Sarvo Changer]' "FolderPath=$(win "$pictures")" \
             "WallPaper=$(win "$pictures")\\表 1.jpg"
         assert_eq "$status" 0 "run $run: exit code"
