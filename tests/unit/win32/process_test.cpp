@@ -52,7 +52,6 @@ protected:
 
 TEST(ArgumentText, IsWhatFollowsTheProgramNameAndItsBlanksAsTheSystemsStartUpCodeCutsIt) {
     const std::pair<const char*, const char*> cases[] = {
-        {"\"C:\\Program Files\\Sarvo\\SarvoChanger.exe\" /nokey", "/nokey"},
         {"C:\\Sarvo\\SarvoChanger.exe   \"D:\\a b\\photo.JPG\"", "\"D:\\a b\\photo.JPG\""},
         {"\"C:\\a b\\x.exe\"\t  /nokey  ", "/nokey  "},
         {"", ""},
