@@ -19,10 +19,6 @@ set -o errtrace  # a command that stops the script says so, also inside a functi
 trap 'echo "FAIL: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 wine_() { "$SARVO_WINE" "$@"; }
-run_raw() {  # EXE ARGUMENT-TEXT...: the program folder's EXE with this exact text; sets `status`
-    status=0
-    wine_ "$SARVO_BIN/sarvo_run_raw.exe" "$(win "$program/$1")" "${@:2}" </dev/null >"$work/run.out" 2>&1 || status=$?
-}
 win() { printf 'Z:%s' "${1//\//\\}"; }  # a host path on Wine's Z: drive
 sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }  # as Windows programs write text
 ini_lines() {  # LINE... (UTF-8) as CRLF Shift-JIS lines

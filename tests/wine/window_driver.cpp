@@ -3,7 +3,7 @@
 // standard error. Arguments come in the ANSI code page. SEL is CLASS:TEXT or
 // CLASS#N (the Nth of that class in Z order, from 0). Steps:
 //   start EXE ARGUMENT-TEXT | window CAPTION (shown and answering messages)
-//   dialog CAPTION (owned by the window) | close | answer ID | exit-code N
+//   dialog CAPTION (owned by the window) | answer ID | exit-code N
 //   dump: each control in Z order: class "text" left,top,width,height [tab] [focus],
 //         then "client W,H" and "tool tips N"
 //   settext SEL TEXT | click SEL | post-click SEL | select SEL INDEX
@@ -14,8 +14,6 @@
 //   escape: Escape posted to the focused control (a later step sees its effect)
 //   end-session: the log-off's two questions, then the program is ended as the
 //         system ends it; prints what it answered
-//   fits: fails unless each control's text, in its own font, fits its client area;
-//         prints "picture CLASS WxH" for each picture shown
 #include <windows.h>
 #include <commctrl.h>
 
@@ -26,7 +24,6 @@
 #include <vector>
 
 #include "ansi_win32.h"
-#include "window_probe.h"
 
 namespace {
 
@@ -151,30 +148,6 @@ void Walk(int times, bool shift) {
     std::fflush(stdout);
 }
 
-// The texts are measured inside the program (window_probe.h), the only
-// process that can read its controls' fonts.
-void Fits() {
-    HANDLE shared = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kReportSize, kReportName);
-    auto* report = shared != nullptr ? static_cast<char*>(MapViewOfFile(shared, FILE_MAP_READ, 0, 0, 0)) : nullptr;
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string probe = self;
-    probe = probe.substr(0, probe.find_last_of('\\') + 1) + "sarvo_window_probe.dll";
-    HMODULE module = LoadLibraryA(probe.c_str());
-    void* entry = module != nullptr ? reinterpret_cast<void*>(GetProcAddress(module, kProbeHook)) : nullptr;
-    HHOOK hooked = entry != nullptr ? SetWindowsHookExA(WH_CALLWNDPROC, reinterpret_cast<HOOKPROC>(entry), module,
-                                                        GetWindowThreadProcessId(form, nullptr))
-                                    : nullptr;
-    if (report == nullptr || hooked == nullptr) Fail("cannot measure in the program: " + probe);
-    SendMessageTimeoutA(form, RegisterWindowMessageA(kMeasureMessage), 0, 0, SMTO_NORMAL, 30000, nullptr);
-    UnhookWindowsHookEx(hooked);
-    const std::string found = report;
-    if (found.rfind("checked ", 0) != 0 || found.rfind("checked 0\n", 0) == 0) Fail("no text was measured");
-    if (found.find("\ncut ") != std::string::npos) Fail("texts cut off: " + found);
-    std::printf("%s", found.substr(found.find('\n') + 1).c_str());
-    std::fflush(stdout);
-}
-
 void Expect(const std::string& actual, const std::string& expected, const std::string& what) {
     if (actual != expected) Fail(what + ": expected \"" + expected + "\", got \"" + actual + "\"");
 }
@@ -233,18 +206,14 @@ int main(int argc, char** argv) {
             const int id = number();
             if (step == "set-item") SendDlgItemMessageA(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(next().c_str()));
             else Expect(TextOf(GetDlgItem(dialog, id)), next(), "dialog item " + std::to_string(id));
-        } else if (step == "answer" || step == "close") {
-            HWND h = step == "answer" ? dialog : form;
-            const int id = step == "answer" ? number() : 0;
-            if (step == "answer") PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, id)));
-            else PostMessageA(h, WM_CLOSE, 0, 0);
-            WaitUntil([&] { return !IsWindow(h); }, step + ": the window is still open");
+        } else if (step == "answer") {
+            const int id = number();
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+            WaitUntil([&] { return !IsWindow(dialog); }, "answer: the window is still open");
         } else if (step == "tab" || step == "shift-tab") {
             Walk(number(), step == "shift-tab");
         } else if (step == "escape") {
             PostKey(Focused(), VK_ESCAPE);
-        } else if (step == "fits") {
-            Fits();
         } else if (step == "end-session") {
             // Once the last answer is in, the system may end the program at any moment.
             DWORD_PTR agreed = 0;

@@ -34,7 +34,6 @@ protected:
     }
     TempDir home;
     const std::string desktop = "Control Panel\\Desktop";
-    const std::string sarvo = "Software\\Sarvo";
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const fs::path autostart = home.path() / "config" / "autostart";
     const std::string program = "/opt/my \"sarvo\" $HOME 50%/SarvoChanger";
@@ -51,11 +50,6 @@ TEST_F(PrivateXdg, TheBitmapFolderIsTheUsersAlone) {
     const std::string bitmaps = platform::WindowsFolder();
     EXPECT_EQ(bitmaps, (home.path() / "data" / "sarvo-backdrop-changer").string());
     EXPECT_EQ(fs::status(bitmaps).permissions() & fs::perms::all, fs::perms::owner_all);
-}
-
-TEST_F(PrivateXdg, AFileWhereTheBitmapFolderShouldBeGivesNone) {
-    WriteFile(home.path() / "data", "a file where the folder should be");
-    EXPECT_EQ(platform::WindowsFolder(), "");
 }
 
 // Until it is written, the placement reads as a new profile's, centred, and the wallpaper as none.
@@ -81,21 +75,6 @@ TEST_F(PrivateXdg, TheStoreKeepsValuesUnderKeysAndNamesOfAnyLetterCase) {
 
 TEST_F(PrivateXdg, TheStoreRefusesAValueWithALineBreak) {
     EXPECT_FALSE(platform::RegistryWriteString(desktop, "Wallpaper", "a\nb"));
-}
-
-// Other keys than the desktop's must be created first; deleting what is not there is fine.
-TEST_F(PrivateXdg, OtherKeysMustBeCreatedFirst) {
-    EXPECT_FALSE(platform::RegistryWriteString(sarvo, "x", "1"));
-    ASSERT_TRUE(platform::RegistryCreateKey(sarvo));
-    EXPECT_TRUE(platform::RegistryWriteString(sarvo, "x", "1"));
-}
-
-TEST_F(PrivateXdg, DeletingAValueTwiceIsFine) {
-    ASSERT_TRUE(platform::RegistryCreateKey(sarvo));
-    ASSERT_TRUE(platform::RegistryWriteString(sarvo, "x", "1"));
-    EXPECT_TRUE(platform::RegistryDeleteValue(sarvo, "x"));
-    EXPECT_TRUE(platform::RegistryDeleteValue(sarvo, "x"));
-    EXPECT_FALSE(platform::RegistryReadString(sarvo, "x", value));
 }
 
 // The log-on list is the autostart folder, one entry file per value.
@@ -225,30 +204,6 @@ TEST(Files, APipeIsNeitherReadNorReplaced) {
     std::string why;
     EXPECT_FALSE(platform::ReadWholeFile(pipe, bytes, 100, why));
     EXPECT_FALSE(platform::WriteFileReplacing(pipe, "x", 1, why));
-}
-
-// What a box shows after its headline: what failed, in Japanese, then the path and the system's own words.
-TEST(Files, ARefusalSaysWhatFailedThenThePathAndTheSystemsWords) {
-    using platform::linux_io::SystemDescription;
-    TempDir dir;
-    const std::string folder = dir.str(), missing = folder + "/missing", renamed = folder + "/b";
-    std::string why;
-    std::vector<unsigned char> bytes;
-    const std::pair<std::function<bool()>, std::string> refusals[] = {
-        {[&] { return platform::ReadWholeFile(missing, bytes, 10, why); },
-         "開けませんでした：" + missing + "（" + SystemDescription(ENOENT) + "）"},
-        {[&] { return platform::ReadWholeFile(folder, bytes, 10, why); }, "通常のファイルではありません：" + folder},
-        {[&] { return platform::WriteFileReplacing(folder, "x", 1, why); }, "ファイルではありません：" + folder},
-        {[&] { return platform::WriteFileReplacing(missing + "/x", "x", 1, why); },
-         "ファイルの隣に一時ファイルを作成できませんでした：" + missing + "/x（" + SystemDescription(ENOENT) + "）"},
-        {[&] { return platform::RenameReplacing(missing, renamed, why); },
-         "ファイルを置き換えられませんでした：" + missing + " → " + renamed + "（" + SystemDescription(ENOENT) + "）"},
-    };
-    for (const auto& [call, text] : refusals) {
-        why.clear();
-        EXPECT_FALSE(call()) << text;
-        EXPECT_EQ(why, text);
-    }
 }
 
 TEST(SettingsFileLinux, AFileThatCannotBeReadIsKept) {

@@ -29,26 +29,6 @@ std::vector<unsigned char> Bytes(const std::string& name) {
     return bytes;
 }
 
-std::uint32_t Crc32(const unsigned char* data, std::size_t size) {  // a PNG chunk's checksum
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-// `png` with an eXIf chunk recording `orientation` after its header.
-std::vector<unsigned char> WithExifChunk(std::vector<unsigned char> png, std::uint32_t orientation) {
-    std::vector<unsigned char> chunk = {0, 0, 0, 0, 'e', 'X', 'I', 'f'};
-    const std::vector<unsigned char> tiff = test::Tiff(false, orientation);
-    chunk[3] = static_cast<unsigned char>(tiff.size());
-    chunk.insert(chunk.end(), tiff.begin(), tiff.end());
-    test::Put(chunk, Crc32(chunk.data() + 4, chunk.size() - 4), 4, true);
-    png.insert(png.begin() + 33, chunk.begin(), chunk.end());
-    return png;
-}
-
 Bitmap Load(const std::string& path, PictureFormats formats = PictureFormats::Classic) {
     Bitmap bitmap;
     std::string why;
@@ -86,23 +66,9 @@ TEST(LoadPicture, AJpegIsTurnedUprightByItsExifOrientation) {
     EXPECT_EQ(NotTurnedClockwise(turned, plain), 0);
 }
 
-TEST(MoreFormats, APngIsReadThroughWic) {  // 16 bits a sample, cut or rounded to 8
-    EXPECT_EQ(Differing(Load(Sample("sample.png"), PictureFormats::More), Load(Sample("sample_png_ref.bmp")), 1), 0);
-}
-
 TEST(MoreFormats, AlphaIsLaidOnBlack) {
     const Bitmap half = Load(Sample("half.png"), PictureFormats::More);
     EXPECT_TRUE(test::Near(ColourAt(half, 3, 1), 0x804000, 1)) << std::hex << ColourAt(half, 3, 1);
-}
-
-TEST(MoreFormats, APngIsTurnedUprightByItsExifChunk) {
-    TempDir dir;
-    WriteFile(dir.path() / "turned.png", WithExifChunk(Bytes("sample.png"), 6));
-    const Bitmap turned = Load(dir.str() + "\\turned.png", PictureFormats::More);
-    const Bitmap plain = Load(Sample("sample.png"), PictureFormats::More);
-    ASSERT_EQ(turned.Width(), plain.Height());
-    ASSERT_EQ(turned.Height(), plain.Width());
-    EXPECT_EQ(NotTurnedClockwise(turned, plain), 0);
 }
 
 TEST(MoreFormats, AFormatWithoutACodecIsRefusedNamingTheFormatAndTheFile) {  // Wine has no WebP codec
@@ -139,7 +105,6 @@ TEST(DeclaredSize, IsReadFromEachKindOfHeader) {
         std::vector<unsigned char> file;
         long width, height;  // or 0 when the size cannot be read
     } cases[] = {
-        {"GIF", Bytes("sample.gif"), 61, 37},
         {"JPEG, JFIF and more before the frame", Bytes("sample.jpg"), 61, 37},
         {"top-down BMP: a negative height",
          {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 0x10, 0x27, 0, 0, 0xF6, 0xFF, 0xFF, 0xFF},
@@ -153,7 +118,6 @@ TEST(DeclaredSize, IsReadFromEachKindOfHeader) {
          {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x00, 0, 0, 0x21, 0xF9, 4, 0, 0, 0, 0, 0,  // graphic control
           0x2C, 1, 0, 1, 0, 0x40, 0x9C, 3, 0, 0x00, 2, 1, 0x44, 0, 0x3B},
          40001, 4},
-        {"text", {'h', 'e', 'l', 'l', 'o'}, 0, 0},
         {"cut BMP", {'B', 'M', 0, 0, 0, 0}, 0, 0},
         {"JPEG without a frame", {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0, 0, 0xFF, 0xDA, 0x00, 0x02}, 0, 0},
         {"nothing", {}, 0, 0},
