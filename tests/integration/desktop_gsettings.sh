@@ -1,5 +1,5 @@
 #!/bin/bash
-# GNOME, Cinnamon, MATE: real dconf and schemas on a private session bus; each
+# GNOME, MATE: real dconf and schemas on a private session bus; each
 # placement, the removal, a refused placement, and a run without a session bus.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
@@ -9,7 +9,6 @@ export DISPLAY=:sarvo-none  # a graphical session; no X server is opened for so 
 desktop=${1:?desktop}
 case $desktop in
 gnome) export XDG_CURRENT_DESKTOP=ubuntu:GNOME schema=org.gnome.desktop.background key=picture-uri ;;
-cinnamon) export XDG_CURRENT_DESKTOP=X-Cinnamon schema=org.cinnamon.desktop.background key=picture-uri ;;
 mate) export XDG_CURRENT_DESKTOP=MATE schema=org.mate.background key=picture-filename ;;
 *) fail "unknown desktop $1" ;;
 esac

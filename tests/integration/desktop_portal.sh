@@ -1,7 +1,6 @@
 #!/bin/bash
 # An unknown Wayland session: swaybg hands over to the portal (a stand-in on a
-# private bus), given the open file; it cannot remove a wallpaper, and says so; on
-# sway, the centred picture laid out on the output.
+# private bus), given the open file; it cannot remove a wallpaper, and says so.
 . "$(dirname "$0")/lib.sh"
 with_session_bus "$@"
 
@@ -25,12 +24,3 @@ assert_contains "$why" "wlroots：swaybg がすぐに終了しました" "reason
 assert_contains "$why" "portal：デスクトップ ポータルでは壁紙を消せません。" "reason of the portal"
 assert_eq "$(ini_value "$REGISTRY" Wallpaper)" "$BITMAP" "Wallpaper in the registry store after the refusal"
 
-# On a Wayland session the compositor tells the screen's size (through Qt): the portal,
-# which places nothing, is handed the centred picture laid out on sway's output.
-use_headless_sway 320x240
-expected_screens "$PICS/quad.bmp"
-cp "$SARVO_QT_MODULE" "$PROG/"
-set_placement 0 0
-SARVO_DESKTOP_BACKEND=portal run_changer
-assert_eq "$RC" 0 "exit code through the portal on sway (stderr: $ERR)"
-assert_same_picture "png:$record" "$CENTRE" "the picture laid out for the portal"

@@ -1,7 +1,6 @@
 #!/bin/bash
 # The Linux services alone (service_tool): stderr (boxes without a display or
-# the Qt module), boxes (answered with keys), unsupported-visual (16-bit screen
-# refused).
+# the Qt module), boxes (answered with keys).
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -34,14 +33,6 @@ boxes)
         assert_eq "$(cat "$T/answer")" "$expected" "answer of a box of style $style, $key"
         assert_eq "$(cat "$T/stderr")" "" "standard error of a box of style $style, $key"
     done
-    ;;
-unsupported-visual)
-    own_xvfb 64x48x16
-    why=$("$SARVO_SERVICE_TOOL" apply "$T/quad.bmp" 2>&1)
-    assert_eq "$?" 1 "exit code on a 16-bit screen"
-    assert_contains "$why" "x11：X の画面のビジュアル（深さ 16、" "reason"
-    assert_eq "$(root_pixmap)" none "_XROOTPMAP_ID"
-    [[ ! -e $REGISTRY ]] || fail "the registry store was written: $(cat "$REGISTRY")"
     ;;
 *) fail "unknown case $1" ;;
 esac

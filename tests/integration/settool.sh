@@ -3,8 +3,7 @@
 # folder name that is no UTF-8 kept through an edit; a folder chosen, then a
 # cancel, leaving nothing of Qt's; the log-on box ticked, then the session ends
 # with SIGTERM), open (waste
-# bin, folder box and a double-clicked address to a recording xdg-open as whole arguments, once each),
-# no-display (no window, the reason on standard error).
+# bin, folder box and a double-clicked address to a recording xdg-open as whole arguments, once each).
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -64,12 +63,6 @@ open)
     poll "the starts of xdg-open ending" eval '! pgrep -f "$T/bin/xdg-open" >/dev/null'
     assert_eq "$(cat "$T/opened")" "1|$PROG/TrashBox|"$'\n'"1|$PICS|"$'\n'"1|https://sarvo-backdrop.example.org/|" \
         "arguments of xdg-open"
-    ;;
-no-display)
-    no_display
-    timeout 60 "$PROG/SarvoSetTool" 2>"$T/stderr"
-    assert_eq "$?" 1 "exit code without a window"
-    assert_contains "$(cat "$T/stderr")" $'設定のウィンドウを表示できませんでした。\nディスプレイがありません' "reason on standard error"
     ;;
 *) fail "unknown case $1" ;;
 esac

@@ -1,14 +1,10 @@
 #!/bin/bash
 # The programs racing on one program folder: changers (ten at once: whole files,
 # one picture shown and named), presenter (five at once on a desktop handed PNG
-# copies: each copy whole, the last one kept, no other left), delskip (two at
-# once: the picture in TrashBox once, nothing else moved), add (while a changer
-# walks a large tree).
+# copies: each copy whole, the last one kept, no other left).
 . "$(dirname "$0")/../integration/lib.sh"
 
 new_program_folder
-with_settool
-quadrants "$T/picture.bmp" 16 8
 together() {  # COUNT COMMAND...: COUNT copies at once; sets CODES to their exit codes, sorted
     local pids=() pid codes=()
     for ((n = 0; n < $1; n++)); do "${@:2}" >"$T/out.$n" 2>&1 & pids+=($!); done
@@ -61,34 +57,6 @@ presenter)
     assert_eq "$(ls -A "${BITMAP%/*}")" "$(printf '%s\n' "${BITMAP##*/}" "$(tail -n 2 "$T/handed.list")" | sed 's|.*/||' | sort)" \
         "the data folder: the bitmap and the two pictures handed last"
     assert_eq "$(ls "$T/handed" | wc -l)" 15 "pictures handed over"
-    ;;
-delskip)
-    no_display
-    cp "$SARVO_STANDIN" "$PROG/SarvoChanger"  # records the changer's start instead
-    cp "$T/picture.bmp" "$PICS/keep.bmp"
-    for round in $(seq 20); do
-        cp "$T/picture.bmp" "$PICS/shown $round.bmp"
-        printf '[Sarvo Changer]\r\nFolderPath=%s\r\nWallPaper=%s\r\n' "$PICS" "$PICS/shown $round.bmp" >"$SETTINGS"
-        together 2 "$PROG/SarvoSetTool" /delskip
-        assert_eq "$CODES" "0 1 " "exit codes of two delete-skips at once"
-        # Either may win, as "shown N.bmp" or "shown N (2).bmp".
-        copies=("$PROG/TrashBox/shown $round"[.\ ]*)
-        assert_eq "${#copies[@]}" 1 "copies of the picture in TrashBox: ${copies[*]}"
-        cmp -s "${copies[0]}" "$T/picture.bmp" || fail "the picture in TrashBox is not whole: ${copies[0]}"
-        assert_eq "$(ls "$PICS")" keep.bmp "the picture folder after round $round"
-    done
-    ;;
-add)
-    no_display
-    mkdir -p "$PICS"/{1..40}/{1..50} "$T/album"
-    for round in 1 2 3 4 5; do
-        cp "$T/picture.bmp" "$T/album/new $round.bmp"
-        "$PROG/SarvoChanger" >/dev/null 2>&1 & changer=$!
-        "$PROG/SarvoSetTool" "/add$T/album/new $round.bmp" || fail "the add failed"
-        wait "$changer"
-        cmp -s "$PICS/new $round.bmp" "$T/picture.bmp" || fail "round $round: the picture is not in the folder"
-        [[ -z $(ls -A "$T/album") ]] || fail "round $round: the album still holds $(ls "$T/album")"
-    done
     ;;
 *) fail "unknown case $1" ;;
 esac

@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 """desktop_stand_in.py plasma|portal RECORD: a desktop service on the session bus for
 the integration tests, answering the one call the suite makes, creating
-RECORD.ready once it owns its name. plasma records each script evaluateScript
-gets (if not empty) and "--", refuses it while RECORD.refuse exists and never
-answers while RECORD.hang does; portal writes SetWallpaperFile's file to RECORD,
-its options to RECORD.options, and answers the request with success.
+RECORD.ready once it owns its name. plasma refuses a script evaluateScript gets
+(if not empty) while RECORD.refuse exists and never answers while RECORD.hang
+does; portal writes SetWallpaperFile's file to RECORD, its options to
+RECORD.options, and answers the request with success.
 """
 import os
 import sys
@@ -33,10 +33,8 @@ def call(bus, sender, _path, _interface, method, parameters, invocation):
     if method == "evaluateScript":
         if os.path.exists(record + ".hang"):
             return None
-        if parameters.unpack()[0]:
-            write(record, "ab", (parameters.unpack()[0] + "--\n").encode())
-            if os.path.exists(record + ".refuse"):
-                return invocation.return_dbus_error("org.kde.plasmashell.Error", "refused by the stand-in")
+        if parameters.unpack()[0] and os.path.exists(record + ".refuse"):
+            return invocation.return_dbus_error("org.kde.plasmashell.Error", "refused by the stand-in")
         return invocation.return_value(GLib.Variant("(s)", ("",)))
     with os.fdopen(invocation.get_message().get_unix_fd_list().get(parameters.unpack()[1]), "rb") as picture:
         write(record, "wb", picture.read())
