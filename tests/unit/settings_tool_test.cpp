@@ -80,6 +80,17 @@ TEST_F(SettingTool, ClearingTheLogOnBoxRemovesTheEntryAtOnceAndStoresStartUpOnCl
     EXPECT_EQ(Setting("StartUp"), "0");
 }
 
+TEST_F(SettingTool, TheProgramRunsTheWindowUntilItIsClosedOrSaysWhyThereIsNone) {
+    fake::ScriptedUi().user = [](FormSpec& spec) { ASSERT_TRUE(fake::ActInWindow(spec, "click chkStartup")); };
+    std::ostringstream errors;
+    Form1 shown(dir, ""), none(dir, "");
+    EXPECT_EQ(settings_tool::RunSettingTool(shown, errors), 0);
+    EXPECT_EQ(Setting("StartUp"), "1");
+    fake::ScriptedUi().windowShows = false;
+    EXPECT_EQ(settings_tool::RunSettingTool(none, errors), 1);
+    EXPECT_EQ(errors.str(), "SarvoSetTool: 設定のウィンドウを表示できませんでした。\n" + fake::ScriptedUi().windowFailure + "\n");
+}
+
 TEST_F(SettingTool, OnlyTheExactSwitchesAct) {
     for (const char* other : {"/DELSKIP", "/NoWall", "/nowall ", "x"}) Start(other, LoadEnd::OpenWindow);
 }

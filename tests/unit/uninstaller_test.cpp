@@ -110,6 +110,15 @@ TEST_F(Uninstaller, Version2RemovesItsOwnAndNoMore) {
     fs::remove(mine);  // under Wine the folder is every test's
 }
 
+TEST_F(Uninstaller, TheSuitesOwnFolderGoesOnceEmptied) {
+    Install();
+    const platform::BitmapFolder& own = folders.front().suiteOwn ? folders.front() : folders.back();
+    ASSERT_TRUE(own.suiteOwn);
+    fs::remove(fs::path(own.path) / kOldGraphic);
+    ExpectDone(Open().cmdSarvoUninst2, kV2);
+    EXPECT_FALSE(fs::exists(own.path));
+}
+
 // Only its bitmaps of the old name and the log-on entry; the menu and the wallpaper are version 2's.
 TEST_F(Uninstaller, Version1RemovesItsOwnAndNoMore) {
     Install();

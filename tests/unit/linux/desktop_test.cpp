@@ -138,6 +138,21 @@ TEST(DesktopWaits, TheDesktopStepsShareOneBudget) {
         testing::ExitedWithCode(1), "^デスクトップが0.3秒以内に応答しなかったので、終了します（b、c）。\n$");
 }
 
+// The message names the step whole or cut before the character that does not fit.
+TEST(DesktopWaits, ALongStepIsCutBetweenCharacters) {
+    std::string step, shown;
+    for (int i = 0; i < 50; ++i) step += "あ";
+    for (int i = 0; i < 39; ++i) shown += "あ";
+    EXPECT_EXIT(
+        {
+            linux_deadline::SetBudget(std::chrono::milliseconds(50));
+            const linux_deadline::Step a(step);
+            poll(nullptr, 0, 200);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(1), "（" + shown + "）。\n$");
+}
+
 TEST(DesktopWaits, AWindowsTimeIsTheUsers) {
     EXPECT_EXIT(
         {
@@ -238,6 +253,36 @@ TEST(Presenter, EachOutputsPartGetsANewNameAndStaysOneHandOverLonger) {
     EXPECT_EQ(presenter::HandedFiles(bitmap).size(), 3u);  // the uninstaller's list: second's two and third
 }
 
+// A folder for the bitmap the presenter hands over.
+class HandedCopies : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    const std::string bitmap = (dir.path() / "SarvoChangerGraphic.bmp").string();
+    presenter::Handed handed;
+    std::string why;
+    int width = 0;
+    int height = 0;
+};
+
+// hyprpaper has no centred mode: a 2 x 2 picture centred on a 4 x 2 canvas, handed over stretched.
+TEST_F(HandedCopies, APlacementTheDesktopLacksIsLaidOutOnTheCanvas) {
+    Save(test::BitmapOf(2, 2, {0x111111, 0x222222, 0x333333, 0x444444}), bitmap);
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Centre, DesktopMode::Hyprpaper, presenter::Format::Png, handed, why, 4, 2)) << why;
+    EXPECT_EQ(handed.mode, "stretch");
+    EXPECT_EQ(ReadPng(handed.path, width, height), (test::Colours{0, 0x111111, 0x222222, 0, 0, 0x333333, 0x444444, 0}));
+}
+
+// Too many pixels to encode quickly: laid out on the canvas as asked, and handed over stretched.
+TEST_F(HandedCopies, AHugePictureIsLaidOutOnTheCanvasAndHandedOverStretched) {
+    const int big = 3000;  // 9 megapixels
+    Save(test::BitmapOf(big, big, test::Colours(static_cast<std::size_t>(big) * big, 0xabcdef)), bitmap);
+    ASSERT_TRUE(presenter::Prepare(bitmap, Placement::Tile, DesktopMode::GSettings, presenter::Format::Png, handed, why, 8, 6)) << why;
+    EXPECT_EQ(handed.mode, "stretched");
+    EXPECT_EQ(ReadPng(handed.path, width, height), test::Colours(48, 0xabcdef));
+    EXPECT_EQ(width, 8);
+    EXPECT_EQ(height, 6);
+}
+
 // A folder for the programs the tests start.
 class ProgramStarts : public ::testing::Test {
 protected:
@@ -245,6 +290,16 @@ protected:
     platform::linux_spawn::RunResult result;
     std::string why;
 };
+
+TEST_F(ProgramStarts, TheArgumentTextReachesTheProgramAsOneArgument) {
+    const std::string script = Script(dir, "record me.sh",
+                                      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.tmp\"\n"
+                                      "mv \"$0.tmp\" \"$0.out\"\n");
+    const std::string text = "/add/p/a b \"$HOME\" `x`;.jpg";
+    ASSERT_TRUE(platform::StartProgram(script, text, platform::WindowStyle::Normal, why)) << why;
+    ASSERT_TRUE(AppearsWithin(script + ".out", std::chrono::seconds(10)));
+    EXPECT_EQ(ReadFile(script + ".out"), text + "\n");
+}
 
 // A daemon left behind with the output pipe open does not hold the wait.
 TEST_F(ProgramStarts, ADaemonLeftBehindDoesNotHoldTheWait) {
@@ -325,10 +380,20 @@ protected:
     const fs::path changerEntry = apps / "sarvo-backdrop-changer.desktop";
     const fs::path toolEntry = apps / "sarvo-setting-tool.desktop";
     const fs::path changerIcon = icons / "16x16" / "apps" / "sarvo-backdrop-changer.png";
+    const fs::path toolIcon = icons / "48x48" / "apps" / "sarvo-setting-tool.png";
     const std::vector<MenuEntry> entries = SuiteMenuEntries("/a/SarvoChanger", "/a/SarvoSetTool");
     const std::string others = "[Desktop Entry]\nType=Application\nName=Other\nExec=other\n";
+    std::vector<std::string> left;
     std::string why;
 };
+
+TEST_F(MenuFiles, OurEntriesAndIconsAreWrittenWhole) {
+    ASSERT_EQ(PutIntoMenu(entries, why), MenuResult::Written) << why;
+    EXPECT_EQ(ReadFile(changerEntry), MenuEntryFileFor(entries[0]));
+    EXPECT_EQ(ReadFile(toolIcon), ReadFile(fs::path(SARVO_RESOURCES) / "setting_tool-48.png"));
+    EXPECT_EQ(ReadFile(changerIcon), ReadFile(fs::path(SARVO_RESOURCES) / "changer-16.png"));
+    EXPECT_TRUE(fs::exists(apps / "mimeinfo.cache")) << "the desktop's cache of the folder made again";
+}
 
 // Under an ignored SIGCHLD the refresh's exit status is lost to the system; the refresh has ended all the same.
 TEST_F(MenuFiles, ARefreshWhoseStatusWasLostCountsAsDone) {
@@ -349,4 +414,18 @@ TEST_F(MenuFiles, OursAreReplacedWhenTheProgramsMoveAndAnothersFileUnderOurNameS
     EXPECT_EQ(ReadFile(changerEntry), MenuEntryFileFor(moved[0]));
     EXPECT_EQ(ReadFile(toolEntry), others);
     EXPECT_EQ(ReadFile(changerIcon), "another picture");
+}
+
+TEST_F(MenuFiles, RemovingTakesOursAndLeavesOthers) {
+    ASSERT_EQ(PutIntoMenu(entries, why), MenuResult::Written) << why;
+    WriteFile(toolEntry, others);
+    WriteFile(changerIcon, "another picture");
+    WriteFile(apps / "neighbour.desktop", others);
+    RemoveFromMenu(entries, left);
+    EXPECT_TRUE(left.empty());
+    EXPECT_FALSE(fs::exists(changerEntry));
+    EXPECT_FALSE(fs::exists(toolIcon));
+    EXPECT_EQ(ReadFile(toolEntry), others);
+    EXPECT_EQ(ReadFile(changerIcon), "another picture");
+    EXPECT_EQ(ReadFile(apps / "neighbour.desktop"), others);
 }
