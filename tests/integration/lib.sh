@@ -47,7 +47,7 @@ each_placement() {
         "$@" "$tile" "$style"
     done
 }
-# desktop_stand_in plasma|portal RECORD: tests/tools/desktop_stand_in.py, once it owns its name.
+# desktop_stand_in plasma RECORD: tests/tools/desktop_stand_in.py, once it owns its name.
 desktop_stand_in() {
     "$SARVO_DESKTOP_STAND_IN" "$1" "$2" &
     CLEANUPS+=("kill $!")
