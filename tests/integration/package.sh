@@ -70,14 +70,7 @@ life-cycle)
     timeout 60 "$folder/SarvoChanger" >"$T/stdout" 2>"$T/stderr" || fail "the changer failed: $(cat "$T/stderr")"
     [[ -f $BITMAP ]] || fail "the changer wrote no bitmap: $(cat "$T/stderr")"
     [[ $(root_pixmap) != none ]] || fail "the changer put up no wallpaper: $(cat "$T/stderr")"
-    # 4155 x 5700 twips at 96 DPI; no minimise (8, 0x20) nor maximise (16, 0x40).
     open_window "$folder/SarvoSetTool" 'Sarvo Changer SettingTool'
-    hints=$(xprop -id "$WIN" WM_NORMAL_HINTS _MOTIF_WM_HINTS)
-    assert_contains "$hints" "program specified minimum size: 277 by 380" "fixed size"
-    assert_contains "$hints" "program specified maximum size: 277 by 380" "fixed size"
-    read -r functions decorations < <(sed -n 's/^_MOTIF_WM_HINTS.* = [^,]*, \([^,]*\), \([^,]*\),.*/\1 \2/p' <<<"$hints")
-    (( (functions & 0x18) == 0 )) || fail "minimise or maximise offered among the functions: $hints"
-    (( (decorations & 0x60) == 0 )) || fail "minimise or maximise offered among the decorations: $hints"
     # Focus order: folder box, its button, help, log-on box, delete-skip, placements (centred).
     xdotool key ctrl+a && xdotool type --delay 20 "$T/typed" || fail "cannot type"
     poll "FolderPath following the typing" eval '[[ $(ini_value "$folder/sarvoset.ini" FolderPath) == "$T/typed" ]]'
