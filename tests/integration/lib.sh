@@ -32,7 +32,6 @@ new_program_folder() {
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$PICS" >"$SETTINGS"
 }
 with_settool() { cp "$SARVO_SETTOOL" "$PROG/SarvoSetTool" && mkdir -p "$PROG/TrashBox"; }  # the real one in PROG
-tree_state() { (cd "$folder" && find . -type d | sort && find . -type f -exec sha256sum {} + | sort -k 2); }  # of $folder
 # A desktop's test: the quadrant picture in PICS, messages on standard error.
 desktop_program_folder() { new_program_folder; without_box_module; quadrants "$PICS/quad.bmp"; }
 # each_placement CHECK...: the changer centred, tiled, stretched; after each run, CHECK... TILE STYLE.
