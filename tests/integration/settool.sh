@@ -1,6 +1,6 @@
 #!/bin/bash
-# The real SarvoSetTool: browse (at 150%: the pictures at their places' sizes; a
-# folder name that is no UTF-8 kept through an edit; a folder chosen, then a
+# The real SarvoSetTool: browse (at 150%: a folder name that is no UTF-8 kept
+# through an edit; a folder chosen, then a
 # cancel, leaving nothing of Qt's; the log-on box ticked, then the session ends
 # with SIGTERM), open (waste
 # bin, folder box and a double-clicked address to a recording xdg-open as whole arguments, once each).
@@ -17,15 +17,6 @@ browse)
     mkdir -p "$T/chosen" "$odd"
     printf '[Sarvo Changer]\r\nFolderPath=%s\r\n' "$odd" >"$SETTINGS"
     open_window "$PROG/SarvoSetTool" 'Sarvo Changer SettingTool'
-    # The pictures pixel for pixel at the sizes drawn for their places: the waste bin fills its place, the
-    # folder lies in the middle of its button (places at 150%: 357,222 48x48; 366,36 37x25).
-    import -window "$WIN" "$T/window.png"
-    for picture in "trash_box-48 357 222" "folder-16 377 41"; do
-        read -r name x y <<<"$picture"
-        "$IM_CONVERT" "$T/window.png" -crop "${name##*-}x${name##*-}+$x+$y" +repage "$T/drawn.png"
-        "$IM_CONVERT" "$T/drawn.png" "$SARVO_RESOURCES/$name.png" -composite "$T/drawn-over.png"
-        assert_same_picture "$T/drawn.png" "$T/drawn-over.png" "$name, whole at $x,$y"
-    done
     xdotool key End type x
     poll "FolderPath with the letter typed" eval '[[ $(ini_value "$SETTINGS" FolderPath) == "${odd}x" ]]'
     xdotool key BackSpace
