@@ -35,14 +35,14 @@ tests=(
   libgtest-dev googletest xdotool desktop-file-utils libglib2.0-bin procps python3-gi gir1.2-glib-2.0
   # the Windows build, run under Wine with a Japanese locale
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine locales
-  # the desktops the tests run for real: dconf with the GNOME, Cinnamon and
-  # MATE schemas, xfconfd, headless sway with swaybg and grim, pcmanfm and
-  # pcmanfm-qt, each on a private session bus
-  dbus dconf-service dconf-cli gsettings-desktop-schemas cinnamon-desktop-data mate-desktop-common
-  xfconf libxfconf-0-3 x11-xserver-utils sway swaybg grim pcmanfm pcmanfm-qt
+  # the desktops the tests run for real: dconf with the GNOME and MATE
+  # schemas, xfconfd, headless sway with swaybg and grim, pcmanfm-qt, each on
+  # a private session bus
+  dbus dconf-service dconf-cli gsettings-desktop-schemas mate-desktop-common
+  xfconf libxfconf-0-3 x11-xserver-utils sway swaybg grim pcmanfm-qt
   # the desktop shells themselves, each on Xvfb: Plasma with its window
-  # manager, GNOME Shell, Xfce's desktop and window manager, MATE's caja
-  plasma-workspace plasma-desktop kwin-x11 gnome-shell mutter xfdesktop4 xfwm4 caja
+  # manager, Xfce's desktop and window manager
+  plasma-workspace plasma-desktop kwin-x11 xfdesktop4 xfwm4
   # the benchmark's reference tools
   fd-find feh xwallpaper hyperfine jq libjpeg-turbo-progs time
   # fuzzing: clang with libFuzzer and the sanitizers
