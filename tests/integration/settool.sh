@@ -1,7 +1,9 @@
 #!/bin/bash
 # The real SarvoSetTool: browse (at 150%: a folder name that is no UTF-8 kept
-# through an edit; a folder chosen, then a cancel, leaving nothing of Qt's; the
-# log-on box ticked, then the session ends with SIGTERM).
+# through an edit; a folder chosen, then a
+# cancel, leaving nothing of Qt's; the log-on box ticked, then the session ends
+# with SIGTERM), open (waste
+# bin, folder box and a double-clicked address to a recording xdg-open as whole arguments, once each).
 . "$(dirname "$0")/lib.sh"
 
 new_program_folder
@@ -34,6 +36,24 @@ browse)
     assert_eq "$(ini_value "$SETTINGS" FolderPath)" "$T/chosen" "FolderPath after a cancelled browse"
     assert_eq "$(ini_value "$SETTINGS" StartUp)" 1 "StartUp saved at the end of the session"
     assert_eq "$(cd "$T" && find home config -type f | sort)" "config/autostart/SarvoChanger.desktop" "files in the user's folders"
+    ;;
+open)
+    mkdir -p "$T/bin"
+    printf '#!/bin/sh\nprintf "%%s|" "$#" "$@" >>"%s"\necho >>"%s"\n' "$T/opened" "$T/opened" >"$T/bin/xdg-open"
+    chmod +x "$T/bin/xdg-open"
+    export PATH="$T/bin:$PATH"
+    use_display
+    open_window "$PROG/SarvoSetTool" 'Sarvo Changer SettingTool'
+    xdotool mousemove --window "$WIN" 254 164 click --repeat 2 1
+    poll "the file manager on TrashBox" test -s "$T/opened"
+    xdotool mousemove --window "$WIN" 100 33 click --repeat 2 1
+    xdotool windowmove --sync "$WIN" 0 -150 || fail "cannot move the window"  # the address lies below the screen
+    xdotool mousemove --window "$WIN" 138 368 click --repeat 2 1  # a double click is one click
+    poll "three starts of xdg-open" eval '(( $(wc -l <"$T/opened") >= 3 ))'
+    close_window
+    poll "the starts of xdg-open ending" eval '! pgrep -f "$T/bin/xdg-open" >/dev/null'
+    assert_eq "$(cat "$T/opened")" "1|$PROG/TrashBox|"$'\n'"1|$PICS|"$'\n'"1|https://sarvo-backdrop.example.org/|" \
+        "arguments of xdg-open"
     ;;
 *) fail "unknown case $1" ;;
 esac
