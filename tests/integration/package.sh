@@ -2,7 +2,7 @@
 # The Linux release archive unpacked under a path with blanks, quotes, $, % and
 # non-ASCII: archive (its programs and empty folders; the readme's packages
 # bring every library the programs load), life-cycle (changer, settings window
-# by keys, log-on and menu entries read by the desktop's readers, each menu
+# by keys, log-on and menu entries started by GLib, each menu
 # action starting the settings tool as its held key does).
 . "$(dirname "$0")/lib.sh"
 
@@ -81,10 +81,6 @@ life-cycle)
     assert_eq "$(ini_value "$REGISTRY" WallpaperStyle)" 0 "WallpaperStyle of the tiled placement"
     close_window
     assert_eq "$(ini_value "$folder/sarvoset.ini" StartUp)" 1 "StartUp after the settings window closed"
-    for entry in "$AUTOSTART" "$MENU" "$TOOL_MENU"; do
-        validation=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate refuses $entry: $validation"
-        [[ -z $validation ]] || fail "desktop-file-validate warns about $entry: $validation"
-    done
     # GLib starts each action (and the settings tool's own entry, "-") with the settings tool's exact
     # arguments, seen by a recorder (what the tool does with them: its own tests).
     mv "$folder/SarvoSetTool" "$T/SarvoSetTool"
