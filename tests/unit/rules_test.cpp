@@ -54,19 +54,6 @@ TEST(PictureHandOverPath, IsTheQuotedPictureNameWithoutItsQuotes) {
     for (const auto& [text, formats, path] : cases) EXPECT_EQ(PictureHandOverPath(text, formats), path) << text;
 }
 
-TEST(PathParts, TheLastComponentFollowsTheLastSeparatorAndTheExtensionItsLastDot) {
-    const std::tuple<const char*, char, const char*, const char*> paths[] = {  // path, separator, last, extension
-        {"C:\\Pictures\\sea.jpg", '\\', "sea.jpg", "jpg"}, {"a.jpg", '\\', "", ""}, {"C:\\Pictures\\", '\\', "", ""},
-        {"/home/u/sea.JPG", '/', "sea.JPG", "JPG"}, {"C:\\dir/x.jpg", '/', "x.jpg", "jpg"},
-        {"C:\\Pictures\\archive.tar.gz", '\\', "archive.tar.gz", "gz"}, {"C:\\Pictures\\name.", '\\', "name.", ""},
-        {"C:\\Pictures.old\\readme", '\\', "readme", ""},
-    };
-    for (const auto& [path, separator, last, extension] : paths) {
-        EXPECT_EQ(LastComponent(path, separator), last) << path;
-        EXPECT_EQ(ExtensionOf(path, separator), extension) << path;
-    }
-}
-
 // Leading digits in any base C knows, wrapped at 32 bits; the default only for an empty text.
 TEST(ProfileNumber, IsTheNumberTheTextStartsWith) {
     const std::pair<const char*, long> numbers[] = {
@@ -107,13 +94,6 @@ TEST(GenericError, AFailureNobodyHandlesIsShownUnderTheProgramsTitleAndEndsTheRu
 namespace {
 const std::string kStray = "/p/\xFF\xC3 \xE6\x97\xA5";  // a stray byte, a cut character, then 日
 }  // namespace
-
-TEST(ShownText, EachByteThatIsNoUtf8ShowsAsAReplacementCharacter) {
-    const std::pair<std::string, std::string> shown[] = {
-        {kStray, "/p/\uFFFD\uFFFD \u65E5"}, {"\xE0\x80\xAF\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
-        {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"}, {"\xF0\x9F\x98\x80\xEF\xBF\xBD", "\U0001F600\uFFFD"}};
-    for (const auto& [bytes, text] : shown) EXPECT_EQ(ShownText(bytes), text);
-}
 
 // The edited text, and the bytes it gives (nullopt: refused, as a replacement typed or pasted names no byte).
 TEST(ShownText, AnEditKeepsTheBytesItDidNotTouch) {
@@ -172,12 +152,6 @@ TEST(ProfileText, ARemovalTakesTheKeysLineAloneAndASectionIsAddedOnce) {
     EXPECT_EQ(r.Text(), "[K]\r\nb=2\r\n[Run]\r\n");
 }
 
-TEST(ProfileText, DamagedTextReadsWhatItCanAndIsKeptByteForByte) {
-    const std::string damaged = std::string("\x00\xff", 2) + "[Sarvo Changer\n[Sarvo Changer]\n=novalue\nnoequals\nWallPaper=/x.jpg\n";
-    EXPECT_EQ(ProfileText(damaged).Find("Sarvo Changer", "WallPaper"), "/x.jpg");
-    EXPECT_EQ(ProfileText(damaged).Text(), damaged);
-}
-
 // As numbers: tile first, then stretch, else centre.
 TEST(SettingTexts, ThePlacementIsReadFromTheStoredPair) {
     using P = Placement;
@@ -192,22 +166,6 @@ TEST(SettingTexts, ThePlacementIsReadFromTheStoredPair) {
         EXPECT_EQ(sarvo::PlacementFromValues(tile, style), expected) << "[" << tile << "] [" << style << "]";
 }
 
-// The list has a row for each of its three pairs, read as numbers, and for nothing else.
-TEST(SettingTexts, ThePlacementListsRowsAreItsThreePairs) {
-    const std::tuple<const char*, const char*, int> rows[] = {  // -1: no row
-        {"0", "0", 0}, {"1", "0", 1}, {"0", "2", 2}, {"01", "0", 1}, {" 0", "02", 2},
-        {"1", "2", -1}, {"", "", -1}, {"0", "", -1}, {"2", "0", -1}, {"0", "6", -1},
-    };
-    for (const auto& [tile, style, index] : rows) EXPECT_EQ(PlacementListIndex(tile, style).value_or(-1), index) << tile << "/" << style;
-    for (int index = 0; index < 3; ++index) {
-        const auto values = PlacementListValues(index);
-        ASSERT_TRUE(values);
-        EXPECT_EQ(PlacementListIndex(values->first, values->second), index);
-    }
-    EXPECT_FALSE(PlacementListValues(-1));
-    EXPECT_FALSE(PlacementListValues(3));
-}
-
 // The screen's numbers as they are; the wallpaper's padded to four, a top-down height shown as its size.
 TEST(SettingTexts, SizeCaptions) {
     EXPECT_EQ(ScreenSizeCaption(1024, 768), "1024 x 768 ピクセル");
@@ -218,17 +176,6 @@ TEST(SettingTexts, SizeCaptions) {
         {1280, -1024, "1280 x 1024 ピクセル"},     {7, INT32_MIN, "   7 x 2147483648 ピクセル"},
     };
     for (const auto& [width, height, caption] : sizes) EXPECT_EQ(WallpaperSizeCaption(width, height), caption);
-}
-
-TEST(SettingTexts, AProposedNameIsTheTimeToTheSecond) {
-    std::tm when{};
-    when.tm_year = 126;
-    when.tm_mon = 0;
-    when.tm_mday = 2;
-    when.tm_hour = 3;
-    when.tm_min = 4;
-    when.tm_sec = 5;
-    EXPECT_EQ(ProposedWallpaperName(when), "Wallpaper20260102030405");
 }
 
 TEST(SettingTexts, ANumberedNameHasItsNumberBeforeTheLastExtension) {
@@ -330,21 +277,6 @@ std::vector<ScreenRect> Whole(int width, int height) { return {{0, 0, width, hei
 test::Bytes SmallFile() { return test::FileOf(BitmapOf(3, 2, {0x030201, 0x060504, 0x090807, 0x0C0B0A, 0x0F0E0D, 0x121110})); }
 
 }  // namespace
-
-// Rows are read in place, padded to 12 bytes; a top-down file starts with its top row.
-TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDown) {
-    for (const bool topDown : {false, true}) {
-        test::Bytes file = SmallFile();
-        if (topDown) PutLe32(file.data() + 22, static_cast<std::uint32_t>(-2));
-        BgrPicture picture;
-        std::string why;
-        ASSERT_TRUE(ViewBmp24(file.data(), file.size(), picture, why)) << why;
-        EXPECT_EQ(picture.width, 3);
-        EXPECT_EQ(picture.height, 2);
-        EXPECT_EQ(picture.Row(0), file.data() + 54 + (topDown ? 0 : 12));
-        EXPECT_EQ(picture.Row(1), file.data() + 54 + (topDown ? 12 : 0));
-    }
-}
 
 TEST(ViewBmp24, RefusesWhatItCannotShowWithAReason) {
     const test::Bytes good = SmallFile();

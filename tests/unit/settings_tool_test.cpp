@@ -2,7 +2,6 @@
 #include <sstream>
 
 #include "core/pure/bytes.h"
-#include "core/pure/maker.h"
 #include "core/pure/setting_texts.h"
 #include "platform/menu.h"
 #include "platform/program.h"
@@ -307,43 +306,6 @@ TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {
     EXPECT_EQ(box.initial, "Wallpaper20051111143826");
 }
 
-TEST_F(SettingTool, ABlankAfterTheAddSwitchIsPartOfThePath) {
-    const std::string source = program.str() + S + "in" + S + "sea.jpg";
-    WriteFile(source, "new sea");
-    Start("/add " + source, LoadEnd::NotDone);
-    EXPECT_EQ(Shown().size(), 1u);
-    EXPECT_TRUE(fs::exists(source));
-}
-
-// The folder box opens only a folder that exists; the TrashBox opens whether or not it does.
-TEST_F(SettingTool, DoubleClicksOpenTheFoldersAndTheAddress) {
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    f.txtWallpaperFolder.OnDblClick();  // the default folder does not exist
-    ExpectOneError("現在設定されているフォルダは存在しません");
-    f.txtWallpaperFolder.SetText(dir);
-    f.txtWallpaperFolder.OnDblClick();
-    f.imgTrashBox.OnDblClick();
-    f.lblurl.OnClick();
-    EXPECT_EQ(Desk().openedFolders, (std::vector<std::string>{dir, dir + S + "TrashBox"}));
-    EXPECT_EQ(Desk().openedAddresses, std::vector<std::string>{kMakerAddress});
-}
-
-TEST_F(SettingTool, TheFolderBrowserStartsAtTheFolderAndKeepsItUnlessOneIsChosen) {
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    fake::ScriptedUi().dialogAnswers = {{DialogResult::Cancel, ""}, {DialogResult::Error, "no browser"},
-                                        {DialogResult::Ok, program.str()}};
-    f.cmdFolderOpen.OnClick();
-    f.cmdFolderOpen.OnClick();
-    EXPECT_EQ(f.txtWallpaperFolder.Text(), dir + S + "WallPaper");
-    EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");
-    ExpectOneError("no browser");
-    f.cmdFolderOpen.OnClick();
-    EXPECT_EQ(Setting("FolderPath"), program.str());
-    const fake::ShownDialog& browser = fake::ScriptedUi().dialogs.at(0);
-    EXPECT_EQ(browser.caption, "フォルダを選択してください。");
-    EXPECT_EQ(browser.initial, dir + S + "WallPaper");
-}
-
 using RegistKey = ProgramTest;  // the store of a temporary user
 
 TEST_F(RegistKey, AKeyOpenedForReadingIsNotWrittenAndAClosedOneNotRead) {
@@ -353,15 +315,4 @@ TEST_F(RegistKey, AKeyOpenedForReadingIsNotWrittenAndAClosedOneNotRead) {
     EXPECT_TRUE(RegistClose());
     EXPECT_FALSE(RegistReadString("Wallpaper", value));
     EXPECT_FALSE(RegistClose());
-}
-
-TEST_F(RegistKey, AKeyThatDoesNotExistIsNotMadeByOpeningItForWriting) {
-    const char* missing = "Software\\SarvoBackdropChangerNoSuchKey";
-    std::string value;
-    RegistOpenWrite(missing);
-    EXPECT_FALSE(RegistWriteString("v", "x"));
-    RegistOpenRead(missing);
-    EXPECT_FALSE(RegistReadString("v", value));
-    EXPECT_TRUE(value.empty());
-    RegistClose();
 }
