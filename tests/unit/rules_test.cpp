@@ -3,14 +3,11 @@
 
 #include <climits>
 #include <functional>
-#include <stdexcept>
-#include <system_error>
 
 #include "core/modules/GenericError.h"
 #include "core/pure/bmp_view.h"
 #include "core/pure/bytes.h"
 #include "core/pure/desktop_entry.h"
-#include "core/pure/form.h"
 #include "core/pure/profile_text.h"
 #include "core/pure/rules.h"
 #include "core/pure/setting_texts.h"
@@ -70,17 +67,6 @@ TEST(CutToLimit, NeverCutsACharacter) {
         EXPECT_EQ(CutToLimit(text, limit), cut);
 }
 
-TEST(GenericError, TheTextSaysWhatFailed) {
-    const std::system_error denied(5, std::generic_category(), "TrashBox");
-    const std::pair<std::exception_ptr, std::string> texts[] = {
-        {std::make_exception_ptr(std::bad_alloc()), "メモリが不足しています。"},
-        {std::make_exception_ptr(denied), "実行時エラー '5':\r\n\r\n" + std::string(denied.what())},
-        {std::make_exception_ptr(std::out_of_range("basic_string::substr")), "予期しないエラーが発生しました。\r\n\r\nbasic_string::substr"},
-        {std::make_exception_ptr(42), "予期しないエラーが発生しました。"},
-    };
-    for (const auto& [failure, text] : texts) EXPECT_EQ(GenericErrorText(failure), text);
-}
-
 TEST(GenericError, AFailureNobodyHandlesIsShownUnderTheProgramsTitleAndEndsTheRunWithStatusOne) {
     fake::ResetScriptedUi();
     EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", []() -> int { throw std::bad_alloc(); }), 1);
@@ -130,15 +116,6 @@ TEST(ProfileText, ACommentLineIsNoKey) {
 
 TEST(ProfileText, EveryLineEndReadsAlike) {
     for (const char* text : {"[S]\nk=v\n", "[S]\r\nk=v\r\n", "[S]\r\nk=v"}) EXPECT_EQ(ProfileText(text).Find("S", "k"), "v") << text;
-}
-
-// A new key goes after its section's last entry; a new section at the end, with the text's own line end.
-TEST(ProfileText, AnEditKeepsEveryOtherByte) {
-    ProfileText e("; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\n\n[Last]\ny=2");
-    e.Set("Sarvo Changer", "WallPaper", "/a/b.jpg");
-    e.Set("New", "k", "v");
-    EXPECT_EQ(e.Text(), "; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\nWallPaper=/a/b.jpg\n"
-                        "\n[Last]\ny=2\n[New]\nk=v\n");
 }
 
 TEST(ProfileText, ARemovalTakesTheKeysLineAloneAndASectionIsAddedOnce) {
@@ -211,19 +188,6 @@ TEST(DesktopEntry, AnExecValueCountsOnlyWhenItNamesOneProgram) {
         {"\"\"", std::nullopt}, {"env \"-i\"", std::nullopt}, {"", std::nullopt},
     };
     for (const auto& [exec, program] : execs) EXPECT_EQ(ProgramOfExecValue(exec), program) << exec;
-}
-
-TEST(DesktopEntry, OthersCountOnlyWhenShownAndOfAnApplication) {
-    const std::pair<const char*, std::optional<std::string>> entries[] = {
-        {"# note\n[Desktop Entry]\r\nType = Application\r\nExec= /x/y\r\n", "/x/y"},
-        {"[Desktop Entry]\nType=Application\nExec=/x\nHidden=true\n", std::nullopt},
-        {"[Desktop Entry]\nType=Application\nExec=/x\nX-GNOME-Autostart-enabled=false\n", std::nullopt},
-        {"[Desktop Entry]\nType=Link\nExec=/x\n", std::nullopt}, {"[Desktop Entry]\nType=Application\n", std::nullopt},
-        {"[Desktop Action a]\nExec=/x\n[Desktop Entry]\nType=Application\n", std::nullopt},
-        {"[Desktop Entry]\nType=Application\nExec=/a\\qb\n", std::nullopt},  // unknown string escape
-        {"[Desktop Entry]\nType=Application\nExec=/a\\\n", std::nullopt}, {"", std::nullopt},
-    };
-    for (const auto& [text, program] : entries) EXPECT_EQ(ProgramOfDesktopEntry(text), program) << text;
 }
 
 TEST(Utf8, OverlongSurrogateAndCutSequencesAreInvalid) {

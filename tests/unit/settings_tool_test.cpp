@@ -3,7 +3,6 @@
 
 #include "core/pure/bytes.h"
 #include "core/pure/setting_texts.h"
-#include "platform/menu.h"
 #include "platform/program.h"
 #include "platform/wallpaper.h"
 #include "program_test.h"
@@ -107,14 +106,6 @@ TEST_F(SettingTool, NoWallClearsTheStoredWallpaperAndTheDesktopsCopies) {
     EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");  // stored again at every start
 }
 
-// The stored value is what counts.
-TEST_F(SettingTool, NoWallOnADesktopThatWillNotClearIsNotedNotShown) {
-    Desk().applySucceeds = false;
-    Start("/nowall", LoadEnd::Done);
-    EXPECT_NE(notes.str().find(Desk().applyFailure), std::string::npos);
-    EXPECT_TRUE(Shown().empty());
-}
-
 // The stored wallpaper is applied again, the empty one through the "no wallpaper" box; nothing once it is ticked.
 TEST_F(SettingTool, AChosenPlacementIsWrittenAndTheWallpaperAppliedAgain) {
     Store(kDesktopKey, "TileWallpaper", "1");  // no item chosen at the start
@@ -189,17 +180,6 @@ TEST_F(SettingTool, OnlyTheWindowsStartPutsBothProgramsIntoTheMenu) {
     ASSERT_EQ(Desk().menu.size(), 2u);
     EXPECT_EQ(Desk().menu[0].program, f.gExeFilePath);
     EXPECT_EQ(Desk().menu[1].program, dir + S + platform::ExecutableName("SarvoSetTool"));
-}
-
-// A failed write is noted; a folder no entry can name is told, in one box.
-TEST_F(SettingTool, AMenuThatCannotBeWrittenIsNotedAndOneThatCannotNameTheProgramIsTold) {
-    Desk().menuResult = platform::MenuResult::Failed;
-    Start("", LoadEnd::OpenWindow);
-    EXPECT_NE(notes.str().find(Desk().menuWhy), std::string::npos);
-    EXPECT_TRUE(Shown().empty());
-    Desk().menuResult = platform::MenuResult::Unfit;
-    Start("", LoadEnd::OpenWindow);
-    ExpectOneError("アプリケーションメニューに登録できませんでした。\r\n");
 }
 
 namespace {
