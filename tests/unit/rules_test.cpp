@@ -292,19 +292,3 @@ TEST(ComposeRows, EachPlacementOnOneOrMoreMonitors) {
     for (const auto& [what, picture, placement, monitors, width, height, expected] : cases)
         EXPECT_EQ(Compose(picture, placement, monitors, width, height), expected) << what;
 }
-
-TEST(ComposeRows, AScreenComposedInBandsIsTheScreenComposedInOnePass) {
-    const Bitmap picture = BitmapOf(3, 2, {A, B, C, D, E, A});
-    const std::vector<ScreenRect> monitors{{0, 0, 4, 5}, {4, 1, 3, 4}};
-    for (const Placement placement : {Placement::Centre, Placement::Tile, Placement::Stretch}) {
-        const Screen whole = Compose(picture, placement, monitors, 7, 5);
-        for (int band = 1; band <= 3; ++band) {
-            Screen banded(whole.size());
-            for (int y = 0; y < 5; y += band) {
-                const int rows = std::min(band, 5 - y);
-                ComposeRows(PictureOf(picture), placement, monitors, 7, y, rows, banded.data() + y * 7);
-            }
-            EXPECT_EQ(banded, whole) << "band " << band << ", " << PlacementName(placement);
-        }
-    }
-}
