@@ -1,4 +1,5 @@
 // The real desktop backends (chosen from the session, their pure rules), the files desktops are handed, program starts, waits on the desktop.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <poll.h>
@@ -275,6 +276,20 @@ TEST_F(ProgramStarts, TheArgumentTextReachesTheProgramAsOneArgument) {
     ASSERT_TRUE(platform::StartProgram(script, text, platform::WindowStyle::Normal, why)) << why;
     ASSERT_TRUE(AppearsWithin(script + ".out", std::chrono::seconds(10)));
     EXPECT_EQ(ReadFile(script + ".out"), text + "\n");
+}
+
+// Helpers inherit no descriptor but the standard three (not the starter's own, nor a log's).
+TEST_F(ProgramStarts, HelpersHoldOnlyTheStandardDescriptors) {
+    const int stray = open("/dev/null", O_RDONLY);  // as a library may leave one open on exec
+    ASSERT_GE(stray, 3);
+    ASSERT_TRUE(RunAndWait({"/bin/sh", "-c", "ls /proc/$$/fd; :"}, 10000, result, why)) << why;
+    EXPECT_EQ(result.output, "0\n1\n2\n");
+    const std::string log = dir.str() + "/log", done = dir.str() + "/done";
+    ASSERT_TRUE(platform::linux_spawn::SpawnDetached({"/bin/sh", "-c", "ls /proc/$$/fd; : >\"$0\"", done}, why,
+                                                     nullptr, log.c_str())) << why;
+    ASSERT_TRUE(AppearsWithin(done, std::chrono::seconds(10)));
+    EXPECT_EQ(ReadFile(log), "0\n1\n2\n");
+    close(stray);
 }
 
 // A daemon left behind with the output pipe open does not hold the wait.

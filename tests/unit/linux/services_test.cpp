@@ -10,8 +10,11 @@
 #include <unistd.h>
 
 #include "catalogue_support.h"
+#include "changer/Form1.h"
 #include "core/modules/iniRead.h"
 #include "core/modules/iniWrite.h"
+#include "platform/fake/desktop_fake.h"
+#include "platform/fake/ui_scripted.h"
 #include "platform/files.h"
 #include "platform/program.h"
 #include "platform/registry.h"
@@ -69,6 +72,36 @@ TEST_F(PrivateXdg, ALogOnValueIsAnAutostartEntry) {
     ASSERT_TRUE(platform::RegistryDeleteValue(run, "SARVOCHANGER"));
     EXPECT_FALSE(fs::exists(autostart / "SarvoChanger.desktop"));
     EXPECT_TRUE(platform::RegistryDeleteValue(run, "SarvoChanger"));
+}
+
+// A folder test that cannot tell (a parent not searchable) is no verdict: the walk finds nothing.
+TEST(FolderTest, WhenItCannotTellTheRunGoesOn) {
+    TempDir dir;
+    const fs::path locked = dir.path() / "locked";
+    fs::create_directories(locked / "pictures");
+    fs::permissions(locked, fs::perms::none);
+    fs::permissions(dir.path(), fs::perms::all);  // the unprivileged run writes its files here
+    const std::string pictures = (locked / "pictures").string();
+    // Run in a child turned "nobody" when the test runs as root: each fact is checked in a run of its own.
+    const auto load = [&] {
+        setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+        fake::ResetDesktop();
+        fake::ResetScriptedUi();
+        IniWriteString(dir.str() + "/sarvoset.ini", "Sarvo Changer", "FolderPath", pictures);
+        changer::Form1 form(dir.str(), "");
+        return form.Form_Load();
+    };
+    const auto& shown = fake::ScriptedUi().shown;
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return platform::ProbeFolder(pictures) == platform::FolderState::CannotTell; }));
+    EXPECT_TRUE(RunWithoutPrivileges([&] { return load() == changer::RunEnd::StoppedWithMessage; }));
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
+        load();
+        return shown.size() == 1;
+    })) << "one box";
+    EXPECT_TRUE(RunWithoutPrivileges([&] {
+        load();
+        return shown.at(0).text.rfind("指定したフォルダに画像がありません。", 0) == 0;
+    })) << "the box says the folder holds no picture";
 }
 
 // A killed writer's temporary file (marked, unlocked) goes at the next write however young; a live
