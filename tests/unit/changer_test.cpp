@@ -111,14 +111,6 @@ TEST_F(ChangerRun, AQuotedPictureOrAHeldKeyStartsTheSettingToolInstead) {
     EXPECT_FALSE(fs::exists(ini));
 }
 
-TEST_F(ChangerRun, NoKeySpeltExactlySkipsTheKeys) {
-    Desk().spaceDown = true;
-    WriteFile(fs::path(pictures) / "a.bmp", BmpBytes(0x030201));
-    EXPECT_EQ(Run("/nokey"), RunEnd::Completed);
-    EXPECT_TRUE(Desk().keysProbed.empty());
-    EXPECT_TRUE(Desk().started.empty());
-}
-
 // Every stop before the wallpaper changes: the box says why, under the changer's title, and the settings, the bitmap
 // and the wallpaper stay.
 TEST_F(ChangerRun, EveryStopShowsWhyAndKeepsWhatWasThere) {

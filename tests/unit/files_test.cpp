@@ -33,13 +33,6 @@ using Files = SettingsFile;
 
 }  // namespace
 
-// Defaults lose their trailing blanks; reading never creates the file.
-TEST_F(SettingsFile, AMissingFileReadsAsTheDefaults) {
-    EXPECT_EQ(IniReadString(ini, kSection, "FolderPath", "C:\\表  "), "C:\\表");
-    EXPECT_EQ(IniReadInt(ini, kSection, "StartUp", 0), 0);
-    EXPECT_FALSE(fs::exists(ini));
-}
-
 // A key written again keeps its place; nothing but the file is left.
 TEST_F(SettingsFile, WritesMakeTheFileWithCrLfLineEnds) {
     for (const auto& [key, value] : {std::pair{"FolderPath", "P1"}, {"WallPaper", "W1"}, {"FolderPath", "P2"}, {"StartUp", "1"}})
@@ -69,18 +62,6 @@ TEST_F(SettingsFile, AWriteThatCannotBeMadeChangesNothing) {
     EXPECT_EQ(Names(), std::vector<std::string>{"sarvoset.ini"});
 }
 
-TEST_F(Files, AFailedReplacementSaysWhyAndKeepsWhatWasThere) {
-    const std::string folder = In("SarvoChangerGraphic.bmp");
-    WriteFile(fs::path(folder) / "keep", "k");
-    std::string why;
-    EXPECT_FALSE(platform::WriteFileReplacing(folder, "x", 1, why));
-    EXPECT_NE(why.find(folder), std::string::npos) << why;
-    EXPECT_EQ(ReadFile(fs::path(folder) / "keep"), "k");
-    why.clear();
-    EXPECT_FALSE(platform::WriteFileReplacing(In("missing") + S + "x.bmp", "x", 1, why));
-    EXPECT_FALSE(why.empty());
-}
-
 // Missing files, folders and files over the limit are refused; a file of exactly the limit is read.
 TEST_F(Files, ReadingAWholeFileKeepsToItsLimit) {
     WriteFile(dir.path() / "ten", "0123456789");
@@ -96,15 +77,6 @@ TEST_F(Files, ReadingAWholeFileKeepsToItsLimit) {
         EXPECT_FALSE(platform::ReadWholeFile(path, bytes, 10, why)) << path;
         EXPECT_FALSE(why.empty()) << path;
     }
-}
-
-TEST_F(Files, OnlyAnOrdinaryFileExistsAndItsHeadIsAtMostTheFile) {
-    WriteFile(dir.path() / "ten", "0123456789");
-    EXPECT_TRUE(platform::OrdinaryFileExists(In("ten")));
-    for (const std::string& path : {dir.str(), In("missing.bmp"), std::string()}) EXPECT_FALSE(platform::OrdinaryFileExists(path)) << path;
-    EXPECT_EQ(platform::ReadFileHead(In("ten"), 4), (std::vector<unsigned char>{'0', '1', '2', '3'}));
-    EXPECT_EQ(platform::ReadFileHead(In("ten"), 54).size(), 10u);
-    EXPECT_TRUE(platform::ReadFileHead(In("missing.bmp"), 54).empty());
 }
 
 // The previous bitmap is kept under a second name, and put back over the new one.

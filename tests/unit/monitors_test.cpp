@@ -13,12 +13,6 @@
 using namespace sarvo;
 using namespace sarvo::test;
 
-namespace sarvo {
-void PrintTo(const PictureWindow& w, std::ostream* os) {
-    *os << w.left << "," << w.top << " " << w.width << "x" << w.height << " at least " << w.leastWidth << "x" << w.leastHeight;
-}
-}  // namespace sarvo
-
 namespace {
 
 using Sizes = std::map<std::string, PictureSize>;
@@ -248,42 +242,4 @@ TEST(SpannedBitmap, LaysEachMonitorsPictureInItsRectangleOnBlackHoweverTheFileCo
     const Bitmap a = BitmapOf(1, 1, {A}), b = BitmapOf(1, 2, {B, C});
     EXPECT_EQ(Spanned({{-1, 0, 1, 1}, {0, 0, 1, 2}}, {&a, &b}, Placement::Centre, Handing::Whole),
               (Colours{A, B, K, C}));
-}
-
-TEST(SpannedBitmap, RefusesWhatIsNoBitmapOrMissesRows) {
-    MemoryFile file;
-    const std::vector<ScreenRect> monitors = {{0, 0, 2, 2}};
-    SpannedBitmap bitmap(file, DesktopArea(monitors), monitors);
-    std::string why;
-    ASSERT_TRUE(bitmap.Start(why));
-    Bytes eightBits = MakeBmp({.width = 1, .height = 1, .bits = 8, .pixels = {0, 0, 0, 0}, .palette = {0}});
-    const Bitmap two = BitmapOf(1, 2, {A, B});
-    const auto noBitmap = bitmap.Region(0, Placement::Centre);
-    noBitmap->WriteAt(0, eightBits.data(), eightBits.size());
-    EXPECT_FALSE(noBitmap->Finish(why));
-    const auto cut = bitmap.Region(0, Placement::Centre);
-    cut->WriteAt(0, two.FileData(), two.FileSize() - two.Stride());
-    EXPECT_FALSE(cut->Finish(why));
-    EXPECT_FALSE(SpannedBitmap(file, {}, {}).Start(why));
-}
-
-// What of a picture a monitor shows: centred or tiled, only the rows and columns inside it; stretched, the whole
-// picture, at no less than the monitor's size.
-TEST(MonitorRegion, AsksOnlyForWhatTheMonitorShows) {
-    MemoryFile file;
-    const std::vector<ScreenRect> monitors = {{-30, 0, 30, 20}};
-    SpannedBitmap bitmap(file, DesktopArea(monitors), monitors);
-    // The placement, the picture's size, the window (left, top, width, height, least width, least height).
-    const std::tuple<Placement, long, long, PictureWindow> cases[] = {
-        {Placement::Centre, 101, 51, {36, 16, 30, 20, 101, 51}},  // cut a pixel more on the left and the top
-        {Placement::Centre, 10, 51, {0, 16, 10, 20, 10, 51}},
-        {Placement::Centre, 10, 5, {0, 0, 10, 5, 10, 5}},
-        {Placement::Span, 101, 51, {36, 16, 30, 20, 101, 51}},
-        {Placement::Tile, 101, 51, {0, 0, 30, 20, 101, 51}},
-        {Placement::Tile, 7, 5, {0, 0, 7, 5, 7, 5}},
-        {Placement::Stretch, 101, 51, {0, 0, 101, 51, 30, 20}},
-        {Placement::Stretch, 101, 5, {0, 0, 101, 5, 30, 5}},
-    };
-    for (const auto& [placement, width, height, window] : cases)
-        EXPECT_EQ(bitmap.Region(0, placement)->Window(width, height), window) << PlacementName(placement) << width;
 }

@@ -30,8 +30,7 @@ using Inks = std::array<unsigned char, 4>;  // cyan, magenta, yellow, black; 255
 using Encoder = bool (*)(const Bitmap&, const Encoding&, Bytes&, std::string&);
 constexpr unsigned char Byte(int value) { return static_cast<unsigned char>(value); }
 
-constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF,
-                        kBlack = 0x000000, kGrey = 0x808080;
+constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
 
 struct Loaded { bool ok = false; Bitmap bitmap; std::string why, missing; };
 
@@ -167,32 +166,6 @@ TEST(LoadPicture, JpegsOfEveryKindComeBackCloseToTheSource) {
             const std::uint32_t got = ColourAt(l.bitmap, i % 2 ? 24 : 8, i < 2 ? 8 : 24);
             EXPECT_TRUE(Near(got, expected[i], 8)) << "block " << i << ": " << std::hex << got;
         }
-    }
-}
-
-// Grey screen (index 1); the interlaced first frame at (2, 1), a colour a row, index 0 clear in row 3; never the next.
-// Without a global table the screen is black, and a frame is cut at its edges.
-TEST(LoadPicture, AGifsFirstFrameIsDrawnOnItsScreen) {
-    TempDir dir;
-    GifFrame first{2, 1, 4, 8, true, 0, {}, {}};
-    for (int i = 0; i < 32; ++i) first.indexes.push_back(static_cast<std::uint8_t>(i / 4 == 2 && i % 4 ? 0 : 2 + i / 4));
-    const GifPicture anim{8, 10, {kBlack, kGrey, 0x100000, 0x200000, 0x300000, 0x400000, 0x500000, 0x600000, 0x700000,
-                                  0x800000}, 1, {first, {0, 0, 8, 10, false, -1, {}, Bytes(80, 9)}}};
-    Colours drawn;
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 8; ++x) {
-            const bool inFrame = x >= 2 && x < 6 && y >= 1 && y < 9, transparent = y == 3 && x > 2;
-            drawn.push_back(inFrame && !transparent ? static_cast<std::uint32_t>(y) << 20 : kGrey);
-        }
-    GifFrame edge{2, 1, 4, 4, true, -1, {kRed, kGreen}, {}};
-    for (int i = 0; i < 16; ++i) edge.indexes.push_back(static_cast<unsigned char>((i % 4 + i / 4) % 2));
-    const Colours clipped = {kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kRed, kGreen, kBlack, kBlack, kGreen, kRed};
-    for (const auto& [name, screen, expected] : {std::tuple{"anim.jpg", anim, drawn},  // the kind is told by content
-                                                 std::tuple{"edge.gif", GifPicture{4, 3, {}, 0, {edge}}, clipped}}) {
-        const Loaded l = Load(dir, name, Gif(screen));
-        ASSERT_TRUE(l.ok) << l.why;
-        ASSERT_EQ(l.bitmap.Width(), screen.width);
-        EXPECT_EQ(ColoursOf(l.bitmap), expected) << name;
     }
 }
 

@@ -3,14 +3,11 @@
 
 #include <climits>
 #include <functional>
-#include <stdexcept>
-#include <system_error>
 
 #include "core/modules/GenericError.h"
 #include "core/pure/bmp_view.h"
 #include "core/pure/bytes.h"
 #include "core/pure/desktop_entry.h"
-#include "core/pure/form.h"
 #include "core/pure/profile_text.h"
 #include "core/pure/rules.h"
 #include "core/pure/setting_texts.h"
@@ -54,19 +51,6 @@ TEST(PictureHandOverPath, IsTheQuotedPictureNameWithoutItsQuotes) {
     for (const auto& [text, formats, path] : cases) EXPECT_EQ(PictureHandOverPath(text, formats), path) << text;
 }
 
-TEST(PathParts, TheLastComponentFollowsTheLastSeparatorAndTheExtensionItsLastDot) {
-    const std::tuple<const char*, char, const char*, const char*> paths[] = {  // path, separator, last, extension
-        {"C:\\Pictures\\sea.jpg", '\\', "sea.jpg", "jpg"}, {"a.jpg", '\\', "", ""}, {"C:\\Pictures\\", '\\', "", ""},
-        {"/home/u/sea.JPG", '/', "sea.JPG", "JPG"}, {"C:\\dir/x.jpg", '/', "x.jpg", "jpg"},
-        {"C:\\Pictures\\archive.tar.gz", '\\', "archive.tar.gz", "gz"}, {"C:\\Pictures\\name.", '\\', "name.", ""},
-        {"C:\\Pictures.old\\readme", '\\', "readme", ""},
-    };
-    for (const auto& [path, separator, last, extension] : paths) {
-        EXPECT_EQ(LastComponent(path, separator), last) << path;
-        EXPECT_EQ(ExtensionOf(path, separator), extension) << path;
-    }
-}
-
 // Leading digits in any base C knows, wrapped at 32 bits; the default only for an empty text.
 TEST(ProfileNumber, IsTheNumberTheTextStartsWith) {
     const std::pair<const char*, long> numbers[] = {
@@ -83,17 +67,6 @@ TEST(CutToLimit, NeverCutsACharacter) {
         EXPECT_EQ(CutToLimit(text, limit), cut);
 }
 
-TEST(GenericError, TheTextSaysWhatFailed) {
-    const std::system_error denied(5, std::generic_category(), "TrashBox");
-    const std::pair<std::exception_ptr, std::string> texts[] = {
-        {std::make_exception_ptr(std::bad_alloc()), "メモリが不足しています。"},
-        {std::make_exception_ptr(denied), "実行時エラー '5':\r\n\r\n" + std::string(denied.what())},
-        {std::make_exception_ptr(std::out_of_range("basic_string::substr")), "予期しないエラーが発生しました。\r\n\r\nbasic_string::substr"},
-        {std::make_exception_ptr(42), "予期しないエラーが発生しました。"},
-    };
-    for (const auto& [failure, text] : texts) EXPECT_EQ(GenericErrorText(failure), text);
-}
-
 TEST(GenericError, AFailureNobodyHandlesIsShownUnderTheProgramsTitleAndEndsTheRunWithStatusOne) {
     fake::ResetScriptedUi();
     EXPECT_EQ(RunWithGenericErrorBox("SarvoUninstaller", []() -> int { throw std::bad_alloc(); }), 1);
@@ -107,13 +80,6 @@ TEST(GenericError, AFailureNobodyHandlesIsShownUnderTheProgramsTitleAndEndsTheRu
 namespace {
 const std::string kStray = "/p/\xFF\xC3 \xE6\x97\xA5";  // a stray byte, a cut character, then 日
 }  // namespace
-
-TEST(ShownText, EachByteThatIsNoUtf8ShowsAsAReplacementCharacter) {
-    const std::pair<std::string, std::string> shown[] = {
-        {kStray, "/p/\uFFFD\uFFFD \u65E5"}, {"\xE0\x80\xAF\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
-        {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"}, {"\xF0\x9F\x98\x80\xEF\xBF\xBD", "\U0001F600\uFFFD"}};
-    for (const auto& [bytes, text] : shown) EXPECT_EQ(ShownText(bytes), text);
-}
 
 // The edited text, and the bytes it gives (nullopt: refused, as a replacement typed or pasted names no byte).
 TEST(ShownText, AnEditKeepsTheBytesItDidNotTouch) {
@@ -152,15 +118,6 @@ TEST(ProfileText, EveryLineEndReadsAlike) {
     for (const char* text : {"[S]\nk=v\n", "[S]\r\nk=v\r\n", "[S]\r\nk=v"}) EXPECT_EQ(ProfileText(text).Find("S", "k"), "v") << text;
 }
 
-// A new key goes after its section's last entry; a new section at the end, with the text's own line end.
-TEST(ProfileText, AnEditKeepsEveryOtherByte) {
-    ProfileText e("; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\n\n[Last]\ny=2");
-    e.Set("Sarvo Changer", "WallPaper", "/a/b.jpg");
-    e.Set("New", "k", "v");
-    EXPECT_EQ(e.Text(), "; made by hand\n[Other]\nx = 1 \n\n[Sarvo Changer]\nFolderPath=/a\nWallPaper=/a/b.jpg\n"
-                        "\n[Last]\ny=2\n[New]\nk=v\n");
-}
-
 TEST(ProfileText, ARemovalTakesTheKeysLineAloneAndASectionIsAddedOnce) {
     ProfileText r("[K]\r\na=1\r\nb=2\r\n");
     EXPECT_TRUE(r.Remove("k", "A"));
@@ -170,12 +127,6 @@ TEST(ProfileText, ARemovalTakesTheKeysLineAloneAndASectionIsAddedOnce) {
     r.AddSection("Run");
     EXPECT_TRUE(r.HasSection("run"));
     EXPECT_EQ(r.Text(), "[K]\r\nb=2\r\n[Run]\r\n");
-}
-
-TEST(ProfileText, DamagedTextReadsWhatItCanAndIsKeptByteForByte) {
-    const std::string damaged = std::string("\x00\xff", 2) + "[Sarvo Changer\n[Sarvo Changer]\n=novalue\nnoequals\nWallPaper=/x.jpg\n";
-    EXPECT_EQ(ProfileText(damaged).Find("Sarvo Changer", "WallPaper"), "/x.jpg");
-    EXPECT_EQ(ProfileText(damaged).Text(), damaged);
 }
 
 // As numbers: tile first, then stretch, else centre.
@@ -192,22 +143,6 @@ TEST(SettingTexts, ThePlacementIsReadFromTheStoredPair) {
         EXPECT_EQ(sarvo::PlacementFromValues(tile, style), expected) << "[" << tile << "] [" << style << "]";
 }
 
-// The list has a row for each of its three pairs, read as numbers, and for nothing else.
-TEST(SettingTexts, ThePlacementListsRowsAreItsThreePairs) {
-    const std::tuple<const char*, const char*, int> rows[] = {  // -1: no row
-        {"0", "0", 0}, {"1", "0", 1}, {"0", "2", 2}, {"01", "0", 1}, {" 0", "02", 2},
-        {"1", "2", -1}, {"", "", -1}, {"0", "", -1}, {"2", "0", -1}, {"0", "6", -1},
-    };
-    for (const auto& [tile, style, index] : rows) EXPECT_EQ(PlacementListIndex(tile, style).value_or(-1), index) << tile << "/" << style;
-    for (int index = 0; index < 3; ++index) {
-        const auto values = PlacementListValues(index);
-        ASSERT_TRUE(values);
-        EXPECT_EQ(PlacementListIndex(values->first, values->second), index);
-    }
-    EXPECT_FALSE(PlacementListValues(-1));
-    EXPECT_FALSE(PlacementListValues(3));
-}
-
 // The screen's numbers as they are; the wallpaper's padded to four, a top-down height shown as its size.
 TEST(SettingTexts, SizeCaptions) {
     EXPECT_EQ(ScreenSizeCaption(1024, 768), "1024 x 768 ピクセル");
@@ -218,17 +153,6 @@ TEST(SettingTexts, SizeCaptions) {
         {1280, -1024, "1280 x 1024 ピクセル"},     {7, INT32_MIN, "   7 x 2147483648 ピクセル"},
     };
     for (const auto& [width, height, caption] : sizes) EXPECT_EQ(WallpaperSizeCaption(width, height), caption);
-}
-
-TEST(SettingTexts, AProposedNameIsTheTimeToTheSecond) {
-    std::tm when{};
-    when.tm_year = 126;
-    when.tm_mon = 0;
-    when.tm_mday = 2;
-    when.tm_hour = 3;
-    when.tm_min = 4;
-    when.tm_sec = 5;
-    EXPECT_EQ(ProposedWallpaperName(when), "Wallpaper20260102030405");
 }
 
 TEST(SettingTexts, ANumberedNameHasItsNumberBeforeTheLastExtension) {
@@ -264,19 +188,6 @@ TEST(DesktopEntry, AnExecValueCountsOnlyWhenItNamesOneProgram) {
         {"\"\"", std::nullopt}, {"env \"-i\"", std::nullopt}, {"", std::nullopt},
     };
     for (const auto& [exec, program] : execs) EXPECT_EQ(ProgramOfExecValue(exec), program) << exec;
-}
-
-TEST(DesktopEntry, OthersCountOnlyWhenShownAndOfAnApplication) {
-    const std::pair<const char*, std::optional<std::string>> entries[] = {
-        {"# note\n[Desktop Entry]\r\nType = Application\r\nExec= /x/y\r\n", "/x/y"},
-        {"[Desktop Entry]\nType=Application\nExec=/x\nHidden=true\n", std::nullopt},
-        {"[Desktop Entry]\nType=Application\nExec=/x\nX-GNOME-Autostart-enabled=false\n", std::nullopt},
-        {"[Desktop Entry]\nType=Link\nExec=/x\n", std::nullopt}, {"[Desktop Entry]\nType=Application\n", std::nullopt},
-        {"[Desktop Action a]\nExec=/x\n[Desktop Entry]\nType=Application\n", std::nullopt},
-        {"[Desktop Entry]\nType=Application\nExec=/a\\qb\n", std::nullopt},  // unknown string escape
-        {"[Desktop Entry]\nType=Application\nExec=/a\\\n", std::nullopt}, {"", std::nullopt},
-    };
-    for (const auto& [text, program] : entries) EXPECT_EQ(ProgramOfDesktopEntry(text), program) << text;
 }
 
 TEST(Utf8, OverlongSurrogateAndCutSequencesAreInvalid) {
@@ -331,21 +242,6 @@ test::Bytes SmallFile() { return test::FileOf(BitmapOf(3, 2, {0x030201, 0x060504
 
 }  // namespace
 
-// Rows are read in place, padded to 12 bytes; a top-down file starts with its top row.
-TEST(ViewBmp24, ReadsTheRowsInPlaceBottomUpOrTopDown) {
-    for (const bool topDown : {false, true}) {
-        test::Bytes file = SmallFile();
-        if (topDown) PutLe32(file.data() + 22, static_cast<std::uint32_t>(-2));
-        BgrPicture picture;
-        std::string why;
-        ASSERT_TRUE(ViewBmp24(file.data(), file.size(), picture, why)) << why;
-        EXPECT_EQ(picture.width, 3);
-        EXPECT_EQ(picture.height, 2);
-        EXPECT_EQ(picture.Row(0), file.data() + 54 + (topDown ? 0 : 12));
-        EXPECT_EQ(picture.Row(1), file.data() + 54 + (topDown ? 12 : 0));
-    }
-}
-
 TEST(ViewBmp24, RefusesWhatItCannotShowWithAReason) {
     const test::Bytes good = SmallFile();
     // What, where to write the value (or the new size when cut), the value, cut.
@@ -395,20 +291,4 @@ TEST(ComposeRows, EachPlacementOnOneOrMoreMonitors) {
     };
     for (const auto& [what, picture, placement, monitors, width, height, expected] : cases)
         EXPECT_EQ(Compose(picture, placement, monitors, width, height), expected) << what;
-}
-
-TEST(ComposeRows, AScreenComposedInBandsIsTheScreenComposedInOnePass) {
-    const Bitmap picture = BitmapOf(3, 2, {A, B, C, D, E, A});
-    const std::vector<ScreenRect> monitors{{0, 0, 4, 5}, {4, 1, 3, 4}};
-    for (const Placement placement : {Placement::Centre, Placement::Tile, Placement::Stretch}) {
-        const Screen whole = Compose(picture, placement, monitors, 7, 5);
-        for (int band = 1; band <= 3; ++band) {
-            Screen banded(whole.size());
-            for (int y = 0; y < 5; y += band) {
-                const int rows = std::min(band, 5 - y);
-                ComposeRows(PictureOf(picture), placement, monitors, 7, y, rows, banded.data() + y * 7);
-            }
-            EXPECT_EQ(banded, whole) << "band " << band << ", " << PlacementName(placement);
-        }
-    }
 }

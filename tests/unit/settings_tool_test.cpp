@@ -2,9 +2,7 @@
 #include <sstream>
 
 #include "core/pure/bytes.h"
-#include "core/pure/maker.h"
 #include "core/pure/setting_texts.h"
-#include "platform/menu.h"
 #include "platform/program.h"
 #include "platform/wallpaper.h"
 #include "program_test.h"
@@ -108,14 +106,6 @@ TEST_F(SettingTool, NoWallClearsTheStoredWallpaperAndTheDesktopsCopies) {
     EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");  // stored again at every start
 }
 
-// The stored value is what counts.
-TEST_F(SettingTool, NoWallOnADesktopThatWillNotClearIsNotedNotShown) {
-    Desk().applySucceeds = false;
-    Start("/nowall", LoadEnd::Done);
-    EXPECT_NE(notes.str().find(Desk().applyFailure), std::string::npos);
-    EXPECT_TRUE(Shown().empty());
-}
-
 // The stored wallpaper is applied again, the empty one through the "no wallpaper" box; nothing once it is ticked.
 TEST_F(SettingTool, AChosenPlacementIsWrittenAndTheWallpaperAppliedAgain) {
     Store(kDesktopKey, "TileWallpaper", "1");  // no item chosen at the start
@@ -190,17 +180,6 @@ TEST_F(SettingTool, OnlyTheWindowsStartPutsBothProgramsIntoTheMenu) {
     ASSERT_EQ(Desk().menu.size(), 2u);
     EXPECT_EQ(Desk().menu[0].program, f.gExeFilePath);
     EXPECT_EQ(Desk().menu[1].program, dir + S + platform::ExecutableName("SarvoSetTool"));
-}
-
-// A failed write is noted; a folder no entry can name is told, in one box.
-TEST_F(SettingTool, AMenuThatCannotBeWrittenIsNotedAndOneThatCannotNameTheProgramIsTold) {
-    Desk().menuResult = platform::MenuResult::Failed;
-    Start("", LoadEnd::OpenWindow);
-    EXPECT_NE(notes.str().find(Desk().menuWhy), std::string::npos);
-    EXPECT_TRUE(Shown().empty());
-    Desk().menuResult = platform::MenuResult::Unfit;
-    Start("", LoadEnd::OpenWindow);
-    ExpectOneError("アプリケーションメニューに登録できませんでした。\r\n");
 }
 
 namespace {
@@ -307,43 +286,6 @@ TEST_F(SettingTool, AddMovesThePictureInAndAsksANewNameOnlyWhenItsOwnIsTaken) {
     EXPECT_EQ(box.initial, "Wallpaper20051111143826");
 }
 
-TEST_F(SettingTool, ABlankAfterTheAddSwitchIsPartOfThePath) {
-    const std::string source = program.str() + S + "in" + S + "sea.jpg";
-    WriteFile(source, "new sea");
-    Start("/add " + source, LoadEnd::NotDone);
-    EXPECT_EQ(Shown().size(), 1u);
-    EXPECT_TRUE(fs::exists(source));
-}
-
-// The folder box opens only a folder that exists; the TrashBox opens whether or not it does.
-TEST_F(SettingTool, DoubleClicksOpenTheFoldersAndTheAddress) {
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    f.txtWallpaperFolder.OnDblClick();  // the default folder does not exist
-    ExpectOneError("現在設定されているフォルダは存在しません");
-    f.txtWallpaperFolder.SetText(dir);
-    f.txtWallpaperFolder.OnDblClick();
-    f.imgTrashBox.OnDblClick();
-    f.lblurl.OnClick();
-    EXPECT_EQ(Desk().openedFolders, (std::vector<std::string>{dir, dir + S + "TrashBox"}));
-    EXPECT_EQ(Desk().openedAddresses, std::vector<std::string>{kMakerAddress});
-}
-
-TEST_F(SettingTool, TheFolderBrowserStartsAtTheFolderAndKeepsItUnlessOneIsChosen) {
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    fake::ScriptedUi().dialogAnswers = {{DialogResult::Cancel, ""}, {DialogResult::Error, "no browser"},
-                                        {DialogResult::Ok, program.str()}};
-    f.cmdFolderOpen.OnClick();
-    f.cmdFolderOpen.OnClick();
-    EXPECT_EQ(f.txtWallpaperFolder.Text(), dir + S + "WallPaper");
-    EXPECT_EQ(Setting("FolderPath"), dir + S + "WallPaper");
-    ExpectOneError("no browser");
-    f.cmdFolderOpen.OnClick();
-    EXPECT_EQ(Setting("FolderPath"), program.str());
-    const fake::ShownDialog& browser = fake::ScriptedUi().dialogs.at(0);
-    EXPECT_EQ(browser.caption, "フォルダを選択してください。");
-    EXPECT_EQ(browser.initial, dir + S + "WallPaper");
-}
-
 using RegistKey = ProgramTest;  // the store of a temporary user
 
 TEST_F(RegistKey, AKeyOpenedForReadingIsNotWrittenAndAClosedOneNotRead) {
@@ -353,15 +295,4 @@ TEST_F(RegistKey, AKeyOpenedForReadingIsNotWrittenAndAClosedOneNotRead) {
     EXPECT_TRUE(RegistClose());
     EXPECT_FALSE(RegistReadString("Wallpaper", value));
     EXPECT_FALSE(RegistClose());
-}
-
-TEST_F(RegistKey, AKeyThatDoesNotExistIsNotMadeByOpeningItForWriting) {
-    const char* missing = "Software\\SarvoBackdropChangerNoSuchKey";
-    std::string value;
-    RegistOpenWrite(missing);
-    EXPECT_FALSE(RegistWriteString("v", "x"));
-    RegistOpenRead(missing);
-    EXPECT_FALSE(RegistReadString("v", value));
-    EXPECT_TRUE(value.empty());
-    RegistClose();
 }

@@ -14,7 +14,6 @@
 #include "desktop/backend_plasma.h"
 #include "desktop/backend_sway.h"
 #include "desktop/backend_wlroots.h"
-#include "desktop/swaybg.h"
 #include "desktop/backends.h"
 #include "core/pure/desktop_entry.h"
 #include "picture_test_support.h"
@@ -36,9 +35,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // The names of the candidates, joined by blanks; or "-" and the reason.
-std::string Candidates(const Environment& environment, std::string_view stored = {}) {
+std::string Candidates(const Environment& environment) {
     std::string why, names;
-    for (const DesktopBackend* backend : CandidateBackends(environment, DesktopBackends(), why, stored))
+    for (const DesktopBackend* backend : CandidateBackends(environment, DesktopBackends(), why))
         names += (names.empty() ? "" : " ") + std::string(backend->name);
     return names.empty() ? "- " + why : names;
 }
@@ -79,16 +78,6 @@ TEST(DesktopDetection, TheSessionsOwnNamesAndMarksDecideInListOrder) {
     for (const auto& [environment, candidates] : cases) EXPECT_EQ(Candidates(environment), candidates);
 }
 
-TEST(DesktopDetection, TheStoredChoiceServesUnlessTheEnvironmentNamesAnother) {
-    const Environment gnome = {{"DISPLAY", ":0"}, {"XDG_CURRENT_DESKTOP", "GNOME"}};
-    EXPECT_EQ(Candidates(gnome, "X11"), "x11");
-    Environment overridden = gnome;
-    overridden["SARVO_DESKTOP_BACKEND"] = "xfce";
-    EXPECT_EQ(Candidates(overridden, "x11"), "xfce");
-    EXPECT_EQ(Candidates(gnome, "nonesuch").substr(0, 103),
-              "- レジストリの Software\\Sarvo Backdrop Changer\\DesktopBackend のバックエンド「nonesuch」");
-}
-
 // sway expands a path as a shell word: every byte but letters, digits and "/ . - _" escaped.
 TEST(SwayQuoting, EveryByteButLettersDigitsAndPathPunctuationIsEscaped) {
     for (const auto& [path, quoted] : {std::pair{"/Az09/a-b_c.png", "\"/Az09/a-b_c.png\""},
@@ -103,18 +92,6 @@ TEST(PlasmaScripts, TheImagePluginTilesUpToVersion6Point5) {
     for (const auto& [version, tiles] : {std::pair{"5.27.5", true}, {"6.5.90", true}, {"6.6.0", false}, {"6.10", false},
                                          {"7.0", false}, {"", false}, {"6", false}, {"-5.1", false}, {"5.-1", false}})
         EXPECT_EQ(PlasmaImagePluginTiles(version), tiles) << version;
-}
-
-// The swaybg of a session: its display and runtime folder, not one the compositor gave a socket of its own.
-TEST(Swaybg, OnlyOneOfTheSessionsDisplayAndRuntimeFolderIsOurs) {
-    using namespace std::string_view_literals;
-    for (const auto& [block, ours] : {std::pair{"A=1\0WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/u\0"sv, true},
-                                      {"WAYLAND_DISPLAY=wayland-2\0XDG_RUNTIME_DIR=/run/u\0"sv, false},
-                                      {"WAYLAND_DISPLAY=wayland-1\0XDG_RUNTIME_DIR=/run/v\0"sv, false},
-                                      {"XDG_RUNTIME_DIR=/run/u\0WAYLAND_DISPLAY=wayland-1\0WAYLAND_SOCKET=19\0"sv, false},
-                                      {"WAYLAND_DISPLAY=wayland-10\0XDG_RUNTIME_DIR=/run/u\0"sv, false},
-                                      {"XDG_RUNTIME_DIR=/run/u\0"sv, false}})
-        EXPECT_EQ(swaybg::OnDisplay(block, "wayland-1", "/run/u"), ours) << block;
 }
 
 // Only the time in steps counts, and steps nest: the budget ends in the step that overdraws it.
@@ -301,19 +278,6 @@ TEST_F(ProgramStarts, TheArgumentTextReachesTheProgramAsOneArgument) {
     EXPECT_EQ(ReadFile(script + ".out"), text + "\n");
 }
 
-// A daemon left behind with the output pipe open does not hold the wait.
-TEST_F(ProgramStarts, ADaemonLeftBehindDoesNotHoldTheWait) {
-    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\necho $! >\"$0.pid\"\nexit 0\n")}, 10000, result, why)) << why;
-    EXPECT_EQ(result.exitStatus, 0);
-    kill(std::stoi(ReadFile(dir.path() / "daemon.sh.pid")), SIGKILL);  // the daemon is the test's to end
-}
-
-TEST_F(ProgramStarts, AProgramThatOverstaysIsEndedAndReaped) {
-    EXPECT_FALSE(RunAndWait({Script(dir, "slow.sh", "exec sleep 30\n")}, 100, result, why));
-    EXPECT_EQ(why, "100ミリ秒以内に終了しませんでした：" + (dir.path() / "slow.sh").string());
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "the overstaying program was not reaped";
-}
-
 // Helpers inherit no descriptor but the standard three (not the starter's own, nor a log's).
 TEST_F(ProgramStarts, HelpersHoldOnlyTheStandardDescriptors) {
     const int stray = open("/dev/null", O_RDONLY);  // as a library may leave one open on exec
@@ -328,15 +292,17 @@ TEST_F(ProgramStarts, HelpersHoldOnlyTheStandardDescriptors) {
     close(stray);
 }
 
-// A starter that ignored SIGCHLD has the program reaped unasked: its end is seen all the same, and
-// once the process is prepared as every program starts, its status too.
-TEST_F(ProgramStarts, HelpersEndAlsoUnderAnIgnoredSigchld) {
-    signal(SIGCHLD, SIG_IGN);
-    const std::string three = Script(dir, "three.sh", "exit 3\n");
-    EXPECT_TRUE(RunAndWait({three}, 10000, result, why)) << why;
-    platform::PrepareProcess();
-    ASSERT_TRUE(RunAndWait({three}, 10000, result, why)) << why;
-    EXPECT_EQ(result.exitStatus, 3);
+// A daemon left behind with the output pipe open does not hold the wait.
+TEST_F(ProgramStarts, ADaemonLeftBehindDoesNotHoldTheWait) {
+    ASSERT_TRUE(RunAndWait({Script(dir, "daemon.sh", "sleep 30 &\necho $! >\"$0.pid\"\nexit 0\n")}, 10000, result, why)) << why;
+    EXPECT_EQ(result.exitStatus, 0);
+    kill(std::stoi(ReadFile(dir.path() / "daemon.sh.pid")), SIGKILL);  // the daemon is the test's to end
+}
+
+TEST_F(ProgramStarts, AProgramThatOverstaysIsEndedAndReaped) {
+    EXPECT_FALSE(RunAndWait({Script(dir, "slow.sh", "exec sleep 30\n")}, 100, result, why));
+    EXPECT_EQ(why, "100ミリ秒以内に終了しませんでした：" + (dir.path() / "slow.sh").string());
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "the overstaying program was not reaped";
 }
 
 namespace {

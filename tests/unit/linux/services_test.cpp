@@ -61,22 +61,6 @@ TEST_F(PrivateXdg, TheStoreReadsAsANewProfileUntilWritten) {
     EXPECT_FALSE(platform::RegistryReadString(desktop, "Wallpaper", value));
 }
 
-TEST_F(PrivateXdg, TheStoreKeepsValuesUnderKeysAndNamesOfAnyLetterCase) {
-    ASSERT_TRUE(platform::RegistryWriteString(desktop, "TileWallpaper", "1"));
-    ASSERT_TRUE(platform::RegistryWriteString("control panel\\desktop", "WallpaperStyle", "0"));
-    ASSERT_TRUE(platform::RegistryWriteString(desktop, "Wallpaper", ""));
-    ASSERT_TRUE(platform::RegistryReadString("CONTROL PANEL\\DESKTOP", "tilewallpaper", value));
-    EXPECT_EQ(value, "1");
-    ASSERT_TRUE(platform::RegistryReadString(desktop, "Wallpaper", value));
-    EXPECT_EQ(value, "");
-    EXPECT_EQ(ReadFile(home.path() / "config" / "sarvo-backdrop-changer" / "registry.ini"),
-              "[Control Panel\\Desktop]\r\nTileWallpaper=1\r\nWallpaperStyle=0\r\nWallpaper=\r\n");
-}
-
-TEST_F(PrivateXdg, TheStoreRefusesAValueWithALineBreak) {
-    EXPECT_FALSE(platform::RegistryWriteString(desktop, "Wallpaper", "a\nb"));
-}
-
 // The log-on list is the autostart folder, one entry file per value.
 TEST_F(PrivateXdg, ALogOnValueIsAnAutostartEntry) {
     ASSERT_TRUE(platform::RegistryCreateKey(run));
@@ -88,20 +72,6 @@ TEST_F(PrivateXdg, ALogOnValueIsAnAutostartEntry) {
     ASSERT_TRUE(platform::RegistryDeleteValue(run, "SARVOCHANGER"));
     EXPECT_FALSE(fs::exists(autostart / "SarvoChanger.desktop"));
     EXPECT_TRUE(platform::RegistryDeleteValue(run, "SarvoChanger"));
-}
-
-TEST_F(PrivateXdg, ALogOnValueMustBeAFullPathUnderAPlainName) {
-    ASSERT_TRUE(platform::RegistryCreateKey(run));
-    EXPECT_FALSE(platform::RegistryWriteString(run, "SarvoChanger", "SarvoChanger"));
-    EXPECT_FALSE(platform::RegistryWriteString(run, "../SarvoChanger", program));
-}
-
-// An entry of another's making that holds a whole command line is no value of ours.
-TEST_F(PrivateXdg, AnothersEntryWithAWholeCommandLineIsNoValue) {
-    WriteFile(autostart / "Other.desktop", "[Desktop Entry]\nType=Application\nExec=other --daemon %U\n");
-    value = "earlier";
-    EXPECT_FALSE(platform::RegistryReadString(run, "Other", value));
-    EXPECT_EQ(value, "");
 }
 
 // A folder test that cannot tell (a parent not searchable) is no verdict: the walk finds nothing.
@@ -354,32 +324,6 @@ TEST(CatalogueLinux, HiddenEntriesLineBreaksAndPipesAreLeftOutLinksFollowedAndLo
     EXPECT_EQ(Sorted(got.folders), Sorted({r, r + "/A", r + "/elsewhere", r + "/more", r + "/more/deep"}));
     EXPECT_EQ(Sorted(got.files),
               Sorted({r + "/A/a.jpg", r + "/elsewhere/e.jpg", r + "/link.jpg", r + "/more/deep/o.gif"}));
-}
-
-// Listed on several threads, the catalogue comes out exactly in the one-thread order, links and hidden entries too.
-TEST(CatalogueLinux, TheParallelWalkGivesExactlyTheSequentialOrder) {
-    TempDir dir;
-    const fs::path& r = dir.path();
-    for (int i = 0; i < 12; ++i) {
-        const fs::path d = r / ("d" + std::to_string(i));
-        for (int j = 0; j < 5; ++j) {
-            WriteFile(d / ("e" + std::to_string(j)) / ("p" + std::to_string(j) + ".jpg"), "x");
-            WriteFile(d / ("e" + std::to_string(j)) / ".hidden" / "h.jpg", "x");
-        }
-        WriteFile(d / ".h.gif", "x");
-        WriteFile(d / ("q" + std::to_string(i) + ".bmp"), "x");
-        // Across to a later sibling (maybe met here first), back to the root, down into its own sub-folder.
-        fs::create_directory_symlink(r / ("d" + std::to_string((i + 5) % 12)), d / "z-across");
-        fs::create_directory_symlink(r, d / "e2" / "up");
-        fs::create_directory_symlink(d / "e4", d / "a-down");
-    }
-    const auto reference = ReferenceWalk(dir.str());
-    ASSERT_EQ(reference.folders.size(), 1u + 12u * 5u + 12u);
-    for (int run = 0; run < 5; ++run) {
-        const auto got = Walk(dir.str());
-        EXPECT_EQ(got.folders, reference.folders);
-        EXPECT_EQ(got.files, reference.files);
-    }
 }
 
 // Armed with a size, an allocation of exactly that many bytes fails, as it would with no memory left.
