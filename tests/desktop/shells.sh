@@ -39,13 +39,6 @@ plasma)
     plasma() { gdbus call --session --dest org.kde.plasmashell --object-path /PlasmaShell --method org.kde.PlasmaShell.evaluateScript "$1"; }
     up "plasmashell's desktop" eval 'plasma "print(desktops().length)" 2>/dev/null | grep -q "[1-9]"'
     three_runs root_shot
-    # Tiles by Plasma's own tiling, of the picture itself.
-    settings=$XDG_CONFIG_HOME/plasma-org.kde.plasma.desktop-appletsrc
-    run_with 3 1 0
-    handed=$(printf '%s\n' "${BITMAP%/*}"/SarvoChangerGraphic-* | tail -n 1)
-    poll "Plasma's record of run 3" eval '[[ $(ini_value "$settings" Image) == "file://$handed" ]]'
-    assert_eq "$(ini_value "$settings" FillMode)" 3 "Plasma's fill mode for tiles"
-    cmp -s "$handed" "$BITMAP" || fail "Plasma was handed $handed for tiles, not the picture"
     # Widgets locked by the user.
     assert_eq "$(plasma 'lockCorona(true); print(locked)')" "('true',)" "locking Plasma's widgets"
     run_with 4 0 2
