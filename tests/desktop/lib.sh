@@ -22,7 +22,7 @@ start() {
     CLEANUPS=("stop $STARTED" "${CLEANUPS[@]}")
 }
 # stop PID: ends a process started here, killed when it has not ended 5 s after it was asked
-# (a shell can hang on its way out).
+# (gnome-shell can hang on its way out).
 stop() {
     local i
     kill "$1" 2>/dev/null
@@ -64,4 +64,22 @@ assert_shown() {
         outside="0,0:$((w - 1)),$((h / 2 - 25)) 0,$((h / 2 + 24)):$((w - 1)),$((h - 1)) 0,0:$((w / 2 - 33)),$((h - 1)) $((w / 2 + 32)),0:$((w - 1)),$((h - 1))" ;;
     esac
     assert_screen_becomes "$1" "$expected" "$4" "$outside"
+}
+
+# private_system_bus: a second bus of the test's own as the system bus, and
+# WITHOUT_SYSTEMD, a command prefix that hides /run/systemd (which would send
+# a shell looking for a login manager on that bus) in a mount namespace.
+private_system_bus() {
+    local hide='mount -t tmpfs none /run/systemd && exec "$0" "$@"' user=()
+    printf '<busconfig><type>system</type><listen>unix:path=%s</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy></busconfig>\n' \
+        "$T/system-bus" >"$T/system-bus.conf"
+    start system-bus dbus-daemon --nofork --config-file="$T/system-bus.conf"
+    poll "the private system bus" test -S "$T/system-bus"
+    export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$T/system-bus
+    WITHOUT_SYSTEMD=()
+    [[ -e /run/systemd ]] || return 0
+    [[ $(id -u) == 0 ]] || user=(-U --map-current-user)
+    WITHOUT_SYSTEMD=(unshare "${user[@]}" -m sh -c "$hide")
+    "${WITHOUT_SYSTEMD[@]}" true 2>"$T/unshare.log" || skip "cannot hide /run/systemd in a mount namespace: $(cat "$T/unshare.log")"
 }
