@@ -41,8 +41,8 @@ tests=(
   dbus dconf-service dconf-cli gsettings-desktop-schemas mate-desktop-common
   xfconf libxfconf-0-3 x11-xserver-utils sway swaybg grim pcmanfm-qt
   # the desktop shells themselves, each on Xvfb: Plasma with its window
-  # manager, Xfce's desktop and window manager
-  plasma-workspace plasma-desktop kwin-x11 xfdesktop4 xfwm4
+  # manager, GNOME Shell, Xfce's desktop and window manager
+  plasma-workspace plasma-desktop kwin-x11 gnome-shell mutter xfdesktop4 xfwm4
   # the benchmark's reference tools
   fd-find feh xwallpaper hyperfine jq libjpeg-turbo-progs time
   # fuzzing: clang with libFuzzer and the sanitizers
