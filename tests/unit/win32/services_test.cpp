@@ -14,7 +14,6 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/profile.h"
-#include "platform/registry.h"
 #include "support/temp_dir.h"
 
 using namespace sarvo;
@@ -41,20 +40,7 @@ protected:
     const std::string ini = folder + "\\sarvoset.ini";
 };
 
-// A key of its own under HKEY_CURRENT_USER, removed after the test.
-class RegistryKey : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(platform::RegistryCreateKey(key)); }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, root.c_str()); }
-    const std::string root = "Software\\Sarvo Backdrop Changer Tests";
-    const std::string key = root + "\\" + std::to_string(GetCurrentProcessId());
-};
-
 }  // namespace
-
-TEST(AnsiCodePage, IsShiftJis) {
-    EXPECT_EQ(GetACP(), 932u) << "run under LANG=ja_JP.UTF-8 with that locale generated (locale-gen)";
-}
 
 // Hangul has no Shift-JIS form, "é" only the look-alike "e"; the last is no UTF-8.
 TEST(AnsiText, WhatTheCodePageCannotHoldIsRefused) {
@@ -122,11 +108,6 @@ TEST(ReplacedFiles, OnlyLeftoversOfEndedWritersGo) {
     EXPECT_FALSE(fs::exists(dead));
     EXPECT_TRUE(fs::exists(alive));
     EXPECT_EQ(ReadFile(foreign), "partial");
-}
-
-TEST_F(RegistryKey, AValueOfAMissingKeyReadsAsAbsent) {
-    std::string value;
-    EXPECT_FALSE(platform::RegistryReadString(key + "\\none", "Absent", value));
 }
 
 // No ANSI call reaches names the code page cannot hold, or holds as a look-alike; hidden and system
