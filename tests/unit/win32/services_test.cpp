@@ -1,5 +1,5 @@
-// The Win32 services on real files, folders and registry keys under code page
-// 932: texts cross the API as Shift-JIS, whose second bytes can equal '\'.
+// The Win32 services on real files and folders under code page 932: texts
+// cross the API as Shift-JIS, whose second bytes can equal '\'.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "ansi_win32.h"
 #include "core/modules/Search.h"
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -34,7 +33,6 @@ auto Entries(const fs::path& dir) { return std::distance(fs::directory_iterator(
 class ProfileFile : public ::testing::Test {
 protected:
     void SetUp() override { fs::create_directory(Utf8Path(folder)); }
-    std::string Read(const std::string& key) { return platform::ProfileReadString(ini, kSection, key, ""); }
     TempDir dir;
     const std::string folder = dir.str() + "\\" + kHyou;
     const std::string ini = folder + "\\sarvoset.ini";
@@ -42,30 +40,8 @@ protected:
 
 }  // namespace
 
-// Hangul has no Shift-JIS form, "é" only the look-alike "e"; the last is no UTF-8.
-TEST(AnsiText, WhatTheCodePageCannotHoldIsRefused) {
-    for (const char* refused : {"사진.jpg", "café.jpg", "\xff\xfe.jpg"}) {
-        std::string ansi;
-        EXPECT_FALSE(win32::ToAnsi(refused, ansi)) << refused;
-    }
-}
-
-TEST(AnsiText, TheLossyFormShowsQuestionMarks) { EXPECT_EQ(win32::ToAnsiLossy("사진.jpg"), "??.jpg"); }
-
 TEST_F(ProfileFile, RefusesAValueTheCodePageCannotHold) {  // it would be written as "?"
     EXPECT_FALSE(platform::ProfileWriteString(ini, kSection, "WallPaper", "사진"));
-}
-
-// 128 two-byte characters: the 255th byte is the first half of the last.
-TEST_F(ProfileFile, ReadsStopOnAWholeCharacter) {
-    std::string sjis;
-    std::string utf8;
-    for (int i = 0; i < 128; ++i) {
-        sjis += "\x82\xa0";
-        utf8 += "あ";
-    }
-    WriteFile(Utf8Path(ini), "[Sarvo Changer]\r\nLong=" + sjis + "\r\n");
-    EXPECT_EQ(Read("Long"), utf8.substr(0, 127 * 3));
 }
 
 // A read-only settings file or bitmap stays as it is, with no copy left beside it.
@@ -132,10 +108,6 @@ TEST(ProbeFolder, AFolderEndingInABackslashByteExists) {
     TempDir dir;
     fs::create_directory(Utf8Path(dir.str() + "\\" + kHyou));
     EXPECT_EQ(platform::ProbeFolder(dir.str() + "\\" + kHyou), platform::FolderState::Exists);
-}
-
-TEST(ProbeFolder, AShareThatDoesNotAnswerCannotBeTold) {
-    EXPECT_EQ(platform::ProbeFolder("\\\\nohost\\share\\pics"), platform::FolderState::CannotTell);
 }
 
 TEST(Catalogue, WalksIntoAFolderEndingInABackslashByte) {
