@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # deliverables_test.sh archive CPACK-CONFIG CPACK CMAKE OBJDUMP: the release zip's
 # one folder (programs needing only Windows' DLLs, empty TrashBox and WallPaper).
-# deliverables_test.sh version WINDRES DIR NAME: DIR/NAME.exe's manifest.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../integration/lib.sh"
 
@@ -32,14 +31,6 @@ archive)
     for entry in "$folder"/* "$folder"/.[!.]*; do
         [[ ! -e "$entry" || $(basename "$entry") =~ ^(Sarvo[A-Za-z]*\.exe|TrashBox|WallPaper|README\.txt|LICENSE\.txt)$ ]] ||
             fail "unexpected in the program folder: $entry"
-    done
-    ;;
-version)
-    windres=${2:?} name=${4:?}
-    rc=$("$windres" -J coff -i "${3:?}/$name.exe" -O rc)
-    # The manifest's lines: common controls 6, DPI aware, the invoker's rights.
-    for line in 'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""' '>true</dpiAware>' 'level=""asInvoker""'; do
-        grep -q -- "$line" <<<"$rc" || fail "$name: missing: $line"
     done
     ;;
 *) fail "unknown check: $1" ;;

@@ -1,16 +1,14 @@
-// The command line, program starts and message boxes under Wine.
+// The command line and program starts under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "command_line_win32.h"
 #include "platform/process.h"
 #include "platform/program.h"
-#include "platform/ui.h"
 #include "support/temp_dir.h"
 
 using namespace sarvo;
@@ -62,12 +60,6 @@ TEST(ArgumentText, IsWhatFollowsTheProgramNameAndItsBlanksAsTheSystemsStartUpCod
     for (const auto& [line, text] : cases) EXPECT_EQ(win32::ArgumentsAfterProgramName(line), text) << line;
 }
 
-TEST_F(StartProgram, AMissingProgramIsNamedInTheReason) {
-    EXPECT_FALSE(Start(folder + "\\Missing.exe", "", platform::WindowStyle::Normal));
-    EXPECT_NE(why.find("Missing.exe"), std::string::npos) << why;
-    EXPECT_FALSE(fs::exists(log));
-}
-
 TEST_F(StartProgram, ANameNoCommandLineCanQuoteIsRefusedWithAReason) {
     EXPECT_FALSE(Start(folder + "\\a\"b.exe", "", platform::WindowStyle::Normal));
     EXPECT_NE(why, "");
@@ -89,11 +81,4 @@ TEST_F(StartProgram, TheArgumentTextArrivesAsItIsWithTheWindowStyle) {
         records += row.record;
         EXPECT_EQ(Records(started++), records);
     }
-}
-
-TEST(ShowMessage, WithNoDesktopTheBoxCountsAsCancelled) {
-    if (std::getenv("DISPLAY") != nullptr) GTEST_SKIP() << "a display is open: the box would wait for a person";
-    EXPECT_EQ(platform::ShowMessage("SarvoBackdropChanger", "指定したフォルダがありません。", platform::kIconError),
-              platform::kAnswerOk);
-    EXPECT_EQ(platform::ShowMessage("SarvoSettingTool", "削除しますか？", platform::kYesNo), platform::kAnswerNo);
 }
