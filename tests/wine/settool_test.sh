@@ -2,7 +2,6 @@
 # SarvoSetTool.exe under Wine, checked from outside and through its window:
 #   window   at 150%: controls, the keyboard, tool tips, browser and question cancelled, each control
 #            used, then the session ends
-#   add      under a typed name when its own is taken
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cp "$SARVO_BIN/SarvoSetTool.exe" "$SARVO_BIN/SarvoChanger.exe" "$program/"
@@ -43,19 +42,6 @@ window)
     assert_eq "$(reg_value "$desktop_key" TileWallpaper)" 1 "TileWallpaper of the tiled pair"
     assert_eq "$(reg_value "$desktop_key" WallpaperStyle)" 0 "WallpaperStyle of the tiled pair"
     assert_eq "$(reg_value "$desktop_key" Wallpaper || echo missing)" "" "the wallpaper switched off: an empty value, not a missing one"
-    ;;
-add)
-    ini_lines '[Sarvo Changer]' "FolderPath=$(win "$pictures")" > "$settings"
-    mkdir -p "$work/持ち込み 2"
-    cp "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg"
-    cp "$SARVO_PICTURES/sample.gif" "$work/持ち込み 2/夕焼け 1.jpg"
-    # A taken name: the name typed, with the picture's extension.
-    use_display
-    drive start "$(win "$program")\\SarvoSetTool.exe" "/add$(win "$work/持ち込み 2")\\夕焼け 1.jpg" \
-        window 同じ名前のファイルは既に存在します expect-item 1001 新しいファイル名を入力してください。拡張子は不要です \
-        set-item 1002 'new name' answer 1 exit-code 0
-    cmp -s "$SARVO_PICTURES/sample.gif" "$pictures/new name.jpg" || fail "a taken name: not moved in under the new name"
-    cmp -s "$SARVO_PICTURES/sample.jpg" "$pictures/夕焼け 1.jpg" || fail "a taken name: the picture there was changed"
     ;;
 *) fail "unknown scenario: $scenario" ;;
 esac

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -84,24 +83,6 @@ TEST(ReplacedFiles, OnlyLeftoversOfEndedWritersGo) {
     EXPECT_FALSE(fs::exists(dead));
     EXPECT_TRUE(fs::exists(alive));
     EXPECT_EQ(ReadFile(foreign), "partial");
-}
-
-// No ANSI call reaches names the code page cannot hold, or holds as a look-alike; hidden and system
-// entries are left out.
-TEST(ListFolder, LeavesOutHiddenSystemAndUnreachableEntries) {
-    TempDir dir;
-    for (const char* name : {"a.jpg", "hidden.jpg", "system.jpg", "사진.jpg", "café.jpg", "表\\in.jpg"})
-        WriteFile(Utf8Path(dir.str() + "\\" + name), "x");
-    fs::create_directory(dir.path() / "hiddensub");
-    SetFileAttributesA((dir.str() + "\\hidden.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    SetFileAttributesA((dir.str() + "\\system.jpg").c_str(), FILE_ATTRIBUTE_SYSTEM);
-    SetFileAttributesA((dir.str() + "\\hiddensub").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
-    platform::FolderListing listing;
-    ASSERT_TRUE(platform::ListFolder(dir.str(), listing));
-    std::vector<std::pair<std::string, bool>> entries;
-    for (const auto& e : listing.entries) entries.emplace_back(e.name, e.isFolder);
-    std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::pair<std::string, bool>>{{"a.jpg", false}, {kHyou, true}}));
 }
 
 TEST(ProbeFolder, AFolderEndingInABackslashByteExists) {
