@@ -51,15 +51,6 @@ TEST_F(ChangerRun, ACompletedRunWritesTheBitmapAppliesItAndRecordsThePicture) {
     EXPECT_EQ(Setting("FolderPath"), kGone);
 }
 
-TEST_F(ChangerRun, APictureShownButNotRecordedByTheDesktopIsToldOnceAndStillRecorded) {
-    WriteFile(fs::path(pictures) / "only.bmp", BmpBytes(0xFF0000));
-    Desk().applyNote = "the wallpaper is shown, but it could not be recorded";
-    EXPECT_EQ(Run(), RunEnd::Completed);
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].text, "壁紙は設定しましたが、記録できませんでした。\r\n" + Desk().applyNote);
-    EXPECT_EQ(Setting("WallPaper"), pictures + S + "only.bmp");
-}
-
 // The last picture is known by its name in any folder; the kind is read from the content, not the name.
 TEST_F(ChangerRun, TheLastPictureIsNotChosenAgainAndEveryOtherCanBe) {
     for (const char* name : {"a.jpg", "sub/a.jpg", "b.jpg", "c.gif"}) WriteFile(fs::path(pictures) / name, BmpBytes(0x090909));
@@ -135,13 +126,6 @@ TEST_F(ChangerRun, EveryStopShowsWhyAndKeepsWhatWasThere) {
              Desk().applyFailure = "no session";
          },
          [] { return "壁紙を設定できませんでした。\r\nno session"; }, true},
-        {"no desktop can show the wallpaper",
-         [&] {
-             aPicture();
-             Desk().available = false;
-             Desk().unavailable = "no backend";
-         },
-         [] { return "壁紙を設定できませんでした。\r\nno backend"; }, true},
         {"the bitmap cannot be written",  // a folder in its place cannot be replaced
          [&] {
              aPicture();

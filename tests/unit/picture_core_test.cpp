@@ -19,7 +19,7 @@ namespace {
 
 using namespace test;
 
-constexpr std::uint32_t kRle8 = 1, kRle4 = 2, kBitFields = 3, kJpeg = 4;
+constexpr std::uint32_t kRle8 = 1, kRle4 = 2, kBitFields = 3;
 constexpr std::uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, W = 0xFFFFFF, K = 0x000000, Y = 0xFFFF00,
                         Z = 0x112233;
 
@@ -129,11 +129,9 @@ TEST(DecodeBmp, ImpossibleOrInconsistentHeadersAreRefused) {
         {"unknown header size", with([](BmpParts& p) { p.headerSize = 44; })},
         {"100000 x 100000", with([](BmpParts& p) { p.width = p.height = 100000; })},
         {"negative width", with([](BmpParts& p) { p.width = -3; })},
-        {"zero width", with([](BmpParts& p) { p.width = 0; })},
         {"height INT_MIN", with([](BmpParts& p) { p.height = INT_MIN; })},
         {"width INT_MAX", with([](BmpParts& p) { p.width = INT_MAX; })},
         {"three bits", with([](BmpParts& p) { p.bits = 3; })},
-        {"embedded JPEG", with([](BmpParts& p) { p.compression = kJpeg; })},
         {"RLE8 at 24 bits", with([](BmpParts& p) { p.compression = kRle8; })},
         {"bit fields at 24 bits", with([](BmpParts& p) { p.compression = kBitFields, p.masks = {1, 2, 4}; })},
         {"unknown compression", with([](BmpParts& p) { p.compression = 9; })},
@@ -255,21 +253,6 @@ TEST(ApplyExifOrientation, TurnsEachOrientationUpright) {
         EXPECT_EQ(bitmap.Height(), 6 / width) << orientation;
         EXPECT_EQ(ColoursOf(bitmap), upright) << orientation;
     }
-}
-
-// As the file it will be written as (an odd width: rows carry padding).
-TEST(LoadPicture, ABmpFileComesBackExactly) {
-    Colours colours;
-    for (std::uint32_t i = 0; i < 61 * 37; ++i) colours.push_back((i * 0x010203u) & 0xFFFFFFu);
-    const Bitmap source = BitmapOf(61, 37, colours);
-    TempDir dir;
-    const std::string file = dir.str() + platform::kPathSeparator + "写真 1.bmp";
-    std::string why;
-    ASSERT_TRUE(platform::WriteFileReplacing(file, source.FileData(), source.FileSize(), why)) << why;
-    Bitmap loaded;
-    ASSERT_TRUE(platform::LoadPicture(file, loaded, why)) << why;
-    EXPECT_EQ(ColoursOf(loaded), colours);
-    EXPECT_EQ(FileOf(loaded), FileOf(source));
 }
 
 // A transparent second pixel shows the global table's background (green, index 2), or black without one.

@@ -68,16 +68,6 @@ TEST_F(SettingTool, TheWindowsStartFillsTheControlsAndWritesOnlyTheFolderAndTheL
     EXPECT_TRUE(Shown().empty());
 }
 
-TEST_F(SettingTool, ClearingTheLogOnBoxRemovesTheEntryAtOnceAndStoresStartUpOnClosing) {
-    Set("StartUp", "1");
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    f.chkStartup.SetValue(0);
-    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
-    EXPECT_EQ(Setting("StartUp"), "1");
-    f.Form_Unload();
-    EXPECT_EQ(Setting("StartUp"), "0");
-}
-
 TEST_F(SettingTool, TheProgramRunsTheWindowUntilItIsClosedOrSaysWhyThereIsNone) {
     fake::ScriptedUi().user = [](FormSpec& spec) { ASSERT_TRUE(fake::ActInWindow(spec, "click chkStartup")); };
     std::ostringstream errors;
@@ -123,28 +113,6 @@ TEST_F(SettingTool, AChosenPlacementIsWrittenAndTheWallpaperAppliedAgain) {
         EXPECT_EQ(Desk().applied, index == 0 || !ticked ? std::vector<std::string>{wallpaper} : std::vector<std::string>{});
         EXPECT_EQ(f.chkWallpaperNothing.Value(), ticked ? 1 : 0);
     }
-}
-
-TEST_F(SettingTool, UntickingNoWallpaperAppliesTheChangersBitmapWhetherOrNotItExists) {
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    Store(kDesktopKey, "Wallpaper", "");
-    f.cboWallpaperStyle.SetListIndex(f.cboWallpaperStyle.ListIndex() == 1 ? 2 : 1);  // not the placement shown
-    ASSERT_EQ(f.chkWallpaperNothing.Value(), 1);
-    Desk().applied.clear();
-    f.chkWallpaperNothing.SetValue(0);
-    EXPECT_EQ(Stored(kDesktopKey, "Wallpaper"), f.gSarvoChangerGraphicPath);
-    EXPECT_EQ(Desk().applied, std::vector<std::string>{graphic});
-}
-
-// Where the store holds only the suite's wallpaper, none there leaves the desktop's own as it is.
-TEST_F(SettingTool, APlacementChosenWithoutTheSuitesWallpaperAppliesNothing) {
-    Desk().storeHoldsEveryWallpaper = false;
-    Store(kDesktopKey, "Wallpaper", kGone);
-    Form1& f = Start("", LoadEnd::OpenWindow);
-    f.cboWallpaperStyle.SetListIndex(2);
-    EXPECT_EQ(StoredPlacement(), "0 2");
-    EXPECT_TRUE(Desk().applied.empty());
-    EXPECT_EQ(f.chkWallpaperNothing.Value(), 0);
 }
 
 // Whole (stored top-down); cut inside the width; missing (the changer never ran: nothing is made).
