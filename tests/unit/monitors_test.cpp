@@ -38,15 +38,6 @@ Draw DrawWith(const std::vector<std::string>& files, const std::vector<MonitorDr
 
 }  // namespace
 
-TEST(ShapeOf, NearSquareUpToOneSideATimesOneFifthTheOther) {
-    const std::tuple<int, int, Shape> cases[] = {
-        {1920, 1080, Shape::Landscape}, {1080, 1920, Shape::Portrait}, {1000, 1000, Shape::NearSquare},
-        {1200, 1000, Shape::NearSquare}, {1000, 1200, Shape::NearSquare}, {1280, 1024, Shape::Landscape},
-        {1024, 1280, Shape::Portrait},
-    };
-    for (const auto& [width, height, shape] : cases) EXPECT_EQ(ShapeOf(width, height), shape) << width << "x" << height;
-}
-
 TEST(DrawForMonitors, EachMonitorGetsAPictureOfItsShapeReadingEachHeaderOnce) {
     const std::vector<std::string> files = {"p/wide1.jpg", "p/wide2.jpg", "p/tall.jpg", "p/square.jpg"};
     const Sizes sizes = {{files[0], kWide}, {files[1], kWide}, {files[2], kTall}, {files[3], kSquare}};
@@ -72,19 +63,6 @@ TEST(DrawForMonitors, NoPictureTwiceNorAgainOnItsMonitorWhileTheCatalogueAllows)
         };
     for (const auto& [what, files, monitors, reads, positions] : cases)
         EXPECT_EQ(DrawWith(files, monitors, sizes, reads).positions, positions) << what;
-}
-
-TEST(DrawForMonitors, TakesTheCandidatesAtRandomWithoutRepeats) {
-    const std::vector<std::string> files = {"p/w1.jpg", "p/w2.jpg", "p/w3.jpg", "p/t.jpg"};
-    const Sizes sizes = {{files[0], kWide}, {files[1], kWide}, {files[2], kWide}, {files[3], kTall}};
-    std::vector<double> draws = {0.5, 0.99, 0.0};  // w3, then t from the three left
-    const auto next = [&] {
-        const double r = draws.front();
-        draws.erase(draws.begin());
-        return r;
-    };
-    const auto sizeOf = [&](const std::string& f) { return std::optional(sizes.at(f)); };
-    EXPECT_EQ(DrawForMonitors(files, {{1080, 1920, ""}}, '/', sizeOf, next), (std::vector<std::size_t>{3}));
 }
 
 // (The further formats, each written by its own library, in picture_linux_test.cpp.)

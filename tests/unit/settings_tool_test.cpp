@@ -79,10 +79,6 @@ TEST_F(SettingTool, TheProgramRunsTheWindowUntilItIsClosedOrSaysWhyThereIsNone) 
     EXPECT_EQ(errors.str(), "SarvoSetTool: 設定のウィンドウを表示できませんでした。\n" + fake::ScriptedUi().windowFailure + "\n");
 }
 
-TEST_F(SettingTool, OnlyTheExactSwitchesAct) {
-    for (const char* other : {"/DELSKIP", "/NoWall", "/nowall ", "x"}) Start(other, LoadEnd::OpenWindow);
-}
-
 // The copies are found by the bitmap's path, though the store holds the empty one by then.
 TEST_F(SettingTool, NoWallClearsTheStoredWallpaperAndTheDesktopsCopies) {
     Store(kDesktopKey, "Wallpaper", graphic);
@@ -129,16 +125,6 @@ TEST_F(SettingTool, TheWallpaperSizeIsReadFromTheBitmapsHeaderOnEveryClick) {
         EXPECT_EQ(f.lblWallpaperSize.Caption(), caption);
     }
     EXPECT_FALSE(fs::exists(graphic));
-}
-
-// A program folder whose name no entry can hold: the box is cleared, so that it never says what the list does not hold.
-TEST_F(SettingTool, ALogOnEntryThatCannotBeWrittenIsExplainedAndTheBoxCleared) {
-    form = std::make_unique<Form1>(dir + S + "\xff", "", FixedTime, notes);
-    ASSERT_EQ(form->Form_Load(), LoadEnd::OpenWindow);
-    form->chkStartup.SetValue(1);
-    ExpectOneError("Windows起動時の登録ができませんでした。\r\n");
-    EXPECT_EQ(form->chkStartup.Value(), 0);
-    EXPECT_EQ(Stored(kRunKey, "SarvoChanger"), kGone);
 }
 
 TEST_F(SettingTool, OnlyTheWindowsStartPutsBothProgramsIntoTheMenu) {
