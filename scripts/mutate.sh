@@ -6,6 +6,7 @@
 #
 #   scripts/mutate.sh [NUMBER...]      all faults, or only those numbered
 #   scripts/mutate.sh --check          only whether every fault's lines are found
+#   scripts/mutate.sh --matrix [N...]  every test that catches each fault
 #
 # The copy and its build live in build/mutate; the first run builds it whole
 # (later runs only what changed). A run of every fault first runs the tests
@@ -15,6 +16,11 @@
 # docs/testing.md. A test that fails is run again alone; one that then passes
 # failed by the load of the machine, and its label runs once more. A fault
 # that does not build counts as neither caught nor missed.
+#
+# With --matrix a label runs whole rather than to its first failure, and the
+# fault's line names every test that failed: the data for finding tests that
+# catch nothing another test does not. The next label runs only when the one
+# before caught nothing.
 #
 # Every stage runs under a reaper of its own (a child subreaper): whatever
 # the stage started and left running - an X server whose fixture's cleanup
@@ -480,6 +486,8 @@ if [[ ${1:-} == --check ]]; then
     exit $bad
 fi
 
+matrix= stop=(--stop-on-failure)
+if [[ ${1:-} == --matrix ]]; then matrix=1 stop=(); shift; fi
 chosen=("$@")
 if ((${#chosen[@]} == 0)); then
     for ((i = 1; i <= ${#what[@]}; i++)); do chosen+=("$i"); done
@@ -569,7 +577,7 @@ run_stage() {  # OUT ARGS...
     local tmp code=0 stopped
     tmp=$(mktemp -d /tmp/sarvo-mutate.XXXXXX) && chmod 1777 "$tmp"
     stopped=$(TMPDIR=$tmp python3 -c "$reaper" "$1" \
-        ctest --test-dir "$build" "${@:2}" -j2 --stop-on-failure --timeout 300) || code=$?
+        ctest --test-dir "$build" "${@:2}" -j2 "${stop[@]}" --timeout 300) || code=$?
     rm -rf "$tmp"
     ((code != 125)) || { echo "mutate: a process of the tests ($*) could not be stopped" >&2; exit 1; }
     [[ -z $stopped ]] || STOPPED+=" ${stopped#stopped: }"
@@ -589,6 +597,10 @@ test_label() {  # LABEL NAME
         run_stage "$log/$2.$1.$round.log" -L "^$1\$" || code=$?
         ((code != 0)) || return 0
         FAILED=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log/$2.$1.$round.log" | head -n 1)
+        if [[ -n $matrix ]]; then
+            FAILED=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log/$2.$1.$round.log" | tr '\n' ' ')
+            return $code
+        fi
         [[ -n $FAILED && $round == 1 ]] || return $code
         run_stage "$log/$2.$1.alone.log" -R "^${FAILED//./\\.}\$" || return $code
         FLAKY+=" $FAILED"
