@@ -42,28 +42,20 @@ bool StartProgram(const std::string& program, const std::string& arguments, Wind
     return true;
 }
 
-struct WallpaperChange::Hold {
-    bool held = false;
-};
+struct WallpaperChange::Hold {};
 
 WallpaperChange::WallpaperChange() : hold_(std::make_unique<Hold>()) {}
 
-WallpaperChange::~WallpaperChange() {
-    if (hold_->held) --fake::TheDesktop().changesHeld;
-}
+WallpaperChange::~WallpaperChange() = default;
 
 bool WallpaperChange::Begin(std::string& why) {
-    auto& d = fake::TheDesktop();
-    why = d.changeRefused;
-    hold_->held = why.empty();
-    if (hold_->held) ++d.changesHeld;
-    return hold_->held;
+    why.clear();
+    return true;
 }
 
 bool WallpaperAvailable(std::string& why) {
-    auto& d = fake::TheDesktop();
-    why = d.available ? "" : d.unavailable;
-    return d.available;
+    why.clear();
+    return true;
 }
 
 bool ApplyWallpaper(const std::string& path, std::string& why) {
@@ -73,7 +65,7 @@ bool ApplyWallpaper(const std::string& path, std::string& why) {
         return false;
     }
     d.applied.push_back(path);
-    why = d.applyNote;
+    why.clear();
     return true;
 }
 
@@ -84,40 +76,28 @@ bool ApplySpannedWallpaper(const std::string& path, std::string& why) {
         return false;
     }
     d.appliedSpanned.push_back(path);
-    why = d.applyNote;
+    why.clear();
     return true;
 }
 
 std::vector<std::string> BitmapCopies(const std::string& bitmapPath) { return {bitmapPath + "-copy.png"}; }
 
-bool StoredWallpaperIsTheDesktops() { return fake::TheDesktop().storeHoldsEveryWallpaper; }
+bool StoredWallpaperIsTheDesktops() { return true; }  // as on Windows
 
-namespace {
-
-bool Open(std::vector<std::string>& opened, const std::string& what, std::string& why) {
-    if (!fake::TheDesktop().openSucceeds) {
-        why = "cannot open " + what;
-        return false;
-    }
-    opened.push_back(what);
+bool OpenFolderWindow(const std::string&, std::string& why) {
+    why.clear();
     return true;
 }
 
-}  // namespace
-
-bool OpenFolderWindow(const std::string& folder, std::string& why) {
-    return Open(fake::TheDesktop().openedFolders, folder, why);
-}
-
-bool OpenWebAddress(const std::string& address, std::string& why) {
-    return Open(fake::TheDesktop().openedAddresses, address, why);
+bool OpenWebAddress(const std::string&, std::string& why) {
+    why.clear();
+    return true;
 }
 
 MenuResult PutIntoMenu(const std::vector<MenuEntry>& entries, std::string& why) {
-    auto& d = fake::TheDesktop();
-    if (d.menuResult != MenuResult::Unfit) d.menu = entries;
-    why = d.menuWhy;
-    return d.menuResult;
+    fake::TheDesktop().menu = entries;
+    why.clear();
+    return MenuResult::Written;
 }
 
 void RemoveFromMenu(const std::vector<MenuEntry>& entries, std::vector<std::string>& left) {
@@ -128,15 +108,14 @@ void RemoveFromMenu(const std::vector<MenuEntry>& entries, std::vector<std::stri
 
 bool PrimaryScreenSize(int& width, int& height) {
     const auto& d = fake::TheDesktop();
-    width = d.screenKnown ? d.screenWidth : 0;
-    height = d.screenKnown ? d.screenHeight : 0;
-    return d.screenKnown;
+    width = d.screenWidth;
+    height = d.screenHeight;
+    return true;
 }
 
 std::vector<DesktopMonitor> DesktopMonitors() {
     const auto& d = fake::TheDesktop();
     if (!d.monitors.empty()) return d.monitors;
-    if (!d.screenKnown) return {};
     return {{{0, 0, d.screenWidth, d.screenHeight}, true, ""}};
 }
 
