@@ -596,11 +596,12 @@ test_label() {  # LABEL NAME
         code=0
         run_stage "$log/$2.$1.$round.log" -L "^$1\$" || code=$?
         ((code != 0)) || return 0
-        FAILED=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log/$2.$1.$round.log" | head -n 1)
+        FAILED=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log/$2.$1.$round.log")
         if [[ -n $matrix ]]; then
-            FAILED=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log/$2.$1.$round.log" | tr '\n' ' ')
+            FAILED=$(tr '\n' ' ' <<<"$FAILED")
             return $code
         fi
+        FAILED=${FAILED%%$'\n'*}
         [[ -n $FAILED && $round == 1 ]] || return $code
         run_stage "$log/$2.$1.alone.log" -R "^${FAILED//./\\.}\$" || return $code
         FLAKY+=" $FAILED"
