@@ -123,7 +123,6 @@ TEST(DecodeBmp, ImpossibleOrInconsistentHeadersAreRefused) {
         for (std::size_t i = 0; i < bytes; ++i) file[at + i] = static_cast<unsigned char>(value >> (8 * i));
         return file;
     };
-    const std::size_t goodSize = MakeBmp(good).size();
     const std::pair<const char*, Bytes> cases[] = {
         {"wrong magic", patched(1, 'A', 1)},
         {"unknown header size", with([](BmpParts& p) { p.headerSize = 44; })},
@@ -136,7 +135,6 @@ TEST(DecodeBmp, ImpossibleOrInconsistentHeadersAreRefused) {
         {"bit fields at 24 bits", with([](BmpParts& p) { p.compression = kBitFields, p.masks = {1, 2, 4}; })},
         {"unknown compression", with([](BmpParts& p) { p.compression = 9; })},
         {"pixel offset past the end", patched(10, 5000)},
-        {"pixel offset at the end", patched(10, static_cast<std::uint32_t>(goodSize))},
         {"pixel offset inside the headers", patched(10, 30)},
         {"two planes", patched(26, 2, 1)},
         {"palette longer than the file",

