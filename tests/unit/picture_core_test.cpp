@@ -132,7 +132,7 @@ TEST(DecodeBmp, ImpossibleOrInconsistentHeadersAreRefused) {
         {"width INT_MAX", with([](BmpParts& p) { p.width = INT_MAX; })},
         {"three bits", with([](BmpParts& p) { p.bits = 3; })},
         {"RLE8 at 24 bits", with([](BmpParts& p) { p.compression = kRle8; })},
-        {"bit fields at 24 bits", with([](BmpParts& p) { p.compression = kBitFields, p.masks = {1, 2, 4}; })},
+        {"bit fields at 24 bits", with([](BmpParts& p) { p.compression = kBitFields; p.masks = {1, 2, 4}; })},
         {"unknown compression", with([](BmpParts& p) { p.compression = 9; })},
         {"pixel offset past the end", patched(10, 5000)},
         {"pixel offset inside the headers", patched(10, 30)},
